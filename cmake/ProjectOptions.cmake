@@ -1,0 +1,35 @@
+# Shared compile settings for every target of the project.
+
+set(FLOORPAD_RESOURCES_DIR "${CMAKE_SOURCE_DIR}/resources" CACHE PATH "Folder of the bundled resources")
+
+add_library(floorpad_options INTERFACE)
+target_compile_options(floorpad_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+                                                  -Wno-missing-field-initializers)
+if(FLOORPAD_WERROR)
+  target_compile_options(floorpad_options INTERFACE -Werror)
+endif()
+target_include_directories(floorpad_options INTERFACE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(floorpad_options INTERFACE FLOORPAD_RESOURCES_DIR="${FLOORPAD_RESOURCES_DIR}")
+
+if(FLOORPAD_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# floorpad_library(name [DEPS ...]): a library from the .cpp files of the calling folder.
+function(floorpad_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${sources} ${headers})
+  target_link_libraries(${name} PUBLIC floorpad_options ${ARG_DEPS})
+endfunction()
+
+# floorpad_test(name [DEPS ...]): one GoogleTest program from the .cpp files of the calling folder.
+function(floorpad_test name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE floorpad_options test_support GTest::gtest_main GTest::gmock ${ARG_DEPS})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+endfunction()

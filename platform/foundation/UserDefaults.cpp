@@ -1,0 +1,131 @@
+#include "platform/foundation/UserDefaults.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/NumberValue.h"
+#include "platform/foundation/Paths.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+namespace {
+std::unique_ptr<UserDefaults>& standardInstance()
+{
+    static std::unique_ptr<UserDefaults> instance;
+    return instance;
+}
+} // namespace
+
+UserDefaults& UserDefaults::standard()
+{
+    auto& instance = standardInstance();
+    if (!instance)
+        instance = std::make_unique<UserDefaults>(Paths::dataFolder() / "defaults.json");
+    return *instance;
+}
+
+void UserDefaults::resetStandard()
+{
+    standardInstance().reset();
+}
+
+UserDefaults::UserDefaults(std::filesystem::path file)
+    : m_file(std::move(file))
+{
+    auto bytes = readFile(m_file);
+    if (!bytes)
+        return;
+    auto parsed = nlohmann::json::parse(*bytes, nullptr, false);
+    if (parsed.is_object())
+        m_user = std::move(parsed);
+    else
+        NSLog("user defaults file %s is not readable; starting with no user values", m_file.c_str());
+}
+
+void UserDefaults::registerDefaults(const nlohmann::json& dictionary)
+{
+    if (!dictionary.is_object())
+        return;
+    for (const auto& [key, value] : dictionary.items())
+        m_registered[key] = value;
+}
+
+std::optional<nlohmann::json> UserDefaults::objectForKey(const std::string& key) const
+{
+    if (auto it = m_user.find(key); it != m_user.end())
+        return *it;
+    if (auto it = m_registered.find(key); it != m_registered.end())
+        return *it;
+    return std::nullopt;
+}
+
+std::optional<std::string> UserDefaults::stringForKey(const std::string& key) const
+{
+    auto value = objectForKey(key);
+    if (!value)
+        return std::nullopt;
+    if (value->is_string())
+        return value->get<std::string>();
+    if (value->is_number_integer())
+        return std::to_string(value->get<std::int64_t>());
+    if (value->is_number_unsigned())
+        return std::to_string(value->get<std::uint64_t>());
+    if (value->is_number_float())
+        return value->dump();
+    if (value->is_boolean())
+        return value->get<bool>() ? "1" : "0";
+    return std::nullopt;
+}
+
+std::int64_t UserDefaults::integerForKey(const std::string& key) const
+{
+    auto value = objectForKey(key);
+    if (!value)
+        return 0;
+    if (value->is_number_integer())
+        return value->get<std::int64_t>();
+    if (value->is_number_unsigned())
+        return static_cast<std::int64_t>(std::min<std::uint64_t>(value->get<std::uint64_t>(), INT64_MAX));
+    if (value->is_number_float())
+        return static_cast<std::int64_t>(value->get<double>());
+    if (value->is_boolean())
+        return value->get<bool>() ? 1 : 0;
+    if (value->is_string())
+        return integerValue(value->get<std::string>());
+    return 0;
+}
+
+bool UserDefaults::boolForKey(const std::string& key) const
+{
+    auto value = objectForKey(key);
+    if (!value)
+        return false;
+    if (value->is_boolean())
+        return value->get<bool>();
+    if (value->is_string())
+        return boolValue(value->get<std::string>());
+    return integerForKey(key) != 0;
+}
+
+bool UserDefaults::setObject(const std::string& key, nlohmann::json value)
+{
+    if (value.is_null())
+        return removeObjectForKey(key);
+    m_user[key] = std::move(value);
+    return save();
+}
+
+bool UserDefaults::removeObjectForKey(const std::string& key)
+{
+    if (m_user.erase(key) == 0)
+        return true;
+    return save();
+}
+
+bool UserDefaults::save() const
+{
+    if (writeFileAtomically(m_file, m_user.dump(2, ' ', false, nlohmann::json::error_handler_t::replace)))
+        return true;
+    NSLog("could not store user defaults in %s", m_file.c_str());
+    return false;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+// Settings in two domains: the registered defaults (for this run only, registered again at
+// every launch) below the user's own values, which are kept in a JSON file under the data
+// folder and written through at every change.
+class UserDefaults {
+public:
+    // The user domain of standard() lives in <data folder>/defaults.json.
+    static UserDefaults& standard();
+    // Re-reads the standard defaults from the current data folder (tests move the folder).
+    static void resetStandard();
+
+    explicit UserDefaults(std::filesystem::path file);
+
+    void registerDefaults(const nlohmann::json& dictionary);
+    const nlohmann::json& registeredDefaults() const { return m_registered; }
+
+    std::optional<nlohmann::json> objectForKey(const std::string& key) const;
+    // Text values as they stand, numbers and booleans as their text; nothing for other kinds.
+    std::optional<std::string> stringForKey(const std::string& key) const;
+    // Numbers directly, text by its leading integer, booleans as 1 or 0; 0 when missing.
+    std::int64_t integerForKey(const std::string& key) const;
+    bool boolForKey(const std::string& key) const;
+
+    // Returns false when the user domain could not be stored; the value is in force regardless.
+    bool setObject(const std::string& key, nlohmann::json value);
+    bool removeObjectForKey(const std::string& key);
+
+    const std::filesystem::path& file() const { return m_file; }
+
+private:
+    bool save() const;
+
+    std::filesystem::path m_file;
+    nlohmann::json m_registered = nlohmann::json::object();
+    nlohmann::json m_user = nlohmann::json::object();
+};

@@ -1,0 +1,68 @@
+#include "platform/foundation/NotificationCenter.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+TEST(NotificationCenter, DeliversByNameAndSenderWithUserInfo)
+{
+    NotificationCenter center;
+    int sender = 0, other = 0;
+    std::vector<std::string> got;
+    auto all = center.addObserver("getDataFromCenter", [&](const Notification& n) {
+        got.push_back("all:" + n.stringForKey("code") + "/" + n.stringForKey("detail"));
+    });
+    auto mine = center.addObserver("getDataFromCenter", [&](const Notification&) { got.push_back("mine"); }, &sender);
+    center.post("getDataFromCenter", &other, {{"code", std::string("tcpMsg")}, {"detail", std::string("x")}});
+    center.post("somethingElse", &sender);
+    center.post("getDataFromCenter", &sender, {{"code", std::string("sysMsg")}});
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0], "all:tcpMsg/x");
+    EXPECT_EQ(got[1], "all:sysMsg/");
+    EXPECT_EQ(got[2], "mine");
+}
+
+TEST(NotificationCenter, TokenRemovesObserver)
+{
+    NotificationCenter center;
+    int calls = 0;
+    {
+        auto token = center.addObserver("n", [&](const Notification&) { ++calls; });
+        center.post("n");
+        auto moved = std::move(token);
+        center.post("n");
+        EXPECT_EQ(center.observerCount("n"), 1u);
+    }
+    center.post("n");
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(center.observerCount("n"), 0u);
+}
+
+TEST(NotificationCenter, ObserversChangedDuringDelivery)
+{
+    NotificationCenter center;
+    std::vector<std::string> calls;
+    std::optional<NotificationCenter::Token> second, added;
+    auto first = center.addObserver("n", [&](const Notification&) {
+        calls.push_back("first");
+        second.reset(); // removed during delivery: not called any more
+        if (!added)
+            added = center.addObserver("n", [&](const Notification&) { calls.push_back("added"); });
+    });
+    second = center.addObserver("n", [&](const Notification&) { calls.push_back("second"); });
+    center.post("n");
+    EXPECT_EQ(calls, (std::vector<std::string> {"first"}));
+    center.post("n");
+    EXPECT_EQ(calls, (std::vector<std::string> {"first", "first", "added"}));
+}
+
+TEST(NotificationCenter, TokenOutlivingCenterIsHarmless)
+{
+    NotificationCenter::Token token;
+    {
+        NotificationCenter center;
+        token = center.addObserver("n", [](const Notification&) {});
+    }
+    token.reset();
+    EXPECT_FALSE(token);
+}

@@ -1,0 +1,242 @@
+#include "platform/foundation/NSTimer.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+struct ManualLoop {
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(100.0);
+    RunLoop loop {clock};
+};
+
+} // namespace
+
+TEST(RunLoop, PassRunsTimersThenPerformsThenPostsThenSources)
+{
+    ManualLoop m;
+    std::string order;
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    ASSERT_EQ(::write(fds[1], "x", 1), 1);
+    m.loop.addSource(fds[0], RunLoop::Readable, [&](std::uint32_t) { order += "S"; });
+    m.loop.post([&] { order += "P"; });
+    m.loop.perform([&] { order += "D"; });
+    m.loop.addTimer(m.clock->now(), 0, [&] { order += "T"; });
+    m.loop.runOnce();
+    EXPECT_EQ(order.substr(0, 4), "TDPS");
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+TEST(RunLoop, WorkQueuedDuringAPassRunsOnALaterPass)
+{
+    ManualLoop m;
+    int runs = 0;
+    m.loop.perform([&] {
+        ++runs;
+        m.loop.perform([&] { ++runs; });
+        m.loop.post([&] { runs += 10; });
+    });
+    m.loop.runOnce();
+    EXPECT_EQ(runs, 1);
+    m.loop.runOnce();
+    EXPECT_EQ(runs, 12);
+}
+
+TEST(RunLoop, PerformsCancelledByTargetNeverRun)
+{
+    ManualLoop m;
+    int a = 0, b = 0;
+    const int targetA = 0, targetB = 0;
+    m.loop.perform([&] { ++a; }, 0, &targetA);
+    m.loop.perform([&] { ++a; }, 1.0, &targetA);
+    m.loop.perform([&] { ++b; }, 0, &targetB);
+    EXPECT_EQ(m.loop.pendingPerformCount(&targetA), 2u);
+    m.loop.cancelPerforms(&targetA);
+    EXPECT_EQ(m.loop.pendingPerformCount(&targetA), 0u);
+    m.clock->advance(2.0);
+    m.loop.runOnce();
+    m.loop.runOnce();
+    EXPECT_EQ(a, 0);
+    EXPECT_EQ(b, 1);
+}
+
+TEST(RunLoop, DelayedPerformWaitsForTheClock)
+{
+    ManualLoop m;
+    int runs = 0;
+    m.loop.perform([&] { ++runs; }, 0.5);
+    m.loop.runOnce();
+    m.clock->advance(0.4);
+    m.loop.runOnce();
+    EXPECT_EQ(runs, 0);
+    m.clock->advance(0.1);
+    m.loop.runOnce();
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(RunLoop, TimersBelongToModes)
+{
+    ManualLoop m;
+    int defaultFires = 0, trackingFires = 0, commonFires = 0;
+    m.loop.addTimer(m.clock->now(), 1.0, [&] { ++defaultFires; }, {RunLoopModes::Default});
+    m.loop.addTimer(m.clock->now(), 1.0, [&] { ++trackingFires; }, {RunLoopModes::Tracking});
+    m.loop.addTimer(m.clock->now(), 1.0, [&] { ++commonFires; }, {RunLoopModes::Common});
+    m.loop.runOnce(RunLoopModes::Tracking);
+    EXPECT_EQ(defaultFires, 0);
+    EXPECT_EQ(trackingFires, 1);
+    EXPECT_EQ(commonFires, 1);
+    m.loop.runOnce(RunLoopModes::Default);
+    EXPECT_EQ(defaultFires, 1);
+    EXPECT_EQ(commonFires, 1); // not due again yet
+}
+
+TEST(RunLoop, RepeatingTimerSkipsMissedFires)
+{
+    ManualLoop m;
+    int fires = 0;
+    auto id = m.loop.addTimer(m.clock->now() + 1.0, 1.0, [&] { ++fires; });
+    m.clock->advance(3.5);
+    m.loop.runOnce();
+    EXPECT_EQ(fires, 1);
+    EXPECT_DOUBLE_EQ(m.loop.timerFireDate(id), 104.0);
+}
+
+TEST(RunLoop, TimerRemovingItselfAndAnotherDueTimer)
+{
+    ManualLoop m;
+    int first = 0, second = 0;
+    RunLoop::Id idSecond = 0;
+    RunLoop::Id idFirst = m.loop.addTimer(m.clock->now(), 1.0, [&] {
+        ++first;
+        m.loop.removeTimer(idFirst);
+        m.loop.removeTimer(idSecond);
+    });
+    idSecond = m.loop.addTimer(m.clock->now(), 1.0, [&] { ++second; });
+    m.loop.runOnce();
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 0);
+    EXPECT_FALSE(m.loop.hasTimer(idFirst));
+}
+
+TEST(RunLoop, PostFromOtherThreadsWakesTheLoop)
+{
+    RunLoop loop;
+    std::atomic<int> received {0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 100; ++i)
+                loop.post([&] { ++received; });
+        });
+    for (auto& t : threads)
+        t.join();
+    EXPECT_TRUE(loop.runUntil([&] { return received == 400; }, 5.0));
+}
+
+TEST(RunLoop, RunReturnsAfterStopPostedFromAnotherThread)
+{
+    RunLoop loop;
+    std::thread stopper([&] { loop.post([&] { loop.stop(); }); });
+    loop.run();
+    stopper.join();
+    SUCCEED();
+}
+
+TEST(RunLoop, SourceInterestAndRemovalDuringDispatch)
+{
+    RunLoop loop;
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    int readable = 0;
+    RunLoop::Id id = 0;
+    id = loop.addSource(fds[0], RunLoop::Readable, [&](std::uint32_t events) {
+        if (events & RunLoop::Readable) {
+            ++readable;
+            loop.setSourceInterest(id, 0); // stop watching until asked again
+        }
+    });
+    ASSERT_EQ(::write(fds[1], "ab", 2), 2);
+    loop.runOnce(RunLoopModes::Default, 0.2);
+    loop.runOnce(RunLoopModes::Default, 0.05);
+    EXPECT_EQ(readable, 1); // level-triggered data still there, but interest is off
+    loop.setSourceInterest(id, RunLoop::Readable);
+    loop.runOnce(RunLoopModes::Default, 0.2);
+    EXPECT_EQ(readable, 2);
+    loop.removeSource(id);
+    loop.runOnce(RunLoopModes::Default, 0.05);
+    EXPECT_EQ(readable, 2);
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+TEST(RunLoop, SourceOfAnotherModeDoesNotSpin)
+{
+    RunLoop loop;
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    ASSERT_EQ(::write(fds[1], "a", 1), 1);
+    int calls = 0;
+    loop.addSource(fds[0], RunLoop::Readable, [&](std::uint32_t) { ++calls; }, {RunLoopModes::Default});
+    const auto start = std::chrono::steady_clock::now();
+    loop.runOnce(RunLoopModes::Tracking, 0.1);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(calls, 0);
+    EXPECT_GE(waited, std::chrono::milliseconds(80)); // it waited instead of waking at once
+    loop.runOnce(RunLoopModes::Default, 0.1);
+    EXPECT_EQ(calls, 1);
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+TEST(RunLoop, RealClockWaitEndsWhenTimerIsDue)
+{
+    RunLoop loop;
+    bool fired = false;
+    loop.addTimer(loop.now() + 0.05, 0, [&] { fired = true; });
+    EXPECT_TRUE(loop.runUntil([&] { return fired; }, 2.0));
+}
+
+TEST(NSTimer, OneShotFiresOnceAndIsInvalidated)
+{
+    ManualLoop m;
+    int fires = 0;
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(1.5, false, [&](NSTimer&) { ++fires; }, m.loop);
+    m.clock->advance(1.4);
+    m.loop.runOnce();
+    EXPECT_EQ(fires, 0);
+    m.clock->advance(0.1);
+    m.loop.runOnce();
+    m.clock->advance(5);
+    m.loop.runOnce();
+    EXPECT_EQ(fires, 1);
+    EXPECT_FALSE(timer->isValid());
+}
+
+TEST(NSTimer, RepeatingTimerCanInvalidateItselfAndIsReleased)
+{
+    ManualLoop m;
+    int fires = 0;
+    std::weak_ptr<NSTimer> weak;
+    {
+        auto timer = NSTimer::scheduledTimerWithTimeInterval(1.0, true, [&](NSTimer& t) {
+            if (++fires == 3)
+                t.invalidate();
+        }, m.loop);
+        weak = timer;
+    }
+    EXPECT_FALSE(weak.expired()); // the run loop keeps a scheduled timer alive
+    for (int i = 0; i < 6; ++i) {
+        m.clock->advance(1.0);
+        m.loop.runOnce();
+    }
+    EXPECT_EQ(fires, 3);
+    EXPECT_TRUE(weak.expired());
+}

@@ -1,0 +1,98 @@
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/UserDefaults.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+TEST(UserDefaults, UserValuesWinOverRegisteredOnesAndPersist)
+{
+    ScopedDataFolder data;
+    auto& defaults = UserDefaults::standard();
+    defaults.registerDefaults({{"Server_Ip", "127.0.0.1"}, {"Server_Port", "9100"}});
+    EXPECT_EQ(defaults.stringForKey("Server_Ip"), "127.0.0.1");
+    EXPECT_EQ(defaults.integerForKey("Server_Port"), 9100);
+    EXPECT_FALSE(defaults.stringForKey("web_server"));
+    EXPECT_EQ(defaults.integerForKey("missing"), 0);
+
+    EXPECT_TRUE(defaults.setObject("Server_Ip", "10.0.0.9"));
+    EXPECT_EQ(defaults.stringForKey("Server_Ip"), "10.0.0.9");
+
+    // A new launch: the registered domain is gone until registered again, user values stay.
+    UserDefaults::resetStandard();
+    auto& relaunched = UserDefaults::standard();
+    EXPECT_EQ(relaunched.stringForKey("Server_Ip"), "10.0.0.9");
+    EXPECT_FALSE(relaunched.stringForKey("Server_Port"));
+    relaunched.registerDefaults({{"Server_Ip", "127.0.0.1"}});
+    EXPECT_EQ(relaunched.stringForKey("Server_Ip"), "10.0.0.9");
+    EXPECT_TRUE(relaunched.removeObjectForKey("Server_Ip"));
+    EXPECT_EQ(relaunched.stringForKey("Server_Ip"), "127.0.0.1");
+}
+
+TEST(UserDefaults, ValueKindsConvert)
+{
+    ScopedDataFolder data;
+    UserDefaults defaults(data.path() / "d.json");
+    defaults.registerDefaults({{"n", 80000}, {"b", true}, {"t", "12abc"}, {"list", {1, 2}}});
+    EXPECT_EQ(defaults.stringForKey("n"), "80000");
+    EXPECT_EQ(defaults.stringForKey("b"), "1");
+    EXPECT_EQ(defaults.integerForKey("t"), 12);
+    EXPECT_FALSE(defaults.stringForKey("list"));
+    EXPECT_TRUE(defaults.boolForKey("b"));
+}
+
+TEST(UserDefaults, CorruptFileStartsEmptyAndIsReplacedOnWrite)
+{
+    ScopedDataFolder data;
+    const auto file = data.path() / "defaults.json";
+    ASSERT_TRUE(writeFileAtomically(file, "{not json"));
+    UserDefaults defaults(file);
+    EXPECT_FALSE(defaults.objectForKey("x"));
+    EXPECT_TRUE(defaults.setObject("x", "1"));
+    UserDefaults again(file);
+    EXPECT_EQ(again.stringForKey("x"), "1");
+}
+
+TEST(Paths, AtomicWriteSetsPermissionsAndReplaces)
+{
+    ScopedDataFolder data;
+    const auto file = data.path() / "nested" / "item";
+    ASSERT_TRUE(writeFileAtomically(file, "one"));
+    ASSERT_TRUE(writeFileAtomically(file, "two"));
+    EXPECT_EQ(readFile(file), "two");
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_FALSE(readFile(data.path() / "absent"));
+    // Nothing but the file itself is left in the folder.
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(file.parent_path()))
+        ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(PropertyList, ReadsXmlDictionaries)
+{
+    ScopedDataFolder data;
+    const auto file = data.path() / "Root.plist";
+    ASSERT_TRUE(writeFileAtomically(file, R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0"><dict>
+<key>PreferenceSpecifiers</key><array>
+<dict><key>Key</key><string>Server_Ip</string><key>DefaultValue</key><string>服务器</string></dict>
+<dict><key>Key</key><string>n</string><key>DefaultValue</key><integer>7</integer></dict>
+<dict><key>Key</key><string>b</string><key>DefaultValue</key><true/></dict>
+</array></dict></plist>)"));
+    auto plist = readPropertyList(file);
+    ASSERT_TRUE(plist);
+    const auto& specs = (*plist)["PreferenceSpecifiers"];
+    ASSERT_EQ(specs.size(), 3u);
+    EXPECT_EQ(specs[0]["DefaultValue"], "服务器");
+    EXPECT_EQ(specs[1]["DefaultValue"], 7);
+    EXPECT_EQ(specs[2]["DefaultValue"], true);
+    EXPECT_FALSE(readPropertyList(data.path() / "absent.plist"));
+    ASSERT_TRUE(writeFileAtomically(data.path() / "bad.plist", "garbage"));
+    EXPECT_FALSE(readPropertyList(data.path() / "bad.plist"));
+}

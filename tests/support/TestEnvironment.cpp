@@ -1,0 +1,90 @@
+#include "tests/support/TestEnvironment.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+ScopedDataFolder::ScopedDataFolder()
+{
+    static std::atomic<int> counter {0};
+    m_path = fs::temp_directory_path()
+        / ("floorpad-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    fs::remove_all(m_path);
+    fs::create_directories(m_path);
+    ::unsetenv("FLOORPAD_DATA_DIR");
+    Paths::setDataFolder(m_path);
+    UserDefaults::resetStandard();
+}
+
+ScopedDataFolder::~ScopedDataFolder()
+{
+    UserDefaults::resetStandard();
+    Paths::setDataFolder(std::nullopt);
+    std::error_code ec;
+    fs::remove_all(m_path, ec);
+}
+
+struct LogCapture::Shared {
+    mutable std::mutex mutex;
+    std::vector<std::string> lines;
+};
+
+LogCapture::LogCapture()
+    : m_shared(std::make_shared<Shared>())
+{
+    Log::setSink([shared = m_shared](std::string_view line) {
+        std::lock_guard lock(shared->mutex);
+        shared->lines.emplace_back(line);
+    });
+}
+
+LogCapture::~LogCapture()
+{
+    Log::resetSink();
+}
+
+std::vector<std::string> LogCapture::lines() const
+{
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->lines;
+}
+
+bool LogCapture::contains(const std::string& fragment) const
+{
+    auto all = lines();
+    return std::any_of(all.begin(), all.end(), [&](const std::string& l) { return l.find(fragment) != std::string::npos; });
+}
+
+ManualMainClock::ManualMainClock()
+    : m_clock(std::make_shared<ManualClock>())
+{
+    RunLoop::main().reset();
+    RunLoop::main().setClock(m_clock);
+}
+
+ManualMainClock::~ManualMainClock()
+{
+    RunLoop::main().reset();
+    RunLoop::main().setClock(SystemClock::shared());
+}
+
+void ManualMainClock::advance(TimeInterval seconds, TimeInterval step)
+{
+    RunLoop::main().runOnce();
+    while (seconds > 1e-9) {
+        const TimeInterval delta = std::min(step, seconds);
+        m_clock->advance(delta);
+        seconds -= delta;
+        RunLoop::main().runOnce();
+    }
+    RunLoop::main().runOnce();
+}
