@@ -16,11 +16,18 @@ if(FLOORPAD_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# floorpad_library(name [DEPS ...]): a library from the .cpp files of the calling folder.
+# floorpad_library(name [SUBDIRS ...] [DEPS ...]): a library from the .cpp files of the calling
+# folder and of the named sub-folders.
 function(floorpad_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  cmake_parse_arguments(ARG "" "" "SUBDIRS;DEPS" ${ARGN})
+  set(patterns ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(header_patterns ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(sub ${ARG_SUBDIRS})
+    list(APPEND patterns ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.cpp)
+    list(APPEND header_patterns ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.h)
+  endforeach()
+  file(GLOB sources CONFIGURE_DEPENDS ${patterns})
+  file(GLOB headers CONFIGURE_DEPENDS ${header_patterns})
   add_library(${name} STATIC ${sources} ${headers})
   target_link_libraries(${name} PUBLIC floorpad_options ${ARG_DEPS})
 endfunction()

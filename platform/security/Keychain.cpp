@@ -1,0 +1,146 @@
+#include "platform/security/Keychain.h"
+
+#include "platform/foundation/Paths.h"
+
+#include <cctype>
+#include <nlohmann/json.hpp>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string toHex(std::string_view bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        out.push_back(digits[c >> 4]);
+        out.push_back(digits[c & 15]);
+    }
+    return out;
+}
+
+bool fromHex(const std::string& hex, std::string& out)
+{
+    if (hex.size() % 2)
+        return false;
+    out.clear();
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        int value = 0;
+        for (std::size_t k = 0; k < 2; ++k) {
+            const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(hex[i + k])));
+            int digit;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else
+                return false;
+            value = value * 16 + digit;
+        }
+        out.push_back(static_cast<char>(value));
+    }
+    return true;
+}
+
+std::string lowered(std::string text)
+{
+    for (auto& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+} // namespace
+
+Keychain Keychain::standard()
+{
+    return Keychain(Paths::dataFolder() / "keychain");
+}
+
+Keychain::Keychain(fs::path folder)
+    : m_folder(std::move(folder))
+{
+}
+
+fs::path Keychain::fileFor(const std::string& service) const
+{
+    // The name is hex so that no service text can point outside the folder.
+    return m_folder / (toHex(lowered(service)) + ".item");
+}
+
+int Keychain::copyMatching(const std::string& service, KeychainItem* item) const
+{
+    std::error_code ec;
+    const auto path = fileFor(service);
+    if (!fs::exists(path, ec))
+        return ec ? errSecIO : errSecItemNotFound;
+    auto bytes = readFile(path);
+    if (!bytes)
+        return errSecIO;
+    auto json = nlohmann::json::parse(*bytes, nullptr, false);
+    if (!json.is_object())
+        return errSecDecode;
+    KeychainItem found;
+    try {
+        found.service = json.at("service").get<std::string>();
+        found.description = json.value("description", "");
+        found.account = json.value("account", "");
+        found.label = json.value("label", "");
+        found.accessGroup = json.value("accessGroup", "");
+        if (!fromHex(json.at("data").get<std::string>(), found.data))
+            return errSecDecode;
+    } catch (const nlohmann::json::exception&) {
+        return errSecDecode;
+    }
+    if (item)
+        *item = std::move(found);
+    return errSecSuccess;
+}
+
+int Keychain::add(const KeychainItem& item)
+{
+    const int status = copyMatching(item.service, nullptr);
+    if (status == errSecSuccess)
+        return errSecDuplicateItem;
+    if (status != errSecItemNotFound && status != errSecDecode)
+        return status;
+    return store(item);
+}
+
+int Keychain::update(const std::string& service, const KeychainItem& item)
+{
+    const int status = copyMatching(service, nullptr);
+    if (status != errSecSuccess)
+        return status;
+    if (lowered(item.service) != lowered(service))
+        remove(service);
+    return store(item);
+}
+
+int Keychain::remove(const std::string& service)
+{
+    std::error_code ec;
+    if (!fs::remove(fileFor(service), ec))
+        return ec ? errSecIO : errSecItemNotFound;
+    return errSecSuccess;
+}
+
+int Keychain::store(const KeychainItem& item)
+{
+    if (item.service.empty())
+        return errSecParam;
+    std::error_code ec;
+    fs::create_directories(m_folder, ec);
+    fs::permissions(m_folder, fs::perms::owner_all, ec);
+    const nlohmann::json json = {
+        {"service", item.service},
+        {"description", item.description},
+        {"account", item.account},
+        {"label", item.label},
+        {"accessGroup", item.accessGroup},
+        {"data", toHex(item.data)},
+    };
+    const auto text = json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    return writeFileAtomically(fileFor(item.service), text) ? errSecSuccess : errSecIO;
+}
