@@ -17,12 +17,16 @@ SqlResultSet::SqlResultSet(std::shared_ptr<sqlite3> database, std::shared_ptr<sq
 
 bool SqlResultSet::next()
 {
-    if (!m_statement)
+    if (!m_statement || m_finished)
         return false;
     const int rc = sqlite3_step(m_statement.get());
     m_onRow = rc == SQLITE_ROW;
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        NSLog("database error while reading rows: %s", sqlite3_errmsg(m_database.get()));
+    if (!m_onRow) {
+        // Stepping a finished statement again would start the query over.
+        m_finished = true;
+        if (rc != SQLITE_DONE)
+            NSLog("database error while reading rows: %s", sqlite3_errmsg(m_database.get()));
+    }
     return m_onRow;
 }
 

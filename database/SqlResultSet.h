@@ -25,4 +25,5 @@ private:
     std::shared_ptr<sqlite3_stmt> m_statement;
     std::map<std::string, int> m_columns;
     bool m_onRow = false;
+    bool m_finished = false;
 };

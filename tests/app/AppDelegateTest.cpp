@@ -1,0 +1,59 @@
+#include "app/AppDelegate.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/UserDefaults.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+class AppDelegateTest : public ::testing::Test {
+protected:
+    void TearDown() override { Paths::setResourcesFolder(std::nullopt); }
+    void writeSettings(const std::string& specifiers)
+    {
+        Paths::setResourcesFolder(data.path() / "res");
+        ASSERT_TRUE(writeFileAtomically(data.path() / "res" / "Settings.bundle" / "Root.plist",
+                                        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
+                                        "<key>PreferenceSpecifiers</key><array>"
+                                            + specifiers + "</array></dict></plist>"));
+    }
+    ScopedDataFolder data;
+};
+
+TEST_F(AppDelegateTest, ShippedBundleDefinesEverySetting)
+{
+    AppDelegate delegate;
+    EXPECT_TRUE(delegate.applicationDidFinishLaunching());
+    auto& defaults = UserDefaults::standard();
+    for (const char* key : {"Server_Ip", "Server_Port", "webService_Port", "web_server", "dbVersion"})
+        EXPECT_TRUE(defaults.stringForKey(key)) << key;
+    EXPECT_GT(defaults.integerForKey("Server_Port"), 0);
+}
+
+TEST_F(AppDelegateTest, EntriesWithoutKeyOrDefaultAreSkippedAndLaterOnesWin)
+{
+    writeSettings("<dict><key>Type</key><string>PSGroupSpecifier</string><key>Title</key><string>t</string></dict>"
+                  "<dict><key>Key</key><string>Server_Ip</string><key>DefaultValue</key><string>1.1.1.1</string></dict>"
+                  "<dict><key>Key</key><string>Server_Ip</string><key>DefaultValue</key><string>2.2.2.2</string></dict>"
+                  "<dict><key>Key</key><string>web_server</string></dict>"
+                  "<dict><key>Key</key><string>Server_Port</string><key>DefaultValue</key><integer>9100</integer></dict>");
+    AppDelegate delegate;
+    auto registered = delegate.registerDefaultsFromSettingsBundle();
+    EXPECT_EQ(registered.size(), 2u);
+    auto& defaults = UserDefaults::standard();
+    EXPECT_EQ(defaults.stringForKey("Server_Ip"), "2.2.2.2");
+    EXPECT_FALSE(defaults.objectForKey("web_server"));
+    EXPECT_EQ(defaults.integerForKey("Server_Port"), 9100);
+}
+
+TEST_F(AppDelegateTest, UserValueWinsAndMissingBundleRegistersNothing)
+{
+    UserDefaults::standard().setObject("Server_Ip", "10.1.1.1");
+    AppDelegate delegate;
+    delegate.registerDefaultsFromSettingsBundle();
+    EXPECT_EQ(UserDefaults::standard().stringForKey("Server_Ip"), "10.1.1.1");
+
+    Paths::setResourcesFolder(data.path() / "empty");
+    UserDefaults::resetStandard();
+    EXPECT_TRUE(delegate.registerDefaultsFromSettingsBundle().empty());
+    EXPECT_FALSE(UserDefaults::standard().stringForKey("Server_Port"));
+}

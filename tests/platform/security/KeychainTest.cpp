@@ -1,0 +1,54 @@
+#include "platform/security/Keychain.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+TEST(Keychain, AddFindUpdateRemove)
+{
+    ScopedDataFolder data;
+    Keychain keychain(data.path() / "kc");
+    KeychainItem found;
+    EXPECT_EQ(keychain.copyMatching("UUID", &found), errSecItemNotFound);
+
+    KeychainItem item {"UUID", "UUID", "", "", "group", std::string("id\0with nul", 11)};
+    EXPECT_EQ(keychain.add(item), errSecSuccess);
+    EXPECT_EQ(keychain.add(item), errSecDuplicateItem);
+    ASSERT_EQ(keychain.copyMatching("uuid", &found), errSecSuccess); // case-insensitive
+    EXPECT_EQ(found.data, item.data);
+    EXPECT_EQ(found.accessGroup, "group");
+
+    item.data = "new";
+    EXPECT_EQ(keychain.update("UUID", item), errSecSuccess);
+    ASSERT_EQ(keychain.copyMatching("UUID", &found), errSecSuccess);
+    EXPECT_EQ(found.data, "new");
+
+    EXPECT_EQ(keychain.remove("UUID"), errSecSuccess);
+    EXPECT_EQ(keychain.remove("UUID"), errSecItemNotFound);
+    EXPECT_EQ(keychain.update("UUID", item), errSecItemNotFound);
+}
+
+TEST(Keychain, ServiceNamesStayInsideTheFolder)
+{
+    ScopedDataFolder data;
+    Keychain keychain(data.path() / "kc");
+    KeychainItem item {"../../escape", "", "", "", "", "x"};
+    ASSERT_EQ(keychain.add(item), errSecSuccess);
+    EXPECT_EQ(keychain.fileFor(item.service).parent_path(), data.path() / "kc");
+    EXPECT_EQ(keychain.add(KeychainItem {}), errSecParam);
+}
+
+TEST(Keychain, DamagedFileReadsAsDecodeError)
+{
+    ScopedDataFolder data;
+    Keychain keychain(data.path() / "kc");
+    ASSERT_EQ(keychain.add({"UUID", "", "", "", "", "x"}), errSecSuccess);
+    std::ofstream(keychain.fileFor("UUID")) << "garbage";
+    EXPECT_EQ(keychain.copyMatching("UUID", nullptr), errSecDecode);
+    // A damaged item can be replaced by a new one.
+    EXPECT_EQ(keychain.add({"UUID", "", "", "", "", "y"}), errSecSuccess);
+    KeychainItem found;
+    ASSERT_EQ(keychain.copyMatching("UUID", &found), errSecSuccess);
+    EXPECT_EQ(found.data, "y");
+}

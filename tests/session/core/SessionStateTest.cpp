@@ -1,0 +1,168 @@
+#include "database/SqlDatabase.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/security/Keychain.h"
+#include "session/DataCenter.h"
+#include "session/UDIDTools.h"
+#include "session/records/UserInfo.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+// Uppercase 8-4-4-4-12 hexadecimal groups, version 4, variant 1.
+bool looksLikeUuid(const std::string& text)
+{
+    if (text.size() != 36)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        const char c = text[i];
+        if (dash != (c == '-'))
+            return false;
+        if (!dash && !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')))
+            return false;
+    }
+    return text[14] == '4' && std::string("89AB").find(text[19]) != std::string::npos;
+}
+} // namespace
+
+class SessionState : public ::testing::Test {
+protected:
+    void SetUp() override { DataCenter::resetForTesting(); }
+    void TearDown() override
+    {
+        DataCenter::resetForTesting();
+        UDIDTools::setSystemVersion(8.0);
+    }
+    ScopedDataFolder data;
+    LogCapture log;
+};
+
+TEST_F(SessionState, FreshSessionValues)
+{
+    auto& center = DataCenter::sharedInstance();
+    EXPECT_EQ(&center, &DataCenter::sharedInstance());
+    EXPECT_EQ(center.priceId, "1");
+    EXPECT_EQ(center.FoodType, 0);
+    EXPECT_EQ(center.VIPMasterID, "");
+    EXPECT_TRUE(looksLikeUuid(center.UDID)) << center.UDID;
+    EXPECT_TRUE(center.clerkNo.empty());
+    EXPECT_TRUE(center.mRoomTypes.empty());
+    EXPECT_FALSE(center.db);
+    EXPECT_TRUE(log.contains("UDID:" + center.UDID));
+    EXPECT_EQ(&UserInfo::sharUserInfo(), &UserInfo::sharUserInfo());
+}
+
+TEST_F(SessionState, ForwardedNoticesArriveSynchronously)
+{
+    std::vector<std::pair<std::string, std::string>> got;
+    auto token = NotificationCenter::defaultCenter().addObserver(DataCenter::kNotificationName, [&](const Notification& n) {
+        got.emplace_back(n.stringForKey("code"), n.stringForKey("detail"));
+    });
+    DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "serverConnected");
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0], std::make_pair(std::string("sysMsg"), std::string("serverConnected")));
+}
+
+TEST_F(SessionState, DeviceIdentifierIsStoredOnceAndKept)
+{
+    auto first = UDIDTools::UDID();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(log.contains("Add KeyChain Item Success!!!"));
+    const auto file = Keychain::standard().fileFor(UDIDTools::kService);
+    const auto written = std::filesystem::last_write_time(file);
+    EXPECT_EQ((std::filesystem::status(file).permissions() & std::filesystem::perms::all),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    // Later launches get the stored value back and write nothing, even though a new per-vendor
+    // identifier would differ.
+    EXPECT_NE(UDIDTools::UDID_iOS7(), *first);
+    EXPECT_EQ(UDIDTools::UDID(), first);
+    EXPECT_EQ(std::filesystem::last_write_time(file), written);
+    DataCenter::resetForTesting();
+    EXPECT_EQ(DataCenter::sharedInstance().UDID, *first);
+}
+
+TEST_F(SessionState, StoringOverAnExistingItemUpdatesIt)
+{
+    ASSERT_TRUE(UDIDTools::settUDIDToKeyChain("AAAA"));
+    ASSERT_TRUE(UDIDTools::settUDIDToKeyChain("BBBB"));
+    EXPECT_TRUE(log.contains("Update KeyChain Item Success!!!"));
+    EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), "BBBB");
+    int items = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(data.path() / "keychain"))
+        ++items;
+    EXPECT_EQ(items, 1);
+    EXPECT_FALSE(UDIDTools::settUDIDToKeyChain(""));
+    EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), "BBBB");
+    EXPECT_TRUE(UDIDTools::removeUDIDFromKeyChain());
+    EXPECT_FALSE(UDIDTools::removeUDIDFromKeyChain());
+    EXPECT_FALSE(UDIDTools::updateUDIDInKeyChain("CCCC"));
+    EXPECT_TRUE(log.contains("KeyChain Item: UUID not found!!!"));
+}
+
+TEST_F(SessionState, NoIdentifierOnAncientSystemsAndNothingStored)
+{
+    UDIDTools::setSystemVersion(1.0);
+    EXPECT_FALSE(UDIDTools::UDID());
+    EXPECT_FALSE(UDIDTools::getUDIDFromKeyChain());
+}
+
+TEST_F(SessionState, CorruptKeychainItemIsReportedNotTrusted)
+{
+    ASSERT_TRUE(UDIDTools::settUDIDToKeyChain("AAAA"));
+    std::ofstream(Keychain::standard().fileFor(UDIDTools::kService)) << "{\"service\":\"UUID\",\"data\":\"zz\"}";
+    EXPECT_FALSE(UDIDTools::getUDIDFromKeyChain());
+    EXPECT_TRUE(log.contains("KeyChain Item query Error!!! Error code:-26275"));
+    // A fresh identifier replaces the unreadable item.
+    auto udid = UDIDTools::UDID();
+    ASSERT_TRUE(udid);
+    EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), udid);
+}
+
+TEST_F(SessionState, SongLookupOverSQLite)
+{
+    auto& center = DataCenter::sharedInstance();
+    EXPECT_FALSE(center.getSongObjectWithSongId("1001")); // no database: no song, no crash
+
+    auto db = SqlDatabase::databaseWithPath(data.path() / "songs.db");
+    ASSERT_TRUE(db->open());
+    ASSERT_TRUE(db->executeUpdate("create table OK_SONG (S_Code text, S_NAME text, SR_Num text, SR_Num2 text, "
+                                  "S_Singer1 text, S_Singer2 text, L_CODE text, S_CopyDest text)"));
+    ASSERT_TRUE(db->executeUpdate("insert into OK_SONG values (?, ?, ?, NULL, ?, NULL, ?, NULL)",
+                                  {std::string("1001"), std::string("月亮代表我的心"), std::string("88"),
+                                   std::string("邓"), std::string("2")}));
+    ASSERT_TRUE(db->executeUpdate("insert into OK_SONG values ('1002', 'x', NULL, NULL, NULL, 'b', '17', 'src')"));
+    center.db = db;
+
+    auto song = center.getSongObjectWithSongId("1001");
+    ASSERT_TRUE(song);
+    EXPECT_EQ(song->songName, "月亮代表我的心");
+    EXPECT_EQ(song->singerId1, "88");
+    EXPECT_FALSE(song->singerId2); // NULL stays unset
+    EXPECT_EQ(song->singerName2, ""); // except the second singer and the source
+    EXPECT_EQ(song->songSource, "");
+    EXPECT_EQ(song->language, "粤语");
+
+    auto other = center.getSongObjectWithSongId("1002");
+    ASSERT_TRUE(other);
+    EXPECT_FALSE(other->language); // code 17 has no label
+    EXPECT_EQ(other->singerName2, "b");
+    EXPECT_FALSE(center.getSongObjectWithSongId("9999"));
+    EXPECT_FALSE(center.getSongObjectWithSongId("' or 1=1 --"));
+}
+
+TEST(SongObject, LanguageCodesOutsideTheTableLeaveTheLabel)
+{
+    SongObject song;
+    song.setLanguage("0");
+    EXPECT_FALSE(song.language);
+    song.setLanguage("16");
+    EXPECT_EQ(song.language, "其他");
+    song.setLanguage("abc");
+    song.setLanguage("-3");
+    song.setLanguage("17");
+    EXPECT_EQ(song.language, "其他");
+}
