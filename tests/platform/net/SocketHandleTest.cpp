@@ -1,0 +1,113 @@
+#include "platform/net/HostResolver.h"
+#include "platform/net/SocketHandle.h"
+
+#include "tests/platform/net/peer/LoopbackPeer.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/un.h>
+
+namespace {
+
+std::uint16_t closedPort()
+{
+    LoopbackPeer gone;
+    return gone.port();
+}
+
+} // namespace
+
+TEST(SocketHandle, BackgroundConnectReportsOnceOnALaterPass)
+{
+    RunLoop loop;
+    LoopbackPeer peer({.ipv6 = true});
+    auto handle = SocketHandle::create(AF_INET6);
+    ASSERT_TRUE(handle);
+    std::vector<int> outcomes;
+    ASSERT_TRUE(handle->connectInBackground(*SocketAddress::numeric("::1", peer.port()), loop,
+                                            {RunLoopModes::Default}, [&](int error) { outcomes.push_back(error); }));
+    EXPECT_TRUE(outcomes.empty());
+    ASSERT_TRUE(loop.runUntil([&] { return !outcomes.empty(); }, 3.0));
+    for (int i = 0; i < 5; ++i)
+        loop.runOnce(RunLoopModes::Default, 0.01);
+    EXPECT_EQ(outcomes, std::vector<int> {0});
+    EXPECT_EQ(handle->peerAddress()->port(), peer.port());
+    EXPECT_EQ(*handle->localAddress()->host(), "::1");
+
+    // Handing the descriptor on leaves it open and the handle empty.
+    UniqueFd fd = handle->releaseDescriptor();
+    EXPECT_TRUE(fd.isValid());
+    EXPECT_FALSE(handle->isValid());
+    EXPECT_TRUE(SocketAddress::peerOf(fd.get()).has_value());
+}
+
+TEST(SocketHandle, RefusalArrivesAsAnEventAndInvalidatingSilencesIt)
+{
+    RunLoop loop;
+    const auto port = closedPort();
+    auto refused = SocketHandle::create(AF_INET);
+    std::vector<int> outcomes;
+    ASSERT_TRUE(refused->connectInBackground(*SocketAddress::numeric("127.0.0.1", port), loop, {RunLoopModes::Default},
+                                             [&](int error) { outcomes.push_back(error); }));
+    ASSERT_TRUE(loop.runUntil([&] { return !outcomes.empty(); }, 3.0));
+    EXPECT_EQ(outcomes, std::vector<int> {ECONNREFUSED});
+
+    auto silenced = SocketHandle::create(AF_INET);
+    bool called = false;
+    ASSERT_TRUE(silenced->connectInBackground(*SocketAddress::numeric("127.0.0.1", port), loop,
+                                              {RunLoopModes::Default}, [&](int) { called = true; }));
+    silenced->invalidate();
+    for (int i = 0; i < 10; ++i)
+        loop.runOnce(RunLoopModes::Default, 0.01);
+    EXPECT_FALSE(called);
+    EXPECT_EQ(loop.pendingPerformCount(silenced.get()), 0u);
+}
+
+TEST(SocketHandle, AnAddressOfAnotherFamilyFailsTheCallItself)
+{
+    RunLoop loop;
+    auto handle = SocketHandle::create(AF_INET);
+    sockaddr_un local {};
+    local.sun_family = AF_UNIX;
+    const SocketAddress unixAddress(reinterpret_cast<const sockaddr*>(&local), sizeof local);
+    EXPECT_FALSE(unixAddress.host().has_value());
+    EXPECT_EQ(unixAddress.port(), 0);
+    int error = 0;
+    bool called = false;
+    EXPECT_FALSE(handle->connectInBackground(unixAddress, loop, {RunLoopModes::Default},
+                                             [&](int) { called = true; }, &error));
+    EXPECT_NE(error, 0);
+    loop.runOnce(RunLoopModes::Default, 0.01);
+    EXPECT_FALSE(called);
+}
+
+TEST(HostResolver, LiteralsNeedNoLookupAndACancelledLookupNeverAnswers)
+{
+    auto v4 = SocketAddress::numeric("127.0.0.1", 8080);
+    ASSERT_TRUE(v4);
+    EXPECT_EQ(v4->family(), AF_INET);
+    EXPECT_EQ(v4->port(), 8080);
+    EXPECT_EQ(*SocketAddress::numeric("::1", 1)->host(), "::1");
+    EXPECT_FALSE(SocketAddress::numeric("localhost", 1).has_value());
+    EXPECT_FALSE(SocketAddress::numeric("127.0.0.256", 1).has_value());
+
+    RunLoop loop;
+    int answers = 0;
+    auto kept = HostResolver::start("localhost", 7, loop, [&](const HostResolver::Result& result) {
+        ++answers;
+        EXPECT_EQ(result.resolverError, 0);
+        ASSERT_FALSE(result.addresses.empty());
+        EXPECT_EQ(result.addresses.front().port(), 7);
+    });
+    bool cancelledAnswered = false;
+    auto cancelled = HostResolver::start("localhost", 7, loop, [&](const HostResolver::Result&) {
+        cancelledAnswered = true;
+    });
+    cancelled->cancel();
+    ASSERT_TRUE(loop.runUntil([&] { return answers == 1; }, 5.0));
+    for (int i = 0; i < 10; ++i)
+        loop.runOnce(RunLoopModes::Default, 0.02);
+    EXPECT_EQ(answers, 1);
+    EXPECT_FALSE(cancelledAnswered);
+}
