@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// A blur close to a Gaussian of the given standard deviation (three box passes each way),
+// applied in place to an 8-bit coverage plane of width × height.
+namespace ShadowBlur {
+void blur(std::vector<std::uint8_t>& plane, int width, int height, double sigma);
+} // namespace ShadowBlur

@@ -1,0 +1,229 @@
+#include "platform/graphics/CGContext.h"
+#include "platform/graphics/NSStringDrawing.h"
+#include "platform/graphics/UIGraphics.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+UIImage::Pixel pixel(const CGContext& context, int x, int y) { return context.makeImage()->pixelAt(x, y); }
+
+std::shared_ptr<CGContext> whiteCanvas(double width, double height, double scale = 1)
+{
+    auto context = CGContext::createBitmap({width, height}, scale);
+    context->setFillColor(UIColor::whiteColor());
+    context->fillRect(CGRectMake(0, 0, width, height));
+    return context;
+}
+} // namespace
+
+TEST(CGContext, LinearGradientRunsBetweenItsEnds)
+{
+    auto context = CGContext::createBitmap({100, 10}, 1);
+    auto gradient = CGGradient::createWithColors({UIColor::redColor(), UIColor::blueColor()});
+    ASSERT_TRUE(gradient);
+    context->saveGState();
+    context->clipToRect(CGRectMake(0, 0, 100, 5));
+    context->drawLinearGradient(*gradient, {20, 0}, {80, 0}, 0);
+    context->restoreGState();
+    const auto image = context->makeImage();
+
+    // Without extension nothing is drawn before the start or after the end.
+    EXPECT_EQ(image->pixelAt(10, 2).alpha, 0);
+    EXPECT_EQ(image->pixelAt(90, 2).alpha, 0);
+    const auto start = image->pixelAt(21, 2), middle = image->pixelAt(50, 2), end = image->pixelAt(79, 2);
+    EXPECT_GT(start.red, 240);
+    EXPECT_LT(start.blue, 15);
+    EXPECT_NEAR(middle.red, 128, 8);
+    EXPECT_NEAR(middle.blue, 128, 8);
+    EXPECT_GT(end.blue, 240);
+    // The clip held: the lower half is untouched.
+    EXPECT_EQ(image->pixelAt(50, 7).alpha, 0);
+
+    // Extending only past the end paints after it, never before the start.
+    auto extended = CGContext::createBitmap({100, 10}, 1);
+    extended->drawLinearGradient(*gradient, {20, 0}, {80, 0}, CGGradient::DrawsAfterEndLocation);
+    EXPECT_EQ(pixel(*extended, 10, 5).alpha, 0);
+    EXPECT_GT(pixel(*extended, 95, 5).blue, 240);
+    EXPECT_EQ(pixel(*extended, 95, 5).alpha, 255);
+}
+
+TEST(CGContext, RadialGradientAndLocations)
+{
+    auto gradient = CGGradient::createWithColors({UIColor::whiteColor(), UIColor::blackColor(), UIColor::blackColor()},
+                                                 {0, 0.5, 1});
+    auto context = CGContext::createBitmap({40, 40}, 1);
+    context->drawRadialGradient(*gradient, {20, 20}, 0, {20, 20}, 20, 0);
+    const auto image = context->makeImage();
+    EXPECT_GT(image->pixelAt(20, 20).red, 230);
+    EXPECT_NEAR(image->pixelAt(25, 20).red, 128, 20); // halfway to the 0.5 stop
+    EXPECT_LT(image->pixelAt(32, 20).red, 10);
+    EXPECT_EQ(image->pixelAt(0, 0).alpha, 0); // beyond the end circle
+    EXPECT_FALSE(CGGradient::createWithColors({nullptr}));
+}
+
+TEST(CGContext, ShadowIsOffsetAndBlurred)
+{
+    auto context = whiteCanvas(100, 100);
+    context->saveGState();
+    context->setShadowWithColor({10, 10}, 8, UIColor::blackColor());
+    context->setFillColor(UIColor::redColor());
+    context->fillRect(CGRectMake(20, 20, 40, 40));
+    context->restoreGState();
+    const auto image = context->makeImage();
+
+    // The shape itself is drawn over its shadow.
+    EXPECT_EQ(image->pixelAt(40, 40).red, 255);
+    EXPECT_LT(image->pixelAt(40, 40).green, 5);
+    // Inside the offset shadow, away from its edges: dark.
+    EXPECT_LT(image->pixelAt(50, 62).red, 60);
+    // The blur fades across the shadow's edge (at 70), darker inside than outside.
+    const int inside = image->pixelAt(67, 50).red, edge = image->pixelAt(70, 50).red, outside = image->pixelAt(73, 50).red;
+    EXPECT_LT(inside, edge);
+    EXPECT_LT(edge, outside);
+    EXPECT_GT(edge, 60);
+    EXPECT_LT(edge, 200);
+    // Far from the shadow and on the side away from the offset: untouched.
+    EXPECT_EQ(image->pixelAt(95, 95).red, 255);
+    EXPECT_EQ(image->pixelAt(12, 40).red, 255);
+
+    // After the restore no shadow is cast.
+    context->setFillColor(UIColor::blueColor());
+    context->fillRect(CGRectMake(80, 0, 10, 10));
+    EXPECT_EQ(pixel(*context, 92, 12).red, 255);
+}
+
+TEST(CGContext, ClipToMaskLaysThePictureAsThePlatformDoes)
+{
+    // A mask picture whose top half is opaque and bottom half transparent.
+    auto maskContext = CGContext::createBitmap({20, 20}, 1);
+    maskContext->fillRect(CGRectMake(0, 0, 20, 10));
+    const auto mask = maskContext->makeImage();
+
+    auto context = whiteCanvas(20, 20);
+    context->saveGState();
+    context->clipToMask(CGRectMake(0, 0, 20, 20), *mask);
+    context->setFillColor(UIColor::blackColor());
+    context->fillRect(CGRectMake(0, 0, 20, 20));
+    context->restoreGState();
+    // The picture's first row lies at the far edge in y: the opaque half masks the lower half.
+    EXPECT_EQ(pixel(*context, 10, 15).red, 0);
+    EXPECT_EQ(pixel(*context, 10, 5).red, 255);
+
+    // Flipped first, as drawing code for a top-left context does, the mask lies the right way up.
+    auto flipped = whiteCanvas(20, 20);
+    flipped->saveGState();
+    flipped->translateCTM(0, 20);
+    flipped->scaleCTM(1, -1);
+    flipped->clipToMask(CGRectMake(0, 0, 20, 20), *mask);
+    flipped->scaleCTM(1, -1);
+    flipped->translateCTM(0, -20);
+    flipped->setFillColor(UIColor::blackColor());
+    flipped->fillRect(CGRectMake(0, 0, 20, 20));
+    flipped->restoreGState();
+    EXPECT_EQ(pixel(*flipped, 10, 5).red, 0);
+    EXPECT_EQ(pixel(*flipped, 10, 15).red, 255);
+
+    // Masks intersect, and outside the mask's rectangle nothing is drawn.
+    auto both = whiteCanvas(20, 20);
+    both->clipToMask(CGRectMake(0, 0, 20, 20), *mask);
+    both->clipToMask(CGRectMake(0, 0, 10, 20), *mask);
+    both->setFillColor(UIColor::blackColor());
+    both->fillRect(CGRectMake(0, 0, 20, 20));
+    EXPECT_EQ(pixel(*both, 5, 15).red, 0);
+    EXPECT_EQ(pixel(*both, 15, 15).red, 255);
+}
+
+TEST(CGContext, StateScaleAndClearing)
+{
+    auto context = CGContext::createBitmap({10, 10}, 2);
+    EXPECT_EQ(context->pixelWidth(), 20);
+    context->setFillColor(UIColor::redColor());
+    context->saveGState();
+    context->setFillColor(UIColor::greenColor());
+    context->translateCTM(5, 0);
+    context->setAlpha(0.5);
+    context->fillRect(CGRectMake(0, 0, 5, 5)); // half-transparent green on the right
+    context->restoreGState();
+    context->restoreGState(); // unbalanced: ignored
+    EXPECT_EQ(context->getCTM(), CGAffineTransformIdentity);
+    context->fillRect(CGRectMake(0, 5, 5, 5)); // red again, at the origin
+    const auto image = context->makeImage();
+    EXPECT_EQ(image->pixelAt(15, 4).green, 255);
+    EXPECT_NEAR(image->pixelAt(15, 4).alpha, 128, 2);
+    EXPECT_EQ(image->pixelAt(4, 15).red, 255);
+    EXPECT_EQ(image->size(), (CGSize {10, 10}));
+
+    context->clearRect(CGRectMake(0, 5, 2, 5));
+    EXPECT_EQ(pixel(*context, 1, 15).alpha, 0);
+    EXPECT_EQ(pixel(*context, 6, 15).alpha, 255);
+
+    // A scale by zero makes drawing vanish until the state is restored, without spoiling the context.
+    context->saveGState();
+    context->scaleCTM(0, 1);
+    context->fillRect(CGRectMake(0, 0, 10, 10));
+    context->restoreGState();
+    EXPECT_EQ(pixel(*context, 1, 1).alpha, 0);
+    context->fillRect(CGRectMake(0, 0, 1, 1));
+    EXPECT_EQ(pixel(*context, 1, 1).red, 255);
+}
+
+TEST(CGContext, OversizedPicturesAreRefusedAndImageContextsStayBalanced)
+{
+    auto huge = CGContext::createBitmap({20000, 20000}, 1);
+    EXPECT_FALSE(huge->isValid());
+    huge->fillRect(CGRectMake(0, 0, 10, 10)); // harmless
+    EXPECT_FALSE(huge->makeImage());
+    EXPECT_FALSE(CGContext::createBitmap({0, 10}, 1)->isValid());
+    EXPECT_FALSE(CGContext::createBitmap({std::nan(""), 10}, 1)->isValid());
+
+    UIGraphicsBeginImageContextWithOptions({30, 10}, false, 1);
+    auto outer = UIGraphicsGetCurrentContext();
+    UIGraphicsBeginImageContextWithOptions({1e9, 1e9}, false, 1);
+    EXPECT_FALSE(UIGraphicsGetImageFromCurrentImageContext());
+    UIGraphicsEndImageContext();
+    // The failed begin was ended by its own end, so the outer picture is still current.
+    EXPECT_EQ(UIGraphicsGetCurrentContext(), outer);
+    const auto image = UIGraphicsGetImageFromCurrentImageContext();
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixelWidth(), 30);
+    UIGraphicsEndImageContext();
+    EXPECT_FALSE(UIGraphicsGetCurrentContext());
+    UIGraphicsEndImageContext(); // one end too many does nothing
+}
+
+TEST(CGContext, TextStaysInsideItsMeasuredBox)
+{
+    auto context = CGContext::createBitmap({200, 40}, 1);
+    const auto font = UIFont::systemFontOfSize(20);
+    const CGSize drawn = NSStringDrawing::drawAtPoint("WWMM", {10, 5}, *font, context.get());
+    EXPECT_EQ(drawn, (CGSize {40, 24}));
+    const auto image = context->makeImage();
+    int inked = 0;
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            if (image->pixelAt(x, y).alpha == 0)
+                continue;
+            ++inked;
+            // Wide glyphs are narrowed to their cells: no ink beyond the measured width.
+            EXPECT_GE(x, 9);
+            EXPECT_LE(x, 50);
+        }
+    }
+    EXPECT_GT(inked, 50);
+
+    // Centred text in a rectangle lands in its middle.
+    auto centred = CGContext::createBitmap({100, 20}, 1);
+    NSStringDrawing::drawInRect("ab", CGRectMake(0, 0, 100, 20), *UIFont::systemFontOfSize(10),
+                                NSLineBreakMode::ByWordWrapping, NSTextAlignment::Center, centred.get());
+    const auto centredImage = centred->makeImage();
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            if (centredImage->pixelAt(x, y).alpha > 0) {
+                EXPECT_GE(x, 44);
+                EXPECT_LE(x, 56);
+            }
+        }
+    }
+}

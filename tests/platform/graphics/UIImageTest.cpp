@@ -1,0 +1,100 @@
+#include "platform/graphics/CGContext.h"
+#include "platform/graphics/UIImage.h"
+#include "platform/foundation/Paths.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string pngOf(double width, double height, double scale, const UIColorPtr& color)
+{
+    auto context = CGContext::createBitmap({width, height}, scale);
+    context->setFillColor(color);
+    context->fillRect(CGRectMake(0, 0, width, height));
+    return *context->makeImage()->pngData();
+}
+
+class ResourceFolder {
+public:
+    explicit ResourceFolder(const fs::path& root)
+    {
+        fs::create_directories(root / "images");
+        Paths::setResourcesFolder(root);
+        UIImage::clearNamedCache();
+    }
+    ~ResourceFolder()
+    {
+        Paths::setResourcesFolder(std::nullopt);
+        UIImage::clearNamedCache();
+    }
+};
+} // namespace
+
+TEST(UIImage, PngRoundTripKeepsPixelsAndScale)
+{
+    const std::string bytes = pngOf(8, 4, 2, UIColor::colorWithRed(0, 0.5, 1, 0.5));
+    const auto image = UIImage::imageWithData(bytes, 2);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixelWidth(), 16);
+    EXPECT_EQ(image->size(), (CGSize {8, 4}));
+    const auto p = image->pixelAt(3, 3);
+    EXPECT_EQ(p.alpha, 128);
+    EXPECT_NEAR(p.green, 128, 2);
+    EXPECT_NEAR(p.blue, 255, 2);
+    EXPECT_EQ(image->pixelAt(-1, 0).alpha, 0);
+    EXPECT_EQ(image->pixelAt(16, 0).alpha, 0);
+}
+
+TEST(UIImage, BadPicturesGiveNothing)
+{
+    const std::string good = pngOf(4, 4, 1, UIColor::redColor());
+    EXPECT_FALSE(UIImage::imageWithData(""));
+    EXPECT_FALSE(UIImage::imageWithData("not a picture at all, just some text"));
+    EXPECT_FALSE(UIImage::imageWithData(good.substr(0, good.size() / 2))); // cut short
+    std::string corrupt = good;
+    corrupt[good.size() - 20] ^= 0x5A;
+    corrupt[40] ^= 0x5A;
+    EXPECT_FALSE(UIImage::imageWithData(corrupt));
+
+    // A header that claims 100000 × 100000 pixels is refused before anything is decoded.
+    std::string huge = good;
+    const unsigned char side[4] = {0x00, 0x01, 0x86, 0xA0};
+    huge.replace(16, 4, reinterpret_cast<const char*>(side), 4);
+    huge.replace(20, 4, reinterpret_cast<const char*>(side), 4);
+    EXPECT_FALSE(UIImage::imageWithData(huge));
+    EXPECT_FALSE(UIImage::imageWithContentsOfFile("/nonexistent/picture.png"));
+}
+
+TEST(UIImage, NamedPicturesComeFromResourcesWithPlaceholders)
+{
+    ScopedDataFolder data;
+    ResourceFolder resources(data.path() / "res");
+    const fs::path images = data.path() / "res" / "images";
+    ASSERT_TRUE(writeFileAtomically(images / "Clock.png", pngOf(14, 14, 1, UIColor::redColor())));
+    ASSERT_TRUE(writeFileAtomically(images / "Computer Off@2x.png", pngOf(14, 14, 2, UIColor::greenColor())));
+
+    const auto clock = UIImage::imageNamed("Clock.png");
+    EXPECT_FALSE(clock->isPlaceholder());
+    EXPECT_EQ(clock->size(), (CGSize {14, 14}));
+    EXPECT_EQ(UIImage::imageNamed("Clock.png"), clock); // cached by name
+    EXPECT_FALSE(UIImage::imageNamed("Clock")->isPlaceholder()); // the extension is optional
+
+    // The double-density file serves a name without extension at scale 2.
+    const auto computer = UIImage::imageNamed("Computer Off");
+    EXPECT_FALSE(computer->isPlaceholder());
+    EXPECT_DOUBLE_EQ(computer->scale(), 2);
+    EXPECT_EQ(computer->size(), (CGSize {14, 14}));
+
+    LogCapture log;
+    const auto missing = UIImage::imageNamed("tab_me");
+    EXPECT_TRUE(missing->isPlaceholder());
+    EXPECT_EQ(missing->name(), "tab_me");
+    EXPECT_GT(missing->size().width, 0);
+    EXPECT_TRUE(log.contains("tab_me"));
+    // Names that climb out of the picture folder are never looked up.
+    ASSERT_TRUE(writeFileAtomically(data.path() / "res" / "secret.png", pngOf(2, 2, 1, UIColor::blueColor())));
+    EXPECT_TRUE(UIImage::imageNamed("../secret.png")->isPlaceholder());
+}
