@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/foundation/Clock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// One queued read: a fixed length (readLength > 0), up to a terminator (term not empty), or
+// whatever is available (neither).
+struct AsyncReadPacket {
+    std::shared_ptr<std::vector<std::uint8_t>> buffer;
+    std::size_t startOffset = 0;
+    std::size_t bytesDone = 0;
+    std::size_t maxLength = 0; // 0: no bound
+    TimeInterval timeout = -1; // negative: none; grows when the delegate extends it
+    std::size_t readLength = 0;
+    std::vector<std::uint8_t> term;
+    bool bufferOwner = true;
+    std::size_t originalBufferLength = 0;
+    std::int64_t tag = 0;
+
+    std::uint8_t* writePosition() { return buffer->data() + startOffset + bytesDone; }
+    const std::uint8_t* received() const { return buffer->data() + startOffset; }
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+// An error as the socket classes report it: a domain name, a code within it and, where one is
+// known, a readable description.
+struct SocketError {
+    std::string domain;
+    int code = 0;
+    std::string description;
+
+    bool operator==(const SocketError&) const = default;
+};
+
+namespace SocketErrorDomains {
+inline constexpr const char* Posix = "NSPOSIXErrorDomain";
+inline constexpr const char* OSStatus = "NSOSStatusErrorDomain";
+inline constexpr const char* Mach = "NSMachErrorDomain";
+inline constexpr const char* NetDB = "kCFStreamErrorDomainNetDB";
+inline constexpr const char* NetServices = "kCFStreamErrorDomainNetServices";
+inline constexpr const char* Socks = "kCFStreamErrorDomainSOCKS";
+inline constexpr const char* SystemConfiguration = "kCFStreamErrorDomainSystemConfiguration";
+inline constexpr const char* Ssl = "kCFStreamErrorDomainSSL";
+inline constexpr const char* Unlisted = "CFStreamError (unlisted domain)";
+} // namespace SocketErrorDomains

@@ -1,0 +1,201 @@
+#include "tests/platform/net/peer/LoopbackPeer.h"
+#include "tests/session/socket/RecordingDelegate.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cmath>
+#include <sys/un.h>
+
+namespace {
+
+std::uint16_t closedPort()
+{
+    LoopbackPeer gone;
+    return gone.port();
+}
+
+struct SocketTest : ::testing::Test {
+    RunLoop loop;
+    RecordingDelegate delegate;
+    std::shared_ptr<TcpSocket> socket = TcpSocket::create(&delegate, 0, loop);
+
+    bool runUntil(const std::function<bool()>& done, double timeout = 5.0) { return loop.runUntil(done, timeout); }
+    void runPasses(int passes)
+    {
+        for (int i = 0; i < passes; ++i)
+            loop.runOnce(RunLoopModes::Default, 0.01);
+    }
+};
+
+struct SocketFamilies : SocketTest, ::testing::WithParamInterface<bool> {};
+
+} // namespace
+
+TEST_P(SocketFamilies, ConnectsAndReportsBothEndpoints)
+{
+    LoopbackPeer peer({.ipv6 = GetParam()});
+    socket->readDataWithTimeout(-1, 7); // queued before the connect: dropped by it
+    ASSERT_TRUE(socket->connectToHost(peer.host(), peer.port(), 2.0));
+    socket->readDataToLength(3, -1, 8); // queued after it: served once connected
+    EXPECT_TRUE(delegate.log == std::vector<std::string> {"willConnect"});
+    EXPECT_FALSE(socket->isConnected());
+    EXPECT_EQ(socket->flags() & TcpSocket::kDidStartConnect, TcpSocket::kDidStartConnect);
+    ASSERT_TRUE(runUntil([&] { return delegate.count("didConnect") == 1; }));
+    EXPECT_EQ(delegate.log.back(), "didConnect " + peer.host() + " " + std::to_string(peer.port()));
+    EXPECT_TRUE(socket->isConnected());
+    EXPECT_EQ(socket->isIPv6(), GetParam());
+    EXPECT_EQ(socket->isIPv4(), !GetParam());
+    EXPECT_EQ(socket->connectedPort(), peer.port());
+    EXPECT_EQ(*socket->localHost(), peer.host());
+    EXPECT_NE(socket->localPort(), 0);
+    EXPECT_EQ(GetParam() ? socket->connectedPort6() : socket->connectedPort4(), peer.port());
+    EXPECT_EQ(GetParam() ? socket->connectedPort4() : socket->connectedPort6(), 0);
+
+    peer.send("abc");
+    ASSERT_TRUE(runUntil([&] { return !delegate.reads.empty(); }));
+    EXPECT_EQ(delegate.log.back(), "read 8 abc");
+    EXPECT_EQ(delegate.reads.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Loopback, SocketFamilies, ::testing::Values(false, true),
+                         [](const auto& param) { return param.param ? "IPv6" : "IPv4"; });
+
+TEST_F(SocketTest, FailuresAfterTheStartEndInOneWillDisconnectAndOneDidDisconnect)
+{
+    // Refused.
+    ASSERT_TRUE(socket->connectToHost("127.0.0.1", closedPort(), 2.0));
+    ASSERT_TRUE(runUntil([&] { return delegate.disconnected(); }));
+    runPasses(5);
+    EXPECT_EQ(delegate.log, (std::vector<std::string> {"willConnect", "willDisconnect NSPOSIXErrorDomain "
+                                                           + std::to_string(ECONNREFUSED), "didDisconnect"}));
+    EXPECT_EQ(socket->flags(), TcpSocket::kEnablePreBuffering);
+    EXPECT_TRUE(socket->isDisconnected());
+
+    // A name that cannot resolve; the same socket connects again.
+    delegate.log.clear();
+    ASSERT_TRUE(socket->connectToHost("venue.invalid", 9000, 5.0));
+    ASSERT_TRUE(runUntil([&] { return delegate.disconnected(); }, 8.0));
+    ASSERT_TRUE(delegate.disconnectError);
+    EXPECT_EQ(delegate.disconnectError->domain, "kCFStreamErrorDomainNetDB");
+    EXPECT_FALSE(delegate.disconnectError->description.empty());
+    EXPECT_EQ(delegate.count("didDisconnect"), 1);
+
+    // A peer whose backlog is full never answers: the connect timer ends it.
+    LoopbackPeer silent({.accept = false, .backlog = 0});
+    ASSERT_GT(silent.fillBacklog(), 0);
+    delegate.log.clear();
+    ASSERT_TRUE(socket->connectToHost(silent.host(), silent.port(), 0.3));
+    ASSERT_TRUE(runUntil([&] { return delegate.disconnected(); }));
+    runPasses(5);
+    EXPECT_EQ(delegate.log, (std::vector<std::string> {"willConnect", "willDisconnect TcpSocketErrorDomain 2",
+                                                       "didDisconnect"}));
+    EXPECT_EQ(delegate.disconnectError->description, "Attempt to connect to host timed out");
+}
+
+TEST_F(SocketTest, RemoteCloseAndResetCloseTheSocket)
+{
+    LoopbackPeer peer;
+    ASSERT_TRUE(socket->connectToHost(peer.host(), peer.port(), 2.0));
+    ASSERT_TRUE(runUntil([&] { return delegate.count("didConnect") == 1; }));
+    socket->readDataToLength(10, -1, 1);
+    peer.send("part");
+    peer.closeConnection();
+    ASSERT_TRUE(runUntil([&] { return delegate.disconnected(); }));
+    // A clean end carries no error; the unfinished read's bytes are still there to recover.
+    EXPECT_EQ(delegate.count("willDisconnect null"), 1);
+    EXPECT_EQ(delegate.unreadAtDisconnect, "part");
+    EXPECT_EQ(delegate.count("didDisconnect"), 1);
+    EXPECT_EQ(delegate.log.back(), "didDisconnect");
+
+    delegate.log.clear();
+    ASSERT_TRUE(socket->connectToHost(peer.host(), peer.port(), 2.0));
+    ASSERT_TRUE(runUntil([&] { return delegate.count("didConnect") == 1 && peer.connectionCount() == 2; }));
+    socket->readDataWithTimeout(-1, 2);
+    peer.resetConnection();
+    ASSERT_TRUE(runUntil([&] { return delegate.disconnected(); }));
+    ASSERT_TRUE(delegate.disconnectError);
+    EXPECT_EQ(delegate.disconnectError->domain, "NSPOSIXErrorDomain");
+    EXPECT_EQ(delegate.disconnectError->code, ECONNRESET);
+    EXPECT_EQ(delegate.count("didDisconnect"), 1);
+}
+
+TEST_F(SocketTest, StartingRulesAndRequestedDisconnects)
+{
+    auto orphan = TcpSocket::create(nullptr, 0, loop);
+    EXPECT_THROW(orphan->connectToHost("127.0.0.1", 1), TcpSocketException);
+    EXPECT_TRUE(orphan->isDisconnected());
+    EXPECT_FALSE(orphan->connectedHost().has_value());
+    EXPECT_EQ(orphan->connectedPort(), 0);
+    orphan->disconnect(); // never connected: no callback, no harm
+    std::int64_t tag = 9;
+    std::uint64_t done = 9, total = 9;
+    EXPECT_TRUE(std::isnan(orphan->progressOfReadReturningTag(&tag, &done, &total)));
+    EXPECT_EQ(tag + done + total, 0u);
+
+    // The delegate refuses: no connection, no callbacks beyond the question.
+    delegate.willConnect = false;
+    SocketError error;
+    EXPECT_FALSE(socket->connectToHost("127.0.0.1", 1, 1.0, &error));
+    EXPECT_EQ(error, (SocketError {"TcpSocketErrorDomain", 1, "Connection canceled"}));
+    EXPECT_TRUE(socket->isDisconnected());
+    delegate.willConnect = true;
+
+    // Addresses of other families are refused before anything starts.
+    sockaddr_un local {};
+    local.sun_family = AF_UNIX;
+    EXPECT_FALSE(socket->connectToAddress(SocketAddress(reinterpret_cast<const sockaddr*>(&local), sizeof local),
+                                          nullptr, -1, &error));
+    EXPECT_EQ(error.description, "Remote address is not IPv4 or IPv6");
+    runPasses(3);
+    EXPECT_EQ(delegate.count("did"), 0);
+
+    // Connecting twice is misuse; a requested disconnect reports only its end, before returning.
+    LoopbackPeer peer;
+    ASSERT_TRUE(socket->connectToAddress(*SocketAddress::numeric(peer.host(), peer.port()), nullptr, 2.0));
+    EXPECT_THROW(socket->connectToHost(peer.host(), peer.port()), TcpSocketException);
+    ASSERT_TRUE(runUntil([&] { return delegate.count("didConnect") == 1; }));
+    EXPECT_TRUE(socket->isConnected());
+    EXPECT_EQ(socket->connectedPort(), peer.port());
+    delegate.log.clear();
+    socket->disconnect();
+    EXPECT_EQ(delegate.log, std::vector<std::string> {"didDisconnect"});
+    EXPECT_EQ(socket->flags(), TcpSocket::kEnablePreBuffering);
+    EXPECT_TRUE(runUntil([&] { return peer.sawEndOfStream(); }));
+}
+
+TEST_F(SocketTest, ReleasingASocketCallsNoDelegateAndClosesItsDescriptor)
+{
+    LoopbackPeer peer;
+    ASSERT_TRUE(socket->connectToHost(peer.host(), peer.port(), 2.0));
+    ASSERT_TRUE(runUntil([&] { return delegate.count("didConnect") == 1; }));
+    socket->readDataWithTimeout(-1, 0);
+    socket->writeData(std::vector<std::uint8_t>(10, 'x'), 1.0, 0);
+    const auto before = delegate.log;
+    socket.reset();
+    runPasses(5);
+    EXPECT_EQ(delegate.log, before);
+    EXPECT_TRUE(runUntil([&] { return peer.sawEndOfStream(); }));
+}
+
+TEST_F(SocketTest, TheDelegateMayReleaseTheSocketInItsLastCallback)
+{
+    LoopbackPeer peer;
+    delegate.onDisconnect = [&](TcpSocket&) { socket.reset(); };
+    ASSERT_TRUE(socket->connectToHost(peer.host(), peer.port(), 2.0));
+    ASSERT_TRUE(runUntil([&] { return delegate.count("didConnect") == 1; }));
+    socket->readDataWithTimeout(-1, 0);
+    peer.closeConnection();
+    ASSERT_TRUE(runUntil([&] { return socket == nullptr; }));
+    EXPECT_EQ(delegate.count("didDisconnect"), 1);
+
+    // And from inside disconnect() itself.
+    socket = TcpSocket::create(&delegate, 0, loop);
+    ASSERT_TRUE(socket->connectToHost(peer.host(), peer.port(), 2.0));
+    ASSERT_TRUE(runUntil([&] { return delegate.count("didConnect") == 2; }));
+    auto* raw = socket.get();
+    raw->disconnect();
+    EXPECT_EQ(socket, nullptr);
+    EXPECT_EQ(delegate.count("didDisconnect"), 2);
+}
