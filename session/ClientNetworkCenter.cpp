@@ -1,0 +1,186 @@
+#include "session/ClientNetworkCenter.h"
+
+#include "platform/foundation/Log.h"
+#include "session/DataCenter.h"
+#include "session/ServerNetworkCenter.h"
+#include "session/VenueMessage.h"
+
+namespace {
+
+ClientNetworkCenter*& instance()
+{
+    static ClientNetworkCenter* shared = nullptr;
+    return shared;
+}
+
+std::string hexOf(std::span<const std::uint8_t> bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (std::uint8_t byte : bytes) {
+        text += digits[byte >> 4];
+        text += digits[byte & 0x0F];
+    }
+    return text;
+}
+
+} // namespace
+
+ClientNetworkCenter& ClientNetworkCenter::sharedInstance()
+{
+    if (!instance())
+        instance() = new ClientNetworkCenter();
+    return *instance();
+}
+
+void ClientNetworkCenter::resetForTesting()
+{
+    delete instance();
+    instance() = nullptr;
+}
+
+ClientNetworkCenter::~ClientNetworkCenter()
+{
+    cancelRetry();
+}
+
+void ClientNetworkCenter::cancelRetry()
+{
+    if (m_retryTimer)
+        m_retryTimer->invalidate();
+    m_retryTimer.reset();
+}
+
+void ClientNetworkCenter::connectToServerWithIp(const std::string& host, int port)
+{
+    m_lastConnectIp = host;
+    m_lastConnectPort = port;
+    cancelRetry();
+    if (ServerNetworkCenter::sharedInstance().isConnect())
+        ServerNetworkCenter::sharedInstance().disconnectToServer();
+    if (m_isConnect)
+        disconnectToServer();
+    m_receiveData.clear();
+    m_dataOffset = 0;
+    m_mainSocket = TcpSocket::create(this);
+    NSLog("trying to connect server ip: %s, port: %i", host.c_str(), port);
+    if (host.empty() || port < 1 || port > 65535) {
+        NSLog("no usable address for the secondary link");
+        NSLog("Fail to develop connection");
+        return;
+    }
+    if (!m_mainSocket->connectToHost(host, static_cast<std::uint16_t>(port), kConnectTimeout))
+        NSLog("Fail to develop connection");
+}
+
+void ClientNetworkCenter::retryConnectLastConnection()
+{
+    m_retryTimer.reset();
+    connectToServerWithIp(m_lastConnectIp, m_lastConnectPort);
+}
+
+void ClientNetworkCenter::disconnectToServer()
+{
+    cancelRetry();
+    if (!m_mainSocket)
+        return;
+    // The disconnect event comes before disconnect() returns.
+    m_disconnectRequested = true;
+    auto socket = m_mainSocket;
+    socket->disconnect();
+    m_disconnectRequested = false;
+}
+
+void ClientNetworkCenter::sentMsgAskForBillList()
+{
+    sentMsg(4, {"0", "0"});
+}
+
+void ClientNetworkCenter::sentMsg(std::string_view body)
+{
+    writeFrame(VenueMessage::buildFrame(body));
+}
+
+void ClientNetworkCenter::sentMsg(int command, const std::vector<std::string>& fields)
+{
+    writeFrame(VenueMessage::fieldListFrame(command, fields));
+}
+
+void ClientNetworkCenter::writeFrame(const std::optional<std::string>& frame)
+{
+    if (!frame)
+        return;
+    if (!m_mainSocket || m_mainSocket->isDisconnected()) {
+        NSLog("request not sent: the secondary link is down");
+        return;
+    }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame->data());
+    m_mainSocket->writeData({bytes, frame->size()}, kWriteTimeout, 0);
+}
+
+void ClientNetworkCenter::onSocketDidConnectToHost(TcpSocket& socket, const std::string&, std::uint16_t)
+{
+    if (&socket != m_mainSocket.get())
+        return;
+    NSLog("did connect to server");
+    DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "clientConnected");
+    if (&socket != m_mainSocket.get())
+        return;
+    socket.readDataWithTimeout(-1, 0);
+    m_isConnect = true;
+    m_isStopRetry = false;
+}
+
+void ClientNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const std::uint8_t> data, std::int64_t)
+{
+    if (&socket != m_mainSocket.get())
+        return;
+    m_receiveData.append(data);
+    for (;;) {
+        auto cut = m_receiveData.next();
+        if (cut.outcome == FrameReceiver::Outcome::NeedMore) {
+            if (m_receiveData.buffered() > 0)
+                NSLog("数据接收不完整，等待内容");
+            break;
+        }
+        if (cut.outcome == FrameReceiver::Outcome::Corrupt) {
+            NSLog("dropping the secondary link: %zu received bytes do not start with a frame length",
+                  m_receiveData.buffered());
+            m_receiveData.clear();
+            socket.disconnect();
+            return;
+        }
+        if (cut.outcome == FrameReceiver::Outcome::BadCheck) {
+            NSLog("error wrong key again length: %zu and data: %s", data.size(), hexOf(data).c_str());
+            continue;
+        }
+        if (cut.outcome == FrameReceiver::Outcome::Undecodable)
+            continue;
+        NSLog("clientNetWork have receive msg:%s", cut.text.c_str());
+        DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", cut.text);
+        if (&socket != m_mainSocket.get() || !socket.isConnected())
+            return;
+    }
+    socket.readDataWithTimeout(-1, 0);
+}
+
+void ClientNetworkCenter::onSocketDidDisconnect(TcpSocket& socket)
+{
+    if (&socket != m_mainSocket.get())
+        return;
+    const bool requested = m_disconnectRequested;
+    NSLog("did disconnect already");
+    DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "clientDidDisconnect");
+    m_isConnect = false;
+    if (&socket != m_mainSocket.get())
+        return; // an observer has already started another connection
+    m_mainSocket.reset(); // the socket keeps itself alive until this event has been handled
+    if (m_isStopRetry || requested)
+        return;
+    cancelRetry();
+    m_retryTimer = NSTimer::scheduledTimerWithTimeInterval(kRetryDelay, false, [](NSTimer&) {
+        if (instance())
+            instance()->retryConnectLastConnection();
+    });
+}

@@ -1,0 +1,141 @@
+#include "session/ServerNetworkCenter.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/UserDefaults.h"
+#include "session/ClientNetworkCenter.h"
+#include "session/DataCenter.h"
+#include "session/VenueMessage.h"
+
+namespace {
+
+ServerNetworkCenter*& instance()
+{
+    static ServerNetworkCenter* shared = nullptr;
+    return shared;
+}
+
+} // namespace
+
+ServerNetworkCenter& ServerNetworkCenter::sharedInstance()
+{
+    if (!instance())
+        instance() = new ServerNetworkCenter();
+    return *instance();
+}
+
+void ServerNetworkCenter::resetForTesting()
+{
+    delete instance();
+    instance() = nullptr;
+}
+
+void ServerNetworkCenter::initConnect()
+{
+    if (ClientNetworkCenter::sharedInstance().isConnect())
+        ClientNetworkCenter::sharedInstance().disconnectToServer();
+    m_receiveData.clear();
+    m_dataOffset = 0;
+    // The socket being replaced is released silently. When this runs inside that socket's own
+    // disconnect event, the socket keeps itself alive until the event has been handled.
+    m_mainSocket = TcpSocket::create(this);
+
+    const auto host = UserDefaults::standard().stringForKey("Server_Ip");
+    const auto port = UserDefaults::standard().integerForKey("Server_Port");
+    NSLog("trying to connect server ip: %s, port: %lld", host.value_or("(null)").c_str(), static_cast<long long>(port));
+    if (!host || host->empty()) {
+        NSLog("no server address in the settings");
+        NSLog("Fail to develop connection");
+        return;
+    }
+    if (port < 1 || port > 65535) {
+        NSLog("server port %lld is outside 1 to 65535", static_cast<long long>(port));
+        NSLog("Fail to develop connection");
+        return;
+    }
+    if (!m_mainSocket->connectToHost(*host, static_cast<std::uint16_t>(port), kConnectTimeout))
+        NSLog("Fail to develop connection");
+}
+
+bool ServerNetworkCenter::getConnected() const
+{
+    return m_mainSocket && m_mainSocket->isConnected();
+}
+
+void ServerNetworkCenter::disconnectToServer()
+{
+    if (m_mainSocket)
+        m_mainSocket->disconnect();
+}
+
+void ServerNetworkCenter::sentMsg(std::string_view body)
+{
+    writeFrame(VenueMessage::buildFrame(body));
+}
+
+void ServerNetworkCenter::sentMsg(int command, const std::vector<std::string>& fields)
+{
+    writeFrame(VenueMessage::fieldListFrame(command, fields));
+}
+
+void ServerNetworkCenter::sendMsg(int command, const std::vector<std::string>& fields)
+{
+    writeFrame(VenueMessage::arrayFrame(command, fields));
+}
+
+void ServerNetworkCenter::writeFrame(const std::optional<std::string>& frame)
+{
+    if (!frame)
+        return; // the frame builder has said why
+    if (!m_mainSocket || m_mainSocket->isDisconnected()) {
+        NSLog("request not sent: no link to the server");
+        return;
+    }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame->data());
+    m_mainSocket->writeData({bytes, frame->size()}, kWriteTimeout, 0);
+}
+
+void ServerNetworkCenter::onSocketDidConnectToHost(TcpSocket& socket, const std::string&, std::uint16_t)
+{
+    if (&socket != m_mainSocket.get())
+        return;
+    NSLog("did connect to server");
+    DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "serverConnected");
+    if (&socket != m_mainSocket.get())
+        return; // an observer started another connection
+    socket.readDataWithTimeout(-1, 0);
+    m_isConnect = true;
+}
+
+void ServerNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const std::uint8_t> data, std::int64_t)
+{
+    if (&socket != m_mainSocket.get())
+        return;
+    m_receiveData.append(data);
+    // Each turn consumes a whole frame or stops, so the loop ends with the buffer.
+    for (;;) {
+        auto cut = m_receiveData.next();
+        if (cut.outcome == FrameReceiver::Outcome::NeedMore)
+            break;
+        if (cut.outcome == FrameReceiver::Outcome::Corrupt) {
+            NSLog("dropping the link: %zu received bytes do not start with a frame length", m_receiveData.buffered());
+            m_receiveData.clear();
+            socket.disconnect();
+            return;
+        }
+        if (cut.outcome != FrameReceiver::Outcome::Frame)
+            continue; // a wrong CRC or text that is not GB18030: dropped without a word to the server
+        DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", cut.text);
+        if (&socket != m_mainSocket.get() || !socket.isConnected())
+            return; // the notice reconnected or disconnected; the rest belongs to no one
+    }
+    socket.readDataWithTimeout(-1, 0);
+}
+
+void ServerNetworkCenter::onSocketDidDisconnect(TcpSocket& socket)
+{
+    if (&socket != m_mainSocket.get())
+        return;
+    NSLog("did disconnect already");
+    DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "serverDidDisconnect");
+    m_isConnect = false;
+}

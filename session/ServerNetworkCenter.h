@@ -1,0 +1,58 @@
+#pragma once
+
+#include "session/FrameReceiver.h"
+#include "session/socket/TcpSocket.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The one connection to the venue server. Screens send their commands through it; every
+// whole, checked frame that arrives is handed to the session state as the notice "tcpMsg",
+// and link events become the notices "serverConnected" and "serverDidDisconnect". It never
+// reconnects by itself: that is the dispatcher's or a screen's decision.
+//
+// Main run loop only. Notices are delivered synchronously, so an observer may reconnect (or
+// disconnect) from inside one; events of a socket that has since been replaced are ignored.
+class ServerNetworkCenter : public TcpSocketDelegate {
+public:
+    static constexpr TimeInterval kConnectTimeout = 2.0;
+    static constexpr TimeInterval kWriteTimeout = 5.0;
+
+    static ServerNetworkCenter& sharedInstance();
+    // Drops the instance (its socket closes silently); the next sharedInstance() is fresh.
+    static void resetForTesting();
+
+    // Starts a new connection to "Server_Ip":"Server_Port" from the user defaults, replacing
+    // the current socket and emptying the receive buffer. A missing host or a port outside 1
+    // to 65535 is refused at once (logged, no notice).
+    void initConnect();
+    bool getConnected() const;
+    void disconnectToServer();
+    bool isConnect() const { return m_isConnect; }
+    void setIsConnect(bool value) { m_isConnect = value; }
+
+    // Frame a body or a request and write it (5 s timeout). Nothing is written, and a line is
+    // logged, when there is no connection started or the link is down, or the request cannot
+    // be framed.
+    void sentMsg(std::string_view body);
+    void sentMsg(int command, const std::vector<std::string>& fields);
+    void sendMsg(int command, const std::vector<std::string>& fields);
+
+    TcpSocket* mainSocket() const { return m_mainSocket.get(); }
+
+    void onSocketDidConnectToHost(TcpSocket& socket, const std::string& host, std::uint16_t port) override;
+    void onSocketDidReadData(TcpSocket& socket, std::span<const std::uint8_t> data, std::int64_t tag) override;
+    void onSocketDidDisconnect(TcpSocket& socket) override;
+
+private:
+    ServerNetworkCenter() = default;
+    void writeFrame(const std::optional<std::string>& frame);
+
+    std::shared_ptr<TcpSocket> m_mainSocket;
+    bool m_isConnect = false;
+    FrameReceiver m_receiveData;
+    std::int32_t m_dataOffset = 0;
+};
