@@ -1,0 +1,122 @@
+#include "tests/tools/venue-sim/VenueServerFixture.h"
+#include "tools/venue-sim/VenueSimOptions.h"
+
+#include "session/VenueMessage.h"
+
+#include <chrono>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class Misbehaviour : public VenueServerFixture {};
+
+TEST_F(Misbehaviour, RefusedCommandsFailWithAMessage)
+{
+    VenueServerOptions options;
+    options.refused = {161, 102};
+    start({"free"}, options);
+    VenueTestClient client(port());
+    for (const auto& [command, fields] : std::vector<std::pair<int, std::vector<std::string>>> {
+             {161, {"1", "0", "1", "8801", "", ""}}, {102, {"0", "", "", "2580", "", "", ""}}}) {
+        const auto reply = client.ask(command, fields);
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->command(), command);
+        EXPECT_EQ(reply->errorCode(), "1");
+        EXPECT_FALSE(reply->errorMessage().empty());
+        EXPECT_EQ(reply->count(), 4u);
+    }
+    const auto other = client.ask(60);
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->errorCode(), "0");
+}
+
+TEST_F(Misbehaviour, LinksAreDroppedAfterTheirNthReply)
+{
+    VenueServerOptions options;
+    options.dropAfterReplies = 2;
+    start({"free"}, options);
+    VenueTestClient client(port());
+    // Three requests at once: two answers, then the link ends without the third.
+    ASSERT_TRUE(client.sendRaw(VenueTestClient::frame(60) + VenueTestClient::frame(182) + VenueTestClient::frame(60)));
+    EXPECT_TRUE(client.readReply());
+    EXPECT_TRUE(client.readReply());
+    EXPECT_FALSE(client.readReply(300ms));
+    EXPECT_TRUE(client.waitForClose(2s));
+    EXPECT_TRUE(server().waitForLog("after 2 replies", 2s));
+
+    VenueTestClient next(port());
+    EXPECT_TRUE(next.ask(60)) << "the count is per link";
+}
+
+TEST_F(Misbehaviour, MalformedRepliesAreBrokenTheWayAsked)
+{
+    VenueServerOptions options;
+    options.malformed = {{60, FrameMalformation::BadCrc}, {182, FrameMalformation::BadDigits},
+                         {102, FrameMalformation::BadEncoding}};
+    start({"free"}, options);
+
+    VenueTestClient client(port());
+    ASSERT_TRUE(client.send(60));
+    const auto badCrc = client.readFrame();
+    ASSERT_TRUE(badCrc);
+    EXPECT_EQ(VenueMessage::announcedLength(*badCrc), badCrc->size()) << "the length is still right";
+    EXPECT_FALSE(VenueMessage::checkIfVaildMsg(*badCrc));
+
+    ASSERT_TRUE(client.send(102, {"0", "", "", "2580", "", "", ""}));
+    const auto badText = client.readFrame();
+    ASSERT_TRUE(badText);
+    EXPECT_TRUE(VenueMessage::checkIfVaildMsg(*badText));
+    EXPECT_FALSE(VenueMessage::decodeFrame(*badText)) << "the CRC checks but the body does not decode";
+
+    const auto fine = client.ask(161, {"1", "0", "1", "8801", "", ""});
+    ASSERT_TRUE(fine) << "other commands are answered normally";
+
+    ASSERT_TRUE(client.send(182, {""}));
+    const auto badDigits = client.readFrame();
+    ASSERT_TRUE(badDigits);
+    EXPECT_FALSE(VenueMessage::announcedLength(*badDigits));
+    EXPECT_TRUE(server().waitForLog("sent malformed (digits)", 2s));
+}
+
+TEST(VenueSimOptions, ReadsTheCommandLine)
+{
+    std::string error;
+    const auto options = VenueSimOptions::parse({"--port", "5123", "--data", "/tmp/v.json", "--refuse", "161", "--refuse", "96",
+                                                 "--malformed", "60", "--malformed", "182:encoding", "--drop-after", "3",
+                                                 "--no-drift", "--log", "/tmp/v.log", "--seed", "7"},
+                                                error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->port, 5123);
+    EXPECT_EQ(options->dataFile, "/tmp/v.json");
+    EXPECT_EQ(options->logFile, std::filesystem::path("/tmp/v.log"));
+    EXPECT_EQ(options->server.refused, (std::set<int> {96, 161}));
+    EXPECT_EQ(options->server.malformed.at(60), FrameMalformation::BadCrc);
+    EXPECT_EQ(options->server.malformed.at(182), FrameMalformation::BadEncoding);
+    EXPECT_EQ(options->server.dropAfterReplies, 3u);
+    EXPECT_FALSE(options->server.drift);
+    EXPECT_EQ(options->server.driftSeed, 7u);
+
+    const auto defaults = VenueSimOptions::parse({}, error);
+    ASSERT_TRUE(defaults);
+    EXPECT_EQ(defaults->port, 0);
+    EXPECT_EQ(defaults->dataFile.filename(), "venue.json");
+    EXPECT_FALSE(defaults->logFile);
+    EXPECT_TRUE(defaults->server.drift);
+}
+
+TEST(VenueSimOptions, RefusesWhatItCannotUse)
+{
+    const std::vector<std::vector<std::string>> bad {
+        {"--port"}, {"--port", "70000"}, {"--port", "12ab"}, {"--refuse", "abc"}, {"--refuse", "0"},
+        {"--malformed", "60:sideways"}, {"--malformed", "60:none"}, {"--drop-after", "0"}, {"--drop-after", "-1"},
+        {"--drift-interval", "0"}, {"--frobnicate", "1"}, {"stray"},
+    };
+    for (const auto& arguments : bad) {
+        std::string error;
+        EXPECT_FALSE(VenueSimOptions::parse(arguments, error)) << arguments.front();
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+} // namespace

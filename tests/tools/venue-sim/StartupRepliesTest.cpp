@@ -1,0 +1,113 @@
+#include "tests/tools/venue-sim/VenueServerFixture.h"
+#include "tools/venue-sim/VenueServer.h"
+
+#include <ctime>
+
+namespace {
+
+class StartupReplies : public VenueServerFixture {};
+
+TEST_F(StartupReplies, DateAndVenueIdentity)
+{
+    start({"free"});
+    std::tm moment {};
+    moment.tm_year = 2024 - 1900;
+    moment.tm_mon = 4;
+    moment.tm_mday = 18;
+    moment.tm_hour = 20;
+    moment.tm_min = 31;
+    moment.tm_sec = 5;
+    moment.tm_isdst = -1;
+    const std::time_t fixed = std::mktime(&moment);
+    server().onServer([fixed](VenueServer& s) { s.clock().fix(fixed); });
+
+    VenueTestClient client(port());
+    const auto date = client.ask(60);
+    ASSERT_TRUE(date);
+    EXPECT_EQ(date->count(), 5u);
+    EXPECT_EQ(date->command(), 60);
+    EXPECT_EQ(date->errorCode(), "0");
+    EXPECT_EQ((*date)[4], "2024-05-18 20:31:05");
+
+    const auto venue = client.ask(182, {""});
+    ASSERT_TRUE(venue);
+    EXPECT_EQ(venue->command(), 182);
+    EXPECT_EQ(venue->errorCode(), "0");
+    EXPECT_EQ((*venue)[4], "0571026");
+    EXPECT_EQ((*venue)[5], "云上声度KTV");
+}
+
+TEST_F(StartupReplies, HallBindingCarriesModesAndRegionsWhereTheTabletReadsThem)
+{
+    start({"free"});
+    VenueTestClient client(port());
+    const auto bound = client.ask(90, {"UDID-1234", "", "0", ""});
+    ASSERT_TRUE(bound);
+    const ReplyLines& r = *bound;
+    EXPECT_EQ(r.errorCode(), "0");
+    EXPECT_EQ(r[4], "8801");
+    EXPECT_EQ(r[5], "王丽");
+    EXPECT_EQ(r[6], "1");  // ShowType
+    EXPECT_EQ(r[8], "0");  // BoundType
+    EXPECT_EQ(r[9], "0");  // LoginMode
+    EXPECT_EQ(r[10], "2"); // CheckInRoomMode
+
+    // The tablet skips A pairs after line 14 and reads B regions after them.
+    const int skipped = std::stoi(r[13]);
+    const int regions = std::stoi(r[14]);
+    ASSERT_EQ(regions, 2);
+    EXPECT_EQ(r.count(), static_cast<std::size_t>(15 + 2 * skipped + 2 * regions));
+    EXPECT_EQ(r[15 + 2 * skipped], "1");
+    EXPECT_EQ(r[16 + 2 * skipped], "一楼大厅");
+    EXPECT_EQ(r[17 + 2 * skipped], "2");
+    EXPECT_EQ(r[18 + 2 * skipped], "二楼东区");
+
+    const auto noDevice = client.ask(90, {"", "", "0", ""});
+    ASSERT_TRUE(noDevice);
+    EXPECT_EQ(noDevice->errorCode(), "1");
+    EXPECT_FALSE(noDevice->errorMessage().empty());
+    EXPECT_EQ(noDevice->count(), 4u);
+    const auto unknownRoom = client.ask(90, {"UDID-1234", "吧台", "1", "Z99"});
+    ASSERT_TRUE(unknownRoom);
+    EXPECT_EQ(unknownRoom->errorCode(), "1");
+}
+
+TEST_F(StartupReplies, ClerksAreFoundByTheirPasswords)
+{
+    start({"free"});
+    VenueTestClient client(port());
+    const auto found = client.ask(102, {"0", "", "", "1357", "", "", ""});
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->errorCode(), "0");
+    EXPECT_EQ((*found)[4], "8802");
+    EXPECT_EQ((*found)[5], "陈建国");
+
+    for (const char* wrong : {"9999", "", "8802"}) {
+        const auto refused = client.ask(102, {"0", "", "", wrong, "", "", ""});
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->errorCode(), "1") << wrong;
+        EXPECT_FALSE(refused->errorMessage().empty());
+        EXPECT_EQ(refused->count(), 4u) << "a refusal carries no clerk";
+    }
+
+    const auto login = client.ask(99, {"8801", "2580"});
+    ASSERT_TRUE(login);
+    EXPECT_EQ(login->errorCode(), "0");
+    EXPECT_EQ((*login)[4], "8801");
+    EXPECT_EQ((*login)[5], "王丽");
+    const auto byPassword = client.ask(99, {"", "1357"});
+    ASSERT_TRUE(byPassword);
+    EXPECT_EQ((*byPassword)[4], "8802");
+    for (const auto& fields : {std::vector<std::string> {"8801", "1111"}, std::vector<std::string> {"8801", "1357"}, std::vector<std::string> {}}) {
+        const auto badLogin = client.ask(99, fields);
+        ASSERT_TRUE(badLogin);
+        EXPECT_EQ(badLogin->errorCode(), "1") << "another clerk's password does not log 8801 in";
+    }
+
+    const auto binding = client.ask(100, {"UDID-1234"});
+    ASSERT_TRUE(binding);
+    EXPECT_EQ(binding->errorCode(), "0");
+    EXPECT_EQ((*binding)[4], "UDID-1234");
+}
+
+} // namespace

@@ -1,0 +1,127 @@
+#include "tests/tools/venue-sim/VenueSimProcess.h"
+#include "tests/tools/venue-sim/VenueTestClient.h"
+
+#include "platform/foundation/Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+fs::path scratchFile(const std::string& name)
+{
+    return fs::temp_directory_path() / ("venue-sim-test-" + std::to_string(::getpid()) + "-" + name);
+}
+
+TEST(VenueSimProgram, ServesLogsAndStopsOnSignals)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const fs::path log = scratchFile("requests.log");
+        fs::remove(log);
+        VenueSimProcess process({"--port", "0", "--no-drift", "--log", log.string()});
+        const std::uint16_t port = process.waitForPort();
+        ASSERT_NE(port, 0);
+
+        VenueTestClient client(port);
+        const auto venue = client.ask(182, {""});
+        ASSERT_TRUE(venue);
+        EXPECT_EQ(venue->errorCode(), "0");
+        const auto floor = client.ask(161, {"1", "25", "1", "8805", "", ""});
+        ASSERT_TRUE(floor);
+        EXPECT_GE(floor->count(), 21u + 25u * 34u) << "the shipped venue fills a first page";
+
+        EXPECT_EQ(process.stop(signal), 0);
+        const auto text = readFile(log);
+        ASSERT_TRUE(text);
+        EXPECT_NE(text->find("request 182 fields=[]\n"), std::string::npos) << *text;
+        EXPECT_NE(text->find("request 161 fields=[1|25|1|8805||]\n"), std::string::npos);
+        EXPECT_NE(text->find("stopped by signal " + std::to_string(signal)), std::string::npos);
+        fs::remove(log);
+        VenueTestClient late(port);
+        EXPECT_FALSE(late.connected()) << "nothing listens after the stop";
+    }
+}
+
+TEST(VenueSimProgram, MisbehavesWhenToldOnTheCommandLine)
+{
+    VenueSimProcess process({"--no-drift", "--refuse", "90", "--drop-after", "2"});
+    const std::uint16_t port = process.waitForPort();
+    ASSERT_NE(port, 0);
+    VenueTestClient client(port);
+    const auto refused = client.ask(90, {"UDID", "", "0", ""});
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->errorCode(), "1");
+    EXPECT_TRUE(client.ask(60));
+    EXPECT_TRUE(client.waitForClose(3s));
+    const auto line = process.readLine(3s);
+    ASSERT_TRUE(line) << "requests are logged on standard output by default";
+    EXPECT_EQ(line->rfind("client 1 connected", 0), 0u) << *line;
+}
+
+TEST(VenueSimProgram, BadStartsSayWhyAndFail)
+{
+    VenueSimProcess badOption({"--drop-after", "none"});
+    EXPECT_EQ(badOption.waitForExit(), 2);
+    EXPECT_FALSE(badOption.readLine(1s)) << "no listening line";
+
+    const fs::path broken = scratchFile("broken.json");
+    ASSERT_TRUE(writeFileAtomically(broken, "{\"venue\": {\"id\": 1}}"));
+    VenueSimProcess badData({"--data", broken.string()});
+    EXPECT_EQ(badData.waitForExit(), 1);
+    fs::remove(broken);
+}
+
+TEST(VenueSimProgram, DiesWithTheProcessThatStartedIt)
+{
+    // A go-between starts the server and exits; the server must follow it.
+    int portPipe[2];
+    ASSERT_EQ(::pipe(portPipe), 0);
+    const pid_t between = ::fork();
+    if (between == 0) {
+        ::close(portPipe[0]);
+        ::dup2(portPipe[1], STDOUT_FILENO);
+        const std::string binary = VenueSimProcess::binary();
+        if (::fork() == 0) {
+            ::execl(binary.c_str(), binary.c_str(), "--no-drift", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Stay until the server has printed its port, so it is surely running first.
+        ::usleep(500'000);
+        ::_exit(0);
+    }
+    ::close(portPipe[1]);
+    char buffer[128] = {};
+    std::string output;
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (output.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        const ssize_t count = ::read(portPipe[0], buffer, sizeof buffer - 1);
+        if (count <= 0)
+            break;
+        output.append(buffer, static_cast<std::size_t>(count));
+    }
+    ::close(portPipe[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(between, &status, 0), between);
+    const std::string prefix = "listening on 127.0.0.1:";
+    ASSERT_EQ(output.rfind(prefix, 0), 0u) << output;
+    const auto port = static_cast<std::uint16_t>(std::stoi(output.substr(prefix.size())));
+
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        VenueTestClient probe(port);
+        gone = !probe.connected();
+        if (!gone)
+            std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_TRUE(gone) << "the server outlived the process that started it";
+}
+
+} // namespace

@@ -1,0 +1,54 @@
+#include "tools/venue-sim/RoomDisplayState.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<const char*, kRoomDisplayStateCount> kNames {
+    "空房", "带位房", "预订房", "已开房", "结账房", "清洁房", "并台房", "维修房",
+};
+constexpr std::array<const char*, kRoomDisplayStateCount> kKeys {
+    "free", "seating", "booked", "open", "settling", "cleaning", "merged", "repair",
+};
+
+} // namespace
+
+RoomDisplayState roomDisplayState(const std::string& state, const std::string& flag, const std::string& ifBad)
+{
+    if ((state == "R" || state.empty()) && flag == "1")
+        return RoomDisplayState::Seating;
+    if (state == "R")
+        return RoomDisplayState::Booked;
+    if (state == "I")
+        return RoomDisplayState::Open;
+    if (state == "S")
+        return RoomDisplayState::Settling;
+    if (state == "L")
+        return RoomDisplayState::Cleaning;
+    if (state.empty() && flag == "6")
+        return RoomDisplayState::Merged;
+    if (state.empty() && ifBad == "1")
+        return RoomDisplayState::Repair;
+    return RoomDisplayState::Free;
+}
+
+const char* roomDisplayStateName(RoomDisplayState state)
+{
+    return kNames[static_cast<std::size_t>(state)];
+}
+
+const char* roomDisplayStateKey(RoomDisplayState state)
+{
+    return kKeys[static_cast<std::size_t>(state)];
+}
+
+bool roomDisplayStateFromKey(const std::string& key, RoomDisplayState& state)
+{
+    for (std::size_t i = 0; i < kKeys.size(); ++i) {
+        if (key == kKeys[i]) {
+            state = static_cast<RoomDisplayState>(i);
+            return true;
+        }
+    }
+    return false;
+}

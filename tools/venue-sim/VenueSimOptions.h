@@ -1,0 +1,31 @@
+#pragma once
+
+#include "tools/venue-sim/VenueServerOptions.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The program's command line:
+//   --port N            0 (the default) takes a free port
+//   --data FILE         venue data (default: resources/venue-sim/venue.json)
+//   --log FILE          request and fault lines (default: standard output)
+//   --refuse CMD        answer CMD with ErrorCode "1" (may repeat)
+//   --malformed CMD[:KIND]  answer CMD with a broken frame; KIND crc (default), digits, encoding
+//   --drop-after N      close each link after N replies
+//   --no-drift          rooms change only by requests
+//   --drift-interval S  seconds between drift steps (default 4)
+//   --seed N            seed of the drift
+class VenueSimOptions {
+public:
+    static std::optional<VenueSimOptions> parse(const std::vector<std::string>& arguments, std::string& error);
+    static const char* usage();
+
+    std::uint16_t port = 0;
+    std::filesystem::path dataFile;
+    std::optional<std::filesystem::path> logFile;
+    VenueServerOptions server;
+    bool help = false;
+};

@@ -1,0 +1,87 @@
+// venue-sim: the venue server on loopback, for the demo and the end-to-end tests.
+// Prints "listening on 127.0.0.1:PORT" as its first line, then serves until SIGINT or SIGTERM,
+// or until the process that started it dies.
+
+#include "platform/foundation/RunLoop.h"
+#include "tools/venue-sim/VenueData.h"
+#include "tools/venue-sim/VenueServer.h"
+#include "tools/venue-sim/VenueSimOptions.h"
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sys/prctl.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        return 0; // the parent died before the request took effect
+
+    std::string error;
+    const auto options = VenueSimOptions::parse(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "venue-sim: %s\n%s\n", error.c_str(), VenueSimOptions::usage());
+        return 2;
+    }
+    if (options->help) {
+        std::printf("%s\n", VenueSimOptions::usage());
+        return 0;
+    }
+    auto data = VenueData::fromFile(options->dataFile, error);
+    if (!data) {
+        std::fprintf(stderr, "venue-sim: %s\n", error.c_str());
+        return 1;
+    }
+
+    std::ofstream logFile;
+    if (options->logFile) {
+        logFile.open(*options->logFile, std::ios::app);
+        if (!logFile) {
+            std::fprintf(stderr, "venue-sim: cannot write %s\n", options->logFile->c_str());
+            return 1;
+        }
+    }
+    std::ostream& logStream = options->logFile ? static_cast<std::ostream&>(logFile) : std::cout;
+
+    // The signals arrive as readable bytes on the run loop instead of interrupting it.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &signals, nullptr);
+    const int signalFd = ::signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (signalFd < 0) {
+        std::perror("venue-sim: signalfd");
+        return 1;
+    }
+
+    RunLoop& loop = RunLoop::main();
+    VenueServer server(loop, std::move(*data), options->server, [&logStream](const std::string& line) {
+        logStream << line << std::endl;
+    });
+    if (!server.listen(options->port, error)) {
+        std::fprintf(stderr, "venue-sim: cannot listen on %s\n", error.c_str());
+        return 1;
+    }
+    std::cout << "listening on 127.0.0.1:" << server.port() << std::endl;
+
+    int received = 0;
+    loop.addSource(signalFd, RunLoop::Readable, [&](std::uint32_t) {
+        signalfd_siginfo info {};
+        if (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+            received = static_cast<int>(info.ssi_signo);
+        loop.stop();
+    });
+    loop.run();
+
+    server.close();
+    loop.reset();
+    ::close(signalFd);
+    logStream << "stopped by signal " << received << std::endl;
+    return 0;
+}
