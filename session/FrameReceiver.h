@@ -8,7 +8,7 @@
 
 // Received bytes of a venue connection not yet consumed as frames, and the cutting of whole
 // frames from their front. Bytes are consumed by moving an offset and the buffer is compacted
-// only once the consumed part outweighs the rest, so feeding n bytes in any pieces costs O(n).
+// only once the consumed part outweighs the rest, so feeding n bytes costs O(n) however they are split.
 class FrameReceiver {
 public:
     enum class Outcome {
