@@ -1,0 +1,160 @@
+#include "platform/ui/UIAlertView.h"
+
+#include "platform/graphics/NSStringDrawing.h"
+#include "platform/graphics/TextMetric.h"
+#include "platform/graphics/UIGraphics.h"
+#include "platform/ui/UIApplication.h"
+
+#include <algorithm>
+
+namespace {
+constexpr double Width = 270;
+constexpr double Margin = 16;
+constexpr double ButtonHeight = 44;
+UIFontPtr titleFont() { return UIFont::boldSystemFontOfSize(17); }
+UIFontPtr messageFont() { return UIFont::systemFontOfSize(13); }
+
+double messageHeight(const std::optional<std::string>& message)
+{
+    if (!message || message->empty())
+        return 0;
+    return TextMetric::sizeWithFont(*message, *messageFont(), {Width - 2 * Margin, 400}, NSLineBreakMode::ByWordWrapping)
+        .height;
+}
+} // namespace
+
+std::shared_ptr<UIAlertView> UIAlertView::create(std::string title, std::optional<std::string> message,
+                                                 std::weak_ptr<UIAlertViewDelegate> delegate,
+                                                 std::optional<std::string> cancelButtonTitle,
+                                                 std::vector<std::string> otherButtonTitles)
+{
+    auto alert = std::make_shared<UIAlertView>();
+    alert->m_title = std::move(title);
+    alert->m_message = std::move(message);
+    alert->m_delegate = std::move(delegate);
+    if (cancelButtonTitle) {
+        alert->m_cancelButtonIndex = 0;
+        alert->m_buttons.push_back(std::move(*cancelButtonTitle));
+    }
+    for (auto& other : otherButtonTitles)
+        alert->m_buttons.push_back(std::move(other));
+    return alert;
+}
+
+UIAlertView::UIAlertView()
+    : UIView(CGRectMake(0, 0, Width, 120))
+{
+    setBackgroundColor(UIColor::colorWithWhite(0.97, 1));
+    layer().cornerRadius = 7;
+    setClipsToBounds(true);
+}
+
+int UIAlertView::addButtonWithTitle(std::string title)
+{
+    m_buttons.push_back(std::move(title));
+    return numberOfButtons() - 1;
+}
+
+std::optional<std::string> UIAlertView::buttonTitleAtIndex(int index) const
+{
+    if (index < 0 || index >= numberOfButtons())
+        return std::nullopt;
+    return m_buttons[static_cast<std::size_t>(index)];
+}
+
+int UIAlertView::firstOtherButtonIndex() const
+{
+    const int first = m_cancelButtonIndex == 0 ? 1 : 0;
+    return first < numberOfButtons() ? first : -1;
+}
+
+void UIAlertView::show()
+{
+    if (m_visible)
+        return;
+    auto self = std::static_pointer_cast<UIAlertView>(shared_from_this());
+    auto delegate = m_delegate.lock();
+    if (delegate)
+        delegate->willPresentAlertView(*this);
+    m_visible = true;
+    UIApplication::sharedApplication().pushAlert(self);
+    if (delegate)
+        delegate->didPresentAlertView(*this);
+}
+
+bool UIAlertView::tapButtonAtIndex(int index)
+{
+    if (!m_visible || index < 0 || index >= numberOfButtons())
+        return false;
+    auto self = shared_from_this(); // the alert stack may hold the last reference
+    if (auto delegate = m_delegate.lock())
+        delegate->alertViewClickedButtonAtIndex(*this, index);
+    dismissWithClickedButtonIndex(index, true);
+    return true;
+}
+
+void UIAlertView::dismissWithClickedButtonIndex(int index, bool)
+{
+    if (!m_visible)
+        return;
+    auto self = shared_from_this();
+    if (auto delegate = m_delegate.lock())
+        delegate->alertViewWillDismissWithButtonIndex(*this, index);
+    m_visible = false;
+    UIApplication::sharedApplication().removeAlert(this);
+    if (auto delegate = m_delegate.lock())
+        delegate->alertViewDidDismissWithButtonIndex(*this, index);
+}
+
+void UIAlertView::layoutForScreen(CGRect screen)
+{
+    const double titleHeight = m_title.empty() ? 0 : titleFont()->lineHeight();
+    const double rows = m_buttons.size() == 2 ? 1 : static_cast<double>(m_buttons.size());
+    const double height = Margin + titleHeight + 4 + messageHeight(m_message) + Margin + rows * ButtonHeight;
+    setFrame(CGRectMake(CGRectGetMidX(screen) - Width / 2, CGRectGetMidY(screen) - height / 2, Width, height));
+}
+
+void UIAlertView::drawRect(const CGRect&)
+{
+    auto context = UIGraphicsGetCurrentContext();
+    if (!context)
+        return;
+    const CGRect b = bounds();
+    double y = Margin;
+    context->setFillColor(UIColor::blackColor());
+    if (!m_title.empty()) {
+        NSStringDrawing::drawInRect(m_title, CGRectMake(Margin, y, Width - 2 * Margin, titleFont()->lineHeight()),
+                                    *titleFont(), NSLineBreakMode::ByTruncatingTail, NSTextAlignment::Center,
+                                    context.get());
+        y += titleFont()->lineHeight();
+    }
+    y += 4;
+    if (m_message && !m_message->empty()) {
+        const double h = messageHeight(m_message);
+        NSStringDrawing::drawInRect(*m_message, CGRectMake(Margin, y, Width - 2 * Margin, h), *messageFont(),
+                                    NSLineBreakMode::ByWordWrapping, NSTextAlignment::Center, context.get());
+        y += h;
+    }
+    y += Margin;
+
+    // Two buttons share a row; otherwise each has its own.
+    const auto buttonColor = UIColor::colorWithRed(0, 0.478, 1, 1);
+    const auto lineColor = UIColor::colorWithWhite(0.8, 1);
+    const bool sideBySide = m_buttons.size() == 2;
+    for (std::size_t i = 0; i < m_buttons.size(); ++i) {
+        const CGRect cell = sideBySide
+            ? CGRectMake(i * b.size.width / 2, y, b.size.width / 2, ButtonHeight)
+            : CGRectMake(0, y + static_cast<double>(i) * ButtonHeight, b.size.width, ButtonHeight);
+        context->setFillColor(lineColor);
+        context->fillRect(CGRectMake(cell.origin.x, cell.origin.y, cell.size.width, 0.5));
+        if (sideBySide && i == 1)
+            context->fillRect(CGRectMake(cell.origin.x, cell.origin.y, 0.5, cell.size.height));
+        const auto font = static_cast<int>(i) == m_cancelButtonIndex ? UIFont::boldSystemFontOfSize(17)
+                                                                      : UIFont::systemFontOfSize(17);
+        context->setFillColor(buttonColor);
+        NSStringDrawing::drawInRect(m_buttons[i],
+                                    CGRectMake(cell.origin.x + 4, cell.origin.y + (ButtonHeight - font->lineHeight()) / 2,
+                                               cell.size.width - 8, font->lineHeight()),
+                                    *font, NSLineBreakMode::ByTruncatingMiddle, NSTextAlignment::Center, context.get());
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/ui/UIAlertViewDelegate.h"
+#include "platform/ui/UIView.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A modal notice with a title, a message and buttons. show() puts it in front of everything
+// (the application's alert stack holds it while it shows); a button tapped, or a dismissal in
+// code, takes it away. The delegate is not owned.
+class UIAlertView : public UIView {
+public:
+    // The cancel button, when given, is button 0; the others follow in order.
+    static std::shared_ptr<UIAlertView> create(std::string title, std::optional<std::string> message,
+                                               std::weak_ptr<UIAlertViewDelegate> delegate,
+                                               std::optional<std::string> cancelButtonTitle,
+                                               std::vector<std::string> otherButtonTitles = {});
+    UIAlertView();
+
+    const std::string& title() const { return m_title; }
+    void setTitle(std::string title) { m_title = std::move(title); }
+    const std::optional<std::string>& message() const { return m_message; }
+    void setMessage(std::optional<std::string> message) { m_message = std::move(message); }
+    std::shared_ptr<UIAlertViewDelegate> delegate() const { return m_delegate.lock(); }
+    void setDelegate(std::weak_ptr<UIAlertViewDelegate> delegate) { m_delegate = std::move(delegate); }
+
+    int addButtonWithTitle(std::string title);
+    int numberOfButtons() const { return static_cast<int>(m_buttons.size()); }
+    // Nothing for an index that is not a button.
+    std::optional<std::string> buttonTitleAtIndex(int index) const;
+    int cancelButtonIndex() const { return m_cancelButtonIndex; }
+    int firstOtherButtonIndex() const;
+
+    bool isVisible() const { return m_visible; }
+    void show();
+    // A tap on a button: the delegate hears the click, then the dismissal. False, and nothing
+    // happens, when the alert is not showing or the index is not a button.
+    bool tapButtonAtIndex(int index);
+    // Takes the alert away as if the button had been tapped, without the click.
+    void dismissWithClickedButtonIndex(int index, bool animated);
+
+    void layoutForScreen(CGRect screen);
+    void drawRect(const CGRect& rect) override;
+
+private:
+    std::string m_title;
+    std::optional<std::string> m_message;
+    std::weak_ptr<UIAlertViewDelegate> m_delegate;
+    std::vector<std::string> m_buttons;
+    int m_cancelButtonIndex = -1;
+    bool m_visible = false;
+};
+
+using UIAlertViewPtr = std::shared_ptr<UIAlertView>;

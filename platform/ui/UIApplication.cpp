@@ -1,0 +1,172 @@
+#include "platform/ui/UIApplication.h"
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/UIAlertView.h"
+#include "platform/ui/UIWindow.h"
+
+#include <algorithm>
+#include <cmath>
+
+UIApplication& UIApplication::sharedApplication()
+{
+    static UIApplication* application = new UIApplication();
+    return *application;
+}
+
+std::vector<std::shared_ptr<UIWindow>> UIApplication::windows() const
+{
+    std::vector<std::shared_ptr<UIWindow>> sorted = m_windows;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const auto& a, const auto& b) { return a->windowLevel() < b->windowLevel(); });
+    return sorted;
+}
+
+void UIApplication::setKeyWindow(std::shared_ptr<UIWindow> window)
+{
+    m_keyWindow = std::move(window);
+}
+
+void UIApplication::windowShown(std::shared_ptr<UIWindow> window)
+{
+    if (std::find(m_windows.begin(), m_windows.end(), window) == m_windows.end())
+        m_windows.push_back(std::move(window));
+}
+
+void UIApplication::windowHidden(UIWindow* window)
+{
+    // The caller still holds the window while it is being hidden.
+    std::erase_if(m_windows, [window](const auto& w) { return w.get() == window; });
+    if (m_keyWindow.get() == window)
+        m_keyWindow.reset();
+}
+
+void UIApplication::windowLevelChanged(UIWindow*) {}
+
+CGRect UIApplication::statusBarFrameFor(UIInterfaceOrientation orientation, double height, bool hidden) const
+{
+    if (hidden)
+        return CGRectZero;
+    const double width = UIInterfaceOrientationIsLandscape(orientation) ? 1024 : 768;
+    return CGRectMake(0, 0, width, height);
+}
+
+CGRect UIApplication::statusBarFrame() const
+{
+    return statusBarFrameFor(m_orientation, m_statusBarHeight, m_statusBarHidden);
+}
+
+void UIApplication::changeStatusBar(UIInterfaceOrientation orientation, double height, bool hidden)
+{
+    auto& center = NotificationCenter::defaultCenter();
+    const CGRect oldFrame = statusBarFrame();
+    const CGRect newFrame = statusBarFrameFor(orientation, height, hidden);
+    const UIInterfaceOrientation oldOrientation = m_orientation;
+    const bool turning = orientation != oldOrientation;
+    if (turning)
+        center.post(UIApplicationWillChangeStatusBarOrientationNotification, this,
+                    {{UIApplicationStatusBarOrientationUserInfoKey, orientation}});
+    if (newFrame != oldFrame)
+        center.post(UIApplicationWillChangeStatusBarFrameNotification, this,
+                    {{UIApplicationStatusBarFrameUserInfoKey, newFrame}});
+    m_orientation = orientation;
+    m_statusBarHeight = height;
+    m_statusBarHidden = hidden;
+    if (newFrame != oldFrame)
+        center.post(UIApplicationDidChangeStatusBarFrameNotification, this,
+                    {{UIApplicationStatusBarFrameUserInfoKey, oldFrame}});
+    if (turning)
+        center.post(UIApplicationDidChangeStatusBarOrientationNotification, this,
+                    {{UIApplicationStatusBarOrientationUserInfoKey, oldOrientation}});
+}
+
+void UIApplication::setStatusBarHeight(double height)
+{
+    if (!std::isfinite(height) || height < 0 || height > 200)
+        return;
+    changeStatusBar(m_orientation, height, m_statusBarHidden);
+}
+
+void UIApplication::setStatusBarOrientation(UIInterfaceOrientation orientation, bool)
+{
+    if (orientation == UIInterfaceOrientation::Unknown)
+        return;
+    changeStatusBar(orientation, m_statusBarHeight, m_statusBarHidden);
+}
+
+void UIApplication::setStatusBarHidden(bool hidden)
+{
+    changeStatusBar(m_orientation, m_statusBarHeight, hidden);
+}
+
+bool UIApplication::finishLaunching()
+{
+    const bool ok = m_delegate ? m_delegate->applicationDidFinishLaunching(*this) : true;
+    NotificationCenter::defaultCenter().post(UIApplicationDidFinishLaunchingNotification, this);
+    return ok;
+}
+
+void UIApplication::becomeActive()
+{
+    if (m_delegate)
+        m_delegate->applicationDidBecomeActive(*this);
+    NotificationCenter::defaultCenter().post(UIApplicationDidBecomeActiveNotification, this);
+}
+
+void UIApplication::resignActive()
+{
+    if (m_delegate)
+        m_delegate->applicationWillResignActive(*this);
+    NotificationCenter::defaultCenter().post(UIApplicationWillResignActiveNotification, this);
+}
+
+void UIApplication::enterBackground()
+{
+    if (m_delegate)
+        m_delegate->applicationDidEnterBackground(*this);
+    NotificationCenter::defaultCenter().post(UIApplicationDidEnterBackgroundNotification, this);
+}
+
+void UIApplication::enterForeground()
+{
+    if (m_delegate)
+        m_delegate->applicationWillEnterForeground(*this);
+    NotificationCenter::defaultCenter().post(UIApplicationWillEnterForegroundNotification, this);
+}
+
+void UIApplication::terminate()
+{
+    if (m_delegate)
+        m_delegate->applicationWillTerminate(*this);
+    NotificationCenter::defaultCenter().post(UIApplicationWillTerminateNotification, this);
+}
+
+std::shared_ptr<UIAlertView> UIApplication::topAlert() const
+{
+    return m_alerts.empty() ? nullptr : m_alerts.back();
+}
+
+void UIApplication::pushAlert(std::shared_ptr<UIAlertView> alert)
+{
+    if (alert && std::find(m_alerts.begin(), m_alerts.end(), alert) == m_alerts.end())
+        m_alerts.push_back(std::move(alert));
+}
+
+void UIApplication::removeAlert(const UIAlertView* alert)
+{
+    std::erase_if(m_alerts, [alert](const auto& a) { return a.get() == alert; });
+}
+
+void UIApplication::resetForTesting()
+{
+    auto windows = std::move(m_windows);
+    m_windows.clear();
+    m_keyWindow.reset();
+    auto alerts = std::move(m_alerts);
+    m_alerts.clear();
+    m_delegate.reset();
+    m_orientation = UIInterfaceOrientation::LandscapeRight;
+    m_statusBarHeight = 20;
+    m_statusBarHidden = false;
+    m_statusBarStyle = UIStatusBarStyle::Default;
+    UIView::resetAnimations();
+}

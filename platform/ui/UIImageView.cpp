@@ -1,0 +1,107 @@
+#include "platform/ui/UIImageView.h"
+
+#include "platform/graphics/UIGraphics.h"
+
+#include <algorithm>
+
+std::shared_ptr<UIImageView> UIImageView::create(const CGRect& frame)
+{
+    return std::make_shared<UIImageView>(frame);
+}
+
+std::shared_ptr<UIImageView> UIImageView::createWithImage(UIImagePtr image)
+{
+    const CGSize size = image ? image->size() : CGSizeZero;
+    auto view = create(CGRectMake(0, 0, size.width, size.height));
+    view->setImage(std::move(image));
+    return view;
+}
+
+UIImageView::UIImageView(const CGRect& frame)
+    : UIView(frame)
+{
+    setUserInteractionEnabled(false);
+    setOpaque(false);
+}
+
+void UIImageView::setImage(UIImagePtr image)
+{
+    m_image = std::move(image);
+    setNeedsDisplay();
+}
+
+void UIImageView::setHighlightedImage(UIImagePtr image)
+{
+    m_highlightedImage = std::move(image);
+    setNeedsDisplay();
+}
+
+void UIImageView::setHighlighted(bool highlighted)
+{
+    m_highlighted = highlighted;
+    setNeedsDisplay();
+}
+
+UIImagePtr UIImageView::currentImage() const
+{
+    return m_highlighted && m_highlightedImage ? m_highlightedImage : m_image;
+}
+
+CGSize UIImageView::sizeThatFits(CGSize) const
+{
+    const auto image = currentImage();
+    return image ? image->size() : CGSizeZero;
+}
+
+CGRect UIImageView::imageRect() const
+{
+    const auto image = currentImage();
+    const CGRect b = bounds();
+    if (!image)
+        return CGRectZero;
+    const CGSize s = image->size();
+    if (s.width <= 0 || s.height <= 0)
+        return CGRectZero;
+    const double fitScale = std::min(b.size.width / s.width, b.size.height / s.height);
+    const double fillScale = std::max(b.size.width / s.width, b.size.height / s.height);
+    const auto centred = [&](double w, double h) {
+        return CGRectMake(b.origin.x + (b.size.width - w) / 2, b.origin.y + (b.size.height - h) / 2, w, h);
+    };
+    const double left = b.origin.x, top = b.origin.y;
+    const double right = b.origin.x + b.size.width - s.width, bottom = b.origin.y + b.size.height - s.height;
+    const double midX = b.origin.x + (b.size.width - s.width) / 2, midY = b.origin.y + (b.size.height - s.height) / 2;
+    switch (contentMode()) {
+    case UIViewContentMode::ScaleAspectFit:
+        return centred(s.width * fitScale, s.height * fitScale);
+    case UIViewContentMode::ScaleAspectFill:
+        return centred(s.width * fillScale, s.height * fillScale);
+    case UIViewContentMode::Center:
+        return CGRectMake(midX, midY, s.width, s.height);
+    case UIViewContentMode::Top:
+        return CGRectMake(midX, top, s.width, s.height);
+    case UIViewContentMode::Bottom:
+        return CGRectMake(midX, bottom, s.width, s.height);
+    case UIViewContentMode::Left:
+        return CGRectMake(left, midY, s.width, s.height);
+    case UIViewContentMode::Right:
+        return CGRectMake(right, midY, s.width, s.height);
+    case UIViewContentMode::TopLeft:
+        return CGRectMake(left, top, s.width, s.height);
+    case UIViewContentMode::TopRight:
+        return CGRectMake(right, top, s.width, s.height);
+    case UIViewContentMode::BottomLeft:
+        return CGRectMake(left, bottom, s.width, s.height);
+    case UIViewContentMode::BottomRight:
+        return CGRectMake(right, bottom, s.width, s.height);
+    case UIViewContentMode::ScaleToFill:
+    case UIViewContentMode::Redraw:
+        break;
+    }
+    return b;
+}
+
+void UIImageView::drawRect(const CGRect&)
+{
+    if (const auto image = currentImage())
+        image->drawInRect(imageRect());
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/graphics/CGContext.h"
+#include "platform/graphics/UIImage.h"
+#include "platform/ui/UIView.h"
+
+#include <filesystem>
+#include <memory>
+
+// Draws view trees into pictures, so that what a screen shows can be looked at and checked.
+// Each view draws, in order: its layer's shadow and background (with the corner radius), its
+// own drawRect content clipped to its bounds, its subviews (clipped when it clips to bounds),
+// and its border on top. Hidden and fully transparent views are skipped; alpha applies to a
+// view together with its subviews. Pending layouts run first.
+class ViewRenderer {
+public:
+    // The view and its subviews, with the view's bounds filling the picture.
+    static std::shared_ptr<UIImage> render(UIView& view, double scale = 1);
+    // The whole screen: the visible windows by level, then the alert in front, if any, over a dimmed screen.
+    static std::shared_ptr<UIImage> renderScreen(double scale = 1);
+
+    static bool writePNG(UIView& view, const std::filesystem::path& path, double scale = 1);
+    static bool writeScreenPNG(const std::filesystem::path& path, double scale = 1);
+
+    // Draws the view, placed by its center, bounds and transform, into a context whose user space
+    // is the view's superview's space.
+    static void drawView(UIView& view, const std::shared_ptr<CGContext>& context);
+
+private:
+    static void drawContent(UIView& view, const std::shared_ptr<CGContext>& context);
+};

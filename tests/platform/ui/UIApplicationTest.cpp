@@ -1,0 +1,99 @@
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/UIApplication.h"
+#include "platform/ui/UIScreen.h"
+#include "platform/ui/UIWindow.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+class ApplicationTest : public ::testing::Test {
+protected:
+    void SetUp() override { UIApplication::sharedApplication().resetForTesting(); }
+    void TearDown() override { UIApplication::sharedApplication().resetForTesting(); }
+};
+
+class ScriptedController : public UIViewController {
+public:
+    std::vector<std::string>* log;
+    explicit ScriptedController(std::vector<std::string>* l) : log(l) {}
+    void viewDidLoad() override { log->push_back("load"); }
+    void viewWillAppear(bool) override { log->push_back("will appear"); }
+    void viewDidAppear(bool) override { log->push_back("did appear"); }
+    void viewWillDisappear(bool) override { log->push_back("will disappear"); }
+    void viewDidDisappear(bool) override { log->push_back("did disappear"); }
+    void viewDidLayoutSubviews() override { log->push_back("laid out"); }
+};
+} // namespace
+
+TEST_F(ApplicationTest, WindowsByLevelAndTheKeyWindow)
+{
+    auto& app = UIApplication::sharedApplication();
+    auto main = UIWindow::create(UIScreen::mainScreen().bounds());
+    auto overlay = UIWindow::create(UIScreen::mainScreen().bounds());
+    overlay->setWindowLevel(UIWindowLevelStatusBar);
+    EXPECT_TRUE(app.windows().empty()); // windows start hidden
+
+    overlay->setHidden(false);
+    main->makeKeyAndVisible();
+    ASSERT_EQ(app.windows().size(), 2u);
+    EXPECT_EQ(app.windows()[0], main); // lower level first, whatever the order shown
+    EXPECT_EQ(app.keyWindow(), main);
+    EXPECT_TRUE(main->isKeyWindow());
+
+    main->setHidden(true);
+    EXPECT_EQ(app.keyWindow(), nullptr);
+    EXPECT_EQ(app.windows(), std::vector<std::shared_ptr<UIWindow>> {overlay});
+}
+
+TEST_F(ApplicationTest, StatusBarFrameFollowsOrientationAndHeightWithNotifications)
+{
+    auto& app = UIApplication::sharedApplication();
+    EXPECT_EQ(app.statusBarFrame(), CGRectMake(0, 0, 1024, 20));
+    EXPECT_EQ(UIScreen::mainScreen().bounds(), CGRectMake(0, 0, 1024, 768));
+
+    std::vector<std::string> seen;
+    auto token = NotificationCenter::defaultCenter().addObserver("", [&](const Notification& n) {
+        if (n.name.find("StatusBarFrame") == std::string::npos)
+            return seen.push_back(n.name);
+        const CGRect r = std::any_cast<CGRect>(n.userInfo.at(UIApplicationStatusBarFrameUserInfoKey));
+        seen.push_back(n.name + " " + std::to_string(int(r.size.width)) + "x" + std::to_string(int(r.size.height)));
+    });
+    app.setStatusBarOrientation(UIInterfaceOrientation::Portrait);
+    EXPECT_EQ(app.statusBarFrame(), CGRectMake(0, 0, 768, 20));
+    EXPECT_EQ(UIScreen::mainScreen().bounds(), CGRectMake(0, 0, 768, 1024));
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0], UIApplicationWillChangeStatusBarOrientationNotification);
+    EXPECT_EQ(seen[1], UIApplicationWillChangeStatusBarFrameNotification + " 768x20");
+    EXPECT_EQ(seen[2], UIApplicationDidChangeStatusBarFrameNotification + " 1024x20");
+    EXPECT_EQ(seen[3], UIApplicationDidChangeStatusBarOrientationNotification);
+
+    seen.clear();
+    app.setStatusBarHeight(40);
+    EXPECT_EQ(seen.front(), UIApplicationWillChangeStatusBarFrameNotification + " 768x40");
+    seen.clear();
+    app.setStatusBarHeight(40); // no change, no notice
+    app.setStatusBarHeight(NAN);
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(app.statusBarFrame().size.height, 40);
+}
+
+TEST_F(ApplicationTest, ControllersLoadOnceAndHearAppearance)
+{
+    std::vector<std::string> log;
+    auto controller = std::make_shared<ScriptedController>(&log);
+    auto window = UIWindow::create(CGRectMake(0, 0, 1024, 768));
+    window->setRootViewController(controller); // hidden window: loaded, not shown
+    EXPECT_EQ(log, std::vector<std::string> {"load"});
+    EXPECT_EQ(controller->view()->frame(), CGRectMake(0, 0, 1024, 768));
+    EXPECT_EQ(controller->view()->superview(), window.get());
+
+    window->makeKeyAndVisible();
+    window->makeKeyAndVisible(); // already showing: no second appearance
+    window->layoutIfNeeded();
+    EXPECT_EQ(log, (std::vector<std::string> {"load", "will appear", "did appear", "laid out"}));
+
+    log.clear();
+    window->setRootViewController(nullptr);
+    EXPECT_EQ(log, (std::vector<std::string> {"will disappear", "did disappear"}));
+    EXPECT_TRUE(window->subviews().empty());
+}
