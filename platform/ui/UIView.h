@@ -5,12 +5,14 @@
 #include "platform/graphics/CGGeometry.h"
 #include "platform/graphics/UIColor.h"
 #include "platform/ui/CALayer.h"
+#include "platform/ui/GestureRecognizerList.h"
 #include "platform/ui/UIViewTypes.h"
 
 #include <functional>
 #include <memory>
 #include <vector>
 
+class UIGestureRecognizer;
 class UIViewController;
 class UIWindow;
 
@@ -113,6 +115,11 @@ public:
     virtual bool pointInside(CGPoint point) const;
     virtual std::shared_ptr<UIView> hitTest(CGPoint point);
 
+    // Gesture recognisers, owned by the view. Adding one that belongs to another view moves it.
+    void addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
+    void removeGestureRecognizer(const UIGestureRecognizer* recognizer);
+    const std::vector<std::shared_ptr<UIGestureRecognizer>>& gestureRecognizers() const;
+
     // The controller whose view this is, if any.
     UIViewController* viewController() const { return m_viewController; }
 
@@ -177,6 +184,7 @@ private:
     bool m_needsLayout = true;
     bool m_needsDisplay = true;
     CALayer m_layer;
+    GestureRecognizerList m_gestureRecognizers;
 };
 
 using UIViewPtr = std::shared_ptr<UIView>;
