@@ -41,7 +41,7 @@ struct RoomStatesObject {
 };
 
 // The display states of a room, each with its own colour and counter on the floor.
-enum RoomDisplayState : std::int64_t {
+enum RoomDisplay : std::int64_t {
     RoomDisplayFree = 0,       // 空房
     RoomDisplaySeating = 1,    // 带位房
     RoomDisplayBooked = 2,     // 预订房

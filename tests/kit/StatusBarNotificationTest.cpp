@@ -1,4 +1,7 @@
 #include "kit/StatusBarNotification.h"
+#include "kit/StatusStripConnectionDisplay.h"
+#include "session/DataCenter.h"
+#include "session/SocketDataHandle.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIDevice.h"
@@ -264,4 +267,18 @@ TEST_F(StatusStripTest, BounceStyleRunsItsKeyframes)
     clock.advance(0.7);
     EXPECT_TRUE(bar->layer().animationKeys().empty());
     EXPECT_EQ(bar->transform(), CGAffineTransformIdentity);
+}
+
+TEST_F(StatusStripTest, DispatcherLinkEventsAndServerDateReachTheStrip)
+{
+    DataCenter::resetForTesting();
+    SocketDataHandle::resetForTesting();
+    SocketDataHandle::sharedInstance().setStatusDisplay(&StatusStripConnectionDisplay::shared());
+    DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", "000000\r\n60\r\n0\r\n\r\n2026-12-06 21:00");
+    EXPECT_EQ(text(1004), "系统日期：2026-12-06 21:00");
+    DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "serverConnected");
+    EXPECT_EQ(text(1001), "已连接");
+    SocketDataHandle::resetForTesting();
+    DataCenter::resetForTesting();
+    RunLoop::main().reset();
 }

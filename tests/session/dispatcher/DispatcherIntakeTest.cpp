@@ -1,0 +1,144 @@
+#include "tests/session/dispatcher/DispatcherTestSupport.h"
+
+#include "session/records/UserInfo.h"
+
+TEST_F(DispatcherTest, RepliesWithoutHandlerOrCommandChangeNothing)
+{
+    for (const auto& text : {replyText(4, {"0", ""}), replyText(300, {"0", ""}), std::string("000000\r\nabc\r\n0"),
+                             std::string("000000"), std::string(""), replyText(2, {"0"}), replyText(214, {"0"})})
+        deliver(text);
+    DataCenter::sharedInstance().forwardNoticeCode("updateData", replyText(60, {"0", "", "x"}));
+    DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "clientDidDisconnect");
+    EXPECT_TRUE(calls().empty());
+    EXPECT_EQ(display.redisplays, 0);
+    EXPECT_FALSE(SocketDataHandle::handlesCommand(4));
+    EXPECT_TRUE(SocketDataHandle::handlesCommand(78));
+    EXPECT_TRUE(SocketDataHandle::handlesCommand(213));
+}
+
+TEST_F(DispatcherTest, ConnectedLinkIsShownAndReported)
+{
+    linkEvent("serverConnected");
+    EXPECT_EQ(display.offLine, "已连接");
+    EXPECT_EQ(display.redisplays, 1);
+    EXPECT_EQ(calls(), (std::vector<std::string> {"serverConnect"}));
+    EXPECT_TRUE(receiver->flag);
+}
+
+TEST_F(DispatcherTest, LostLinkGoesToAScreenThatOwnsTheReconnect)
+{
+    linkEvent("serverDidDisconnect");
+    EXPECT_EQ(display.offLine, "断开连接");
+    EXPECT_EQ(calls(), (std::vector<std::string> {"serverConnect"}));
+    EXPECT_FALSE(receiver->flag);
+    EXPECT_FALSE(handle().reconnectPending());
+}
+
+TEST_F(DispatcherTest, LostLinkWithoutOwnerReconnectsAfterADelayOnlyOnce)
+{
+    receiver->ownsReconnect = false;
+    linkEvent("serverDidDisconnect");
+    linkEvent("serverDidDisconnect");
+    EXPECT_EQ(display.offLine, "断开连接");
+    EXPECT_TRUE(handle().reconnectPending());
+    EXPECT_FALSE(log.contains("trying to connect server"));
+    clock.advance(0.9);
+    EXPECT_FALSE(log.contains("trying to connect server"));
+    clock.advance(0.2);
+    int attempts = 0;
+    for (const auto& line : log.lines())
+        attempts += line.find("trying to connect server") != std::string::npos;
+    EXPECT_EQ(attempts, 1);
+    EXPECT_FALSE(handle().reconnectPending());
+}
+
+TEST_F(DispatcherTest, ReceiverThatWentAwayGetsNothingButStateStillChanges)
+{
+    receiver.reset();
+    deliver(90, {"0", "", "8801", "张三", "1", "1", "0", "0", "1", "", "", "0", "0"});
+    EXPECT_EQ(session().clerkNo, "8801");
+    EXPECT_FALSE(handle().delegate());
+}
+
+TEST_F(DispatcherTest, ServerDateGoesToTheStrip)
+{
+    deliver(60, {"0", "", "2026-12-06 20:00"});
+    EXPECT_EQ(UserInfo::sharUserInfo().SysTime, "2026-12-06 20:00");
+    EXPECT_EQ(display.wifi, "系统日期：2026-12-06 20:00");
+    EXPECT_EQ(display.redisplays, 1);
+    deliver(60, {"0", ""});
+    EXPECT_TRUE(log.contains("系统日期数据错误"));
+    EXPECT_EQ(display.redisplays, 1);
+    EXPECT_TRUE(calls().empty());
+}
+
+TEST_F(DispatcherTest, VenueIdentity)
+{
+    deliver(182, {"0", "ignored", "0001", "欢乐时光KTV"});
+    EXPECT_EQ(calls(), (std::vector<std::string> {"changSuoID"}));
+    EXPECT_TRUE(receiver->flag);
+    EXPECT_EQ(receiver->text, "");
+    EXPECT_EQ(receiver->text2, "0001");
+    EXPECT_EQ(receiver->text3, "欢乐时光KTV");
+    EXPECT_EQ(session().ktvid, ""); // the start screen stores it, not the dispatcher
+    deliver(182, {"1", "未授权"});
+    EXPECT_FALSE(receiver->flag);
+    EXPECT_EQ(receiver->text, "未授权");
+    EXPECT_EQ(receiver->text2, "");
+}
+
+TEST_F(DispatcherTest, HallBindingStoresSessionAndRegions)
+{
+    // A = 2 skipped pairs, B = 1 region at lines 19 and 20.
+    deliver(90, {"0", "", "8801", "张三", "2", "1", "0", "1", "1", "x", "y", "2", "1", "s1", "s2", "s3", "s4",
+                 "R01", "一楼大厅"});
+    EXPECT_EQ(calls(), (std::vector<std::string> {"hallBound"}));
+    EXPECT_TRUE(receiver->flag);
+    EXPECT_EQ(session().clerkNo, "8801");
+    EXPECT_EQ(session().clerkName, "张三");
+    EXPECT_EQ(session().ShowType, "2");
+    EXPECT_EQ(session().CanCashMoney, "1");
+    EXPECT_EQ(session().BoundType, "0");
+    EXPECT_EQ(session().LoginMode, "1");
+    EXPECT_EQ(session().CheckInRoomMode, "1");
+    ASSERT_EQ(session().mRoomTypes.size(), 2u);
+    EXPECT_EQ(session().mRoomTypes[0].name, "全部区域");
+    EXPECT_EQ(session().mRoomTypes[0].id, "");
+    EXPECT_EQ(session().mRoomTypes[1].id, "R01");
+    EXPECT_EQ(session().mRoomTypes[1].name, "一楼大厅");
+    EXPECT_EQ(session().mRoomTypes[1].flag, "roomRegion");
+
+    // B = 0 still replaces the list.
+    deliver(90, {"0", "", "8801", "张三", "2", "1", "0", "1", "1", "", "", "0", "0"});
+    EXPECT_EQ(session().mRoomTypes.size(), 1u);
+
+    // A refusal keeps the binding.
+    deliver(90, {"1", "设备未注册"});
+    EXPECT_FALSE(receiver->flag);
+    EXPECT_EQ(receiver->text, "设备未注册");
+    EXPECT_EQ(session().clerkNo, "8801");
+    deliver(90, {});
+    EXPECT_EQ(calls().size(), 3u);
+}
+
+TEST_F(DispatcherTest, HallBindingCountsCannotReadPastTheEnd)
+{
+    for (const char* regions : {"99999999999", "-5", "4"}) {
+        deliver(90, {"0", "", "1", "n", "", "", "", "", "", "", "", "0", regions, "R1", "一区"});
+        EXPECT_EQ(session().mRoomTypes.size(), std::string(regions) == "-5" ? 1u : 2u) << regions;
+    }
+    deliver(90, {"0", "", "1", "n", "", "", "", "", "", "", "", "99999999999", "1", "R1", "一区"});
+    EXPECT_EQ(session().mRoomTypes.size(), 1u);
+    deliver(90, {"0", "", "1", "n", "", "", "", "", "", "", "", "-3", "1", "R1", "一区"});
+    EXPECT_EQ(session().mRoomTypes.size(), 1u);
+}
+
+TEST_F(DispatcherTest, ClerkInformation)
+{
+    deliver(102, {"0", "", "8801", "张三"});
+    EXPECT_EQ(receiver->dictionary,
+              (ResultDictionary {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"ClerkNo", "8801"}, {"ClerkName", "张三"}}));
+    deliver(102, {"1", "密码错误", "8801", "张三"});
+    EXPECT_EQ(receiver->dictionary, (ResultDictionary {{"ErrorCode", "1"}, {"ErrorMsg", "密码错误"}}));
+    EXPECT_EQ(session().clerkNo, "");
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "session/ConnectionStatusDisplay.h"
+#include "session/DataCenter.h"
+#include "session/SocketDataHandle.h"
+#include "session/records/TiaoGuangStateObject.h"
+#include "tests/session/dispatcher/RecordingReceiver.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// A reply text as the connection hands it on: length digits, command, then the given lines
+// (line 2 onwards) joined by "\r\n".
+inline std::string replyText(int command, const std::vector<std::string>& fromLine2)
+{
+    std::string text = "000000\r\n" + std::to_string(command);
+    for (const auto& line : fromLine2)
+        text += "\r\n" + line;
+    return text;
+}
+
+// n data lines "d4", "d5", ... after the error code and message.
+inline std::vector<std::string> numberedLines(const std::string& code, std::size_t total)
+{
+    std::vector<std::string> lines {code, "msg"};
+    for (std::size_t i = 4; i < total; ++i)
+        lines.push_back("d" + std::to_string(i));
+    return lines;
+}
+
+class RecordingStatusDisplay : public ConnectionStatusDisplay {
+public:
+    std::string offLine, wifi;
+    int redisplays = 0;
+    void setOffLineStr(const std::string& text) override { offLine = text; }
+    void setWifiStr(const std::string& text) override { wifi = text; }
+    void showCustomStatus() override { ++redisplays; }
+};
+
+// A fresh session, dispatcher and receiver for each test, on a manual clock.
+class DispatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DataCenter::resetForTesting();
+        SocketDataHandle::resetForTesting();
+        TiaoGuangStateObject::resetForTesting();
+        handle().setStatusDisplay(&display);
+        handle().setDelegate(receiver);
+    }
+    void TearDown() override
+    {
+        SocketDataHandle::resetForTesting();
+        DataCenter::resetForTesting();
+        TiaoGuangStateObject::resetForTesting();
+    }
+    static SocketDataHandle& handle() { return SocketDataHandle::sharedInstance(); }
+    static DataCenter& session() { return DataCenter::sharedInstance(); }
+    static void deliver(const std::string& text) { DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", text); }
+    static void deliver(int command, const std::vector<std::string>& fromLine2) { deliver(replyText(command, fromLine2)); }
+    static void linkEvent(const std::string& detail) { DataCenter::sharedInstance().forwardNoticeCode("sysMsg", detail); }
+    std::vector<std::string> calls() const { return receiver->calls; }
+
+    ScopedDataFolder data;
+    ManualMainClock clock;
+    LogCapture log;
+    RecordingStatusDisplay display;
+    std::shared_ptr<RecordingReceiver> receiver = std::make_shared<RecordingReceiver>();
+};

@@ -1,0 +1,275 @@
+#include "tests/session/dispatcher/DispatcherTestSupport.h"
+
+#include "platform/ui/UIAlertView.h"
+#include "platform/ui/UIApplication.h"
+#include "session/records/SelectClerkListUp.h"
+
+namespace {
+
+// `count` records of `stride` lines, each field "<record>:<offset>".
+std::vector<std::string> records(std::size_t count, std::size_t stride, const std::string& prefix = "r")
+{
+    std::vector<std::string> lines;
+    for (std::size_t r = 0; r < count; ++r)
+        for (std::size_t i = 0; i < stride; ++i)
+            lines.push_back(prefix + std::to_string(r) + ":" + std::to_string(i));
+    return lines;
+}
+
+std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+} // namespace
+
+TEST_F(DispatcherTest, MenuCategoriesAndDishes)
+{
+    const std::vector<std::string> head {"0", "", "x", "x", "x"}; // lines 2 to 6
+    auto categoryLines = concat(head, records(1, 7));
+    categoryLines.pop_back(); // 13 lines: one short of a record
+    deliver(103, categoryLines);
+    EXPECT_TRUE(calls().empty());
+    deliver(103, concat(head, records(2, 7)));
+    ASSERT_EQ(receiver->categories.size(), 2u);
+    EXPECT_EQ(receiver->categories[1]->TypeNo, "r1:0");
+    EXPECT_EQ(receiver->categories[1]->ParentNo, "r1:3");
+    EXPECT_EQ(receiver->categories[1]->Choise, "");
+
+    auto dishLines = concat(head, records(1, 16));
+    dishLines.pop_back(); // 22 lines
+    deliver(104, dishLines);
+    EXPECT_EQ(calls().back(), "foodList");
+    EXPECT_TRUE(receiver->dishes.empty());
+    auto failed = concat({"1", "菜单错误", "x", "x", "x"}, records(1, 16));
+    deliver(104, failed); // the error code is not looked at
+    ASSERT_EQ(receiver->dishes.size(), 1u);
+    const auto& dish = *receiver->dishes[0];
+    EXPECT_EQ(dish.Price, "r0:3");
+    EXPECT_EQ(dish.IfFlowerItem, "r0:8");
+    EXPECT_EQ(dish.AddInfoNo2, "r0:9");
+    EXPECT_EQ(dish.AddInfoNo1, "r0:10");
+    EXPECT_EQ(dish.FoodImageModifyTime, "r0:11");
+    EXPECT_EQ(dish.Str5, "r0:15");
+    EXPECT_FALSE(dish.TypeNo);
+    EXPECT_FALSE(dish.Level);
+}
+
+TEST_F(DispatcherTest, OrderLinesFillFromTheBasketHeaderAndRoom)
+{
+    handle().roomState = std::make_shared<RoomStateAndInfo>();
+    handle().roomState->PrintLocate = "1";
+    handle().addInfo = "少冰";
+    auto lines = concat({"0", "", "1", "3", "S9", "G7", "2"}, records(2, 27));
+    lines.resize(lines.size() - 1); // the second record is one line short
+    deliver(105, lines);
+    auto& basket = handle().getTmpSelectFood();
+    EXPECT_EQ(basket.HasMultFreeItems, "1");
+    EXPECT_EQ(basket.MultFreeCount, "3");
+    EXPECT_EQ(basket.MultFreeItemsSetID, "S9");
+    EXPECT_EQ(basket.GroupID, "G7");
+    EXPECT_EQ(basket.DataCount, "2");
+    ASSERT_EQ(receiver->folioLines.size(), 1u);
+    const auto& line = *receiver->folioLines[0];
+    EXPECT_EQ(line.FoodNo, "r0:0");
+    EXPECT_EQ(line.Quantity, "r0:4");
+    EXPECT_EQ(line.Monad, "r0:6");
+    EXPECT_EQ(line.PrinterNo, "r0:81");
+    EXPECT_EQ(line.IfFlowerItem, "r0:22");
+    EXPECT_EQ(line.Str2, "r0:23");
+    EXPECT_EQ(line.Str5, "r0:26");
+    EXPECT_EQ(line.GroupID, "G7");
+    EXPECT_EQ(line.Adds1Name, "少冰");
+    EXPECT_EQ(line.Adds2Name, "");
+    EXPECT_FALSE(line.SettleFlag);
+    EXPECT_TRUE(basket.foodSetArray.empty()); // the screen puts lines in the basket
+
+    // Without room details the printer route is the line's own; code "2" is handled like "0".
+    handle().roomState.reset();
+    handle().addInfo.clear();
+    deliver(105, concat({"2", "", "0", "", "", "G8", "1"}, records(1, 27)));
+    EXPECT_EQ(receiver->folioLines[0]->PrinterNo, "r0:8");
+    EXPECT_EQ(receiver->folioLines[0]->Adds1Name, "");
+
+    // Nine lines: the header is taken and the list is empty.
+    deliver(105, {"0", "", "0", "1", "", "G9", "0"});
+    EXPECT_TRUE(receiver->folioLines.empty());
+    EXPECT_EQ(basket.GroupID, "G9");
+}
+
+TEST_F(DispatcherTest, RefusedOrderLinesOnlyAlert)
+{
+    deliver(105, {"0", "", "0", "1", "S", "G1", "0"});
+    const auto callsBefore = calls().size();
+    deliver(105, {"1", "估清", "9", "9", "9", "G2", "9"});
+    auto& basket = handle().getTmpSelectFood();
+    EXPECT_EQ(basket.ErrorCode, "1");
+    EXPECT_EQ(basket.ErrorMsg, "估清");
+    EXPECT_EQ(basket.GroupID, "G1");
+    EXPECT_EQ(calls().size(), callsBefore);
+    auto alert = UIApplication::sharedApplication().topAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "提示");
+    EXPECT_EQ(alert->message(), "估清");
+    EXPECT_EQ(alert->numberOfButtons(), 1);
+    EXPECT_EQ(alert->buttonTitleAtIndex(0), "确定");
+    alert->tapButtonAtIndex(0);
+}
+
+TEST_F(DispatcherTest, RemarksOfADish)
+{
+    deliver(106, {"0"});
+    EXPECT_TRUE(calls().empty());
+    deliver(106, {"0", "少冰"});
+    EXPECT_EQ(receiver->remarks, (std::vector<std::string> {"少冰"}));
+    deliver(106, {"0", "少冰", "去辣", "加热"});
+    EXPECT_EQ(receiver->remarks.size(), 3u);
+}
+
+TEST_F(DispatcherTest, PackageGroupsAndDishes)
+{
+    deliver(107, {"0", "", "0", "x"});
+    EXPECT_EQ(calls(), (std::vector<std::string> {"packChild"}));
+    EXPECT_FALSE(receiver->groupDishes);
+    EXPECT_FALSE(receiver->groups);
+    EXPECT_EQ(receiver->number, 0);
+
+    auto groups = records(2, 7, "g");
+    groups[0] = "A";
+    groups[7] = "B";
+    auto dishes = records(3, 10, "d");
+    dishes[0] = "A";
+    dishes[10] = "B";
+    dishes[20] = "A";
+    deliver(107, concat(concat({"0", "", "2", "x"}, groups), dishes));
+    ASSERT_TRUE(receiver->groups);
+    ASSERT_EQ(receiver->groups->size(), 2u);
+    EXPECT_EQ((*receiver->groups)[1]->SetItemName, "g1:1");
+    EXPECT_EQ((*receiver->groups)[1]->NotShare, "g1:4");
+    ASSERT_TRUE(receiver->groupDishes);
+    EXPECT_EQ(receiver->groupDishes->at("A").size(), 2u);
+    EXPECT_EQ(receiver->groupDishes->at("B").size(), 1u);
+    EXPECT_EQ(receiver->groupDishes->at("A")[1]->FoodNo, "d2:1");
+    EXPECT_EQ(receiver->groupDishes->at("B")[0]->Count, "d1:7");
+
+    // 20 + 9 lines: no dish yet.
+    auto shortDish = records(1, 10, "d");
+    shortDish.pop_back();
+    deliver(107, concat(concat({"0", "", "2", "x"}, groups), shortDish));
+    EXPECT_TRUE(receiver->groupDishes->empty());
+
+    // More groups announced than the reply holds, or a negative count: dropped.
+    const auto before = calls().size();
+    deliver(107, concat({"0", "", "3", "x"}, groups));
+    deliver(107, concat({"0", "", "-2", "x"}, groups));
+    deliver(107, concat({"0", "", "99999999999999", "x"}, groups));
+    EXPECT_EQ(calls().size(), before);
+
+    deliver(107, {"1", "套餐已停售"});
+    EXPECT_EQ(calls().size(), before);
+    auto alert = UIApplication::sharedApplication().topAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "提示信息");
+    alert->tapButtonAtIndex(0);
+}
+
+TEST_F(DispatcherTest, FreeItemGroupsMultiplyTheAllowance)
+{
+    handle().getTmpSelectFood().MultFreeCount = "3";
+    auto group = records(1, 8, "g");
+    group[3] = "2";
+    auto dish = records(1, 11, "d");
+    dish[0] = "g0:0";
+    // 14 + 11 lines: the dish needs one more line after it.
+    deliver(108, concat(concat({"1", "", "1", "x"}, group), dish));
+    ASSERT_TRUE(receiver->groups);
+    EXPECT_EQ((*receiver->groups)[0]->CanSelectCount, 6);
+    EXPECT_EQ((*receiver->groups)[0]->SetNote, "g0:2");
+    EXPECT_TRUE(receiver->groupDishes->empty());
+    deliver(108, concat(concat(concat({"1", "", "1", "x"}, group), dish), {""}));
+    ASSERT_EQ(receiver->groupDishes->at("g0:0").size(), 1u);
+    const auto& free = *receiver->groupDishes->at("g0:0")[0];
+    EXPECT_EQ(free.Price, "d0:4");
+    EXPECT_EQ(free.Monad, "d0:5");
+    EXPECT_EQ(free.Str2, "d0:10");
+
+    handle().getTmpSelectFood().MultFreeCount = "";
+    deliver(108, concat({"0", "", "1", "x"}, group));
+    EXPECT_EQ((*receiver->groups)[0]->CanSelectCount, 0);
+
+    // Products beyond 32 bits stay exact.
+    handle().getTmpSelectFood().MultFreeCount = "2000000000";
+    group[3] = "2000000000";
+    deliver(108, concat({"0", "", "1", "x"}, group));
+    EXPECT_EQ((*receiver->groups)[0]->CanSelectCount, 4'000'000'000'000'000'000LL);
+
+    deliver(108, {"0"});
+    EXPECT_EQ(receiver->number, 0);
+    EXPECT_FALSE(receiver->groups);
+}
+
+TEST_F(DispatcherTest, ConfirmedOrdersEmptyTheBasket)
+{
+    auto& basket = handle().getTmpSelectFood();
+    auto refill = [&] {
+        basket.foodSetArray = {std::make_shared<OKFolioObject>(), std::make_shared<OKFolioObject>()};
+        basket.oldChoiceArray = {std::make_shared<OKFolioObject>()};
+        basket.GroupID = "G1";
+    };
+    refill();
+    deliver(115, {"1", "x"});
+    EXPECT_EQ(receiver->text, "x");
+    EXPECT_EQ(basket.foodSetArray.size(), 2u);
+    for (const char* code : {"0", "2"}) {
+        refill();
+        deliver(114, {code, "ignored"});
+        EXPECT_EQ(calls().back(), "confirmInputFood");
+        EXPECT_EQ(receiver->text, "");
+        EXPECT_TRUE(basket.foodSetArray.empty());
+        EXPECT_EQ(basket.oldChoiceArray.size(), 1u);
+        EXPECT_EQ(basket.GroupID, "G1");
+    }
+    // Without a receiver the basket is emptied all the same.
+    refill();
+    receiver.reset();
+    deliver(114, {"0", ""});
+    EXPECT_TRUE(basket.foodSetArray.empty());
+    EXPECT_EQ(&handle().getTmpSelectFood(), &basket);
+}
+
+TEST_F(DispatcherTest, PaymentCodeOrderPassesWhatItHas)
+{
+    deliver(168, {});
+    EXPECT_EQ(receiver->text, "");
+    deliver(168, {"2"});
+    EXPECT_EQ(receiver->text, "2");
+    EXPECT_EQ(receiver->text2, "");
+    deliver(168, {"2", "待支付", "NO123"});
+    EXPECT_EQ(receiver->text2, "待支付");
+    EXPECT_EQ(receiver->text3, "NO123");
+}
+
+TEST_F(DispatcherTest, PromoterQueryGoesToOneCallback)
+{
+    auto rows = records(2, 8);
+    rows.pop_back(); // 6 + 8 + 7 lines: one row
+    deliver(141, concat({"0", "", "3", "12"}, rows));
+    EXPECT_EQ(calls(), (std::vector<std::string> {"selectClerkList"}));
+    ASSERT_EQ(receiver->clerkHeaders.size(), 1u);
+    EXPECT_EQ(receiver->clerkHeaders[0]->PageCount, "3");
+    EXPECT_EQ(receiver->clerkHeaders[0]->DataCount, "12");
+    ASSERT_EQ(receiver->clerkRows.size(), 1u);
+    EXPECT_EQ(receiver->clerkRows[0]->YiMing, "r0:1");
+    EXPECT_EQ(receiver->clerkRows[0]->Str5, "r0:7");
+
+    receiver->implementsSelectClerkList = false;
+    deliver(141, concat({"1", "无权限", "3", "12"}, rows));
+    EXPECT_EQ(calls().back(), "searchClerkList");
+    EXPECT_EQ(receiver->clerkHeaders[0]->ErrorMsg, "无权限");
+    EXPECT_EQ(receiver->clerkHeaders[0]->DataCount, "");
+    EXPECT_TRUE(receiver->clerkRows.empty());
+
+    SelectClerkListUp query;
+    EXPECT_EQ(query.fields(), std::vector<std::string>(14));
+}

@@ -1,0 +1,228 @@
+#include "tests/session/dispatcher/DispatcherTestSupport.h"
+
+#include "platform/ui/UIAlertView.h"
+#include "platform/ui/UIApplication.h"
+
+namespace {
+
+// A room run of 34 lines whose fields carry the room number and their offset.
+std::vector<std::string> roomRun(const std::string& no, const std::string& state = "I", const std::string& flag = "0")
+{
+    std::vector<std::string> run(34);
+    for (std::size_t i = 0; i < run.size(); ++i)
+        run[i] = no + "." + std::to_string(i);
+    run[0] = no;
+    run[2] = state;
+    run[3] = flag;
+    run[4] = "0";
+    return run;
+}
+
+// Reply 161 lines from line 2: counters, five unread lines, then the rooms.
+std::vector<std::string> roomList(const std::string& pageSize, const std::string& page,
+                                  const std::vector<std::vector<std::string>>& rooms)
+{
+    std::vector<std::string> lines {"0", "", pageSize, page, "3", "60", "10", "1", "2", "40", "3", "2", "1", "1",
+                                    "", "", "", "", ""};
+    for (const auto& room : rooms)
+        lines.insert(lines.end(), room.begin(), room.end());
+    return lines;
+}
+
+std::vector<std::string> roomNumbers(const SocketDataHandle& handle)
+{
+    std::vector<std::string> numbers;
+    for (const auto& room : handle.tempRoomArray)
+        numbers.push_back(room->RoomNo);
+    return numbers;
+}
+
+} // namespace
+
+TEST_F(DispatcherTest, WholeRoomListThenPagesPatchInPlace)
+{
+    std::vector<std::vector<std::string>> rooms;
+    for (int i = 0; i < 30; ++i)
+        rooms.push_back(roomRun("A" + std::to_string(i)));
+    deliver(161, roomList("0", "1", rooms));
+    ASSERT_EQ(handle().tempRoomArray.size(), 30u);
+    EXPECT_EQ(handle().DataCount, "60");
+    EXPECT_EQ(handle().NullCount, "10");
+    EXPECT_EQ(handle().BadCount, "1");
+    EXPECT_EQ(calls(), (std::vector<std::string> {"roomStates"}));
+
+    // Every field comes from its own line of the run.
+    const auto& first = *handle().tempRoomArray[0];
+    EXPECT_EQ(first.RoomNo, "A0");
+    EXPECT_EQ(first.RoomState, "I");
+    EXPECT_EQ(first.ReserveClerk, "A0.5");
+    EXPECT_EQ(first.StrYingShou, "A0.15");
+    EXPECT_EQ(first.MasterID, "A0.16");
+    EXPECT_EQ(first.DinnerMoney, "A0.20");
+    EXPECT_EQ(first.MT_PreSettleFlag, "A0.21");
+    EXPECT_EQ(first.MyRoomState, RoomDisplayOpen);
+
+    // Page 2 of 25: places 25 to 29 take the first five rooms; the other twenty are dropped.
+    std::vector<std::vector<std::string>> page;
+    for (int i = 0; i < 25; ++i)
+        page.push_back(roomRun("P" + std::to_string(i), "", "1"));
+    deliver(161, roomList("25", "2", page));
+    ASSERT_EQ(handle().tempRoomArray.size(), 30u);
+    EXPECT_EQ(handle().tempRoomArray[24]->RoomNo, "A24");
+    EXPECT_EQ(handle().tempRoomArray[25]->RoomNo, "P0");
+    EXPECT_EQ(handle().tempRoomArray[29]->RoomNo, "P4");
+    EXPECT_EQ(handle().tempRoomArray[29]->MyRoomState, RoomDisplaySeating);
+
+    // A page number of 0, a negative or huge one, or a non-number places nothing.
+    const auto before = roomNumbers(handle());
+    for (const char* badPage : {"0", "-1", "abc", "99999999999"})
+        deliver(161, roomList("25", badPage, page));
+    EXPECT_EQ(roomNumbers(handle()), before);
+    EXPECT_EQ(calls().size(), 6u);
+}
+
+TEST_F(DispatcherTest, RoomListBoundaries)
+{
+    // 55 lines hold one room, 54 none (the counters still count).
+    auto one = roomList("0", "1", {roomRun("R1")});
+    ASSERT_EQ(one.size() + 2, 55u);
+    deliver(161, one);
+    EXPECT_EQ(roomNumbers(handle()), (std::vector<std::string> {"R1"}));
+    one.pop_back();
+    deliver(161, one);
+    EXPECT_TRUE(handle().tempRoomArray.empty());
+    EXPECT_EQ(handle().InCount, "40");
+
+    // A page arriving while the list is empty stores nothing but is reported.
+    deliver(161, roomList("25", "1", {roomRun("R1")}));
+    EXPECT_TRUE(handle().tempRoomArray.empty());
+
+    // A page size that is not a number rebuilds the whole list.
+    deliver(161, roomList("x", "1", {roomRun("R1"), roomRun("R2")}));
+    EXPECT_EQ(roomNumbers(handle()), (std::vector<std::string> {"R1", "R2"}));
+
+    // Too short to hold the counters: ignored whole.
+    handle().NullCount = "kept";
+    deliver(161, {"0", "", "0", "1", "1", "1", "9"});
+    EXPECT_EQ(handle().NullCount, "kept");
+    EXPECT_EQ(calls().size(), 4u);
+}
+
+TEST_F(DispatcherTest, DisplayStatePrecedence)
+{
+    struct Case {
+        const char* state;
+        const char* flag;
+        const char* bad;
+        std::int64_t expected;
+    };
+    const Case cases[] = {
+        {"R", "1", "1", RoomDisplaySeating}, {"", "1", "0", RoomDisplaySeating}, {"R", "0", "1", RoomDisplayBooked},
+        {"I", "1", "1", RoomDisplayOpen},    {"I", "6", "1", RoomDisplayOpen},    {"S", "0", "0", RoomDisplaySettling},
+        {"L", "6", "0", RoomDisplayCleaning}, {"", "6", "1", RoomDisplayMerged},  {"", "0", "1", RoomDisplayOutOfOrder},
+        {"", "0", "0", RoomDisplayFree},     {"N", "0", "1", RoomDisplayFree},
+    };
+    for (const auto& c : cases) {
+        RoomStatesObject room;
+        room.RoomState = c.state;
+        room.RoomFlag = c.flag;
+        room.IfBad = c.bad;
+        EXPECT_EQ(handle().GetRoomState(room), c.expected) << c.state << "/" << c.flag << "/" << c.bad;
+    }
+}
+
+TEST_F(DispatcherTest, RoomDetailsWithLabels)
+{
+    auto lines = numberedLines("0", 46);
+    lines[4 - 2] = "R";
+    lines[5 - 2] = "3"; // no label for flag 3
+    lines[8 - 2] = "2";
+    lines[11 - 2] = "1";
+    lines[31 - 2] = "2";
+    lines[32 - 2] = "1";
+    lines[43 - 2] = "P1";
+    deliver(119, lines);
+    ASSERT_TRUE(receiver->room);
+    const auto& room = *receiver->room;
+    EXPECT_EQ(receiver->room, handle().roomState);
+    EXPECT_EQ(room.State(), "已预订");
+    EXPECT_FALSE(room.Flag());
+    EXPECT_EQ(room.ReserveFlag(), "有预定");
+    EXPECT_EQ(room.RoomMoneyMode(), "包房费+消费模式");
+    EXPECT_EQ(room.SettleMode(), "酒吧即付款");
+    EXPECT_EQ(room.PriceID, "2");
+    EXPECT_EQ(session().priceId, "2");
+    EXPECT_EQ(room.RoomType, "d6");
+    EXPECT_EQ(room.ReserveClerkNo, "d12");
+    EXPECT_EQ(room.VipID, "d30");
+    EXPECT_EQ(room.DJ1_DangAnID, "d33");
+    EXPECT_EQ(room.Server2_XingMing, "d42");
+    EXPECT_EQ(room.PrintLocate, "P1");
+    EXPECT_EQ(room.PreSettleFlag, "d45");
+
+    // A four-line failure delivers an empty record and keeps the price scheme; the receiver
+    // still holds the first record unchanged.
+    auto kept = receiver->room;
+    deliver(119, {"1", "房台不存在"});
+    EXPECT_NE(receiver->room, kept);
+    EXPECT_FALSE(receiver->room->State());
+    EXPECT_EQ(receiver->room->PriceID, "");
+    EXPECT_EQ(session().priceId, "2");
+    EXPECT_EQ(kept->State(), "已预订");
+}
+
+TEST_F(DispatcherTest, LabelSettersLeaveUnknownCodesAlone)
+{
+    RoomStateAndInfo room;
+    room.setState("N");
+    room.setState("Q");
+    room.setState("");
+    EXPECT_EQ(room.State(), "可用房");
+    room.setFlag("0");
+    EXPECT_EQ(room.Flag(), "可用房");
+    room.setRoomMoneyMode("4");
+    EXPECT_FALSE(room.RoomMoneyMode());
+}
+
+TEST_F(DispatcherTest, RoomActionResults)
+{
+    for (int command : {96, 97, 110, 162}) {
+        deliver(command, {"0", "已带位"});
+        EXPECT_TRUE(receiver->flag);
+        EXPECT_EQ(receiver->text, "已带位");
+        deliver(command, {"1", "房台状态不允许"});
+        EXPECT_FALSE(receiver->flag);
+        EXPECT_EQ(receiver->text, "房台状态不允许");
+    }
+    EXPECT_EQ(calls().size(), 8u);
+    deliver(160, {"0", "ignored"});
+    EXPECT_TRUE(receiver->flag);
+    EXPECT_EQ(receiver->text, "");
+    deliver(160, {"2", "余额不足"});
+    EXPECT_FALSE(receiver->flag);
+    EXPECT_EQ(receiver->text, "余额不足");
+}
+
+TEST_F(DispatcherTest, ClerkLoginAndBinding)
+{
+    deliver(99, {"0", "", "8802", "李四"});
+    EXPECT_EQ(session().clerkNo, "8802");
+    EXPECT_EQ(session().clerkName, "李四");
+    EXPECT_EQ(calls(), (std::vector<std::string> {"loginSucceed"}));
+
+    deliver(99, {"1", "工号不存在"});
+    EXPECT_EQ(session().clerkNo, "8802");
+    EXPECT_EQ(calls().size(), 1u);
+    auto alert = UIApplication::sharedApplication().topAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "提示");
+    EXPECT_EQ(alert->message(), "工号不存在");
+    EXPECT_EQ(alert->numberOfButtons(), 1);
+    EXPECT_EQ(alert->buttonTitleAtIndex(0), "取消");
+    alert->tapButtonAtIndex(0);
+
+    const auto text = replyText(100, {"0", "", "a", "b"});
+    deliver(text);
+    EXPECT_EQ(receiver->lines, ReplyLines(text).lines());
+    EXPECT_EQ(receiver->lines[0], "000000");
+}
