@@ -1,0 +1,106 @@
+#pragma once
+
+#include "kit/grid/GridView.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+// A data source over a list of item ids. Each cell's content view carries the id of the item it
+// was made for in its tag, so a test can tell which item a cell shows.
+class ItemList : public GridViewDataSource {
+public:
+    explicit ItemList(std::int64_t count, CGSize size = CGSizeMake(196, 116))
+        : itemSize(size)
+    {
+        for (std::int64_t i = 0; i < count; ++i)
+            ids.push_back(static_cast<int>(i) + 1000);
+    }
+
+    std::vector<int> ids;
+    CGSize itemSize;
+    std::set<std::int64_t> withoutCell;
+    std::set<std::int64_t> notDeletable;
+    int cellsCreated = 0;
+    int cellsAsked = 0;
+
+    std::int64_t numberOfItemsInGridView(GridView&) override { return static_cast<std::int64_t>(ids.size()); }
+    CGSize GridViewSizeForItemsInInterfaceOrientation(GridView&, UIInterfaceOrientation) override { return itemSize; }
+    std::shared_ptr<GridViewCell> GridViewCellForItemAtIndex(GridView& grid, std::int64_t index) override
+    {
+        ++cellsAsked;
+        if (withoutCell.contains(index) || index < 0 || index >= static_cast<std::int64_t>(ids.size()))
+            return nullptr;
+        GridViewCellPtr cell = grid.dequeueReusableCell();
+        if (!cell) {
+            ++cellsCreated;
+            cell = GridViewCell::create();
+            cell->setContentView(UIView::create());
+        }
+        cell->contentView()->setTag(ids[static_cast<std::size_t>(index)]);
+        return cell;
+    }
+    std::optional<bool> GridViewCanDeleteItemAtIndex(GridView&, std::int64_t index) override
+    {
+        return !notDeletable.contains(index);
+    }
+};
+
+class ActionLog : public GridViewActionDelegate {
+public:
+    bool deletes = true;
+    std::vector<std::int64_t> taps;
+    int emptyTaps = 0;
+    std::vector<bool> editChanges;
+    std::vector<std::int64_t> deleteRequests;
+
+    void GridViewDidTapOnItemAtIndex(GridView&, std::int64_t index) override { taps.push_back(index); }
+    void GridViewDidTapOnEmptySpace(GridView&) override { ++emptyTaps; }
+    void GridViewProcessDeleteActionForItemAtIndex(GridView&, std::int64_t index) override
+    {
+        deleteRequests.push_back(index);
+    }
+    bool handlesDeleteActions() const override { return deletes; }
+    void GridViewChangedEdit(GridView&, bool editing) override { editChanges.push_back(editing); }
+};
+
+class SortLog : public GridViewSortingDelegate {
+public:
+    int started = 0;
+    int ended = 0;
+    std::optional<bool> allowShaking;
+    std::vector<std::pair<std::int64_t, std::int64_t>> moves;
+    std::vector<std::pair<std::int64_t, std::int64_t>> exchanges;
+
+    void GridViewDidStartMovingCell(GridView&, GridViewCell&) override { ++started; }
+    void GridViewDidEndMovingCell(GridView&, GridViewCell&) override { ++ended; }
+    std::optional<bool> GridViewShouldAllowShakingBehaviorWhenMovingCell(GridView&, GridViewCell&, std::int64_t) override
+    {
+        return allowShaking;
+    }
+    void GridViewMoveItemAtIndex(GridView&, std::int64_t from, std::int64_t to) override { moves.emplace_back(from, to); }
+    void GridViewExchangeItemAtIndex(GridView&, std::int64_t a, std::int64_t b) override { exchanges.emplace_back(a, b); }
+};
+
+class TransformLog : public GridViewTransformationDelegate {
+public:
+    CGSize fullSize = CGSizeMake(600, 400);
+    std::vector<std::int64_t> asked;
+    int started = 0;
+    int entered = 0;
+    int ended = 0;
+
+    CGSize GridViewSizeInFullSizeForCell(GridView&, GridViewCell&, std::int64_t index, UIInterfaceOrientation) override
+    {
+        asked.push_back(index);
+        return fullSize;
+    }
+    UIViewPtr GridViewFullSizeViewForCell(GridView&, GridViewCell&, std::int64_t) override { return UIView::create(); }
+    void GridViewDidStartTransformingCell(GridView&, GridViewCell&) override { ++started; }
+    void GridViewDidEnterFullSizeForCell(GridView&, GridViewCell&) override { ++entered; }
+    void GridViewDidEndTransformingCell(GridView&, GridViewCell&) override { ++ended; }
+};
