@@ -11,4 +11,8 @@ struct HallBinding {
     std::string boundType;
     std::string loginMode;
     std::string checkInRoomMode;
+
+    // Sets a value by the name the data file uses ("clerk", "ShowType", "CanCashMoney",
+    // "BoundType", "LoginMode", "CheckInRoomMode"); false for any other name.
+    bool set(const std::string& name, std::string value);
 };

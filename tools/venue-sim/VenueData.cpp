@@ -84,12 +84,11 @@ std::optional<VenueData> VenueData::fromJson(std::string_view source, std::strin
         data.m_venueName = text(venue, "name");
 
         const json& binding = root.at("binding");
-        data.m_binding.clerkNo = text(binding, "clerk");
-        data.m_binding.showType = text(binding, "ShowType", "0");
-        data.m_binding.canCashMoney = text(binding, "CanCashMoney", "1");
-        data.m_binding.boundType = text(binding, "BoundType", "0");
-        data.m_binding.loginMode = text(binding, "LoginMode", "0");
-        data.m_binding.checkInRoomMode = text(binding, "CheckInRoomMode", "1");
+        const std::pair<const char*, const char*> bindingDefaults[] = {
+            {"clerk", ""}, {"ShowType", "0"}, {"CanCashMoney", "1"}, {"BoundType", "0"}, {"LoginMode", "0"}, {"CheckInRoomMode", "1"},
+        };
+        for (const auto& [name, fallback] : bindingDefaults)
+            data.m_binding.set(name, text(binding, name, fallback));
 
         for (const auto& item : array(root, "clerks")) {
             VenueClerk clerk {text(item, "number"), text(item, "name"), text(item, "password"),

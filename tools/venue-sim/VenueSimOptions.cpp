@@ -1,5 +1,6 @@
 #include "tools/venue-sim/VenueSimOptions.h"
 
+#include "tools/venue-sim/HallBinding.h"
 #include "tools/venue-sim/VenueData.h"
 
 #include <charconv>
@@ -29,7 +30,7 @@ const char* VenueSimOptions::usage()
 {
     return "usage: venue-sim [--port N] [--data FILE] [--log FILE] [--refuse CMD]... "
            "[--malformed CMD[:crc|digits|encoding]]... [--drop-after N] [--no-drift] "
-           "[--drift-interval SECONDS] [--seed N]";
+           "[--drift-interval SECONDS] [--seed N] [--binding NAME=VALUE]...";
 }
 
 std::optional<VenueSimOptions> VenueSimOptions::parse(const std::vector<std::string>& arguments, std::string& error)
@@ -79,6 +80,11 @@ std::optional<VenueSimOptions> VenueSimOptions::parse(const std::vector<std::str
             const double seconds = std::strtod(value.c_str(), &end);
             ok = end && *end == '\0' && !value.empty() && seconds >= 0.05 && seconds <= 3600;
             options.server.driftInterval = seconds;
+        } else if (name == "--binding") {
+            const auto equals = value.find('=');
+            ok = equals != std::string::npos && HallBinding().set(value.substr(0, equals), {});
+            if (ok)
+                options.binding.emplace_back(value.substr(0, equals), value.substr(equals + 1));
         } else if (name == "--seed") {
             ok = readNumber<std::uint32_t>(value, options.server.driftSeed, 0, UINT32_MAX);
         } else {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The program's command line:
@@ -18,6 +19,8 @@
 //   --no-drift          rooms change only by requests
 //   --drift-interval S  seconds between drift steps (default 4)
 //   --seed N            seed of the drift
+//   --binding NAME=VALUE  overrides a hall binding value of the data file (may repeat), e.g.
+//                       BoundType=1 to send the tablet straight to the room floor
 class VenueSimOptions {
 public:
     static std::optional<VenueSimOptions> parse(const std::vector<std::string>& arguments, std::string& error);
@@ -26,6 +29,7 @@ public:
     std::uint16_t port = 0;
     std::filesystem::path dataFile;
     std::optional<std::filesystem::path> logFile;
+    std::vector<std::pair<std::string, std::string>> binding;
     VenueServerOptions server;
     bool help = false;
 };

@@ -38,6 +38,13 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    for (const auto& [name, value] : options->binding)
+        data->binding().set(name, value);
+    if (!data->binding().clerkNo.empty() && !data->clerkByNumber(data->binding().clerkNo)) {
+        std::fprintf(stderr, "venue-sim: the binding names an unknown clerk %s\n", data->binding().clerkNo.c_str());
+        return 1;
+    }
+
     std::ofstream logFile;
     if (options->logFile) {
         logFile.open(*options->logFile, std::ios::app);
@@ -47,6 +54,9 @@ int main(int argc, char** argv)
         }
     }
     std::ostream& logStream = options->logFile ? static_cast<std::ostream&>(logFile) : std::cout;
+
+    // A reader that stops reading the log must not end the server; failed log writes are ignored.
+    std::signal(SIGPIPE, SIG_IGN);
 
     // The signals arrive as readable bytes on the run loop instead of interrupting it.
     sigset_t signals;

@@ -37,30 +37,6 @@ TEST(FrameReader, CutsFramesOneAfterAnotherWhateverTheReadsHold)
     EXPECT_EQ(reader.buffered(), 0u);
 }
 
-TEST(FrameReader, DropsFramesThatDoNotCheckButKeepsGoing)
-{
-    std::string bad = frameOf("\r\n60\r\n");
-    bad.back() = static_cast<char>(bad.back() ^ 1);
-    // A CRC-valid frame whose body holds a byte that starts no GB18030 character.
-    std::string undecodable = "000010\r\n\xFF";
-    undecodable.push_back(static_cast<char>(VenueMessage::getCRC(undecodable)));
-    const std::string good = frameOf("\r\n182\r\n");
-
-    FrameReader reader;
-    reader.append(bad + undecodable + good);
-    auto event = reader.next();
-    ASSERT_TRUE(event);
-    EXPECT_EQ(event->kind, Kind::BadCrc);
-    EXPECT_EQ(event->size, bad.size());
-    event = reader.next();
-    ASSERT_TRUE(event);
-    EXPECT_EQ(event->kind, Kind::Undecodable);
-    event = reader.next();
-    ASSERT_TRUE(event);
-    EXPECT_EQ(event->kind, Kind::Frame);
-    EXPECT_EQ(event->text, "000014\r\n182\r\n");
-}
-
 TEST(FrameReader, ALengthThatIsNoFrameLengthStopsTheStreamForGood)
 {
     for (const std::string garbage : {"GET / HTTP/1.1\r\n", "000003abc", "000000", "-00010xxxxxxxxx", "00 012xxxxxxxx"}) {

@@ -84,7 +84,8 @@ TEST(VenueSimOptions, ReadsTheCommandLine)
     std::string error;
     const auto options = VenueSimOptions::parse({"--port", "5123", "--data", "/tmp/v.json", "--refuse", "161", "--refuse", "96",
                                                  "--malformed", "60", "--malformed", "182:encoding", "--drop-after", "3",
-                                                 "--no-drift", "--log", "/tmp/v.log", "--seed", "7"},
+                                                 "--no-drift", "--log", "/tmp/v.log", "--seed", "7",
+                                                 "--binding", "BoundType=1", "--binding", "clerk="},
                                                 error);
     ASSERT_TRUE(options) << error;
     EXPECT_EQ(options->port, 5123);
@@ -96,6 +97,8 @@ TEST(VenueSimOptions, ReadsTheCommandLine)
     EXPECT_EQ(options->server.dropAfterReplies, 3u);
     EXPECT_FALSE(options->server.drift);
     EXPECT_EQ(options->server.driftSeed, 7u);
+    using Binding = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(options->binding, (Binding {{"BoundType", "1"}, {"clerk", ""}}));
 
     const auto defaults = VenueSimOptions::parse({}, error);
     ASSERT_TRUE(defaults);
@@ -110,7 +113,8 @@ TEST(VenueSimOptions, RefusesWhatItCannotUse)
     const std::vector<std::vector<std::string>> bad {
         {"--port"}, {"--port", "70000"}, {"--port", "12ab"}, {"--refuse", "abc"}, {"--refuse", "0"},
         {"--malformed", "60:sideways"}, {"--malformed", "60:none"}, {"--drop-after", "0"}, {"--drop-after", "-1"},
-        {"--drift-interval", "0"}, {"--frobnicate", "1"}, {"stray"},
+        {"--drift-interval", "0"}, {"--frobnicate", "1"}, {"stray"}, {"--binding", "LoginMode"},
+        {"--binding", "Colour=red"},
     };
     for (const auto& arguments : bad) {
         std::string error;

@@ -25,22 +25,6 @@ TEST(RoomDisplayState, FollowsTheTabletsOrderOfTests)
         EXPECT_EQ(roomDisplayState(c.state, c.flag, c.bad), c.expected) << c.state << "/" << c.flag << "/" << c.bad;
 }
 
-TEST(RoomDisplayState, KeysAndNamesRoundTrip)
-{
-    for (int i = 0; i < kRoomDisplayStateCount; ++i) {
-        const auto state = static_cast<S>(i);
-        S read = S::Free;
-        ASSERT_TRUE(roomDisplayStateFromKey(roomDisplayStateKey(state), read));
-        EXPECT_EQ(read, state);
-        VenueRoom room;
-        room.setDisplayState(state);
-        EXPECT_EQ(room.displayState(), state) << roomDisplayStateName(state);
-    }
-    S untouched = S::Open;
-    EXPECT_FALSE(roomDisplayStateFromKey("busy", untouched));
-    EXPECT_EQ(untouched, S::Open);
-}
-
 TEST(VenueRoom, TransitionsKeepTheCodesConsistent)
 {
     VenueRoom room;

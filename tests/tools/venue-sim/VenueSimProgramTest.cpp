@@ -52,14 +52,16 @@ TEST(VenueSimProgram, ServesLogsAndStopsOnSignals)
 
 TEST(VenueSimProgram, MisbehavesWhenToldOnTheCommandLine)
 {
-    VenueSimProcess process({"--no-drift", "--refuse", "90", "--drop-after", "2"});
+    VenueSimProcess process({"--no-drift", "--refuse", "182", "--drop-after", "2", "--binding", "LoginMode=1"});
     const std::uint16_t port = process.waitForPort();
     ASSERT_NE(port, 0);
     VenueTestClient client(port);
-    const auto refused = client.ask(90, {"UDID", "", "0", ""});
+    const auto refused = client.ask(182, {""});
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->errorCode(), "1");
-    EXPECT_TRUE(client.ask(60));
+    const auto bound = client.ask(90, {"UDID", "", "0", ""});
+    ASSERT_TRUE(bound);
+    EXPECT_EQ((*bound)[9], "1") << "the binding option overrides the data file";
     EXPECT_TRUE(client.waitForClose(3s));
     const auto line = process.readLine(3s);
     ASSERT_TRUE(line) << "requests are logged on standard output by default";
