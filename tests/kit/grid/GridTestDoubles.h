@@ -68,8 +68,14 @@ public:
     void GridViewChangedEdit(GridView&, bool editing) override { editChanges.push_back(editing); }
 };
 
+// Records the moves and keeps the item list in the order the grid shows.
 class SortLog : public GridViewSortingDelegate {
 public:
+    explicit SortLog(std::shared_ptr<ItemList> items)
+        : m_items(std::move(items))
+    {
+    }
+
     int started = 0;
     int ended = 0;
     std::optional<bool> allowShaking;
@@ -82,8 +88,22 @@ public:
     {
         return allowShaking;
     }
-    void GridViewMoveItemAtIndex(GridView&, std::int64_t from, std::int64_t to) override { moves.emplace_back(from, to); }
-    void GridViewExchangeItemAtIndex(GridView&, std::int64_t a, std::int64_t b) override { exchanges.emplace_back(a, b); }
+    void GridViewMoveItemAtIndex(GridView&, std::int64_t from, std::int64_t to) override
+    {
+        moves.emplace_back(from, to);
+        auto& ids = m_items->ids;
+        const int moved = ids[static_cast<std::size_t>(from)];
+        ids.erase(ids.begin() + from);
+        ids.insert(ids.begin() + to, moved);
+    }
+    void GridViewExchangeItemAtIndex(GridView&, std::int64_t a, std::int64_t b) override
+    {
+        exchanges.emplace_back(a, b);
+        std::swap(m_items->ids[static_cast<std::size_t>(a)], m_items->ids[static_cast<std::size_t>(b)]);
+    }
+
+private:
+    std::shared_ptr<ItemList> m_items;
 };
 
 class TransformLog : public GridViewTransformationDelegate {
