@@ -24,9 +24,12 @@ public:
     std::size_t replies = 0;
     // Set once the link is to end: nothing more is read, and it closes when the output is out.
     bool closing = false;
+    // Set when the client is to be cut off at once, without waiting for its output to go.
+    bool abandoned = false;
 
     void queue(std::string_view bytes) { m_output.append(bytes); }
     bool hasOutput() const { return !m_output.empty(); }
+    std::size_t pendingOutput() const { return m_output.size(); }
     // Writes what the socket takes now; false when the peer is gone.
     bool flush();
 

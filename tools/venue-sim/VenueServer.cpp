@@ -159,6 +159,10 @@ void VenueServer::onClientEvent(int id, std::uint32_t events)
         handleFrames(connection);
         if (!m_connections.count(id))
             return;
+        if (connection.abandoned) {
+            drop(id, "it does not read its replies");
+            return;
+        }
         if (!connection.flush()) {
             drop(id, "its peer is gone");
             return;
@@ -254,6 +258,11 @@ void VenueServer::send(VenueConnection& connection, const ReplyBuilder& reply)
     }
     if (malformation != FrameMalformation::None)
         log("reply " + std::to_string(reply.command()) + " sent malformed (" + frameMalformationName(malformation) + "), as asked");
+    if (connection.pendingOutput() + frame->size() > m_options.maxPendingOutput) {
+        connection.closing = true;
+        connection.abandoned = true;
+        return;
+    }
     connection.queue(*frame);
     ++connection.replies;
     if (m_options.dropAfterReplies && connection.replies >= *m_options.dropAfterReplies)

@@ -16,4 +16,6 @@ struct VenueServerOptions {
     bool drift = true;
     double driftInterval = 4.0;                    // seconds between two drift steps
     std::uint32_t driftSeed = 20240518;
+    // A client that leaves more reply bytes than this unread is cut off.
+    std::size_t maxPendingOutput = 32u << 20;
 };

@@ -79,6 +79,25 @@ TEST_F(Misbehaviour, MalformedRepliesAreBrokenTheWayAsked)
     EXPECT_TRUE(server().waitForLog("sent malformed (digits)", 2s));
 }
 
+TEST_F(Misbehaviour, AClientThatNeverReadsIsCutOff)
+{
+    VenueServerOptions options;
+    options.maxPendingOutput = 64 * 1024;
+    start({"free", "open", "booked"}, options);
+    VenueTestClient client(port());
+    std::string requests;
+    for (int i = 0; i < 200; ++i)
+        requests += VenueTestClient::frame(161, {"1", "0", "1", "8801", "", ""});
+    // The socket buffers hold some replies; the rest piles up at the server until the limit.
+    for (int round = 0; round < 400 && !server().waitForLog("does not read its replies", std::chrono::milliseconds(1)); ++round) {
+        if (!client.sendRaw(requests))
+            break;
+    }
+    EXPECT_TRUE(server().waitForLog("does not read its replies", 5s));
+    VenueTestClient other(port());
+    EXPECT_TRUE(other.ask(60)) << "the server goes on for everyone else";
+}
+
 TEST(VenueSimOptions, ReadsTheCommandLine)
 {
     std::string error;
