@@ -25,7 +25,7 @@ TEST_F(ServerFraming, TwoFramesInOneWriteGetTwoRepliesInOrder)
     EXPECT_TRUE(client.staysQuiet(150ms));
 }
 
-TEST_F(ServerFraming, AFrameArrivingInPiecesIsAnsweredOnce)
+TEST_F(ServerFraming, AFrameArrivingInFragmentsIsAnsweredOnce)
 {
     start({"free"});
     VenueTestClient client(port());
