@@ -40,6 +40,11 @@ struct RoomStatesObject {
     std::string Str10, Str11, Str12, Str13, Str14, Str15;
 };
 
+// The display state of a room from its state code, flag and out-of-order mark. The first rule
+// that holds wins: a seating request outranks a booking and the out-of-order mark, a merge
+// outranks the out-of-order mark, and the codes "I", "S" and "L" ignore the flags.
+std::int64_t roomDisplayStateFor(const std::string& state, const std::string& flag, const std::string& ifBad);
+
 // The display states of a room, each with its own colour and counter on the floor.
 enum RoomDisplay : std::int64_t {
     RoomDisplayFree = 0,       // 空房

@@ -9,23 +9,7 @@ constexpr std::size_t kRoomLines = 34;
 
 std::int64_t SocketDataHandle::GetRoomState(const RoomStatesObject& room) const
 {
-    const auto& state = room.RoomState;
-    const auto& flag = room.RoomFlag;
-    if ((state == "R" || state.empty()) && flag == "1")
-        return RoomDisplaySeating;
-    if (state == "R")
-        return RoomDisplayBooked;
-    if (state == "I")
-        return RoomDisplayOpen;
-    if (state == "S")
-        return RoomDisplaySettling;
-    if (state == "L")
-        return RoomDisplayCleaning;
-    if (state.empty() && flag == "6")
-        return RoomDisplayMerged;
-    if (state.empty() && room.IfBad == "1")
-        return RoomDisplayOutOfOrder;
-    return RoomDisplayFree;
+    return roomDisplayStateFor(room.RoomState, room.RoomFlag, room.IfBad);
 }
 
 void SocketDataHandle::reply161(const ReplyLines& lines)

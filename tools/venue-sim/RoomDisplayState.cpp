@@ -1,5 +1,7 @@
 #include "tools/venue-sim/RoomDisplayState.h"
 
+#include "session/records/RoomStatesObject.h"
+
 #include <array>
 
 namespace {
@@ -13,23 +15,10 @@ constexpr std::array<const char*, kRoomDisplayStateCount> kKeys {
 
 } // namespace
 
+// The tablet's own rule, so the counters the server sends agree with the tiles it colours.
 RoomDisplayState roomDisplayState(const std::string& state, const std::string& flag, const std::string& ifBad)
 {
-    if ((state == "R" || state.empty()) && flag == "1")
-        return RoomDisplayState::Seating;
-    if (state == "R")
-        return RoomDisplayState::Booked;
-    if (state == "I")
-        return RoomDisplayState::Open;
-    if (state == "S")
-        return RoomDisplayState::Settling;
-    if (state == "L")
-        return RoomDisplayState::Cleaning;
-    if (state.empty() && flag == "6")
-        return RoomDisplayState::Merged;
-    if (state.empty() && ifBad == "1")
-        return RoomDisplayState::Repair;
-    return RoomDisplayState::Free;
+    return static_cast<RoomDisplayState>(roomDisplayStateFor(state, flag, ifBad));
 }
 
 const char* roomDisplayStateName(RoomDisplayState state)
