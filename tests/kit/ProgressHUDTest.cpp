@@ -1,0 +1,333 @@
+#include "kit/ProgressHUD.h"
+#include "kit/ProgressHUDViewIsNillException.h"
+#include "kit/RoundProgressView.h"
+#include "kit/SystemNotificationNames.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/UIActivityIndicatorView.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+struct CountingDelegate : ProgressHUDDelegate {
+    int withHud = 0;
+    int plain = 0;
+    bool answersWithHud = true;
+    bool hudWasHidden(ProgressHUD&) override
+    {
+        if (answersWithHud)
+            ++withHud;
+        return answersWithHud;
+    }
+    bool hudWasHidden() override
+    {
+        ++plain;
+        return true;
+    }
+    int total() const { return withHud + plain; }
+};
+
+std::size_t orientationObservers()
+{
+    return NotificationCenter::defaultCenter().observerCount(SystemNotificationNames::DeviceOrientationDidChange);
+}
+
+class ProgressHUDTest : public ::testing::Test {
+protected:
+    ManualMainClock clock;
+    UIViewPtr screen = UIView::create(CGRectMake(0, 0, 1024, 768));
+};
+
+} // namespace
+
+TEST_F(ProgressHUDTest, MissingViewRaisesTheNamedException)
+{
+    try {
+        (void)ProgressHUD::createWithView(nullptr);
+        FAIL() << "no exception";
+    } catch (const ProgressHUDViewIsNillException& e) {
+        EXPECT_STREQ(e.what(), "The view used in the ProgressHUD initializer is nil.");
+        EXPECT_STREQ(ProgressHUDViewIsNillException::name(), "ProgressHUDViewIsNillException");
+    }
+    EXPECT_THROW((void)ProgressHUD::showHUDAddedTo(nullptr, false), ProgressHUDViewIsNillException);
+}
+
+TEST_F(ProgressHUDTest, NewIndicatorCoversTheViewInvisiblyWithASpinner)
+{
+    auto hud = ProgressHUD::createWithView(screen);
+    EXPECT_EQ(hud->frame(), screen->bounds());
+    EXPECT_EQ(hud->alpha(), 0);
+    EXPECT_FALSE(hud->isOpaque());
+    auto spinner = std::dynamic_pointer_cast<UIActivityIndicatorView>(hud->indicator());
+    ASSERT_TRUE(spinner);
+    EXPECT_TRUE(spinner->isAnimating());
+    EXPECT_EQ(spinner->superview(), hud.get());
+    // The labels exist but stay out of the box until there is text for them.
+    EXPECT_EQ(hud->label()->superview(), nullptr);
+    EXPECT_EQ(hud->detailsLabel()->superview(), nullptr);
+    EXPECT_TRUE(hud->observesDeviceOrientation());
+}
+
+TEST_F(ProgressHUDTest, ModesRebuildTheIndicator)
+{
+    auto hud = ProgressHUD::createWithView(screen);
+    const UIViewPtr firstSpinner = hud->indicator();
+    hud->setMode(ProgressHUD::Indeterminate);
+    EXPECT_NE(hud->indicator(), firstSpinner) << "mode 0 over mode 0 makes a new spinner";
+    EXPECT_EQ(firstSpinner->superview(), nullptr);
+
+    hud->setProgress(0.6f);
+    EXPECT_FLOAT_EQ(hud->progress(), 0.6f);
+    hud->setMode(ProgressHUD::Determinate);
+    auto gauge = std::dynamic_pointer_cast<RoundProgressView>(hud->indicator());
+    ASSERT_TRUE(gauge);
+    EXPECT_EQ(gauge->progress(), 0) << "a new gauge waits for the next progress";
+    hud->setProgress(0.3f);
+    EXPECT_FLOAT_EQ(gauge->progress(), 0.3f);
+    hud->setMode(ProgressHUD::Determinate);
+    EXPECT_EQ(hud->indicator(), gauge) << "the same mode twice keeps the gauge";
+
+    hud->setMode(ProgressHUD::CustomView);
+    EXPECT_TRUE(std::dynamic_pointer_cast<UIActivityIndicatorView>(hud->indicator())) << "no custom view: spinner";
+    EXPECT_EQ(gauge->superview(), nullptr);
+
+    auto mine = UIView::create(CGRectMake(0, 0, 50, 40));
+    hud->setCustomView(mine);
+    hud->setMode(ProgressHUD::Indeterminate);
+    hud->setMode(ProgressHUD::CustomView);
+    EXPECT_EQ(hud->indicator(), mine);
+    EXPECT_EQ(mine->superview(), hud.get());
+
+    hud->setMode(7);
+    EXPECT_TRUE(std::dynamic_pointer_cast<UIActivityIndicatorView>(hud->indicator())) << "unknown mode: spinner";
+    EXPECT_EQ(mine->superview(), nullptr);
+}
+
+TEST_F(ProgressHUDTest, HideForViewPicksTheLastIndicatorAndRemovesItWithItsObserver)
+{
+    EXPECT_FALSE(ProgressHUD::hideHUDForView(screen, true));
+    EXPECT_FALSE(ProgressHUD::hideHUDForView(nullptr, true));
+
+    const std::size_t before = orientationObservers();
+    auto first = ProgressHUD::showHUDAddedTo(screen, false);
+    screen->addSubview(UIView::create(CGRectMake(0, 0, 10, 10)));
+    auto second = ProgressHUD::showHUDAddedTo(screen, true);
+    EXPECT_EQ(orientationObservers(), before + 2);
+    EXPECT_EQ(first->alpha(), 1);
+    EXPECT_EQ(second->alpha(), 1);
+
+    EXPECT_TRUE(ProgressHUD::hideHUDForView(screen, true));
+    EXPECT_TRUE(second->removeFromSuperViewOnHide());
+    EXPECT_FALSE(first->removeFromSuperViewOnHide());
+    EXPECT_EQ(second->superview(), screen.get()) << "still fading";
+    clock.advance(0.35);
+    EXPECT_EQ(second->superview(), nullptr);
+    EXPECT_TRUE(second->isFinished());
+    EXPECT_FALSE(second->observesDeviceOrientation());
+    EXPECT_EQ(first->superview(), screen.get());
+    EXPECT_EQ(orientationObservers(), before + 1);
+
+    // An indicator that is dropped takes its observer with it.
+    first->removeFromSuperview();
+    first.reset();
+    second.reset();
+    EXPECT_EQ(orientationObservers(), before);
+    NotificationCenter::defaultCenter().post(SystemNotificationNames::DeviceOrientationDidChange);
+}
+
+TEST_F(ProgressHUDTest, GraceTimeShowsOnlyARunningTask)
+{
+    auto hud = ProgressHUD::showHUDAddedTo(screen, false);
+    hud->hide(false);
+    hud->setGraceTime(0.5);
+    hud->show(false);
+    clock.advance(2);
+    EXPECT_EQ(hud->alpha(), 0) << "a plain show with a grace time never shows";
+
+    hud->setTaskInProgress(true);
+    hud->show(false);
+    clock.advance(0.4);
+    EXPECT_EQ(hud->alpha(), 0);
+    clock.advance(0.2);
+    EXPECT_EQ(hud->alpha(), 1);
+}
+
+TEST_F(ProgressHUDTest, TaskEndingWithinTheGraceTimeNeverShows)
+{
+    auto delegate = std::make_shared<CountingDelegate>();
+    auto hud = ProgressHUD::createWithView(screen);
+    screen->addSubview(hud);
+    hud->setDelegate(delegate);
+    hud->setGraceTime(0.5);
+    hud->setTaskInProgress(true);
+    hud->show(false);
+    clock.advance(0.2);
+    hud->hide(false);
+    EXPECT_EQ(delegate->total(), 1);
+    clock.advance(1);
+    EXPECT_EQ(hud->alpha(), 0) << "the grace timer went with the hide";
+    EXPECT_EQ(delegate->total(), 1);
+}
+
+TEST_F(ProgressHUDTest, MinimumShowTimeDelaysTheHide)
+{
+    auto delegate = std::make_shared<CountingDelegate>();
+    auto hud = ProgressHUD::showHUDAddedTo(screen, false);
+    hud->setDelegate(delegate);
+    hud->setMinShowTime(2);
+    hud->show(false);
+    clock.advance(0.5);
+    hud->hide(false);
+    EXPECT_EQ(hud->alpha(), 1);
+    clock.advance(1.4);
+    EXPECT_EQ(hud->alpha(), 1);
+    EXPECT_EQ(delegate->total(), 0);
+    clock.advance(0.2);
+    EXPECT_EQ(hud->alpha(), 0);
+    EXPECT_EQ(delegate->withHud, 1);
+
+    // Shown long enough, a hide acts at once.
+    hud->show(false);
+    clock.advance(2.5);
+    hud->hide(false);
+    EXPECT_EQ(hud->alpha(), 0);
+    EXPECT_EQ(delegate->withHud, 2);
+}
+
+TEST_F(ProgressHUDTest, ShowDropsThePendingHidesOfTheCycleBefore)
+{
+    auto delegate = std::make_shared<CountingDelegate>();
+    auto hud = ProgressHUD::showHUDAddedTo(screen, false);
+    hud->setDelegate(delegate);
+
+    hud->hideAfterDelay(false, 1);
+    hud->show(false);
+    clock.advance(2);
+    EXPECT_EQ(hud->alpha(), 1) << "the delayed hide belonged to the earlier show";
+
+    hud->setMinShowTime(3);
+    hud->show(false);
+    hud->hide(false);
+    hud->show(false);
+    clock.advance(4);
+    EXPECT_EQ(hud->alpha(), 1) << "the minimum-show timer belonged to the earlier show";
+
+    hud->setMinShowTime(0);
+    hud->hide(true);
+    clock.advance(0.1);
+    hud->show(true);
+    clock.advance(1);
+    EXPECT_EQ(hud->alpha(), 1) << "the fade-out of the earlier show does not finish this one";
+    EXPECT_EQ(delegate->total(), 0);
+
+    // Hiding twice tells the delegate once.
+    hud->hide(true);
+    hud->hide(true);
+    clock.advance(1);
+    hud->hide(false);
+    EXPECT_EQ(delegate->total(), 1);
+    EXPECT_EQ(hud->alpha(), 0);
+}
+
+TEST_F(ProgressHUDTest, DelegateHearsThePlainFormOnlyWhenTheOtherIsNotAnswered)
+{
+    auto delegate = std::make_shared<CountingDelegate>();
+    auto hud = ProgressHUD::showHUDAddedTo(screen, false);
+    hud->setDelegate(delegate);
+    hud->hide(false);
+    EXPECT_EQ(delegate->withHud, 1);
+    EXPECT_EQ(delegate->plain, 0);
+
+    delegate->answersWithHud = false;
+    hud->show(false);
+    hud->hide(false);
+    EXPECT_EQ(delegate->plain, 1);
+
+    // The delegate is not owned.
+    std::weak_ptr<CountingDelegate> weak = delegate;
+    delegate.reset();
+    EXPECT_TRUE(weak.expired());
+    hud->show(false);
+    hud->hide(false);
+    EXPECT_TRUE(hud->isFinished());
+}
+
+TEST_F(ProgressHUDTest, ZoomAnimationScalesAroundTheRotation)
+{
+    auto hud = ProgressHUD::createWithView(screen);
+    screen->addSubview(hud);
+    hud->setAnimationType(ProgressHUD::Zoom);
+    hud->show(true);
+    EXPECT_EQ(hud->transform(), CGAffineTransformIdentity);
+    hud->hide(true);
+    EXPECT_DOUBLE_EQ(hud->transform().a, 0.5);
+    EXPECT_DOUBLE_EQ(hud->alpha(), 0.02);
+    clock.advance(0.35);
+    EXPECT_EQ(hud->alpha(), 0);
+}
+
+TEST_F(ProgressHUDTest, SettersFromAnotherThreadArriveOnTheMainLoopInOrder)
+{
+    auto hud = ProgressHUD::createWithView(screen);
+    std::thread worker([hud] {
+        hud->setMode(ProgressHUD::Determinate);
+        hud->setProgress(0.75f);
+        hud->setLabelText("上传图片中,请耐心等候...");
+        hud->setDetailsLabelText("第1张");
+    });
+    worker.join();
+    EXPECT_EQ(hud->mode(), ProgressHUD::Indeterminate);
+    EXPECT_FALSE(hud->labelText());
+    clock.advance(0);
+    auto gauge = std::dynamic_pointer_cast<RoundProgressView>(hud->indicator());
+    ASSERT_TRUE(gauge);
+    EXPECT_FLOAT_EQ(gauge->progress(), 0.75f);
+    EXPECT_EQ(hud->labelText(), "上传图片中,请耐心等候...");
+    EXPECT_EQ(hud->detailsLabelText(), "第1张");
+
+    // Work queued for an indicator that is gone is dropped.
+    std::weak_ptr<ProgressHUD> weak = hud;
+    std::thread late([hud = std::move(hud)] { hud->setLabelText("gone"); });
+    late.join();
+    EXPECT_TRUE(weak.expired());
+    clock.advance(0);
+}
+
+TEST_F(ProgressHUDTest, TaskRunsOffTheMainThreadAndHidesWhenItEnds)
+{
+    auto delegate = std::make_shared<CountingDelegate>();
+    auto hud = ProgressHUD::createWithView(screen);
+    screen->addSubview(hud);
+    hud->setDelegate(delegate);
+    const auto mainThread = std::this_thread::get_id();
+    std::atomic<bool> ranElsewhere {false};
+    hud->showWhileExecuting([&] { ranElsewhere = std::this_thread::get_id() != mainThread; }, false);
+    EXPECT_TRUE(hud->taskInProgress());
+    EXPECT_EQ(hud->alpha(), 1);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return delegate->total() == 1; }, 5));
+    EXPECT_TRUE(ranElsewhere);
+    EXPECT_FALSE(hud->taskInProgress());
+    EXPECT_EQ(hud->alpha(), 0);
+}
+
+TEST_F(ProgressHUDTest, OrientationTurnsAWindowIndicatorAndResizesAViewOne)
+{
+    auto window = UIWindow::create(CGRectMake(0, 0, 1024, 768));
+    auto overWindow = ProgressHUD::createWithWindow(window);
+    // The status bar starts in landscape right: a quarter turn, with width and height exchanged.
+    EXPECT_EQ(overWindow->bounds(), CGRectMake(0, 0, 768, 1024));
+    EXPECT_NEAR(overWindow->rotationTransform().b, 1, 1e-6);
+
+    auto overView = ProgressHUD::createWithView(screen);
+    screen->addSubview(overView);
+    screen->setBounds(CGRectMake(0, 0, 768, 1024));
+    overView->setBounds(CGRectMake(0, 0, 10, 10));
+    NotificationCenter::defaultCenter().post(SystemNotificationNames::DeviceOrientationDidChange);
+    EXPECT_EQ(overView->bounds(), screen->bounds());
+    EXPECT_EQ(overView->transform(), CGAffineTransformIdentity);
+}
