@@ -1,0 +1,229 @@
+#include "GeometryPrinting.h"
+#include "kit/grid/GestureRecognizerAdditions.h"
+#include "kit/grid/GridViewCell.h"
+#include "kit/grid/ViewAdditions.h"
+#include "platform/ui/GestureDriver.h"
+#include "platform/ui/UIImageView.h"
+#include "platform/ui/UIPanGestureRecognizer.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::size_t runningAnimationCount() { return UIView::runningAnimations().size(); }
+
+} // namespace
+
+TEST(GridViewCell, StartsWithAHiddenGreyDeleteButtonAboveEverything)
+{
+    auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
+    auto button = cell->deleteButton();
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->frame(), CGRectMake(-5, -5, 35, 35));
+    EXPECT_EQ(button->alpha(), 0);
+    EXPECT_EQ(button->titleForState(UIControlStateNormal), "X");
+    EXPECT_TRUE(UIColor::equal(button->backgroundColor(), UIColor::lightGrayColor()));
+    cell->setContentView(UIView::create());
+    cell->setFullSizeView(UIView::create());
+    EXPECT_EQ(cell->subviews().back(), button);
+    EXPECT_EQ(cell->contentView()->frame(), CGRectMake(0, 0, 100, 80));
+
+    // A picture makes the button its size, with no title and a clear background.
+    cell->setDeleteButtonOffset(CGPointMake(3, 4));
+    cell->setDeleteButtonIcon(UIImage::placeholder("delete", CGSizeMake(20, 20)));
+    EXPECT_EQ(button->frame(), CGRectMake(3, 4, 20, 20));
+    EXPECT_EQ(button->titleForState(UIControlStateNormal), "");
+    EXPECT_TRUE(UIColor::equal(button->backgroundColor(), UIColor::clearColor()));
+    EXPECT_NE(cell->deleteButtonIcon(), nullptr);
+}
+
+TEST(GridViewCell, EditingShowsTheButtonOnceAndMutesTheContent)
+{
+    ManualMainClock clock;
+    auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
+    cell->setContentView(UIView::create());
+    const std::size_t before = runningAnimationCount();
+    cell->setEditing(true, true);
+    cell->setEditing(true, true);
+    EXPECT_EQ(runningAnimationCount(), before + 1);
+    EXPECT_EQ(cell->deleteButton()->alpha(), 1);
+    EXPECT_FALSE(cell->contentView()->isUserInteractionEnabled());
+    EXPECT_NE(cell->layer().animationForKey(ViewAdditions::kShakeAnimationKey), nullptr);
+    cell->setEditing(false);
+    EXPECT_EQ(cell->deleteButton()->alpha(), 0);
+    EXPECT_TRUE(cell->contentView()->isUserInteractionEnabled());
+    EXPECT_EQ(cell->layer().animationForKey(ViewAdditions::kShakeAnimationKey), nullptr);
+}
+
+TEST(GridViewCell, DeleteButtonRunsTheBlockWithTheCell)
+{
+    auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
+    cell->setEditing(true);
+    EXPECT_TRUE(cell->deleteButton()->tap());
+    GridViewCell* received = nullptr;
+    cell->setDeleteBlock([&](GridViewCell& c) { received = &c; });
+    cell->deleteButton()->tap();
+    EXPECT_EQ(received, cell.get());
+}
+
+TEST(GridViewCell, ContentViewsKeepTheirPlaceAndStopShaking)
+{
+    auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
+    auto first = UIView::create();
+    cell->setContentView(first);
+    first->setFrame(CGRectMake(10, 10, 50, 40));
+    cell->shake(true);
+    cell->shake(true);
+    EXPECT_TRUE(cell->isInShakingMode());
+    EXPECT_NE(first->layer().animationForKey(ViewAdditions::kShakeAnimationKey), nullptr);
+    auto second = UIView::create();
+    second->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+    cell->setContentView(second);
+    EXPECT_FALSE(cell->isInShakingMode());
+    EXPECT_EQ(first->layer().animationForKey(ViewAdditions::kShakeAnimationKey), nullptr);
+    EXPECT_EQ(first->superview(), nullptr);
+    EXPECT_EQ(second->frame(), CGRectMake(10, 10, 50, 40));
+    EXPECT_EQ(second->autoresizingMask(), UIViewAutoresizingNone);
+}
+
+TEST(GridViewCell, PrepareForReuseKeepsOnlyContentHighlightAndIdentifier)
+{
+    auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
+    auto content = UIView::create();
+    cell->setContentView(content);
+    cell->setReuseIdentifier("room");
+    cell->setHighlighted(true);
+    cell->setFullSize(CGSizeMake(300, 200));
+    cell->setFullSizeView(UIView::create());
+    cell->setEditing(true);
+    cell->setDeleteBlock([](GridViewCell&) {});
+    cell->prepareForReuse();
+    EXPECT_EQ(cell->fullSizeView(), nullptr);
+    EXPECT_EQ(cell->fullSize(), CGSizeZero);
+    EXPECT_FALSE(cell->isEditing());
+    EXPECT_FALSE(cell->deleteBlock());
+    EXPECT_EQ(cell->contentView(), content);
+    EXPECT_TRUE(cell->isHighlighted());
+    EXPECT_EQ(cell->reuseIdentifier(), "room");
+}
+
+TEST(GridViewCell, HighlightReachesTheContentAtAnyDepth)
+{
+    auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
+    auto content = UIView::create();
+    auto box = UIView::create();
+    auto picture = std::make_shared<UIImageView>();
+    auto button = UIButton::create();
+    content->addSubview(box);
+    box->addSubview(picture);
+    content->addSubview(button);
+    cell->setContentView(content);
+    cell->touchesBegan();
+    EXPECT_TRUE(picture->isHighlighted());
+    EXPECT_TRUE(button->isHighlighted());
+    cell->touchesCancelled();
+    EXPECT_FALSE(picture->isHighlighted());
+    EXPECT_FALSE(button->isHighlighted());
+}
+
+TEST(GridViewCell, FullSizeModeCentresTheFullSizeViewAndBack)
+{
+    ManualMainClock clock;
+    auto cell = GridViewCell::create(CGRectMake(0, 0, 1000, 600));
+    cell->setContentView(UIView::create(CGRectMake(0, 0, 100, 80)));
+    auto full = UIView::create();
+    full->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
+    cell->setFullSizeView(full);
+    EXPECT_EQ(full->alpha(), 0);
+    EXPECT_EQ(full->frame(), cell->bounds());
+    EXPECT_EQ(cell->defaultFullsizeViewResizingMask(),
+              UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleRightMargin
+                  | UIViewAutoresizingFlexibleTopMargin | UIViewAutoresizingFlexibleBottomMargin);
+    cell->setFullSize(CGSizeMake(600, 400));
+    cell->switchToFullSizeMode(true);
+    EXPECT_TRUE(cell->isInFullSizeMode());
+    EXPECT_EQ(full->alpha(), 1);
+    EXPECT_EQ(cell->contentView()->alpha(), 0);
+    clock.advance(0.4);
+    cell->layoutIfNeeded();
+    EXPECT_EQ(full->frame(), CGRectMake(200, 100, 600, 400));
+
+    cell->switchToFullSizeMode(false);
+    EXPECT_EQ(full->alpha(), 0);
+    EXPECT_EQ(cell->contentView()->alpha(), 1);
+    EXPECT_EQ(full->frame(), cell->bounds());
+    EXPECT_EQ(full->autoresizingMask(), UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+}
+
+TEST(GridViewAdditions, EndCancelsWithoutChangingTheSetting)
+{
+    auto view = UIView::create(CGRectMake(0, 0, 100, 100));
+    auto pan = std::make_shared<UIPanGestureRecognizer>();
+    view->addGestureRecognizer(pan);
+    std::vector<UIGestureRecognizerState> states;
+    pan->addTarget(nullptr, [&](UIGestureRecognizer& r) { states.push_back(r.state()); });
+
+    GestureRecognizerAdditions::end(*pan);
+    EXPECT_TRUE(pan->isEnabled());
+    EXPECT_TRUE(states.empty());
+    ASSERT_TRUE(GestureDriver::begin(*pan, {{1, 1}}));
+    EXPECT_TRUE(GestureRecognizerAdditions::hasRecognizedValidGesture(*pan));
+    GestureDriver::change(*pan, {{5, 1}});
+    EXPECT_TRUE(GestureRecognizerAdditions::hasRecognizedValidGesture(*pan));
+    GestureRecognizerAdditions::end(*pan);
+    EXPECT_TRUE(pan->isEnabled());
+    EXPECT_EQ(states.back(), UIGestureRecognizerState::Cancelled);
+    EXPECT_FALSE(GestureRecognizerAdditions::hasRecognizedValidGesture(*pan));
+    pan->setEnabled(false);
+    GestureRecognizerAdditions::end(*pan);
+    EXPECT_FALSE(pan->isEnabled());
+}
+
+TEST(GridViewAdditions, ShakingStartsOnceAndStopsCleanly)
+{
+    ManualMainClock clock;
+    auto view = UIView::create(CGRectMake(0, 0, 100, 100));
+    ViewAdditions::shakeStatus(*view, false);
+    EXPECT_TRUE(view->layer().animationKeys().empty());
+    ViewAdditions::shakeStatus(*view, true);
+    ViewAdditions::shakeStatus(*view, true);
+    EXPECT_EQ(view->layer().animationKeys(), std::vector<std::string> {ViewAdditions::kShakeAnimationKey});
+    // It outlasts its own duration and leaves the view's transform alone.
+    clock.advance(1);
+    EXPECT_NE(view->layer().animationForKey(ViewAdditions::kShakeAnimationKey), nullptr);
+    EXPECT_TRUE(CGAffineTransformIsIdentity(view->transform()));
+    ViewAdditions::shakeStatus(*view, false);
+    EXPECT_TRUE(view->layer().animationKeys().empty());
+}
+
+TEST(GridViewAdditions, SubviewWalkIsDepthFirstAndStopsOneLevel)
+{
+    auto root = UIView::create();
+    auto a = UIView::create();
+    auto a1 = UIView::create();
+    auto a2 = UIView::create();
+    auto b = UIView::create();
+    a->setTag(1);
+    a1->setTag(11);
+    a2->setTag(12);
+    b->setTag(2);
+    root->addSubview(a);
+    a->addSubview(a1);
+    a->addSubview(a2);
+    root->addSubview(b);
+    std::vector<int> seen;
+    ViewAdditions::recursiveEnumerateSubviewsUsingBlock(*root, [&](UIView& v, bool&) { seen.push_back(v.tag()); });
+    EXPECT_EQ(seen, (std::vector<int> {1, 11, 12, 2}));
+    seen.clear();
+    ViewAdditions::recursiveEnumerateSubviewsUsingBlock(*root, [&](UIView& v, bool& stop) {
+        seen.push_back(v.tag());
+        stop = v.tag() == 11;
+    });
+    EXPECT_EQ(seen, (std::vector<int> {1, 11, 2}));
+    seen.clear();
+    ViewAdditions::recursiveEnumerateSubviewsUsingBlock(*a1, [&](UIView& v, bool&) { seen.push_back(v.tag()); });
+    EXPECT_TRUE(seen.empty());
+}
