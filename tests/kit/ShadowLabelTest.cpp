@@ -1,0 +1,212 @@
+#include "kit/ShadowLabel.h"
+#include "platform/ui/UIScreen.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+// Clears the redraw request so that a setter's own request can be seen.
+bool redraws(ShadowLabel& label, const std::function<void()>& change)
+{
+    label.clearNeedsDisplay();
+    change();
+    return label.needsDisplay();
+}
+} // namespace
+
+TEST(ShadowLabel, DefaultsGiveASoftDarkShadowBelowTheText)
+{
+    auto label = ShadowLabel::create(CGRectMake(0, 0, 100, 30));
+    EXPECT_EQ(label->shadowBlur(), 5);
+    ASSERT_TRUE(label->shadowColor());
+    EXPECT_TRUE(label->shadowColor()->isEqual(*UIColor::colorWithWhite(0, 0.75)));
+    EXPECT_EQ(label->shadowOffset(), CGSizeMake(0, 2));
+    EXPECT_EQ(label->gradientStartPoint(), CGPointMake(0.5, 0));
+    EXPECT_EQ(label->gradientEndPoint(), CGPointMake(0.5, 0.75));
+    EXPECT_FALSE(label->backgroundColor());
+    EXPECT_FALSE(label->gradientStartColor());
+    EXPECT_FALSE(label->innerShadowColor());
+    // The screen has two pixels per point.
+    EXPECT_EQ(label->minSamples(), 2u);
+    EXPECT_EQ(label->maxSamples(), 32u);
+    EXPECT_EQ(label->oversampling(), 2u);
+
+    UIScreen::mainScreen().setScale(1);
+    EXPECT_EQ(ShadowLabel::create()->oversampling(), 1u);
+    UIScreen::mainScreen().setScale(2);
+}
+
+TEST(ShadowLabel, OversamplingStaysWithinItsBoundsAndRedrawsOnlyOnChange)
+{
+    auto label = ShadowLabel::create();
+    EXPECT_TRUE(redraws(*label, [&] { label->setOversampling(64); }));
+    EXPECT_EQ(label->oversampling(), 32u);
+    label->setOversampling(0);
+    EXPECT_EQ(label->oversampling(), 2u);
+    EXPECT_FALSE(redraws(*label, [&] { label->setOversampling(2); }));
+    EXPECT_FALSE(redraws(*label, [&] { label->setOversampling(1); })) << "raised to the minimum it is unchanged";
+
+    // The bounds themselves are plain values.
+    EXPECT_FALSE(redraws(*label, [&] { label->setMaxSamples(4); }));
+    label->setOversampling(10);
+    EXPECT_EQ(label->oversampling(), 4u);
+}
+
+TEST(ShadowLabel, GradientColourSetters)
+{
+    auto label = ShadowLabel::create();
+    const auto red = UIColor::redColor();
+    const auto blue = UIColor::blueColor();
+
+    EXPECT_TRUE(redraws(*label, [&] { label->setGradientEndColor(blue); }));
+    ASSERT_EQ(label->gradientColors().size(), 2u);
+    EXPECT_EQ(label->gradientColors()[0], blue);
+    EXPECT_EQ(label->gradientColors()[1], blue);
+
+    label->setGradientStartColor(red);
+    EXPECT_EQ(label->gradientStartColor(), red);
+    EXPECT_EQ(label->gradientEndColor(), blue);
+
+    EXPECT_FALSE(redraws(*label, [&] { label->setGradientStartColor(red); }));
+    EXPECT_FALSE(redraws(*label, [&] { label->setGradientEndColor(blue); }));
+    EXPECT_FALSE(redraws(*label, [&] { label->setGradientColors({red, blue}); }));
+
+    label->setGradientColors({red, UIColor::greenColor(), blue});
+    label->setGradientEndColor(UIColor::yellowColor());
+    ASSERT_EQ(label->gradientColors().size(), 3u);
+    EXPECT_EQ(label->gradientColors()[1], UIColor::greenColor());
+    EXPECT_EQ(label->gradientEndColor(), UIColor::yellowColor());
+
+    EXPECT_TRUE(redraws(*label, [&] { label->setGradientStartColor(nullptr); }));
+    EXPECT_TRUE(label->gradientColors().empty());
+    EXPECT_FALSE(label->gradientEndColor());
+
+    // With one colour held, a start colour makes two entries of the new colour.
+    label->setGradientColors({red});
+    label->setGradientStartColor(blue);
+    EXPECT_EQ(label->gradientColors(), (std::vector<UIColorPtr> {blue, blue}));
+}
+
+TEST(ShadowLabel, EffectSettersRedrawOnlyOnChange)
+{
+    auto label = ShadowLabel::create();
+    const auto white = UIColor::whiteColor();
+    EXPECT_TRUE(redraws(*label, [&] { label->setInnerShadowColor(white); }));
+    EXPECT_FALSE(redraws(*label, [&] { label->setInnerShadowColor(white); }));
+    EXPECT_TRUE(redraws(*label, [&] { label->setInnerShadowOffset({0, 1}); }));
+    EXPECT_FALSE(redraws(*label, [&] { label->setInnerShadowOffset({0, 1}); }));
+    EXPECT_TRUE(redraws(*label, [&] { label->setTextInsets({0, 0, 0, 4}); }));
+    EXPECT_FALSE(redraws(*label, [&] { label->setTextInsets({0, 0, 0, 4}); }));
+    EXPECT_FALSE(redraws(*label, [&] { label->setShadowBlur(9); }));
+    EXPECT_FALSE(redraws(*label, [&] { label->setGradientStartPoint({0, 0}); }));
+}
+
+TEST(ShadowLabel, ColourComponentsAndBlending)
+{
+    EXPECT_EQ(ShadowLabel::getComponents(UIColor::colorWithWhite(0.25, 0.5)),
+              (std::array<double, 4> {0.25, 0.25, 0.25, 0.5}));
+    EXPECT_EQ(ShadowLabel::getComponents(UIColor::colorWithRed(0.1, 0.2, 0.3, 0.4)),
+              (std::array<double, 4> {0.1, 0.2, 0.3, 0.4}));
+    {
+        LogCapture log;
+        EXPECT_EQ(ShadowLabel::getComponents(nullptr), (std::array<double, 4> {0, 0, 0, 1}));
+        EXPECT_TRUE(log.contains("Unsupported gradient color format: -1"));
+    }
+
+    // A half-transparent stop over an opaque text colour: halfway, and opaque.
+    const auto stop = ShadowLabel::color(UIColor::colorWithRed(1, 0, 0, 0.5), UIColor::colorWithRed(0, 0, 1, 1));
+    const auto c = stop->rgba();
+    EXPECT_DOUBLE_EQ(c.red, 0.5);
+    EXPECT_DOUBLE_EQ(c.blue, 0.5);
+    EXPECT_DOUBLE_EQ(c.alpha, 1);
+    // Over a clear text colour a stop keeps its own alpha.
+    EXPECT_DOUBLE_EQ(ShadowLabel::color(UIColor::colorWithWhite(1, 0.3), UIColor::clearColor())->alpha(), 0.3);
+}
+
+// Text sizes follow the fixed metric: "AB" in 20 points is 20 wide and 24 high.
+TEST(ShadowLabel, TextRectangleFollowsAlignmentContentModeAndInsets)
+{
+    auto label = ShadowLabel::create(CGRectMake(0, 0, 200, 100));
+    label->setFont(UIFont::systemFontOfSize(20));
+    label->setText("AB");
+    EXPECT_EQ(label->textLayout().textRect, CGRectMake(0, 38, 20, 24));
+
+    label->setTextAlignment(NSTextAlignment::Center);
+    EXPECT_EQ(label->textLayout().textRect.origin.x, 90);
+    label->setTextAlignment(NSTextAlignment::Right);
+    EXPECT_EQ(label->textLayout().textRect.origin.x, 180);
+    label->setTextAlignment(NSTextAlignment::Justified);
+    EXPECT_EQ(label->textLayout().textRect.origin.x, 0);
+
+    label->setContentMode(UIViewContentMode::Top);
+    EXPECT_EQ(label->textLayout().textRect.origin.y, 0);
+    label->setContentMode(UIViewContentMode::TopRight);
+    EXPECT_EQ(label->textLayout().textRect.origin.y, 0);
+    label->setContentMode(UIViewContentMode::Bottom);
+    EXPECT_EQ(label->textLayout().textRect.origin.y, 76);
+    label->setContentMode(UIViewContentMode::BottomLeft);
+    EXPECT_EQ(label->textLayout().textRect.origin.y, 76);
+    label->setContentMode(UIViewContentMode::Left);
+    EXPECT_EQ(label->textLayout().textRect.origin.y, 38);
+
+    label->setTextInsets({10, 30, 20, 50});
+    label->setTextAlignment(NSTextAlignment::Right);
+    label->setContentMode(UIViewContentMode::Bottom);
+    EXPECT_EQ(label->textLayout().textRect, CGRectMake(130, 56, 20, 24));
+}
+
+TEST(ShadowLabel, OneLineLabelShrinksToTheTextAreaButNotBelowTheMinimum)
+{
+    auto label = ShadowLabel::create(CGRectMake(0, 0, 100, 40));
+    label->setFont(UIFont::systemFontOfSize(20));
+    label->setText("系统日期：今天"); // 7 wide characters: 140 points at 20
+    label->setAdjustsFontSizeToFitWidth(true);
+    label->setMinimumFontSize(10);
+    auto layout = label->textLayout();
+    EXPECT_LE(layout.fontSize, 100.0 / 7);
+    EXPECT_GE(layout.fontSize, 10);
+    EXPECT_LE(layout.textRect.size.width, 100);
+
+    label->setTextInsets({0, 0, 0, 50});
+    layout = label->textLayout();
+    EXPECT_EQ(layout.fontSize, 10) << "the minimum wins over a fit";
+    EXPECT_LE(layout.textRect.size.width, 50);
+
+    label->setNumberOfLines(2);
+    EXPECT_EQ(label->textLayout().fontSize, 20) << "more than one line never shrinks";
+    label->setNumberOfLines(0);
+    EXPECT_EQ(label->textLayout().fontSize, 20);
+}
+
+TEST(ShadowLabel, BadGeometryGivesAnEmptyTextRectangle)
+{
+    auto label = ShadowLabel::create(CGRectMake(0, 0, 40, 20));
+    label->setText("已开房");
+    label->setTextInsets({0, 30, 0, 30});
+    const auto squeezed = label->textLayout();
+    EXPECT_GE(squeezed.textRect.size.width, 0);
+    label->setTextInsets({0, std::numeric_limits<double>::infinity(), 0, 0});
+    EXPECT_EQ(label->textLayout().textRect.size, CGSizeZero);
+}
+
+TEST(ShadowLabel, OffscreenDrawingIsChosenByOversamplingOrBackgroundAndBounded)
+{
+    auto label = ShadowLabel::create(CGRectMake(0, 0, 200, 40));
+    const CGRect all = label->bounds();
+    EXPECT_FALSE(label->drawsOffscreen(all));
+    label->setBackgroundColor(UIColor::clearColor());
+    EXPECT_FALSE(label->drawsOffscreen(all));
+    label->setBackgroundColor(UIColor::whiteColor());
+    EXPECT_TRUE(label->drawsOffscreen(all));
+    label->setBackgroundColor(nullptr);
+    label->setOversampling(4);
+    EXPECT_TRUE(label->drawsOffscreen(all));
+
+    // 32 pixels per point of a long strip would be a picture too large to allocate.
+    label->setOversampling(32);
+    EXPECT_FALSE(label->drawsOffscreen(CGRectMake(0, 0, 20000, 40)));
+    label->setMaxSamples(1000000);
+    label->setOversampling(1000000);
+    EXPECT_FALSE(label->drawsOffscreen(all));
+}
