@@ -1,0 +1,141 @@
+#include "platform/ui/InterfaceViewBuilder.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/ui/InterfaceChecker.h"
+#include "platform/ui/InterfaceRegistry.h"
+#include "platform/ui/UIControl.h"
+#include "platform/ui/UIViewController.h"
+
+#include <map>
+
+namespace {
+
+struct Built {
+    const InterfaceViewSpec* spec;
+    std::shared_ptr<UIView> view;
+};
+
+class WeakObject {
+public:
+    explicit WeakObject(const InterfaceObject& object)
+    {
+        if (const auto* c = std::get_if<std::shared_ptr<UIViewController>>(&object))
+            m_controller = *c;
+        else if (const auto* v = std::get_if<std::shared_ptr<UIView>>(&object))
+            m_view = *v;
+    }
+    InterfaceObject lock() const
+    {
+        if (auto c = m_controller.lock())
+            return c;
+        if (auto v = m_view.lock())
+            return v;
+        return std::monostate {};
+    }
+
+private:
+    std::weak_ptr<UIViewController> m_controller;
+    std::weak_ptr<UIView> m_view;
+};
+
+const void* identity(const InterfaceObject& object)
+{
+    if (const auto* c = std::get_if<std::shared_ptr<UIViewController>>(&object))
+        return c->get();
+    if (const auto* v = std::get_if<std::shared_ptr<UIView>>(&object))
+        return v->get();
+    return nullptr;
+}
+
+std::shared_ptr<UIView> make(const InterfaceViewSpec& spec, const std::string& fileName, std::vector<Built>& built)
+{
+    const auto& registry = InterfaceRegistry::shared();
+    auto view = registry.makeView(spec.className, spec.frame);
+    if (!view)
+        return nullptr;
+    view->setFrame(spec.frame);
+    view->setTag(spec.tag);
+    for (const auto& [name, value] : spec.properties.items()) {
+        const auto* setter = registry.property(spec.className, name);
+        if (setter && !(*setter)(*view, value))
+            NSLog("Interface file %s: %s cannot take %s as its '%s'", fileName.c_str(), spec.className.c_str(),
+                  value.dump().c_str(), name.c_str());
+    }
+    built.push_back({&spec, view});
+    for (const auto& sub : spec.subviews) {
+        auto child = make(sub, fileName, built);
+        if (!child)
+            return nullptr;
+        view->addSubview(child);
+    }
+    return view;
+}
+
+} // namespace
+
+std::vector<std::shared_ptr<UIView>> InterfaceViewBuilder::build(const std::vector<const InterfaceViewSpec*>& roots,
+                                                                 const std::string& ownerClass,
+                                                                 const InterfaceObject& owner, const std::string& fileName)
+{
+    const auto problems = InterfaceChecker().checkViews(roots, ownerClass, fileName);
+    if (!problems.empty()) {
+        for (const auto& problem : problems)
+            NSLog("Interface file %s", problem.c_str());
+        return {};
+    }
+
+    std::vector<Built> built;
+    std::vector<std::shared_ptr<UIView>> top;
+    for (const auto* root : roots) {
+        auto view = make(*root, fileName, built);
+        if (!view)
+            return {};
+        top.push_back(std::move(view));
+    }
+
+    // Holders and targets, by the names the file uses for them.
+    std::map<std::string, std::pair<InterfaceObject, std::string>> objects;
+    objects["owner"] = {owner, ownerClass};
+    for (const auto& b : built) {
+        if (!b.spec->id.empty())
+            objects[b.spec->id] = {InterfaceObject(b.view), b.spec->className};
+    }
+
+    const auto& registry = InterfaceRegistry::shared();
+    for (const auto& b : built) {
+        for (const auto& [outlet, holder] : b.spec->outlets) {
+            const auto& [object, cls] = objects[holder];
+            if (std::holds_alternative<std::monostate>(object))
+                continue; // loaded without an owner: its outlets stay unset
+            const auto* setter = registry.outlet(cls, outlet);
+            if (setter && !(*setter)(object, b.view))
+                NSLog("Interface file %s: outlet '%s' of %s cannot hold a %s", fileName.c_str(), outlet.c_str(),
+                      cls.c_str(), b.spec->className.c_str());
+        }
+        for (const auto& [name, target] : b.spec->connections) {
+            const auto& object = objects[target].first;
+            if (std::holds_alternative<std::monostate>(object))
+                continue;
+            const auto* setter = registry.connection(b.spec->className, name);
+            if (setter && !(*setter)(*b.view, object))
+                NSLog("Interface file %s: %s '%s' of %s does not adopt its protocol", fileName.c_str(), name.c_str(),
+                      target.c_str(), b.spec->className.c_str());
+        }
+        auto control = std::dynamic_pointer_cast<UIControl>(b.view);
+        for (const auto& action : b.spec->actions) {
+            const auto& [object, cls] = objects[action.target];
+            const auto* call = registry.action(cls, action.selector);
+            if (!control || !call || std::holds_alternative<std::monostate>(object))
+                continue;
+            control->addTarget(
+                identity(object),
+                [target = WeakObject(object), call = *call, selector = action.selector](UIControl& sender) {
+                    const auto live = target.lock();
+                    if (!std::holds_alternative<std::monostate>(live) && !call(live, sender))
+                        NSLog("Interface: the target of '%s' cannot take it", selector.c_str());
+                },
+                action.events);
+        }
+    }
+    return top;
+}

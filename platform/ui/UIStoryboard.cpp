@@ -1,0 +1,89 @@
+#include "platform/ui/UIStoryboard.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/ui/InterfaceChecker.h"
+#include "platform/ui/InterfaceFileReader.h"
+#include "platform/ui/InterfaceRegistry.h"
+#include "platform/ui/InterfaceViewBuilder.h"
+#include "platform/ui/TypeName.h"
+#include "platform/ui/UINavigationController.h"
+
+std::shared_ptr<UIStoryboard> UIStoryboard::storyboardWithName(const std::string& name)
+{
+    auto spec = InterfaceFileReader::storyboard(name);
+    return spec ? std::make_shared<UIStoryboard>(std::move(spec)) : nullptr;
+}
+
+UIStoryboard::UIStoryboard(std::shared_ptr<const StoryboardSpec> spec)
+    : m_spec(std::move(spec))
+{
+}
+
+std::shared_ptr<UIViewController> UIStoryboard::instantiateInitialViewController()
+{
+    const auto* scene = m_spec->sceneWithID(m_spec->initialScene);
+    return scene ? instantiateScene(*scene) : nullptr;
+}
+
+std::shared_ptr<UIViewController> UIStoryboard::instantiateViewControllerWithIdentifier(const std::string& identifier)
+{
+    const auto* scene = m_spec->sceneWithIdentifier(identifier);
+    if (!scene) {
+        NSLog("Storyboard (%s) doesn't contain a view controller with identifier '%s'", name().c_str(),
+              identifier.c_str());
+        return nullptr;
+    }
+    return instantiateScene(*scene);
+}
+
+std::shared_ptr<UIViewController> UIStoryboard::instantiateScene(const InterfaceSceneSpec& scene)
+{
+    InterfaceChecker checker;
+    StoryboardSpec single;
+    single.name = m_spec->name;
+    single.scenes.push_back(scene);
+    const auto problems = checker.checkStoryboard(single);
+    if (!problems.empty()) {
+        for (const auto& problem : problems)
+            NSLog("Interface file %s", problem.c_str());
+        return nullptr;
+    }
+    auto controller = InterfaceRegistry::shared().makeController(scene.className);
+    if (!controller)
+        return nullptr;
+    controller->setStoryboardScene(shared_from_this(), scene.id);
+    if (!scene.title.empty())
+        controller->setTitle(scene.title);
+    if (scene.view) {
+        // The view is built when first asked for; the spec is kept alive by the capture.
+        controller->setViewBuilder([spec = m_spec, view = &*scene.view, cls = scene.className](UIViewController& owner) {
+            InterfaceObject object;
+            if (auto shared = owner.weak_from_this().lock())
+                object = shared;
+            auto views = InterfaceViewBuilder::build({view}, cls, object, spec->name + ".storyboard.json");
+            return views.empty() ? nullptr : views.front();
+        });
+    }
+    if (!scene.inNavigationController)
+        return controller;
+    auto navigation = UINavigationController::create(controller);
+    navigation->setNavigationBarHidden(scene.navigationBarHidden);
+    navigation->setStoryboardScene(shared_from_this(), scene.id);
+    return navigation;
+}
+
+std::shared_ptr<UIStoryboardSegue> UIStoryboard::segueFromScene(const std::string& sceneID, const std::string& identifier,
+                                                                 const std::shared_ptr<UIViewController>& source)
+{
+    const auto* segue = m_spec->segue(sceneID, identifier);
+    if (!segue) {
+        NSLog("Receiver (%s) has no segue with identifier '%s'", source ? typeNameOf(*source).c_str() : "nothing",
+              identifier.c_str());
+        return nullptr;
+    }
+    const auto* destinationScene = m_spec->sceneWithID(segue->destination);
+    auto destination = destinationScene ? instantiateScene(*destinationScene) : nullptr;
+    if (!destination)
+        return nullptr;
+    return std::make_shared<UIStoryboardSegue>(segue->identifier, source, std::move(destination), segue->kind);
+}
