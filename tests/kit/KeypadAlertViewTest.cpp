@@ -1,0 +1,296 @@
+#include "kit/KeypadAlertView.h"
+#include "kit/SystemNotificationNames.h"
+#include "platform/ui/UIAlertView.h"
+#include "platform/ui/UIApplication.h"
+#include "platform/ui/UIWindow.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Answer {
+    std::int64_t tag;
+    bool isOk;
+    std::string input;
+    std::int32_t curCmd;
+};
+
+struct RecordingScreen : KeypadAlertViewDelegate {
+    std::vector<Answer> answers;
+    std::vector<std::int64_t> rowButtons;
+    bool handlesRow = false;
+    void customAlertViewClick(std::int64_t tag, bool isOk, const std::string& input, std::int32_t curCmd) override
+    {
+        answers.push_back({tag, isOk, input, curCmd});
+    }
+    bool keypadDialogButtonTouchUpInside(KeypadAlertView&, std::int64_t index) override
+    {
+        rowButtons.push_back(index);
+        return handlesRow;
+    }
+};
+
+class KeypadAlertViewTest : public ::testing::Test {
+protected:
+    KeypadAlertViewTest()
+    {
+        UIApplication::sharedApplication().resetForTesting();
+        window = UIWindow::create(CGRectMake(0, 0, 1024, 768));
+        window->makeKeyAndVisible();
+    }
+    ~KeypadAlertViewTest() override { UIApplication::sharedApplication().resetForTesting(); }
+
+    // A dialog as a screen opens it: made, titled, tagged, given a delegate, shown, and let go.
+    std::weak_ptr<KeypadAlertView> open(int tag, bool password = false)
+    {
+        auto dialog = KeypadAlertView::create();
+        dialog->title()->setText("请输入密码");
+        dialog->setTag(tag);
+        dialog->setDelegate(screen);
+        dialog->setIsPassWord(password);
+        dialog->show();
+        return dialog;
+    }
+
+    static void type(KeypadAlertView& dialog, const std::string& digits)
+    {
+        for (char c : digits)
+            ASSERT_TRUE(dialog.digitKey(c - '0')->tap());
+    }
+
+    ManualMainClock clock;
+    UIWindowPtr window;
+    std::shared_ptr<RecordingScreen> screen = std::make_shared<RecordingScreen>();
+};
+
+} // namespace
+
+TEST_F(KeypadAlertViewTest, ShowsAKeypadBoxInTheMiddleOfTheFirstWindow)
+{
+    auto other = UIWindow::create(CGRectMake(0, 0, 1024, 768));
+    other->setWindowLevel(UIWindowLevelStatusBar);
+    other->makeKeyAndVisible();
+    auto dialog = open(0).lock();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->superview(), window.get()) << "the first window, not the key window";
+    EXPECT_EQ(dialog->frame(), CGRectMake(0, 0, 1024, 768));
+    EXPECT_EQ(dialog->dialogView()->frame(), CGRectMake(362, 164, 300, 440));
+    EXPECT_EQ(dialog->dialogView()->alpha(), 1);
+    EXPECT_TRUE(dialog->backgroundColor()->isEqual(*UIColor::colorWithWhite(0, 0.4)));
+    EXPECT_EQ(dialog->title()->frame(), CGRectMake(0, 0, 235, 56));
+    EXPECT_EQ(dialog->pw()->frame(), CGRectMake(27, 56, 203, 41));
+    EXPECT_EQ(dialog->deleteKey()->frame(), CGRectMake(232, 56, 58, 41));
+    EXPECT_EQ(dialog->digitKey(1)->frame(), CGRectMake(35, 120, 60, 60));
+    EXPECT_EQ(dialog->digitKey(6)->frame(), CGRectMake(211, 197, 60, 60));
+    EXPECT_EQ(dialog->digitKey(8)->frame(), CGRectMake(123, 274, 60, 60));
+    EXPECT_EQ(dialog->digitKey(0)->frame(), CGRectMake(123, 351, 60, 60)) << "between 取消 and 确定";
+    EXPECT_EQ(dialog->digitKey(0)->currentTitle(), "0");
+    EXPECT_EQ(dialog->cancelKey()->frame(), CGRectMake(35, 351, 60, 60));
+    EXPECT_EQ(dialog->okKey()->currentTitle(), "确定");
+    EXPECT_FALSE(dialog->digitKey(10));
+    EXPECT_FALSE(dialog->digitKey(-1));
+}
+
+TEST_F(KeypadAlertViewTest, DigitsDeleteAndTheFifteenCharacterLimit)
+{
+    auto dialog = open(0).lock();
+    type(*dialog, "123456789012345");
+    EXPECT_EQ(dialog->input(), "123456789012345");
+    EXPECT_FALSE(UIApplication::sharedApplication().topAlert());
+
+    type(*dialog, "6");
+    EXPECT_EQ(dialog->input(), "123456789012345");
+    auto alert = UIApplication::sharedApplication().topAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "提示");
+    EXPECT_EQ(alert->message(), "输入长度不能大于15位!");
+    EXPECT_EQ(alert->buttonTitleAtIndex(0), "确定");
+    EXPECT_EQ(dialog->superview(), window.get()) << "the dialog stays open";
+    alert->tapButtonAtIndex(0);
+
+    ASSERT_TRUE(dialog->deleteKey()->tap());
+    type(*dialog, "9");
+    EXPECT_EQ(dialog->input(), "123456789012349");
+    EXPECT_EQ(dialog->pw()->text(), "123456789012349");
+
+    for (int i = 0; i < 20; ++i)
+        dialog->deleteKey()->tap();
+    EXPECT_EQ(dialog->input(), "");
+}
+
+TEST_F(KeypadAlertViewTest, OkAnswersOnceWithTheTagAndTheDialogGoesAfterItsAnimation)
+{
+    auto weak = open(161);
+    {
+        auto dialog = weak.lock();
+        type(*dialog, "8080");
+        ASSERT_TRUE(dialog->okKey()->tap());
+        // A second tap lands while the box is still animating out.
+        EXPECT_TRUE(dialog->okKey()->tap());
+        dialog->cancelKey()->tap();
+        EXPECT_EQ(dialog->dialogView()->alpha(), 0);
+    }
+    ASSERT_EQ(screen->answers.size(), 1u);
+    EXPECT_EQ(screen->answers[0].tag, 161);
+    EXPECT_TRUE(screen->answers[0].isOk);
+    EXPECT_EQ(screen->answers[0].input, "8080");
+    EXPECT_EQ(screen->answers[0].curCmd, 0);
+
+    clock.advance(0.15);
+    EXPECT_FALSE(weak.expired()) << "still closing";
+    clock.advance(0.1);
+    EXPECT_TRUE(weak.expired()) << "taken off the window and destroyed";
+    EXPECT_TRUE(window->subviews().empty());
+    EXPECT_EQ(screen->answers.size(), 1u);
+}
+
+TEST_F(KeypadAlertViewTest, CancelPassesNothingOfWhatWasTyped)
+{
+    auto dialog = open(0).lock();
+    type(*dialog, "42");
+    dialog->setCmd(7);
+    dialog->cancelKey()->tap();
+    ASSERT_EQ(screen->answers.size(), 1u);
+    EXPECT_FALSE(screen->answers[0].isOk);
+    EXPECT_EQ(screen->answers[0].input, "");
+    EXPECT_EQ(screen->answers[0].curCmd, 7);
+    EXPECT_EQ(screen->answers[0].tag, 0);
+
+    // 确定 with nothing typed still answers, with the empty text.
+    auto empty = open(3).lock();
+    empty->okKey()->tap();
+    ASSERT_EQ(screen->answers.size(), 2u);
+    EXPECT_TRUE(screen->answers[1].isOk);
+    EXPECT_EQ(screen->answers[1].input, "");
+}
+
+TEST_F(KeypadAlertViewTest, WithoutALiveDelegateTheKeysOnlyClose)
+{
+    auto made = KeypadAlertView::create();
+    made->show();
+    std::weak_ptr<KeypadAlertView> noDelegate = made;
+    made.reset();
+    noDelegate.lock()->okKey()->tap();
+    clock.advance(0.3);
+    EXPECT_TRUE(noDelegate.expired());
+
+    // The delegate is not owned: a screen that went away hears nothing and keeps nothing alive.
+    auto dialog = open(5);
+    std::weak_ptr<RecordingScreen> gone = screen;
+    screen.reset();
+    EXPECT_TRUE(gone.expired());
+    dialog.lock()->okKey()->tap();
+    clock.advance(0.3);
+    EXPECT_TRUE(dialog.expired());
+}
+
+TEST_F(KeypadAlertViewTest, PasswordShowsDotsButAnswersDigits)
+{
+    auto dialog = open(0, true).lock();
+    type(*dialog, "2468");
+    EXPECT_EQ(dialog->pw()->text(), "••••");
+    dialog->okKey()->tap();
+    ASSERT_EQ(screen->answers.size(), 1u);
+    EXPECT_EQ(screen->answers[0].input, "2468");
+
+    // Masking is settled when the keypad is built.
+    auto plain = open(0, false).lock();
+    plain->setIsPassWord(true);
+    type(*plain, "11");
+    EXPECT_EQ(plain->pw()->text(), "11");
+}
+
+TEST_F(KeypadAlertViewTest, KeyboardLiftsTheBoxAndTurningRecentresIt)
+{
+    auto dialog = open(0).lock();
+    NotificationCenter::defaultCenter().post(
+        SystemNotificationNames::KeyboardWillShow, nullptr,
+        {{SystemNotificationNames::KeyboardFrameBeginUserInfoKey, std::any(CGRectMake(0, 416, 1024, 352))}});
+    EXPECT_EQ(dialog->dialogView()->frame().origin, CGPointMake(362, 164 - 176));
+    NotificationCenter::defaultCenter().post(SystemNotificationNames::KeyboardWillHide);
+    EXPECT_EQ(dialog->dialogView()->frame().origin, CGPointMake(362, 164));
+
+    // A notice carrying something else than a rectangle counts as no keyboard.
+    NotificationCenter::defaultCenter().post(SystemNotificationNames::KeyboardWillShow, nullptr,
+                                             {{SystemNotificationNames::KeyboardFrameBeginUserInfoKey, std::any(42)}});
+    EXPECT_EQ(dialog->dialogView()->frame().origin, CGPointMake(362, 164));
+
+    UIApplication::sharedApplication().setStatusBarOrientation(UIInterfaceOrientation::Portrait);
+    NotificationCenter::defaultCenter().post(SystemNotificationNames::DeviceOrientationDidChange);
+    EXPECT_EQ(dialog->frame(), CGRectMake(0, 0, 768, 1024));
+    EXPECT_EQ(dialog->dialogView()->frame(), CGRectMake(234, 292, 300, 440));
+    EXPECT_EQ(UIView::runningAnimations().back().duration, 0.2);
+}
+
+TEST_F(KeypadAlertViewTest, HostViewTakesTheDialogAndTurnsAreIgnored)
+{
+    auto host = UIView::create(CGRectMake(0, 0, 600, 500));
+    auto dialog = KeypadAlertView::createWithParentView(host);
+    dialog->show();
+    EXPECT_EQ(dialog->superview(), host.get());
+    const CGRect before = dialog->dialogView()->frame();
+    UIApplication::sharedApplication().setStatusBarOrientation(UIInterfaceOrientation::Portrait);
+    NotificationCenter::defaultCenter().post(SystemNotificationNames::DeviceOrientationDidChange);
+    EXPECT_EQ(dialog->dialogView()->frame(), before);
+}
+
+TEST_F(KeypadAlertViewTest, ObserversLiveAsLongAsTheDialog)
+{
+    auto& centre = NotificationCenter::defaultCenter();
+    const auto shows = centre.observerCount(SystemNotificationNames::KeyboardWillShow);
+    const auto turns = centre.observerCount(SystemNotificationNames::DeviceOrientationDidChange);
+    auto dialog = open(0);
+    EXPECT_EQ(centre.observerCount(SystemNotificationNames::KeyboardWillShow), shows + 1);
+    dialog.lock()->cancelKey()->tap();
+    clock.advance(0.3);
+    ASSERT_TRUE(dialog.expired());
+    EXPECT_EQ(centre.observerCount(SystemNotificationNames::KeyboardWillShow), shows);
+    EXPECT_EQ(centre.observerCount(SystemNotificationNames::DeviceOrientationDidChange), turns);
+}
+
+TEST_F(KeypadAlertViewTest, ButtonRowAddsItsHeightAndReportsPresses)
+{
+    LogCapture log;
+    auto dialog = KeypadAlertView::create();
+    dialog->setTag(5);
+    dialog->setButtonTitles({"甲", "乙"});
+    std::vector<std::int64_t> handled;
+    dialog->setOnButtonTouchUpInside([&](KeypadAlertView&, std::int64_t index) { handled.push_back(index); });
+    dialog->show();
+    EXPECT_EQ(dialog->dialogView()->frame().size, CGSizeMake(300, 491));
+    const auto& parts = dialog->dialogView()->subviews();
+    ASSERT_EQ(parts.size(), 4u);
+    EXPECT_EQ(parts[0]->frame(), CGRectMake(0, 440, 300, 1)) << "the line above the row";
+    auto second = std::dynamic_pointer_cast<UIButton>(parts[3]);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->frame(), CGRectMake(150, 441, 150, 50));
+
+    // A delegate that takes the press keeps the dialog open.
+    dialog->setDelegate(screen);
+    screen->handlesRow = true;
+    second->tap();
+    EXPECT_EQ(screen->rowButtons, (std::vector<std::int64_t> {1}));
+    EXPECT_EQ(handled, (std::vector<std::int64_t> {1}));
+    clock.advance(0.3);
+    EXPECT_EQ(dialog->superview(), window.get());
+
+    // Otherwise the dialog logs the press and closes.
+    screen->handlesRow = false;
+    second->tap();
+    EXPECT_TRUE(log.contains("Button Clicked! 1, 5"));
+    clock.advance(0.3);
+    EXPECT_EQ(dialog->superview(), nullptr);
+    EXPECT_TRUE(screen->answers.empty());
+}
+
+TEST_F(KeypadAlertViewTest, NoWindowMeansNothingToShowOn)
+{
+    UIApplication::sharedApplication().resetForTesting();
+    LogCapture log;
+    auto dialog = KeypadAlertView::create();
+    dialog->show();
+    EXPECT_EQ(dialog->superview(), nullptr);
+    EXPECT_TRUE(log.contains("no window"));
+}
