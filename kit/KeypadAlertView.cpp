@@ -219,12 +219,18 @@ void KeypadAlertView::show()
 {
     if (m_dialogView || m_closing)
         return;
+    // Only a dialog made by create() can be held by a window.
+    const auto self = weak_from_this().lock();
+    if (!self) {
+        NSLog("KeypadAlertView: a dialog not made by create() cannot be shown");
+        return;
+    }
     m_dialogView = createContainerView();
     setBackgroundColor(UIColor::colorWithWhite(0, 0));
     addSubview(m_dialogView);
 
     if (m_parentView) {
-        m_parentView->addSubview(shared_from_this());
+        m_parentView->addSubview(self);
     } else {
         const CGSize screen = countScreenSize();
         m_dialogView->setFrame(centredBoxFrame(screen, countDialogSize(), 0));
@@ -233,7 +239,7 @@ void KeypadAlertView::show()
             NSLog("KeypadAlertView: no window to show the dialog on");
             return;
         }
-        windows.front()->addSubview(shared_from_this());
+        windows.front()->addSubview(self);
     }
 
     m_dialogView->setAlpha(0.5);
@@ -304,7 +310,8 @@ void KeypadAlertView::answer(bool isOk)
     if (m_answered)
         return;
     m_answered = true;
-    const auto keep = shared_from_this();
+    // The delegate may drop the last reference to the dialog.
+    const auto keep = weak_from_this().lock();
     if (auto delegate = m_delegate.lock())
         delegate->customAlertViewClick(tag(), isOk, isOk ? m_input : std::string(), m_cmd);
     close();
@@ -312,7 +319,7 @@ void KeypadAlertView::answer(bool isOk)
 
 void KeypadAlertView::keypadDialogButtonTouchUpInside(std::int64_t buttonIndex)
 {
-    const auto keep = shared_from_this();
+    const auto keep = weak_from_this().lock();
     auto delegate = m_delegate.lock();
     if (!delegate || !delegate->keypadDialogButtonTouchUpInside(*this, buttonIndex)) {
         NSLog("Button Clicked! %d, %d", static_cast<int>(buttonIndex), tag());

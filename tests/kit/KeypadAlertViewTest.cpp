@@ -293,4 +293,9 @@ TEST_F(KeypadAlertViewTest, NoWindowMeansNothingToShowOn)
     dialog->show();
     EXPECT_EQ(dialog->superview(), nullptr);
     EXPECT_TRUE(log.contains("no window"));
+
+    KeypadAlertView unowned;
+    unowned.show();
+    EXPECT_TRUE(log.contains("not made by create()"));
+    unowned.clickOK(); // answers no one and closes nothing, without failing
 }

@@ -290,10 +290,11 @@ TEST_F(ProgressHUDTest, SettersFromAnotherThreadArriveOnTheMainLoopInOrder)
     EXPECT_EQ(hud->labelText(), "上传图片中,请耐心等候...");
     EXPECT_EQ(hud->detailsLabelText(), "第1张");
 
-    // Work queued for an indicator that is gone is dropped.
-    std::weak_ptr<ProgressHUD> weak = hud;
-    std::thread late([hud = std::move(hud)] { hud->setLabelText("gone"); });
+    // Work queued for an indicator that is gone by the time the loop runs is dropped.
+    std::thread late([raw = hud.get()] { raw->setLabelText("gone"); });
     late.join();
+    std::weak_ptr<ProgressHUD> weak = hud;
+    hud.reset();
     EXPECT_TRUE(weak.expired());
     clock.advance(0);
 }
