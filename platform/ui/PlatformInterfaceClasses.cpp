@@ -7,6 +7,7 @@
 #include "platform/ui/UINavigationController.h"
 #include "platform/ui/UIScrollView.h"
 #include "platform/ui/UISegmentedControl.h"
+#include "platform/ui/UITextField.h"
 
 #include <nlohmann/json.hpp>
 
@@ -152,6 +153,35 @@ void registerViews(InterfaceRegistry& r)
                                   }))
         .property("selectedSegmentIndex",
                   prop<UISegmentedControl>(asInteger, [](UISegmentedControl& c, int i) { c.setSelectedSegmentIndex(i); }));
+
+    r.registerViewClass<UITextField>("UITextField", "UIControl")
+        .property("text", prop<UITextField>(asText, [](UITextField& f, const std::string& t) { f.setText(t); }))
+        .property("placeholder", prop<UITextField>(asText, [](UITextField& f, const std::string& t) { f.setPlaceholder(t); }))
+        .property("font", prop<UITextField>(asFont, [](UITextField& f, const UIFontPtr& font) { f.setFont(font); }))
+        .property("textColor", prop<UITextField>(asColor, [](UITextField& f, const UIColorPtr& c) { f.setTextColor(c); }))
+        .property("textAlignment",
+                  prop<UITextField>(alignment, [](UITextField& f, NSTextAlignment a) { f.setTextAlignment(a); }))
+        .property("secureTextEntry", prop<UITextField>(asFlag, [](UITextField& f, bool s) { f.setSecureTextEntry(s); }))
+        .property("clearsOnBeginEditing",
+                  prop<UITextField>(asFlag, [](UITextField& f, bool c) { f.setClearsOnBeginEditing(c); }))
+        .property("borderStyle",
+                  prop<UITextField>(
+                      [](const json& v) { return V::choice(v, {{"none", 0}, {"line", 1}, {"bezel", 2}, {"roundedRect", 3}}); },
+                      [](UITextField& f, int s) { f.setBorderStyle(static_cast<UITextBorderStyle>(s)); }))
+        .property("keyboardType",
+                  prop<UITextField>(
+                      [](const json& v) {
+                          return V::choice(v, {{"default", 0}, {"numbersAndPunctuation", 2}, {"numberPad", 4}});
+                      },
+                      [](UITextField& f, int k) { f.setKeyboardType(static_cast<UIKeyboardType>(k)); }))
+        .connection("delegate", [](UIView& view, const InterfaceObject& target) {
+            auto* field = dynamic_cast<UITextField*>(&view);
+            auto delegate = interfaceObjectAs<UITextFieldDelegate>(target);
+            if (!field || !delegate)
+                return false;
+            field->setDelegate(delegate);
+            return true;
+        });
 
     r.registerViewClass<UIScrollView>("UIScrollView", "UIView")
         .property("contentSize", prop<UIScrollView>(asSize, [](UIScrollView& s, CGSize c) { s.setContentSize(c); }))

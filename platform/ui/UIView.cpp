@@ -483,3 +483,44 @@ void UIView::resetAnimations()
     g_running.clear();
     g_animationsEnabled = true;
 }
+
+// First responder.
+
+bool UIView::isFirstResponder() const
+{
+    UIWindow* w = window();
+    return w && w->firstResponder().get() == this;
+}
+
+bool UIView::becomeFirstResponder()
+{
+    if (!canBecomeFirstResponder())
+        return false;
+    UIWindow* w = window();
+    if (!w)
+        return false;
+    auto current = w->firstResponder();
+    if (current.get() == this)
+        return true;
+    if (current && !current->resignFirstResponder())
+        return false;
+    w->m_firstResponder = weak_from_this();
+    return true;
+}
+
+bool UIView::resignFirstResponder()
+{
+    UIWindow* w = window();
+    if (w && w->firstResponder().get() == this)
+        w->m_firstResponder.reset();
+    return true;
+}
+
+bool UIView::endEditing(bool force)
+{
+    UIWindow* w = window();
+    auto current = w ? w->firstResponder() : nullptr;
+    if (!current || !current->isDescendantOfView(this))
+        return true;
+    return force ? current->forceResignFirstResponder() : current->resignFirstResponder();
+}

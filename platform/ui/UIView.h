@@ -123,6 +123,17 @@ public:
     // The controller whose view this is, if any.
     UIViewController* viewController() const { return m_viewController; }
 
+    // The first responder: the one view of a window that takes typed text. Becoming it makes the
+    // window's current one resign first, and fails when that one refuses or the view is not on a
+    // window. A view that has left its window is no longer its first responder.
+    virtual bool canBecomeFirstResponder() const { return false; }
+    virtual bool becomeFirstResponder();
+    virtual bool resignFirstResponder();
+    bool isFirstResponder() const;
+    // Makes the first responder inside this view (the view itself included) resign; with force,
+    // even when it would refuse. Returns whether no first responder is left inside.
+    bool endEditing(bool force);
+
     // Hooks for subclasses.
     virtual void willMoveToSuperview(UIView*) {}
     virtual void didMoveToSuperview() {}
@@ -153,6 +164,8 @@ public:
 protected:
     // Called when the bounds size changed, before the subviews are autoresized.
     virtual void boundsSizeDidChange(CGSize) {}
+    // endEditing with force: a resignation that no delegate may refuse.
+    virtual bool forceResignFirstResponder() { return resignFirstResponder(); }
 
 private:
     friend class UIViewController;

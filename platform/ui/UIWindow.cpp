@@ -81,3 +81,9 @@ bool UIWindow::isKeyWindow() const
 {
     return UIApplication::sharedApplication().keyWindow().get() == this;
 }
+
+std::shared_ptr<UIView> UIWindow::firstResponder() const
+{
+    auto view = m_firstResponder.lock();
+    return view && view->window() == this ? view : nullptr;
+}

@@ -26,7 +26,12 @@ public:
     void makeKeyAndVisible();
     bool isKeyWindow() const;
 
+    // The view on this window that takes typed text; null when there is none.
+    std::shared_ptr<UIView> firstResponder() const;
+
 private:
+    friend class UIView;
+    std::weak_ptr<UIView> m_firstResponder;
     UIWindowLevel m_level = UIWindowLevelNormal;
     std::shared_ptr<UIViewController> m_rootViewController;
 };

@@ -4,6 +4,7 @@
 #include "platform/ui/InterfaceFileReader.h"
 #include "platform/ui/InterfaceRegistry.h"
 #include "platform/ui/UIApplication.h"
+#include "platform/ui/UIKeyboard.h"
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIWindow.h"
 #include "tests/support/TestEnvironment.h"
@@ -47,6 +48,7 @@ protected:
     void SetUp() override
     {
         UIApplication::sharedApplication().resetForTesting();
+        UIKeyboard::resetForTesting();
         InterfaceRegistry::shared().reset();
         InterfaceFileReader::clearCache();
         m_resources = std::filesystem::path(m_data.path()) / "resources";
@@ -58,6 +60,7 @@ protected:
     {
         window.reset();
         UIApplication::sharedApplication().resetForTesting();
+        UIKeyboard::resetForTesting();
         Paths::setResourcesFolder(std::nullopt);
         InterfaceFileReader::clearCache();
         InterfaceRegistry::shared().reset();
