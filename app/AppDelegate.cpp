@@ -4,10 +4,37 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
+#include "billing/BillViewController.h"
+#include "kit/StatusStripConnectionDisplay.h"
+#include "ordering/OrderViewController.h"
+#include "platform/ui/InterfaceRegistry.h"
+#include "platform/ui/UIScreen.h"
+#include "platform/ui/UIStoryboard.h"
+#include "platform/ui/UIWindow.h"
+#include "rooms/RoomsInterfaceClasses.h"
+#include "session/SocketDataHandle.h"
+#include "wine/StoreWineViewController.h"
 
-bool AppDelegate::applicationDidFinishLaunching()
+bool AppDelegate::applicationDidFinishLaunching(UIApplication&)
 {
     registerDefaultsFromSettingsBundle();
+    registerPlatformInterfaceClasses();
+    registerRoomsInterfaceClasses();
+    registerOrderingInterfaceClasses();
+    registerBillingInterfaceClasses();
+    registerWineInterfaceClasses();
+    // The dispatcher shows the link's state and the server date on the status strip.
+    SocketDataHandle::sharedInstance().setStatusDisplay(&StatusStripConnectionDisplay::shared());
+
+    m_window = UIWindow::create(UIScreen::mainScreen().bounds());
+    auto storyboard = UIStoryboard::storyboardWithName("Storyboard_Main");
+    auto first = storyboard ? storyboard->instantiateInitialViewController() : nullptr;
+    if (!first) {
+        NSLog("the main storyboard has no first screen");
+        return false;
+    }
+    m_window->setRootViewController(first);
+    m_window->makeKeyAndVisible();
     return true;
 }
 

@@ -1,22 +1,27 @@
 #pragma once
 
+#include "platform/ui/UIApplication.h"
+
+#include <memory>
+
 #include <nlohmann/json.hpp>
 
-// The program's application delegate. At launch it seeds the user defaults with the defaults of
-// the settings bundle, so every setting has a value before the user ever changes one. Its other
-// life-cycle callbacks do nothing: there is no orderly shutdown.
-class AppDelegate {
-public:
-    virtual ~AppDelegate() = default;
+class UIWindow;
 
-    bool applicationDidFinishLaunching();
-    void applicationWillResignActive() {}
-    void applicationDidEnterBackground() {}
-    void applicationWillEnterForeground() {}
-    void applicationDidBecomeActive() {}
-    void applicationWillTerminate() {}
+// The program's application delegate. At launch it seeds the user defaults with the defaults of
+// the settings bundle, so every setting has a value before the user ever changes one, and puts
+// the main storyboard's first screen in a window. Its other life-cycle callbacks do nothing:
+// there is no orderly shutdown.
+class AppDelegate : public UIApplicationDelegate {
+public:
+    bool applicationDidFinishLaunching(UIApplication& application) override;
 
     // Reads Settings.bundle/Root.plist and registers each entry's Key with its DefaultValue.
     // Returns what it registered (an empty dictionary when there is no bundle).
     nlohmann::json registerDefaultsFromSettingsBundle();
+
+    const std::shared_ptr<UIWindow>& window() const { return m_window; }
+
+private:
+    std::shared_ptr<UIWindow> m_window;
 };

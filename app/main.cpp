@@ -1,20 +1,65 @@
 #include "app/AppDelegate.h"
+#include "app/ScreenRecorder.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NSTimer.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/UIApplication.h"
 
 #include <csignal>
-#include <cstring>
+#include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
 namespace {
 
+struct Options {
+    std::optional<std::filesystem::path> screens;
+    std::vector<std::pair<std::string, std::string>> settings;
+    double seconds = 0; // 0: until interrupted
+};
+
 void usage(const char* program)
 {
-    std::fprintf(stderr, "usage: %s [--data-dir DIR]\n", program);
+    std::fprintf(stderr,
+                 "usage: %s [--data-dir DIR] [--screens DIR] [--setting KEY=VALUE]... [--seconds N]\n"
+                 "  --data-dir DIR        where settings and the device identifier are kept\n"
+                 "  --screens DIR         write what the screen shows as PNG files into DIR\n"
+                 "  --setting KEY=VALUE   store a setting (Server_Ip, Server_Port, ...) before starting\n"
+                 "  --seconds N           stop after N seconds (default: run until interrupted)\n",
+                 program);
+}
+
+std::optional<Options> parse(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--data-dir" && hasValue) {
+            Paths::setDataFolder(std::filesystem::path(argv[++i]));
+        } else if (arg == "--screens" && hasValue) {
+            options.screens = argv[++i];
+        } else if (arg == "--setting" && hasValue) {
+            const std::string pair = argv[++i];
+            const auto equals = pair.find('=');
+            if (equals == std::string::npos || equals == 0)
+                return std::nullopt;
+            options.settings.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
+        } else if (arg == "--seconds" && hasValue) {
+            char* end = nullptr;
+            options.seconds = std::strtod(argv[++i], &end);
+            if (!end || *end || !(options.seconds >= 0))
+                return std::nullopt;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
 }
 
 // Ends the main loop on SIGINT or SIGTERM, read through a descriptor on the run loop.
@@ -42,27 +87,41 @@ int watchTerminationSignals()
 
 int main(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--data-dir" && i + 1 < argc) {
-            Paths::setDataFolder(std::filesystem::path(argv[++i]));
-        } else {
-            usage(argv[0]);
-            return 2;
-        }
+    auto options = parse(argc, argv);
+    if (!options) {
+        usage(argv[0]);
+        return 2;
     }
+    for (const auto& [key, value] : options->settings)
+        UserDefaults::standard().setObject(key, value);
 
     const int signalFd = watchTerminationSignals();
-    AppDelegate delegate;
-    delegate.applicationDidFinishLaunching();
-    const auto& registered = UserDefaults::standard().registeredDefaults();
-    for (const auto& [key, value] : registered.items()) {
+    auto& application = UIApplication::sharedApplication();
+    auto delegate = std::make_shared<AppDelegate>();
+    application.setDelegate(delegate);
+    if (!application.finishLaunching())
+        return 1;
+    application.becomeActive();
+    for (const auto& [key, value] : UserDefaults::standard().registeredDefaults().items()) {
         const auto current = UserDefaults::standard().stringForKey(key).value_or("");
         NSLog("setting %s = %s (default %s)", key.c_str(), current.c_str(), value.dump().c_str());
     }
     NSLog("data folder: %s", Paths::dataFolder().c_str());
 
+    std::unique_ptr<ScreenRecorder> recorder;
+    if (options->screens) {
+        recorder = std::make_unique<ScreenRecorder>(*options->screens);
+        NSLog("writing the screen to %s", options->screens->c_str());
+    }
+    if (options->seconds > 0)
+        NSTimer::scheduledTimerWithTimeInterval(options->seconds, false, [](NSTimer&) { RunLoop::main().stop(); });
+
     RunLoop::main().run();
+    if (recorder) {
+        recorder->capture();
+        NSLog("%d screen pictures in %s", recorder->filesWritten(), options->screens->c_str());
+    }
+    application.terminate();
     if (signalFd >= 0)
         ::close(signalFd);
     return 0;

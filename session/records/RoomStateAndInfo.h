@@ -56,6 +56,11 @@ public:
     std::string MasterLockFlag;
     std::string PreSettleFlag;
 
+    // The outcome of the reply that carried the details, so that a screen can tell a refusal
+    // (with the server's message) from a room whose details are simply empty.
+    std::string ErrorCode;
+    std::string ErrorMsg;
+
 private:
     std::optional<std::string> m_State;
     std::optional<std::string> m_Flag;

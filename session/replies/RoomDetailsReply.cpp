@@ -6,6 +6,8 @@ void SocketDataHandle::reply119(const ReplyLines& lines)
 {
     roomState = std::make_shared<RoomStateAndInfo>();
     auto& room = *roomState;
+    room.ErrorCode = lines.errorCode();
+    room.ErrorMsg = lines.errorMessage();
     if (lines.count() > 4) {
         room.setState(lines[4]);
         room.setFlag(lines[5]);

@@ -22,7 +22,7 @@ protected:
 TEST_F(AppDelegateTest, ShippedBundleDefinesEverySetting)
 {
     AppDelegate delegate;
-    EXPECT_TRUE(delegate.applicationDidFinishLaunching());
+    delegate.registerDefaultsFromSettingsBundle();
     auto& defaults = UserDefaults::standard();
     for (const char* key : {"Server_Ip", "Server_Port", "webService_Port", "web_server", "dbVersion"})
         EXPECT_TRUE(defaults.stringForKey(key)) << key;

@@ -167,6 +167,8 @@ TEST_F(DispatcherTest, RoomDetailsWithLabels)
     EXPECT_NE(receiver->room, kept);
     EXPECT_FALSE(receiver->room->State());
     EXPECT_EQ(receiver->room->PriceID, "");
+    EXPECT_EQ(receiver->room->ErrorCode, "1");
+    EXPECT_EQ(receiver->room->ErrorMsg, "房台不存在");
     EXPECT_EQ(session().priceId, "2");
     EXPECT_EQ(kept->State(), "已预订");
 }

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/foundation/NotificationCenter.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+class NSTimer;
+
+// Writes what the screen shows as numbered PNG files into a folder, so a person can follow the
+// program without a display: at once whenever the screen in front changes, and otherwise at most
+// once a second while what it shows keeps changing.
+class ScreenRecorder {
+public:
+    explicit ScreenRecorder(std::filesystem::path folder);
+    ~ScreenRecorder();
+    ScreenRecorder(const ScreenRecorder&) = delete;
+    ScreenRecorder& operator=(const ScreenRecorder&) = delete;
+
+    // Renders the screen and writes it when it differs from the last file written.
+    void capture();
+    int filesWritten() const { return m_written; }
+    const std::filesystem::path& folder() const { return m_folder; }
+
+private:
+    std::filesystem::path m_folder;
+    NotificationCenter::Token m_observer;
+    std::shared_ptr<NSTimer> m_timer;
+    std::string m_lastPicture;
+    int m_written = 0;
+};

@@ -1,0 +1,12 @@
+#include "kit/KitInterfaceClasses.h"
+
+#include "kit/ShadowLabel.h"
+#include "kit/grid/GridViewCell.h"
+#include "platform/ui/InterfaceRegistry.h"
+
+void registerKitInterfaceClasses()
+{
+    auto& registry = InterfaceRegistry::shared();
+    registry.registerViewClass<ShadowLabel>("ShadowLabel", "UILabel");
+    registry.registerViewClass<GridViewCell>("GridViewCell", "UIView");
+}

@@ -1,0 +1,93 @@
+#include "rooms/InitViewController.h"
+
+#include "kit/ProgressHUD.h"
+#include "kit/UIAlertViewQN.h"
+#include "platform/foundation/Log.h"
+#include "platform/ui/UIAlertView.h"
+#include "platform/ui/UINavigationController.h"
+#include "session/DataCenter.h"
+#include "session/ServerNetworkCenter.h"
+#include "session/SocketDataHandle.h"
+
+void InitViewController::viewDidLoad()
+{
+    UIViewController::viewDidLoad();
+    SocketDataHandle::sharedInstance().setDelegate(
+        std::dynamic_pointer_cast<SocketDataHandleDelegate>(shared_from_this()));
+    NSLog("setDelegate InitViewController");
+    ServerNetworkCenter::sharedInstance().initConnect();
+    if (auto* navigation = navigationController())
+        navigation->setNavigationBarHidden(true, false);
+    m_HUD = ProgressHUD::createWithView(view());
+    view()->addSubview(m_HUD);
+    m_HUD->setLabelText(std::string("正在连接服务器..."));
+    m_HUD->show(true);
+}
+
+unsigned InitViewController::supportedInterfaceOrientations() const
+{
+    return UIInterfaceOrientationMaskLandscape;
+}
+
+bool InitViewController::socketDataHandleServerConnect(SocketDataHandle&, bool connected)
+{
+    if (m_left)
+        return true;
+    if (connected) {
+        auto& link = ServerNetworkCenter::sharedInstance();
+        link.sentMsg(60, {});
+        link.sendMsg(182, {""});
+    } else {
+        showRetryAlert("错误", "连接服务器失败", "重试");
+    }
+    return true; // this screen owns the reconnect: the retry alert
+}
+
+void InitViewController::socketDataHandleDidGetChangSuoID(bool success, const std::string& errorMsg,
+                                                          const std::string& csid, const std::string& csname)
+{
+    if (m_left)
+        return;
+    if (!success) {
+        // Offer the retry that a failed binding offers, rather than leaving the user waiting.
+        showRetryAlert("", "获取场所id失败:" + errorMsg, "取消");
+        return;
+    }
+    auto& session = DataCenter::sharedInstance();
+    session.ktvid = csid;
+    session.ktvname = csname;
+    ServerNetworkCenter::sharedInstance().sentMsg(90, {session.UDID, "", "0", ""});
+}
+
+void InitViewController::socketDataHandleDidHallBound(bool success, const std::string& errorMsg)
+{
+    if (m_left)
+        return;
+    if (!success) {
+        showRetryAlert("", errorMsg, "取消");
+        return;
+    }
+    const auto& session = DataCenter::sharedInstance();
+    m_left = true;
+    if (session.BoundType == "0" && session.LoginMode == "0")
+        performSegueWithIdentifier("showLoginVC", this);
+    else
+        performSegueWithIdentifier("showRoonStatesVC", this);
+}
+
+void InitViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, int)
+{
+    if (alert.tag() == RetryAlertTag && !m_left)
+        ServerNetworkCenter::sharedInstance().initConnect();
+}
+
+void InitViewController::showRetryAlert(const std::string& title, const std::string& message, const std::string& button)
+{
+    if (auto shown = m_retryAlert.lock(); shown && shown->isVisible())
+        return;
+    auto alert = UIAlertView::create(title, message, std::dynamic_pointer_cast<UIAlertViewDelegate>(shared_from_this()),
+                                     button);
+    alert->setTag(RetryAlertTag);
+    alert->show();
+    m_retryAlert = alert;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/ui/UIViewController.h"
+#include "session/SocketDataHandleDelegate.h"
+
+#include <memory>
+#include <string>
+
+class RoomInfoBarView;
+class UIButton;
+
+// A screen that works on one room and is opened over the room floor: it takes the replies while
+// in front, shows the room bar at its top, and its back button uncovers the floor it came from.
+// The ordering, member-card gift, bill and store-wine screens build on it.
+class RoomSceneViewController : public UIViewController, public SocketDataHandleDelegate {
+public:
+    RoomSceneViewController(std::string className, std::string title, std::string backTitle);
+
+    void viewDidLoad() override;
+    void viewDidAppear(bool animated) override;
+    unsigned supportedInterfaceOrientations() const override;
+
+    // Back to the floor that presented this screen.
+    virtual void btnBackAction();
+
+    const std::shared_ptr<RoomInfoBarView>& roomBar() const { return m_roomBar; }
+    const std::shared_ptr<UIButton>& backButton() const { return m_backButton; }
+
+private:
+    void takeReplies();
+
+    std::string m_className;
+    std::string m_title;
+    std::string m_backTitle;
+    std::shared_ptr<RoomInfoBarView> m_roomBar;
+    std::shared_ptr<UIButton> m_backButton;
+};

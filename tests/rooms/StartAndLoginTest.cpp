@@ -1,0 +1,122 @@
+#include "tests/rooms/ScreenTestSupport.h"
+
+#include "platform/ui/UITextField.h"
+#include "rooms/InitViewController.h"
+#include "rooms/LoginViewController.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+// A loopback port that was free a moment ago: nothing listens there.
+std::uint16_t closedPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+} // namespace
+
+TEST_F(ScreenTest, StartScreenBindsTheDeviceAndLeadsToTheLogin)
+{
+    startServer();
+    launch();
+    auto login = waitForScreen<LoginViewController>();
+    ASSERT_TRUE(login);
+    auto& session = DataCenter::sharedInstance();
+    EXPECT_EQ(session.ktvid, "0571026");
+    EXPECT_FALSE(session.ktvname.empty());
+    // The requests go out with exactly the fields the server expects, in order.
+    EXPECT_TRUE(server->waitForLog("request 60 fields=[]", std::chrono::seconds(2)));
+    EXPECT_EQ(logged("request 182 fields=[]"), 1u);
+    EXPECT_EQ(logged("request 90 fields=[" + session.UDID + "||0|]"), 1u);
+    EXPECT_TRUE(log.contains("setDelegate InitViewController"));
+    EXPECT_TRUE(log.contains("setDelegate LoginViewController"));
+}
+
+TEST_F(ScreenTest, UnreachableServerOffersOneRetryAlertThatReconnects)
+{
+    pointAt(closedPort());
+    launch();
+    auto alert = waitForAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "错误");
+    EXPECT_EQ(alert->message(), "连接服务器失败");
+    EXPECT_EQ(alert->buttonTitleAtIndex(0), "重试");
+    EXPECT_EQ(alert->tag(), InitViewController::RetryAlertTag);
+
+    const auto attempts = [&] {
+        const auto lines = log.lines();
+        return std::count_if(lines.begin(), lines.end(),
+                             [](const std::string& l) { return l.find("trying to connect server") != std::string::npos; });
+    };
+    const auto before = attempts();
+    ASSERT_TRUE(alert->tapButtonAtIndex(0));
+    EXPECT_EQ(attempts(), before + 1);
+    // The new attempt fails too and brings one alert back, never a pile of them.
+    ASSERT_TRUE(waitForAlert());
+    RunLoop::main().runUntil([] { return false; }, 0.3);
+    EXPECT_EQ(UIApplication::sharedApplication().alerts().size(), 1u);
+}
+
+TEST_F(ScreenTest, RefusedVenueIdentityIsNotADeadEnd)
+{
+    VenueServerOptions options;
+    options.refused = {182};
+    startServer(options);
+    launch();
+    auto alert = waitForAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_NE(alert->message().value_or("").find("获取场所id失败:"), std::string::npos);
+    EXPECT_EQ(alert->tag(), InitViewController::RetryAlertTag);
+    EXPECT_EQ(logged("request 90"), 0u);
+    ASSERT_TRUE(alert->tapButtonAtIndex(0));
+    EXPECT_TRUE(server->waitForLog("client 2 connected", std::chrono::seconds(3)));
+}
+
+TEST_F(ScreenTest, LoginSendsTheTypedCodeOnceAndShowsARefusal)
+{
+    startServer();
+    launch();
+    auto login = waitForScreen<LoginViewController>();
+    ASSERT_TRUE(login);
+    auto field = std::dynamic_pointer_cast<UITextField>(login->view()->viewWithTag(LoginViewController::UserNameFieldTag));
+    ASSERT_TRUE(field);
+    ASSERT_TRUE(field->tap());
+    field->typeText("9999");
+    // Two taps before the reply: one request, with the code typed but never confirmed.
+    UIControl sender;
+    login->btnLoginAction(sender);
+    login->btnLoginAction(sender);
+    auto alert = waitForAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "提示");
+    EXPECT_FALSE(alert->message().value_or("").empty());
+    EXPECT_EQ(logged("request 102 fields=[0|||9999|||]"), 1u);
+    EXPECT_EQ(DataCenter::sharedInstance().clerkNo, "8805"); // still the clerk of the binding
+    EXPECT_FALSE(login->loginPending());
+}
+
+TEST_F(ScreenTest, LoginRefusesACodeWithALineBreak)
+{
+    startServer();
+    launch();
+    auto login = waitForScreen<LoginViewController>();
+    ASSERT_TRUE(login);
+    auto field = std::dynamic_pointer_cast<UITextField>(login->view()->viewWithTag(LoginViewController::UserNameFieldTag));
+    ASSERT_TRUE(field);
+    field->setText("12\r\n34");
+    login->textFieldDidEndEditing(*field);
+    UIControl sender;
+    login->btnLoginAction(sender);
+    ASSERT_TRUE(UIApplication::sharedApplication().topAlert());
+    RunLoop::main().runUntil([] { return false; }, 0.2);
+    EXPECT_EQ(logged("request 102"), 0u);
+}
