@@ -7,6 +7,7 @@
 #include "platform/ui/UINavigationController.h"
 #include "platform/ui/UIScrollView.h"
 #include "platform/ui/UISegmentedControl.h"
+#include "platform/ui/UITableViewController.h"
 #include "platform/ui/UITextField.h"
 
 #include <nlohmann/json.hpp>
@@ -183,6 +184,36 @@ void registerViews(InterfaceRegistry& r)
             return true;
         });
 
+    r.registerViewClass<UITableView>("UITableView", "UIScrollView")
+        .property("style", prop<UITableView>(
+                               [](const json& v) { return V::choice(v, {{"plain", 0}, {"grouped", 1}}); },
+                               [](UITableView& t, int s) { t.setStyle(static_cast<UITableViewStyle>(s)); }))
+        .property("rowHeight", prop<UITableView>(asNumber, [](UITableView& t, double h) { t.setRowHeight(h); }))
+        .property("sectionHeaderHeight",
+                  prop<UITableView>(asNumber, [](UITableView& t, double h) { t.setSectionHeaderHeight(h); }))
+        .property("sectionFooterHeight",
+                  prop<UITableView>(asNumber, [](UITableView& t, double h) { t.setSectionFooterHeight(h); }))
+        .property("allowsSelection", prop<UITableView>(asFlag, [](UITableView& t, bool a) { t.setAllowsSelection(a); }))
+        .connection("dataSource",
+                    [](UIView& view, const InterfaceObject& target) {
+                        auto* table = dynamic_cast<UITableView*>(&view);
+                        auto source = interfaceObjectAs<UITableViewDataSource>(target);
+                        if (!table || !source)
+                            return false;
+                        table->setDataSource(source);
+                        return true;
+                    })
+        .connection("delegate", [](UIView& view, const InterfaceObject& target) {
+            auto* table = dynamic_cast<UITableView*>(&view);
+            auto delegate = interfaceObjectAs<UITableViewDelegate>(target);
+            if (!table || !delegate)
+                return false;
+            table->setDelegate(delegate);
+            return true;
+        });
+
+    r.registerViewClass<UITableViewCell>("UITableViewCell", "UIView");
+
     r.registerViewClass<UIScrollView>("UIScrollView", "UIView")
         .property("contentSize", prop<UIScrollView>(asSize, [](UIScrollView& s, CGSize c) { s.setContentSize(c); }))
         .property("pagingEnabled", prop<UIScrollView>(asFlag, [](UIScrollView& s, bool p) { s.setPagingEnabled(p); }))
@@ -219,6 +250,7 @@ void registerControllers(InterfaceRegistry& r)
 {
     r.registerControllerClass<UIViewController>("UIViewController", "");
     r.registerControllerClass<UINavigationController>("UINavigationController", "UIViewController");
+    r.registerControllerClass<UITableViewController>("UITableViewController", "UIViewController");
 }
 
 } // namespace
