@@ -5,7 +5,7 @@
 #include <map>
 
 namespace {
-void collectClasses(const InterfaceViewSpec& view, std::map<std::string, std::string>& classOf)
+void collectClasses(const ViewDescription& view, std::map<std::string, std::string>& classOf)
 {
     if (!view.id.empty())
         classOf[view.id] = view.className;
@@ -28,7 +28,7 @@ InterfaceChecker::Known InterfaceChecker::viewClass(const std::string& name) con
     return m_providedElsewhere.count(name) ? Known::Trusted : Known::No;
 }
 
-std::vector<std::string> InterfaceChecker::checkViews(const std::vector<const InterfaceViewSpec*>& roots,
+std::vector<std::string> InterfaceChecker::checkViews(const std::vector<const ViewDescription*>& roots,
                                                       const std::string& ownerClass, const std::string& where) const
 {
     std::map<std::string, std::string> classOf;
@@ -41,7 +41,7 @@ std::vector<std::string> InterfaceChecker::checkViews(const std::vector<const In
     return problems;
 }
 
-void InterfaceChecker::checkView(const InterfaceViewSpec& view, const std::map<std::string, std::string>& classOf,
+void InterfaceChecker::checkView(const ViewDescription& view, const std::map<std::string, std::string>& classOf,
                                  const std::string& where, std::vector<std::string>& problems) const
 {
     const auto& registry = InterfaceRegistry::shared();
@@ -87,7 +87,7 @@ void InterfaceChecker::checkView(const InterfaceViewSpec& view, const std::map<s
         checkView(sub, classOf, where, problems);
 }
 
-std::vector<std::string> InterfaceChecker::checkStoryboard(const StoryboardSpec& storyboard) const
+std::vector<std::string> InterfaceChecker::checkStoryboard(const StoryboardDescription& storyboard) const
 {
     const auto& registry = InterfaceRegistry::shared();
     std::vector<std::string> problems;
@@ -106,9 +106,9 @@ std::vector<std::string> InterfaceChecker::checkStoryboard(const StoryboardSpec&
     return problems;
 }
 
-std::vector<std::string> InterfaceChecker::checkNib(const NibSpec& nib) const
+std::vector<std::string> InterfaceChecker::checkNib(const NibDescription& nib) const
 {
-    std::vector<const InterfaceViewSpec*> roots;
+    std::vector<const ViewDescription*> roots;
     for (const auto& view : nib.views)
         roots.push_back(&view);
     auto problems = checkViews(roots, nib.ownerClass, nib.name);

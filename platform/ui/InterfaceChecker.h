@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/InterfaceSpecs.h"
+#include "platform/ui/InterfaceDescriptions.h"
 
 #include <set>
 #include <string>
@@ -16,16 +16,16 @@ public:
     explicit InterfaceChecker(std::set<std::string> providedElsewhere = {});
 
     // Each fault as one line; none means the file can be built.
-    std::vector<std::string> checkStoryboard(const StoryboardSpec& storyboard) const;
-    std::vector<std::string> checkNib(const NibSpec& nib) const;
+    std::vector<std::string> checkStoryboard(const StoryboardDescription& storyboard) const;
+    std::vector<std::string> checkNib(const NibDescription& nib) const;
     // ownerClass may be empty when the owner is unknown: connections to it are then faults.
-    std::vector<std::string> checkViews(const std::vector<const InterfaceViewSpec*>& roots,
+    std::vector<std::string> checkViews(const std::vector<const ViewDescription*>& roots,
                                         const std::string& ownerClass, const std::string& where) const;
 
 private:
     enum class Known { Yes, Trusted, No };
     Known viewClass(const std::string& name) const;
-    void checkView(const InterfaceViewSpec& view, const std::map<std::string, std::string>& classOf,
+    void checkView(const ViewDescription& view, const std::map<std::string, std::string>& classOf,
                    const std::string& where, std::vector<std::string>& problems) const;
 
     std::set<std::string> m_providedElsewhere;

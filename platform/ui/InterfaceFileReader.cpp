@@ -12,15 +12,15 @@ using nlohmann::json;
 
 namespace {
 
-std::map<std::string, std::shared_ptr<const StoryboardSpec>>& storyboardCache()
+std::map<std::string, std::shared_ptr<const StoryboardDescription>>& storyboardCache()
 {
-    static auto* cache = new std::map<std::string, std::shared_ptr<const StoryboardSpec>>();
+    static auto* cache = new std::map<std::string, std::shared_ptr<const StoryboardDescription>>();
     return *cache;
 }
 
-std::map<std::string, std::shared_ptr<const NibSpec>>& nibCache()
+std::map<std::string, std::shared_ptr<const NibDescription>>& nibCache()
 {
-    static auto* cache = new std::map<std::string, std::shared_ptr<const NibSpec>>();
+    static auto* cache = new std::map<std::string, std::shared_ptr<const NibDescription>>();
     return *cache;
 }
 
@@ -94,7 +94,7 @@ public:
         return true;
     }
 
-    bool view(const json& node, InterfaceViewSpec& out, const std::string& where, std::set<std::string>& ids)
+    bool view(const json& node, ViewDescription& out, const std::string& where, std::set<std::string>& ids)
     {
         if (!node.is_object())
             return fail(where, "a view must be an object");
@@ -155,7 +155,7 @@ public:
                 const std::string at = where + ".actions[" + std::to_string(i) + "]";
                 if (!a.is_object() || !a.contains("event"))
                     return fail(at, "an action needs an 'event' and a 'selector'");
-                InterfaceActionSpec action;
+                ActionDescription action;
                 action.target = "owner";
                 if (!events(a["event"], action.events, at) || !requiredString(a, "selector", action.selector, at)
                     || !optionalString(a, "target", action.target, at))
@@ -176,7 +176,7 @@ public:
     }
 
     // Holders and targets named by id must be views of the same tree.
-    bool references(const InterfaceViewSpec& v, const std::set<std::string>& ids, const std::string& where)
+    bool references(const ViewDescription& v, const std::set<std::string>& ids, const std::string& where)
     {
         const auto known = [&](const std::string& name) { return name == "owner" || ids.count(name) > 0; };
         for (const auto& [outlet, holder] : v.outlets) {
@@ -198,7 +198,7 @@ public:
         return true;
     }
 
-    bool storyboard(const json& root, StoryboardSpec& out)
+    bool storyboard(const json& root, StoryboardDescription& out)
     {
         if (!root.is_object())
             return fail("", "the file must hold an object");
@@ -213,7 +213,7 @@ public:
             const std::string where = "scenes[" + std::to_string(i) + "]";
             if (!s.is_object())
                 return fail(where, "a scene must be an object");
-            InterfaceSceneSpec scene;
+            SceneDescription scene;
             if (!requiredString(s, "id", scene.id, where) || !requiredString(s, "class", scene.className, where)
                 || !optionalString(s, "identifier", scene.identifier, where)
                 || !optionalString(s, "title", scene.title, where))
@@ -249,7 +249,7 @@ public:
                 const std::string where = "segues[" + std::to_string(i) + "]";
                 if (!s.is_object())
                     return fail(where, "a segue must be an object");
-                InterfaceSegueSpec segue;
+                SegueDescription segue;
                 std::string kind;
                 if (!requiredString(s, "identifier", segue.identifier, where)
                     || !requiredString(s, "source", segue.source, where)
@@ -272,7 +272,7 @@ public:
         return true;
     }
 
-    bool nib(const json& root, NibSpec& out)
+    bool nib(const json& root, NibDescription& out)
     {
         if (!root.is_object())
             return fail("", "the file must hold an object");
@@ -321,40 +321,40 @@ std::filesystem::path InterfaceFileReader::nibPath(const std::string& name)
     return folder() / (name + ".nib.json");
 }
 
-std::optional<StoryboardSpec> InterfaceFileReader::parseStoryboard(const std::string& text, const std::string& name)
+std::optional<StoryboardDescription> InterfaceFileReader::parseStoryboard(const std::string& text, const std::string& name)
 {
     Reader reader(name + ".storyboard.json");
     const json root = parseText(text);
-    StoryboardSpec spec;
-    spec.name = name;
+    StoryboardDescription contents;
+    contents.name = name;
     if (root.is_discarded()) {
         reader.fail("", "it is not JSON");
         reader.report();
         return std::nullopt;
     }
-    if (!reader.storyboard(root, spec)) {
+    if (!reader.storyboard(root, contents)) {
         reader.report();
         return std::nullopt;
     }
-    return spec;
+    return contents;
 }
 
-std::optional<NibSpec> InterfaceFileReader::parseNib(const std::string& text, const std::string& name)
+std::optional<NibDescription> InterfaceFileReader::parseNib(const std::string& text, const std::string& name)
 {
     Reader reader(name + ".nib.json");
     const json root = parseText(text);
-    NibSpec spec;
-    spec.name = name;
+    NibDescription contents;
+    contents.name = name;
     if (root.is_discarded()) {
         reader.fail("", "it is not JSON");
         reader.report();
         return std::nullopt;
     }
-    if (!reader.nib(root, spec)) {
+    if (!reader.nib(root, contents)) {
         reader.report();
         return std::nullopt;
     }
-    return spec;
+    return contents;
 }
 
 namespace {
@@ -366,7 +366,7 @@ bool acceptableName(const std::string& name)
 }
 } // namespace
 
-std::shared_ptr<const StoryboardSpec> InterfaceFileReader::storyboard(const std::string& name)
+std::shared_ptr<const StoryboardDescription> InterfaceFileReader::storyboard(const std::string& name)
 {
     auto& cache = storyboardCache();
     if (auto it = cache.find(name); it != cache.end())
@@ -380,15 +380,15 @@ std::shared_ptr<const StoryboardSpec> InterfaceFileReader::storyboard(const std:
         NSLog("Could not find a storyboard named '%s'", name.c_str());
         return nullptr;
     }
-    auto spec = parseStoryboard(*text, name);
-    if (!spec)
+    auto contents = parseStoryboard(*text, name);
+    if (!contents)
         return nullptr;
-    auto shared = std::make_shared<const StoryboardSpec>(std::move(*spec));
+    auto shared = std::make_shared<const StoryboardDescription>(std::move(*contents));
     cache[name] = shared;
     return shared;
 }
 
-std::shared_ptr<const NibSpec> InterfaceFileReader::nib(const std::string& name)
+std::shared_ptr<const NibDescription> InterfaceFileReader::nib(const std::string& name)
 {
     auto& cache = nibCache();
     if (auto it = cache.find(name); it != cache.end())
@@ -402,10 +402,10 @@ std::shared_ptr<const NibSpec> InterfaceFileReader::nib(const std::string& name)
         NSLog("Could not load the nib named '%s'", name.c_str());
         return nullptr;
     }
-    auto spec = parseNib(*text, name);
-    if (!spec)
+    auto contents = parseNib(*text, name);
+    if (!contents)
         return nullptr;
-    auto shared = std::make_shared<const NibSpec>(std::move(*spec));
+    auto shared = std::make_shared<const NibDescription>(std::move(*contents));
     cache[name] = shared;
     return shared;
 }

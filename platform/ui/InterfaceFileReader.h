@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/InterfaceSpecs.h"
+#include "platform/ui/InterfaceDescriptions.h"
 
 #include <filesystem>
 #include <memory>
@@ -16,12 +16,12 @@ public:
     static std::filesystem::path storyboardPath(const std::string& name);
     static std::filesystem::path nibPath(const std::string& name);
 
-    static std::shared_ptr<const StoryboardSpec> storyboard(const std::string& name);
-    static std::shared_ptr<const NibSpec> nib(const std::string& name);
+    static std::shared_ptr<const StoryboardDescription> storyboard(const std::string& name);
+    static std::shared_ptr<const NibDescription> nib(const std::string& name);
 
     // From text, uncached; name is only for the log line.
-    static std::optional<StoryboardSpec> parseStoryboard(const std::string& text, const std::string& name);
-    static std::optional<NibSpec> parseNib(const std::string& text, const std::string& name);
+    static std::optional<StoryboardDescription> parseStoryboard(const std::string& text, const std::string& name);
+    static std::optional<NibDescription> parseNib(const std::string& text, const std::string& name);
 
     static void clearCache();
 };

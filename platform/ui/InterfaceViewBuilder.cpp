@@ -11,7 +11,7 @@
 namespace {
 
 struct Built {
-    const InterfaceViewSpec* spec;
+    const ViewDescription* contents;
     std::shared_ptr<UIView> view;
 };
 
@@ -47,22 +47,22 @@ const void* identity(const InterfaceObject& object)
     return nullptr;
 }
 
-std::shared_ptr<UIView> make(const InterfaceViewSpec& spec, const std::string& fileName, std::vector<Built>& built)
+std::shared_ptr<UIView> make(const ViewDescription& contents, const std::string& fileName, std::vector<Built>& built)
 {
     const auto& registry = InterfaceRegistry::shared();
-    auto view = registry.makeView(spec.className, spec.frame);
+    auto view = registry.makeView(contents.className, contents.frame);
     if (!view)
         return nullptr;
-    view->setFrame(spec.frame);
-    view->setTag(spec.tag);
-    for (const auto& [name, value] : spec.properties.items()) {
-        const auto* setter = registry.property(spec.className, name);
+    view->setFrame(contents.frame);
+    view->setTag(contents.tag);
+    for (const auto& [name, value] : contents.properties.items()) {
+        const auto* setter = registry.property(contents.className, name);
         if (setter && !(*setter)(*view, value))
-            NSLog("Interface file %s: %s cannot take %s as its '%s'", fileName.c_str(), spec.className.c_str(),
+            NSLog("Interface file %s: %s cannot take %s as its '%s'", fileName.c_str(), contents.className.c_str(),
                   value.dump().c_str(), name.c_str());
     }
-    built.push_back({&spec, view});
-    for (const auto& sub : spec.subviews) {
+    built.push_back({&contents, view});
+    for (const auto& sub : contents.subviews) {
         auto child = make(sub, fileName, built);
         if (!child)
             return nullptr;
@@ -73,7 +73,7 @@ std::shared_ptr<UIView> make(const InterfaceViewSpec& spec, const std::string& f
 
 } // namespace
 
-std::vector<std::shared_ptr<UIView>> InterfaceViewBuilder::build(const std::vector<const InterfaceViewSpec*>& roots,
+std::vector<std::shared_ptr<UIView>> InterfaceViewBuilder::build(const std::vector<const ViewDescription*>& roots,
                                                                  const std::string& ownerClass,
                                                                  const InterfaceObject& owner, const std::string& fileName)
 {
@@ -97,32 +97,32 @@ std::vector<std::shared_ptr<UIView>> InterfaceViewBuilder::build(const std::vect
     std::map<std::string, std::pair<InterfaceObject, std::string>> objects;
     objects["owner"] = {owner, ownerClass};
     for (const auto& b : built) {
-        if (!b.spec->id.empty())
-            objects[b.spec->id] = {InterfaceObject(b.view), b.spec->className};
+        if (!b.contents->id.empty())
+            objects[b.contents->id] = {InterfaceObject(b.view), b.contents->className};
     }
 
     const auto& registry = InterfaceRegistry::shared();
     for (const auto& b : built) {
-        for (const auto& [outlet, holder] : b.spec->outlets) {
+        for (const auto& [outlet, holder] : b.contents->outlets) {
             const auto& [object, cls] = objects[holder];
             if (std::holds_alternative<std::monostate>(object))
                 continue; // loaded without an owner: its outlets stay unset
             const auto* setter = registry.outlet(cls, outlet);
             if (setter && !(*setter)(object, b.view))
                 NSLog("Interface file %s: outlet '%s' of %s cannot hold a %s", fileName.c_str(), outlet.c_str(),
-                      cls.c_str(), b.spec->className.c_str());
+                      cls.c_str(), b.contents->className.c_str());
         }
-        for (const auto& [name, target] : b.spec->connections) {
+        for (const auto& [name, target] : b.contents->connections) {
             const auto& object = objects[target].first;
             if (std::holds_alternative<std::monostate>(object))
                 continue;
-            const auto* setter = registry.connection(b.spec->className, name);
+            const auto* setter = registry.connection(b.contents->className, name);
             if (setter && !(*setter)(*b.view, object))
                 NSLog("Interface file %s: %s '%s' of %s does not adopt its protocol", fileName.c_str(), name.c_str(),
-                      target.c_str(), b.spec->className.c_str());
+                      target.c_str(), b.contents->className.c_str());
         }
         auto control = std::dynamic_pointer_cast<UIControl>(b.view);
-        for (const auto& action : b.spec->actions) {
+        for (const auto& action : b.contents->actions) {
             const auto& [object, cls] = objects[action.target];
             const auto* call = registry.action(cls, action.selector);
             if (!control || !call || std::holds_alternative<std::monostate>(object))

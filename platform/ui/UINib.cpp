@@ -5,21 +5,21 @@
 
 std::shared_ptr<UINib> UINib::nibWithName(const std::string& name)
 {
-    auto spec = InterfaceFileReader::nib(name);
-    return spec ? std::make_shared<UINib>(std::move(spec)) : nullptr;
+    auto contents = InterfaceFileReader::nib(name);
+    return contents ? std::make_shared<UINib>(std::move(contents)) : nullptr;
 }
 
-UINib::UINib(std::shared_ptr<const NibSpec> spec)
-    : m_spec(std::move(spec))
+UINib::UINib(std::shared_ptr<const NibDescription> contents)
+    : m_contents(std::move(contents))
 {
 }
 
 std::vector<std::shared_ptr<UIView>> UINib::instantiateWithOwner(const InterfaceObject& owner) const
 {
-    std::vector<const InterfaceViewSpec*> roots;
-    for (const auto& view : m_spec->views)
+    std::vector<const ViewDescription*> roots;
+    for (const auto& view : m_contents->views)
         roots.push_back(&view);
-    return InterfaceViewBuilder::build(roots, m_spec->ownerClass, owner, m_spec->name + ".nib.json");
+    return InterfaceViewBuilder::build(roots, m_contents->ownerClass, owner, m_contents->name + ".nib.json");
 }
 
 std::vector<std::shared_ptr<UIView>> UINib::loadNibNamed(const std::string& name, const InterfaceObject& owner)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/ui/InterfaceObject.h"
-#include "platform/ui/InterfaceSpecs.h"
+#include "platform/ui/InterfaceDescriptions.h"
 
 #include <memory>
 #include <string>
@@ -14,9 +14,9 @@ class UINib {
 public:
     // Null, with a log line, for a nib that is missing or malformed.
     static std::shared_ptr<UINib> nibWithName(const std::string& name);
-    explicit UINib(std::shared_ptr<const NibSpec> spec);
+    explicit UINib(std::shared_ptr<const NibDescription> contents);
 
-    const std::string& name() const { return m_spec->name; }
+    const std::string& name() const { return m_contents->name; }
     // The top-level views in file order; empty, with a log line, when the nib names anything the
     // registry does not know. Without an owner, the outlets and actions to the owner stay unset.
     std::vector<std::shared_ptr<UIView>> instantiateWithOwner(const InterfaceObject& owner = {}) const;
@@ -25,5 +25,5 @@ public:
     static std::vector<std::shared_ptr<UIView>> loadNibNamed(const std::string& name, const InterfaceObject& owner = {});
 
 private:
-    std::shared_ptr<const NibSpec> m_spec;
+    std::shared_ptr<const NibDescription> m_contents;
 };

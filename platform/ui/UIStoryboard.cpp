@@ -10,24 +10,24 @@
 
 std::shared_ptr<UIStoryboard> UIStoryboard::storyboardWithName(const std::string& name)
 {
-    auto spec = InterfaceFileReader::storyboard(name);
-    return spec ? std::make_shared<UIStoryboard>(std::move(spec)) : nullptr;
+    auto contents = InterfaceFileReader::storyboard(name);
+    return contents ? std::make_shared<UIStoryboard>(std::move(contents)) : nullptr;
 }
 
-UIStoryboard::UIStoryboard(std::shared_ptr<const StoryboardSpec> spec)
-    : m_spec(std::move(spec))
+UIStoryboard::UIStoryboard(std::shared_ptr<const StoryboardDescription> contents)
+    : m_contents(std::move(contents))
 {
 }
 
 std::shared_ptr<UIViewController> UIStoryboard::instantiateInitialViewController()
 {
-    const auto* scene = m_spec->sceneWithID(m_spec->initialScene);
+    const auto* scene = m_contents->sceneWithID(m_contents->initialScene);
     return scene ? instantiateScene(*scene) : nullptr;
 }
 
 std::shared_ptr<UIViewController> UIStoryboard::instantiateViewControllerWithIdentifier(const std::string& identifier)
 {
-    const auto* scene = m_spec->sceneWithIdentifier(identifier);
+    const auto* scene = m_contents->sceneWithIdentifier(identifier);
     if (!scene) {
         NSLog("Storyboard (%s) doesn't contain a view controller with identifier '%s'", name().c_str(),
               identifier.c_str());
@@ -36,11 +36,11 @@ std::shared_ptr<UIViewController> UIStoryboard::instantiateViewControllerWithIde
     return instantiateScene(*scene);
 }
 
-std::shared_ptr<UIViewController> UIStoryboard::instantiateScene(const InterfaceSceneSpec& scene)
+std::shared_ptr<UIViewController> UIStoryboard::instantiateScene(const SceneDescription& scene)
 {
     InterfaceChecker checker;
-    StoryboardSpec single;
-    single.name = m_spec->name;
+    StoryboardDescription single;
+    single.name = m_contents->name;
     single.scenes.push_back(scene);
     const auto problems = checker.checkStoryboard(single);
     if (!problems.empty()) {
@@ -55,12 +55,12 @@ std::shared_ptr<UIViewController> UIStoryboard::instantiateScene(const Interface
     if (!scene.title.empty())
         controller->setTitle(scene.title);
     if (scene.view) {
-        // The view is built when first asked for; the spec is kept alive by the capture.
-        controller->setViewBuilder([spec = m_spec, view = &*scene.view, cls = scene.className](UIViewController& owner) {
+        // The view is built when first asked for; the capture keeps the file's contents alive.
+        controller->setViewBuilder([contents = m_contents, view = &*scene.view, cls = scene.className](UIViewController& owner) {
             InterfaceObject object;
             if (auto shared = owner.weak_from_this().lock())
                 object = shared;
-            auto views = InterfaceViewBuilder::build({view}, cls, object, spec->name + ".storyboard.json");
+            auto views = InterfaceViewBuilder::build({view}, cls, object, contents->name + ".storyboard.json");
             return views.empty() ? nullptr : views.front();
         });
     }
@@ -75,13 +75,13 @@ std::shared_ptr<UIViewController> UIStoryboard::instantiateScene(const Interface
 std::shared_ptr<UIStoryboardSegue> UIStoryboard::segueFromScene(const std::string& sceneID, const std::string& identifier,
                                                                  const std::shared_ptr<UIViewController>& source)
 {
-    const auto* segue = m_spec->segue(sceneID, identifier);
+    const auto* segue = m_contents->segue(sceneID, identifier);
     if (!segue) {
         NSLog("Receiver (%s) has no segue with identifier '%s'", source ? typeNameOf(*source).c_str() : "nothing",
               identifier.c_str());
         return nullptr;
     }
-    const auto* destinationScene = m_spec->sceneWithID(segue->destination);
+    const auto* destinationScene = m_contents->sceneWithID(segue->destination);
     auto destination = destinationScene ? instantiateScene(*destinationScene) : nullptr;
     if (!destination)
         return nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ui/InterfaceSpecs.h"
+#include "platform/ui/InterfaceDescriptions.h"
 #include "platform/ui/UIStoryboardSegue.h"
 #include "platform/ui/UIViewController.h"
 
@@ -14,10 +14,10 @@ class UIStoryboard : public std::enable_shared_from_this<UIStoryboard> {
 public:
     // Null, with a log line, for a storyboard that is missing or malformed.
     static std::shared_ptr<UIStoryboard> storyboardWithName(const std::string& name);
-    explicit UIStoryboard(std::shared_ptr<const StoryboardSpec> spec);
+    explicit UIStoryboard(std::shared_ptr<const StoryboardDescription> contents);
 
-    const std::string& name() const { return m_spec->name; }
-    const StoryboardSpec& spec() const { return *m_spec; }
+    const std::string& name() const { return m_contents->name; }
+    const StoryboardDescription& contents() const { return *m_contents; }
 
     // Null, with a log line, for an unknown identifier or a scene whose classes, outlets or
     // actions are not registered.
@@ -30,9 +30,9 @@ public:
                                                       const std::shared_ptr<UIViewController>& source);
 
 private:
-    std::shared_ptr<UIViewController> instantiateScene(const InterfaceSceneSpec& scene);
+    std::shared_ptr<UIViewController> instantiateScene(const SceneDescription& scene);
 
-    std::shared_ptr<const StoryboardSpec> m_spec;
+    std::shared_ptr<const StoryboardDescription> m_contents;
 };
 
 using UIStoryboardPtr = std::shared_ptr<UIStoryboard>;

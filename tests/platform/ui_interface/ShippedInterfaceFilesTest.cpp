@@ -42,22 +42,22 @@ public:
     }
 };
 
-void findViews(const InterfaceViewSpec& view, std::vector<const InterfaceViewSpec*>& out)
+void findViews(const ViewDescription& view, std::vector<const ViewDescription*>& out)
 {
     out.push_back(&view);
     for (const auto& sub : view.subviews)
         findViews(sub, out);
 }
 
-std::vector<const InterfaceViewSpec*> viewsOf(const InterfaceViewSpec& root)
+std::vector<const ViewDescription*> viewsOf(const ViewDescription& root)
 {
-    std::vector<const InterfaceViewSpec*> out;
+    std::vector<const ViewDescription*> out;
     findViews(root, out);
     return out;
 }
 
 // outlet name -> class of the view it points at, for outlets held by holder.
-std::map<std::string, std::string> outletsHeldBy(const std::vector<const InterfaceViewSpec*>& views,
+std::map<std::string, std::string> outletsHeldBy(const std::vector<const ViewDescription*>& views,
                                                  const std::string& holder)
 {
     std::map<std::string, std::string> outlets;
@@ -79,8 +79,8 @@ protected:
         registerPlatformInterfaceClasses();
     }
 
-    std::shared_ptr<const StoryboardSpec> main() { return InterfaceFileReader::storyboard("Storyboard_Main"); }
-    std::shared_ptr<const StoryboardSpec> foodOrder() { return InterfaceFileReader::storyboard("Storyboard_FoodOrder"); }
+    std::shared_ptr<const StoryboardDescription> main() { return InterfaceFileReader::storyboard("Storyboard_Main"); }
+    std::shared_ptr<const StoryboardDescription> foodOrder() { return InterfaceFileReader::storyboard("Storyboard_FoodOrder"); }
 };
 
 } // namespace
@@ -93,13 +93,13 @@ TEST_F(ShippedInterfaceFilesTest, EveryFileReadsAndNamesOnlyWhatExists)
         const std::string file = entry.path().filename().string();
         std::vector<std::string> problems;
         if (file.ends_with(".storyboard.json")) {
-            auto spec = InterfaceFileReader::storyboard(file.substr(0, file.size() - 16));
-            ASSERT_TRUE(spec) << file;
-            problems = checker.checkStoryboard(*spec);
+            auto contents = InterfaceFileReader::storyboard(file.substr(0, file.size() - 16));
+            ASSERT_TRUE(contents) << file;
+            problems = checker.checkStoryboard(*contents);
         } else if (file.ends_with(".nib.json")) {
-            auto spec = InterfaceFileReader::nib(file.substr(0, file.size() - 9));
-            ASSERT_TRUE(spec) << file;
-            problems = checker.checkNib(*spec);
+            auto contents = InterfaceFileReader::nib(file.substr(0, file.size() - 9));
+            ASSERT_TRUE(contents) << file;
+            problems = checker.checkNib(*contents);
         } else {
             ADD_FAILURE() << "not an interface file: " << file;
         }
@@ -122,30 +122,30 @@ TEST_F(ShippedInterfaceFilesTest, AScreenClassOnceRegisteredMustHaveWhatItsScene
 
 TEST_F(ShippedInterfaceFilesTest, TheMainStoryboardHasTheScenesAndSeguesTheScreensUse)
 {
-    auto spec = main();
-    ASSERT_TRUE(spec);
-    const auto* start = spec->sceneWithID(spec->initialScene);
+    auto contents = main();
+    ASSERT_TRUE(contents);
+    const auto* start = contents->sceneWithID(contents->initialScene);
     ASSERT_TRUE(start);
     EXPECT_EQ(start->className, "InitViewController");
     EXPECT_TRUE(start->inNavigationController);
     EXPECT_TRUE(start->navigationBarHidden);
 
-    const auto* floor = spec->sceneWithIdentifier("roomStatesView");
+    const auto* floor = contents->sceneWithIdentifier("roomStatesView");
     ASSERT_TRUE(floor);
     EXPECT_EQ(floor->className, "RoomStatesViewController");
 
-    const auto* toLogin = spec->segue(start->id, "showLoginVC");
+    const auto* toLogin = contents->segue(start->id, "showLoginVC");
     ASSERT_TRUE(toLogin);
-    const auto* login = spec->sceneWithID(toLogin->destination);
+    const auto* login = contents->sceneWithID(toLogin->destination);
     EXPECT_EQ(login->className, "LoginViewController");
     for (const auto* source : {start, login}) {
-        const auto* toFloor = spec->segue(source->id, "showRoonStatesVC");
+        const auto* toFloor = contents->segue(source->id, "showRoonStatesVC");
         ASSERT_TRUE(toFloor) << source->id;
         EXPECT_EQ(toFloor->destination, floor->id);
     }
-    const auto* toStoreWine = spec->segue(floor->id, "toStoreWine");
+    const auto* toStoreWine = contents->segue(floor->id, "toStoreWine");
     ASSERT_TRUE(toStoreWine);
-    EXPECT_EQ(spec->sceneWithID(toStoreWine->destination)->className, "StoreWineViewController");
+    EXPECT_EQ(contents->sceneWithID(toStoreWine->destination)->className, "StoreWineViewController");
 
     // The floor's outlets, of the kinds its code uses.
     ASSERT_TRUE(floor->view);
@@ -174,10 +174,10 @@ TEST_F(ShippedInterfaceFilesTest, TheLoginSceneWiresItsFieldAndButtonToTheScreen
         .action("btnLoginAction:", &LoginScreen::btnLoginAction);
     auto storyboard = UIStoryboard::storyboardWithName("Storyboard_Main");
     ASSERT_TRUE(storyboard);
-    const auto& spec = storyboard->spec();
-    const auto* toLogin = spec.segue(spec.initialScene, "showLoginVC");
+    const auto& contents = storyboard->contents();
+    const auto* toLogin = contents.segue(contents.initialScene, "showLoginVC");
     ASSERT_TRUE(toLogin);
-    auto segue = storyboard->segueFromScene(spec.initialScene, "showLoginVC", nullptr);
+    auto segue = storyboard->segueFromScene(contents.initialScene, "showLoginVC", nullptr);
     ASSERT_TRUE(segue);
     auto login = std::dynamic_pointer_cast<LoginScreen>(segue->destinationViewController());
     ASSERT_TRUE(login);
@@ -187,7 +187,7 @@ TEST_F(ShippedInterfaceFilesTest, TheLoginSceneWiresItsFieldAndButtonToTheScreen
     ASSERT_TRUE(field);
     EXPECT_EQ(field->delegate().get(), login.get());
     std::shared_ptr<UIButton> button;
-    for (const auto* v : viewsOf(*spec.sceneWithID(toLogin->destination)->view)) {
+    for (const auto* v : viewsOf(*contents.sceneWithID(toLogin->destination)->view)) {
         for (const auto& action : v->actions) {
             EXPECT_EQ(action.selector, "btnLoginAction:");
             EXPECT_EQ(action.events, UIControlEventTouchUpInside);
@@ -213,13 +213,13 @@ TEST_F(ShippedInterfaceFilesTest, TheLoginSceneWiresItsFieldAndButtonToTheScreen
 
 TEST_F(ShippedInterfaceFilesTest, TheOrderingStoryboardAndTheNibsHaveWhatTheFloorAsksFor)
 {
-    auto spec = foodOrder();
-    ASSERT_TRUE(spec);
-    EXPECT_TRUE(spec->sceneWithID(spec->initialScene));
-    ASSERT_TRUE(spec->sceneWithIdentifier("vipCardFreeView"));
-    EXPECT_EQ(spec->sceneWithIdentifier("vipCardFreeView")->className, "VipCardFreeViewController");
-    ASSERT_TRUE(spec->sceneWithIdentifier("billVew"));
-    EXPECT_EQ(spec->sceneWithIdentifier("billVew")->className, "BillViewController");
+    auto contents = foodOrder();
+    ASSERT_TRUE(contents);
+    EXPECT_TRUE(contents->sceneWithID(contents->initialScene));
+    ASSERT_TRUE(contents->sceneWithIdentifier("vipCardFreeView"));
+    EXPECT_EQ(contents->sceneWithIdentifier("vipCardFreeView")->className, "VipCardFreeViewController");
+    ASSERT_TRUE(contents->sceneWithIdentifier("billVew"));
+    EXPECT_EQ(contents->sceneWithIdentifier("billVew")->className, "BillViewController");
 
     const std::map<std::string, std::map<std::string, std::string>> nibs {
         {"RoomStateCell",

@@ -1,6 +1,6 @@
-#include "platform/ui/InterfaceSpecs.h"
+#include "platform/ui/InterfaceDescriptions.h"
 
-const InterfaceSceneSpec* StoryboardSpec::sceneWithID(const std::string& id) const
+const SceneDescription* StoryboardDescription::sceneWithID(const std::string& id) const
 {
     for (const auto& scene : scenes) {
         if (scene.id == id)
@@ -9,7 +9,7 @@ const InterfaceSceneSpec* StoryboardSpec::sceneWithID(const std::string& id) con
     return nullptr;
 }
 
-const InterfaceSceneSpec* StoryboardSpec::sceneWithIdentifier(const std::string& identifier) const
+const SceneDescription* StoryboardDescription::sceneWithIdentifier(const std::string& identifier) const
 {
     if (identifier.empty())
         return nullptr;
@@ -20,7 +20,7 @@ const InterfaceSceneSpec* StoryboardSpec::sceneWithIdentifier(const std::string&
     return nullptr;
 }
 
-const InterfaceSegueSpec* StoryboardSpec::segue(const std::string& sourceScene, const std::string& identifier) const
+const SegueDescription* StoryboardDescription::segue(const std::string& sourceScene, const std::string& identifier) const
 {
     for (const auto& s : segues) {
         if (s.source == sourceScene && s.identifier == identifier)

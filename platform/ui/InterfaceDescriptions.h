@@ -13,13 +13,13 @@
 // What an interface file says, read and checked for shape but not yet built.
 
 // A control event wired to a selector of a target ("owner" or a view's id in the same file).
-struct InterfaceActionSpec {
+struct ActionDescription {
     unsigned events = 0;
     std::string selector;
     std::string target;
 };
 
-struct InterfaceViewSpec {
+struct ViewDescription {
     std::string className;
     std::string id; // optional; names the view as an outlet holder or action target
     CGRect frame {};
@@ -29,40 +29,40 @@ struct InterfaceViewSpec {
     std::vector<std::pair<std::string, std::string>> outlets;
     // (connection name such as "delegate", target object).
     std::vector<std::pair<std::string, std::string>> connections;
-    std::vector<InterfaceActionSpec> actions;
-    std::vector<InterfaceViewSpec> subviews;
+    std::vector<ActionDescription> actions;
+    std::vector<ViewDescription> subviews;
 };
 
-struct InterfaceSceneSpec {
+struct SceneDescription {
     std::string id;
     std::string identifier; // the storyboard identifier code asks for; may be empty
     std::string className;
     std::string title;
     bool inNavigationController = false;
     bool navigationBarHidden = false;
-    std::optional<InterfaceViewSpec> view;
+    std::optional<ViewDescription> view;
 };
 
-struct InterfaceSegueSpec {
+struct SegueDescription {
     std::string identifier;
     std::string source;
     std::string destination;
     UIStoryboardSegueKind kind = UIStoryboardSegueKind::Modal;
 };
 
-struct StoryboardSpec {
+struct StoryboardDescription {
     std::string name;
     std::string initialScene;
-    std::vector<InterfaceSceneSpec> scenes;
-    std::vector<InterfaceSegueSpec> segues;
+    std::vector<SceneDescription> scenes;
+    std::vector<SegueDescription> segues;
 
-    const InterfaceSceneSpec* sceneWithID(const std::string& id) const;
-    const InterfaceSceneSpec* sceneWithIdentifier(const std::string& identifier) const;
-    const InterfaceSegueSpec* segue(const std::string& sourceScene, const std::string& identifier) const;
+    const SceneDescription* sceneWithID(const std::string& id) const;
+    const SceneDescription* sceneWithIdentifier(const std::string& identifier) const;
+    const SegueDescription* segue(const std::string& sourceScene, const std::string& identifier) const;
 };
 
-struct NibSpec {
+struct NibDescription {
     std::string name;
     std::string ownerClass; // may be empty when nothing connects to the owner
-    std::vector<InterfaceViewSpec> views;
+    std::vector<ViewDescription> views;
 };
