@@ -10,6 +10,7 @@
 #include "rooms/LoginViewController.h"
 #include "rooms/RoomInfoBarView.h"
 #include "rooms/RoomStateCell.h"
+#include "rooms/RoomStatesViewController.h"
 #include "rooms/RoomTypeCell.h"
 
 void registerRoomsInterfaceClasses()
@@ -19,6 +20,12 @@ void registerRoomsInterfaceClasses()
     registry.registerControllerClass<InitViewController>("InitViewController", "UIViewController");
     registry.registerControllerClass<LoginViewController>("LoginViewController", "UIViewController")
         .action("btnLoginAction:", &LoginViewController::btnLoginAction);
+    registry.registerControllerClass<RoomStatesViewController>("RoomStatesViewController", "UIViewController")
+        .outlet("roomStatesScrollView", &RoomStatesViewController::setRoomStatesScrollView)
+        .outlet("roomTypesScrollView", &RoomStatesViewController::setRoomTypesScrollView)
+        .outlet("segment", &RoomStatesViewController::setSegment)
+        .outlet("segmentBGImageView", &RoomStatesViewController::setSegmentBGImageView)
+        .outlet("lblClerkName", &RoomStatesViewController::setLblClerkName);
     registry.registerViewClass<RoomStateCell>("RoomStateCell", "GridViewCell")
         .outlet("lblRoomNo", &RoomStateCell::setLblRoomNo)
         .outlet("lblKeRenXingMing", &RoomStateCell::setLblKeRenXingMing)

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ public:
     float shadowOpacity = 0;
     CGSize shadowOffset {0, -3};
     CGFloat shadowRadius = 3;
+    // The outline the shadow follows, in the layer's coordinates; none: the layer's own shape.
+    std::optional<CGRect> shadowPath;
     bool masksToBounds = false;
 
     // Adding under a key that is in use replaces the earlier animation, which stops unfinished.

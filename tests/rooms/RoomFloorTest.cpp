@@ -1,0 +1,227 @@
+#include "tests/rooms/ScreenTestSupport.h"
+
+#include "kit/KeypadAlertView.h"
+#include "kit/UIColorQN.h"
+#include "kit/ShadowLabel.h"
+#include "kit/grid/GridView.h"
+#include "platform/foundation/NSTimer.h"
+#include "platform/ui/UIButton.h"
+#include "platform/ui/UIPopoverController.h"
+#include "platform/ui/UISegmentedControl.h"
+#include "platform/ui/UITableView.h"
+#include "platform/ui/UITableViewCell.h"
+#include "rooms/RoomInfoViewController.h"
+#include "rooms/RoomStateCell.h"
+#include "rooms/RoomStatesViewController.h"
+
+namespace {
+
+// The floor on a manual clock: replies come over real loopback sockets, timers and animations
+// move only as the test advances the clock.
+class RoomFloorTest : public ScreenTest {
+protected:
+    std::shared_ptr<RoomStatesViewController> openFloor(const std::string& checkInMode = "1")
+    {
+        std::string error;
+        auto venue = VenueData::fromFile(VenueData::defaultFile(), error);
+        EXPECT_TRUE(venue) << error;
+        venue->binding().boundType = "1"; // bound to the hall without a login
+        venue->binding().checkInRoomMode = checkInMode;
+        VenueServerOptions options;
+        options.drift = false;
+        server = std::make_unique<VenueServerThread>(std::move(*venue), options);
+        EXPECT_TRUE(server->running());
+        pointAt(server->port());
+        launch();
+        std::shared_ptr<RoomStatesViewController> floor;
+        advanceUntil([&] {
+            floor = std::dynamic_pointer_cast<RoomStatesViewController>(ScreenInFront::visibleController());
+            return floor && !floor->HUD();
+        });
+        return floor;
+    }
+    // Runs the main loop, moving the manual clock on a little each pass, until done or 5 s of
+    // real time have passed.
+    bool advanceUntil(const std::function<bool()>& done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            RunLoop::main().runOnce(RunLoopModes::Default, 0.005);
+            clock.clock().advance(0.01);
+        }
+        return true;
+    }
+    void advance(double seconds) { clock.advance(seconds, 0.05); }
+    bool waitForLog(const std::string& fragment, std::size_t count = 1)
+    {
+        return advanceUntil([&] { return logged(fragment) >= count; });
+    }
+    static std::int64_t indexOfRoomIn(std::int64_t state)
+    {
+        const auto& rooms = SocketDataHandle::sharedInstance().tempRoomArray;
+        for (std::size_t i = 0; i < rooms.size(); ++i)
+            if (rooms[i]->MyRoomState == state)
+                return static_cast<std::int64_t>(i);
+        return -1;
+    }
+    static std::shared_ptr<KeypadAlertView> keypad()
+    {
+        std::shared_ptr<KeypadAlertView> found;
+        for (const auto& window : UIApplication::sharedApplication().windows())
+            for (const auto& view : window->subviews())
+                if (auto dialog = std::dynamic_pointer_cast<KeypadAlertView>(view))
+                    found = dialog;
+        return found;
+    }
+    // The titles of the action rows of the details, top to bottom.
+    static std::vector<std::string> actionTitles(RoomInfoViewController& details)
+    {
+        std::vector<std::string> titles;
+        auto table = details.tableView();
+        table->layoutIfNeeded();
+        for (int section = 0; section < table->numberOfSections(); ++section) {
+            auto cell = table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, section));
+            if (cell && cell->reuseIdentifier() != "DetailTextCell")
+                titles.push_back(cell->textLabel()->text());
+        }
+        return titles;
+    }
+
+    ManualMainClock clock;
+};
+
+} // namespace
+
+TEST_F(RoomFloorTest, FloorShowsEveryRoomColouredWithTheCounters)
+{
+    auto floor = openFloor();
+    ASSERT_TRUE(floor);
+    const auto& handle = SocketDataHandle::sharedInstance();
+    ASSERT_FALSE(handle.tempRoomArray.empty());
+    EXPECT_EQ(floor->numberOfItemsInGridView(*floor->roomGrid()), static_cast<std::int64_t>(handle.tempRoomArray.size()));
+    EXPECT_EQ(floor->segment()->titleForSegmentAtIndex(0), "空房(" + handle.NullCount + ")");
+    EXPECT_EQ(floor->segment()->titleForSegmentAtIndex(7), "维修房(" + handle.BadCount + ")");
+    EXPECT_TRUE(log.contains("setDelegate RoomStatesViewController-viewDidLoad"));
+
+    // An open room's tile: its title, the state lines and the red of an open room.
+    const auto open = indexOfRoomIn(RoomDisplayOpen);
+    ASSERT_GE(open, 0);
+    floor->roomGrid()->layoutIfNeeded();
+    auto tile = std::dynamic_pointer_cast<RoomStateCell>(floor->GridViewCellForItemAtIndex(*floor->roomGrid(), open));
+    ASSERT_TRUE(tile);
+    const auto& room = *handle.tempRoomArray[static_cast<std::size_t>(open)];
+    EXPECT_EQ(tile->lblRoomNo()->text(), room.RoomNo + "(" + room.LowLimitMoney + ")");
+    EXPECT_EQ(tile->lblDaoDaShiJian()->text(), "开:" + room.CheckInDateTime);
+    EXPECT_EQ(tile->lblYuDingShiJian()->text(), "应收:" + room.StrYingShou);
+    EXPECT_TRUE(UIColor::equal(tile->backgroundColor(), UIColorQN::getColor("CC3333")))
+        << (tile->backgroundColor() ? tile->backgroundColor()->description() : "none");
+    // Reused for a free room, the tile clears its state lines and turns grey.
+    const auto free = indexOfRoomIn(RoomDisplayFree);
+    ASSERT_GE(free, 0);
+    auto reused = std::dynamic_pointer_cast<RoomStateCell>(floor->GridViewCellForItemAtIndex(*floor->roomGrid(), free));
+    ASSERT_TRUE(reused);
+    EXPECT_EQ(reused->lblYuDingShiJian()->text(), "");
+}
+
+TEST_F(RoomFloorTest, PageInViewIsAskedForEveryRefreshAndFiltersAskForTheWholeList)
+{
+    auto floor = openFloor();
+    ASSERT_TRUE(floor);
+    const std::string page1 = "request 161 fields=[1|25|1|";
+    const auto before = logged(page1);
+    advance(1.5);
+    EXPECT_TRUE(waitForLog(page1, before + 1));
+    EXPECT_TRUE(floor->timer() && floor->timer()->isValid());
+
+    // Resting on the second page asks for page 2.
+    auto grid = floor->roomGrid();
+    grid->setContentOffset(CGPointMake(grid->bounds().size.width, 0));
+    advance(1.5);
+    EXPECT_TRUE(waitForLog("request 161 fields=[1|25|2|"));
+
+    // A region asks for the whole list with that region; "全部区域" clears it again.
+    const auto& regions = DataCenter::sharedInstance().mRoomTypes;
+    ASSERT_GE(regions.size(), 2u);
+    floor->GridViewDidTapOnItemAtIndex(*floor->filterGrid(), 1);
+    EXPECT_EQ(floor->roomRegionID(), regions[1].id);
+    EXPECT_TRUE(waitForLog("|0|1|8805||" + regions[1].id + "]"));
+    floor->GridViewDidTapOnItemAtIndex(*floor->filterGrid(), 0);
+    EXPECT_EQ(floor->roomRegionID(), "");
+    floor->GridViewDidTapOnItemAtIndex(*floor->filterGrid(), 99); // past the list: nothing
+    EXPECT_EQ(floor->roomRegionID(), "");
+}
+
+TEST_F(RoomFloorTest, RoomTapOpensItsDetailsAndOutsideTapHandsRepliesBack)
+{
+    auto floor = openFloor();
+    ASSERT_TRUE(floor);
+    const auto open = indexOfRoomIn(RoomDisplayOpen);
+    ASSERT_GE(open, 0);
+    const auto roomNo = SocketDataHandle::sharedInstance().tempRoomArray[static_cast<std::size_t>(open)]->RoomNo;
+    floor->GridViewDidTapOnItemAtIndex(*floor->roomGrid(), open);
+    EXPECT_EQ(DataCenter::sharedInstance().roomNo, roomNo);
+    ASSERT_TRUE(advanceUntil([&] { return floor->popover() && floor->popover()->isPopoverVisible(); }));
+    EXPECT_EQ(logged("request 119 fields=[" + roomNo + "||0]"), 1u);
+    EXPECT_EQ(floor->popover()->popoverContentSize().height, 540);
+    auto details = std::dynamic_pointer_cast<RoomInfoViewController>(floor->popover()->contentViewController());
+    ASSERT_TRUE(details);
+    EXPECT_EQ(actionTitles(*details), (std::vector<std::string> {"点  单", "会员卡赠", "查看账单", "申请清台", "扫码存酒", "扫码取酒"}));
+    EXPECT_EQ(SocketDataHandle::sharedInstance().delegate(), std::dynamic_pointer_cast<SocketDataHandleDelegate>(details));
+
+    ASSERT_TRUE(floor->popover()->tapOutside());
+    EXPECT_TRUE(advanceUntil([&] { return log.contains("setDelegate RoomStatesViewController-popoverControllerDidDismissPopover"); }));
+    EXPECT_EQ(SocketDataHandle::sharedInstance().delegate(), std::dynamic_pointer_cast<SocketDataHandleDelegate>(floor));
+}
+
+TEST_F(RoomFloorTest, SeatingAFreeRoomAsksForThePasswordAndRefreshes)
+{
+    auto floor = openFloor();
+    ASSERT_TRUE(floor);
+    const auto free = indexOfRoomIn(RoomDisplayFree);
+    ASSERT_GE(free, 0);
+    const auto roomNo = SocketDataHandle::sharedInstance().tempRoomArray[static_cast<std::size_t>(free)]->RoomNo;
+    floor->GridViewDidTapOnItemAtIndex(*floor->roomGrid(), free);
+    ASSERT_TRUE(advanceUntil([&] { return floor->popover() && floor->popover()->isPopoverVisible(); }));
+    EXPECT_EQ(floor->popover()->popoverContentSize().height, 330);
+    auto details = std::dynamic_pointer_cast<RoomInfoViewController>(floor->popover()->contentViewController());
+    ASSERT_TRUE(details);
+    // Check-in mode "1": an empty room offers no ordering.
+    EXPECT_EQ(actionTitles(*details), (std::vector<std::string> {"房台带位", "扫码存酒", "扫码取酒"}));
+
+    ASSERT_TRUE(details->tableView()->tapRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
+    auto dialog = keypad();
+    ASSERT_TRUE(dialog);
+    EXPECT_FALSE(floor->popover()->isPopoverVisible());
+    EXPECT_EQ(SocketDataHandle::sharedInstance().delegate(), std::dynamic_pointer_cast<SocketDataHandleDelegate>(floor));
+    for (int digit : {2, 5, 8, 0})
+        dialog->digitKey(digit)->tap();
+    const auto refreshes = logged("request 161 fields=[1|25|");
+    dialog->okKey()->tap();
+    EXPECT_TRUE(waitForLog("request 96 fields=[0|8805|2580|" + roomNo + "]"));
+    // Success refreshes the page at once and shows the server's message.
+    EXPECT_TRUE(waitForLog("request 161 fields=[1|25|", refreshes + 1));
+    EXPECT_TRUE(advanceUntil([] { return UIApplication::sharedApplication().topAlert() != nullptr; }));
+}
+
+TEST_F(RoomFloorTest, ScreensOpenedFromTheFloorComeBackToTheSameFloor)
+{
+    auto floor = openFloor("2");
+    ASSERT_TRUE(floor);
+    floor->GridViewDidTapOnItemAtIndex(*floor->roomGrid(), 0);
+    ASSERT_TRUE(advanceUntil([&] { return floor->popover() && floor->popover()->isPopoverVisible(); }));
+    auto details = std::dynamic_pointer_cast<RoomInfoViewController>(floor->popover()->contentViewController());
+    ASSERT_TRUE(details);
+    ASSERT_TRUE(details->tableView()->tapRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0))); // 点  单
+    std::shared_ptr<OrderViewController> order;
+    ASSERT_TRUE(advanceUntil([&] { return (order = std::dynamic_pointer_cast<OrderViewController>(ScreenInFront::visibleController())) != nullptr; }));
+    EXPECT_FALSE(floor->timer()); // no refresh while covered
+    ASSERT_TRUE(order->roomBar());
+    ASSERT_TRUE(order->backButton()->tap());
+    ASSERT_TRUE(advanceUntil([&] { return ScreenInFront::visibleController() == floor; }));
+    advance(0.5);
+    ASSERT_TRUE(floor->timer());
+    EXPECT_TRUE(floor->timer()->isValid());
+    EXPECT_EQ(SocketDataHandle::sharedInstance().delegate(), std::dynamic_pointer_cast<SocketDataHandleDelegate>(floor));
+}
