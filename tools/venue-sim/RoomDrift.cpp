@@ -70,7 +70,7 @@ std::string RoomDrift::step(VenueData& data, const VenueClock& clock)
         break;
     case RoomDisplayState::Open:
         if (coin)
-            room.addConsumption(static_cast<double>(38 + 10 * pick(40)));
+            room.addToBill(data.barConsumption(static_cast<double>(38 + 10 * pick(40)), clock.timeText()));
         else
             room.settle(clock.timeText());
         break;

@@ -1,6 +1,7 @@
 #include "tools/venue-sim/VenueData.h"
 
 #include "platform/foundation/Paths.h"
+#include "tools/venue-sim/DataFileValues.h"
 
 #include <nlohmann/json.hpp>
 
@@ -12,51 +13,16 @@ using nlohmann::json;
 
 namespace {
 
-// Values may be written as text or as numbers; both become text.
-std::string text(const json& object, const char* key, std::string fallback = {})
-{
-    const auto it = object.find(key);
-    if (it == object.end() || it->is_null())
-        return fallback;
-    if (it->is_string())
-        return it->get<std::string>();
-    if (it->is_number_integer())
-        return std::to_string(it->get<long long>());
-    if (it->is_number())
-        return it->dump();
-    throw std::runtime_error(std::string("\"") + key + "\" is neither text nor a number");
-}
-
-double amount(const json& object, const char* key, double fallback = 0)
-{
-    const auto it = object.find(key);
-    if (it == object.end() || it->is_null())
-        return fallback;
-    if (it->is_number())
-        return it->get<double>();
-    if (it->is_string())
-        return std::stod(it->get<std::string>());
-    throw std::runtime_error(std::string("\"") + key + "\" is not an amount");
-}
-
-const json& array(const json& root, const char* key)
-{
-    const auto it = root.find(key);
-    if (it == root.end() || !it->is_array())
-        throw std::runtime_error(std::string("\"") + key + "\" must be a list");
-    return *it;
-}
-
 VenueArea readArea(const json& item)
 {
     VenueArea area;
-    area.id = text(item, "id");
-    area.name = text(item, "name");
-    area.lowLimit = text(item, "lowLimit", "0");
-    area.priceId = text(item, "priceId", "1");
-    area.roomMoneyMode = text(item, "roomMoneyMode", "0");
-    area.settleMode = text(item, "settleMode", "0");
-    area.printLocate = text(item, "printLocate");
+    area.id = dataText(item, "id");
+    area.name = dataText(item, "name");
+    area.lowLimit = dataText(item, "lowLimit", "0");
+    area.priceId = dataText(item, "priceId", "1");
+    area.roomMoneyMode = dataText(item, "roomMoneyMode", "0");
+    area.settleMode = dataText(item, "settleMode", "0");
+    area.printLocate = dataText(item, "printLocate");
     if (area.id.empty() || area.name.empty())
         throw std::runtime_error("a region or room type needs an id and a name");
     return area;
@@ -80,39 +46,40 @@ std::optional<VenueData> VenueData::fromJson(std::string_view source, std::strin
         const json root = json::parse(source);
         VenueData data;
         const json& venue = root.at("venue");
-        data.m_venueId = text(venue, "id");
-        data.m_venueName = text(venue, "name");
+        data.m_venueId = dataText(venue, "id");
+        data.m_venueName = dataText(venue, "name");
 
         const json& binding = root.at("binding");
         const std::pair<const char*, const char*> bindingDefaults[] = {
             {"clerk", ""}, {"ShowType", "0"}, {"CanCashMoney", "1"}, {"BoundType", "0"}, {"LoginMode", "0"}, {"CheckInRoomMode", "1"},
         };
         for (const auto& [name, fallback] : bindingDefaults)
-            data.m_binding.set(name, text(binding, name, fallback));
+            data.m_binding.set(name, dataText(binding, name, fallback));
+        data.readServices(root);
 
-        for (const auto& item : array(root, "clerks")) {
-            VenueClerk clerk {text(item, "number"), text(item, "name"), text(item, "password"),
-                              text(item, "group"), text(item, "position")};
+        for (const auto& item : dataList(root, "clerks")) {
+            VenueClerk clerk {dataText(item, "number"), dataText(item, "name"), dataText(item, "password"),
+                              dataText(item, "group"), dataText(item, "position")};
             if (clerk.number.empty() || clerk.name.empty())
                 throw std::runtime_error("a clerk needs a number and a name");
             if (data.clerkByNumber(clerk.number))
                 throw std::runtime_error("clerk " + clerk.number + " is listed twice");
             data.m_clerks.push_back(std::move(clerk));
         }
-        for (const auto& item : array(root, "regions"))
+        for (const auto& item : dataList(root, "regions"))
             data.m_regions.push_back(readArea(item));
-        for (const auto& item : array(root, "roomTypes"))
+        for (const auto& item : dataList(root, "roomTypes"))
             data.m_roomTypes.push_back(readArea(item));
         if (!data.m_binding.clerkNo.empty() && !data.clerkByNumber(data.m_binding.clerkNo))
             throw std::runtime_error("the binding names an unknown clerk " + data.m_binding.clerkNo);
 
         std::set<std::string> numbers;
-        for (const auto& item : array(root, "rooms")) {
+        for (const auto& item : dataList(root, "rooms")) {
             VenueRoom room;
-            room.number = text(item, "no");
-            room.name = text(item, "name", room.number);
-            room.typeId = text(item, "type");
-            room.regionId = text(item, "region");
+            room.number = dataText(item, "no");
+            room.name = dataText(item, "name", room.number);
+            room.typeId = dataText(item, "type");
+            room.regionId = dataText(item, "region");
             if (room.number.empty() || !numbers.insert(room.number).second)
                 throw std::runtime_error("room \"" + room.number + "\" is unnamed or listed twice");
             const VenueArea* type = data.roomType(room.typeId);
@@ -120,31 +87,32 @@ std::optional<VenueData> VenueData::fromJson(std::string_view source, std::strin
                 throw std::runtime_error("room " + room.number + " names an unknown type or region");
 
             RoomDisplayState display = RoomDisplayState::Free;
-            const std::string stateKey = text(item, "state", "free");
+            const std::string stateKey = dataText(item, "state", "free");
             if (!roomDisplayStateFromKey(stateKey, display))
                 throw std::runtime_error("room " + room.number + " has the unknown state \"" + stateKey + "\"");
             room.setDisplayState(display);
 
-            room.bookerNo = text(item, "booker");
+            room.bookerNo = dataText(item, "booker");
             if (!room.bookerNo.empty() && !data.clerkByNumber(room.bookerNo))
                 throw std::runtime_error("room " + room.number + " names an unknown booker");
-            room.waiterNo = text(item, "waiter");
-            room.guestName = text(item, "guest");
-            room.guestCount = text(item, "guests");
-            room.vipId = text(item, "vip");
+            room.waiterNo = dataText(item, "waiter");
+            room.guestName = dataText(item, "guest");
+            room.guestCount = dataText(item, "guests");
+            room.vipId = dataText(item, "vip");
             room.vipFlag = room.vipId.empty() ? "0" : "1";
-            room.reserveTime = text(item, "reserved");
-            room.arriveTime = text(item, "arrival");
-            room.checkInTime = text(item, "checkIn");
-            room.checkOutTime = text(item, "checkOut");
-            room.masterId = text(item, "master");
-            room.mergedWith = text(item, "mergedWith");
-            room.preSettleFlag = text(item, "preSettle", "0");
-            room.lowLimit = amount(item, "lowLimit", std::stod(type->lowLimit));
-            room.foodMoney = amount(item, "food");
-            room.roomMoney = amount(item, "roomMoney");
-            room.dinnerMoney = amount(item, "dinner");
-            room.freeMoney = amount(item, "free");
+            room.reserveTime = dataText(item, "reserved");
+            room.arriveTime = dataText(item, "arrival");
+            room.checkInTime = dataText(item, "checkIn");
+            room.checkOutTime = dataText(item, "checkOut");
+            room.masterId = dataText(item, "master");
+            room.mergedWith = dataText(item, "mergedWith");
+            room.preSettleFlag = dataText(item, "preSettle", "0");
+            room.lowLimit = dataAmount(item, "lowLimit", std::stod(type->lowLimit));
+            room.foodMoney = dataAmount(item, "food");
+            room.roomMoney = dataAmount(item, "roomMoney");
+            room.dinnerMoney = dataAmount(item, "dinner");
+            room.freeMoney = dataAmount(item, "free");
+            data.readBill(item, room);
             data.m_rooms.push_back(std::move(room));
         }
         return data;

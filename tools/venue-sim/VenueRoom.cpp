@@ -58,6 +58,29 @@ void VenueRoom::addConsumption(double amount)
     foodMoney += amount;
 }
 
+void VenueRoom::addToBill(BillItem item)
+{
+    foodMoney += item.amount();
+    bill.push_back(std::move(item));
+}
+
+double VenueRoom::unsettledAmount() const
+{
+    double owed = 0;
+    for (const auto& item : bill) {
+        if (!item.settled)
+            owed += item.amount();
+    }
+    return owed;
+}
+
+void VenueRoom::payBill(double amount)
+{
+    for (auto& item : bill)
+        item.settled = true;
+    paidMoney += amount;
+}
+
 void VenueRoom::settle(std::string checkOut)
 {
     state = "S";
@@ -88,7 +111,8 @@ void VenueRoom::makeFree()
     masterId.clear();
     preSettleFlag = "0";
     mergedWith.clear();
-    foodMoney = roomMoney = dinnerMoney = freeMoney = 0;
+    foodMoney = roomMoney = dinnerMoney = freeMoney = paidMoney = 0;
+    bill.clear();
 }
 
 double VenueRoom::overLowLimit() const

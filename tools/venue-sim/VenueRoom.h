@@ -1,8 +1,10 @@
 #pragma once
 
+#include "tools/venue-sim/BillItem.h"
 #include "tools/venue-sim/RoomDisplayState.h"
 
 #include <string>
+#include <vector>
 
 // One room of the hall with the facts the floor and the details replies carry. The state travels
 // as the tablet reads it: a state code ("" free, "R" booked, "I" open, "S" settling, "L" paid but
@@ -38,6 +40,9 @@ public:
     double roomMoney = 0;
     double dinnerMoney = 0;
     double freeMoney = 0;
+    double paidMoney = 0;
+    // What was ordered: the food money is the sum of these lines.
+    std::vector<BillItem> bill;
 
     RoomDisplayState displayState() const;
     // Sets the codes that show as the state; used when the data file names a state.
@@ -48,6 +53,11 @@ public:
     void book(std::string booker, std::string guest, std::string count, std::string reserved, std::string arrival);
     void open(std::string checkIn, std::string master);
     void addConsumption(double amount);
+    // Puts a line on the bill and its amount on the food money.
+    void addToBill(BillItem item);
+    double unsettledAmount() const;
+    // Marks every line paid and records the payment.
+    void payBill(double amount);
     void settle(std::string checkOut);
     void startCleaning();
     // Back to an empty room: guests, booking, bill and amounts go.

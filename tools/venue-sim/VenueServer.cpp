@@ -4,9 +4,18 @@
 #include "tools/venue-sim/FrameMalformation.h"
 #include "tools/venue-sim/VenueConnection.h"
 #include "tools/venue-sim/VenueRequest.h"
+#include "tools/venue-sim/replies/BillReplies.h"
+#include "tools/venue-sim/replies/MemberReplies.h"
+#include "tools/venue-sim/replies/MenuReplies.h"
+#include "tools/venue-sim/replies/OrderReplies.h"
+#include "tools/venue-sim/replies/PackageReplies.h"
+#include "tools/venue-sim/replies/PromoterReplies.h"
+#include "tools/venue-sim/replies/ReportReplies.h"
 #include "tools/venue-sim/replies/RoomActionReplies.h"
+#include "tools/venue-sim/replies/RoomControlReplies.h"
 #include "tools/venue-sim/replies/RoomFloorReplies.h"
 #include "tools/venue-sim/replies/StartupReplies.h"
+#include "tools/venue-sim/replies/StoreWineReplies.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -58,6 +67,15 @@ VenueServer::VenueServer(RunLoop& loop, VenueData data, VenueServerOptions optio
     installStartupReplies(m_commands, context);
     installRoomFloorReplies(m_commands, context);
     installRoomActionReplies(m_commands, context);
+    installRoomControlReplies(m_commands, context);
+    installReportReplies(m_commands, context);
+    installMenuReplies(m_commands, context);
+    installOrderReplies(m_commands, context);
+    installPackageReplies(m_commands, context);
+    installPromoterReplies(m_commands, context);
+    installBillReplies(m_commands, context);
+    installMemberReplies(m_commands, context);
+    installStoreWineReplies(m_commands, context);
 }
 
 VenueServer::~VenueServer()
