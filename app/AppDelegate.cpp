@@ -1,28 +1,21 @@
 #include "app/AppDelegate.h"
 
+#include "app/ApplicationInterfaceClasses.h"
+
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
-#include "billing/BillViewController.h"
 #include "kit/StatusStripConnectionDisplay.h"
-#include "ordering/OrderViewController.h"
-#include "platform/ui/InterfaceRegistry.h"
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIStoryboard.h"
 #include "platform/ui/UIWindow.h"
-#include "rooms/RoomsInterfaceClasses.h"
 #include "session/SocketDataHandle.h"
-#include "wine/StoreWineViewController.h"
 
 bool AppDelegate::applicationDidFinishLaunching(UIApplication&)
 {
     registerDefaultsFromSettingsBundle();
-    registerPlatformInterfaceClasses();
-    registerRoomsInterfaceClasses();
-    registerOrderingInterfaceClasses();
-    registerBillingInterfaceClasses();
-    registerWineInterfaceClasses();
+    registerApplicationInterfaceClasses();
     // The dispatcher shows the link's state and the server date on the status strip.
     SocketDataHandle::sharedInstance().setStatusDisplay(&StatusStripConnectionDisplay::shared());
 

@@ -94,6 +94,11 @@ protected:
         RunLoop::main().runUntil([] { return UIApplication::sharedApplication().topAlert() != nullptr; }, seconds);
         return UIApplication::sharedApplication().topAlert();
     }
+    // Runs the main loop (which writes the requests) until the server has logged the fragment.
+    bool waitForRequest(const std::string& fragment, double seconds = 3.0)
+    {
+        return RunLoop::main().runUntil([&] { return logged(fragment) > 0; }, seconds);
+    }
     std::size_t logged(const std::string& fragment) const
     {
         const auto lines = server->logLines();

@@ -1,0 +1,130 @@
+#include "tests/rooms/ScreenTestSupport.h"
+
+#include "kit/ShadowLabel.h"
+#include "platform/ui/UITableView.h"
+#include "platform/ui/UITableViewCell.h"
+#include "rooms/RoomInfoBarView.h"
+#include "rooms/RoomInfoViewController.h"
+
+namespace {
+
+struct Shown {
+    std::vector<std::string> actions;
+    std::vector<std::string> sections; // titles of the fact sections
+    std::map<std::string, std::string> facts;
+};
+
+// The details of a room in the given display state as a person would read them.
+Shown detailsFor(std::int64_t state, const std::string& checkInMode, const std::string& preSettle = "0")
+{
+    DataCenter::sharedInstance().CheckInRoomMode = checkInMode;
+    auto room = std::make_shared<RoomStatesObject>();
+    room->RoomNo = "A01";
+    room->MyRoomState = state;
+    room->CheckInDateTime = "20:05";
+    room->MT_PreSettleFlag = preSettle;
+    auto info = std::make_shared<RoomStateAndInfo>();
+    info->RoomType = "中包";
+    info->setState("I");
+    info->ReserveClerk = "王丽";
+    info->ManCount = "6";
+    auto details = RoomInfoViewController::create(UITableViewStyle::Grouped);
+    details->roomStateObj = room;
+    details->roomInfoObj = info;
+    auto table = details->tableView();
+    table->setFrame(CGRectMake(0, 0, 250, 2000)); // tall enough to show every row
+    table->layoutIfNeeded();
+    Shown shown;
+    for (int section = 0; section < table->numberOfSections(); ++section) {
+        for (int row = 0; row < table->numberOfRowsInSection(section); ++row) {
+            auto cell = table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section));
+            if (!cell)
+                continue;
+            if (cell->reuseIdentifier() == "DetailTextCell") {
+                shown.facts[cell->textLabel()->text()] = cell->detailTextLabel()->text();
+                if (row == 0)
+                    shown.sections.push_back(details->sectionAtIndex(static_cast<std::size_t>(section))->title().value_or(""));
+            } else {
+                shown.actions.push_back(cell->textLabel()->text());
+            }
+        }
+    }
+    return shown;
+}
+
+using Titles = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(ScreenTest, DetailsOfferTheActionsEachStateAndModeAllow)
+{
+    EXPECT_EQ(detailsFor(RoomDisplayFree, "1").actions, (Titles {"房台带位", "扫码存酒", "扫码取酒"}));
+    EXPECT_EQ(detailsFor(RoomDisplayFree, "2").actions, (Titles {"点  单", "会员卡赠", "房台带位", "扫码存酒", "扫码取酒"}));
+    EXPECT_EQ(detailsFor(RoomDisplaySeating, "1").actions, (Titles {"点  单", "会员卡赠", "取消带位", "扫码存酒", "扫码取酒"}));
+    EXPECT_EQ(detailsFor(RoomDisplayBooked, "0").actions, (Titles {"房台带位", "申请清台", "扫码存酒", "扫码取酒"}));
+    EXPECT_EQ(detailsFor(RoomDisplaySettling, "0").actions,
+              (Titles {"点  单", "会员卡赠", "查看账单", "申请清台", "扫码存酒", "扫码取酒"}));
+    EXPECT_EQ(detailsFor(RoomDisplayCleaning, "2").actions, (Titles {"申请清台", "扫码存酒", "扫码取酒"}));
+    EXPECT_EQ(detailsFor(RoomDisplayMerged, "2").actions, (Titles {"扫码存酒", "扫码取酒"}));
+}
+
+TEST_F(ScreenTest, DetailsShowTheRoomsFactsByState)
+{
+    auto open = detailsFor(RoomDisplayOpen, "1");
+    EXPECT_EQ(open.sections, (Titles {"房台信息", "预定信息"}));
+    EXPECT_EQ(open.facts["房台号"], "A01");
+    EXPECT_EQ(open.facts["房台类"], "中包");
+    EXPECT_EQ(open.facts["房台状态"], "消费中");
+    EXPECT_EQ(open.facts["开台时间"], "20:05");
+    EXPECT_EQ(open.facts["客人人数"], "6");
+    // The labels of the free and broken states are the floor's own, not the server's.
+    EXPECT_EQ(detailsFor(RoomDisplayFree, "1").facts["房台状态"], "可用房");
+    EXPECT_EQ(detailsFor(RoomDisplayOutOfOrder, "1").facts["房台状态"], "维修房");
+    EXPECT_EQ(detailsFor(RoomDisplayMerged, "1").facts["房台状态"], "消费中");
+    // A room checking out shows its booking only when pre-settled.
+    EXPECT_EQ(detailsFor(RoomDisplaySettling, "1", "0").sections, (Titles {"房台信息"}));
+    EXPECT_EQ(detailsFor(RoomDisplaySettling, "1", "01").sections, (Titles {"房台信息", "预定信息"}));
+}
+
+TEST_F(ScreenTest, PasswordOnlyBindingSendsModeThreeWithoutTheClerk)
+{
+    startServer({}, "0", "1");
+    auto& link = ServerNetworkCenter::sharedInstance();
+    link.initConnect();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return link.isConnect(); }, 5.0));
+    auto& session = DataCenter::sharedInstance();
+    session.clerkNo = "8805";
+    auto details = RoomInfoViewController::create(UITableViewStyle::Grouped);
+    details->roomStateObj = std::make_shared<RoomStatesObject>();
+    details->roomStateObj->RoomNo = "A07";
+    session.noLoginOnlyCheckPW = true;
+    details->customAlertViewClick(97, true, "2580", 0);
+    session.noLoginOnlyCheckPW = false;
+    details->customAlertViewClick(162, true, "", 0);
+    details->customAlertViewClick(96, false, "2580", 0); // cancelled: nothing
+    details->customAlertViewClick(201, true, "1357", 0);
+    EXPECT_TRUE(waitForRequest("request 97 fields=[3||2580|A07]"));
+    EXPECT_TRUE(waitForRequest("request 162 fields=[0|8805||A07]"));
+    EXPECT_TRUE(waitForRequest("request 102 fields=[0|||1357|||]"));
+    EXPECT_EQ(logged("request 96"), 0u);
+    EXPECT_EQ(session.wineCmd, 201);
+}
+
+TEST_F(ScreenTest, RoomBarShowsTheRoomBookerAndAmount)
+{
+    registerRoomsInterfaceClasses();
+    DataCenter::sharedInstance().roomNo = "V02";
+    auto bar = RoomInfoBarView::initWithXib();
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->lblRoomName()->text(), "V02");
+    EXPECT_EQ(bar->lblDingFangRen()->text(), "客订"); // no details yet
+    EXPECT_EQ(bar->lblYiXiaoFei()->text(), "");
+    auto details = std::make_shared<RoomStateAndInfo>();
+    details->ReserveClerk = "陈建国";
+    details->XiaoFeiJinE = "1688.00";
+    SocketDataHandle::sharedInstance().roomState = details;
+    bar = RoomInfoBarView::initWithXib();
+    ASSERT_TRUE(bar);
+    EXPECT_EQ(bar->lblDingFangRen()->text(), "陈建国");
+    EXPECT_EQ(bar->lblYiXiaoFei()->text(), "1688.00");
+}
