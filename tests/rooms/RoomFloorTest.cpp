@@ -225,3 +225,21 @@ TEST_F(RoomFloorTest, ScreensOpenedFromTheFloorComeBackToTheSameFloor)
     EXPECT_TRUE(floor->timer()->isValid());
     EXPECT_EQ(SocketDataHandle::sharedInstance().delegate(), std::dynamic_pointer_cast<SocketDataHandleDelegate>(floor));
 }
+
+TEST_F(RoomFloorTest, RefusedDetailsShowOnlyTheServersMessage)
+{
+    auto floor = openFloor();
+    ASSERT_TRUE(floor);
+    floor->GridViewDidTapOnItemAtIndex(*floor->roomGrid(), 0);
+    auto refused = std::make_shared<RoomStateAndInfo>();
+    refused->ErrorCode = "1";
+    refused->ErrorMsg = "房台号无效";
+    floor->socketDataHandleDidRoomStateAndInfo(refused);
+    EXPECT_FALSE(floor->popover());
+    auto alert = UIApplication::sharedApplication().topAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->message(), "房台号无效");
+    // A grid that has no width yet rests on page 1.
+    floor->roomGrid()->setFrame(CGRectMake(0, 0, 0, 0));
+    EXPECT_EQ(floor->currentPage(), 1);
+}
