@@ -31,6 +31,7 @@ public:
 
     std::shared_ptr<RoomStatesObject> roomStateObj;
     std::shared_ptr<RoomStateAndInfo> roomInfoObj;
-    std::shared_ptr<UIPopoverController> popover;
+    // The popover showing these details; it owns them, so they only refer to it.
+    std::weak_ptr<UIPopoverController> popover;
     std::weak_ptr<RoomInfoViewControllerDelegate> delegate;
 };

@@ -173,6 +173,14 @@ TEST_F(RoomFloorTest, RoomTapOpensItsDetailsAndOutsideTapHandsRepliesBack)
     ASSERT_TRUE(floor->popover()->tapOutside());
     EXPECT_TRUE(advanceUntil([&] { return log.contains("setDelegate RoomStatesViewController-popoverControllerDidDismissPopover"); }));
     EXPECT_EQ(SocketDataHandle::sharedInstance().delegate(), std::dynamic_pointer_cast<SocketDataHandleDelegate>(floor));
+
+    // The next room's details replace these, which are then gone: a shift of taps does not pile
+    // up popovers.
+    std::weak_ptr<RoomInfoViewController> previous = details;
+    details.reset();
+    floor->GridViewDidTapOnItemAtIndex(*floor->roomGrid(), open == 0 ? 1 : 0);
+    ASSERT_TRUE(advanceUntil([&] { return floor->popover()->contentViewController() != previous.lock(); }));
+    EXPECT_TRUE(previous.expired());
 }
 
 TEST_F(RoomFloorTest, SeatingAFreeRoomAsksForThePasswordAndRefreshes)
