@@ -1,6 +1,4 @@
-#include "GeometryPrinting.h"
 #include "RoomGridFixture.h"
-#include "platform/ui/GestureDriver.h"
 
 #include <gtest/gtest.h>
 

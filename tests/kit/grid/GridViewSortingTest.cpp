@@ -1,7 +1,5 @@
-#include "GeometryPrinting.h"
 #include "RoomGridFixture.h"
 #include "kit/grid/ViewAdditions.h"
-#include "platform/ui/GestureDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +40,15 @@ int idAt(RoomGrid& room, std::int64_t position)
     return cell ? cell->contentView()->tag() : -1;
 }
 
+// The ids shown at positions first ... last; -1 where a place has no cell.
+std::vector<int> idsAt(RoomGrid& room, std::int64_t first, std::int64_t last)
+{
+    std::vector<int> ids;
+    for (std::int64_t p = first; p <= last; ++p)
+        ids.push_back(idAt(room, p));
+    return ids;
+}
+
 } // namespace
 
 TEST(GridViewSorting, ExchangeStyleSwapsWithEachItemPassed)
@@ -80,15 +87,11 @@ TEST(GridViewSorting, MoveStyleShiftsTheItemsBetween)
     room.sorting->allowShaking = false;
     ASSERT_TRUE(room.press(2));
     EXPECT_FALSE(room.grid->sortMovingItem()->isInShakingMode());
+    // The dragged item's future place stays free.
     room.dragTo(5);
-    EXPECT_EQ(idAt(room, 2), 1003);
-    EXPECT_EQ(idAt(room, 3), 1004);
-    EXPECT_EQ(idAt(room, 4), 1005);
-    EXPECT_EQ(room.grid->cellForItemAtIndex(5), nullptr);
+    EXPECT_EQ(idsAt(room, 2, 5), (std::vector<int> {1003, 1004, 1005, -1}));
     room.dragTo(3);
-    EXPECT_EQ(idAt(room, 2), 1003);
-    EXPECT_EQ(idAt(room, 4), 1004);
-    EXPECT_EQ(idAt(room, 5), 1005);
+    EXPECT_EQ(idsAt(room, 2, 5), (std::vector<int> {1003, -1, 1004, 1005}));
     EXPECT_EQ(room.sorting->moves, (std::vector<std::pair<std::int64_t, std::int64_t>> {{2, 5}, {5, 3}}));
     room.release();
     EXPECT_EQ(idAt(room, 3), 1002);

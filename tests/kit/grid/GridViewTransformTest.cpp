@@ -1,6 +1,4 @@
-#include "GeometryPrinting.h"
 #include "RoomGridFixture.h"
-#include "platform/ui/GestureDriver.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +75,6 @@ TEST(GridViewTransform, SmallPinchFliesBackIntoTheGrid)
     room.clock.advance(0.4);
     EXPECT_EQ(cell->superview(), room.grid.get());
     EXPECT_EQ(room.grid->cellForItemAtIndex(7), cell);
-    EXPECT_EQ(cell->frame().origin, room.grid->layoutStrategy()->originForItemAtPosition(7));
     EXPECT_TRUE(CGAffineTransformIsIdentity(cell->contentView()->transform()));
     EXPECT_EQ(cell->fullSizeView(), nullptr);
     EXPECT_EQ(room.transforms->ended, 1);

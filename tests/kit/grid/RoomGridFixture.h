@@ -1,12 +1,143 @@
 #pragma once
 
-#include "GridTestDoubles.h"
+#include "kit/grid/GridView.h"
 #include "kit/grid/GridViewLayoutStrategyFactory.h"
+#include "platform/ui/GestureDriver.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <utility>
+#include <vector>
+
+// Readable failure messages for geometry values.
+inline void PrintTo(const CGPoint& p, std::ostream* out) { *out << "(" << p.x << ", " << p.y << ")"; }
+inline void PrintTo(const CGSize& s, std::ostream* out) { *out << s.width << " x " << s.height; }
+inline void PrintTo(const CGRect& r, std::ostream* out)
+{
+    *out << "(" << r.origin.x << ", " << r.origin.y << ", " << r.size.width << " x " << r.size.height << ")";
+}
+
+// A data source over a list of item ids. Each cell's content view carries the id of the item it
+// was made for in its tag, so a test can tell which item a cell shows.
+class ItemList : public GridViewDataSource {
+public:
+    explicit ItemList(std::int64_t count, CGSize size = CGSizeMake(196, 116))
+        : itemSize(size)
+    {
+        for (std::int64_t i = 0; i < count; ++i)
+            ids.push_back(static_cast<int>(i) + 1000);
+    }
+
+    std::vector<int> ids;
+    CGSize itemSize;
+    std::set<std::int64_t> withoutCell;
+    std::set<std::int64_t> notDeletable;
+    int cellsCreated = 0;
+    int cellsAsked = 0;
+
+    std::int64_t numberOfItemsInGridView(GridView&) override { return static_cast<std::int64_t>(ids.size()); }
+    CGSize GridViewSizeForItemsInInterfaceOrientation(GridView&, UIInterfaceOrientation) override { return itemSize; }
+    std::shared_ptr<GridViewCell> GridViewCellForItemAtIndex(GridView& grid, std::int64_t index) override
+    {
+        ++cellsAsked;
+        if (withoutCell.contains(index) || index < 0 || index >= static_cast<std::int64_t>(ids.size()))
+            return nullptr;
+        GridViewCellPtr cell = grid.dequeueReusableCell();
+        if (!cell) {
+            ++cellsCreated;
+            cell = GridViewCell::create();
+            cell->setContentView(UIView::create());
+        }
+        cell->contentView()->setTag(ids[static_cast<std::size_t>(index)]);
+        return cell;
+    }
+    std::optional<bool> GridViewCanDeleteItemAtIndex(GridView&, std::int64_t index) override
+    {
+        return !notDeletable.contains(index);
+    }
+};
+
+class ActionLog : public GridViewActionDelegate {
+public:
+    bool deletes = true;
+    std::vector<std::int64_t> taps;
+    int emptyTaps = 0;
+    std::vector<bool> editChanges;
+    std::vector<std::int64_t> deleteRequests;
+
+    void GridViewDidTapOnItemAtIndex(GridView&, std::int64_t index) override { taps.push_back(index); }
+    void GridViewDidTapOnEmptySpace(GridView&) override { ++emptyTaps; }
+    void GridViewProcessDeleteActionForItemAtIndex(GridView&, std::int64_t index) override
+    {
+        deleteRequests.push_back(index);
+    }
+    bool handlesDeleteActions() const override { return deletes; }
+    void GridViewChangedEdit(GridView&, bool editing) override { editChanges.push_back(editing); }
+};
+
+// Records the moves and keeps the item list in the order the grid shows.
+class SortLog : public GridViewSortingDelegate {
+public:
+    explicit SortLog(std::shared_ptr<ItemList> items)
+        : m_items(std::move(items))
+    {
+    }
+
+    int started = 0;
+    int ended = 0;
+    std::optional<bool> allowShaking;
+    std::vector<std::pair<std::int64_t, std::int64_t>> moves;
+    std::vector<std::pair<std::int64_t, std::int64_t>> exchanges;
+
+    void GridViewDidStartMovingCell(GridView&, GridViewCell&) override { ++started; }
+    void GridViewDidEndMovingCell(GridView&, GridViewCell&) override { ++ended; }
+    std::optional<bool> GridViewShouldAllowShakingBehaviorWhenMovingCell(GridView&, GridViewCell&, std::int64_t) override
+    {
+        return allowShaking;
+    }
+    void GridViewMoveItemAtIndex(GridView&, std::int64_t from, std::int64_t to) override
+    {
+        moves.emplace_back(from, to);
+        auto& ids = m_items->ids;
+        const int moved = ids[static_cast<std::size_t>(from)];
+        ids.erase(ids.begin() + from);
+        ids.insert(ids.begin() + to, moved);
+    }
+    void GridViewExchangeItemAtIndex(GridView&, std::int64_t a, std::int64_t b) override
+    {
+        exchanges.emplace_back(a, b);
+        std::swap(m_items->ids[static_cast<std::size_t>(a)], m_items->ids[static_cast<std::size_t>(b)]);
+    }
+
+private:
+    std::shared_ptr<ItemList> m_items;
+};
+
+class TransformLog : public GridViewTransformationDelegate {
+public:
+    CGSize fullSize = CGSizeMake(600, 400);
+    std::vector<std::int64_t> asked;
+    int started = 0;
+    int entered = 0;
+    int ended = 0;
+
+    CGSize GridViewSizeInFullSizeForCell(GridView&, GridViewCell&, std::int64_t index, UIInterfaceOrientation) override
+    {
+        asked.push_back(index);
+        return fullSize;
+    }
+    UIViewPtr GridViewFullSizeViewForCell(GridView&, GridViewCell&, std::int64_t) override { return UIView::create(); }
+    void GridViewDidStartTransformingCell(GridView&, GridViewCell&) override { ++started; }
+    void GridViewDidEnterFullSizeForCell(GridView&, GridViewCell&) override { ++entered; }
+    void GridViewDidEndTransformingCell(GridView&, GridViewCell&) override { ++ended; }
+};
 
 // The room floor's grid: 5 x 5 items of 196 x 116 on pages of 1000 x 600.
 struct RoomGrid {
@@ -47,7 +178,6 @@ inline std::map<std::int64_t, GridViewCellPtr> checkedCells(GridView& grid, cons
     }
     return byPosition;
 }
-
 
 // The middle of an item, in the grid's content.
 inline CGPoint centreOfItem(GridView& grid, std::int64_t position)
