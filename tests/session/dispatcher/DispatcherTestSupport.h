@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ui/UIApplication.h"
 #include "session/ConnectionStatusDisplay.h"
 #include "session/DataCenter.h"
 #include "session/SocketDataHandle.h"
