@@ -30,8 +30,6 @@ TEST(UICheckBoxButton, LayoutPicturesAndTaps)
     auto box = UICheckBoxButton::create(CGRectMake(0, 0, 100, 30));
     EXPECT_EQ(box->icon()->frame(), CGRectMake(0, 0, 30, 30));
     EXPECT_EQ(box->label()->frame(), CGRectMake(37, 0, 60, 30));
-    EXPECT_DOUBLE_EQ(box->label()->font()->pointSize(), 14);
-    EXPECT_EQ(box->label()->textAlignment(), NSTextAlignment::Left);
     EXPECT_FALSE(box->isChecked());
     EXPECT_TRUE(showsUnchecked(*box));
     EXPECT_FALSE(box->icon()->image()->isPlaceholder()); // the bundled picture

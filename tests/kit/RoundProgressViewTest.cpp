@@ -24,19 +24,13 @@ constexpr double kFaint = 0.1 * 255;
 
 } // namespace
 
-TEST(RoundProgressView, StartsEmptyInA37PointSquare)
-{
-    auto view = RoundProgressView::create();
-    EXPECT_EQ(view->frame(), CGRectMake(0, 0, 37, 37));
-    EXPECT_EQ(view->progress(), 0);
-    EXPECT_FALSE(view->isOpaque());
-    view->clearNeedsDisplay();
-    view->setProgress(0.5f);
-    EXPECT_TRUE(view->needsDisplay());
-}
-
 TEST(RoundProgressView, SliceFillsClockwiseFromTwelve)
 {
+    auto view = RoundProgressView::create();
+    view->clearNeedsDisplay();
+    view->setProgress(0.5f);
+    EXPECT_TRUE(view->needsDisplay()) << "a new progress is drawn";
+
     const auto empty = drawn(0);
     ASSERT_TRUE(empty.picture);
     EXPECT_NEAR(empty.alphaAt(25, 12), kFaint, 3);

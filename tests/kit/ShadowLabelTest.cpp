@@ -15,31 +15,19 @@ bool redraws(ShadowLabel& label, const std::function<void()>& change)
 }
 } // namespace
 
-TEST(ShadowLabel, DefaultsGiveASoftDarkShadowBelowTheText)
+// The shadow's look and the gradient's points are checked by the drawing tests.
+
+TEST(ShadowLabel, OversamplingFollowsTheScreenStaysWithinItsBoundsAndRedrawsOnlyOnChange)
 {
-    auto label = ShadowLabel::create(CGRectMake(0, 0, 100, 30));
-    EXPECT_EQ(label->shadowBlur(), 5);
-    ASSERT_TRUE(label->shadowColor());
-    EXPECT_TRUE(label->shadowColor()->isEqual(*UIColor::colorWithWhite(0, 0.75)));
-    EXPECT_EQ(label->shadowOffset(), CGSizeMake(0, 2));
-    EXPECT_EQ(label->gradientStartPoint(), CGPointMake(0.5, 0));
-    EXPECT_EQ(label->gradientEndPoint(), CGPointMake(0.5, 0.75));
-    EXPECT_FALSE(label->backgroundColor());
-    EXPECT_FALSE(label->gradientStartColor());
-    EXPECT_FALSE(label->innerShadowColor());
-    // The screen has two pixels per point.
+    auto label = ShadowLabel::create();
+    // The screen has two pixels per point: that is the minimum and the start.
     EXPECT_EQ(label->minSamples(), 2u);
     EXPECT_EQ(label->maxSamples(), 32u);
     EXPECT_EQ(label->oversampling(), 2u);
-
     UIScreen::mainScreen().setScale(1);
     EXPECT_EQ(ShadowLabel::create()->oversampling(), 1u);
     UIScreen::mainScreen().setScale(2);
-}
 
-TEST(ShadowLabel, OversamplingStaysWithinItsBoundsAndRedrawsOnlyOnChange)
-{
-    auto label = ShadowLabel::create();
     EXPECT_TRUE(redraws(*label, [&] { label->setOversampling(64); }));
     EXPECT_EQ(label->oversampling(), 32u);
     label->setOversampling(0);
@@ -53,7 +41,7 @@ TEST(ShadowLabel, OversamplingStaysWithinItsBoundsAndRedrawsOnlyOnChange)
     EXPECT_EQ(label->oversampling(), 4u);
 }
 
-TEST(ShadowLabel, GradientColourSetters)
+TEST(ShadowLabel, EffectSettersRedrawOnlyOnChange)
 {
     auto label = ShadowLabel::create();
     const auto red = UIColor::redColor();
@@ -86,11 +74,8 @@ TEST(ShadowLabel, GradientColourSetters)
     label->setGradientColors({red});
     label->setGradientStartColor(blue);
     EXPECT_EQ(label->gradientColors(), (std::vector<UIColorPtr> {blue, blue}));
-}
 
-TEST(ShadowLabel, EffectSettersRedrawOnlyOnChange)
-{
-    auto label = ShadowLabel::create();
+    // The other effects redraw on a change; blur and gradient points are plain values.
     const auto white = UIColor::whiteColor();
     EXPECT_TRUE(redraws(*label, [&] { label->setInnerShadowColor(white); }));
     EXPECT_FALSE(redraws(*label, [&] { label->setInnerShadowColor(white); }));
@@ -139,16 +124,12 @@ TEST(ShadowLabel, TextRectangleFollowsAlignmentContentModeAndInsets)
     label->setTextAlignment(NSTextAlignment::Justified);
     EXPECT_EQ(label->textLayout().textRect.origin.x, 0);
 
-    label->setContentMode(UIViewContentMode::Top);
-    EXPECT_EQ(label->textLayout().textRect.origin.y, 0);
-    label->setContentMode(UIViewContentMode::TopRight);
-    EXPECT_EQ(label->textLayout().textRect.origin.y, 0);
-    label->setContentMode(UIViewContentMode::Bottom);
-    EXPECT_EQ(label->textLayout().textRect.origin.y, 76);
-    label->setContentMode(UIViewContentMode::BottomLeft);
-    EXPECT_EQ(label->textLayout().textRect.origin.y, 76);
-    label->setContentMode(UIViewContentMode::Left);
-    EXPECT_EQ(label->textLayout().textRect.origin.y, 38);
+    for (const auto& [mode, y] : {std::pair {UIViewContentMode::Top, 0}, {UIViewContentMode::TopRight, 0},
+                                  {UIViewContentMode::Bottom, 76}, {UIViewContentMode::BottomLeft, 76},
+                                  {UIViewContentMode::Left, 38}}) {
+        label->setContentMode(mode);
+        EXPECT_EQ(label->textLayout().textRect.origin.y, y) << static_cast<int>(mode);
+    }
 
     label->setTextInsets({10, 30, 20, 50});
     label->setTextAlignment(NSTextAlignment::Right);

