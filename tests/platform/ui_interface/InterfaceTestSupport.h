@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+using Log = std::vector<std::string>;
+
 // A controller that writes down its appearance calls, so tests can check their order.
 class RecordingController : public UIViewController {
 public:
@@ -77,10 +79,24 @@ protected:
     }
     // Lets pending transitions finish.
     void settle() { clock.advance(1); }
+    // A controller that writes its appearance calls into calls.
+    std::shared_ptr<RecordingController> screen(const std::string& name)
+    {
+        return std::make_shared<RecordingController>(name, &calls);
+    }
+    // A screen shown as the window's root, its own calls so far forgotten.
+    std::shared_ptr<RecordingController> shownScreen(const std::string& name)
+    {
+        auto shown = screen(name);
+        show(shown);
+        calls.clear();
+        return shown;
+    }
 
     ScopedDataFolder m_data;
     ManualMainClock clock;
     LogCapture log;
     std::filesystem::path m_resources;
     std::shared_ptr<UIWindow> window;
+    Log calls;
 };

@@ -2,22 +2,19 @@
 
 #include "platform/ui/UINavigationController.h"
 
-using Log = std::vector<std::string>;
-
 namespace {
 class NavigationControllerTest : public InterfaceTest {};
 } // namespace
 
 TEST_F(NavigationControllerTest, PushAndPopHandAppearanceBetweenTheTopControllers)
 {
-    Log calls;
-    auto start = std::make_shared<RecordingController>("start", &calls);
+    auto start = screen("start");
     auto navigation = UINavigationController::create(start);
     show(navigation);
     EXPECT_EQ(calls, (Log {"start load", "start will appear", "start did appear"}));
     calls.clear();
 
-    auto login = std::make_shared<RecordingController>("login", &calls);
+    auto login = screen("login");
     navigation->pushViewController(login, true);
     EXPECT_EQ(navigation->topViewController(), login);
     EXPECT_EQ(login->navigationController(), navigation.get());
@@ -38,12 +35,13 @@ TEST_F(NavigationControllerTest, PushAndPopHandAppearanceBetweenTheTopController
     EXPECT_EQ(navigation->popViewControllerAnimated(false), nullptr); // the root stays
 }
 
-TEST_F(NavigationControllerTest, AStackThatIsNotOnScreenChangesWithoutAppearanceCalls)
+TEST_F(NavigationControllerTest, AStackOffScreenChangesSilentlyAndPopToRootSkipsTheCoveredMiddle)
 {
-    Log calls;
-    auto start = std::make_shared<RecordingController>("start", &calls);
+    auto start = screen("start");
     auto navigation = UINavigationController::create(start);
-    auto floor = std::make_shared<RecordingController>("floor", &calls);
+    auto login = screen("login");
+    auto floor = screen("floor");
+    navigation->pushViewController(login, false);
     navigation->pushViewController(floor, false);
     settle();
     EXPECT_TRUE(calls.empty());
@@ -51,37 +49,26 @@ TEST_F(NavigationControllerTest, AStackThatIsNotOnScreenChangesWithoutAppearance
     show(navigation);
     EXPECT_EQ(calls, (Log {"floor load", "floor will appear", "floor did appear"})); // only the top one shows
     EXPECT_FALSE(start->isViewLoaded());
-}
-
-TEST_F(NavigationControllerTest, PopToRootSkipsTheCoveredMiddle)
-{
-    Log calls;
-    auto start = std::make_shared<RecordingController>("start", &calls);
-    auto navigation = UINavigationController::create(start);
-    show(navigation);
-    auto login = std::make_shared<RecordingController>("login", &calls);
-    auto floor = std::make_shared<RecordingController>("floor", &calls);
-    navigation->pushViewController(login, false);
-    navigation->pushViewController(floor, false);
-    settle();
     calls.clear();
 
     const auto popped = navigation->popToRootViewControllerAnimated(false);
     settle();
     EXPECT_EQ(popped, (std::vector<std::shared_ptr<UIViewController>> {login, floor}));
-    EXPECT_EQ(calls, (Log {"floor will disappear", "start will appear", "floor did disappear", "start did appear"}));
+    EXPECT_EQ(calls, (Log {"floor will disappear", "start load", "start will appear", "floor did disappear",
+                           "start did appear"}));
+    EXPECT_FALSE(login->isViewLoaded());
     EXPECT_EQ(navigation->popToViewController(floor.get(), false).size(), 0u);
     EXPECT_TRUE(log.contains("not in the navigation stack"));
 }
 
 TEST_F(NavigationControllerTest, RefusesWhatCannotBePushed)
 {
-    auto start = std::make_shared<RecordingController>("start");
+    auto start = screen("start");
     auto navigation = UINavigationController::create(start);
     show(navigation);
     navigation->pushViewController(start, false);
     navigation->pushViewController(UINavigationController::create(), false);
-    auto presented = std::make_shared<RecordingController>("presented");
+    auto presented = screen("presented");
     navigation->presentViewController(presented, false);
     navigation->pushViewController(presented, false);
     EXPECT_EQ(navigation->viewControllers().size(), 1u);
@@ -91,7 +78,7 @@ TEST_F(NavigationControllerTest, RefusesWhatCannotBePushed)
 
 TEST_F(NavigationControllerTest, AHiddenBarGivesTheTopControllerTheWholeView)
 {
-    auto start = std::make_shared<RecordingController>("start");
+    auto start = screen("start");
     start->setTitle("Rooms");
     auto navigation = UINavigationController::create(start);
     show(navigation);
@@ -106,7 +93,7 @@ TEST_F(NavigationControllerTest, AHiddenBarGivesTheTopControllerTheWholeView)
     EXPECT_EQ(start->view()->frame(), CGRectMake(0, 0, 1024, 768));
 
     // A controller pushed later lands in the same full frame.
-    auto floor = std::make_shared<RecordingController>("floor");
+    auto floor = screen("floor");
     navigation->pushViewController(floor, false);
     EXPECT_EQ(floor->view()->frame(), CGRectMake(0, 0, 1024, 768));
 }

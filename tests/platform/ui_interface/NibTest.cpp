@@ -50,7 +50,7 @@ protected:
 
 } // namespace
 
-TEST_F(NibTest, TopLevelViewsComeInFileOrderWithOutletsBetweenThem)
+TEST_F(NibTest, TopLevelViewsComeInFileOrderWithOutletsBetweenThemAndNoOwnerConnections)
 {
     const auto views = UINib::loadNibNamed("Tile");
     ASSERT_EQ(views.size(), 2u);
@@ -60,6 +60,10 @@ TEST_F(NibTest, TopLevelViewsComeInFileOrderWithOutletsBetweenThem)
     ASSERT_TRUE(tile->name && tile->detail);
     EXPECT_EQ(tile->name->superview(), tile.get());
     EXPECT_EQ(tile->detail->frame().origin.y, 24);
+    // Without an owner the owner's connections stay unset.
+    auto button = std::dynamic_pointer_cast<UIButton>(tile->subviews().at(2));
+    ASSERT_TRUE(button);
+    EXPECT_EQ(button->allControlEvents(), 0u);
 
     // Every instantiation builds new views.
     auto another = std::dynamic_pointer_cast<Tile>(UINib::loadNibNamed("Tile").back());
@@ -82,15 +86,6 @@ TEST_F(NibTest, TheOwnerGetsItsOutletsAndActionsWithoutBeingKeptAlive)
     panel.reset();
     EXPECT_TRUE(weak.expired()); // the button's action holds its target weakly
     EXPECT_TRUE(button->tap());  // and a tap after the owner is gone does nothing
-}
-
-TEST_F(NibTest, WithoutAnOwnerTheOwnersConnectionsStayUnset)
-{
-    auto views = UINib::loadNibNamed("Tile");
-    ASSERT_EQ(views.size(), 2u);
-    auto button = std::dynamic_pointer_cast<UIButton>(views.back()->subviews().at(2));
-    ASSERT_TRUE(button);
-    EXPECT_EQ(button->allControlEvents(), 0u);
 }
 
 TEST_F(NibTest, BadNibsGiveNoViews)

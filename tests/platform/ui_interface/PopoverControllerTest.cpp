@@ -2,8 +2,6 @@
 
 #include "platform/ui/UIPopoverController.h"
 
-using Log = std::vector<std::string>;
-
 namespace {
 
 class Listener : public UIPopoverControllerDelegate {
@@ -26,9 +24,8 @@ protected:
         calls.clear();
     }
 
-    Log calls;
-    std::shared_ptr<RecordingController> floor = std::make_shared<RecordingController>("floor", &calls);
-    std::shared_ptr<RecordingController> details = std::make_shared<RecordingController>("details", &calls);
+    std::shared_ptr<RecordingController> floor = screen("floor");
+    std::shared_ptr<RecordingController> details = screen("details");
     std::shared_ptr<UIView> tile = UIView::create(CGRectMake(100, 100, 200, 120));
     std::shared_ptr<UIPopoverController> popover = UIPopoverController::create(details);
     std::shared_ptr<Listener> listener = std::make_shared<Listener>();
@@ -114,7 +111,7 @@ TEST_F(PopoverControllerTest, ThePanelGoesWithThePopoverAndNeedsAWindow)
     EXPECT_FALSE(popover->isPopoverVisible());
     EXPECT_TRUE(log.contains("not in a window"));
 
-    auto other = UIPopoverController::create(std::make_shared<RecordingController>("other"));
+    auto other = UIPopoverController::create(screen("other"));
     other->presentPopoverFromRect(tile->bounds(), *tile, UIPopoverArrowDirectionAny, false);
     const auto panel = other->panelView();
     other.reset(); // a new popover replacing the old one, as a screen does with its member

@@ -4,19 +4,14 @@
 #include "platform/ui/ScreenInFront.h"
 #include "platform/ui/UINavigationController.h"
 
-using Log = std::vector<std::string>;
-
 namespace {
 class PresentationTest : public InterfaceTest {};
 } // namespace
 
 TEST_F(PresentationTest, PresentingCoversTheScreenWithWillCallsNowAndDidCallsLater)
 {
-    Log calls;
-    auto floor = std::make_shared<RecordingController>("floor", &calls);
-    show(floor);
-    calls.clear();
-    auto bill = std::make_shared<RecordingController>("bill", &calls);
+    auto floor = shownScreen("floor");
+    auto bill = screen("bill");
     bool completed = false;
 
     floor->presentViewController(bill, true, [&] { completed = true; });
@@ -25,7 +20,6 @@ TEST_F(PresentationTest, PresentingCoversTheScreenWithWillCallsNowAndDidCallsLat
     EXPECT_EQ(bill->view()->frame(), window->bounds());
     EXPECT_EQ(floor->presentedViewController(), bill);
     EXPECT_EQ(bill->presentingViewController(), floor);
-    EXPECT_FALSE(completed);
 
     clock.advance(UIViewController::TransitionDuration / 2);
     EXPECT_FALSE(completed); // an animated transition takes its time
@@ -37,11 +31,9 @@ TEST_F(PresentationTest, PresentingCoversTheScreenWithWillCallsNowAndDidCallsLat
 
 TEST_F(PresentationTest, DismissingUncoversThePresenterFromEitherSide)
 {
-    Log calls;
-    auto floor = std::make_shared<RecordingController>("floor", &calls);
-    show(floor);
+    auto floor = shownScreen("floor");
     for (bool askPresented : {true, false}) {
-        auto bill = std::make_shared<RecordingController>("bill", &calls);
+        auto bill = screen("bill");
         floor->presentViewController(bill, false);
         settle();
         calls.clear();
@@ -59,11 +51,9 @@ TEST_F(PresentationTest, DismissingUncoversThePresenterFromEitherSide)
 
 TEST_F(PresentationTest, DismissingFromTheBottomTakesAwayAWholeChain)
 {
-    Log calls;
-    auto floor = std::make_shared<RecordingController>("floor", &calls);
-    show(floor);
-    auto gift = std::make_shared<RecordingController>("gift", &calls);
-    auto floor2 = std::make_shared<RecordingController>("floor2", &calls);
+    auto floor = shownScreen("floor");
+    auto gift = screen("gift");
+    auto floor2 = screen("floor2");
     floor->presentViewController(gift, false);
     settle();
     gift->presentViewController(floor2, false);
@@ -82,21 +72,19 @@ TEST_F(PresentationTest, DismissingFromTheBottomTakesAwayAWholeChain)
 
 TEST_F(PresentationTest, RefusedPresentationsChangeNothingAndSaySo)
 {
-    auto floor = std::make_shared<RecordingController>("floor");
-    auto offscreen = std::make_shared<RecordingController>("offscreen");
-    auto bill = std::make_shared<RecordingController>("bill");
-
+    auto offscreen = screen("offscreen");
+    auto bill = screen("bill");
     offscreen->presentViewController(bill, false);
     EXPECT_TRUE(log.contains("not in the window hierarchy"));
     EXPECT_EQ(offscreen->presentedViewController(), nullptr);
 
-    show(floor);
+    auto floor = shownScreen("floor");
     floor->presentViewController(nullptr, false);
     floor->presentViewController(floor, false);
     EXPECT_EQ(floor->presentedViewController(), nullptr);
 
     floor->presentViewController(bill, false);
-    auto other = std::make_shared<RecordingController>("other");
+    auto other = screen("other");
     floor->presentViewController(other, false);
     EXPECT_TRUE(log.contains("already presenting"));
     EXPECT_EQ(floor->presentedViewController(), bill);
@@ -110,20 +98,28 @@ TEST_F(PresentationTest, RefusedPresentationsChangeNothingAndSaySo)
     EXPECT_EQ(floor->presentedViewController(), bill);
 }
 
-TEST_F(PresentationTest, AScreenInsideANavigationControllerPresentsOverAllOfIt)
+TEST_F(PresentationTest, AScreenInsideANavigationControllerPresentsOverAllOfItAndIsAnnouncedWhenInFront)
 {
-    Log calls;
-    auto start = std::make_shared<RecordingController>("start", &calls);
+    EXPECT_EQ(ScreenInFront::controller(), nullptr);
+    auto start = screen("start");
     auto navigation = UINavigationController::create(start);
     show(navigation);
+    EXPECT_EQ(ScreenInFront::controller(), navigation);
+    EXPECT_EQ(ScreenInFront::visibleController(), start);
     calls.clear();
-    auto order = std::make_shared<RecordingController>("order", &calls);
+    int announcements = 0;
+    auto token = NotificationCenter::defaultCenter().addObserver(ScreenInFrontDidChangeNotification,
+                                                                 [&](const Notification&) { ++announcements; });
 
-    start->presentViewController(order, false);
+    auto order = screen("order");
+    start->presentViewController(order, true);
     EXPECT_EQ(navigation->presentedViewController(), order);
     EXPECT_EQ(order->presentingViewController(), navigation);
     EXPECT_EQ(start->presentingViewController(), nullptr);
+    EXPECT_EQ(announcements, 0) << "announced when the transition ends";
     settle();
+    EXPECT_EQ(announcements, 1);
+    EXPECT_EQ(ScreenInFront::visibleController(), order);
     EXPECT_EQ(calls, (Log {"start will disappear", "order load", "order will appear", "start did disappear",
                            "order did appear"}));
 
@@ -135,11 +131,8 @@ TEST_F(PresentationTest, AScreenInsideANavigationControllerPresentsOverAllOfIt)
 
 TEST_F(PresentationTest, ADismissalBeforeThePresentationEndsLeavesConsistentState)
 {
-    Log calls;
-    auto floor = std::make_shared<RecordingController>("floor", &calls);
-    show(floor);
-    calls.clear();
-    auto scan = std::make_shared<RecordingController>("scan", &calls);
+    auto floor = shownScreen("floor");
+    auto scan = screen("scan");
     floor->presentViewController(scan, true);
     scan->dismissViewControllerAnimated(true);
     settle();
@@ -148,24 +141,4 @@ TEST_F(PresentationTest, ADismissalBeforeThePresentationEndsLeavesConsistentStat
                            "floor will appear", "scan did disappear", "floor did appear"}));
     EXPECT_EQ(floor->appearance(), UIViewController::Appearance::Appeared);
     EXPECT_EQ(scan->appearance(), UIViewController::Appearance::Disappeared);
-}
-
-TEST_F(PresentationTest, TheScreenInFrontIsAnnouncedWhenATransitionEnds)
-{
-    EXPECT_EQ(ScreenInFront::controller(), nullptr);
-    auto start = std::make_shared<RecordingController>("start");
-    auto navigation = UINavigationController::create(start);
-    show(navigation);
-    EXPECT_EQ(ScreenInFront::controller(), navigation);
-    EXPECT_EQ(ScreenInFront::visibleController(), start);
-
-    int announcements = 0;
-    auto token = NotificationCenter::defaultCenter().addObserver(ScreenInFrontDidChangeNotification,
-                                                                 [&](const Notification&) { ++announcements; });
-    auto bill = std::make_shared<RecordingController>("bill");
-    navigation->presentViewController(bill, true);
-    EXPECT_EQ(announcements, 0);
-    settle();
-    EXPECT_EQ(announcements, 1);
-    EXPECT_EQ(ScreenInFront::visibleController(), bill);
 }

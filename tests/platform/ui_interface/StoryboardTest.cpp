@@ -106,7 +106,6 @@ TEST_F(StoryboardTest, TheInitialSceneComesInItsNavigationControllerWithOutletsS
     EXPECT_EQ(start->titleLabel->textAlignment(), NSTextAlignment::Center);
     EXPECT_EQ(start->titleLabel->font()->pointSize(), 20);
     EXPECT_TRUE(start->titleLabel->font()->isBold());
-    EXPECT_EQ(start->view()->viewWithTag(7), start->titleLabel);
     const auto background = start->view()->backgroundColor()->rgba();
     EXPECT_NEAR(background.red, 0x10 / 255.0, 1e-9);
     EXPECT_NEAR(background.blue, 0x30 / 255.0, 1e-9);

@@ -110,22 +110,6 @@ TEST_F(TextFieldTest, TypingGoesThroughTheDelegateAndSendsEditingChanged)
     EXPECT_FALSE(first->deleteBackward());
 }
 
-TEST_F(TextFieldTest, ResigningRunsDidEndAtOnceSoTheTextIsThereForTheCaller)
-{
-    std::string seen;
-    struct Recorder : UITextFieldDelegate {
-        std::string* seen;
-        explicit Recorder(std::string* s) : seen(s) {}
-        void textFieldDidEndEditing(UITextField& f) override { *seen = f.text(); }
-    };
-    auto recorder = std::make_shared<Recorder>(&seen);
-    first->setDelegate(recorder);
-    first->becomeFirstResponder();
-    first->typeText("0042");
-    first->resignFirstResponder();
-    EXPECT_EQ(seen, "0042");
-}
-
 TEST_F(TextFieldTest, ReturnAsksTheDelegateAndEndsOnExitWhenWired)
 {
     first->becomeFirstResponder();
