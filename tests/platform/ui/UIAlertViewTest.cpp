@@ -1,7 +1,5 @@
+#include "ApplicationFixture.h"
 #include "platform/ui/UIAlertView.h"
-#include "platform/ui/UIApplication.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 class Listener : public UIAlertViewDelegate {
@@ -15,11 +13,7 @@ public:
     }
 };
 
-class AlertTest : public ::testing::Test {
-protected:
-    void SetUp() override { UIApplication::sharedApplication().resetForTesting(); }
-    void TearDown() override { UIApplication::sharedApplication().resetForTesting(); }
-};
+using AlertTest = ApplicationTest;
 } // namespace
 
 TEST_F(AlertTest, ButtonsAndTheStackOfShownAlerts)

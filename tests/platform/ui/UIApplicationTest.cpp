@@ -1,17 +1,9 @@
+#include "ApplicationFixture.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/ui/UIApplication.h"
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIWindow.h"
 
-#include <gtest/gtest.h>
-
 namespace {
-class ApplicationTest : public ::testing::Test {
-protected:
-    void SetUp() override { UIApplication::sharedApplication().resetForTesting(); }
-    void TearDown() override { UIApplication::sharedApplication().resetForTesting(); }
-};
-
 class ScriptedController : public UIViewController {
 public:
     std::vector<std::string>* log;

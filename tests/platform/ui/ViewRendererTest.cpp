@@ -1,17 +1,11 @@
+#include "ApplicationFixture.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/ui/UIAlertView.h"
-#include "platform/ui/UIApplication.h"
 #include "platform/ui/UIWindow.h"
 #include "platform/ui/ViewRenderer.h"
 
-#include <gtest/gtest.h>
-
 namespace {
-class RendererTest : public ::testing::Test {
-protected:
-    void SetUp() override { UIApplication::sharedApplication().resetForTesting(); }
-    void TearDown() override { UIApplication::sharedApplication().resetForTesting(); }
-};
+using RendererTest = ApplicationTest;
 
 class CrossView : public UIView {
 public:
