@@ -87,7 +87,11 @@ private:
     static ResultDictionary resultDictionary(const ReplyLines& lines,
                                              std::initializer_list<std::pair<const char*, std::size_t>> fields);
     // Success when the code is "0"; the message is empty then, line 3 otherwise.
-    static std::pair<bool, std::string> resultFlag(const ReplyLines& lines);
+    struct ResultFlag {
+        bool success = false;
+        std::string message;
+    };
+    static ResultFlag resultFlag(const ReplyLines& lines);
 
     void reply3(const ReplyLines& lines);
     void replyPlayer(const ReplyLines& lines);

@@ -13,7 +13,7 @@ ResultDictionary SocketDataHandle::resultDictionary(const ReplyLines& lines,
     return result;
 }
 
-std::pair<bool, std::string> SocketDataHandle::resultFlag(const ReplyLines& lines)
+SocketDataHandle::ResultFlag SocketDataHandle::resultFlag(const ReplyLines& lines)
 {
     if (lines.errorCode() == "0")
         return {true, ""};
@@ -60,8 +60,8 @@ void SocketDataHandle::reply156(const ReplyLines& lines)
 
 void SocketDataHandle::reply157(const ReplyLines& lines)
 {
-    const auto [success, message] = resultFlag(lines);
-    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidPayMoneyOfHall(success, message); });
+    const auto outcome = resultFlag(lines);
+    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidPayMoneyOfHall(outcome.success, outcome.message); });
 }
 
 void SocketDataHandle::reply159(const ReplyLines& lines)

@@ -32,6 +32,6 @@ void SocketDataHandle::reply100(const ReplyLines& lines)
 
 void SocketDataHandle::reply160(const ReplyLines& lines)
 {
-    const auto [success, message] = resultFlag(lines);
-    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidVipConsumeOfHall(success, message); });
+    const auto outcome = resultFlag(lines);
+    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidVipConsumeOfHall(outcome.success, outcome.message); });
 }

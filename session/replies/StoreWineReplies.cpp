@@ -17,8 +17,8 @@ void SocketDataHandle::reply183(const ReplyLines& lines)
 
 void SocketDataHandle::reply201(const ReplyLines& lines)
 {
-    const auto [success, message] = resultFlag(lines);
-    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidScanResumeWine(success, message); });
+    const auto outcome = resultFlag(lines);
+    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidScanResumeWine(outcome.success, outcome.message); });
 }
 
 void SocketDataHandle::reply210(const ReplyLines& lines)
@@ -39,14 +39,14 @@ void SocketDataHandle::reply210(const ReplyLines& lines)
 
 void SocketDataHandle::reply211(const ReplyLines& lines)
 {
-    const auto [success, message] = resultFlag(lines);
-    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidDeleteRequestStore(success, message); });
+    const auto outcome = resultFlag(lines);
+    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidDeleteRequestStore(outcome.success, outcome.message); });
 }
 
 void SocketDataHandle::reply212(const ReplyLines& lines)
 {
-    const auto [success, message] = resultFlag(lines);
-    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidImproveStore(success, message); });
+    const auto outcome = resultFlag(lines);
+    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidImproveStore(outcome.success, outcome.message); });
 }
 
 void SocketDataHandle::reply213(const ReplyLines& lines)
