@@ -159,7 +159,7 @@ void ClientNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
             continue;
         NSLog("clientNetWork have receive msg:%s", cut.text.c_str());
         DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", cut.text);
-        if (&socket != m_mainSocket.get() || !socket.isConnected())
+        if (&socket != m_mainSocket.get() || socket.isDisconnected())
             return;
     }
     socket.readDataWithTimeout(-1, 0);

@@ -125,7 +125,7 @@ void ServerNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
         if (cut.outcome != FrameReceiver::Outcome::Frame)
             continue; // a wrong CRC or text that is not GB18030: dropped without a word to the server
         DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", cut.text);
-        if (&socket != m_mainSocket.get() || !socket.isConnected())
+        if (&socket != m_mainSocket.get() || socket.isDisconnected())
             return; // the notice reconnected or disconnected; the rest belongs to no one
     }
     socket.readDataWithTimeout(-1, 0);

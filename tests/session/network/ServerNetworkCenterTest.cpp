@@ -75,6 +75,19 @@ TEST_F(ServerConnection, JoinedSplitAndDamagedFramesComeOutWhole)
     EXPECT_TRUE(server().isConnect());
 }
 
+TEST_F(ServerConnection, FramesSentJustBeforeTheServerClosesAreAllHandedOn)
+{
+    LoopbackPeer peer;
+    connectServer(peer);
+    const std::string one = "\r\n96\r\n0\r\n已带位";
+    const std::string two = "\r\n161\r\n0\r\n\r\n25";
+    peer.send(frame(one) + frame(two));
+    peer.closeConnection();
+    // Both frames and the close may come in one read; neither frame may be lost to the close.
+    ASSERT_TRUE(runUntil([&] { return count("sysMsg", "serverDidDisconnect") == 1; }));
+    EXPECT_EQ(replies(), (std::vector<std::string> {text(one), text(two)}));
+}
+
 TEST_F(ServerConnection, ALengthThatCannotStartAFrameDropsTheBufferAndTheLink)
 {
     for (const std::string garbage : {"HTTP/1.1 400 Bad Request\r\n", "000003abc", "-00010xyz"}) {
