@@ -142,8 +142,9 @@ bool UDIDTools::settUDIDToKeyChain(const std::string& udid)
 {
     if (udid.empty())
         return false; // no identifier is better than an empty one stored for good
-    if (getUDIDFromKeyChain())
-        return updateUDIDInKeyChain(udid);
+    // An item that is there but unreadable or empty is updated too: adding beside it would fail.
+    if (Keychain::standard().copyMatching(kService, nullptr) != errSecItemNotFound)
+        return updateUDIDInKeyChain(udid) || Keychain::standard().add(makeItem(udid)) == errSecSuccess;
     const int status = Keychain::standard().add(makeItem(udid));
     if (status != errSecSuccess) {
         NSLog("Add KeyChain Item Error!!! Error Code:%ld", static_cast<long>(status));

@@ -113,9 +113,11 @@ int Keychain::update(const std::string& service, const KeychainItem& item)
     const int status = copyMatching(service, nullptr);
     if (status != errSecSuccess)
         return status;
-    if (lowered(item.service) != lowered(service))
+    // The new item is stored before the old one goes, so a failed write loses nothing.
+    const int stored = store(item);
+    if (stored == errSecSuccess && lowered(item.service) != lowered(service))
         remove(service);
-    return store(item);
+    return stored;
 }
 
 int Keychain::remove(const std::string& service)

@@ -52,3 +52,14 @@ TEST(Keychain, DamagedFileReadsAsDecodeError)
     ASSERT_EQ(keychain.copyMatching("UUID", &found), errSecSuccess);
     EXPECT_EQ(found.data, "y");
 }
+
+TEST(Keychain, AFailedUpdateKeepsTheOldItem)
+{
+    ScopedDataFolder data;
+    Keychain keychain(data.path() / "kc");
+    ASSERT_EQ(keychain.add({"UUID", "", "", "", "", "old"}), errSecSuccess);
+    EXPECT_EQ(keychain.update("UUID", {"", "", "", "", "", "new"}), errSecParam); // no service to store under
+    KeychainItem found;
+    ASSERT_EQ(keychain.copyMatching("UUID", &found), errSecSuccess);
+    EXPECT_EQ(found.data, "old");
+}

@@ -100,6 +100,7 @@ TEST_F(SessionState, StoringOverAnExistingItemUpdatesIt)
     EXPECT_TRUE(UDIDTools::removeUDIDFromKeyChain());
     EXPECT_FALSE(UDIDTools::removeUDIDFromKeyChain());
     EXPECT_FALSE(UDIDTools::updateUDIDInKeyChain("CCCC"));
+    EXPECT_FALSE(UDIDTools::getUDIDFromKeyChain());
     EXPECT_TRUE(log.contains("KeyChain Item: UUID not found!!!"));
 }
 
@@ -120,6 +121,14 @@ TEST_F(SessionState, CorruptKeychainItemIsReportedNotTrusted)
     auto udid = UDIDTools::UDID();
     ASSERT_TRUE(udid);
     EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), udid);
+}
+
+TEST_F(SessionState, AnEmptyStoredIdentifierIsReplacedOnceAndThenKept)
+{
+    ASSERT_EQ(Keychain::standard().add({UDIDTools::kService, UDIDTools::kService, "", "", "", ""}), errSecSuccess);
+    auto first = UDIDTools::UDID();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(UDIDTools::UDID(), first); // the next launch gets the same identifier
 }
 
 TEST_F(SessionState, SongLookupOverSQLite)
