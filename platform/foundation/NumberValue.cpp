@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -69,11 +70,10 @@ double doubleValue(std::string_view text)
     double value = 0;
     auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
-        // from_chars leaves the value alone on overflow; tell huge from tiny by the exponent.
+        // from_chars leaves the value alone out of range; strtod on the matched text says whether
+        // it was too large (infinity) or too small (zero), whatever the notation.
         const std::string digits(text.data(), result.ptr);
-        const auto e = digits.find_first_of("eE");
-        const bool tiny = e != std::string::npos && e + 1 < digits.size() && digits[e + 1] == '-';
-        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+        value = std::strtod(digits.c_str(), nullptr);
     } else if (result.ec != std::errc()) {
         return 0;
     }

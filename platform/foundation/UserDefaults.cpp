@@ -5,6 +5,7 @@
 #include "platform/foundation/Paths.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -36,10 +37,17 @@ UserDefaults::UserDefaults(std::filesystem::path file)
     if (!bytes)
         return;
     auto parsed = nlohmann::json::parse(*bytes, nullptr, false);
-    if (parsed.is_object())
+    if (parsed.is_object()) {
         m_user = std::move(parsed);
-    else
-        NSLog("user defaults file %s is not readable; starting with no user values", m_file.c_str());
+    } else {
+        // The first save would replace the unreadable file; keep it beside the new one instead.
+        auto aside = m_file;
+        aside += ".unreadable";
+        std::error_code ec;
+        std::filesystem::rename(m_file, aside, ec);
+        NSLog("user defaults file %s is not readable; kept as %s, starting with no user values", m_file.c_str(),
+              aside.c_str());
+    }
 }
 
 void UserDefaults::registerDefaults(const nlohmann::json& dictionary)
@@ -86,8 +94,17 @@ std::int64_t UserDefaults::integerForKey(const std::string& key) const
         return value->get<std::int64_t>();
     if (value->is_number_unsigned())
         return static_cast<std::int64_t>(std::min<std::uint64_t>(value->get<std::uint64_t>(), INT64_MAX));
-    if (value->is_number_float())
-        return static_cast<std::int64_t>(value->get<double>());
+    if (value->is_number_float()) {
+        // Converting a double outside the 64-bit range is undefined, so the edges are clamped.
+        const double number = value->get<double>();
+        if (!std::isfinite(number))
+            return 0;
+        if (number >= 9.2e18)
+            return INT64_MAX;
+        if (number <= -9.2e18)
+            return INT64_MIN;
+        return static_cast<std::int64_t>(number);
+    }
     if (value->is_boolean())
         return value->get<bool>() ? 1 : 0;
     if (value->is_string())

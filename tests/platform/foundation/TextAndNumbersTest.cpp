@@ -50,6 +50,7 @@ TEST(NumberValue, FloatsReadPlainDecimals)
     EXPECT_DOUBLE_EQ(doubleValue("0x10"), 0.0);
     EXPECT_DOUBLE_EQ(doubleValue("nan"), 0.0);
     EXPECT_DOUBLE_EQ(doubleValue("1e-999"), 0.0);
+    EXPECT_DOUBLE_EQ(doubleValue("0." + std::string(400, '0') + "1"), 0.0);
     EXPECT_TRUE(std::isinf(doubleValue("1e999")));
     EXPECT_FLOAT_EQ(floatValue("3.25"), 3.25f);
     EXPECT_TRUE(boolValue("YES"));

@@ -35,7 +35,8 @@ TEST(UserDefaults, ValueKindsConvert)
 {
     ScopedDataFolder data;
     UserDefaults defaults(data.path() / "d.json");
-    defaults.registerDefaults({{"n", 80000}, {"b", true}, {"t", "12abc"}, {"list", {1, 2}}});
+    defaults.registerDefaults({{"n", 80000}, {"b", true}, {"t", "12abc"}, {"list", {1, 2}}, {"huge", 1e300}});
+    EXPECT_EQ(defaults.integerForKey("huge"), INT64_MAX);
     EXPECT_EQ(defaults.stringForKey("n"), "80000");
     EXPECT_EQ(defaults.stringForKey("b"), "1");
     EXPECT_EQ(defaults.integerForKey("t"), 12);
@@ -53,6 +54,8 @@ TEST(UserDefaults, CorruptFileStartsEmptyAndIsReplacedOnWrite)
     EXPECT_TRUE(defaults.setObject("x", "1"));
     UserDefaults again(file);
     EXPECT_EQ(again.stringForKey("x"), "1");
+    // What could not be read is kept for a person to look at, not overwritten.
+    EXPECT_EQ(readFile(data.path() / "defaults.json.unreadable"), "{not json");
 }
 
 TEST(Paths, AtomicWriteSetsPermissionsAndReplaces)
