@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <netdb.h>
+#include <system_error>
 #include <thread>
 
 std::shared_ptr<HostResolver> HostResolver::start(std::string host, std::uint16_t port, RunLoop& loop,
@@ -14,7 +15,15 @@ std::shared_ptr<HostResolver> HostResolver::start(std::string host, std::uint16_
     self->m_completion = std::move(completion);
     // Detached: a slow resolver must not hold up whoever cancels. The thread keeps the shared
     // state alive and, once cancelled, only drops its answer.
-    std::thread([self, host = std::move(host), port] { deliver(self, resolve(host, port)); }).detach();
+    try {
+        std::thread([self, host, port] { deliver(self, resolve(host, port)); }).detach();
+    } catch (const std::system_error& error) {
+        // No thread to be had (the process is out of them): the lookup fails like any other.
+        Result failed;
+        failed.resolverError = EAI_SYSTEM;
+        failed.systemError = error.code().value();
+        deliver(self, std::move(failed));
+    }
     return self;
 }
 
