@@ -225,20 +225,22 @@ void KeypadAlertView::show()
         NSLog("KeypadAlertView: a dialog not made by create() cannot be shown");
         return;
     }
+    const auto parent = m_parentView.lock();
+    const auto windows = UIApplication::sharedApplication().windows();
+    // Nothing is built before there is somewhere to show it, so a later show can still succeed.
+    if (!parent && windows.empty()) {
+        NSLog("KeypadAlertView: no window to show the dialog on");
+        return;
+    }
     m_dialogView = createContainerView();
     setBackgroundColor(UIColor::colorWithWhite(0, 0));
     addSubview(m_dialogView);
 
-    if (m_parentView) {
-        m_parentView->addSubview(self);
+    if (parent) {
+        parent->addSubview(self);
     } else {
         const CGSize screen = countScreenSize();
         m_dialogView->setFrame(centredBoxFrame(screen, countDialogSize(), 0));
-        const auto windows = UIApplication::sharedApplication().windows();
-        if (windows.empty()) {
-            NSLog("KeypadAlertView: no window to show the dialog on");
-            return;
-        }
         windows.front()->addSubview(self);
     }
 
@@ -347,7 +349,7 @@ void KeypadAlertView::refreshField()
 
 void KeypadAlertView::deviceOrientationDidChange(const Notification& notification)
 {
-    if (m_parentView || !m_dialogView)
+    if (!m_parentView.expired() || !m_dialogView)
         return;
     const CGSize screen = UIScreen::mainScreen().bounds().size;
     const CGSize dialog = countDialogSize();

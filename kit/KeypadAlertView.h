@@ -58,7 +58,7 @@ public:
     using ButtonHandler = std::function<void(KeypadAlertView&, std::int64_t buttonIndex)>;
     void setOnButtonTouchUpInside(ButtonHandler handler) { m_onButtonTouchUpInside = std::move(handler); }
 
-    const UIViewPtr& parentView() const { return m_parentView; }
+    UIViewPtr parentView() const { return m_parentView.lock(); }
     const UIViewPtr& dialogView() const { return m_dialogView; }
     const UIViewPtr& containerView() const { return m_containerView; }
     // The input line; it shows dots in place of the digits of a password.
@@ -94,7 +94,8 @@ private:
     void refreshField();
     CGRect centredBoxFrame(CGSize screen, CGSize dialog, double keyboardHeight) const;
 
-    UIViewPtr m_parentView;
+    // Not owned: the dialog becomes the parent's subview, so owning it would make a cycle.
+    std::weak_ptr<UIView> m_parentView;
     UIViewPtr m_dialogView;
     UIViewPtr m_containerView;
     UILabelPtr m_title;

@@ -325,8 +325,8 @@ void ProgressHUD::cleanUp()
 {
     m_taskInProgress = false;
     m_task = nullptr;
-    // The spinner stays where it is until the indicator is hidden; only the reference goes.
-    m_indicator.reset();
+    // The spinner stays until the indicator is hidden, and so does the reference to it: without
+    // it a later change of mode would add a second spinner beside the forgotten one.
     hide(m_useAnimation);
 }
 

@@ -261,6 +261,7 @@ StatusBarViewPtr StatusBarNotification::showWithStatusStyle(std::optional<std::s
                                                             const StatusBarStylePtr& requested)
 {
     const StatusBarStylePtr style = requested ? requested : m_defaultStyle;
+    ++m_showing; // a dismissal still finishing must leave this showing alone
     const auto bar = topBar();
     if (m_activeStyle.lock() != style) {
         m_activeStyle = style;
@@ -368,6 +369,7 @@ void StatusBarNotification::dismissAnimated(bool animated)
     const bool moving = animated && style->animationType != StatusBarStyle::None;
     const auto bar = m_topBar;
     std::weak_ptr<StatusBarNotification> weak = weak_from_this();
+    const std::uint64_t showing = ++m_showing;
     UIView::animateWithDuration(
         moving ? AnimationDuration : 0,
         [bar, style] {
@@ -378,9 +380,9 @@ void StatusBarNotification::dismissAnimated(bool animated)
             else
                 bar->setTransform(CGAffineTransformMakeTranslation(0, -bar->frame().size.height));
         },
-        [weak](bool) {
+        [weak, showing](bool) {
             auto self = weak.lock();
-            if (!self)
+            if (!self || self->m_showing != showing)
                 return;
             if (self->m_overlayWindow) {
                 self->m_overlayWindow->removeFromSuperview();

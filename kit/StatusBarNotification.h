@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <map>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -112,6 +113,8 @@ private:
     UIImageViewPtr m_offLineImageView, m_serverImageView, m_clerkImageView, m_wifiImageView;
     UILabelPtr m_offLineLabel, m_serverLabel, m_clerkLabel, m_wifiLabel;
     std::shared_ptr<NSTimer> m_dismissTimer;
+    // Counts shows and dismissals, so that the end of a dismissal knows whether it is still due.
+    std::uint64_t m_showing = 0;
     double m_progress = 0;
     std::weak_ptr<StatusBarStyle> m_activeStyle;
     StatusBarStylePtr m_defaultStyle;

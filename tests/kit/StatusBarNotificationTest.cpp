@@ -271,3 +271,16 @@ TEST_F(StatusStripTest, DispatcherLinkEventsAndServerDateReachTheStrip)
     DataCenter::resetForTesting();
     RunLoop::main().reset();
 }
+
+TEST_F(StatusStripTest, ShowingAgainDuringADismissalKeepsTheStrip)
+{
+    auto strip = StatusBarNotification::sharedInstance();
+    strip->setOffLineStr("已连接");
+    StatusBarNotification::showCustomStatus();
+    auto bar = strip->topBar();
+    StatusBarNotification::dismiss();
+    StatusBarNotification::showCustomStatus(); // before the dismissal has finished
+    clock.advance(1.0);
+    EXPECT_EQ(strip->topBar(), bar); // the late end of the dismissal took nothing away
+    EXPECT_EQ(text(1001), "已连接");
+}
