@@ -270,6 +270,10 @@ void RoomStatesViewController::popoverControllerDidDismissPopover(UIPopoverContr
 
 void RoomStatesViewController::disMiss()
 {
+    // The details ask for a password after closing; their keypad answers them, so they stay
+    // alive here even if another room's details replace the popover meanwhile.
+    if (m_popover)
+        m_detailsAwaitingPassword = m_popover->contentViewController();
     if (m_popover)
         m_popover->dismissPopoverAnimated(true);
     takeReplies("disMiss");

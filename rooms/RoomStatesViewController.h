@@ -109,5 +109,6 @@ private:
     std::int64_t m_selectedIndex = -1;
     std::shared_ptr<RoomStatesObject> m_tmpRoomObj;
     std::shared_ptr<UIPopoverController> m_popover;
+    std::shared_ptr<UIViewController> m_detailsAwaitingPassword;
     int m_lastRefreshedPage = 1;
 };

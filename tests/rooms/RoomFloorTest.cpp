@@ -203,6 +203,10 @@ TEST_F(RoomFloorTest, SeatingAFreeRoomAsksForThePasswordAndRefreshes)
     ASSERT_TRUE(dialog);
     EXPECT_FALSE(floor->popover()->isPopoverVisible());
     EXPECT_EQ(SocketDataHandle::sharedInstance().delegate(), std::dynamic_pointer_cast<SocketDataHandleDelegate>(floor));
+    // Another room's details opening meanwhile do not lose the password's room.
+    floor->GridViewDidTapOnItemAtIndex(*floor->roomGrid(), free == 0 ? 1 : 0);
+    ASSERT_TRUE(advanceUntil([&] { return floor->popover()->contentViewController() != details; }));
+    details.reset();
     for (int digit : {2, 5, 8, 0})
         dialog->digitKey(digit)->tap();
     const auto refreshes = logged("request 161 fields=[1|25|");
