@@ -207,6 +207,10 @@ TEST_F(RoomFloorTest, SeatingAFreeRoomAsksForThePasswordAndRefreshes)
     floor->GridViewDidTapOnItemAtIndex(*floor->roomGrid(), free == 0 ? 1 : 0);
     ASSERT_TRUE(advanceUntil([&] { return floor->popover()->contentViewController() != details; }));
     details.reset();
+    ASSERT_TRUE(floor->popover()->tapOutside()); // the floor takes the replies back
+    ASSERT_TRUE(advanceUntil([&] {
+        return SocketDataHandle::sharedInstance().delegate() == std::dynamic_pointer_cast<SocketDataHandleDelegate>(floor);
+    }));
     for (int digit : {2, 5, 8, 0})
         dialog->digitKey(digit)->tap();
     const auto refreshes = logged("request 161 fields=[1|25|");
