@@ -213,7 +213,8 @@ bool TcpSocket::connectSocketToAddress(const SocketAddress& remote, SocketError*
 void TcpSocket::doSocketOpen(int error)
 {
     if (error != 0) {
-        closeWithError(getSocketError());
+        errno = error; // report the system's reason (refused, unreachable...) rather than a bare failure
+        closeWithError(getErrnoError());
         return;
     }
     const bool isV4 = m_socket4 != nullptr;
