@@ -83,6 +83,7 @@ public:
     const std::shared_ptr<NSTimer>& timer() const { return m_timer; }
     const std::shared_ptr<ProgressHUD>& HUD() const { return m_HUD; }
     const std::string& roomRegionID() const { return m_roomRegionID; }
+    int lastRefreshedPage() const { return m_lastRefreshedPage; }
     const std::string& roomTypeID() const { return m_roomTypeID; }
 
 private:

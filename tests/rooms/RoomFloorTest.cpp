@@ -140,6 +140,7 @@ TEST_F(RoomFloorTest, PageInViewIsAskedForEveryRefreshAndFiltersAskForTheWholeLi
     grid->setContentOffset(CGPointMake(grid->bounds().size.width, 0));
     advance(1.5);
     EXPECT_TRUE(waitForLog("request 161 fields=[1|25|2|"));
+    EXPECT_EQ(floor->lastRefreshedPage(), 2);
 
     // A region asks for the whole list with that region; "全部区域" clears it again.
     const auto& regions = DataCenter::sharedInstance().mRoomTypes;
