@@ -216,7 +216,6 @@ void RoomStatesViewController::GridViewDidTapOnItemAtIndex(GridView& grid, std::
     if (index < 0 || index >= static_cast<std::int64_t>(rooms.size()))
         return;
     m_selectedIndex = index;
-    m_selectedCell = grid.cellForItemAtIndex(index);
     m_tmpRoomObj = rooms[static_cast<std::size_t>(index)];
     DataCenter::sharedInstance().roomNo = m_tmpRoomObj->RoomNo;
     SocketDataHandle::sharedInstance().clearTmpSelectOld();
@@ -272,10 +271,10 @@ void RoomStatesViewController::disMiss()
 {
     // The details ask for a password after closing; their keypad answers them, so they stay
     // alive here even if another room's details replace the popover meanwhile.
-    if (m_popover)
+    if (m_popover) {
         m_detailsAwaitingPassword = m_popover->contentViewController();
-    if (m_popover)
         m_popover->dismissPopoverAnimated(true);
+    }
     takeReplies("disMiss");
 }
 

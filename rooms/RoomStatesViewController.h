@@ -106,7 +106,6 @@ private:
     std::shared_ptr<NSTimer> m_timer;
     std::string m_roomTypeID;
     std::string m_roomRegionID;
-    std::shared_ptr<GridViewCell> m_selectedCell;
     std::int64_t m_selectedIndex = -1;
     std::shared_ptr<RoomStatesObject> m_tmpRoomObj;
     std::shared_ptr<UIPopoverController> m_popover;

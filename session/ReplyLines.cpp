@@ -36,3 +36,11 @@ std::size_t ReplyLines::recordCount(std::size_t first, std::size_t stride, std::
     const std::size_t available = (m_lines.size() - first) / stride;
     return static_cast<std::size_t>(std::min<std::uint64_t>(available, static_cast<std::uint64_t>(limit)));
 }
+
+std::string ReplyLines::description() const
+{
+    std::string joined = "(";
+    for (std::size_t i = 0; i < m_lines.size(); ++i)
+        joined += (i ? ", " : "") + m_lines[i];
+    return joined + ")";
+}

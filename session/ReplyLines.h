@@ -27,6 +27,8 @@ public:
     std::size_t recordCount(std::size_t first, std::size_t stride, std::int64_t limit = INT64_MAX) const;
 
     const std::vector<std::string>& lines() const { return m_lines; }
+    // Every line, as the console shows a reply: "(line0, line1, ...)".
+    std::string description() const;
 
 private:
     std::vector<std::string> m_lines;

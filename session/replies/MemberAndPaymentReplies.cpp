@@ -4,14 +4,6 @@
 
 namespace {
 
-std::string joinedLines(const ReplyLines& lines)
-{
-    std::string joined;
-    for (const auto& line : lines.lines())
-        joined += (joined.empty() ? "" : ", ") + line;
-    return "(" + joined + ")";
-}
-
 struct PaymentCode {
     bool success = false;
     std::string message, order, code;
@@ -46,7 +38,7 @@ bool paymentState(const ReplyLines& lines, const char* tooShortMessage)
 
 void SocketDataHandle::reply127(const ReplyLines& lines)
 {
-    NSLog("%s", joinedLines(lines).c_str());
+    NSLog("%s", lines.description().c_str());
     const auto result =
         resultDictionary(lines, {{"VIPMasterID", 4}, {"VipState", 6}, {"GuestName", 9}, {"Balance", 12}});
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetVipInfo(result); });

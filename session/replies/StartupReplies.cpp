@@ -22,10 +22,7 @@ void SocketDataHandle::reply60(const ReplyLines& lines)
 
 void SocketDataHandle::reply182(const ReplyLines& lines)
 {
-    std::string joined;
-    for (const auto& line : lines.lines())
-        joined += (joined.empty() ? "" : ", ") + line;
-    NSLog("(%s)", joined.c_str());
+    NSLog("%s", lines.description().c_str());
     const bool success = lines.errorCode() == "0";
     const std::string message = success ? "" : lines.errorMessage();
     const std::string id = success ? lines[4] : "";

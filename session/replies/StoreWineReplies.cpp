@@ -23,10 +23,7 @@ void SocketDataHandle::reply201(const ReplyLines& lines)
 
 void SocketDataHandle::reply210(const ReplyLines& lines)
 {
-    std::string joined;
-    for (const auto& line : lines.lines())
-        joined += (joined.empty() ? "" : ", ") + line;
-    NSLog("(%s)", joined.c_str());
+    NSLog("%s", lines.description().c_str());
     ResultDictionary result {{"ErrorCode", lines.errorCode()}, {"ErrorMsg", lines.errorMessage()}, {"DataCount", lines[4]}};
     if (lines.errorCode() != "1" && lines[4] != "0") {
         result["SW_ID"] = lines[5];

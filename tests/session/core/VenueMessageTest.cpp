@@ -114,6 +114,7 @@ TEST(ReplyLines, SplitsOnTheTwoCharacterSeparator)
     EXPECT_EQ(lines[100], "");
     EXPECT_FALSE(lines.has(7));
     EXPECT_EQ(ReplyLines("").count(), 1u);
+    EXPECT_EQ(ReplyLines("000010\r\n182\r\n").description(), "(000010, 182, )");
 }
 
 TEST(ReplyLines, RecordCountsAreBoundedByTheLinesPresent)
