@@ -4,6 +4,7 @@
 #include "platform/ui/UIButton.h"
 #include "platform/ui/UIImageView.h"
 #include "platform/ui/UILabel.h"
+#include "platform/ui/UIPageControl.h"
 #include "platform/ui/UINavigationController.h"
 #include "platform/ui/UIScrollView.h"
 #include "platform/ui/UISegmentedControl.h"
@@ -154,6 +155,15 @@ void registerViews(InterfaceRegistry& r)
                                   }))
         .property("selectedSegmentIndex",
                   prop<UISegmentedControl>(asInteger, [](UISegmentedControl& c, int i) { c.setSelectedSegmentIndex(i); }));
+
+    r.registerViewClass<UIPageControl>("UIPageControl", "UIControl")
+        .property("numberOfPages", prop<UIPageControl>(asInteger, [](UIPageControl& c, int n) { c.setNumberOfPages(n); }))
+        .property("currentPageIndicatorTintColor", prop<UIPageControl>(asColor, [](UIPageControl& c, const UIColorPtr& color) {
+                      c.setCurrentPageIndicatorTintColor(color);
+                  }))
+        .property("pageIndicatorTintColor", prop<UIPageControl>(asColor, [](UIPageControl& c, const UIColorPtr& color) {
+                      c.setPageIndicatorTintColor(color);
+                  }));
 
     r.registerViewClass<UITextField>("UITextField", "UIControl")
         .property("text", prop<UITextField>(asText, [](UITextField& f, const std::string& t) { f.setText(t); }))
