@@ -132,6 +132,8 @@ std::optional<VenueData> VenueData::fromFile(const std::filesystem::path& path, 
     auto data = fromJson(*contents, error);
     if (!data)
         error = path.string() + ": " + error;
+    else
+        data->m_folder = path.parent_path();
     return data;
 }
 

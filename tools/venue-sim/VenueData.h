@@ -35,6 +35,8 @@ public:
 
     const std::string& venueId() const { return m_venueId; }
     const std::string& venueName() const { return m_venueName; }
+    // Where the files the data names (the dishes' pictures) are found: the data file's folder.
+    const std::filesystem::path& folder() const { return m_folder; }
     const HallBinding& binding() const { return m_binding; }
     HallBinding& binding() { return m_binding; }
     const std::vector<VenueClerk>& clerks() const { return m_clerks; }
@@ -89,6 +91,7 @@ private:
 
     std::string m_venueId;
     std::string m_venueName;
+    std::filesystem::path m_folder = defaultFile().parent_path();
     HallBinding m_binding;
     std::vector<VenueClerk> m_clerks;
     std::vector<VenueArea> m_regions;

@@ -70,6 +70,7 @@ VenueMenu VenueMenu::fromJson(const json& menu)
         dish.remarkGroup = dataText(item, "remarks");
         dish.printType = dataText(item, "printer", "1");
         dish.imageTime = dataText(item, "imageTime", "2024-03-01 10:00:00");
+        dish.picture = dataText(item, "picture");
         dish.price = dataAmount(item, "price");
         dish.vipPrice = dataAmount(item, "vipPrice", dish.price);
         dish.package = dataFlag(item, "package");

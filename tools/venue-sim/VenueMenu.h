@@ -38,6 +38,7 @@ struct MenuDish {
     std::string remarkGroup; // the remark texts offered when it is ordered
     std::string printType;   // the bar or kitchen printer the order goes to
     std::string imageTime;   // when its picture last changed
+    std::string picture;     // its picture file, relative to the data file's folder
     double price = 0;
     double vipPrice = 0;
     bool package = false;

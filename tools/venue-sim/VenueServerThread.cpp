@@ -5,6 +5,11 @@
 
 VenueServerThread::VenueServerThread(VenueData data, VenueServerOptions options)
 {
+    m_pictures = std::make_unique<PictureServer>(PictureServer::dishPictures(data.menu(), data.folder()),
+                                                 [this](const std::string& line) { addLog(line); });
+    std::string pictureError;
+    if (!m_pictures->listen(0, pictureError))
+        addLog("cannot listen on " + pictureError);
     m_thread = std::thread(&VenueServerThread::run, this, std::move(data), std::move(options));
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_started; });
@@ -20,16 +25,20 @@ VenueServerThread::~VenueServerThread()
         }
     }
     m_thread.join();
+    m_pictures.reset();
+}
+
+void VenueServerThread::addLog(const std::string& line)
+{
+    std::lock_guard lock(m_mutex);
+    m_log.push_back(line);
+    m_changed.notify_all();
 }
 
 void VenueServerThread::run(VenueData data, VenueServerOptions options)
 {
     RunLoop loop;
-    VenueServer server(loop, std::move(data), std::move(options), [this](const std::string& line) {
-        std::lock_guard lock(m_mutex);
-        m_log.push_back(line);
-        m_changed.notify_all();
-    });
+    VenueServer server(loop, std::move(data), std::move(options), [this](const std::string& line) { addLog(line); });
     std::string error;
     const bool listening = server.listen(0, error);
     {

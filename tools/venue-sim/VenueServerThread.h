@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tools/venue-sim/PictureServer.h"
 #include "tools/venue-sim/VenueData.h"
 #include "tools/venue-sim/VenueServerOptions.h"
 
@@ -17,8 +18,8 @@ class RunLoop;
 class VenueServer;
 
 // A venue server on a run loop of its own thread, for tests that run the tablet's code on the
-// main loop of the same process. The log lines are kept for the test to read. The destructor
-// stops the loop and joins the thread.
+// main loop of the same process, with the venue's picture page beside it. The log lines of both
+// are kept for the test to read. The destructor stops the loop and joins the thread.
 class VenueServerThread {
 public:
     VenueServerThread(VenueData data, VenueServerOptions options = {});
@@ -30,6 +31,8 @@ public:
     bool running() const { return m_port != 0; }
     const std::string& error() const { return m_error; }
     std::uint16_t port() const { return m_port; }
+    // The picture page's port; 0 when it could not listen.
+    std::uint16_t picturePort() const { return m_pictures ? m_pictures->port() : 0; }
 
     std::vector<std::string> logLines() const;
     // Waits until a log line contains the fragment; false after the timeout.
@@ -41,6 +44,7 @@ public:
 
 private:
     void run(VenueData data, VenueServerOptions options);
+    void addLog(const std::string& line);
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
@@ -50,5 +54,6 @@ private:
     std::string m_error;
     RunLoop* m_loop = nullptr;
     VenueServer* m_server = nullptr;
+    std::unique_ptr<PictureServer> m_pictures;
     std::thread m_thread;
 };

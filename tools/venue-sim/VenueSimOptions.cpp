@@ -28,7 +28,7 @@ bool readCommand(const std::string& text, int& command)
 
 const char* VenueSimOptions::usage()
 {
-    return "usage: venue-sim [--port N] [--data FILE] [--log FILE] [--refuse CMD]... "
+    return "usage: venue-sim [--port N] [--picture-port N] [--data FILE] [--log FILE] [--refuse CMD]... "
            "[--malformed CMD[:crc|digits|encoding]]... [--drop-after N] [--no-drift] "
            "[--drift-interval SECONDS] [--seed N] [--binding NAME=VALUE]...";
 }
@@ -55,6 +55,8 @@ std::optional<VenueSimOptions> VenueSimOptions::parse(const std::vector<std::str
         bool ok = true;
         if (name == "--port") {
             ok = readNumber<std::uint16_t>(value, options.port, 0, 65535);
+        } else if (name == "--picture-port") {
+            ok = readNumber<std::uint16_t>(value, options.picturePort, 0, 65535);
         } else if (name == "--data") {
             options.dataFile = value;
         } else if (name == "--log") {

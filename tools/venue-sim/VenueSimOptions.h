@@ -11,6 +11,7 @@
 
 // The program's command line:
 //   --port N            0 (the default) takes a free port
+//   --picture-port N    port of the picture page (HTTP), 0 (the default) a free one
 //   --data FILE         venue data (default: resources/venue-sim/venue.json)
 //   --log FILE          request and fault lines (default: standard output)
 //   --refuse CMD        answer CMD with ErrorCode "1" (may repeat)
@@ -27,6 +28,7 @@ public:
     static const char* usage();
 
     std::uint16_t port = 0;
+    std::uint16_t picturePort = 0;
     std::filesystem::path dataFile;
     std::optional<std::filesystem::path> logFile;
     std::vector<std::pair<std::string, std::string>> binding;

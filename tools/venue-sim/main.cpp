@@ -1,8 +1,10 @@
 // venue-sim: the venue server on loopback, for the demo and the end-to-end tests.
-// Prints "listening on 127.0.0.1:PORT" as its first line, then serves until SIGINT or SIGTERM,
-// or until the process that started it dies.
+// Prints "listening on 127.0.0.1:PORT" as its first line and "pictures on 127.0.0.1:PORT" (the
+// HTTP picture page) as its second, then serves until SIGINT or SIGTERM, or until the process
+// that started it dies.
 
 #include "platform/foundation/RunLoop.h"
+#include "tools/venue-sim/PictureServer.h"
 #include "tools/venue-sim/VenueData.h"
 #include "tools/venue-sim/VenueServer.h"
 #include "tools/venue-sim/VenueSimOptions.h"
@@ -11,6 +13,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <mutex>
 #include <sys/prctl.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -70,15 +73,24 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    RunLoop& loop = RunLoop::main();
-    VenueServer server(loop, std::move(*data), options->server, [&logStream](const std::string& line) {
+    // The picture page logs from a thread of its own.
+    std::mutex logMutex;
+    const auto log = [&logStream, &logMutex](const std::string& line) {
+        std::lock_guard lock(logMutex);
         logStream << line << std::endl;
-    });
-    if (!server.listen(options->port, error)) {
+    };
+    PictureServer pictures(PictureServer::dishPictures(data->menu(), data->folder()), log);
+    RunLoop& loop = RunLoop::main();
+    VenueServer server(loop, std::move(*data), options->server, log);
+    if (!server.listen(options->port, error) || !pictures.listen(options->picturePort, error)) {
         std::fprintf(stderr, "venue-sim: cannot listen on %s\n", error.c_str());
         return 1;
     }
-    std::cout << "listening on 127.0.0.1:" << server.port() << std::endl;
+    {
+        std::lock_guard lock(logMutex);
+        std::cout << "listening on 127.0.0.1:" << server.port() << std::endl;
+        std::cout << "pictures on 127.0.0.1:" << pictures.port() << std::endl;
+    }
 
     int received = 0;
     loop.addSource(signalFd, RunLoop::Readable, [&](std::uint32_t) {
@@ -90,8 +102,9 @@ int main(int argc, char** argv)
     loop.run();
 
     server.close();
+    pictures.close();
     loop.reset();
     ::close(signalFd);
-    logStream << "stopped by signal " << received << std::endl;
+    log("stopped by signal " + std::to_string(received));
     return 0;
 }

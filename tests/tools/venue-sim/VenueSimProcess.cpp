@@ -68,11 +68,15 @@ std::optional<std::string> VenueSimProcess::readLine(std::chrono::milliseconds t
 
 std::uint16_t VenueSimProcess::waitForPort()
 {
-    const auto line = readLine();
-    const std::string prefix = "listening on 127.0.0.1:";
-    if (!line || line->rfind(prefix, 0) != 0)
-        return 0;
-    return static_cast<std::uint16_t>(std::stoi(line->substr(prefix.size())));
+    const auto portOf = [](const std::optional<std::string>& line, const std::string& prefix) {
+        if (!line || line->rfind(prefix, 0) != 0)
+            return std::uint16_t {0};
+        return static_cast<std::uint16_t>(std::stoi(line->substr(prefix.size())));
+    };
+    const std::uint16_t port = portOf(readLine(), "listening on 127.0.0.1:");
+    if (port != 0)
+        m_picturePort = portOf(readLine(), "pictures on 127.0.0.1:");
+    return port;
 }
 
 std::optional<int> VenueSimProcess::stop(int signal, std::chrono::milliseconds timeout)

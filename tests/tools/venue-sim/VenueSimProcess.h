@@ -20,8 +20,10 @@ public:
 
     // The next line of its standard output; nothing on timeout or end of output.
     std::optional<std::string> readLine(std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    // The port of the first line "listening on 127.0.0.1:PORT"; 0 when it did not come.
+    // The port of the first line "listening on 127.0.0.1:PORT"; 0 when it did not come. The
+    // picture page's port, on the second line, is then picturePort().
     std::uint16_t waitForPort();
+    std::uint16_t picturePort() const { return m_picturePort; }
 
     // Sends the signal and waits for the exit status (or the terminating signal as 128 + n).
     std::optional<int> stop(int signal, std::chrono::milliseconds timeout = std::chrono::seconds(10));
@@ -32,4 +34,5 @@ private:
     int m_stdout = -1;
     std::string m_pending;
     std::optional<int> m_status;
+    std::uint16_t m_picturePort = 0;
 };

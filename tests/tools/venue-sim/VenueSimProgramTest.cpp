@@ -29,6 +29,7 @@ TEST(VenueSimProgram, ServesLogsAndStopsOnSignals)
         VenueSimProcess process({"--port", "0", "--no-drift", "--log", log.string()});
         const std::uint16_t port = process.waitForPort();
         ASSERT_NE(port, 0);
+        EXPECT_NE(process.picturePort(), 0);
 
         VenueTestClient client(port);
         const auto venue = client.ask(182, {""});
