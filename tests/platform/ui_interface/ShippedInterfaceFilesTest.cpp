@@ -16,7 +16,8 @@ namespace {
 const std::set<std::string> ProvidedElsewhere {
     "InitViewController",        "LoginViewController", "RoomStatesViewController", "StoreWineViewController",
     "OrderViewController",       "VipCardFreeViewController", "BillViewController", "ShadowLabel",
-    "RoomStateCell",             "RoomTypeCell",        "RoomInfoBarView",
+    "RoomStateCell",             "RoomTypeCell",        "RoomInfoBarView",          "RecommendViewController",
+    "FoodView",                  "CarouselView",        "SnapshotStackView",
 };
 
 // A stand-in for the login screen, with what its scene connects to.

@@ -1,0 +1,93 @@
+#include "tests/rooms/ScreenTestSupport.h"
+
+#include "kit/carousel/CarouselView.h"
+#include "ordering/RecommendViewController.h"
+#include "platform/ui/UIButton.h"
+#include "platform/ui/UIImageView.h"
+#include "platform/ui/UILabel.h"
+#include "platform/ui/UIPageControl.h"
+#include "rooms/RoomStatesViewController.h"
+#include "session/records/OKFolioObject.h"
+
+namespace {
+
+// The recommended dishes, opened from a room's ordering screen, against the shipped venue.
+class RecommendScreenTest : public ScreenTest {
+protected:
+    std::shared_ptr<RecommendViewController> openRecommendations()
+    {
+        startServer({}, "1");
+        launch();
+        auto floor = waitForScreen<RoomStatesViewController>();
+        if (!floor)
+            return nullptr;
+        DataCenter::sharedInstance().roomNo = "A04";
+        floor->showOrderViewController();
+        auto order = waitForScreen<OrderViewController>();
+        if (!order)
+            return nullptr;
+        for (const auto& view : order->view()->subviews())
+            if (auto button = std::dynamic_pointer_cast<UIButton>(view); button && button->currentTitle() == "推荐菜品")
+                button->tap();
+        auto screen = waitForScreen<RecommendViewController>();
+        if (screen)
+            RunLoop::main().runUntil([&] { return !screen->foods().empty(); }, 5.0);
+        return screen;
+    }
+    static void putInBasket(const std::string& dish, const std::string& quantity)
+    {
+        auto line = std::make_shared<OKFolioObject>();
+        line->FoodNo = dish;
+        line->Quantity = quantity;
+        SocketDataHandle::sharedInstance().getTmpSelectFood().foodSetArray.push_back(line);
+    }
+};
+
+TEST_F(RecommendScreenTest, ShowsTheVenuesRecommendedDishesWithWhatTheBasketHolds)
+{
+    putInBasket("2002", "2");
+    putInBasket("1001", "5");
+    putInBasket("2002", "1");
+    auto screen = openRecommendations();
+    ASSERT_TRUE(screen);
+    EXPECT_TRUE(logged("request 104 fields=[]"));
+    ASSERT_EQ(screen->foods().size(), 6u);
+    EXPECT_EQ(screen->pageControl()->numberOfPages(), 6);
+    EXPECT_EQ(screen->lblFoodName()->text(), "威士忌（12年）");
+    EXPECT_EQ(screen->lblCount()->text(), "0");
+
+    auto& flow = *screen->flowView();
+    flow.layoutIfNeeded();
+    const auto page = std::dynamic_pointer_cast<UIImageView>(flow.pageViewAtIndex(0));
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->frame().size, CGSizeMake(800, 550));
+    EXPECT_DOUBLE_EQ(page->layer().cornerRadius, 6);
+    EXPECT_DOUBLE_EQ(flow.pageViewAtIndex(1)->alpha(), 0.5);
+
+    // A swipe to the second dish; then a tap on the page control's right side to the third.
+    flow.scrollView()->setContentOffset(CGPointMake(800, 0));
+    flow.scrollViewDidEndDecelerating(*flow.scrollView());
+    EXPECT_EQ(screen->currentFoodIndex(), 1);
+    EXPECT_EQ(screen->lblFoodName()->text(), "时令果盘（大）");
+    EXPECT_EQ(screen->lblCount()->text(), "3");
+    EXPECT_FALSE(screen->lblPrice()->text().empty());
+    EXPECT_FALSE(screen->lblMonad()->text().empty());
+    const CGRect dots = screen->pageControl()->bounds();
+    EXPECT_TRUE(screen->pageControl()->tapAtPoint(CGPointMake(CGRectGetMaxX(dots) - 2, CGRectGetMidY(dots))));
+    EXPECT_EQ(flow.scrollView()->contentOffset(), CGPointMake(1600, 0));
+}
+
+TEST_F(RecommendScreenTest, NoRecommendedDishesLeaveTheScreenBlank)
+{
+    startServer({}, "1");
+    auto screen = std::dynamic_pointer_cast<RecommendViewController>(
+        UIStoryboard::storyboardWithName("Storyboard_FoodOrder")->instantiateViewControllerWithIdentifier("recommendView"));
+    ASSERT_TRUE(screen);
+    screen->view();
+    screen->socketDataHandleDidFoodList({});
+    screen->didScrollToPage(0, *screen->flowView());
+    EXPECT_EQ(screen->lblFoodName()->text(), "");
+    EXPECT_EQ(screen->flowView()->visibleRange(), NSRange {});
+}
+
+} // namespace
