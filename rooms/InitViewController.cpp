@@ -3,6 +3,7 @@
 #include "kit/ProgressHUD.h"
 #include "kit/UIAlertViewQN.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/UIAlertView.h"
 #include "platform/ui/UINavigationController.h"
 #include "session/DataCenter.h"
@@ -15,7 +16,7 @@ void InitViewController::viewDidLoad()
     SocketDataHandle::sharedInstance().setDelegate(
         std::dynamic_pointer_cast<SocketDataHandleDelegate>(shared_from_this()));
     NSLog("setDelegate InitViewController");
-    ServerNetworkCenter::sharedInstance().initConnect();
+    connect();
     if (auto* navigation = navigationController())
         navigation->setNavigationBarHidden(true, false);
     m_HUD = ProgressHUD::createWithView(view());
@@ -78,7 +79,23 @@ void InitViewController::socketDataHandleDidHallBound(bool success, const std::s
 void InitViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, int)
 {
     if (alert.tag() == RetryAlertTag && !m_left)
-        ServerNetworkCenter::sharedInstance().initConnect();
+        connect();
+}
+
+void InitViewController::connect()
+{
+    auto& link = ServerNetworkCenter::sharedInstance();
+    link.initConnect();
+    if (link.mainSocket() && !link.mainSocket()->isDisconnected())
+        return; // the outcome comes as a link event
+    // Settings that name no usable server never produce a link event; the failure alert lets
+    // the user retry once they are fixed. Shown on a later pass, as a failed connect would be.
+    std::weak_ptr<UIViewController> weak = shared_from_this();
+    RunLoop::main().perform([weak] {
+        auto self = std::dynamic_pointer_cast<InitViewController>(weak.lock());
+        if (self && !self->m_left)
+            self->showRetryAlert("错误", "连接服务器失败", "重试");
+    });
 }
 
 void InitViewController::showRetryAlert(const std::string& title, const std::string& message, const std::string& button)

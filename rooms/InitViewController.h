@@ -28,6 +28,7 @@ public:
     const std::shared_ptr<ProgressHUD>& HUD() const { return m_HUD; }
 
 private:
+    void connect();
     // One retry alert at a time: a second failure while one is up adds nothing.
     void showRetryAlert(const std::string& title, const std::string& message, const std::string& button);
 

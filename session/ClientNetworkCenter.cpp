@@ -3,6 +3,7 @@
 #include "platform/foundation/Log.h"
 #include "session/DataCenter.h"
 #include "session/ServerNetworkCenter.h"
+#include "session/SocketDataHandle.h"
 #include "session/VenueMessage.h"
 
 namespace {
@@ -61,6 +62,7 @@ void ClientNetworkCenter::connectToServerWithIp(const std::string& host, int por
         ServerNetworkCenter::sharedInstance().disconnectToServer();
     if (m_isConnect)
         disconnectToServer();
+    m_watchdog.stop();
     m_receiveData.clear();
     m_dataOffset = 0;
     m_mainSocket = TcpSocket::create(this);
@@ -104,19 +106,30 @@ void ClientNetworkCenter::sentMsg(std::string_view body)
 
 void ClientNetworkCenter::sentMsg(int command, const std::vector<std::string>& fields)
 {
-    writeFrame(VenueMessage::fieldListFrame(command, fields));
+    if (writeFrame(VenueMessage::fieldListFrame(command, fields)) && SocketDataHandle::handlesCommand(command))
+        m_watchdog.requestSent();
 }
 
-void ClientNetworkCenter::writeFrame(const std::optional<std::string>& frame)
+bool ClientNetworkCenter::writeFrame(const std::optional<std::string>& frame)
 {
     if (!frame)
-        return;
+        return false;
     if (!m_mainSocket || m_mainSocket->isDisconnected()) {
         NSLog("request not sent: the secondary link is down");
-        return;
+        return false;
     }
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame->data());
     m_mainSocket->writeData({bytes, frame->size()}, kWriteTimeout, 0);
+    return true;
+}
+
+void ClientNetworkCenter::linkWentQuiet(const char* reason)
+{
+    if (!m_mainSocket)
+        return;
+    NSLog("dropping the secondary link: %s", reason);
+    auto socket = m_mainSocket; // the disconnect event releases it
+    socket->disconnect();
 }
 
 void ClientNetworkCenter::onSocketDidConnectToHost(TcpSocket& socket, const std::string&, std::uint16_t)
@@ -137,11 +150,14 @@ void ClientNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
     if (&socket != m_mainSocket.get())
         return;
     m_receiveData.append(data);
+    m_watchdog.bytesArrived();
     for (;;) {
         auto cut = m_receiveData.next();
         if (cut.outcome == FrameReceiver::Outcome::NeedMore) {
             if (m_receiveData.buffered() > 0)
                 NSLog("数据接收不完整，等待内容");
+            else
+                m_watchdog.bufferEmptied();
             break;
         }
         if (cut.outcome == FrameReceiver::Outcome::Corrupt) {
@@ -170,6 +186,7 @@ void ClientNetworkCenter::onSocketDidDisconnect(TcpSocket& socket)
     if (&socket != m_mainSocket.get())
         return;
     const bool requested = m_disconnectRequested;
+    m_watchdog.stop();
     NSLog("did disconnect already");
     DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "clientDidDisconnect");
     m_isConnect = false;

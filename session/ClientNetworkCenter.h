@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSTimer.h"
 #include "session/FrameReceiver.h"
+#include "session/LinkWatchdog.h"
 #include "session/socket/TcpSocket.h"
 
 #include <cstdint>
@@ -15,7 +16,8 @@
 // the server connection exclude each other: connecting either one disconnects the other.
 //
 // Main run loop only. Only events of its current socket count, and a disconnect it asked for
-// itself is never retried, so the two links cannot knock each other down every second.
+// itself is never retried, so the two links cannot knock each other down every second. A link
+// that goes quiet (see LinkWatchdog) is dropped, and so retried, like one the server closed.
 class ClientNetworkCenter : public TcpSocketDelegate {
 public:
     static constexpr TimeInterval kConnectTimeout = 3.0;
@@ -53,7 +55,8 @@ private:
     ClientNetworkCenter() = default;
     ~ClientNetworkCenter() override;
     void cancelRetry();
-    void writeFrame(const std::optional<std::string>& frame);
+    bool writeFrame(const std::optional<std::string>& frame);
+    void linkWentQuiet(const char* reason);
 
     std::shared_ptr<TcpSocket> m_mainSocket;
     bool m_isConnect = false;
@@ -64,4 +67,5 @@ private:
     std::shared_ptr<NSTimer> m_retryTimer;
     bool m_isStopRetry = true;
     bool m_disconnectRequested = false;
+    LinkWatchdog m_watchdog {[this](const char* reason) { linkWentQuiet(reason); }};
 };

@@ -4,6 +4,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "session/ClientNetworkCenter.h"
 #include "session/DataCenter.h"
+#include "session/SocketDataHandle.h"
 #include "session/VenueMessage.h"
 
 namespace {
@@ -33,6 +34,8 @@ void ServerNetworkCenter::initConnect()
 {
     if (ClientNetworkCenter::sharedInstance().isConnect())
         ClientNetworkCenter::sharedInstance().disconnectToServer();
+    ++m_connectAttempts;
+    m_watchdog.stop();
     m_receiveData.clear();
     m_dataOffset = 0;
     // The socket being replaced is released silently. When this runs inside that socket's own
@@ -74,24 +77,40 @@ void ServerNetworkCenter::sentMsg(std::string_view body)
 
 void ServerNetworkCenter::sentMsg(int command, const std::vector<std::string>& fields)
 {
-    writeFrame(VenueMessage::fieldListFrame(command, fields));
+    writeRequest(command, VenueMessage::fieldListFrame(command, fields));
 }
 
 void ServerNetworkCenter::sendMsg(int command, const std::vector<std::string>& fields)
 {
-    writeFrame(VenueMessage::arrayFrame(command, fields));
+    writeRequest(command, VenueMessage::arrayFrame(command, fields));
 }
 
-void ServerNetworkCenter::writeFrame(const std::optional<std::string>& frame)
+void ServerNetworkCenter::writeRequest(int command, const std::optional<std::string>& frame)
+{
+    if (writeFrame(frame) && SocketDataHandle::handlesCommand(command))
+        m_watchdog.requestSent();
+}
+
+bool ServerNetworkCenter::writeFrame(const std::optional<std::string>& frame)
 {
     if (!frame)
-        return; // the frame builder has said why
+        return false; // the frame builder has said why
     if (!m_mainSocket || m_mainSocket->isDisconnected()) {
         NSLog("request not sent: no link to the server");
-        return;
+        return false;
     }
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame->data());
     m_mainSocket->writeData({bytes, frame->size()}, kWriteTimeout, 0);
+    return true;
+}
+
+void ServerNetworkCenter::linkWentQuiet(const char* reason)
+{
+    if (!m_mainSocket)
+        return;
+    NSLog("dropping the link to the server: %s", reason);
+    auto socket = m_mainSocket; // the disconnect event may replace it
+    socket->disconnect();
 }
 
 void ServerNetworkCenter::onSocketDidConnectToHost(TcpSocket& socket, const std::string&, std::uint16_t)
@@ -111,11 +130,15 @@ void ServerNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
     if (&socket != m_mainSocket.get())
         return;
     m_receiveData.append(data);
+    m_watchdog.bytesArrived();
     // Each turn consumes a whole frame or stops, so the loop ends with the buffer.
     for (;;) {
         auto cut = m_receiveData.next();
-        if (cut.outcome == FrameReceiver::Outcome::NeedMore)
+        if (cut.outcome == FrameReceiver::Outcome::NeedMore) {
+            if (m_receiveData.buffered() == 0)
+                m_watchdog.bufferEmptied();
             break;
+        }
         if (cut.outcome == FrameReceiver::Outcome::Corrupt) {
             NSLog("dropping the link: %zu received bytes do not start with a frame length", m_receiveData.buffered());
             m_receiveData.clear();
@@ -135,6 +158,7 @@ void ServerNetworkCenter::onSocketDidDisconnect(TcpSocket& socket)
 {
     if (&socket != m_mainSocket.get())
         return;
+    m_watchdog.stop();
     NSLog("did disconnect already");
     DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "serverDidDisconnect");
     m_isConnect = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session/FrameReceiver.h"
+#include "session/LinkWatchdog.h"
 #include "session/socket/TcpSocket.h"
 
 #include <cstdint>
@@ -12,7 +13,9 @@
 // The one connection to the venue server. Screens send their commands through it; every
 // whole, checked frame that arrives is handed to the session state as the notice "tcpMsg",
 // and link events become the notices "serverConnected" and "serverDidDisconnect". It never
-// reconnects by itself: that is the dispatcher's or a screen's decision.
+// reconnects by itself: that is the dispatcher's or a screen's decision. A link that has gone
+// quiet in the middle of a frame, or while a reply is awaited, is dropped like a closed one
+// (see LinkWatchdog), so that decision gets made.
 //
 // Main run loop only. Notices are delivered synchronously, so an observer may reconnect (or
 // disconnect) from inside one; events of a socket that has since been replaced are ignored.
@@ -29,6 +32,9 @@ public:
     // the current socket and emptying the receive buffer. A missing host or a port outside 1
     // to 65535 is refused at once (logged, no notice).
     void initConnect();
+    // How many times initConnect has run: a caller that waits before reconnecting can tell
+    // whether someone else has reconnected meanwhile.
+    std::uint64_t connectAttempts() const { return m_connectAttempts; }
     bool getConnected() const;
     void disconnectToServer();
     bool isConnect() const { return m_isConnect; }
@@ -49,10 +55,15 @@ public:
 
 private:
     ServerNetworkCenter() = default;
-    void writeFrame(const std::optional<std::string>& frame);
+    // Whether it was handed to the socket.
+    bool writeFrame(const std::optional<std::string>& frame);
+    void writeRequest(int command, const std::optional<std::string>& frame);
+    void linkWentQuiet(const char* reason);
 
     std::shared_ptr<TcpSocket> m_mainSocket;
     bool m_isConnect = false;
     FrameReceiver m_receiveData;
     std::int32_t m_dataOffset = 0;
+    std::uint64_t m_connectAttempts = 0;
+    LinkWatchdog m_watchdog {[this](const char* reason) { linkWentQuiet(reason); }};
 };

@@ -147,19 +147,27 @@ void SocketDataHandle::linkEvent(const std::string& detail)
 }
 
 // Reconnecting from inside the disconnect event would retry as fast as a refusing server
-// answers; a one-second timer, never more than one, keeps it to a steady pace.
+// answers; a one-second timer, never more than one, keeps it to a steady pace. A screen may
+// reconnect within that second: then the timer has nothing left to do, and firing anyway would
+// replace the screen's live link and lose what is in flight on it.
 void SocketDataHandle::scheduleReconnect()
 {
     if (reconnectPending())
         return;
-    m_reconnectTimer = NSTimer::scheduledTimerWithTimeInterval(kReconnectDelay, false, [](NSTimer&) {
-        ServerNetworkCenter::sharedInstance().initConnect();
+    if (m_reconnectTimer)
+        m_reconnectTimer->invalidate(); // overtaken by another connect
+    m_reconnectAfter = ServerNetworkCenter::sharedInstance().connectAttempts();
+    m_reconnectTimer = NSTimer::scheduledTimerWithTimeInterval(kReconnectDelay, false, [this](NSTimer&) {
+        auto& link = ServerNetworkCenter::sharedInstance();
+        if (link.connectAttempts() == m_reconnectAfter && !link.getConnected())
+            link.initConnect();
     });
 }
 
 bool SocketDataHandle::reconnectPending() const
 {
-    return m_reconnectTimer && m_reconnectTimer->isValid();
+    return m_reconnectTimer && m_reconnectTimer->isValid()
+        && ServerNetworkCenter::sharedInstance().connectAttempts() == m_reconnectAfter;
 }
 
 void SocketDataHandle::showConnectionText(const std::string& text)

@@ -42,7 +42,7 @@ public:
     OKSelectFoodObject& getTmpSelectFood();
     // Empties the basket's lines; its header stays.
     void clearTmpSelectOld();
-    // Whether a reconnect is waiting on its timer.
+    // Whether a reconnect is waiting on its timer; any initConnect meanwhile cancels it.
     bool reconnectPending() const;
     // Whether a reply command has a handler here.
     static bool handlesCommand(int command);
@@ -143,4 +143,5 @@ private:
     ConnectionStatusDisplay* m_statusDisplay = nullptr;
     NotificationCenter::Token m_observer;
     std::shared_ptr<NSTimer> m_reconnectTimer;
+    std::uint64_t m_reconnectAfter = 0; // the link's connect count when the timer was set
 };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,8 @@ class SocketDataHandleDelegate {
 public:
     virtual ~SocketDataHandleDelegate() = default;
 
-    virtual void UpdateDB(const std::string& /*url*/, const std::string& /*dbVersion*/) {}
+    // The download address is empty when the server's text is not a URL.
+    virtual void UpdateDB(const std::optional<std::string>& /*url*/, const std::string& /*dbVersion*/) {}
     virtual void DbExist() {}
     // Implementing it makes the screen responsible for reconnecting after a lost link.
     virtual bool socketDataHandleServerConnect(SocketDataHandle&, bool /*connected*/) { return false; }

@@ -2,14 +2,13 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/security/Keychain.h"
+#include "platform/security/VendorIdentifier.h"
 
-#include <array>
 #include <cstdio>
 #include <cstring>
 #include <ifaddrs.h>
 #include <linux/if_packet.h>
 #include <net/if.h>
-#include <sys/random.h>
 
 namespace {
 
@@ -69,21 +68,7 @@ std::optional<std::string> UDIDTools::UDID()
 
 std::string UDIDTools::UDID_iOS7()
 {
-    std::array<unsigned char, 16> bytes {};
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t n = getrandom(bytes.data() + filled, bytes.size() - filled, 0);
-        if (n <= 0)
-            return {};
-        filled += static_cast<std::size_t>(n);
-    }
-    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40); // version 4
-    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80); // variant 1
-    char text[37];
-    std::snprintf(text, sizeof text, "%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X", bytes[0],
-                  bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7], bytes[8], bytes[9], bytes[10],
-                  bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
-    return text;
+    return VendorIdentifier::identifierForVendor();
 }
 
 std::optional<std::string> UDIDTools::UDID_iOS6()

@@ -4,14 +4,15 @@
 #include <string>
 
 // The identifier by which the venue server binds this device to the hall. It is made once
-// (a fresh uppercase UUID, or on very old systems the hardware address) and kept in the
-// keychain, so it stays the same across launches.
+// (the vendor identifier, or on very old systems the hardware address) and kept in the
+// keychain; both sources are stable for the machine, so it stays the same across launches even
+// when the keychain cannot be written.
 class UDIDTools {
 public:
     static constexpr const char* kService = "UUID";
 
     static std::optional<std::string> UDID();
-    // The per-vendor identifier: a fresh random UUID in uppercase text form.
+    // The per-vendor identifier in uppercase UUID text form.
     static std::string UDID_iOS7();
     static std::optional<std::string> UDID_iOS6();
     // The hardware address of the named interface (or, when it does not exist, of the first

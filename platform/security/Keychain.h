@@ -32,6 +32,7 @@ public:
     explicit Keychain(std::filesystem::path folder);
 
     int copyMatching(const std::string& service, KeychainItem* item) const;
+    // An unreadable item of the same service is renamed to "<file>.unreadable", not overwritten.
     int add(const KeychainItem& item);
     // Replaces the stored item's attributes and data; errSecItemNotFound when there is none.
     int update(const std::string& service, const KeychainItem& item);

@@ -9,13 +9,15 @@ struct PaymentCode {
     std::string message, order, code;
 };
 
-// Replies 202 and 204: the payment QR code of an order, or the reason there is none.
+// Replies 202 and 204: the payment QR code of an order, or the reason there is none. Success
+// needs the order and code lines: a customer shown an empty code could not pay it.
 PaymentCode paymentCode(const ReplyLines& lines, const char* tooShortMessage)
 {
     PaymentCode result;
-    if (lines.count() <= 3) {
+    const bool success = lines.errorCode() == "0";
+    if (lines.count() <= 3 || (success && !lines.has(5))) {
         result.message = tooShortMessage;
-    } else if (lines.errorCode() == "0") {
+    } else if (success) {
         result.success = true;
         result.order = lines[4];
         result.code = lines[5];

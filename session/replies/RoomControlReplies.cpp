@@ -1,6 +1,7 @@
 // The room's equipment and song library: player, audio, lights and TV channels. These replies
 // carry their data from line 2; there is no error code.
 #include "platform/foundation/NumberValue.h"
+#include "platform/foundation/URLText.h"
 #include "platform/foundation/UserDefaults.h"
 #include "session/SocketDataHandle.h"
 #include "session/records/TVRelayObject.h"
@@ -12,7 +13,7 @@ void SocketDataHandle::reply3(const ReplyLines& lines)
 {
     if (lines.count() < 4)
         return;
-    const std::string& url = lines[3];
+    const auto url = URLWithString(lines[3]);
     const std::string& version = lines[2];
     const auto stored = UserDefaults::standard().stringForKey("dbVersion");
     if (!stored || *stored != version)

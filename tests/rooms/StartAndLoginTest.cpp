@@ -66,6 +66,26 @@ TEST_F(ScreenTest, UnreachableServerOffersOneRetryAlertThatReconnects)
     EXPECT_EQ(UIApplication::sharedApplication().alerts().size(), 1u);
 }
 
+TEST_F(ScreenTest, SettingsNamingNoServerBringTheRetryAlert)
+{
+    for (const auto& [host, port] : std::vector<std::pair<std::string, std::string>> {
+             {"127.0.0.1", "abc"}, {"127.0.0.1", "0"}, {"127.0.0.1", "-1"}, {"127.0.0.1", "70000"}, {"", "8080"}}) {
+        UserDefaults::standard().setObject("Server_Ip", host);
+        UserDefaults::standard().setObject("Server_Port", port);
+        launch();
+        auto alert = waitForAlert(1.0);
+        ASSERT_TRUE(alert) << host << ":" << port;
+        EXPECT_EQ(alert->message(), "连接服务器失败");
+        // Fixed settings connect on the retry.
+        if (port == "8080") {
+            startServer();
+            ASSERT_TRUE(alert->tapButtonAtIndex(0));
+            EXPECT_TRUE(waitForScreen<LoginViewController>());
+        }
+        UIApplication::sharedApplication().resetForTesting();
+    }
+}
+
 TEST_F(ScreenTest, RefusedVenueIdentityIsNotADeadEnd)
 {
     VenueServerOptions options;

@@ -1,6 +1,8 @@
 #include "database/SqlDatabase.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
 #include "platform/security/Keychain.h"
+#include "platform/security/VendorIdentifier.h"
 #include "session/DataCenter.h"
 #include "session/UDIDTools.h"
 #include "session/records/UserInfo.h"
@@ -9,9 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 
 namespace {
-// Uppercase 8-4-4-4-12 hexadecimal groups, version 4, variant 1.
+// Uppercase 8-4-4-4-12 hexadecimal groups, version 4 (random) or 5 (hashed), variant 1.
 bool looksLikeUuid(const std::string& text)
 {
     if (text.size() != 36)
@@ -24,7 +27,7 @@ bool looksLikeUuid(const std::string& text)
         if (!dash && !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')))
             return false;
     }
-    return text[14] == '4' && std::string("89AB").find(text[19]) != std::string::npos;
+    return (text[14] == '4' || text[14] == '5') && std::string("89AB").find(text[19]) != std::string::npos;
 }
 } // namespace
 
@@ -35,6 +38,12 @@ protected:
     {
         DataCenter::resetForTesting();
         UDIDTools::setSystemVersion(8.0);
+        VendorIdentifier::setMachineIdentityFileForTesting({});
+    }
+    void machineIdentity(const std::string& text)
+    {
+        std::ofstream(data.path() / "machine-id") << text;
+        VendorIdentifier::setMachineIdentityFileForTesting(data.path() / "machine-id");
     }
     ScopedDataFolder data;
     LogCapture log;
@@ -78,6 +87,7 @@ TEST_F(SessionState, DeviceIdentifierIsStoredOnceAndKept)
 
     // Later launches get the stored value back and write nothing, even though a new per-vendor
     // identifier would differ.
+    machineIdentity("0123456789abcdef0123456789abcdef\n");
     EXPECT_NE(UDIDTools::UDID_iOS7(), *first);
     EXPECT_EQ(UDIDTools::UDID(), first);
     EXPECT_EQ(std::filesystem::last_write_time(file), written);
@@ -129,6 +139,45 @@ TEST_F(SessionState, AnEmptyStoredIdentifierIsReplacedOnceAndThenKept)
     auto first = UDIDTools::UDID();
     ASSERT_TRUE(first);
     EXPECT_EQ(UDIDTools::UDID(), first); // the next launch gets the same identifier
+}
+
+TEST_F(SessionState, TheIdentifierHoldsForTheMachineWhenTheKeychainCannotKeepIt)
+{
+    struct Case {
+        const char* name;
+        const char* identity; // null: no identity file at all
+        bool sameAsOtherMachines;
+    };
+    std::ofstream(data.path() / "keychain") << "a file where the keychain folder belongs";
+    std::set<std::string> seen;
+    for (const auto& c : {Case {"machine A", "3d1219c7c4c5404aaa1f6d2a48adfda4\n", false},
+                          Case {"machine B", "0123456789abcdef0123456789abcdef", false},
+                          Case {"machine A again", "3D1219C7C4C5404AAA1F6D2A48ADFDA4", true},
+                          Case {"no identity", nullptr, false}, Case {"a broken identity", "not-an-id", true}}) {
+        if (c.identity)
+            machineIdentity(c.identity);
+        else
+            VendorIdentifier::setMachineIdentityFileForTesting(data.path() / "none");
+        const auto first = UDIDTools::UDID();
+        ASSERT_TRUE(first) << c.name;
+        EXPECT_TRUE(looksLikeUuid(*first)) << c.name << " " << *first;
+        EXPECT_EQ(UDIDTools::UDID(), first) << c.name;
+        EXPECT_EQ(seen.count(*first), c.sameAsOtherMachines ? 1u : 0u) << c.name;
+        seen.insert(*first);
+    }
+    EXPECT_EQ(seen.size(), 3u); // upper and lower case name one machine; the fallback is one stored id
+}
+
+TEST_F(SessionState, AnUnreadableStoredIdentifierIsKeptAside)
+{
+    const std::string garbage = "{\"service\":\"UUID\",\"data\":\"zz\"}";
+    std::filesystem::create_directories(data.path() / "keychain");
+    const auto file = Keychain::standard().fileFor(UDIDTools::kService);
+    std::ofstream(file) << garbage;
+    const auto udid = UDIDTools::UDID();
+    ASSERT_TRUE(udid);
+    EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), udid);
+    EXPECT_EQ(readFile(file.string() + ".unreadable"), garbage);
 }
 
 TEST_F(SessionState, SongLookupOverSQLite)

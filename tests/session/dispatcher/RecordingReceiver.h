@@ -43,7 +43,10 @@ public:
     RecordList<TVRelayObject> channels;
     NoSettleFolio folio;
 
-    void UpdateDB(const std::string& url, const std::string& version) override { note("UpdateDB", url, version); }
+    void UpdateDB(const std::optional<std::string>& url, const std::string& version) override
+    {
+        note("UpdateDB", url.value_or("(nil)"), version);
+    }
     void DbExist() override { calls.push_back("DbExist"); }
     bool socketDataHandleServerConnect(SocketDataHandle&, bool connected) override
     {

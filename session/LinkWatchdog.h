@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/foundation/Clock.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class NSTimer;
+
+// Notices a venue link that has gone quiet without closing: a frame that has begun and gets no
+// further byte for kStalledFrame seconds, or nothing at all received for kUnanswered seconds
+// after a request whose reply is expected. A server that keeps sending, however slowly, never
+// trips it. One one-shot timer on the main run loop, moved to the nearer deadline as bytes and
+// requests come and go; it calls onExpired once and then stays quiet until armed again.
+class LinkWatchdog {
+public:
+    static constexpr TimeInterval kStalledFrame = 10.0;
+    static constexpr TimeInterval kUnanswered = 15.0;
+
+    explicit LinkWatchdog(std::function<void(const char* reason)> onExpired);
+    ~LinkWatchdog();
+    LinkWatchdog(const LinkWatchdog&) = delete;
+    LinkWatchdog& operator=(const LinkWatchdog&) = delete;
+
+    // A request went out whose reply someone waits for; the oldest one not yet followed by any
+    // received byte sets the deadline.
+    void requestSent();
+    // Bytes arrived and are buffered until whole frames are cut from them.
+    void bytesArrived();
+    // Every buffered byte has been consumed: no frame is under way.
+    void bufferEmptied();
+    // The link is new or gone: nothing is awaited any more.
+    void stop();
+
+private:
+    void rearm();
+    void expire();
+
+    std::function<void(const char*)> m_onExpired;
+    std::optional<TimeInterval> m_frameSince;
+    std::optional<TimeInterval> m_requestSince;
+    std::shared_ptr<NSTimer> m_timer;
+};
