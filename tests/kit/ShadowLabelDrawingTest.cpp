@@ -1,10 +1,9 @@
 #include "kit/ShadowLabel.h"
 #include "platform/ui/ViewRenderer.h"
+#include "tests/support/InkBox.h"
 
 #include <gtest/gtest.h>
 
-#include <climits>
-#include <functional>
 
 // Pixel checks of the label's drawing at two pixels per point. Full blocks ("█") are used where
 // the shape of the ink matters: their ink fills the text rectangle's width and most of its height.
@@ -12,27 +11,6 @@
 namespace {
 
 using Pixel = UIImage::Pixel;
-
-struct Box {
-    int minX = INT_MAX, minY = INT_MAX, maxX = -1, maxY = -1;
-    int count = 0;
-    int midX() const { return (minX + maxX) / 2; }
-};
-
-Box inkOf(const UIImage& picture, const std::function<bool(const Pixel&)>& is)
-{
-    Box box;
-    for (int y = 0; y < picture.pixelHeight(); ++y)
-        for (int x = 0; x < picture.pixelWidth(); ++x)
-            if (is(picture.pixelAt(x, y))) {
-                box.minX = std::min(box.minX, x);
-                box.maxX = std::max(box.maxX, x);
-                box.minY = std::min(box.minY, y);
-                box.maxY = std::max(box.maxY, y);
-                ++box.count;
-            }
-    return box;
-}
 
 bool opaque(const Pixel& p) { return p.alpha > 128; }
 bool reddish(const Pixel& p) { return p.alpha > 200 && p.red > 180 && p.green < 60 && p.blue < 60; }
@@ -60,7 +38,7 @@ TEST(ShadowLabelDrawing, DefaultShadowLiesBelowTheTextBlurredOrHard)
 {
     auto bare = blocks(UIColor::redColor());
     bare->setShadowColor(nullptr);
-    const Box glyphs = inkOf(*draw(*bare), opaque);
+    const InkBox glyphs = inkOf(*draw(*bare), opaque);
     ASSERT_GT(glyphs.count, 100);
     const int x = glyphs.midX();
 
@@ -97,8 +75,8 @@ TEST(ShadowLabelDrawing, OffscreenDrawingLooksLikeDirectDrawing)
     label->setOversampling(6);
     ASSERT_TRUE(label->drawsOffscreen(label->bounds()));
     const auto sampled = draw(*label);
-    const Box a = inkOf(*direct, reddish);
-    const Box b = inkOf(*sampled, reddish);
+    const InkBox a = inkOf(*direct, reddish);
+    const InkBox b = inkOf(*sampled, reddish);
     EXPECT_NEAR(a.minX, b.minX, 1);
     EXPECT_NEAR(a.maxX, b.maxX, 1);
     EXPECT_NEAR(a.minY, b.minY, 1);
@@ -133,7 +111,7 @@ TEST(ShadowLabelDrawing, GradientRunsDownTheGlyphsOrBlendsOverTheTextColour)
     label->setShadowColor(nullptr);
     // At the top of the label, so that a mask laid upside down would miss the glyphs.
     label->setContentMode(UIViewContentMode::Top);
-    const Box ink = inkOf(*draw(*label), opaque);
+    const InkBox ink = inkOf(*draw(*label), opaque);
     ASSERT_GT(ink.count, 100);
 
     label->setGradientColors({UIColor::redColor(), UIColor::blueColor()});
@@ -171,7 +149,7 @@ TEST(ShadowLabelDrawing, InnerShadowKeepsTheUncoveredTopEdge)
     label->setInnerShadowColor(UIColor::whiteColor());
     label->setInnerShadowOffset({0, 3});
     const auto picture = draw(*label);
-    const Box ink = inkOf(*picture, opaque);
+    const InkBox ink = inkOf(*picture, opaque);
     ASSERT_GT(ink.count, 100);
     const Pixel edge = picture->pixelAt(ink.midX(), ink.minY + 2);
     const Pixel inside = picture->pixelAt(ink.midX(), ink.minY + 12);
@@ -190,7 +168,7 @@ TEST(ShadowLabelDrawing, TextColourFollowsHighlightAndMayBeMissing)
     label->setShadowColor(nullptr);
     label->setHighlighted(true);
     auto picture = draw(*label);
-    const Box ink = inkOf(*picture, reddish);
+    const InkBox ink = inkOf(*picture, reddish);
     EXPECT_GT(ink.count, 100) << "no highlight colour: the text colour";
 
     label->setHighlightedTextColor(UIColor::colorWithRed(0, 1, 0, 1));

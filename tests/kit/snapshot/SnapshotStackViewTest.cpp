@@ -1,10 +1,10 @@
 #include "kit/snapshot/SnapshotStackView.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/ui/ViewRenderer.h"
+#include "tests/support/InkBox.h"
 
 #include <gtest/gtest.h>
 
-#include <climits>
 
 // The card, the stack and the picture on them, checked by the pixels the renderer draws.
 
@@ -23,24 +23,6 @@ UIImagePtr redPicture(CGFloat width, CGFloat height)
 bool red(const Pixel& p) { return p.alpha > 200 && p.red > 200 && p.green < 60; }
 bool white(const Pixel& p) { return p.alpha > 240 && p.red > 240 && p.green > 240 && p.blue > 240; }
 
-struct Extent {
-    int minX = INT_MAX, maxX = -1, minY = INT_MAX, maxY = -1;
-};
-
-Extent extentOf(const UIImage& picture, bool (*is)(const Pixel&))
-{
-    Extent e;
-    for (int y = 0; y < picture.pixelHeight(); ++y)
-        for (int x = 0; x < picture.pixelWidth(); ++x)
-            if (is(picture.pixelAt(x, y))) {
-                e.minX = std::min(e.minX, x);
-                e.maxX = std::max(e.maxX, x);
-                e.minY = std::min(e.minY, y);
-                e.maxY = std::max(e.maxY, y);
-            }
-    return e;
-}
-
 std::shared_ptr<UIImage> render(CGSize viewSize, UIImagePtr picture, bool stack)
 {
     auto view = SnapshotStackView::create(CGRectMake(0, 0, viewSize.width, viewSize.height));
@@ -52,7 +34,7 @@ std::shared_ptr<UIImage> render(CGSize viewSize, UIImagePtr picture, bool stack)
 struct CardCase {
     const char* name;
     CGSize picture;
-    Extent expected; // of the picture on the card
+    InkBox expected; // of the picture on the card
 };
 
 class SingleCard : public testing::TestWithParam<CardCase> {};
@@ -62,8 +44,8 @@ class SingleCard : public testing::TestWithParam<CardCase> {};
 TEST_P(SingleCard, PictureSitsOnTheCardScaledToTheView)
 {
     const auto drawn = render(CGSizeMake(300, 200), redPicture(GetParam().picture.width, GetParam().picture.height), false);
-    const Extent got = extentOf(*drawn, red);
-    const Extent& want = GetParam().expected;
+    const InkBox got = inkOf(*drawn, red);
+    const InkBox& want = GetParam().expected;
     EXPECT_NEAR(got.minX, want.minX, 1);
     EXPECT_NEAR(got.maxX, want.maxX, 1);
     EXPECT_NEAR(got.minY, want.minY, 1);
@@ -72,14 +54,14 @@ TEST_P(SingleCard, PictureSitsOnTheCardScaledToTheView)
 }
 
 INSTANTIATE_TEST_SUITE_P(SnapshotStack, SingleCard,
-                         testing::Values(CardCase {"Landscape", {200, 100}, {7, 292, 23, 165}},
-                                         CardCase {"Portrait", {100, 200}, {106, 193, 7, 182}}),
+                         testing::Values(CardCase {"Landscape", {200, 100}, {7, 23, 292, 165}},
+                                         CardCase {"Portrait", {100, 200}, {106, 7, 193, 182}}),
                          [](const auto& param) { return std::string(param.param.name); });
 
 TEST(SnapshotStack, SingleCardShadowCurlsDeeperAtTheCorners)
 {
     const auto drawn = render(CGSizeMake(300, 200), redPicture(200, 100), false);
-    const Extent card = extentOf(*drawn, white);
+    const InkBox card = inkOf(*drawn, white);
     const auto shade = [&](int x) { return drawn->pixelAt(x, card.maxY + 3).alpha; };
     EXPECT_GT(shade(card.minX + 8), shade(150) + 20);
     EXPECT_GT(shade(card.maxX - 8), shade(150) + 20);
@@ -88,8 +70,8 @@ TEST(SnapshotStack, SingleCardShadowCurlsDeeperAtTheCorners)
 TEST(SnapshotStack, StackShowsTurnedCardsBehindTheUnturnedOneThatCarriesThePicture)
 {
     const auto drawn = render(CGSizeMake(300, 300), redPicture(200, 100), true);
-    const Extent picture = extentOf(*drawn, red);
-    const Extent cards = extentOf(*drawn, white);
+    const InkBox picture = inkOf(*drawn, red);
+    const InkBox cards = inkOf(*drawn, white);
     ASSERT_GE(picture.maxX, 0);
     // The picture is upright: its rows are full from edge to edge.
     EXPECT_TRUE(red(drawn->pixelAt(picture.minX + 1, picture.minY + 1)));
@@ -104,7 +86,7 @@ TEST(SnapshotStack, StackShowsTurnedCardsBehindTheUnturnedOneThatCarriesThePictu
 TEST(SnapshotStack, SmallPictureIsNeverScaledPastTheView)
 {
     const auto drawn = render(CGSizeMake(100, 100), redPicture(40, 10), true);
-    const Extent picture = extentOf(*drawn, red);
+    const InkBox picture = inkOf(*drawn, red);
     ASSERT_GE(picture.maxX, 0);
     EXPECT_GT(picture.minX, 3);
     EXPECT_LT(picture.maxX, 96);
@@ -115,10 +97,10 @@ TEST(SnapshotStack, NoPictureDrawsNothingAndSwitchingModesRedraws)
 {
     auto view = SnapshotStackView::create(CGRectMake(0, 0, 120, 120));
     view->setDisplayAsStack(true);
-    EXPECT_EQ(extentOf(*ViewRenderer::render(*view), white).maxX, -1);
+    EXPECT_EQ(inkOf(*ViewRenderer::render(*view), white).maxX, -1);
     view->setImage(redPicture(50, 50));
     view->setImage(nullptr);
-    EXPECT_EQ(extentOf(*ViewRenderer::render(*view), red).maxX, -1);
+    EXPECT_EQ(inkOf(*ViewRenderer::render(*view), red).maxX, -1);
 }
 
 } // namespace
