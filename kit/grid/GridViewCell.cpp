@@ -2,10 +2,24 @@
 
 #include "kit/grid/ViewAdditions.h"
 #include "platform/ui/UIImageView.h"
+#include "platform/ui/UILabel.h"
 
 #include <algorithm>
 
 namespace {
+
+// Every view that has a highlighted state takes the cell's.
+void passHighlight(UIView& view, bool highlighted)
+{
+    if (auto* control = dynamic_cast<UIControl*>(&view))
+        control->setHighlighted(highlighted);
+    else if (auto* image = dynamic_cast<UIImageView*>(&view))
+        image->setHighlighted(highlighted);
+    else if (auto* label = dynamic_cast<UILabel*>(&view))
+        label->setHighlighted(highlighted);
+    else if (auto* cell = dynamic_cast<GridViewCell*>(&view))
+        cell->setHighlighted(highlighted);
+}
 constexpr unsigned kFlexibleMargins = UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleRightMargin
     | UIViewAutoresizingFlexibleTopMargin | UIViewAutoresizingFlexibleBottomMargin;
 constexpr CGFloat kPlainDeleteButtonSide = 35;
@@ -112,16 +126,21 @@ void GridViewCell::setEditing(bool editing, bool animated)
 void GridViewCell::setHighlighted(bool highlighted)
 {
     m_highlighted = highlighted;
-    if (!m_contentView)
+    const ViewAdditions::SubviewBlock pass = [highlighted](UIView& view, bool&) { passHighlight(view, highlighted); };
+    if (m_contentView) {
+        ViewAdditions::recursiveEnumerateSubviewsUsingBlock(*m_contentView, pass);
         return;
-    ViewAdditions::recursiveEnumerateSubviewsUsingBlock(*m_contentView, [highlighted](UIView& view, bool&) {
-        if (auto* control = dynamic_cast<UIControl*>(&view))
-            control->setHighlighted(highlighted);
-        else if (auto* image = dynamic_cast<UIImageView*>(&view))
-            image->setHighlighted(highlighted);
-        else if (auto* cell = dynamic_cast<GridViewCell*>(&view))
-            cell->setHighlighted(highlighted);
-    });
+    }
+    // A tile laid out by an interface file has no content view: its own subviews are its
+    // content, all but the delete button.
+    const auto deleteButton = m_deleteButton.lock();
+    for (const auto& subview : subviews()) {
+        if (subview == deleteButton)
+            continue;
+        bool stop = false;
+        pass(*subview, stop);
+        ViewAdditions::recursiveEnumerateSubviewsUsingBlock(*subview, pass);
+    }
 }
 
 UIImagePtr GridViewCell::deleteButtonIcon() const

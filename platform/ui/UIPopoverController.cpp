@@ -146,10 +146,12 @@ void UIPopoverController::layoutPanel()
     CGRect frame = m_panel->frame();
     frame.size = {content.width + 2 * Border, content.height + 2 * Border};
     m_panel->setFrame(frame);
-    const bool clear = m_backgroundStyle == 1;
-    m_panel->setBackgroundColor(clear ? UIColor::clearColor() : UIColor::colorWithWhite(0.97, 1));
+    // Opaque in either style: content with a clear ground must not let the screen under it
+    // show through between its rows.
+    const bool dark = m_backgroundStyle == 1;
+    m_panel->setBackgroundColor(UIColor::colorWithWhite(dark ? 0.15 : 0.97, 1));
     m_panel->layer().cornerRadius = 8;
-    m_panel->layer().shadowOpacity = clear ? 0 : 0.35f;
+    m_panel->layer().shadowOpacity = 0.35f;
     m_panel->layer().shadowOffset = {0, 4};
     m_panel->layer().shadowRadius = 8;
     if (m_content) {

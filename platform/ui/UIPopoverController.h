@@ -40,7 +40,7 @@ public:
     // The content's size; an empty size means 320 × 480.
     CGSize popoverContentSize() const { return m_contentSize; }
     void setPopoverContentSize(CGSize size, bool animated = false);
-    // 0: the platform's light panel; 1: a clear panel that leaves the look to the content.
+    // 0: the platform's light panel; 1: a dark one, for content that brings no ground of its own.
     int popoverBackgroundStyle() const { return m_backgroundStyle; }
     void setPopoverBackgroundStyle(int style);
 

@@ -20,6 +20,9 @@ UIScrollView::UIScrollView(const CGRect& frame)
     : UIView(frame)
     , m_panGestureRecognizer(std::make_shared<UIPanGestureRecognizer>())
 {
+    // Content outside the visible part must not show over the views around: clipping is on
+    // unless someone turns it off.
+    setClipsToBounds(true);
     m_panGestureRecognizer->addTarget(this, [this](UIGestureRecognizer&) { panUpdated(*m_panGestureRecognizer); });
     addGestureRecognizer(m_panGestureRecognizer);
 }

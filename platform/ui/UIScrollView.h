@@ -9,7 +9,8 @@
 #include <memory>
 
 // A view whose bounds origin is the content offset: moving it shows another part of the content,
-// and each move runs a layout pass so that subclasses can fill in what came into view.
+// and each move runs a layout pass so that subclasses can fill in what came into view. It clips
+// to its bounds from the start; setClipsToBounds(false) lets its content show outside.
 //
 // Dragging comes from its own pan recogniser (driven by GestureDriver in tests). When the finger
 // lifts, the view decelerates: to the nearest page (in the direction of the flick) when paging,

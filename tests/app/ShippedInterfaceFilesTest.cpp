@@ -1,10 +1,14 @@
 #include "app/ApplicationInterfaceClasses.h"
 #include "platform/ui/InterfaceChecker.h"
+#include "platform/foundation/Paths.h"
+#include "platform/graphics/UIImage.h"
 #include "platform/ui/InterfaceFileReader.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <nlohmann/json.hpp>
 
 // With every layer's classes registered, each shipped interface file names only classes,
 // outlets, actions and properties that exist: nothing is taken on trust.
@@ -30,4 +34,31 @@ TEST(ShippedInterfaceFiles, EveryNameIsRegisteredByTheProgram)
         ++files;
     }
     EXPECT_GE(files, 5);
+}
+
+// A picture an interface file names but the program does not ship shows as a broken box.
+TEST(ShippedInterfaceFiles, EveryPictureNamedShips)
+{
+    using nlohmann::json;
+    int named = 0;
+    std::vector<std::string> missing;
+    std::function<void(const json&)> walk = [&](const json& node) {
+        if (node.is_object() && node.contains("properties") && node["properties"].is_object()) {
+            for (const auto& [key, value] : node["properties"].items()) {
+                if (!value.is_string() || (key.find("image") == std::string::npos && key.find("Image") == std::string::npos))
+                    continue;
+                ++named;
+                if (UIImage::imageNamed(value.get<std::string>())->isPlaceholder())
+                    missing.push_back(key + ": " + value.get<std::string>());
+            }
+        }
+        if (node.is_structured()) {
+            for (const auto& child : node)
+                walk(child);
+        }
+    };
+    for (const auto& entry : std::filesystem::directory_iterator(InterfaceFileReader::folder()))
+        walk(json::parse(readFile(entry.path()).value_or(""), nullptr, false));
+    EXPECT_GE(named, 2);
+    EXPECT_EQ(missing, std::vector<std::string> {});
 }

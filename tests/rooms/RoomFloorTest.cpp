@@ -13,6 +13,7 @@
 #include "rooms/RoomInfoViewController.h"
 #include "rooms/RoomStateCell.h"
 #include "rooms/RoomStatesViewController.h"
+#include "rooms/RoomTypeCell.h"
 
 namespace {
 
@@ -259,4 +260,17 @@ TEST_F(RoomFloorTest, RefusedDetailsShowOnlyTheServersMessage)
     // A grid that has no width yet rests on page 1.
     floor->roomGrid()->setFrame(CGRectMake(0, 0, 0, 0));
     EXPECT_EQ(floor->currentPage(), 1);
+}
+
+TEST_F(RoomFloorTest, ALongRegionNameShrinksInsideItsTileBorder)
+{
+    auto floor = openFloor();
+    ASSERT_TRUE(floor);
+    auto tile = std::dynamic_pointer_cast<RoomTypeCell>(floor->filterGrid()->cellForItemAtIndex(0));
+    ASSERT_TRUE(tile && tile->lblName());
+    auto label = tile->lblName();
+    label->setText("城东一号楼豪华贵宾区域");
+    const double border = tile->layer().borderWidth;
+    EXPECT_TRUE(CGRectContainsRect(CGRectInset(tile->bounds(), border, border), label->frame()));
+    EXPECT_LT(label->fontSizeForDrawing(label->bounds()), label->font()->pointSize());
 }

@@ -2,6 +2,7 @@
 #include "kit/grid/GestureRecognizerAdditions.h"
 #include "kit/grid/ViewAdditions.h"
 #include "platform/ui/UIImageView.h"
+#include "platform/ui/UILabel.h"
 #include "platform/ui/UIPanGestureRecognizer.h"
 
 #include <gtest/gtest.h>
@@ -103,21 +104,29 @@ TEST(GridViewCell, PrepareForReuseKeepsOnlyContentHighlightAndIdentifier)
 
 TEST(GridViewCell, HighlightReachesTheContentAtAnyDepth)
 {
-    auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
-    auto content = UIView::create();
-    auto box = UIView::create();
-    auto picture = std::make_shared<UIImageView>();
-    auto button = UIButton::create();
-    content->addSubview(box);
-    box->addSubview(picture);
-    content->addSubview(button);
-    cell->setContentView(content);
-    cell->touchesBegan();
-    EXPECT_TRUE(picture->isHighlighted());
-    EXPECT_TRUE(button->isHighlighted());
-    cell->touchesCancelled();
-    EXPECT_FALSE(picture->isHighlighted());
-    EXPECT_FALSE(button->isHighlighted());
+    // A cell given a content view, and a tile from an interface file whose views are its own.
+    for (const bool withContentView : {true, false}) {
+        auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
+        auto content = withContentView ? UIView::create() : UIViewPtr(cell);
+        auto box = UIView::create();
+        auto picture = std::make_shared<UIImageView>();
+        auto button = UIButton::create();
+        auto label = UILabel::create();
+        content->addSubview(box);
+        box->addSubview(picture);
+        box->addSubview(label);
+        content->addSubview(button);
+        if (withContentView)
+            cell->setContentView(content);
+        for (const bool touched : {true, false}) {
+            touched ? cell->touchesBegan() : cell->touchesCancelled();
+            EXPECT_EQ(picture->isHighlighted(), touched) << withContentView;
+            EXPECT_EQ(button->isHighlighted(), touched) << withContentView;
+            EXPECT_EQ(label->isHighlighted(), touched) << withContentView;
+        }
+        cell->touchesBegan();
+        EXPECT_FALSE(cell->deleteButton()->isHighlighted());
+    }
 }
 
 TEST(GridViewCell, FullSizeModeCentresTheFullSizeViewAndBack)

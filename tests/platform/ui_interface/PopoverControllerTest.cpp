@@ -119,12 +119,13 @@ TEST_F(PopoverControllerTest, ThePanelGoesWithThePopoverAndNeedsAWindow)
     EXPECT_TRUE(UIPopoverController::visiblePopovers().empty());
 }
 
-TEST_F(PopoverControllerTest, TheClearStyleLeavesThePanelToItsContent)
+TEST_F(PopoverControllerTest, TheDarkStyleGivesClearContentAnOpaqueGround)
 {
     popover->setPopoverBackgroundStyle(1);
+    details->view()->setBackgroundColor(UIColor::clearColor());
     popover->presentPopoverFromRect(tile->bounds(), *tile, UIPopoverArrowDirectionAny, false);
-    EXPECT_EQ(popover->panelView()->backgroundColor()->alpha(), 0);
-    EXPECT_EQ(popover->panelView()->layer().shadowOpacity, 0);
+    EXPECT_EQ(popover->panelView()->backgroundColor()->alpha(), 1);
+    EXPECT_LT(popover->panelView()->backgroundColor()->rgba().red, 0.5);
     popover->setPopoverContentSize({250, 590});
     EXPECT_EQ(details->view()->frame().size, CGSizeMake(250, 590));
 }

@@ -1,6 +1,7 @@
 #include "GeometryPrinting.h"
 #include "platform/ui/GestureDriver.h"
 #include "platform/ui/UIScrollView.h"
+#include "platform/ui/ViewRenderer.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -169,4 +170,27 @@ TEST(ScrollView, FlickTurnsOnePageAndANewDragStopsTheDeceleration)
 
     view->setScrollEnabled(false);
     EXPECT_FALSE(GestureDriver::begin(pan, {{500, 300}}));
+}
+
+// Content scrolled out of view stays hidden, as the screens around a scroll view rely on;
+// turning clipping off lets it show.
+TEST(ScrollViewClipping, HidesContentOutsideItsBoundsUnlessTurnedOff)
+{
+    for (const bool clips : {true, false}) {
+        auto root = UIView::create(CGRectMake(0, 0, 100, 40));
+        root->setBackgroundColor(UIColor::whiteColor());
+        auto scroll = UIScrollView::create(CGRectMake(20, 0, 60, 40));
+        if (!clips)
+            scroll->setClipsToBounds(false);
+        auto content = UIView::create(CGRectMake(0, 0, 180, 40));
+        content->setBackgroundColor(UIColor::blackColor());
+        scroll->addSubview(content);
+        root->addSubview(scroll);
+        scroll->setContentOffset(CGPointMake(60, 0)); // the previous page is to the left
+        const auto image = ViewRenderer::render(*root);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->pixelAt(10, 20).red, clips ? 255 : 0) << clips;
+        EXPECT_EQ(image->pixelAt(90, 20).red, clips ? 255 : 0) << clips;
+        EXPECT_EQ(image->pixelAt(50, 20).red, 0) << clips;
+    }
 }
