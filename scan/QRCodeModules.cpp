@@ -1,6 +1,6 @@
 #include "scan/QRCodeModules.h"
 
-#include "platform/graphics/PixelLimits.h"
+#include "platform/capture/PixelPicture.h"
 
 #include <qrencode.h>
 
@@ -61,25 +61,11 @@ UIImagePtr QRCodeModules::draw(CGSize pixelSize, const UIColorPtr& darkColor, co
     const int module = std::min(pw, ph) / (width + 2 * QuietZone);
     if (module < 1)
         return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pw, ph);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return nullptr;
-    }
-    cairo_surface_flush(surface);
     const std::uint32_t darkPixel = premultiplied(darkColor), lightPixel = premultiplied(lightColor);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
     const int left = (pw - module * width) / 2, top = (ph - module * width) / 2;
-    for (int y = 0; y < ph; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        const int my = y >= top ? (y - top) / module : -1;
-        for (int x = 0; x < pw; ++x) {
-            const int mx = x >= left ? (x - left) / module : -1;
-            const bool inside = my >= 0 && my < width && mx >= 0 && mx < width;
-            row[x] = inside && isDark(mx, my) ? darkPixel : lightPixel;
-        }
-    }
-    cairo_surface_mark_dirty(surface);
-    return UIImage::imageWithSurface(surface, 1);
+    return pictureFromPixels(pw, ph, [&](int x, int y) {
+        const int mx = x >= left ? (x - left) / module : -1, my = y >= top ? (y - top) / module : -1;
+        const bool inside = my >= 0 && my < width && mx >= 0 && mx < width;
+        return inside && isDark(mx, my) ? darkPixel : lightPixel;
+    });
 }

@@ -2,6 +2,7 @@
 #include "scan/ScanWrapper.h"
 
 #include "platform/capture/LuminanceImage.h"
+#include "platform/capture/PixelPicture.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/PixelLimits.h"
 #include "platform/graphics/UIGraphics.h"
@@ -119,15 +120,7 @@ UIImagePtr ScanWrapper::imageBlackToTransparent(const UIImagePtr& image, double 
         return std::isfinite(v) ? static_cast<std::uint32_t>(std::clamp(std::trunc(v), 0.0, 255.0)) : 0u;
     };
     const std::uint32_t colour = 0xFF000000u | channel(red) << 16 | channel(green) << 8 | channel(blue);
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, grey.width(), grey.height());
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < grey.height(); ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = 0; x < grey.width(); ++x)
-            row[x] = grey.pixels()[static_cast<std::size_t>(y) * grey.width() + x] < 0x99 ? colour : 0u;
-    }
-    cairo_surface_mark_dirty(surface);
-    return UIImage::imageWithSurface(surface, 1);
+    return pictureFromPixels(grey.width(), grey.height(), [&](int x, int y) {
+        return grey.pixels()[static_cast<std::size_t>(y) * grey.width() + x] < 0x99 ? colour : 0u;
+    });
 }

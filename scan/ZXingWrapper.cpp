@@ -1,6 +1,7 @@
 #include "scan/ZXingWrapper.h"
 
 #include "platform/capture/LuminanceImage.h"
+#include "platform/capture/PixelPicture.h"
 #include "platform/graphics/PixelLimits.h"
 #include "scan/ZXingFormatNumbers.h"
 
@@ -89,24 +90,8 @@ void ZXingWrapper::recognizeImage(const UIImagePtr& image, const RecognizeBlock&
 namespace {
 UIImagePtr imageOfMatrix(const ZXing::BitMatrix& matrix)
 {
-    const int w = matrix.width(), h = matrix.height();
-    if (!PixelLimits::allows(w, h))
-        return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return nullptr;
-    }
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = 0; x < w; ++x)
-            row[x] = matrix.get(x, y) ? 0xFF000000u : 0xFFFFFFFFu;
-    }
-    cairo_surface_mark_dirty(surface);
-    return UIImage::imageWithSurface(surface, 1);
+    return pictureFromPixels(matrix.width(), matrix.height(),
+                             [&](int x, int y) { return matrix.get(x, y) ? 0xFF000000u : 0xFFFFFFFFu; });
 }
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "platform/capture/LuminanceImage.h"
 
+#include "platform/capture/PixelPicture.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -68,21 +70,8 @@ UIImagePtr LuminanceImage::toImage() const
 {
     if (empty())
         return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_width, m_height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return nullptr;
-    }
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < m_height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = 0; x < m_width; ++x) {
-            const std::uint32_t v = m_pixels[static_cast<std::size_t>(y) * m_width + x];
-            row[x] = 0xFF000000u | v << 16 | v << 8 | v;
-        }
-    }
-    cairo_surface_mark_dirty(surface);
-    return UIImage::imageWithSurface(surface, 1);
+    return pictureFromPixels(m_width, m_height, [this](int x, int y) {
+        const std::uint32_t v = m_pixels[static_cast<std::size_t>(y) * m_width + x];
+        return 0xFF000000u | v << 16 | v << 8 | v;
+    });
 }
