@@ -1,5 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/ScreenRecorder.h"
+#include "platform/capture/AVCaptureDevice.h"
+#include "platform/capture/PictureFrameSource.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/Paths.h"
@@ -21,16 +23,54 @@ struct Options {
     std::optional<std::filesystem::path> screens;
     std::vector<std::pair<std::string, std::string>> settings;
     double seconds = 0; // 0: until interrupted
+    std::optional<std::filesystem::path> camera;
+    std::optional<AVAuthorizationStatus> cameraPermission;
 };
+
+std::optional<AVAuthorizationStatus> permissionNamed(const std::string& name)
+{
+    static const std::pair<const char*, AVAuthorizationStatus> names[] = {
+        {"notDetermined", AVAuthorizationStatus::NotDetermined},
+        {"restricted", AVAuthorizationStatus::Restricted},
+        {"denied", AVAuthorizationStatus::Denied},
+        {"authorized", AVAuthorizationStatus::Authorized},
+    };
+    for (const auto& [text, status] : names) {
+        if (name == text)
+            return status;
+    }
+    return std::nullopt;
+}
+
+// The camera sees the pictures at path (a file, or a folder shown in a cycle); without one the
+// program has no camera.
+bool installCamera(const Options& options)
+{
+    if (options.cameraPermission)
+        AVCaptureDevice::setAuthorizationStatus(*options.cameraPermission);
+    if (!options.camera)
+        return true;
+    auto source = PictureFrameSource::fromPath(*options.camera);
+    if (source->pictureCount() == 0) {
+        NSLog("camera: no picture in %s", options.camera->c_str());
+        return false;
+    }
+    AVCaptureDevice::setDevices({AVCaptureDevice::create(source)});
+    NSLog("camera: %zu pictures from %s", source->pictureCount(), options.camera->c_str());
+    return true;
+}
 
 void usage(const char* program)
 {
     std::fprintf(stderr,
                  "usage: %s [--data-dir DIR] [--screens DIR] [--setting KEY=VALUE]... [--seconds N]\n"
+                 "          [--camera PATH] [--camera-permission STATUS]\n"
                  "  --data-dir DIR        where settings and the device identifier are kept\n"
                  "  --screens DIR         write what the screen shows as PNG files into DIR\n"
                  "  --setting KEY=VALUE   store a setting (Server_Ip, Server_Port, ...) before starting\n"
-                 "  --seconds N           stop after N seconds (default: run until interrupted)\n",
+                 "  --seconds N           stop after N seconds (default: run until interrupted)\n"
+                 "  --camera PATH         the camera sees this picture, or the pictures of this folder in turn\n"
+                 "  --camera-permission STATUS  notDetermined, restricted, denied or authorized (default)\n",
                  program);
 }
 
@@ -54,6 +94,12 @@ std::optional<Options> parse(int argc, char** argv)
             char* end = nullptr;
             options.seconds = std::strtod(argv[++i], &end);
             if (!end || *end || !(options.seconds >= 0))
+                return std::nullopt;
+        } else if (arg == "--camera" && hasValue) {
+            options.camera = argv[++i];
+        } else if (arg == "--camera-permission" && hasValue) {
+            options.cameraPermission = permissionNamed(argv[++i]);
+            if (!options.cameraPermission)
                 return std::nullopt;
         } else {
             return std::nullopt;
@@ -94,6 +140,8 @@ int main(int argc, char** argv)
     }
     for (const auto& [key, value] : options->settings)
         UserDefaults::standard().setObject(key, value);
+    if (!installCamera(*options))
+        return 2;
 
     const int signalFd = watchTerminationSignals();
     auto& application = UIApplication::sharedApplication();

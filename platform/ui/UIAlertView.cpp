@@ -1,5 +1,6 @@
 #include "platform/ui/UIAlertView.h"
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/NSStringDrawing.h"
 #include "platform/graphics/TextMetric.h"
 #include "platform/graphics/UIGraphics.h"
@@ -104,6 +105,7 @@ void UIAlertView::dismissWithClickedButtonIndex(int index, bool)
     UIApplication::sharedApplication().removeAlert(this);
     if (auto delegate = m_delegate.lock())
         delegate->alertViewDidDismissWithButtonIndex(*this, index);
+    NotificationCenter::defaultCenter().post(UIAlertViewDidDismissNotification, this);
 }
 
 void UIAlertView::layoutForScreen(CGRect screen)

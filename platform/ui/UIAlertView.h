@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+// Posted (with the alert as object) once an alert has gone from the screen.
+inline const std::string UIAlertViewDidDismissNotification = "UIAlertViewDidDismissNotification";
+
 // A modal notice with a title, a message and buttons. show() puts it in front of everything
 // (the application's alert stack holds it while it shows); a button tapped, or a dismissal in
 // code, takes it away. The delegate is not owned.

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/capture/AVCaptureMetadataOutputObjectsDelegate.h"
+#include "platform/capture/AVCaptureOutput.h"
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// Recognises codes in every frame and reports each frame that held any as one batch, in the
+// reader's order, on the main run loop. The delegate is held weakly: a batch for a delegate that
+// is gone is dropped.
+class AVCaptureMetadataOutput final : public AVCaptureOutput {
+public:
+    static std::shared_ptr<AVCaptureMetadataOutput> create() { return std::make_shared<AVCaptureMetadataOutput>(); }
+
+    void setMetadataObjectsDelegate(std::weak_ptr<AVCaptureMetadataOutputObjectsDelegate> delegate);
+    std::vector<AVMetadataObjectType> availableMetadataObjectTypes() const;
+    // Types outside the available ones are left out.
+    void setMetadataObjectTypes(const std::vector<AVMetadataObjectType>& types);
+    std::vector<AVMetadataObjectType> metadataObjectTypes() const;
+
+    // The part of the frame searched, normalised with the frame lying on its side as the camera
+    // sees it: x and width run along the frame's height, y and height along its width. Clamped to
+    // the unit square; the default is all of it.
+    CGRect rectOfInterest() const;
+    void setRectOfInterest(const CGRect& rect);
+    // The frame's pixels that the rectangle of interest covers.
+    static CGRect cropInFrame(const CGRect& rectOfInterest, double frameWidth, double frameHeight);
+
+    void captureFrame(const UIImagePtr& frame) override;
+    // The batch a frame gives, without reporting it (what captureFrame posts).
+    std::vector<AVMetadataObjectPtr> recognise(const UIImage& frame) const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::weak_ptr<AVCaptureMetadataOutputObjectsDelegate> m_delegate;
+    std::vector<AVMetadataObjectType> m_types;
+    CGRect m_rectOfInterest = CGRectMake(0, 0, 1, 1);
+};
+
+using AVCaptureMetadataOutputPtr = std::shared_ptr<AVCaptureMetadataOutput>;

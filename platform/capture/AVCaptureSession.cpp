@@ -1,0 +1,201 @@
+#include "platform/capture/AVCaptureSession.h"
+
+#include "platform/foundation/RunLoop.h"
+
+#include <algorithm>
+#include <chrono>
+
+AVCaptureSession::~AVCaptureSession()
+{
+    stopRunning();
+}
+
+bool AVCaptureSession::canAddInput(const AVCaptureDeviceInputPtr& input) const
+{
+    std::lock_guard lock(m_mutex);
+    return input && m_inputs.empty();
+}
+
+void AVCaptureSession::addInput(const AVCaptureDeviceInputPtr& input)
+{
+    if (!canAddInput(input))
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_inputs.push_back(input);
+    }
+    connectOutputs();
+}
+
+void AVCaptureSession::removeInput(const AVCaptureDeviceInputPtr& input)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        std::erase(m_inputs, input);
+    }
+    connectOutputs();
+}
+
+std::vector<AVCaptureDeviceInputPtr> AVCaptureSession::inputs() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_inputs;
+}
+
+bool AVCaptureSession::canAddOutput(const AVCaptureOutputPtr& output) const
+{
+    std::lock_guard lock(m_mutex);
+    return output && std::find(m_outputs.begin(), m_outputs.end(), output) == m_outputs.end();
+}
+
+void AVCaptureSession::addOutput(const AVCaptureOutputPtr& output)
+{
+    if (!canAddOutput(output))
+        return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_outputs.push_back(output);
+    }
+    connectOutputs();
+}
+
+void AVCaptureSession::removeOutput(const AVCaptureOutputPtr& output)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        std::erase(m_outputs, output);
+    }
+    if (output)
+        output->setConnection(nullptr);
+}
+
+std::vector<AVCaptureOutputPtr> AVCaptureSession::outputs() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_outputs;
+}
+
+// Every output carries the media of every input: one connection each, remade on every change.
+void AVCaptureSession::connectOutputs()
+{
+    std::lock_guard lock(m_mutex);
+    for (const auto& output : m_outputs) {
+        if (m_inputs.empty()) {
+            output->setConnection(nullptr);
+            continue;
+        }
+        auto connection = std::make_shared<AVCaptureConnection>();
+        for (const auto& input : m_inputs)
+            connection->inputPortMediaTypes.push_back(input->mediaType());
+        output->setConnection(std::move(connection));
+    }
+}
+
+void AVCaptureSession::startRunning()
+{
+    std::shared_ptr<FrameSource> source;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_running)
+            return;
+        m_running = true;
+        if (!m_inputs.empty() && m_inputs.front()->device())
+            source = m_inputs.front()->device()->frameSource();
+    }
+    if (!source)
+        return;
+    joinThread();
+    m_stopRequested = false;
+    m_thread = std::thread([this, source] { captureLoop(source); });
+}
+
+void AVCaptureSession::stopRunning()
+{
+    std::vector<AVCaptureOutputPtr> outputs;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_running)
+            return;
+        m_running = false;
+        outputs = m_outputs;
+    }
+    joinThread();
+    for (const auto& output : outputs)
+        output->sessionDidStop();
+}
+
+void AVCaptureSession::joinThread()
+{
+    {
+        std::lock_guard lock(m_threadMutex);
+        m_stopRequested = true;
+    }
+    m_wake.notify_all();
+    // Outputs hand the delegates they call on the capture thread back to the main run loop to be
+    // let go, so the last owner of a session never drops it on the capture thread itself.
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+bool AVCaptureSession::isRunning() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_running;
+}
+
+bool AVCaptureSession::isCapturing() const
+{
+    return m_thread.joinable();
+}
+
+UIImagePtr AVCaptureSession::currentFrame() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_currentFrame;
+}
+
+void AVCaptureSession::addFrameObserver(const std::weak_ptr<UIView>& view)
+{
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_frameObservers, [](const auto& observer) { return observer.expired(); });
+    m_frameObservers.push_back(view);
+}
+
+void AVCaptureSession::captureLoop(std::shared_ptr<FrameSource> source)
+{
+    const auto interval = std::chrono::duration<double>(source->frameInterval());
+    std::unique_lock lock(m_threadMutex);
+    while (!m_stopRequested) {
+        lock.unlock();
+        captureOneFrame(*source);
+        lock.lock();
+        m_wake.wait_for(lock, interval, [this] { return m_stopRequested; });
+    }
+}
+
+void AVCaptureSession::captureOneFrame(FrameSource& source)
+{
+    if (!AVCaptureDevice::grantsFrames(AVCaptureDevice::authorizationStatusForMediaType(AVMediaTypeVideo)))
+        return;
+    auto frame = source.nextFrame();
+    if (!frame)
+        return;
+    std::vector<AVCaptureOutputPtr> outputs;
+    std::vector<std::weak_ptr<UIView>> observers;
+    {
+        std::lock_guard lock(m_mutex);
+        m_currentFrame = frame;
+        outputs = m_outputs;
+        observers = m_frameObservers;
+    }
+    for (const auto& output : outputs)
+        output->captureFrame(frame);
+    if (!observers.empty()) {
+        RunLoop::main().post([observers] {
+            for (const auto& observer : observers) {
+                if (auto view = observer.lock())
+                    view->setNeedsDisplay();
+            }
+        });
+    }
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/capture/AVCaptureSession.h"
+#include "platform/ui/UIView.h"
+
+#include <memory>
+#include <string>
+
+inline const std::string AVLayerVideoGravityResizeAspect = "AVLayerVideoGravityResizeAspect";
+inline const std::string AVLayerVideoGravityResizeAspectFill = "AVLayerVideoGravityResizeAspectFill";
+inline const std::string AVLayerVideoGravityResize = "AVLayerVideoGravityResize";
+
+enum class AVCaptureVideoOrientation : int { Portrait = 1, PortraitUpsideDown = 2, LandscapeRight = 3, LandscapeLeft = 4 };
+
+// The live picture of a session: draws the session's latest frame by its gravity (aspect fill
+// crops the frame to cover the bounds), and is redrawn as frames arrive. Placed in a view's tree
+// as the lowest subview, where the platform puts the preview layer.
+class AVCaptureVideoPreviewLayer final : public UIView {
+public:
+    static std::shared_ptr<AVCaptureVideoPreviewLayer> layerWithSession(AVCaptureSessionPtr session);
+    explicit AVCaptureVideoPreviewLayer(AVCaptureSessionPtr session);
+
+    const AVCaptureSessionPtr& session() const { return m_session; }
+    const std::string& videoGravity() const { return m_gravity; }
+    void setVideoGravity(std::string gravity) { m_gravity = std::move(gravity); }
+    AVCaptureVideoOrientation orientation() const { return m_orientation; }
+    void setOrientation(AVCaptureVideoOrientation orientation) { m_orientation = orientation; }
+
+    // Where the frame of the given size lands within the bounds under the gravity.
+    CGRect frameRectForSize(CGSize frameSize) const;
+    void drawRect(const CGRect& rect) override;
+
+private:
+    AVCaptureSessionPtr m_session;
+    std::string m_gravity = AVLayerVideoGravityResizeAspect;
+    AVCaptureVideoOrientation m_orientation = AVCaptureVideoOrientation::LandscapeRight;
+};
+
+using AVCaptureVideoPreviewLayerPtr = std::shared_ptr<AVCaptureVideoPreviewLayer>;

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <string>
+
+using AVMediaType = std::string;
+inline const AVMediaType AVMediaTypeVideo = "vide";
+inline const AVMediaType AVMediaTypeAudio = "soun";

@@ -1,0 +1,130 @@
+#include "scan/ScanViewController.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/ui/UIAlertView.h"
+
+ScanViewController::~ScanViewController()
+{
+    RunLoop::main().cancelPerforms(this);
+}
+
+void ScanViewController::viewDidLoad()
+{
+    view()->setBackgroundColor(UIColor::blackColor());
+}
+
+void ScanViewController::viewDidAppear(bool animated)
+{
+    UIViewController::viewDidAppear(animated);
+    drawScanView();
+    std::weak_ptr<UIViewController> weak = weak_from_this();
+    RunLoop::main().perform(
+        [weak] {
+            if (auto screen = std::static_pointer_cast<ScanViewController>(weak.lock()))
+                screen->startScan();
+        },
+        StartDelay, this);
+    m_alertObserver = NotificationCenter::defaultCenter().addObserver(UIAlertViewDidDismissNotification,
+                                                                      [weak](const Notification&) {
+                                                                          if (auto screen = std::static_pointer_cast<ScanViewController>(weak.lock()))
+                                                                              screen->alertClosed();
+                                                                      });
+}
+
+void ScanViewController::viewWillDisappear(bool animated)
+{
+    UIViewController::viewWillDisappear(animated);
+    RunLoop::main().cancelPerforms(this);
+    m_alertObserver.reset();
+    m_stoppedByResult = false;
+    if (m_scanObj)
+        m_scanObj->stopScan();
+    if (m_qRScanView)
+        m_qRScanView->stopScanAnimation();
+}
+
+void ScanViewController::drawScanView()
+{
+    if (!m_qRScanView) {
+        const CGSize size = view()->frame().size;
+        m_qRScanView = ScanView::initWithFrame(CGRectMake(0, 0, size.width, size.height), m_style);
+        view()->addSubview(m_qRScanView);
+    }
+    m_qRScanView->startDeviceReadyingWithText("相机启动中");
+}
+
+void ScanViewController::startScan()
+{
+    if (!ScanWrapper::isGetCameraPermission()) {
+        m_qRScanView->stopDeviceReadying();
+        showError(CameraPermissionMessage);
+        return;
+    }
+    if (!m_scanObj) {
+        const CGRect crop = isOpenInterestRect && m_style ? ScanView::getScanRectWithPreView(*view(), *m_style)
+                                                          : CGRectZero;
+        std::weak_ptr<UIViewController> weak = weak_from_this();
+        m_scanObj = ScanWrapper::initWithPreView(view(), std::nullopt, crop, [weak](const ScanResults& array) {
+            if (auto screen = std::static_pointer_cast<ScanViewController>(weak.lock()))
+                screen->handOver(array);
+        });
+    }
+    m_scanObj->startScan();
+    m_stoppedByResult = false;
+    m_qRScanView->stopDeviceReadying();
+    // With no camera nothing would ever move behind the frame: say so instead of animating.
+    if (!m_scanObj->hasCamera()) {
+        m_qRScanView->showNotice(NoCameraNotice);
+        return;
+    }
+    m_qRScanView->showNotice("");
+    m_qRScanView->startScanAnimation();
+    view()->setBackgroundColor(UIColor::clearColor());
+}
+
+void ScanViewController::handOver(const ScanResults& array)
+{
+    m_stoppedByResult = true;
+    scanResultWithArray(array);
+}
+
+void ScanViewController::alertClosed()
+{
+    if (!m_stoppedByResult || appearance() != Appearance::Appeared || presentedViewController() || !m_scanObj)
+        return;
+    m_stoppedByResult = false;
+    m_scanObj->startScan();
+}
+
+void ScanViewController::scanResultWithArray(const ScanResults&) {}
+
+void ScanViewController::showError(const std::string&) {}
+
+void ScanViewController::reStartDevice()
+{
+    if (m_scanObj)
+        m_scanObj->startScan();
+}
+
+void ScanViewController::openOrCloseFlash()
+{
+    if (m_scanObj)
+        m_scanObj->openOrCloseFlash();
+    isOpenFlash = !isOpenFlash;
+}
+
+void ScanViewController::imagePickerControllerDidFinishPickingMedia(const UIImagePtr& editedImage,
+                                                                    const UIImagePtr& originalImage)
+{
+    std::weak_ptr<UIViewController> weak = weak_from_this();
+    ScanWrapper::recognizeImage(editedImage ? editedImage : originalImage, [weak](const ScanResults& array) {
+        if (auto screen = std::static_pointer_cast<ScanViewController>(weak.lock()))
+            screen->scanResultWithArray(array);
+    });
+}
+
+void ScanViewController::imagePickerControllerDidCancel()
+{
+    NSLog("cancel");
+}

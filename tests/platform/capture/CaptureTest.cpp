@@ -1,0 +1,189 @@
+#include "platform/capture/AVCaptureMetadataOutput.h"
+#include "platform/capture/AVCaptureSession.h"
+#include "platform/capture/AVCaptureStillImageOutput.h"
+#include "platform/capture/CodeReader.h"
+#include "platform/capture/MetadataCodeTypes.h"
+#include "platform/foundation/RunLoop.h"
+
+#include "tests/support/CodeFrames.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+
+namespace {
+struct Batches final : AVCaptureMetadataOutputObjectsDelegate {
+    std::vector<std::vector<std::string>> texts;
+    bool onMainLoop = true;
+    void captureOutput(AVCaptureOutput&, const std::vector<AVMetadataObjectPtr>& objects,
+                       const AVCaptureConnection*) override
+    {
+        std::vector<std::string> batch;
+        for (const auto& object : objects)
+            batch.push_back(dynamic_cast<const AVMetadataMachineReadableCodeObject&>(*object).stringValue().value_or("?"));
+        texts.push_back(batch);
+    }
+};
+
+// A session over a rendered camera: the test decides what each frame shows.
+struct Camera {
+    std::mutex mutex;
+    std::vector<UIImagePtr> script; // shown in order, the last one held
+    std::atomic<int> shown {0};
+    AVCaptureSessionPtr session = AVCaptureSession::create();
+    AVCaptureMetadataOutputPtr output = AVCaptureMetadataOutput::create();
+
+    explicit Camera(std::vector<UIImagePtr> frames)
+        : script(std::move(frames))
+    {
+        auto source = std::make_shared<RenderedFrameSource>(
+            [this]() -> UIImagePtr {
+                std::lock_guard lock(mutex);
+                const int i = shown++;
+                return script.empty() ? nullptr : script[std::min<std::size_t>(i, script.size() - 1)];
+            },
+            0.005);
+        AVCaptureDevice::setDevices({AVCaptureDevice::create(source)});
+        session->addInput(AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo)));
+        session->addOutput(output);
+        output->setMetadataObjectTypes(MetadataCodeTypes::all());
+    }
+    ~Camera()
+    {
+        session->stopRunning();
+        AVCaptureDevice::setDevices({});
+        AVCaptureDevice::setAuthorizationStatus(AVAuthorizationStatus::Authorized);
+        RunLoop::main().reset();
+    }
+};
+
+const CGSize FrameSize {640, 480};
+} // namespace
+
+TEST(MetadataOutput, FramesWithoutCodesKeepScanningAndTwoCodesMakeOneBatchOnTheMainLoop)
+{
+    auto blank = codeFrame(FrameSize, {});
+    auto two = codeFrame(FrameSize, {{"第一", ZXing::BarcodeFormat::QRCode, {40, 40}}, {"second", ZXing::BarcodeFormat::QRCode, {360, 200}}});
+    Camera camera({blank, blank, blank, two});
+    auto batches = std::make_shared<Batches>();
+    camera.output->setMetadataObjectsDelegate(batches);
+    camera.session->startRunning();
+    ASSERT_TRUE(camera.session->isCapturing());
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !batches->texts.empty(); }, 5));
+    camera.session->stopRunning();
+    EXPECT_FALSE(camera.session->isCapturing());
+    EXPECT_GE(camera.shown.load(), 4);
+    ASSERT_EQ(batches->texts.front().size(), 2u);
+    std::sort(batches->texts.front().begin(), batches->texts.front().end());
+    EXPECT_EQ(batches->texts.front(), (std::vector<std::string> {"second", "第一"}));
+}
+
+TEST(MetadataOutput, DeniedCameraGivesNoFramesAndNoInput)
+{
+    Camera camera({codeFrame(FrameSize, {{"x", ZXing::BarcodeFormat::QRCode, {40, 40}}})});
+    AVCaptureDevice::setAuthorizationStatus(AVAuthorizationStatus::Denied);
+    EXPECT_FALSE(AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo)));
+    camera.session->startRunning();
+    RunLoop::main().runUntil([] { return false; }, 0.05);
+    EXPECT_EQ(camera.shown.load(), 0);
+    EXPECT_EQ(camera.session->currentFrame(), nullptr);
+}
+
+TEST(MetadataOutput, RectangleOfInterestIsClampedAndAnEmptyCropReadsNothing)
+{
+    auto output = AVCaptureMetadataOutput::create();
+    output->setMetadataObjectTypes({AVMetadataObjectTypeQRCode});
+    struct Case {
+        CGRect asked, kept;
+    } cases[] = {
+        {CGRectMake(-0.5, 0.25, 1, 2), CGRectMake(0, 0.25, 0.5, 0.75)},
+        {CGRectMake(0.2, 0.2, NAN, 0.5), CGRectMake(0.2, 0.2, 0, 0.5)},
+        {CGRectMake(2, 2, 1, 1), CGRectMake(1, 1, 0, 0)},
+    };
+    for (const auto& c : cases) {
+        output->setRectOfInterest(c.asked);
+        const CGRect kept = output->rectOfInterest();
+        EXPECT_NEAR(kept.origin.x, c.kept.origin.x, 1e-9);
+        EXPECT_NEAR(kept.origin.y, c.kept.origin.y, 1e-9);
+        EXPECT_NEAR(kept.size.width, c.kept.size.width, 1e-9);
+        EXPECT_NEAR(kept.size.height, c.kept.size.height, 1e-9);
+    }
+    // The code sits in the frame's right half: x and width of the rectangle run down the frame.
+    auto frame = codeFrame(FrameSize, {{"right", ZXing::BarcodeFormat::QRCode, {400, 150}}});
+    output->setRectOfInterest(CGRectMake(0, 0.5, 1, 0.5));
+    EXPECT_EQ(output->recognise(*frame).size(), 1u);
+    output->setRectOfInterest(CGRectMake(0, 0, 1, 0.5));
+    EXPECT_TRUE(output->recognise(*frame).empty());
+    output->setRectOfInterest(CGRectMake(1, 1, 0, 0));
+    EXPECT_TRUE(output->recognise(*frame).empty());
+}
+
+TEST(CodeReader, TransparentBackgroundReadsAsLightAndTypesMapBothWays)
+{
+    auto onNothing = codeFrame(FrameSize, {{"clear", ZXing::BarcodeFormat::QRCode, {100, 100}}}, true);
+    auto codes = CodeReader::read(LuminanceImage::fromImage(*onNothing), ZXing::BarcodeFormat::QRCode);
+    ASSERT_EQ(codes.size(), 1u);
+    EXPECT_EQ(codes[0].text, "clear");
+
+    struct Case {
+        ZXing::BarcodeFormat format;
+        std::string text;
+        std::vector<AVMetadataObjectType> asked;
+        std::optional<std::string> type, reported;
+    } cases[] = {
+        {ZXing::BarcodeFormat::UPCA, "012345678905", {AVMetadataObjectTypeEAN13Code}, AVMetadataObjectTypeEAN13Code, "0012345678905"},
+        {ZXing::BarcodeFormat::ITF, "12345678901231", {AVMetadataObjectTypeITF14Code}, AVMetadataObjectTypeITF14Code, "12345678901231"},
+        {ZXing::BarcodeFormat::ITF, "123456", {AVMetadataObjectTypeITF14Code}, std::nullopt, std::nullopt},
+        {ZXing::BarcodeFormat::Code39, "AB", {AVMetadataObjectTypeCode39Mod43Code}, AVMetadataObjectTypeCode39Mod43Code, "AB"},
+        {ZXing::BarcodeFormat::QRCode, "q", {AVMetadataObjectTypeEAN8Code}, std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        auto reading = MetadataCodeTypes::readingFor(c.format, c.text, c.asked);
+        EXPECT_EQ(reading ? std::optional(reading->type) : std::nullopt, c.type) << c.text;
+        EXPECT_EQ(reading ? std::optional(reading->text) : std::nullopt, c.reported) << c.text;
+    }
+    EXPECT_EQ(MetadataCodeTypes::all().size(), 13u);
+}
+
+TEST(StillImageOutput, AnswersWithTheNextFrameOrWithNothingOnceStopped)
+{
+    auto frame = codeFrame(FrameSize, {});
+    Camera camera({frame});
+    auto still = AVCaptureStillImageOutput::create();
+    camera.session->addOutput(still);
+    std::vector<UIImagePtr> answers;
+    const auto ask = [&] {
+        auto connections = still->connections();
+        ASSERT_EQ(connections.size(), 1u);
+        still->captureStillImageAsynchronouslyFromConnection(
+            connections[0].get(), [&](CMSampleBufferPtr buffer, const std::string&) { answers.push_back(buffer ? buffer->image : nullptr); });
+    };
+    camera.session->startRunning();
+    ask();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return answers.size() == 1; }, 5));
+    EXPECT_EQ(answers[0], frame);
+    camera.session->stopRunning();
+    ask();
+    camera.session->startRunning();
+    camera.session->stopRunning();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return answers.size() == 2; }, 5));
+}
+
+// A code written by the qrencode tool, Chinese in byte mode without a declared character set.
+TEST(CodeReader, ReadsWhatQrencodeWrote)
+{
+    const auto path = std::filesystem::temp_directory_path() / ("floorpad-qrencode-" + std::to_string(::getpid()) + ".png");
+    const std::string text = "1001|存酒|张三";
+    const std::string command = "qrencode -8 -s 4 -o '" + path.string() + "' '" + text + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << "the qrencode tool is missing";
+    auto picture = UIImage::imageWithContentsOfFile(path);
+    std::filesystem::remove(path);
+    ASSERT_TRUE(picture);
+    auto codes = CodeReader::read(LuminanceImage::fromImage(*picture), ZXing::BarcodeFormat::QRCode);
+    ASSERT_EQ(codes.size(), 1u);
+    EXPECT_EQ(codes[0].text, text);
+}

@@ -1,0 +1,136 @@
+#include "scan/ScanNative.h"
+#include "scan/ScanWrapper.h"
+
+#include "ScanTestCamera.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+class ScanCaptureTest : public ::testing::Test {
+protected:
+    void TearDown() override { RunLoop::main().reset(); }
+
+    ScanNativePtr makeScan(bool stillPicture = true)
+    {
+        auto scan = ScanNative::initWithPreView(preview, std::nullopt, CGRectZero, [this](const ScanResults& results) {
+            deliveries.push_back(results);
+            runningAtDelivery = deliveries.size() == 1 && current && current->session()->isRunning();
+        });
+        scan->setNeedCaptureImage(stillPicture);
+        current = scan.get();
+        return scan;
+    }
+
+    UIViewPtr preview = UIView::create(CGRectMake(0, 0, 1024, 768));
+    std::vector<ScanResults> deliveries;
+    ScanNative* current = nullptr;
+    bool runningAtDelivery = true;
+};
+} // namespace
+
+TEST_F(ScanCaptureTest, FirstFrameWithCodesIsDeliveredOnceAfterCaptureStoppedWithThePicture)
+{
+    auto blank = codeFrame({640, 480}, {});
+    auto two = codeFrame({640, 480}, {{"A-1", ZXing::BarcodeFormat::QRCode, {40, 40}}, {"B-2", ZXing::BarcodeFormat::QRCode, {360, 200}}});
+    ScanTestCamera camera({blank, blank, two});
+    auto scan = makeScan();
+    ASSERT_TRUE(scan->input());
+    EXPECT_EQ(preview->subviews().front(), scan->preview());
+    scan->startScan();
+    scan->startScan();
+    ASSERT_TRUE(runMainUntil([&] { return !deliveries.empty(); }));
+    EXPECT_FALSE(runningAtDelivery);
+    ASSERT_EQ(deliveries[0].size(), 2u);
+    for (const auto& result : deliveries[0]) {
+        EXPECT_EQ(result->strBarCodeType, AVMetadataObjectTypeQRCode);
+        EXPECT_EQ(result->imgScanned, two);
+    }
+    // The camera keeps showing the codes, but capture is over until the next start.
+    EXPECT_FALSE(runMainUntil([&] { return deliveries.size() > 1; }, 0.1));
+    scan->startScan();
+    ASSERT_TRUE(runMainUntil([&] { return deliveries.size() == 2; }));
+}
+
+TEST_F(ScanCaptureTest, BatchWithoutReadableCodeIsIgnoredAndAStopDropsAPendingPicture)
+{
+    ScanTestCamera camera({codeFrame({640, 480}, {})});
+    auto scan = makeScan();
+    scan->startScan();
+    const std::vector<AVMetadataObjectPtr> unreadable {
+        std::make_shared<AVMetadataObject>(AVMetadataObjectTypeFace, CGRectZero),
+        std::make_shared<AVMetadataMachineReadableCodeObject>(AVMetadataObjectTypeQRCode, CGRectZero, std::nullopt)};
+    scan->captureOutput(*scan->output(), unreadable, nullptr);
+    EXPECT_TRUE(scan->wantsScanResult());
+    EXPECT_TRUE(scan->session()->isRunning());
+
+    const std::vector<AVMetadataObjectPtr> code {
+        std::make_shared<AVMetadataMachineReadableCodeObject>(AVMetadataObjectTypeQRCode, CGRectZero, "c")};
+    scan->captureOutput(*scan->output(), code, nullptr);
+    EXPECT_FALSE(scan->wantsScanResult()); // cleared before the picture is asked for
+    scan->captureOutput(*scan->output(), code, nullptr);
+    scan->stopScan(); // the screen went while the picture was being taken
+    runMainUntil([] { return false; }, 0.1);
+    EXPECT_TRUE(deliveries.empty());
+}
+
+TEST_F(ScanCaptureTest, WithoutStillPictureResultsComeAtOnceAsACopy)
+{
+    ScanTestCamera camera({codeFrame({640, 480}, {})});
+    auto scan = makeScan(false);
+    scan->startScan();
+    scan->captureOutput(*scan->output(), {std::make_shared<AVMetadataMachineReadableCodeObject>(AVMetadataObjectTypeEAN8Code, CGRectZero, "96385074")}, nullptr);
+    ASSERT_EQ(deliveries.size(), 1u);
+    EXPECT_FALSE(scan->session()->isRunning());
+    deliveries[0][0]->strScanned = "changed by the receiver";
+    EXPECT_EQ(scan->arrayResult()[0]->strScanned, "96385074");
+}
+
+TEST_F(ScanCaptureTest, DevicesPermissionsAndFocus)
+{
+    {
+        // No camera: nothing is built, and starting makes no thread.
+        auto scan = makeScan();
+        EXPECT_FALSE(scan->device());
+        scan->startScan();
+        EXPECT_FALSE(scan->session());
+        EXPECT_TRUE(preview->subviews().empty());
+    }
+    AVCaptureDevice::Features autoOnly;
+    autoOnly.focusModes = {AVCaptureFocusMode::Locked, AVCaptureFocusMode::AutoFocus};
+    struct Case {
+        AVCaptureDevice::Features features;
+        AVAuthorizationStatus status;
+        bool input;
+        AVCaptureFocusMode focus;
+    } cases[] = {
+        {{}, AVAuthorizationStatus::Authorized, true, AVCaptureFocusMode::ContinuousAutoFocus},
+        {autoOnly, AVAuthorizationStatus::Authorized, true, AVCaptureFocusMode::Locked},
+        {{}, AVAuthorizationStatus::NotDetermined, true, AVCaptureFocusMode::ContinuousAutoFocus},
+        {{}, AVAuthorizationStatus::Denied, false, AVCaptureFocusMode::Locked},
+        {{}, AVAuthorizationStatus::Restricted, false, AVCaptureFocusMode::Locked},
+    };
+    for (const auto& c : cases) {
+        ScanTestCamera camera({}, c.features);
+        AVCaptureDevice::setAuthorizationStatus(c.status);
+        auto scan = makeScan();
+        EXPECT_EQ(scan->input() != nullptr, c.input);
+        EXPECT_EQ(scan->device()->focusMode(), c.focus);
+        EXPECT_EQ(ScanWrapper::isGetCameraPermission(), c.status != AVAuthorizationStatus::Denied);
+    }
+}
+
+TEST_F(ScanCaptureTest, TorchTogglesAndLeavesAutoAlone)
+{
+    ScanTestCamera camera({});
+    auto wrapper = ScanWrapper::initWithPreView(preview, std::nullopt, CGRectZero, {});
+    auto device = wrapper->scanNativeObj()->device();
+    wrapper->openOrCloseFlash();
+    EXPECT_EQ(device->torchMode(), AVCaptureTorchMode::On);
+    wrapper->openOrCloseFlash();
+    EXPECT_EQ(device->torchMode(), AVCaptureTorchMode::Off);
+    device->lockForConfiguration();
+    device->setTorchMode(AVCaptureTorchMode::Auto);
+    device->unlockForConfiguration();
+    wrapper->openOrCloseFlash();
+    EXPECT_EQ(device->torchMode(), AVCaptureTorchMode::Auto);
+}
