@@ -21,9 +21,6 @@ constexpr int SeatCommand = 96;
 constexpr int CancelSeatCommand = 97;
 constexpr int ClearCommand = 162;
 constexpr int ActionCommand = 110;
-constexpr int StoreWineCode = 2100;
-constexpr int RetrieveWineCode = 201;
-constexpr int PendingStoreCode = 210;
 
 } // namespace
 

@@ -61,6 +61,17 @@ public:
     void socketDataHandleDidRoomStateAndInfo(const std::shared_ptr<RoomStateAndInfo>& info) override;
     void socketDataHandleGetCmdResult(bool success, const std::string& message) override;
 
+    // The bottle actions: the staff password's clerk, the room's bill, the guest's code or
+    // pending request, the guest, then the store-wine screen or the bar's answer.
+    void socketDataHandleDidGetClerkInfo(const ResultDictionary& info) override;
+    void socketDataHandleDidGetMaster(const ResultDictionary& master) override;
+    void socketDataHandleDidGetWxRequestStore(const ResultDictionary& request) override;
+    void socketDataHandleDidGetStoreWineMain(const ResultDictionary& guest) override;
+    void socketDataHandleDidScanResumeWine(bool success, const std::string& errorMsg) override;
+    void getStoreWineMainByOpenid();
+    // The text of the first code the scanner read.
+    void scanResult(const std::string& text);
+
     // Grids.
     std::int64_t numberOfItemsInGridView(GridView& grid) override;
     CGSize GridViewSizeForItemsInInterfaceOrientation(GridView& grid, UIInterfaceOrientation orientation) override;
@@ -84,6 +95,9 @@ public:
     const std::shared_ptr<ProgressHUD>& HUD() const { return m_HUD; }
     const std::string& roomRegionID() const { return m_roomRegionID; }
     int lastRefreshedPage() const { return m_lastRefreshedPage; }
+    bool goScanStoreWinePage() const { return m_goScanStoreWinePage; }
+    // The title of the scanner the bottle chain opened and has not had a code from yet.
+    const std::string& awaitedScanTitle() const { return m_awaitedScanTitle; }
     const std::string& roomTypeID() const { return m_roomTypeID; }
 
 private:
@@ -93,6 +107,8 @@ private:
     void fillRoomTile(RoomStateCell& tile, const RoomStatesObject& room);
     // Leaves the popover and presents a scene of the ordering storyboard.
     void presentFoodOrderScene(const std::string& identifier);
+    void openWineScanner();
+    void closeWineScanner();
 
     std::shared_ptr<UIScrollView> m_roomStatesScrollView;
     std::shared_ptr<UIScrollView> m_roomTypesScrollView;
@@ -111,4 +127,8 @@ private:
     std::shared_ptr<UIPopoverController> m_popover;
     std::shared_ptr<UIViewController> m_detailsAwaitingPassword;
     int m_lastRefreshedPage = 1;
+    bool m_goScanStoreWinePage = false;
+    // Set while a scanner of the bottle chain waits for its one code: a second delivery of the
+    // same scan finds it empty and sends nothing.
+    std::string m_awaitedScanTitle;
 };
