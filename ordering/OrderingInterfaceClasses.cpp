@@ -1,8 +1,11 @@
 #include "ordering/OrderViewController.h"
+#include "ordering/OrderedFoodViewController.h"
 
 #include "platform/ui/InterfaceRegistry.h"
 
 void registerOrderingInterfaceClasses()
 {
-    InterfaceRegistry::shared().registerControllerClass<OrderViewController>("OrderViewController", "UIViewController");
+    auto& registry = InterfaceRegistry::shared();
+    registry.registerControllerClass<OrderViewController>("OrderViewController", "UIViewController");
+    registry.registerControllerClass<OrderedFoodViewController>("OrderedFoodViewController", "UIViewController");
 }

@@ -43,35 +43,22 @@ void RoomStatesViewController::socketDataHandleDidGetMaster(const ResultDictiona
         break;
     case RoomInfoViewController::StoreWineCode:
     case RoomInfoViewController::RetrieveWineCode:
-        openWineScanner();
+        m_wineScanner.open(*this, session.wineCmd == RoomInfoViewController::StoreWineCode ? "扫码存酒" : "扫码取酒");
         break;
     default:
         break;
     }
 }
 
-void RoomStatesViewController::openWineScanner()
-{
-    const bool storing = DataCenter::sharedInstance().wineCmd == RoomInfoViewController::StoreWineCode;
-    m_awaitedScanTitle = storing ? "扫码存酒" : "扫码取酒";
-}
-
-void RoomStatesViewController::closeWineScanner()
-{
-    m_awaitedScanTitle.clear();
-    if (presentedViewController())
-        dismissViewControllerAnimated(true);
-}
-
 void RoomStatesViewController::scanResult(const std::string& text)
 {
     // Only the first code of a scan counts; a repeated delivery finds the scan taken.
-    if (m_awaitedScanTitle.empty())
+    if (!m_wineScanner.isWaiting())
         return;
     auto& session = DataCenter::sharedInstance();
     const int action = session.wineCmd;
     if (action != RoomInfoViewController::StoreWineCode && action != RoomInfoViewController::RetrieveWineCode) {
-        closeWineScanner();
+        m_wineScanner.finish(*this);
         return;
     }
     const bool storing = action == RoomInfoViewController::StoreWineCode;
@@ -95,7 +82,7 @@ void RoomStatesViewController::scanResult(const std::string& text)
         ServerNetworkCenter::sharedInstance().sentMsg(
             201, {code.field(1), session.clerkNo, session.clerkName, session.roomNo, session.masterID});
     }
-    closeWineScanner();
+    m_wineScanner.finish(*this);
 }
 
 void RoomStatesViewController::getStoreWineMainByOpenid()

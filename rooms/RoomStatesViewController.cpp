@@ -102,7 +102,7 @@ void RoomStatesViewController::viewDidAppear(bool animated)
     refrushCurPage();
     reloadTimer();
     // Whatever scanner covered the floor is gone now.
-    m_awaitedScanTitle.clear();
+    m_wineScanner.forget();
     if (m_goScanStoreWinePage) {
         m_goScanStoreWinePage = false;
         getStoreWineMainByOpenid();

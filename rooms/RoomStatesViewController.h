@@ -5,6 +5,7 @@
 #include "platform/ui/UIPopoverControllerDelegate.h"
 #include "platform/ui/UIViewController.h"
 #include "rooms/RoomInfoViewControllerDelegate.h"
+#include "rooms/ScannerSession.h"
 #include "session/SocketDataHandleDelegate.h"
 #include "session/records/RoomStatesObject.h"
 
@@ -96,8 +97,8 @@ public:
     const std::string& roomRegionID() const { return m_roomRegionID; }
     int lastRefreshedPage() const { return m_lastRefreshedPage; }
     bool goScanStoreWinePage() const { return m_goScanStoreWinePage; }
-    // The title of the scanner the bottle chain opened and has not had a code from yet.
-    const std::string& awaitedScanTitle() const { return m_awaitedScanTitle; }
+    // The scanner the bottle chain opened.
+    const ScannerSession& wineScanner() const { return m_wineScanner; }
     const std::string& roomTypeID() const { return m_roomTypeID; }
 
 private:
@@ -107,8 +108,6 @@ private:
     void fillRoomTile(RoomStateCell& tile, const RoomStatesObject& room);
     // Leaves the popover and presents a scene of the ordering storyboard.
     void presentFoodOrderScene(const std::string& identifier);
-    void openWineScanner();
-    void closeWineScanner();
 
     std::shared_ptr<UIScrollView> m_roomStatesScrollView;
     std::shared_ptr<UIScrollView> m_roomTypesScrollView;
@@ -128,7 +127,5 @@ private:
     std::shared_ptr<UIViewController> m_detailsAwaitingPassword;
     int m_lastRefreshedPage = 1;
     bool m_goScanStoreWinePage = false;
-    // Set while a scanner of the bottle chain waits for its one code: a second delivery of the
-    // same scan finds it empty and sends nothing.
-    std::string m_awaitedScanTitle;
+    ScannerSession m_wineScanner;
 };

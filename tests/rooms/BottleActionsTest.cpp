@@ -97,8 +97,8 @@ TEST_P(BottleActionsTest, ScannedTextToRequestsAndAlert)
 
     typePassword(row.action, row.room, row.password);
     if (row.scanned) {
-        ASSERT_TRUE(advanceUntil([&] { return !floor->awaitedScanTitle().empty(); }));
-        EXPECT_EQ(floor->awaitedScanTitle(), row.action == 2100 ? "扫码存酒" : "扫码取酒");
+        ASSERT_TRUE(advanceUntil([&] { return floor->wineScanner().isWaiting(); }));
+        EXPECT_EQ(floor->wineScanner().title(), row.action == 2100 ? "扫码存酒" : "扫码取酒");
         floor->scanResult(*row.scanned);
         floor->scanResult(*row.scanned); // the same scan delivered again
         if (floor->goScanStoreWinePage())

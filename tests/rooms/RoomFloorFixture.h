@@ -16,6 +16,8 @@
 #include "rooms/RoomStateCell.h"
 #include "rooms/RoomStatesViewController.h"
 
+#include <optional>
+
 // The floor on a manual clock: replies come over real loopback sockets, timers and animations
 // move only as the test advances the clock.
 class RoomFloorTest : public ScreenTest {
@@ -74,6 +76,40 @@ protected:
                 if (auto dialog = std::dynamic_pointer_cast<KeypadAlertView>(view))
                     found = dialog;
         return found;
+    }
+    // Types the digits on the keypad dialog in front and confirms; its title, or nothing when
+    // no dialog is up.
+    static std::optional<std::string> answerKeypad(const std::string& digits)
+    {
+        auto dialog = keypad();
+        if (!dialog)
+            return std::nullopt;
+        const std::string title = dialog->title()->text();
+        for (char digit : digits)
+            dialog->digitKey(digit - '0')->tap();
+        dialog->okKey()->tap();
+        return title;
+    }
+    static std::string alertMessage()
+    {
+        auto alert = UIApplication::sharedApplication().topAlert();
+        return alert ? alert->message().value_or("") : "(no alert)";
+    }
+    // A screen of a room by itself in the window, linked to the server (which must run).
+    template <class Screen>
+    std::shared_ptr<Screen> showRoomScreen(const std::string& roomNo)
+    {
+        auto& session = DataCenter::sharedInstance();
+        session.roomNo = roomNo;
+        session.clerkNo = "8805";
+        auto screen = std::make_shared<Screen>();
+        window = UIWindow::create(UIScreen::mainScreen().bounds());
+        window->setRootViewController(screen);
+        window->makeKeyAndVisible();
+        auto& link = ServerNetworkCenter::sharedInstance();
+        link.initConnect();
+        EXPECT_TRUE(advanceUntil([&] { return link.isConnect(); }));
+        return screen;
     }
     // The titles of the action rows of the details, top to bottom.
     static std::vector<std::string> actionTitles(RoomInfoViewController& details)
