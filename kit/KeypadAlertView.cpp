@@ -43,6 +43,18 @@ std::shared_ptr<KeypadAlertView> KeypadAlertView::create()
     return dialog;
 }
 
+std::shared_ptr<KeypadAlertView> KeypadAlertView::showPasswordPrompt(const std::string& title, std::int64_t tag,
+                                                                    std::weak_ptr<KeypadAlertViewDelegate> delegate)
+{
+    auto dialog = create();
+    dialog->title()->setText(title);
+    dialog->setTag(tag);
+    dialog->setDelegate(std::move(delegate));
+    dialog->setIsPassWord(true);
+    dialog->show();
+    return dialog;
+}
+
 std::shared_ptr<KeypadAlertView> KeypadAlertView::createWithParentView(const UIViewPtr& parentView)
 {
     auto dialog = create();

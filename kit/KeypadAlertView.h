@@ -33,6 +33,10 @@ public:
     static constexpr double AnimationDuration = 0.2;
 
     static std::shared_ptr<KeypadAlertView> create();
+    // A new dialog asking for a password (digits shown as dots), shown at once; its answer
+    // carries the tag.
+    static std::shared_ptr<KeypadAlertView> showPasswordPrompt(const std::string& title, std::int64_t tag,
+                                                               std::weak_ptr<KeypadAlertViewDelegate> delegate);
     // Shown inside the host view instead of the first window; turns of the device are left alone.
     static std::shared_ptr<KeypadAlertView> createWithParentView(const UIViewPtr& parentView);
     KeypadAlertView();

@@ -1,5 +1,6 @@
 #include "ordering/FoodView.h"
 #include "ordering/OrderViewController.h"
+#include "ordering/OrderedFoodViewController.h"
 #include "ordering/RecommendViewController.h"
 
 #include "kit/snapshot/SnapshotStackView.h"
@@ -26,4 +27,5 @@ void registerOrderingInterfaceClasses()
         .outlet("foodImageView", &FoodView::setFoodImageView)
         .outlet("snapshotView", &FoodView::setSnapshotView)
         .outlet("lblFoodName", &FoodView::setLblFoodName);
+    registry.registerControllerClass<OrderedFoodViewController>("OrderedFoodViewController", "UIViewController");
 }

@@ -66,18 +66,14 @@ void LoginViewController::socketDataHandleDidGetClerkInfo(const ResultDictionary
     if (m_left)
         return;
     endPending();
-    auto value = [&](const char* key) {
-        auto it = info.find(key);
-        return it == info.end() ? std::string() : it->second;
-    };
     // Only "0" names a clerk: any other code has no clerk lines to take.
-    if (value("ErrorCode") != "0") {
-        UIAlertViewQN::setMsg(value("ErrorMsg"))->show();
+    if (!resultSucceeded(info)) {
+        UIAlertViewQN::setMsg(resultValue(info, "ErrorMsg"))->show();
         return;
     }
     auto& session = DataCenter::sharedInstance();
-    session.clerkNo = value("ClerkNo");
-    session.clerkName = value("ClerkName");
+    session.clerkNo = resultValue(info, "ClerkNo");
+    session.clerkName = resultValue(info, "ClerkName");
     m_left = true;
     performSegueWithIdentifier("showRoonStatesVC", this);
 }

@@ -21,9 +21,6 @@ constexpr int SeatCommand = 96;
 constexpr int CancelSeatCommand = 97;
 constexpr int ClearCommand = 162;
 constexpr int ActionCommand = 110;
-constexpr int StoreWineCode = 2100;
-constexpr int RetrieveWineCode = 201;
-constexpr int PendingStoreCode = 210;
 
 } // namespace
 
@@ -177,12 +174,8 @@ void RoomInfoViewController::addCell(StaticContentTableViewSection& section, con
 
 void RoomInfoViewController::btnAction(int command)
 {
-    auto keypad = KeypadAlertView::create();
-    keypad->title()->setText("请输入密码");
-    keypad->setTag(command);
-    keypad->setDelegate(std::dynamic_pointer_cast<KeypadAlertViewDelegate>(shared_from_this()));
-    keypad->setIsPassWord(true);
-    keypad->show();
+    KeypadAlertView::showPasswordPrompt("请输入密码", command,
+                                        std::dynamic_pointer_cast<KeypadAlertViewDelegate>(shared_from_this()));
     // The popover closes while the dialog stays: the floor has the replies back before the
     // password is confirmed.
     if (auto floor = delegate.lock())
@@ -195,7 +188,7 @@ void RoomInfoViewController::customAlertViewClick(std::int64_t tag, bool isOk, c
         return;
     const auto& session = DataCenter::sharedInstance();
     const std::string mode = session.noLoginOnlyCheckPW ? "3" : "0";
-    const std::string clerk = session.noLoginOnlyCheckPW ? "" : session.clerkNo;
+    const std::string clerk = session.passwordOperator();
     const std::string roomNo = roomStateObj ? roomStateObj->RoomNo : "";
     auto& link = ServerNetworkCenter::sharedInstance();
     switch (tag) {

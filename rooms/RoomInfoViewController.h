@@ -19,6 +19,12 @@ class RoomInfoViewController : public StaticContentTableViewController,
                                public SocketDataHandleDelegate,
                                public KeypadAlertViewDelegate {
 public:
+    // The bottle actions, kept in the session's wineCmd while the floor runs their chain. 2100
+    // is the chain's own code for storing by scan, not a command.
+    static constexpr int StoreWineCode = 2100;
+    static constexpr int RetrieveWineCode = 201;
+    static constexpr int PendingStoreCode = 210;
+
     static std::shared_ptr<RoomInfoViewController> create(UITableViewStyle style);
     explicit RoomInfoViewController(UITableViewStyle style);
 

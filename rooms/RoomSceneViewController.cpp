@@ -34,16 +34,34 @@ void RoomSceneViewController::viewDidLoad()
     title->setTextColor(UIColor::darkGrayColor());
     view()->addSubview(title);
 
-    m_backButton = UIButton::buttonWithType(UIButtonType::Custom);
-    m_backButton->setFrame(CGRectMake(area.size.width - 160, area.size.height - 90, 140, 56));
-    m_backButton->setTitle(m_backTitle, UIControlStateNormal);
-    m_backButton->setBackgroundColor(UIColor::colorWithRed(0.8, 0.2, 0.2, 1));
+    m_backButton = addButton(m_backTitle, CGRectMake(area.size.width - 160, area.size.height - 90, 140, 56),
+                             [](RoomSceneViewController& screen) { screen.btnBackAction(); });
+}
+
+std::shared_ptr<UIButton> RoomSceneViewController::addButton(const std::string& title, const CGRect& frame,
+                                                             std::function<void(RoomSceneViewController&)> action)
+{
+    auto button = UIButton::buttonWithType(UIButtonType::Custom);
+    button->setFrame(frame);
+    button->setTitle(title, UIControlStateNormal);
+    button->setBackgroundColor(UIColor::colorWithRed(0.8, 0.2, 0.2, 1));
     std::weak_ptr<UIViewController> weak = shared_from_this();
-    m_backButton->addTarget(this, [weak](UIControl&) {
+    button->addTarget(this, [weak, action = std::move(action)](UIControl&) {
         if (auto screen = std::dynamic_pointer_cast<RoomSceneViewController>(weak.lock()))
-            screen->btnBackAction();
+            action(*screen);
     }, UIControlEventTouchUpInside);
-    view()->addSubview(m_backButton);
+    view()->addSubview(button);
+    return button;
+}
+
+std::shared_ptr<UILabel> RoomSceneViewController::addLabel(const std::string& text, const CGRect& frame)
+{
+    auto label = UILabel::create(frame);
+    label->setText(text);
+    label->setFont(UIFont::systemFontOfSize(20));
+    label->setTextColor(UIColor::darkGrayColor());
+    view()->addSubview(label);
+    return label;
 }
 
 void RoomSceneViewController::viewDidAppear(bool animated)

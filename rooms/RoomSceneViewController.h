@@ -3,11 +3,13 @@
 #include "platform/ui/UIViewController.h"
 #include "session/SocketDataHandleDelegate.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
 class RoomInfoBarView;
 class UIButton;
+class UILabel;
 
 // A screen that works on one room and is opened over the room floor: it takes the replies while
 // in front, shows the room bar at its top, and its back button uncovers the floor it came from.
@@ -25,6 +27,12 @@ public:
 
     const std::shared_ptr<RoomInfoBarView>& roomBar() const { return m_roomBar; }
     const std::shared_ptr<UIButton>& backButton() const { return m_backButton; }
+
+protected:
+    // A button on this screen whose taps reach `action` while the screen lives.
+    std::shared_ptr<UIButton> addButton(const std::string& title, const CGRect& frame,
+                                        std::function<void(RoomSceneViewController&)> action);
+    std::shared_ptr<UILabel> addLabel(const std::string& text, const CGRect& frame);
 
 private:
     void takeReplies();

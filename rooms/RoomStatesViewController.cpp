@@ -101,6 +101,12 @@ void RoomStatesViewController::viewDidAppear(bool animated)
     takeReplies("viewDidAppear");
     refrushCurPage();
     reloadTimer();
+    // Whatever scanner covered the floor is gone now.
+    m_wineScanner.forget();
+    if (m_goScanStoreWinePage) {
+        m_goScanStoreWinePage = false;
+        getStoreWineMainByOpenid();
+    }
     auto strip = StatusBarNotification::sharedInstance();
     strip->setClerkStr("操作人：" + DataCenter::sharedInstance().clerkName);
     StatusBarNotification::showCustomStatus();

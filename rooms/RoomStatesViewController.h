@@ -5,6 +5,7 @@
 #include "platform/ui/UIPopoverControllerDelegate.h"
 #include "platform/ui/UIViewController.h"
 #include "rooms/RoomInfoViewControllerDelegate.h"
+#include "rooms/ScannerSession.h"
 #include "session/SocketDataHandleDelegate.h"
 #include "session/records/RoomStatesObject.h"
 
@@ -61,6 +62,17 @@ public:
     void socketDataHandleDidRoomStateAndInfo(const std::shared_ptr<RoomStateAndInfo>& info) override;
     void socketDataHandleGetCmdResult(bool success, const std::string& message) override;
 
+    // The bottle actions: the staff password's clerk, the room's bill, the guest's code or
+    // pending request, the guest, then the store-wine screen or the bar's answer.
+    void socketDataHandleDidGetClerkInfo(const ResultDictionary& info) override;
+    void socketDataHandleDidGetMaster(const ResultDictionary& master) override;
+    void socketDataHandleDidGetWxRequestStore(const ResultDictionary& request) override;
+    void socketDataHandleDidGetStoreWineMain(const ResultDictionary& guest) override;
+    void socketDataHandleDidScanResumeWine(bool success, const std::string& errorMsg) override;
+    void getStoreWineMainByOpenid();
+    // The text of the first code the scanner read.
+    void scanResult(const std::string& text);
+
     // Grids.
     std::int64_t numberOfItemsInGridView(GridView& grid) override;
     CGSize GridViewSizeForItemsInInterfaceOrientation(GridView& grid, UIInterfaceOrientation orientation) override;
@@ -84,6 +96,9 @@ public:
     const std::shared_ptr<ProgressHUD>& HUD() const { return m_HUD; }
     const std::string& roomRegionID() const { return m_roomRegionID; }
     int lastRefreshedPage() const { return m_lastRefreshedPage; }
+    bool goScanStoreWinePage() const { return m_goScanStoreWinePage; }
+    // The scanner the bottle chain opened.
+    const ScannerSession& wineScanner() const { return m_wineScanner; }
     const std::string& roomTypeID() const { return m_roomTypeID; }
 
 private:
@@ -111,4 +126,6 @@ private:
     std::shared_ptr<UIPopoverController> m_popover;
     std::shared_ptr<UIViewController> m_detailsAwaitingPassword;
     int m_lastRefreshedPage = 1;
+    bool m_goScanStoreWinePage = false;
+    ScannerSession m_wineScanner;
 };

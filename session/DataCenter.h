@@ -26,6 +26,9 @@ public:
     void forwardNoticeCode(const std::string& code, const std::string& detail);
     // The song with that code in the song table of `db`, or nothing.
     std::shared_ptr<SongObject> getSongObjectWithSongId(const std::string& songId) const;
+    // The clerk a staff-password command names: none in the password-only hall, where the
+    // password alone identifies him.
+    std::string passwordOperator() const { return noLoginOnlyCheckPW ? std::string() : clerkNo; }
 
     std::shared_ptr<SqlDatabase> db;
     std::vector<OkSingerObject> arrayAllSinger;

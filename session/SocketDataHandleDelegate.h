@@ -22,6 +22,17 @@ struct TVRelayObject;
 
 // "ErrorCode" and "ErrorMsg" always; the reply's named fields only on success.
 using ResultDictionary = std::map<std::string, std::string>;
+// The value under a key, empty when the reply did not carry it.
+inline std::string resultValue(const ResultDictionary& result, const std::string& key)
+{
+    const auto it = result.find(key);
+    return it == result.end() ? std::string() : it->second;
+}
+// Only "0" is success: any other code has none of the reply's named fields.
+inline bool resultSucceeded(const ResultDictionary& result)
+{
+    return resultValue(result, "ErrorCode") == "0";
+}
 template<typename T>
 using RecordList = std::vector<std::shared_ptr<T>>;
 // Every line of a reply as split, the length digits included.
