@@ -6,6 +6,8 @@
 #include "platform/foundation/Log.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIImageView.h"
+#include "platform/ui/UIInterpolatingMotionEffect.h"
+#include "platform/ui/UIMotionEffectGroup.h"
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIWindow.h"
 
@@ -245,6 +247,8 @@ void KeypadAlertView::show()
         return;
     }
     m_dialogView = createContainerView();
+    if (m_useMotionEffects)
+        applyMotionEffects();
     setBackgroundColor(UIColor::colorWithWhite(0, 0));
     addSubview(m_dialogView);
 
@@ -263,6 +267,24 @@ void KeypadAlertView::show()
         m_dialogView->setAlpha(1);
         m_dialogView->setTransform(CGAffineTransformIdentity);
     });
+}
+
+// The box drifts up to ten points each way with the tilt of the device.
+void KeypadAlertView::applyMotionEffects()
+{
+    if (!m_dialogView)
+        return;
+    auto horizontal = std::make_shared<UIInterpolatingMotionEffect>(
+        "center.x", UIInterpolatingMotionEffectType::TiltAlongHorizontalAxis);
+    auto vertical = std::make_shared<UIInterpolatingMotionEffect>("center.y",
+                                                                  UIInterpolatingMotionEffectType::TiltAlongVerticalAxis);
+    for (const auto& effect : {horizontal, vertical}) {
+        effect->setMinimumRelativeValue(-MotionEffectExtent);
+        effect->setMaximumRelativeValue(MotionEffectExtent);
+    }
+    auto group = std::make_shared<UIMotionEffectGroup>();
+    group->setMotionEffects({horizontal, vertical});
+    m_dialogView->addMotionEffect(group);
 }
 
 void KeypadAlertView::close()

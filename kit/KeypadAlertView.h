@@ -31,6 +31,7 @@ public:
     static constexpr std::size_t MaxInputLength = 15;
     static constexpr CGSize ContentSize {300, 440};
     static constexpr double AnimationDuration = 0.2;
+    static constexpr double MotionEffectExtent = 10;
 
     static std::shared_ptr<KeypadAlertView> create();
     // A new dialog asking for a password (digits shown as dots), shown at once; its answer
@@ -44,6 +45,9 @@ public:
 
     void show();
     void close();
+    // The tilt effect on the box (nothing before the box is built); show() applies it when
+    // useMotionEffects is set.
+    void applyMotionEffects();
     // A content view of the caller's in place of the keypad; before the first show.
     void setSubView(UIViewPtr view) { m_containerView = std::move(view); }
 

@@ -16,6 +16,7 @@
 #include "platform/ui/UIScrollView.h"
 #include "platform/ui/UISegmentedControl.h"
 #include "platform/ui/UIStoryboard.h"
+#include "platform/ui/UITextField.h"
 #include "rooms/RoomInfoViewController.h"
 #include "rooms/RoomStateCell.h"
 #include "session/DataCenter.h"
@@ -118,6 +119,30 @@ void RoomStatesViewController::viewDidDisappear(bool animated)
     if (m_timer)
         m_timer->invalidate();
     m_timer.reset();
+}
+
+void RoomStatesViewController::viewDidUnload()
+{
+    m_roomStatesScrollView.reset();
+    m_roomTypesScrollView.reset();
+    m_segment.reset();
+    m_lblClerkName.reset();
+    UIViewController::viewDidUnload();
+}
+
+void RoomStatesViewController::alertViewClickedButtonAtIndex(UIAlertView& alert, int buttonIndex)
+{
+    if (buttonIndex != 0 || alert.tag() != BindRoomAlertTag)
+        return;
+    // Binding needs what the alert asked for and the room it is for; without either the server
+    // would bind the device to nothing.
+    const auto field = alert.textFieldAtIndex(0);
+    if (!field || !m_tmpRoomObj) {
+        NSLog("binding not sent: the alert has no text field or no room was tapped");
+        return;
+    }
+    ServerNetworkCenter::sharedInstance().sentMsg(
+        90, {DataCenter::sharedInstance().UDID, field->text(), "1", m_tmpRoomObj->RoomNo});
 }
 
 unsigned RoomStatesViewController::supportedInterfaceOrientations() const

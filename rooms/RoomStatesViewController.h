@@ -2,6 +2,7 @@
 
 #include "kit/grid/GridViewActionDelegate.h"
 #include "kit/grid/GridViewDataSource.h"
+#include "platform/ui/UIAlertViewDelegate.h"
 #include "platform/ui/UIPopoverControllerDelegate.h"
 #include "platform/ui/UIViewController.h"
 #include "rooms/RoomInfoViewControllerDelegate.h"
@@ -32,12 +33,15 @@ class RoomStatesViewController : public UIViewController,
                                  public GridViewDataSource,
                                  public GridViewActionDelegate,
                                  public UIPopoverControllerDelegate,
+                                 public UIAlertViewDelegate,
                                  public RoomInfoViewControllerDelegate {
 public:
     static constexpr double RefreshInterval = 1.5;
     static constexpr int RoomsPerPage = 25;
     static constexpr int RoomGridTag = 0;
     static constexpr int FilterGridTag = 1;
+    // An alert with this tag binds the device to the tapped room (command 90); nothing opens one.
+    static constexpr int BindRoomAlertTag = 90;
 
     // Outlets.
     void setRoomStatesScrollView(std::shared_ptr<UIScrollView> view) { m_roomStatesScrollView = view; }
@@ -49,6 +53,7 @@ public:
     void viewDidLoad() override;
     void viewDidAppear(bool animated) override;
     void viewDidDisappear(bool animated) override;
+    void viewDidUnload() override;
     unsigned supportedInterfaceOrientations() const override;
 
     void refrushCurPage();
@@ -86,6 +91,7 @@ public:
     void showOrderViewController() override;
     void showVipCardFreeViewController() override;
     void showBillViewController() override;
+    void alertViewClickedButtonAtIndex(UIAlertView& alert, int buttonIndex) override;
 
     // What tests and the demo look at.
     const std::shared_ptr<GridView>& roomGrid() const { return m_gridView; }

@@ -5,6 +5,7 @@
 #include "platform/graphics/TextMetric.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/ui/UIApplication.h"
+#include "platform/ui/UITextField.h"
 
 #include <algorithm>
 
@@ -12,6 +13,8 @@ namespace {
 constexpr double Width = 270;
 constexpr double Margin = 16;
 constexpr double ButtonHeight = 44;
+constexpr double FieldHeight = 30;
+constexpr double FieldGap = 6;
 UIFontPtr titleFont() { return UIFont::boldSystemFontOfSize(17); }
 UIFontPtr messageFont() { return UIFont::systemFontOfSize(13); }
 
@@ -108,12 +111,53 @@ void UIAlertView::dismissWithClickedButtonIndex(int index, bool)
     NotificationCenter::defaultCenter().post(UIAlertViewDidDismissNotification, this);
 }
 
-void UIAlertView::layoutForScreen(CGRect screen)
+void UIAlertView::setAlertViewStyle(UIAlertViewStyle style)
+{
+    for (const auto& field : m_textFields)
+        field->removeFromSuperview();
+    m_textFields.clear();
+    m_style = style;
+    const int count = style == UIAlertViewStyle::Default ? 0 : style == UIAlertViewStyle::LoginAndPasswordInput ? 2 : 1;
+    for (int i = 0; i < count; ++i) {
+        auto field = UITextField::create(fieldFrame(static_cast<std::size_t>(i)));
+        field->setBorderStyle(UITextBorderStyle::Line);
+        field->setSecureTextEntry(style == UIAlertViewStyle::SecureTextInput || i == 1);
+        addSubview(field);
+        m_textFields.push_back(std::move(field));
+    }
+}
+
+std::shared_ptr<UITextField> UIAlertView::textFieldAtIndex(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(m_textFields.size()))
+        return nullptr;
+    return m_textFields[static_cast<std::size_t>(index)];
+}
+
+double UIAlertView::fieldsTop() const
 {
     const double titleHeight = m_title.empty() ? 0 : titleFont()->lineHeight();
+    return Margin + titleHeight + 4 + messageHeight(m_message);
+}
+
+CGRect UIAlertView::fieldFrame(std::size_t index) const
+{
+    return CGRectMake(Margin, fieldsTop() + static_cast<double>(index) * (FieldHeight + FieldGap), Width - 2 * Margin,
+                      FieldHeight);
+}
+
+double UIAlertView::buttonsTop() const
+{
+    return fieldsTop() + static_cast<double>(m_textFields.size()) * (FieldHeight + FieldGap) + Margin;
+}
+
+void UIAlertView::layoutForScreen(CGRect screen)
+{
     const double rows = m_buttons.size() == 2 ? 1 : static_cast<double>(m_buttons.size());
-    const double height = Margin + titleHeight + 4 + messageHeight(m_message) + Margin + rows * ButtonHeight;
+    const double height = buttonsTop() + rows * ButtonHeight;
     setFrame(CGRectMake(CGRectGetMidX(screen) - Width / 2, CGRectGetMidY(screen) - height / 2, Width, height));
+    for (std::size_t i = 0; i < m_textFields.size(); ++i)
+        m_textFields[i]->setFrame(fieldFrame(i));
 }
 
 void UIAlertView::drawRect(const CGRect&)
@@ -137,7 +181,7 @@ void UIAlertView::drawRect(const CGRect&)
                                     NSLineBreakMode::ByWordWrapping, NSTextAlignment::Center, context.get());
         y += h;
     }
-    y += Margin;
+    y = buttonsTop();
 
     // Two buttons share a row; otherwise each has its own.
     const auto buttonColor = UIColor::colorWithRed(0, 0.478, 1, 1);

@@ -11,6 +11,10 @@
 // Posted (with the alert as object) once an alert has gone from the screen.
 inline const std::string UIAlertViewDidDismissNotification = "UIAlertViewDidDismissNotification";
 
+class UITextField;
+
+enum class UIAlertViewStyle : int { Default = 0, SecureTextInput = 1, PlainTextInput = 2, LoginAndPasswordInput = 3 };
+
 // A modal notice with a title, a message and buttons. show() puts it in front of everything
 // (the application's alert stack holds it while it shows); a button tapped, or a dismissal in
 // code, takes it away. The delegate is not owned.
@@ -29,6 +33,13 @@ public:
     void setMessage(std::optional<std::string> message) { m_message = std::move(message); }
     std::shared_ptr<UIAlertViewDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(std::weak_ptr<UIAlertViewDelegate> delegate) { m_delegate = std::move(delegate); }
+
+    // The input styles give the alert one text field (two for login and password) under the
+    // message; choosing a style replaces the fields of the one before.
+    UIAlertViewStyle alertViewStyle() const { return m_style; }
+    void setAlertViewStyle(UIAlertViewStyle style);
+    // Nothing for an index the style has no field for.
+    std::shared_ptr<UITextField> textFieldAtIndex(int index) const;
 
     int addButtonWithTitle(std::string title);
     int numberOfButtons() const { return static_cast<int>(m_buttons.size()); }
@@ -49,11 +60,18 @@ public:
     void drawRect(const CGRect& rect) override;
 
 private:
+    // Where the text fields start and where the buttons start, from the top of the alert.
+    double fieldsTop() const;
+    CGRect fieldFrame(std::size_t index) const;
+    double buttonsTop() const;
+
     std::string m_title;
     std::optional<std::string> m_message;
     std::weak_ptr<UIAlertViewDelegate> m_delegate;
     std::vector<std::string> m_buttons;
     int m_cancelButtonIndex = -1;
+    UIAlertViewStyle m_style = UIAlertViewStyle::Default;
+    std::vector<std::shared_ptr<UITextField>> m_textFields;
     bool m_visible = false;
 };
 

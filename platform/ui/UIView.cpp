@@ -524,3 +524,9 @@ bool UIView::endEditing(bool force)
         return true;
     return force ? current->forceResignFirstResponder() : current->resignFirstResponder();
 }
+
+void UIView::addMotionEffect(const UIMotionEffectPtr& effect)
+{
+    if (effect && std::find(m_motionEffects.begin(), m_motionEffects.end(), effect) == m_motionEffects.end())
+        m_motionEffects.push_back(effect);
+}

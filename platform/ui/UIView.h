@@ -6,6 +6,7 @@
 #include "platform/graphics/UIColor.h"
 #include "platform/ui/CALayer.h"
 #include "platform/ui/GestureRecognizerList.h"
+#include "platform/ui/UIMotionEffect.h"
 #include "platform/ui/UIViewTypes.h"
 
 #include <functional>
@@ -120,6 +121,10 @@ public:
     void removeGestureRecognizer(const UIGestureRecognizer* recognizer);
     const std::vector<std::shared_ptr<UIGestureRecognizer>>& gestureRecognizers() const;
 
+    // Motion effects, kept in the order added; adding one that is there already adds nothing.
+    void addMotionEffect(const UIMotionEffectPtr& effect);
+    const std::vector<UIMotionEffectPtr>& motionEffects() const { return m_motionEffects; }
+
     // The controller whose view this is, if any.
     UIViewController* viewController() const { return m_viewController; }
 
@@ -198,6 +203,7 @@ private:
     bool m_needsDisplay = true;
     CALayer m_layer;
     GestureRecognizerList m_gestureRecognizers;
+    std::vector<UIMotionEffectPtr> m_motionEffects;
 };
 
 using UIViewPtr = std::shared_ptr<UIView>;

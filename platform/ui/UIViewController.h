@@ -85,6 +85,8 @@ public:
     // Overridable steps.
     virtual void loadView();
     virtual void viewDidLoad() {}
+    // Kept for screens that release their outlets in it; the platform never calls it.
+    virtual void viewDidUnload() {}
     virtual void viewWillAppear(bool) {}
     virtual void viewDidAppear(bool) {}
     virtual void viewWillDisappear(bool) {}

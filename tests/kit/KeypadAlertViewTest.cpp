@@ -2,6 +2,8 @@
 #include "kit/SystemNotificationNames.h"
 #include "platform/ui/UIAlertView.h"
 #include "platform/ui/UIApplication.h"
+#include "platform/ui/UIInterpolatingMotionEffect.h"
+#include "platform/ui/UIMotionEffectGroup.h"
 #include "platform/ui/UIWindow.h"
 
 #include "tests/support/TestEnvironment.h"
@@ -282,4 +284,30 @@ TEST_F(KeypadAlertViewTest, NoWindowMeansNothingToShowOn)
     unowned.show();
     EXPECT_TRUE(log.contains("not made by create()"));
     unowned.clickOK(); // answers no one and closes nothing, without failing
+}
+
+TEST_F(KeypadAlertViewTest, TheTiltEffectIsAppliedOnlyWhenAskedFor)
+{
+    for (const bool motion : {false, true}) {
+        auto dialog = KeypadAlertView::create();
+        dialog->setUseMotionEffects(motion);
+        dialog->show();
+        const auto& effects = dialog->dialogView()->motionEffects();
+        ASSERT_EQ(effects.size(), motion ? 1u : 0u);
+        if (!motion)
+            continue;
+        auto group = std::dynamic_pointer_cast<UIMotionEffectGroup>(effects.front());
+        ASSERT_TRUE(group);
+        std::vector<std::pair<std::string, UIInterpolatingMotionEffectType>> axes;
+        for (const auto& effect : group->motionEffects()) {
+            auto tilt = std::dynamic_pointer_cast<UIInterpolatingMotionEffect>(effect);
+            ASSERT_TRUE(tilt);
+            EXPECT_EQ(tilt->minimumRelativeValue(), -10);
+            EXPECT_EQ(tilt->maximumRelativeValue(), 10);
+            axes.emplace_back(tilt->keyPath(), tilt->type());
+        }
+        EXPECT_EQ(axes, (std::vector<std::pair<std::string, UIInterpolatingMotionEffectType>> {
+                            {"center.x", UIInterpolatingMotionEffectType::TiltAlongHorizontalAxis},
+                            {"center.y", UIInterpolatingMotionEffectType::TiltAlongVerticalAxis}}));
+    }
 }

@@ -1,5 +1,6 @@
 #include "tests/rooms/RoomFloorFixture.h"
 
+#include "platform/ui/UITextField.h"
 #include "rooms/RoomTypeCell.h"
 
 TEST_F(RoomFloorTest, FloorShowsEveryRoomColouredWithTheCounters)
@@ -180,4 +181,32 @@ TEST_F(RoomFloorTest, ALongRegionNameShrinksInsideItsTileBorder)
     const double border = tile->layer().borderWidth;
     EXPECT_TRUE(CGRectContainsRect(CGRectInset(tile->bounds(), border, border), label->frame()));
     EXPECT_LT(label->fontSizeForDrawing(label->bounds()), label->font()->pointSize());
+}
+
+TEST_F(RoomFloorTest, TheBindingAlertSendsItsFieldForTheTappedRoom)
+{
+    auto floor = openFloor();
+    ASSERT_TRUE(floor);
+    const auto& room = *SocketDataHandle::sharedInstance().tempRoomArray.at(0);
+    floor->GridViewDidTapOnItemAtIndex(*floor->roomGrid(), 0);
+    const auto ask = [&](int tag, UIAlertViewStyle style, int button) {
+        auto alert = UIAlertView::create("", "", floor, "确定", {"取消"});
+        alert->setTag(tag);
+        alert->setAlertViewStyle(style);
+        if (auto field = alert->textFieldAtIndex(0))
+            field->setText("4321");
+        alert->show();
+        ASSERT_TRUE(alert->tapButtonAtIndex(button));
+    };
+    ask(90, UIAlertViewStyle::PlainTextInput, 1);
+    ask(91, UIAlertViewStyle::PlainTextInput, 0);
+    ask(90, UIAlertViewStyle::Default, 0); // no field: nothing to bind with
+    ask(90, UIAlertViewStyle::PlainTextInput, 0);
+    const std::string bind = "request 90 fields=[" + DataCenter::sharedInstance().UDID + "|4321|1|" + room.RoomNo + "]";
+    EXPECT_TRUE(waitForLog(bind));
+    advance(0.2);
+    EXPECT_EQ(logged("|4321|"), 1u);
+
+    floor->viewDidUnload();
+    EXPECT_FALSE(floor->segment());
 }
