@@ -64,8 +64,20 @@ CGRect AVCaptureMetadataOutput::cropInFrame(const CGRect& r, double frameWidth, 
                       r.size.width * frameHeight);
 }
 
-std::vector<AVMetadataObjectPtr> AVCaptureMetadataOutput::recognise(const UIImage& frame) const
+std::shared_ptr<const LuminanceImage> AVCaptureMetadataOutput::luminanceOf(const UIImagePtr& frame,
+                                                                         const CGRect& crop) const
 {
+    std::lock_guard lock(m_lastMutex);
+    if (m_last.luminance && m_last.frame.lock() == frame && CGRectEqualToRect(m_last.crop, crop))
+        return m_last.luminance;
+    m_last = {frame, crop, std::make_shared<const LuminanceImage>(LuminanceImage::fromImage(*frame, &crop))};
+    return m_last.luminance;
+}
+
+std::vector<AVMetadataObjectPtr> AVCaptureMetadataOutput::recognise(const UIImagePtr& frame) const
+{
+    if (!frame)
+        return {};
     std::vector<AVMetadataObjectType> types;
     CGRect interest;
     {
@@ -73,11 +85,11 @@ std::vector<AVMetadataObjectPtr> AVCaptureMetadataOutput::recognise(const UIImag
         types = m_types;
         interest = m_rectOfInterest;
     }
-    const double w = frame.pixelWidth(), h = frame.pixelHeight();
+    const double w = frame->pixelWidth(), h = frame->pixelHeight();
     const CGRect crop = cropInFrame(interest, w, h);
-    const auto luminance = LuminanceImage::fromImage(frame, &crop);
+    const auto luminance = luminanceOf(frame, crop);
     std::vector<AVMetadataObjectPtr> batch;
-    for (const auto& code : CodeReader::read(luminance, MetadataCodeTypes::formatsFor(types))) {
+    for (const auto& code : CodeReader::read(*luminance, MetadataCodeTypes::formatsFor(types))) {
         auto reading = MetadataCodeTypes::readingFor(code.format, code.text, types);
         if (!reading)
             continue;
@@ -100,7 +112,7 @@ void AVCaptureMetadataOutput::captureFrame(const UIImagePtr& frame)
             return;
         delegate = m_delegate;
     }
-    auto batch = recognise(*frame);
+    auto batch = recognise(frame);
     if (batch.empty())
         return;
     auto connections = this->connections();

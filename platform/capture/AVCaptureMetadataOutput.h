@@ -2,6 +2,7 @@
 
 #include "platform/capture/AVCaptureMetadataOutputObjectsDelegate.h"
 #include "platform/capture/AVCaptureOutput.h"
+#include "platform/capture/LuminanceImage.h"
 
 #include <memory>
 #include <mutex>
@@ -30,13 +31,23 @@ public:
 
     void captureFrame(const UIImagePtr& frame) override;
     // The batch a frame gives, without reporting it (what captureFrame posts).
-    std::vector<AVMetadataObjectPtr> recognise(const UIImage& frame) const;
+    std::vector<AVMetadataObjectPtr> recognise(const UIImagePtr& frame) const;
 
 private:
     mutable std::mutex m_mutex;
     std::weak_ptr<AVCaptureMetadataOutputObjectsDelegate> m_delegate;
     std::vector<AVMetadataObjectType> m_types;
     CGRect m_rectOfInterest = CGRectMake(0, 0, 1, 1);
+    // The camera shows its pictures over and over: the brightness of the last one is kept, so a
+    // picture seen again is not converted again. Used on the capture thread only.
+    struct LastFrame {
+        std::weak_ptr<const UIImage> frame;
+        CGRect crop;
+        std::shared_ptr<const LuminanceImage> luminance;
+    };
+    mutable std::mutex m_lastMutex;
+    mutable LastFrame m_last;
+    std::shared_ptr<const LuminanceImage> luminanceOf(const UIImagePtr& frame, const CGRect& crop) const;
 };
 
 using AVCaptureMetadataOutputPtr = std::shared_ptr<AVCaptureMetadataOutput>;

@@ -22,6 +22,17 @@ void pixelBounds(const CGRect* crop, int w, int h, int& x0, int& y0, int& x1, in
     x1 = clampTo(std::ceil(crop->origin.x + crop->size.width), w);
     y1 = clampTo(std::ceil(crop->origin.y + crop->size.height), h);
 }
+// One row of premultiplied ARGB (bytes B, G, R, A in memory) to brightness over white, in 16-bit
+// steps: each frame passes through here, so it must cost little beside the reading itself. A premultiplied channel never exceeds its alpha, so a channel plus what the
+// alpha leaves uncovered stays within a byte.
+void lumaRow(const unsigned char* in, int count, std::uint8_t* out)
+{
+    for (int x = 0; x < count; ++x) {
+        const std::uint16_t uncovered = static_cast<std::uint16_t>(255 - in[4 * x + 3]);
+        const std::uint16_t b = in[4 * x] + uncovered, g = in[4 * x + 1] + uncovered, r = in[4 * x + 2] + uncovered;
+        out[x] = static_cast<std::uint8_t>((77 * r + 150 * g + 29 * b + 128) >> 8);
+    }
+}
 } // namespace
 
 LuminanceImage LuminanceImage::fromImage(const UIImage& image, const CGRect* crop)
@@ -41,17 +52,9 @@ LuminanceImage LuminanceImage::fromImage(const UIImage& image, const CGRect* cro
     result.m_pixels.resize(static_cast<std::size_t>(result.m_width) * result.m_height);
     const unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
-    std::uint8_t* out = result.m_pixels.data();
-    for (int y = y0; y < y1; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = x0; x < x1; ++x) {
-            // Premultiplied: over white each channel gains what the alpha leaves uncovered.
-            const std::uint32_t p = row[x];
-            const unsigned uncovered = 255 - (p >> 24);
-            *out++ = ZXing::RGBToLum(((p >> 16) & 0xFF) + uncovered, ((p >> 8) & 0xFF) + uncovered,
-                                     (p & 0xFF) + uncovered);
-        }
-    }
+    for (int y = y0; y < y1; ++y)
+        lumaRow(data + static_cast<std::ptrdiff_t>(y) * stride + x0 * 4, x1 - x0,
+                result.m_pixels.data() + static_cast<std::size_t>(y - y0) * result.m_width);
     return result;
 }
 
