@@ -56,7 +56,7 @@ void BillViewController::scanResult(const std::string& text)
         return;
     // Nothing read: no payment to make.
     if (text.empty()) {
-        m_scanner.finish(*this);
+        m_scanner.finish();
         return;
     }
     // The code goes out as one field of the settlement request.
@@ -95,7 +95,7 @@ void BillViewController::settle(const std::string& payCode, const std::string& c
     m_payCode = payCode;
     m_cardNo = cardNo;
     m_cardPassword = cardPassword;
-    m_scanner.finish(*this);
+    m_scanner.finish();
     KeypadAlertView::showPasswordPrompt("请输入落单密码", SettleCommand,
                                         std::dynamic_pointer_cast<KeypadAlertViewDelegate>(shared_from_this()));
 }

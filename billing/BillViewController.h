@@ -3,13 +3,16 @@
 #include "kit/KeypadAlertViewDelegate.h"
 #include "rooms/RoomSceneViewController.h"
 #include "rooms/ScannerSession.h"
+#include "scan/ScanResultDelegate.h"
 
 #include <string>
 
 // The bill of a room, opened from the room floor, and its settlement: by member card, by a
 // guest's code of either mobile payment (both read with the scanner), in cash or by bank card.
 // Every way ends with the order password, then the settlement request.
-class BillViewController : public RoomSceneViewController, public KeypadAlertViewDelegate {
+class BillViewController : public RoomSceneViewController,
+                           public KeypadAlertViewDelegate,
+                           public ScanResultDelegate {
 public:
     // The ways of payment, as the settlement request carries them.
     enum PayWay { VipCard = 0, WeChat = 1, AliPay = 2, Cash = 3, BankCard = 4 };
@@ -21,9 +24,9 @@ public:
 
     // The pay action for one way: the three scanning ways open the scanner first.
     void payAction(int payWay);
-    void scanResult(const std::string& text);
-    void sendVipPwByCardNo(const std::string& cardNo);
-    void confirmVipPwPay(const std::string& password, const std::string& cardNo);
+    void scanResult(const std::string& text) override;
+    void sendVipPwByCardNo(const std::string& cardNo) override;
+    void confirmVipPwPay(const std::string& password, const std::string& cardNo) override;
     void customAlertViewClick(std::int64_t tag, bool isOk, const std::string& input, std::int32_t curCmd) override;
 
     void socketDataHandleDidVipSendPassWord(const ResultDictionary& result) override;

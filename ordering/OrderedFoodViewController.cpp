@@ -50,7 +50,7 @@ void OrderedFoodViewController::scanResult(const std::string& text)
 {
     if (!m_scanner.isWaiting())
         return;
-    m_scanner.finish(*this);
+    m_scanner.finish();
     if (text.empty())
         return;
     // The code goes out as one field after the order's lines.

@@ -3,6 +3,7 @@
 #include "kit/KeypadAlertViewDelegate.h"
 #include "rooms/RoomSceneViewController.h"
 #include "rooms/ScannerSession.h"
+#include "scan/ScanResultDelegate.h"
 
 #include <memory>
 #include <string>
@@ -11,7 +12,9 @@ class ProgressHUD;
 
 // The room's order basket, paid at once by a guest's mobile-payment code: a staff password,
 // checked by the server, opens the scanner, and the code read goes out with the basket's lines.
-class OrderedFoodViewController : public RoomSceneViewController, public KeypadAlertViewDelegate {
+class OrderedFoodViewController : public RoomSceneViewController,
+                                  public KeypadAlertViewDelegate,
+                                  public ScanResultDelegate {
 public:
     static constexpr int PasswordTag = 102;
 
@@ -21,7 +24,7 @@ public:
 
     // Asks for the staff password, then scans with that title ("微信扫码支付" or "支付宝扫码支付").
     void netPayAction(const std::string& title);
-    void scanResult(const std::string& text);
+    void scanResult(const std::string& text) override;
     void customAlertViewClick(std::int64_t tag, bool isOk, const std::string& input, std::int32_t curCmd) override;
 
     void socketDataHandleDidGetClerkInfo(const ResultDictionary& info) override;

@@ -58,7 +58,7 @@ void RoomStatesViewController::scanResult(const std::string& text)
     auto& session = DataCenter::sharedInstance();
     const int action = session.wineCmd;
     if (action != RoomInfoViewController::StoreWineCode && action != RoomInfoViewController::RetrieveWineCode) {
-        m_wineScanner.finish(*this);
+        m_wineScanner.finish();
         return;
     }
     const bool storing = action == RoomInfoViewController::StoreWineCode;
@@ -82,7 +82,7 @@ void RoomStatesViewController::scanResult(const std::string& text)
         ServerNetworkCenter::sharedInstance().sentMsg(
             201, {code.field(1), session.clerkNo, session.clerkName, session.roomNo, session.masterID});
     }
-    m_wineScanner.finish(*this);
+    m_wineScanner.finish();
 }
 
 void RoomStatesViewController::getStoreWineMainByOpenid()

@@ -7,6 +7,7 @@
 #include "platform/ui/UIViewController.h"
 #include "rooms/RoomInfoViewControllerDelegate.h"
 #include "rooms/ScannerSession.h"
+#include "scan/ScanResultDelegate.h"
 #include "session/SocketDataHandleDelegate.h"
 #include "session/records/RoomStatesObject.h"
 
@@ -34,7 +35,8 @@ class RoomStatesViewController : public UIViewController,
                                  public GridViewActionDelegate,
                                  public UIPopoverControllerDelegate,
                                  public UIAlertViewDelegate,
-                                 public RoomInfoViewControllerDelegate {
+                                 public RoomInfoViewControllerDelegate,
+                                 public ScanResultDelegate {
 public:
     static constexpr double RefreshInterval = 1.5;
     static constexpr int RoomsPerPage = 25;
@@ -76,7 +78,7 @@ public:
     void socketDataHandleDidScanResumeWine(bool success, const std::string& errorMsg) override;
     void getStoreWineMainByOpenid();
     // The text of the first code the scanner read.
-    void scanResult(const std::string& text);
+    void scanResult(const std::string& text) override;
 
     // Grids.
     std::int64_t numberOfItemsInGridView(GridView& grid) override;

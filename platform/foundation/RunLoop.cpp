@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -410,9 +411,14 @@ void RunLoop::reset()
             epoll_ctl(m_epollFd, EPOLL_CTL_DEL, source.fd, nullptr);
     }
     m_sources.clear();
-    m_timers.clear();
-    m_performs.clear();
-    std::lock_guard lock(m_postMutex);
-    m_posts.clear();
+    // What the dropped work holds may reach back into the loop as it goes (an object cancelling
+    // its performs from its destructor): the work is taken out first and let go after.
+    auto timers = std::exchange(m_timers, {});
+    auto performs = std::exchange(m_performs, {});
+    decltype(m_posts) posts;
+    {
+        std::lock_guard lock(m_postMutex);
+        posts.swap(m_posts);
+    }
     m_stopRequested = false;
 }

@@ -2,6 +2,8 @@
 
 #include "kit/ProgressHUD.h"
 #include "ordering/OrderedFoodViewController.h"
+#include "scan/SubScanViewController.h"
+#include "tests/scan/ScanTestCamera.h"
 
 namespace {
 
@@ -30,6 +32,9 @@ class OrderBasketPaymentTest : public RoomFloorTest, public ::testing::WithParam
 TEST_P(OrderBasketPaymentTest, StaffPasswordScanAndOrder)
 {
     const BasketRow& row = GetParam();
+    std::optional<ScanTestCamera> camera;
+    if (row.scanned && !row.scanned->empty())
+        camera.emplace(std::vector<UIImagePtr> {qrFrame(*row.scanned)});
     startServer({}, "1");
     auto basket = showRoomScreen<OrderedFoodViewController>("A01");
     auto line = std::make_shared<OKFolioObject>();
@@ -44,13 +49,17 @@ TEST_P(OrderBasketPaymentTest, StaffPasswordScanAndOrder)
     EXPECT_EQ(answerKeypad(row.password), "请输入密码");
     EXPECT_TRUE(waitForLog(std::string("request 102 fields=[0|||") + row.password));
     if (row.scanned) {
-        ASSERT_TRUE(advanceUntil([&] { return basket->scanner().isWaiting(); }));
-        EXPECT_EQ(basket->scanner().title(), "微信扫码支付");
-        basket->scanResult(*row.scanned);
-        basket->scanResult(*row.scanned); // delivered again
-        EXPECT_FALSE(basket->scanner().isWaiting());
+        std::shared_ptr<SubScanViewController> scanner;
+        ASSERT_TRUE(advanceUntil([&] { return (scanner = basket->scanner().scanner()) && ScreenInFront::visibleController() == scanner; }));
+        EXPECT_EQ(scanner->topTitleValue, "微信扫码支付");
+        EXPECT_FALSE(scanner->isVipCard);
+        if (row.scanned->empty())
+            basket->scanResult(""); // a delivery with nothing read
+        ASSERT_TRUE(advanceUntil([&] { return !basket->scanner().isWaiting(); }));
         // The busy indicator stands while the payment is sent.
         EXPECT_EQ(basket->HUD() != nullptr, *row.request != '\0');
+        basket->scanResult(*row.scanned); // delivered again
+        EXPECT_TRUE(advanceUntil([&] { return ScreenInFront::visibleController() == basket; }));
     }
     if (*row.request) {
         EXPECT_TRUE(waitForLog(row.request));

@@ -1,6 +1,8 @@
 #include "tests/rooms/RoomFloorFixture.h"
 
 #include "platform/ui/UILabel.h"
+#include "scan/SubScanViewController.h"
+#include "tests/scan/ScanTestCamera.h"
 #include "tools/venue-sim/CommandTable.h"
 
 #include <optional>
@@ -95,14 +97,25 @@ TEST_P(BottleActionsTest, ScannedTextToRequestsAndAlert)
         server->onServer([](VenueServer& venue) { venue.data().wineCellar().stored("QJ2405001")->handedBack = true; });
     const std::string clerkBefore = session.clerkNo;
 
+    // The guest's phone in front of the camera, whenever the scanner looks.
+    std::optional<ScanTestCamera> camera;
+    if (row.scanned)
+        camera.emplace(std::vector<UIImagePtr> {qrFrame(*row.scanned)});
     typePassword(row.action, row.room, row.password);
     if (row.scanned) {
-        ASSERT_TRUE(advanceUntil([&] { return floor->wineScanner().isWaiting(); }));
-        EXPECT_EQ(floor->wineScanner().title(), row.action == 2100 ? "扫码存酒" : "扫码取酒");
+        std::shared_ptr<SubScanViewController> scanner;
+        ASSERT_TRUE(advanceUntil([&] { return (scanner = floor->wineScanner().scanner()) && ScreenInFront::visibleController() == scanner; }));
+        EXPECT_EQ(scanner->topTitleValue, row.action == 2100 ? "扫码存酒" : "扫码取酒");
+        EXPECT_FALSE(scanner->isVipCard);
+        // The code is read, then the same scan is delivered again.
+        ASSERT_TRUE(advanceUntil([&] { return !floor->wineScanner().isWaiting() || UIApplication::sharedApplication().topAlert(); }));
         floor->scanResult(*row.scanned);
-        floor->scanResult(*row.scanned); // the same scan delivered again
-        if (floor->goScanStoreWinePage())
-            floor->viewDidAppear(false); // the scanner closed over the floor
+        if (floor->wineScanner().isWaiting()) {
+            // Refused: once the alert is closed the scanner reads again, and refuses again.
+            ASSERT_TRUE(UIApplication::sharedApplication().topAlert()->tapButtonAtIndex(0));
+            EXPECT_TRUE(advanceUntil([] { return UIApplication::sharedApplication().topAlert() != nullptr; }));
+            EXPECT_EQ(ScreenInFront::visibleController(), scanner);
+        }
     }
 
     if (!row.storeScreenGuest.empty()) {
@@ -112,9 +125,7 @@ TEST_P(BottleActionsTest, ScannedTextToRequestsAndAlert)
         // A scan brings no request id; a pending request does.
         EXPECT_EQ(store->lblRequest()->text().find("SW1001") != std::string::npos, row.action == 210);
     }
-    std::string alert = row.alert;
-    if (alert == "密码错误")
-        alert = "密码错误";
+    const std::string& alert = row.alert;
     if (!alert.empty()) {
         ASSERT_TRUE(advanceUntil([] { return UIApplication::sharedApplication().topAlert() != nullptr; }));
         EXPECT_NE(UIApplication::sharedApplication().topAlert()->message().value_or("").find(alert), std::string::npos)

@@ -38,7 +38,7 @@ protected:
         std::shared_ptr<RoomStatesViewController> floor;
         advanceUntil([&] {
             floor = std::dynamic_pointer_cast<RoomStatesViewController>(ScreenInFront::visibleController());
-            return floor && !floor->HUD();
+            return floor && !floor->HUD() && floor->appearance() == UIViewController::Appearance::Appeared;
         });
         return floor;
     }
@@ -108,7 +108,7 @@ protected:
         window->makeKeyAndVisible();
         auto& link = ServerNetworkCenter::sharedInstance();
         link.initConnect();
-        EXPECT_TRUE(advanceUntil([&] { return link.isConnect(); }));
+        EXPECT_TRUE(advanceUntil([&] { return link.isConnect() && screen->appearance() == UIViewController::Appearance::Appeared; }));
         return screen;
     }
     // The titles of the action rows of the details, top to bottom.

@@ -141,7 +141,10 @@ TEST_F(RoomFloorTest, ScreensOpenedFromTheFloorComeBackToTheSameFloor)
     ASSERT_TRUE(details);
     ASSERT_TRUE(details->tableView()->tapRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0))); // 点  单
     std::shared_ptr<OrderViewController> order;
-    ASSERT_TRUE(advanceUntil([&] { return (order = std::dynamic_pointer_cast<OrderViewController>(ScreenInFront::visibleController())) != nullptr; }));
+    ASSERT_TRUE(advanceUntil([&] {
+        order = std::dynamic_pointer_cast<OrderViewController>(ScreenInFront::visibleController());
+        return order && order->appearance() == UIViewController::Appearance::Appeared;
+    }));
     EXPECT_FALSE(floor->timer()); // no refresh while covered
     ASSERT_TRUE(order->roomBar());
     ASSERT_TRUE(order->backButton()->tap());

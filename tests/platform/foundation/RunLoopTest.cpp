@@ -68,6 +68,25 @@ TEST(RunLoop, PerformsCancelledByTargetNeverRun)
     EXPECT_EQ(b, 1);
 }
 
+TEST(RunLoop, ResetLetsGoOfWorkWhoseOwnerCancelsItsPerforms)
+{
+    ManualLoop m;
+    // Owns a perform of its own and cancels it when it goes, as a screen does; a timer between
+    // two others is the last to hold it.
+    struct Owner {
+        RunLoop* loop;
+        ~Owner() { loop->cancelPerforms(this); }
+    };
+    auto owner = std::make_shared<Owner>(Owner {&m.loop});
+    std::weak_ptr<Owner> weak = owner;
+    m.loop.perform([] {}, 5, owner.get());
+    m.loop.addTimer(m.clock->now() + 10, 0, [owner = std::move(owner)] {});
+    m.loop.addTimer(m.clock->now() + 10, 0, [] {});
+    m.loop.reset();
+    EXPECT_TRUE(weak.expired());
+    EXPECT_EQ(m.loop.pendingPerformCount(nullptr), 0u);
+}
+
 TEST(RunLoop, DelayedPerformWaitsForTheClock)
 {
     ManualLoop m;
