@@ -114,17 +114,33 @@ void ScanViewController::openOrCloseFlash()
     isOpenFlash = !isOpenFlash;
 }
 
-void ScanViewController::imagePickerControllerDidFinishPickingMedia(const UIImagePtr& editedImage,
-                                                                    const UIImagePtr& originalImage)
+void ScanViewController::openLocalPhoto()
 {
+    auto picker = std::make_shared<UIImagePickerController>();
+    picker->sourceType = UIImagePickerControllerSourceType::PhotoLibrary;
+    picker->delegate = std::dynamic_pointer_cast<UIImagePickerControllerDelegate>(shared_from_this());
+    picker->allowsEditing = true;
+    presentViewController(picker, true);
+}
+
+void ScanViewController::imagePickerControllerDidFinishPickingMediaWithInfo(
+    UIImagePickerController& picker, const std::map<std::string, UIImagePtr>& info)
+{
+    picker.dismissViewControllerAnimated(true);
+    const auto edited = info.find(UIImagePickerControllerEditedImage);
+    const auto original = info.find(UIImagePickerControllerOriginalImage);
+    const UIImagePtr image = edited != info.end() && edited->second ? edited->second
+        : original != info.end()                                  ? original->second
+                                                                  : nullptr;
     std::weak_ptr<UIViewController> weak = weak_from_this();
-    ScanWrapper::recognizeImage(editedImage ? editedImage : originalImage, [weak](const ScanResults& array) {
+    ScanWrapper::recognizeImage(image, [weak](const ScanResults& array) {
         if (auto screen = std::static_pointer_cast<ScanViewController>(weak.lock()))
             screen->scanResultWithArray(array);
     });
 }
 
-void ScanViewController::imagePickerControllerDidCancel()
+void ScanViewController::imagePickerControllerDidCancel(UIImagePickerController& picker)
 {
     NSLog("cancel");
+    picker.dismissViewControllerAnimated(true);
 }

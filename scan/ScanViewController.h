@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/UIImagePickerController.h"
 #include "platform/ui/UIViewController.h"
 #include "scan/ScanView.h"
 #include "scan/ScanViewStyle.h"
@@ -16,7 +17,7 @@
 //
 // A result stops capture. When the presenter rejects the code with an alert and leaves the
 // screen up, capture resumes once that alert is closed, so the camera is not left dead.
-class ScanViewController : public UIViewController {
+class ScanViewController : public UIViewController, public UIImagePickerControllerDelegate {
 public:
     static constexpr double StartDelay = 0.2;
     static constexpr const char* CameraPermissionMessage = "   请到设置隐私中开启本程序相机权限   ";
@@ -34,9 +35,11 @@ public:
     virtual void showError(const std::string& str);
     void reStartDevice();
     void openOrCloseFlash();
+    void openLocalPhoto();
     // A picture the clerk picked: its code (the edited picture if there is one) is read at once.
-    void imagePickerControllerDidFinishPickingMedia(const UIImagePtr& editedImage, const UIImagePtr& originalImage);
-    void imagePickerControllerDidCancel();
+    void imagePickerControllerDidFinishPickingMediaWithInfo(UIImagePickerController& picker,
+                                                          const std::map<std::string, UIImagePtr>& info) override;
+    void imagePickerControllerDidCancel(UIImagePickerController& picker) override;
 
     const ScanViewStylePtr& style() const { return m_style; }
     void setStyle(ScanViewStylePtr style) { m_style = std::move(style); }

@@ -195,6 +195,7 @@ void SubScanViewController::drawBottomItems()
     btnFlash->addTarget(this, action(&SubScanViewController::openOrCloseFlash), UIControlEventTouchUpInside);
     btnPhoto = imageButton(f.size.width / 2, "CodeScan.bundle/qrcode_scan_btn_photo_nor",
                            "CodeScan.bundle/qrcode_scan_btn_photo_down");
+    btnPhoto->addTarget(this, action(&SubScanViewController::openPhoto), UIControlEventTouchUpInside);
     btnMyQR = imageButton(f.size.width * 3 / 4, "CodeScan.bundle/qrcode_scan_btn_myqrcode_nor",
                           "CodeScan.bundle/qrcode_scan_btn_myqrcode_down");
 }
@@ -205,4 +206,12 @@ void SubScanViewController::openOrCloseFlash()
     if (btnFlash)
         btnFlash->setImage(UIImage::imageNamed(isOpenFlash ? "CodeScan.bundle/qrcode_scan_btn_flash_down"
                                                            : "CodeScan.bundle/qrcode_scan_btn_flash_nor"));
+}
+
+void SubScanViewController::openPhoto()
+{
+    if (ScanWrapper::isGetPhotoPermission())
+        openLocalPhoto();
+    else
+        showError(PhotoPermissionMessage);
 }

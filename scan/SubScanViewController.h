@@ -28,6 +28,7 @@ class SubScanViewController : public ScanViewController,
 public:
     static constexpr std::int64_t CardNoTag = 0;
     static constexpr std::int64_t PasswordTag = 1;
+    static constexpr const char* PhotoPermissionMessage = "      请到设置->隐私中开启本程序相册权限     ";
 
     void viewDidLoad() override;
     void viewDidAppear(bool animated) override;
@@ -38,6 +39,7 @@ public:
     void drawVipCardPay();
     void drawBottomItems();
     void openOrCloseFlash();
+    void openPhoto();
     void textFieldDidBeginEditing(UITextField& textField) override;
     void customAlertViewClick(std::int64_t tag, bool isOk, const std::string& input, std::int32_t curCmd) override;
     void clickSendPw();

@@ -3,6 +3,7 @@
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIWindow.h"
+#include "platform/ui/ViewRenderer.h"
 #include "scan/SubScanViewController.h"
 
 #include "ScanTestCamera.h"
@@ -103,6 +104,10 @@ TEST_F(ScanScreenTest, CodeReachesThePresenterAndARejectingAlertResumesCapture)
         ASSERT_TRUE(runMainUntil([&] { return !presenter->texts.empty(); }));
         EXPECT_EQ(presenter->texts[0], "1001|wine|7");
         EXPECT_FALSE(session.lock()->isRunning());
+        // The camera's light picture shows through the dimmed band beside the frame.
+        const auto shown = ViewRenderer::render(*scan->view()).get()->pixelAt(20, 400);
+        EXPECT_NEAR(shown.red, 0.93 * 255 / 2, 8);
+        EXPECT_EQ(shown.alpha, 255);
 
         UIApplication::sharedApplication().topAlert()->tapButtonAtIndex(0);
         EXPECT_TRUE(session.lock()->isRunning());
@@ -162,4 +167,29 @@ TEST_F(ScanScreenTest, MemberCardPanelTakesKeypadDigitsAndAppearingAgainAddsNoth
     EXPECT_EQ(scan->view()->subviews().size(), count);
     EXPECT_EQ(scan->topTitle, title);
     EXPECT_EQ(scan->topTitle->text(), "会员支付");
+}
+
+TEST_F(ScanScreenTest, PickedPhotoIsReadAndCancellingChangesNothing)
+{
+    auto scan = present();
+    clock.advance(UIViewController::TransitionDuration + 0.3);
+    for (const auto& [picture, texts] : {std::pair {qrFrame("from the album"), std::vector<std::string> {"from the album"}},
+                                         std::pair {codeFrame({640, 480}, {}), std::vector<std::string> {"from the album"}}}) {
+        scan->openLocalPhoto();
+        auto picker = std::dynamic_pointer_cast<UIImagePickerController>(scan->presentedViewController());
+        ASSERT_TRUE(picker);
+        clock.advance(1);
+        picker->pickImage(picture);
+        clock.advance(1);
+        EXPECT_FALSE(scan->presentedViewController());
+        EXPECT_EQ(presenter->texts, texts);
+    }
+    LogCapture log;
+    scan->openLocalPhoto();
+    clock.advance(1);
+    std::dynamic_pointer_cast<UIImagePickerController>(scan->presentedViewController())->cancel();
+    clock.advance(1);
+    EXPECT_FALSE(scan->presentedViewController());
+    EXPECT_TRUE(log.contains("cancel"));
+    EXPECT_EQ(presenter->texts.size(), 1u);
 }

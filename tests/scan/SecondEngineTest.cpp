@@ -1,0 +1,82 @@
+#include "platform/ui/UIDevice.h"
+#include "scan/ScanWrapper.h"
+#include "scan/ZXingWrapper.h"
+
+#include "ScanTestCamera.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+class SecondEngineTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        UIDevice::currentDevice().setSystemVersion("8.0");
+        RunLoop::main().reset();
+    }
+};
+} // namespace
+
+TEST_F(SecondEngineTest, RotationTurnsClockwiseOntoTheBoundingBox)
+{
+    auto wide = codeFrame({192, 108}, {});
+    EXPECT_EQ(ScanZXCapture::createRotatedImage(wide, 0), wide);
+    auto upright = ScanZXCapture::createRotatedImage(wide, 90);
+    ASSERT_TRUE(upright);
+    EXPECT_EQ(upright->pixelWidth(), 108);
+    EXPECT_EQ(upright->pixelHeight(), 192);
+    // A code turned a quarter still reads.
+    auto turned = ScanZXCapture::createRotatedImage(qrFrame("turned"), 90);
+    ScanResults results;
+    ScanWrapper::recognizeImage(turned, [&](const ScanResults& r) { results = r; });
+    ASSERT_EQ(results.size(), 1u);
+    EXPECT_EQ(results[0]->strScanned, "turned");
+    EXPECT_FALSE(ScanZXCapture::createRotatedImage(wide, NAN));
+}
+
+TEST_F(SecondEngineTest, OlderSystemsScanLiveThroughTheSecondEngineAndTakeTheFirstResult)
+{
+    UIDevice::currentDevice().setSystemVersion("6.1.3");
+    ScanTestCamera camera({qrFrame("legacy")});
+    auto preview = UIView::create(CGRectMake(0, 0, 1024, 768));
+    std::vector<ScanResults> deliveries;
+    auto wrapper = ScanWrapper::initWithPreView(preview, std::nullopt, CGRectZero,
+                                                [&](const ScanResults& results) { deliveries.push_back(results); });
+    ASSERT_FALSE(wrapper->scanNativeObj());
+    ASSERT_TRUE(wrapper->scanZXingObj());
+    auto capture = wrapper->scanZXingObj()->capture();
+    EXPECT_EQ(preview->subviews().front(), capture->layer());
+    wrapper->startScan();
+    ASSERT_TRUE(runMainUntil([&] { return !deliveries.empty(); }));
+    ASSERT_EQ(deliveries[0].size(), 1u);
+    EXPECT_EQ(deliveries[0][0]->strScanned, "legacy");
+    EXPECT_EQ(deliveries[0][0]->strBarCodeType, AVMetadataObjectTypeQRCode);
+    // The frame was turned upright before reading.
+    EXPECT_EQ(deliveries[0][0]->imgScanned->pixelWidth(), 480);
+    EXPECT_FALSE(capture->running);
+    EXPECT_FALSE(runMainUntil([&] { return deliveries.size() > 1; }, 0.1));
+
+    // The same camera twice changes nothing; the QR image comes from the writer on this path.
+    auto input = capture->session()->inputs();
+    capture->setCamera(ScanZXCapture::back());
+    EXPECT_EQ(capture->session()->inputs(), input);
+    auto qr = ScanWrapper::createQRWithString("old", CGSizeMake(120, 120));
+    ASSERT_TRUE(qr);
+    EXPECT_EQ(ScanWrapper::isGetCameraPermission(), true);
+}
+
+TEST_F(SecondEngineTest, ScanRectLimitsWhatIsReadInTheTurnedFrame)
+{
+    ScanTestCamera camera({qrFrame("in the corner")});
+    for (const auto& [rect, reads] : {std::pair {CGRectZero, true}, std::pair {CGRectMake(0, 350, 480, 290), false},
+                                      std::pair {CGRectMake(200, 150, 200, 250), true}}) {
+        std::vector<std::string> texts;
+        auto adapter = ZXingWrapper::initWithPreView(nullptr, [&](std::int32_t, const std::string& text, const UIImagePtr&) {
+            texts.push_back(text);
+        });
+        adapter->setScanRect(rect);
+        adapter->start();
+        EXPECT_EQ(runMainUntil([&] { return !texts.empty(); }, reads ? 5 : 0.2), reads);
+        adapter->stop();
+    }
+}
