@@ -127,16 +127,10 @@ void ScanNative::changeScanType(const std::vector<AVMetadataObjectType>& objectT
         m_output->setMetadataObjectTypes(objectType);
 }
 
-// The rectangle is in the preview's points; the output wants it normalised, lying on its side.
 void ScanNative::setScanRect(const CGRect& scanRect)
 {
-    if (!m_output || !m_preview)
-        return;
-    const CGSize size = m_preview->bounds().size;
-    if (!(size.width > 0) || !(size.height > 0))
-        return;
-    m_output->setRectOfInterest(CGRectMake(scanRect.origin.y / size.height, scanRect.origin.x / size.width,
-                                           scanRect.size.height / size.height, scanRect.size.width / size.width));
+    if (m_output && m_preview)
+        m_output->setRectOfInterest(m_preview->metadataOutputRectOfInterestForRect(scanRect));
 }
 
 AVCaptureConnectionPtr ScanNative::connectionWithMediaType(const AVMediaType& mediaType,

@@ -30,6 +30,18 @@ CGRect AVCaptureVideoPreviewLayer::frameRectForSize(CGSize frameSize) const
     return CGRectMake(b.origin.x + (b.size.width - w) / 2, b.origin.y + (b.size.height - h) / 2, w, h);
 }
 
+CGRect AVCaptureVideoPreviewLayer::metadataOutputRectOfInterestForRect(const CGRect& rect) const
+{
+    auto frame = m_session ? m_session->currentFrame() : nullptr;
+    const CGRect shown = frameRectForSize(frame ? CGSizeMake(frame->pixelWidth(), frame->pixelHeight())
+                                                : CGSizeMake(1920, 1080));
+    if (!(shown.size.width > 0) || !(shown.size.height > 0))
+        return CGRectZero;
+    const double x = (rect.origin.x - shown.origin.x) / shown.size.width;
+    const double y = (rect.origin.y - shown.origin.y) / shown.size.height;
+    return CGRectMake(y, x, rect.size.height / shown.size.height, rect.size.width / shown.size.width);
+}
+
 void AVCaptureVideoPreviewLayer::drawRect(const CGRect&)
 {
     auto frame = m_session ? m_session->currentFrame() : nullptr;

@@ -28,6 +28,9 @@ public:
 
     // Where the frame of the given size lands within the bounds under the gravity.
     CGRect frameRectForSize(CGSize frameSize) const;
+    // A rectangle of the layer as the metadata output's rectangle of interest (normalised to the
+    // frame, lying on its side), for the last frame seen or, before any, a 1920 × 1080 one.
+    CGRect metadataOutputRectOfInterestForRect(const CGRect& rect) const;
     void drawRect(const CGRect& rect) override;
 
 private:

@@ -134,3 +134,17 @@ TEST_F(ScanCaptureTest, TorchTogglesAndLeavesAutoAlone)
     wrapper->openOrCloseFlash();
     EXPECT_EQ(device->torchMode(), AVCaptureTorchMode::Auto);
 }
+
+TEST_F(ScanCaptureTest, ScanRectCoversInTheFrameWhatTheOverlayShows)
+{
+    ScanTestCamera camera({});
+    auto scan = makeScan();
+    scan->setScanRect(CGRectMake(200, 72, 624, 624));
+    // The 1920 × 1080 frame fills the 1024 × 768 view at 0.711 points a pixel, 170.7 points cut off each side.
+    const CGRect crop = AVCaptureMetadataOutput::cropInFrame(scan->output()->rectOfInterest(), 1920, 1080);
+    const double k = 1080.0 / 768, cut = (1920 - 1024 * k) / 2;
+    EXPECT_NEAR(crop.origin.x, cut + 200 * k, 1e-6);
+    EXPECT_NEAR(crop.origin.y, 72 * k, 1e-6);
+    EXPECT_NEAR(crop.size.width, 624 * k, 1e-6);
+    EXPECT_NEAR(crop.size.height, 624 * k, 1e-6);
+}

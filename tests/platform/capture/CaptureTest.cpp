@@ -3,6 +3,7 @@
 #include "platform/capture/AVCaptureStillImageOutput.h"
 #include "platform/capture/CodeReader.h"
 #include "platform/capture/MetadataCodeTypes.h"
+#include "platform/capture/PictureFrameSource.h"
 #include "platform/foundation/RunLoop.h"
 
 #include "tests/support/CodeFrames.h"
@@ -230,4 +231,25 @@ TEST(CodeReader, HostilePicturesReadAsAtMostOneCode)
         EXPECT_NO_THROW(codes = CodeReader::read(LuminanceImage::fromImage(*context->makeImage()), ZXing::BarcodeFormat::Any));
         EXPECT_LE(codes.size(), 1u);
     }
+}
+
+TEST(PictureFrameSource, ShowsTheReadablePicturesOfAFolderInNameOrderInACycle)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("floorpad-camera-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    auto first = codeFrame({8, 8}, {}), second = codeFrame({16, 8}, {});
+    second->writePNG(folder / "b.png");
+    first->writePNG(folder / "a.png");
+    std::ofstream(folder / "notes.txt") << "not a picture";
+    auto source = PictureFrameSource::fromPath(folder);
+    auto single = PictureFrameSource::fromPath(folder / "b.png");
+    auto none = PictureFrameSource::fromPath(folder / "missing.png");
+    std::filesystem::remove_all(folder);
+    ASSERT_EQ(source->pictureCount(), 2u);
+    std::vector<int> widths;
+    for (int i = 0; i < 5; ++i)
+        widths.push_back(source->nextFrame()->pixelWidth());
+    EXPECT_EQ(widths, (std::vector<int> {8, 16, 8, 16, 8}));
+    EXPECT_EQ(single->nextFrame()->pixelWidth(), 16);
+    EXPECT_EQ(none->nextFrame(), nullptr);
 }
