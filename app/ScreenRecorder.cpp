@@ -33,10 +33,11 @@ void ScreenRecorder::capture()
     for (const auto& window : UIApplication::sharedApplication().windows())
         window->layoutIfNeeded();
     auto picture = ViewRenderer::renderScreen();
-    if (!picture)
+    // Most seconds nothing on screen has changed: comparing the pixels is cheap, encoding is not.
+    if (!picture || (m_lastPicture && picture->hasSamePixels(*m_lastPicture)))
         return;
     auto bytes = picture->pngData();
-    if (!bytes || *bytes == m_lastPicture)
+    if (!bytes)
         return;
     auto front = ScreenInFront::visibleController();
     const std::string screen = front ? typeNameOf(*front) : "NoScreen";
@@ -48,5 +49,5 @@ void ScreenRecorder::capture()
         NSLog("could not write %s", path.c_str());
         return;
     }
-    m_lastPicture = std::move(*bytes);
+    m_lastPicture = std::move(picture);
 }

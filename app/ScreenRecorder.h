@@ -7,6 +7,7 @@
 #include <string>
 
 class NSTimer;
+class UIImage;
 
 // Writes what the screen shows as numbered PNG files into a folder, so a person can follow the
 // program without a display: at once whenever the screen in front changes, and otherwise at most
@@ -18,7 +19,7 @@ public:
     ScreenRecorder(const ScreenRecorder&) = delete;
     ScreenRecorder& operator=(const ScreenRecorder&) = delete;
 
-    // Renders the screen and writes it when it differs from the last file written.
+    // Renders the screen and writes it when its pixels differ from the last file written.
     void capture();
     int filesWritten() const { return m_written; }
     const std::filesystem::path& folder() const { return m_folder; }
@@ -27,6 +28,6 @@ private:
     std::filesystem::path m_folder;
     NotificationCenter::Token m_observer;
     std::shared_ptr<NSTimer> m_timer;
-    std::string m_lastPicture;
+    std::shared_ptr<UIImage> m_lastPicture; // the screen last written
     int m_written = 0;
 };

@@ -497,7 +497,26 @@ void CGContext::drawPath(CGPathDrawingMode mode)
     const bool fill = mode != CGPathDrawingMode::Stroke;
     const bool stroke = mode == CGPathDrawingMode::Stroke || mode == CGPathDrawingMode::FillStroke
         || mode == CGPathDrawingMode::EOFillStroke;
-    render(pathOperation(fill, evenOdd, stroke));
+    render(pathOperation(fill, evenOdd, stroke), pathInkBounds(stroke));
+}
+
+std::optional<CGRect> CGContext::pathInkBounds(bool stroke) const
+{
+    double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
+    const auto add = [&](double ax, double ay, double bx, double by) {
+        x0 = std::min(x0, ax), y0 = std::min(y0, ay), x1 = std::max(x1, bx), y1 = std::max(y1, by);
+    };
+    double ax, ay, bx, by;
+    cairo_path_extents(m_cr, &ax, &ay, &bx, &by);
+    add(ax, ay, bx, by);
+    if (stroke) {
+        cairo_stroke_extents(m_cr, &ax, &ay, &bx, &by);
+        if (bx > ax && by > ay)
+            add(ax, ay, bx, by);
+    }
+    if (!(x1 >= x0 && y1 >= y0))
+        return std::nullopt;
+    return CGRectMake(x0, y0, x1 - x0, y1 - y0);
 }
 
 void CGContext::fillPath() { drawPath(CGPathDrawingMode::Fill); }
@@ -709,7 +728,7 @@ void CGContext::drawImage(const CGRect& rect, const UIImage& image)
         cairo_rectangle(cr, 0, 0, image.pixelWidth(), image.pixelHeight());
         cairo_fill(cr);
         cairo_restore(cr);
-    });
+    }, r);
 }
 
 void CGContext::drawImageUpright(const CGRect& rect, const UIImage& image)
@@ -727,7 +746,17 @@ void CGContext::drawImageUpright(const CGRect& rect, const UIImage& image)
         cairo_rectangle(cr, 0, 0, image.pixelWidth(), image.pixelHeight());
         cairo_fill(cr);
         cairo_restore(cr);
-    });
+    }, r);
+}
+
+// The cells of the line, with room around them for glyphs that reach past their cell.
+CGRect CGContext::textInkBounds(std::u32string_view line, CGPoint origin, const UIFont& font)
+{
+    double width = 0;
+    for (char32_t c : line)
+        width += TextMetric::advance(c, font.pointSize());
+    const double room = font.pointSize() / 2;
+    return CGRectMake(origin.x - room, origin.y - room, width + 2 * room, font.lineHeight() + 2 * room);
 }
 
 void CGContext::showTextLine(std::u32string_view line, CGPoint origin, const UIFont& font)
@@ -768,15 +797,15 @@ void CGContext::showTextLine(std::u32string_view line, CGPoint origin, const UIF
             x += cell;
         }
         cairo_new_path(cr);
-    });
+    }, textInkBounds(line, origin, font));
 }
 
-void CGContext::render(const Operation& op)
+void CGContext::render(const Operation& op, std::optional<CGRect> inkBounds)
 {
     if (!m_cr || state().singular || state().alpha <= 0)
         return;
     if (state().shadowColor)
-        renderShadow(op);
+        renderShadow(op, inkBounds);
     renderThroughMask(op);
 }
 
@@ -807,44 +836,64 @@ void CGContext::renderThroughMask(const Operation& op)
     cairo_restore(m_cr);
 }
 
-void CGContext::renderShadow(const Operation& op)
+CGContext::PixelBox CGContext::shadowBox(std::optional<CGRect> inkBounds, int spread) const
+{
+    PixelBox box {0, 0, m_pixelWidth, m_pixelHeight};
+    if (!inkBounds || !usableRect(*inkBounds))
+        return box;
+    double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
+    const CGRect r = CGRectStandardize(*inkBounds);
+    for (const auto& [ux, uy] : {std::pair {r.origin.x, r.origin.y}, std::pair {CGRectGetMaxX(r), r.origin.y},
+                                 std::pair {r.origin.x, CGRectGetMaxY(r)}, std::pair {CGRectGetMaxX(r), CGRectGetMaxY(r)}}) {
+        double x = ux, y = uy;
+        cairo_user_to_device(m_cr, &x, &y);
+        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    }
+    const auto clampTo = [](double v, int limit) { return static_cast<int>(std::clamp(v, 0.0, double(limit))); };
+    box.x = clampTo(std::floor(x0) - spread, m_pixelWidth);
+    box.y = clampTo(std::floor(y0) - spread, m_pixelHeight);
+    box.width = clampTo(std::ceil(x1) + spread, m_pixelWidth) - box.x;
+    box.height = clampTo(std::ceil(y1) + spread, m_pixelHeight) - box.y;
+    return box;
+}
+
+// The shadow is the shape's coverage, blurred, painted offset in the shadow colour. Only the
+// pixels the blur can reach from the shape are worked on: a label's shadow costs in proportion
+// to the label, not to the picture it is drawn into.
+void CGContext::renderShadow(const Operation& op, std::optional<CGRect> inkBounds)
 {
     const State& s = state();
-    // The shape's coverage, clipped as the drawing itself will be, on a plane of the picture's size.
+    const double sigma = s.shadowBlur * m_scale / 2;
+    const PixelBox box = shadowBox(inkBounds, ShadowBlur::reach(sigma) + 2);
+    if (box.width <= 0 || box.height <= 0)
+        return;
+    auto coverage = adopt(cairo_image_surface_create(CAIRO_FORMAT_A8, box.width, box.height));
+    if (cairo_surface_status(coverage.get()) != CAIRO_STATUS_SUCCESS)
+        return;
+
+    // The shape's coverage, clipped as the drawing itself will be.
+    cairo_matrix_t m;
+    cairo_get_matrix(m_cr, &m);
+    cairo_save(m_cr);
+    clipToPixelBox(box);
     cairo_push_group(m_cr);
     cairo_set_operator(m_cr, CAIRO_OPERATOR_OVER);
     op(m_cr);
     cairo_pattern_t* shape = cairo_pop_group(m_cr);
-
-    auto coverage = adopt(cairo_image_surface_create(CAIRO_FORMAT_A8, m_pixelWidth, m_pixelHeight));
-    if (cairo_surface_status(coverage.get()) != CAIRO_STATUS_SUCCESS) {
-        cairo_pattern_destroy(shape);
-        return;
-    }
+    cairo_restore(m_cr);
     cairo_t* ccr = cairo_create(coverage.get());
-    cairo_matrix_t m;
-    cairo_get_matrix(m_cr, &m);
-    cairo_set_matrix(ccr, &m);
+    cairo_translate(ccr, -box.x, -box.y);
+    cairo_transform(ccr, &m);
     cairo_set_source(ccr, shape);
     cairo_paint(ccr);
     cairo_destroy(ccr);
     cairo_pattern_destroy(shape);
     cairo_surface_flush(coverage.get());
 
-    const int stride = cairo_image_surface_get_stride(coverage.get());
-    unsigned char* data = cairo_image_surface_get_data(coverage.get());
-    std::vector<std::uint8_t> plane(static_cast<std::size_t>(m_pixelWidth) * m_pixelHeight);
-    for (int y = 0; y < m_pixelHeight; ++y)
-        std::memcpy(plane.data() + static_cast<std::size_t>(y) * m_pixelWidth, data + static_cast<std::ptrdiff_t>(y) * stride,
-                    static_cast<std::size_t>(m_pixelWidth));
-    ShadowBlur::blur(plane, m_pixelWidth, m_pixelHeight, s.shadowBlur * m_scale / 2);
-    for (int y = 0; y < m_pixelHeight; ++y)
-        std::memcpy(data + static_cast<std::ptrdiff_t>(y) * stride, plane.data() + static_cast<std::size_t>(y) * m_pixelWidth,
-                    static_cast<std::size_t>(m_pixelWidth));
-    cairo_surface_mark_dirty(coverage.get());
+    blurPlane(coverage.get(), sigma);
 
     const auto color = s.shadowColor->rgba();
-    const double dx = s.shadowOffset.width * m_scale, dy = s.shadowOffset.height * m_scale;
+    const double dx = box.x + s.shadowOffset.width * m_scale, dy = box.y + s.shadowOffset.height * m_scale;
     renderThroughMask([&](cairo_t* cr) {
         cairo_save(cr);
         cairo_identity_matrix(cr);
@@ -852,6 +901,37 @@ void CGContext::renderShadow(const Operation& op)
         cairo_mask_surface(cr, coverage.get(), dx, dy);
         cairo_restore(cr);
     });
+}
+
+// Clips m_cr to a device-space box, keeping its current path, which the drawing may still use.
+void CGContext::clipToPixelBox(const PixelBox& box)
+{
+    cairo_path_t* path = cairo_copy_path(m_cr);
+    cairo_matrix_t m;
+    cairo_get_matrix(m_cr, &m);
+    cairo_identity_matrix(m_cr);
+    cairo_new_path(m_cr);
+    cairo_rectangle(m_cr, box.x, box.y, box.width, box.height);
+    cairo_clip(m_cr);
+    cairo_set_matrix(m_cr, &m);
+    cairo_append_path(m_cr, path);
+    cairo_path_destroy(path);
+}
+
+void CGContext::blurPlane(cairo_surface_t* coverage, double sigma)
+{
+    const int width = cairo_image_surface_get_width(coverage), height = cairo_image_surface_get_height(coverage);
+    const int stride = cairo_image_surface_get_stride(coverage);
+    unsigned char* data = cairo_image_surface_get_data(coverage);
+    std::vector<std::uint8_t> plane(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(plane.data() + static_cast<std::size_t>(y) * width, data + static_cast<std::ptrdiff_t>(y) * stride,
+                    static_cast<std::size_t>(width));
+    ShadowBlur::blur(plane, width, height, sigma);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(data + static_cast<std::ptrdiff_t>(y) * stride, plane.data() + static_cast<std::size_t>(y) * width,
+                    static_cast<std::size_t>(width));
+    cairo_surface_mark_dirty(coverage);
 }
 
 std::shared_ptr<UIImage> CGContext::makeImage() const

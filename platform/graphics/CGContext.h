@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -143,9 +144,21 @@ private:
 
     State& state() { return m_states.back(); }
     const State& state() const { return m_states.back(); }
-    void render(const Operation& op);
+    // A rectangle of device pixels.
+    struct PixelBox {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    // inkBounds: where the operation can draw, in user space; nothing when it is not known
+    // (the shadow is then worked out over the whole picture).
+    void render(const Operation& op, std::optional<CGRect> inkBounds = std::nullopt);
     void renderThroughMask(const Operation& op);
-    void renderShadow(const Operation& op);
+    void renderShadow(const Operation& op, std::optional<CGRect> inkBounds);
+    // The device pixels of the ink bounds grown by spread, within the picture.
+    PixelBox shadowBox(std::optional<CGRect> inkBounds, int spread) const;
+    void clipToPixelBox(const PixelBox& box);
+    static void blurPlane(cairo_surface_t* coverage, double sigma);
+    std::optional<CGRect> pathInkBounds(bool stroke) const;
+    static CGRect textInkBounds(std::u32string_view line, CGPoint origin, const UIFont& font);
     void setSource(cairo_t* cr, const UIColorPtr& color) const;
     Operation pathOperation(bool fill, bool evenOdd, bool stroke);
 

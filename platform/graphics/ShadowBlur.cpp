@@ -51,3 +51,8 @@ void ShadowBlur::blur(std::vector<std::uint8_t>& plane, int width, int height, d
         }
     }
 }
+
+int ShadowBlur::reach(double sigma)
+{
+    return sigma > 0 ? 3 * boxRadius(sigma) : 0;
+}

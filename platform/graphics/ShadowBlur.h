@@ -7,4 +7,6 @@
 // applied in place to an 8-bit coverage plane of width × height.
 namespace ShadowBlur {
 void blur(std::vector<std::uint8_t>& plane, int width, int height, double sigma);
+// How many pixels beyond a shape the blur can spread coverage.
+int reach(double sigma);
 } // namespace ShadowBlur

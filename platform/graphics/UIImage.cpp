@@ -228,6 +228,28 @@ std::optional<std::string> UIImage::pngData() const
     return out;
 }
 
+bool UIImage::hasSamePixels(const UIImage& other) const
+{
+    cairo_surface_t* a = m_surface.get();
+    cairo_surface_t* b = other.m_surface.get();
+    const int width = pixelWidth(), height = pixelHeight();
+    if (width != other.pixelWidth() || height != other.pixelHeight() || m_scale != other.m_scale)
+        return false;
+    cairo_surface_flush(a);
+    cairo_surface_flush(b);
+    const int strideA = cairo_image_surface_get_stride(a), strideB = cairo_image_surface_get_stride(b);
+    const unsigned char* rowA = cairo_image_surface_get_data(a);
+    const unsigned char* rowB = cairo_image_surface_get_data(b);
+    if (!rowA || !rowB)
+        return rowA == rowB;
+    const auto rowBytes = static_cast<std::size_t>(width) * 4;
+    for (int y = 0; y < height; ++y, rowA += strideA, rowB += strideB) {
+        if (std::memcmp(rowA, rowB, rowBytes) != 0)
+            return false;
+    }
+    return true;
+}
+
 bool UIImage::writePNG(const fs::path& path) const
 {
     const auto bytes = pngData();

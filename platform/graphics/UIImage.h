@@ -45,6 +45,8 @@ public:
     // Unpremultiplied colour of one pixel; transparent black outside the picture.
     Pixel pixelAt(int x, int y) const;
 
+    // The same size, scale and pixels: far cheaper than comparing the pictures encoded.
+    bool hasSamePixels(const UIImage& other) const;
     // The picture as PNG bytes, or nothing if encoding failed.
     std::optional<std::string> pngData() const;
     bool writePNG(const std::filesystem::path& path) const;
