@@ -46,6 +46,10 @@ TEST(UIImage, PngRoundTripKeepsPixelsAndScale)
     EXPECT_NEAR(p.blue, 255, 2);
     EXPECT_EQ(image->pixelAt(-1, 0).alpha, 0);
     EXPECT_EQ(image->pixelAt(16, 0).alpha, 0);
+    // Decoded again it has the same pixels; a pixel's shade or another scale makes it another.
+    EXPECT_TRUE(image->hasSamePixels(*UIImage::imageWithData(bytes, 2)));
+    EXPECT_FALSE(image->hasSamePixels(*UIImage::imageWithData(bytes, 1)));
+    EXPECT_FALSE(image->hasSamePixels(*UIImage::imageWithData(pngOf(8, 4, 2, UIColor::colorWithRed(0, 0.5, 0.99, 0.5)), 2)));
 }
 
 TEST(UIImage, BadPicturesGiveNothing)

@@ -127,10 +127,12 @@ TEST_F(SessionState, CorruptKeychainItemIsReportedNotTrusted)
     std::ofstream(Keychain::standard().fileFor(UDIDTools::kService)) << "{\"service\":\"UUID\",\"data\":\"zz\"}";
     EXPECT_FALSE(UDIDTools::getUDIDFromKeyChain());
     EXPECT_TRUE(log.contains("KeyChain Item query Error!!! Error code:-26275"));
-    // A fresh identifier replaces the unreadable item.
+    // A fresh identifier replaces the unreadable item, which is kept aside.
     auto udid = UDIDTools::UDID();
     ASSERT_TRUE(udid);
     EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), udid);
+    EXPECT_EQ(readFile(Keychain::standard().fileFor(UDIDTools::kService).string() + ".unreadable"),
+              "{\"service\":\"UUID\",\"data\":\"zz\"}");
 }
 
 TEST_F(SessionState, AnEmptyStoredIdentifierIsReplacedOnceAndThenKept)
@@ -143,41 +145,19 @@ TEST_F(SessionState, AnEmptyStoredIdentifierIsReplacedOnceAndThenKept)
 
 TEST_F(SessionState, TheIdentifierHoldsForTheMachineWhenTheKeychainCannotKeepIt)
 {
-    struct Case {
-        const char* name;
-        const char* identity; // null: no identity file at all
-        bool sameAsOtherMachines;
-    };
     std::ofstream(data.path() / "keychain") << "a file where the keychain folder belongs";
     std::set<std::string> seen;
-    for (const auto& c : {Case {"machine A", "3d1219c7c4c5404aaa1f6d2a48adfda4\n", false},
-                          Case {"machine B", "0123456789abcdef0123456789abcdef", false},
-                          Case {"machine A again", "3D1219C7C4C5404AAA1F6D2A48ADFDA4", true},
-                          Case {"no identity", nullptr, false}, Case {"a broken identity", "not-an-id", true}}) {
-        if (c.identity)
-            machineIdentity(c.identity);
-        else
-            VendorIdentifier::setMachineIdentityFileForTesting(data.path() / "none");
+    // Machine identities, and whether one before named the same machine: case does not count,
+    // and with no usable identity the one stored fallback serves.
+    for (const auto& [identity, known] : std::vector<std::pair<std::string, bool>> {
+             {"3d1219c7c4c5404aaa1f6d2a48adfda4\n", false}, {"0123456789abcdef0123456789abcdef", false},
+             {"3D1219C7C4C5404AAA1F6D2A48ADFDA4", true}, {"", false}, {"not-an-id", true}}) {
+        machineIdentity(identity);
         const auto first = UDIDTools::UDID();
-        ASSERT_TRUE(first) << c.name;
-        EXPECT_TRUE(looksLikeUuid(*first)) << c.name << " " << *first;
-        EXPECT_EQ(UDIDTools::UDID(), first) << c.name;
-        EXPECT_EQ(seen.count(*first), c.sameAsOtherMachines ? 1u : 0u) << c.name;
-        seen.insert(*first);
+        ASSERT_TRUE(first && looksLikeUuid(*first)) << identity;
+        EXPECT_EQ(UDIDTools::UDID(), first) << identity;
+        EXPECT_EQ(!seen.insert(*first).second, known) << identity;
     }
-    EXPECT_EQ(seen.size(), 3u); // upper and lower case name one machine; the fallback is one stored id
-}
-
-TEST_F(SessionState, AnUnreadableStoredIdentifierIsKeptAside)
-{
-    const std::string garbage = "{\"service\":\"UUID\",\"data\":\"zz\"}";
-    std::filesystem::create_directories(data.path() / "keychain");
-    const auto file = Keychain::standard().fileFor(UDIDTools::kService);
-    std::ofstream(file) << garbage;
-    const auto udid = UDIDTools::UDID();
-    ASSERT_TRUE(udid);
-    EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), udid);
-    EXPECT_EQ(readFile(file.string() + ".unreadable"), garbage);
 }
 
 TEST_F(SessionState, SongLookupOverSQLite)

@@ -6,6 +6,7 @@
 #include "session/ClientNetworkCenter.h"
 #include "session/DataCenter.h"
 #include "session/ServerNetworkCenter.h"
+#include "session/SocketDataHandle.h"
 #include "session/VenueMessage.h"
 #include "tests/platform/net/peer/LoopbackPeer.h"
 #include "tests/support/TestEnvironment.h"
@@ -42,6 +43,7 @@ protected:
         token.reset();
         ServerNetworkCenter::resetForTesting();
         ClientNetworkCenter::resetForTesting();
+        SocketDataHandle::resetForTesting();
         DataCenter::resetForTesting();
         RunLoop::main().reset();
     }
