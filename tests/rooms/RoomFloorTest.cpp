@@ -190,9 +190,12 @@ TEST_F(RoomFloorTest, TheBindingAlertSendsItsFieldForTheTappedRoom)
 {
     auto floor = openFloor();
     ASSERT_TRUE(floor);
-    const auto& room = *SocketDataHandle::sharedInstance().tempRoomArray.at(0);
     floor->GridViewDidTapOnItemAtIndex(*floor->roomGrid(), 0);
-    const auto ask = [&](int tag, UIAlertViewStyle style, int button) {
+    // Only button 0 of an alert tagged 90 that has a field binds; the others send nothing.
+    for (const auto& [tag, style, button] : {std::tuple {90, UIAlertViewStyle::PlainTextInput, 1},
+                                             std::tuple {91, UIAlertViewStyle::PlainTextInput, 0},
+                                             std::tuple {90, UIAlertViewStyle::Default, 0},
+                                             std::tuple {90, UIAlertViewStyle::PlainTextInput, 0}}) {
         auto alert = UIAlertView::create("", "", floor, "确定", {"取消"});
         alert->setTag(tag);
         alert->setAlertViewStyle(style);
@@ -200,16 +203,11 @@ TEST_F(RoomFloorTest, TheBindingAlertSendsItsFieldForTheTappedRoom)
             field->setText("4321");
         alert->show();
         ASSERT_TRUE(alert->tapButtonAtIndex(button));
-    };
-    ask(90, UIAlertViewStyle::PlainTextInput, 1);
-    ask(91, UIAlertViewStyle::PlainTextInput, 0);
-    ask(90, UIAlertViewStyle::Default, 0); // no field: nothing to bind with
-    ask(90, UIAlertViewStyle::PlainTextInput, 0);
-    const std::string bind = "request 90 fields=[" + DataCenter::sharedInstance().UDID + "|4321|1|" + room.RoomNo + "]";
-    EXPECT_TRUE(waitForLog(bind));
+    }
+    const auto& room = *SocketDataHandle::sharedInstance().tempRoomArray.at(0);
+    EXPECT_TRUE(waitForLog("request 90 fields=[" + DataCenter::sharedInstance().UDID + "|4321|1|" + room.RoomNo + "]"));
     advance(0.2);
     EXPECT_EQ(logged("|4321|"), 1u);
-
     floor->viewDidUnload();
     EXPECT_FALSE(floor->segment());
 }
