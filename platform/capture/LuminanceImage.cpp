@@ -41,7 +41,8 @@ LuminanceImage LuminanceImage::fromImage(const UIImage& image, const CGRect* cro
     cairo_surface_t* surface = image.surface();
     if (!surface)
         return result;
-    cairo_surface_flush(surface);
+    // Pictures are flushed when made and never drawn into again, so their pixels are read as
+    // they are, from any thread, without touching the surface's state.
     const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
     int x0, y0, x1, y1;
     pixelBounds(crop, w, h, x0, y0, x1, y1);
