@@ -84,7 +84,6 @@ TEST(RunLoop, ResetLetsGoOfWorkWhoseOwnerCancelsItsPerforms)
     m.loop.addTimer(m.clock->now() + 10, 0, [] {});
     m.loop.reset();
     EXPECT_TRUE(weak.expired());
-    EXPECT_EQ(m.loop.pendingPerformCount(nullptr), 0u);
 }
 
 TEST(RunLoop, DelayedPerformWaitsForTheClock)
