@@ -156,8 +156,7 @@ void ClientNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
         if (cut.outcome == FrameReceiver::Outcome::NeedMore) {
             if (m_receiveData.buffered() > 0)
                 NSLog("数据接收不完整，等待内容");
-            else
-                m_watchdog.bufferEmptied();
+            m_watchdog.bytesConsumed(m_receiveData.buffered() > 0);
             break;
         }
         if (cut.outcome == FrameReceiver::Outcome::Corrupt) {

@@ -26,16 +26,15 @@ void LinkWatchdog::requestSent()
 void LinkWatchdog::bytesArrived()
 {
     m_requestSince.reset();
-    m_frameSince = RunLoop::main().now();
-    rearm();
 }
 
-void LinkWatchdog::bufferEmptied()
+void LinkWatchdog::bytesConsumed(bool frameBegun)
 {
-    if (m_frameSince) {
+    if (frameBegun)
+        m_frameSince = RunLoop::main().now();
+    else
         m_frameSince.reset();
-        rearm();
-    }
+    rearm();
 }
 
 void LinkWatchdog::stop()

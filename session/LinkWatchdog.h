@@ -26,10 +26,11 @@ public:
     // A request went out whose reply someone waits for; the oldest one not yet followed by any
     // received byte sets the deadline.
     void requestSent();
-    // Bytes arrived and are buffered until whole frames are cut from them.
+    // Bytes arrived: whatever was awaited has been answered. Called before they are handed on,
+    // so that requests sent while handling them are awaited afresh.
     void bytesArrived();
-    // Every buffered byte has been consumed: no frame is under way.
-    void bufferEmptied();
+    // The arrived bytes have been cut into frames; `frameBegun` when part of one is left over.
+    void bytesConsumed(bool frameBegun);
     // The link is new or gone: nothing is awaited any more.
     void stop();
 

@@ -135,8 +135,7 @@ void ServerNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
     for (;;) {
         auto cut = m_receiveData.next();
         if (cut.outcome == FrameReceiver::Outcome::NeedMore) {
-            if (m_receiveData.buffered() == 0)
-                m_watchdog.bufferEmptied();
+            m_watchdog.bytesConsumed(m_receiveData.buffered() > 0);
             break;
         }
         if (cut.outcome == FrameReceiver::Outcome::Corrupt) {
