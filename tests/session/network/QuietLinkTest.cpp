@@ -37,11 +37,11 @@ TEST_F(NetworkFixture, ASlowButLiveServerKeepsTheLink)
     LoopbackPeer peer;
     connectServer(peer);
     server().sentMsg(161, {"0"});
-    // Eight seconds between pieces, forty in all: never quiet for long, always late.
+    // Eight seconds between parts, forty in all: never quiet for long, always late.
     const std::string reply = frame("\r\n161\r\n0");
-    for (std::size_t at = 0, piece = (reply.size() + 4) / 5; at < reply.size(); at += piece) {
+    for (std::size_t at = 0, part = (reply.size() + 4) / 5; at < reply.size(); at += part) {
         clock.advance(8.0);
-        peer.send(reply.substr(at, piece));
+        peer.send(reply.substr(at, part));
         ASSERT_TRUE(runUntil([&] { return peer.actionsDone(); }));
         runFor(0.05);
     }
