@@ -232,43 +232,36 @@ TEST(CGContext, TextStaysInsideItsMeasuredBox)
 }
 
 // The shadow of a shape is its coverage blurred, offset and tinted, wherever the shape lies:
-// worked out here over the whole picture and compared with what the context draws, for text and
-// for a rectangle that runs off the picture, at both scales.
+// worked out here over the whole picture for text and for a rectangle running off the picture.
 TEST(CGContext, ShadowMatchesTheBlurredCoverageOfTheWholePicture)
 {
-    using Draw = std::function<void(CGContext&)>;
-    const std::vector<std::pair<const char*, Draw>> shapes = {
-        {"text", [](CGContext& c) { c.showTextLine(U"Wj宽(8)", CGPointMake(20, 30), *UIFont::boldSystemFontOfSize(20)); }},
-        {"edge", [](CGContext& c) { c.fillRect(CGRectMake(-6, 70, 30, 40)); }},
-    };
+    const std::vector<std::function<void(CGContext&)>> shapes = {
+        [](CGContext& c) { c.showTextLine(U"Wj宽(8)", CGPointMake(20, 30), *UIFont::boldSystemFontOfSize(20)); },
+        [](CGContext& c) { c.fillRect(CGRectMake(-6, 70, 30, 40)); }};
     for (const double scale : {1.0, 2.0}) {
-        for (const auto& [name, draw] : shapes) {
-            auto plain = CGContext::createBitmap({100, 100}, scale);
-            plain->setFillColor(UIColor::blackColor());
-            draw(*plain);
-            auto shadowed = CGContext::createBitmap({100, 100}, scale);
-            shadowed->setFillColor(UIColor::blackColor());
-            shadowed->setShadowWithColor({3, 4}, 6, UIColor::colorWithWhite(0, 0.5));
-            draw(*shadowed);
-            const auto shape = plain->makeImage(), picture = shadowed->makeImage();
-            const int w = shape->pixelWidth(), h = shape->pixelHeight();
+        for (std::size_t n = 0; n < shapes.size(); ++n) {
+            const auto paint = [&](bool shadow) {
+                auto context = CGContext::createBitmap({100, 100}, scale);
+                if (shadow)
+                    context->setShadowWithColor({3, 4}, 6, UIColor::colorWithWhite(0, 0.5));
+                shapes[n](*context);
+                return context->makeImage();
+            };
+            const auto shape = paint(false), picture = paint(true);
+            const int w = shape->pixelWidth(), h = shape->pixelHeight(), dx = int(3 * scale), dy = int(4 * scale);
             std::vector<std::uint8_t> plane(static_cast<std::size_t>(w) * h);
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x)
-                    plane[static_cast<std::size_t>(y) * w + x] = shape->pixelAt(x, y).alpha;
+            for (int i = 0; i < w * h; ++i)
+                plane[static_cast<std::size_t>(i)] = shape->pixelAt(i % w, i / w).alpha;
             ShadowBlur::blur(plane, w, h, 6 * scale / 2);
-            const int dx = static_cast<int>(3 * scale), dy = static_cast<int>(4 * scale);
             int differing = 0;
-            for (int y = 0; y < h; ++y) {
-                for (int x = 0; x < w; ++x) {
-                    if (shape->pixelAt(x, y).alpha != 0)
-                        continue; // the shape covers its shadow there
-                    const bool inside = x - dx >= 0 && y - dy >= 0;
-                    const int expected = inside ? plane[static_cast<std::size_t>(y - dy) * w + (x - dx)] / 2 : 0;
-                    differing += std::abs(picture->pixelAt(x, y).alpha - expected) > 2;
-                }
+            for (int i = 0; i < w * h; ++i) {
+                const int x = i % w, y = i / w;
+                if (shape->pixelAt(x, y).alpha != 0)
+                    continue; // the shape covers its shadow there
+                const int expected = x >= dx && y >= dy ? plane[std::size_t((y - dy) * w + x - dx)] / 2 : 0;
+                differing += std::abs(picture->pixelAt(x, y).alpha - expected) > 2;
             }
-            EXPECT_EQ(differing, 0) << name << " at scale " << scale;
+            EXPECT_EQ(differing, 0) << "shape " << n << " at scale " << scale;
         }
     }
 }
