@@ -48,6 +48,11 @@ const AVCaptureVideoPreviewLayerPtr& ScanZXCapture::layer()
         m_layer->setTransform(transform);
         m_layer->setVideoGravity(AVLayerVideoGravityResizeAspect);
         m_layer->setVideoGravity(AVLayerVideoGravityResizeAspectFill);
+        std::weak_ptr<ScanZXCapture> weak = weak_from_this();
+        m_layer->setOrderAction([weak](const std::string& key) {
+            if (auto capture = weak.lock())
+                capture->runActionForKey(key);
+        });
     }
     return m_layer;
 }

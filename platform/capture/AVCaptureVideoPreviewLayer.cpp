@@ -49,3 +49,9 @@ void AVCaptureVideoPreviewLayer::drawRect(const CGRect&)
         return;
     frame->drawInRect(frameRectForSize(frame->size()));
 }
+
+void AVCaptureVideoPreviewLayer::didMoveToWindow()
+{
+    if (m_orderAction)
+        m_orderAction(window() ? "onOrderIn" : "onOrderOut");
+}

@@ -3,6 +3,7 @@
 #include "platform/capture/AVCaptureSession.h"
 #include "platform/ui/UIView.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,10 +34,17 @@ public:
     CGRect metadataOutputRectOfInterestForRect(const CGRect& rect) const;
     void drawRect(const CGRect& rect) override;
 
+    // Told "onOrderIn" when the layer comes on screen (joins a window) and "onOrderOut" when it
+    // leaves, as the layer's action for those keys.
+    using OrderAction = std::function<void(const std::string& key)>;
+    void setOrderAction(OrderAction action) { m_orderAction = std::move(action); }
+    void didMoveToWindow() override;
+
 private:
     AVCaptureSessionPtr m_session;
     std::string m_gravity = AVLayerVideoGravityResizeAspect;
     AVCaptureVideoOrientation m_orientation = AVCaptureVideoOrientation::LandscapeRight;
+    OrderAction m_orderAction;
 };
 
 using AVCaptureVideoPreviewLayerPtr = std::shared_ptr<AVCaptureVideoPreviewLayer>;

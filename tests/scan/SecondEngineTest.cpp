@@ -1,4 +1,5 @@
 #include "platform/ui/UIDevice.h"
+#include "platform/ui/UIWindow.h"
 #include "scan/ScanWrapper.h"
 #include "scan/ZXingWrapper.h"
 
@@ -79,4 +80,22 @@ TEST_F(SecondEngineTest, ScanRectLimitsWhatIsReadInTheTurnedFrame)
         EXPECT_EQ(runMainUntil([&] { return !texts.empty(); }, reads ? 5 : 0.2), reads);
         adapter->stop();
     }
+}
+
+TEST_F(SecondEngineTest, WithoutADelegateThePreviewComingOnScreenRunsTheCapture)
+{
+    ScanTestCamera camera({});
+    auto capture = ScanZXCapture::create();
+    auto screen = UIWindow::create(CGRectMake(0, 0, 100, 100));
+    capture->order_skip();
+    screen->addSubview(capture->layer()); // skipped
+    EXPECT_FALSE(capture->running);
+    capture->layer()->removeFromSuperview(); // skipped
+    screen->addSubview(capture->layer());
+    EXPECT_TRUE(capture->running);
+    capture->layer()->removeFromSuperview();
+    EXPECT_FALSE(capture->running);
+    capture->hard_stop();
+    screen->addSubview(capture->layer());
+    EXPECT_FALSE(capture->running);
 }
