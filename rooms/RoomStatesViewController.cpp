@@ -102,8 +102,6 @@ void RoomStatesViewController::viewDidAppear(bool animated)
     takeReplies("viewDidAppear");
     refrushCurPage();
     reloadTimer();
-    // Whatever scanner covered the floor is gone now.
-    m_wineScanner.forget();
     if (m_goScanStoreWinePage) {
         m_goScanStoreWinePage = false;
         getStoreWineMainByOpenid();

@@ -6,6 +6,9 @@
 
 void ScannerSession::open(UIViewController& presenter, const std::string& title, bool isVipCard)
 {
+    m_waiting = true;
+    if (isWaiting())
+        return;
     // Every scanner of the program looks alike; the member-card one sits higher, above its
     // panel, with corner marks of no width.
     auto style = ScanViewStyle::create();
@@ -26,10 +29,14 @@ void ScannerSession::open(UIViewController& presenter, const std::string& title,
     scanner->setStyle(style);
     scanner->delegate = std::dynamic_pointer_cast<ScanResultDelegate>(presenter.shared_from_this());
     m_scanner = scanner;
-    m_title = title;
-    m_isVipCard = isVipCard;
-    m_waiting = true;
     presenter.presentViewController(scanner, true);
+}
+
+bool ScannerSession::isWaiting() const
+{
+    // A scanner closed by its own return button has gone with its scan.
+    auto scanner = m_scanner.lock();
+    return m_waiting && scanner && scanner->presentingViewController();
 }
 
 void ScannerSession::finish()

@@ -11,20 +11,16 @@ class UIViewController;
 class ScannerSession {
 public:
     // Opens the scanner over the presenter, which hears its results (as its ScanResultDelegate),
-    // with that title; the member-card panel when asked.
+    // with that title; the member-card panel when asked. A scanner of this session still on
+    // screen goes on serving instead.
     void open(UIViewController& presenter, const std::string& title, bool isVipCard = false);
-    bool isWaiting() const { return m_waiting; }
+    // A scanner is on screen and no code of it was taken yet.
+    bool isWaiting() const;
     // The scan is taken: later deliveries are ignored, and the scanner is dismissed.
     void finish();
-    // The scanner is gone without a result (its own return button).
-    void forget() { m_waiting = false; }
-    const std::string& title() const { return m_title; }
-    bool isVipCard() const { return m_isVipCard; }
     std::shared_ptr<SubScanViewController> scanner() const { return m_scanner.lock(); }
 
 private:
     std::weak_ptr<SubScanViewController> m_scanner;
-    std::string m_title;
-    bool m_isVipCard = false;
     bool m_waiting = false;
 };
