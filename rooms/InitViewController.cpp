@@ -1,9 +1,11 @@
 #include "rooms/InitViewController.h"
 
+#include "image/ImageManager.h"
 #include "kit/ProgressHUD.h"
 #include "kit/UIAlertViewQN.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/URLCache.h"
 #include "platform/ui/UIAlertView.h"
 #include "platform/ui/UINavigationController.h"
 #include "session/DataCenter.h"
@@ -107,4 +109,12 @@ void InitViewController::showRetryAlert(const std::string& title, const std::str
     alert->setTag(RetryAlertTag);
     alert->show();
     m_retryAlert = alert;
+}
+
+void InitViewController::flushCache()
+{
+    const auto cache = ImageManager::sharedManager()->imageCache();
+    cache->clearMemory();
+    cache->clearDisk();
+    URLCache::sharedURLCache().removeAllCachedResponses();
 }

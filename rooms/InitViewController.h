@@ -27,6 +27,9 @@ public:
 
     const std::shared_ptr<ProgressHUD>& HUD() const { return m_HUD; }
 
+    // Empties the picture caches: memory and disk, and the responses kept for URL loading.
+    void flushCache();
+
 private:
     void connect();
     // One retry alert at a time: a second failure while one is up adds nothing.

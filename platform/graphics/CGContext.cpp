@@ -1,4 +1,5 @@
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/UIImageOrientation.h"
 
 #include "platform/foundation/Log.h"
 #include "platform/graphics/MainScreenScale.h"
@@ -738,8 +739,7 @@ void CGContext::drawImageUpright(const CGRect& rect, const UIImage& image)
         return;
     render([&](cairo_t* cr) {
         cairo_save(cr);
-        cairo_translate(cr, r.origin.x, r.origin.y);
-        cairo_scale(cr, r.size.width / image.pixelWidth(), r.size.height / image.pixelHeight());
+        ImageOrientation::transformInto(cr, image.orientation(), r, image.pixelWidth(), image.pixelHeight());
         cairo_set_source_surface(cr, image.surface(), 0, 0);
         cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
         cairo_new_path(cr);

@@ -3,9 +3,12 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/GifCodec.h"
+#include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/MainScreenScale.h"
-#include "platform/graphics/PixelLimits.h"
+#include "platform/graphics/PngCodec.h"
 #include "platform/graphics/UIGraphics.h"
+#include "platform/graphics/WebpCodec.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,35 +24,6 @@ namespace {
 std::shared_ptr<cairo_surface_t> adopt(cairo_surface_t* surface)
 {
     return std::shared_ptr<cairo_surface_t>(surface, cairo_surface_destroy);
-}
-
-// Reads the picture size from a PNG header without decoding, so oversized pictures are refused
-// before anything is allocated for them.
-bool pngHeaderAllowed(std::string_view bytes)
-{
-    static const unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (bytes.size() < 24 || std::memcmp(bytes.data(), signature, 8) != 0 || bytes.substr(12, 4) != "IHDR")
-        return false;
-    const auto be32 = [&](std::size_t at) {
-        const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-        return (std::uint32_t(b[0]) << 24) | (std::uint32_t(b[1]) << 16) | (std::uint32_t(b[2]) << 8) | b[3];
-    };
-    return PixelLimits::allows(be32(16), be32(20));
-}
-
-struct ReadCursor {
-    std::string_view bytes;
-    std::size_t offset = 0;
-};
-
-cairo_status_t readFromCursor(void* closure, unsigned char* data, unsigned int length)
-{
-    auto* cursor = static_cast<ReadCursor*>(closure);
-    if (cursor->bytes.size() - cursor->offset < length)
-        return CAIRO_STATUS_READ_ERROR;
-    std::memcpy(data, cursor->bytes.data() + cursor->offset, length);
-    cursor->offset += length;
-    return CAIRO_STATUS_SUCCESS;
 }
 
 cairo_status_t appendToString(void* closure, const unsigned char* data, unsigned int length)
@@ -116,7 +90,8 @@ UIImage::UIImage(std::shared_ptr<cairo_surface_t> surface, double scale, std::st
 {
 }
 
-std::shared_ptr<UIImage> UIImage::imageWithSurface(cairo_surface_t* surface, double scale)
+std::shared_ptr<UIImage> UIImage::imageWithSurface(cairo_surface_t* surface, double scale,
+                                                   UIImageOrientation orientation, CGImageAlphaInfo alphaInfo)
 {
     if (!surface)
         return nullptr;
@@ -128,15 +103,71 @@ std::shared_ptr<UIImage> UIImage::imageWithSurface(cairo_surface_t* surface, dou
     if (!(scale > 0) || !std::isfinite(scale))
         scale = 1;
     cairo_surface_flush(surface);
-    return std::shared_ptr<UIImage>(new UIImage(adopt(toArgb(surface)), scale, {}, false));
+    std::shared_ptr<UIImage> image(new UIImage(adopt(toArgb(surface)), scale, {}, false));
+    image->m_orientation = orientation;
+    image->m_alphaInfo = alphaInfo;
+    return image;
+}
+
+std::shared_ptr<UIImage> UIImage::animatedImageWithImages(std::vector<std::shared_ptr<UIImage>> frames,
+                                                          double duration)
+{
+    if (frames.empty() || !frames.front())
+        return nullptr;
+    const UIImage& first = *frames.front();
+    std::shared_ptr<UIImage> image(new UIImage(first.m_surface, first.m_scale, {}, false));
+    image->m_orientation = first.m_orientation;
+    image->m_alphaInfo = first.m_alphaInfo;
+    image->m_images = std::move(frames);
+    image->m_duration = duration;
+    return image;
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithScale(double scale, UIImageOrientation orientation) const
+{
+    std::shared_ptr<UIImage> image(new UIImage(m_surface, scale > 0 && std::isfinite(scale) ? scale : 1, m_name,
+                                               m_placeholder));
+    image->m_orientation = orientation;
+    image->m_alphaInfo = m_alphaInfo;
+    image->m_images = m_images;
+    image->m_duration = m_duration;
+    return image;
+}
+
+std::shared_ptr<UIImage> UIImage::uprightImage() const
+{
+    if (m_orientation == UIImageOrientation::Up)
+        return imageWithScale(m_scale, m_orientation);
+    const bool swap = ImageOrientation::swapsSides(m_orientation);
+    const int w = swap ? pixelHeight() : pixelWidth(), h = swap ? pixelWidth() : pixelHeight();
+    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(target);
+    ImageOrientation::transformInto(cr, m_orientation, CGRectMake(0, 0, w, h), pixelWidth(), pixelHeight());
+    cairo_set_source_surface(cr, m_surface.get(), 0, 0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return imageWithSurface(target, m_scale, UIImageOrientation::Up, m_alphaInfo);
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithData(std::string_view bytes, double scale)
 {
-    if (!pngHeaderAllowed(bytes))
-        return nullptr;
-    ReadCursor cursor {bytes, 0};
-    return imageWithSurface(cairo_image_surface_create_from_png_stream(readFromCursor, &cursor), scale);
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF)
+        return JpegCodec::decode(bytes, scale);
+    if (PngCodec::hasSignature(bytes))
+        return PngCodec::decode(bytes, scale);
+    if (GifCodec::hasSignature(bytes))
+        return GifCodec::decode(bytes, scale);
+    if (WebpCodec::hasSignature(bytes))
+        return WebpCodec::decode(bytes, scale);
+    return nullptr;
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithPartialData(std::string_view bytes)
+{
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF)
+        return JpegCodec::decodePartial(bytes);
+    // The other formats are shown once whole.
+    return imageWithData(bytes, 1);
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const fs::path& path)
@@ -203,7 +234,11 @@ void UIImage::clearNamedCache()
 int UIImage::pixelWidth() const { return cairo_image_surface_get_width(m_surface.get()); }
 int UIImage::pixelHeight() const { return cairo_image_surface_get_height(m_surface.get()); }
 
-CGSize UIImage::size() const { return {pixelWidth() / m_scale, pixelHeight() / m_scale}; }
+CGSize UIImage::size() const
+{
+    const CGSize stored {pixelWidth() / m_scale, pixelHeight() / m_scale};
+    return ImageOrientation::swapsSides(m_orientation) ? CGSize {stored.height, stored.width} : stored;
+}
 
 UIImage::Pixel UIImage::pixelAt(int x, int y) const
 {
@@ -248,6 +283,11 @@ bool UIImage::hasSamePixels(const UIImage& other) const
             return false;
     }
     return true;
+}
+
+std::optional<std::string> UIImage::jpegData(double quality) const
+{
+    return JpegCodec::encode(*this, quality);
 }
 
 bool UIImage::writePNG(const fs::path& path) const

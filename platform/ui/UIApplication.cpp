@@ -140,6 +140,48 @@ void UIApplication::terminate()
     NotificationCenter::defaultCenter().post(UIApplicationWillTerminateNotification, this);
 }
 
+void UIApplication::receiveMemoryWarning()
+{
+    if (m_delegate)
+        m_delegate->applicationDidReceiveMemoryWarning(*this);
+    NotificationCenter::defaultCenter().post(UIApplicationDidReceiveMemoryWarningNotification, this);
+}
+
+UIBackgroundTaskIdentifier UIApplication::beginBackgroundTask(std::function<void()> expirationHandler)
+{
+    std::lock_guard lock(m_tasksMutex);
+    const auto id = m_nextTask++;
+    m_backgroundTasks.emplace(id, std::move(expirationHandler));
+    return id;
+}
+
+void UIApplication::endBackgroundTask(UIBackgroundTaskIdentifier identifier)
+{
+    std::lock_guard lock(m_tasksMutex);
+    m_backgroundTasks.erase(identifier);
+}
+
+std::size_t UIApplication::backgroundTaskCount() const
+{
+    std::lock_guard lock(m_tasksMutex);
+    return m_backgroundTasks.size();
+}
+
+void UIApplication::expireBackgroundTasks()
+{
+    std::map<UIBackgroundTaskIdentifier, std::function<void()>> tasks;
+    {
+        std::lock_guard lock(m_tasksMutex);
+        tasks = m_backgroundTasks;
+    }
+    // A handler is expected to end its task; one that does not is ended here.
+    for (auto& [id, handler] : tasks) {
+        if (handler)
+            handler();
+        endBackgroundTask(id);
+    }
+}
+
 std::shared_ptr<UIAlertView> UIApplication::topAlert() const
 {
     return m_alerts.empty() ? nullptr : m_alerts.back();

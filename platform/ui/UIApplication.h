@@ -3,7 +3,11 @@
 #include "platform/graphics/CGGeometry.h"
 #include "platform/ui/UIViewTypes.h"
 
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,6 +21,11 @@ inline const std::string UIApplicationWillResignActiveNotification = "UIApplicat
 inline const std::string UIApplicationDidEnterBackgroundNotification = "UIApplicationDidEnterBackgroundNotification";
 inline const std::string UIApplicationWillEnterForegroundNotification = "UIApplicationWillEnterForegroundNotification";
 inline const std::string UIApplicationWillTerminateNotification = "UIApplicationWillTerminateNotification";
+inline const std::string UIApplicationDidReceiveMemoryWarningNotification
+    = "UIApplicationDidReceiveMemoryWarningNotification";
+
+using UIBackgroundTaskIdentifier = std::uint64_t;
+inline constexpr UIBackgroundTaskIdentifier UIBackgroundTaskInvalid = 0;
 inline const std::string UIApplicationWillChangeStatusBarFrameNotification
     = "UIApplicationWillChangeStatusBarFrameNotification";
 inline const std::string UIApplicationDidChangeStatusBarFrameNotification
@@ -40,6 +49,7 @@ public:
     virtual void applicationWillEnterForeground(UIApplication&) {}
     virtual void applicationDidBecomeActive(UIApplication&) {}
     virtual void applicationWillTerminate(UIApplication&) {}
+    virtual void applicationDidReceiveMemoryWarning(UIApplication&) {}
 };
 
 // The one application object: its windows, the status bar's frame and orientation, the alerts on
@@ -78,6 +88,15 @@ public:
     void enterBackground();
     void enterForeground();
     void terminate();
+    // The system is short of memory: caches that can be rebuilt should be let go.
+    void receiveMemoryWarning();
+
+    // Work that asks to go on while the application is in the background. The handler runs if
+    // the time granted runs out (expireBackgroundTasks) before the task is ended. Thread-safe.
+    UIBackgroundTaskIdentifier beginBackgroundTask(std::function<void()> expirationHandler = {});
+    void endBackgroundTask(UIBackgroundTaskIdentifier identifier);
+    std::size_t backgroundTaskCount() const;
+    void expireBackgroundTasks();
 
     // Alerts on screen, oldest first; the last one is in front.
     const std::vector<std::shared_ptr<UIAlertView>>& alerts() const { return m_alerts; }
@@ -107,4 +126,7 @@ private:
     double m_statusBarHeight = 20;
     bool m_statusBarHidden = false;
     UIStatusBarStyle m_statusBarStyle = UIStatusBarStyle::Default;
+    mutable std::mutex m_tasksMutex;
+    std::map<UIBackgroundTaskIdentifier, std::function<void()>> m_backgroundTasks;
+    UIBackgroundTaskIdentifier m_nextTask = 1;
 };

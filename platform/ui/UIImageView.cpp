@@ -1,8 +1,10 @@
 #include "platform/ui/UIImageView.h"
 
+#include "platform/foundation/RunLoop.h"
 #include "platform/graphics/UIGraphics.h"
 
 #include <algorithm>
+#include <cmath>
 
 std::shared_ptr<UIImageView> UIImageView::create(const CGRect& frame)
 {
@@ -44,7 +46,38 @@ void UIImageView::setHighlighted(bool highlighted)
 
 UIImagePtr UIImageView::currentImage() const
 {
+    if (m_animating && !m_animationImages.empty()) {
+        const double count = static_cast<double>(m_animationImages.size());
+        const double duration = m_animationDuration > 0 ? m_animationDuration : count / 30.0;
+        const double elapsed = std::max(0.0, RunLoop::main().now() - m_animationStart);
+        const auto index = static_cast<std::size_t>(std::fmod(elapsed, duration) / duration * count);
+        return m_animationImages[std::min(index, m_animationImages.size() - 1)];
+    }
     return m_highlighted && m_highlightedImage ? m_highlightedImage : m_image;
+}
+
+void UIImageView::setAnimationImages(std::vector<UIImagePtr> images)
+{
+    std::erase(images, nullptr);
+    m_animationImages = std::move(images);
+    if (m_animationImages.empty())
+        m_animating = false;
+    setNeedsDisplay();
+}
+
+void UIImageView::startAnimating()
+{
+    if (m_animationImages.empty() || m_animating)
+        return;
+    m_animating = true;
+    m_animationStart = RunLoop::main().now();
+    setNeedsDisplay();
+}
+
+void UIImageView::stopAnimating()
+{
+    m_animating = false;
+    setNeedsDisplay();
 }
 
 CGSize UIImageView::sizeThatFits(CGSize) const

@@ -530,3 +530,17 @@ void UIView::addMotionEffect(const UIMotionEffectPtr& effect)
     if (effect && std::find(m_motionEffects.begin(), m_motionEffects.end(), effect) == m_motionEffects.end())
         m_motionEffects.push_back(effect);
 }
+
+std::shared_ptr<void> UIView::associatedObject(const void* key) const
+{
+    const auto it = m_associatedObjects.find(key);
+    return it == m_associatedObjects.end() ? nullptr : it->second;
+}
+
+void UIView::setAssociatedObject(const void* key, std::shared_ptr<void> value)
+{
+    if (value)
+        m_associatedObjects[key] = std::move(value);
+    else
+        m_associatedObjects.erase(key);
+}

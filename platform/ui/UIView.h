@@ -10,6 +10,7 @@
 #include "platform/ui/UIViewTypes.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -128,6 +129,11 @@ public:
     // The controller whose view this is, if any.
     UIViewController* viewController() const { return m_viewController; }
 
+    // Values that other code keeps with a view for as long as it lives, each under a key of its
+    // own (the address of a static of that code). Main thread only.
+    std::shared_ptr<void> associatedObject(const void* key) const;
+    void setAssociatedObject(const void* key, std::shared_ptr<void> value);
+
     // The first responder: the one view of a window that takes typed text. Becoming it makes the
     // window's current one resign first, and fails when that one refuses or the view is not on a
     // window. A view that has left its window is no longer its first responder.
@@ -204,6 +210,7 @@ private:
     CALayer m_layer;
     GestureRecognizerList m_gestureRecognizers;
     std::vector<UIMotionEffectPtr> m_motionEffects;
+    std::map<const void*, std::shared_ptr<void>> m_associatedObjects;
 };
 
 using UIViewPtr = std::shared_ptr<UIView>;

@@ -1,0 +1,236 @@
+#include "image/ImageCache.h"
+
+#include "image/DiskFiles.h"
+#include "image/ScaledImageForKey.h"
+#include "image/UIImageForceDecode.h"
+#include "image/UIImageMultiFormat.h"
+#include "platform/foundation/MainThread.h"
+#include "platform/foundation/Paths.h"
+#include "platform/graphics/PngCodec.h"
+#include "platform/ui/UIApplication.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <openssl/evp.h>
+
+namespace fs = std::filesystem;
+
+std::shared_ptr<ImageCache> ImageCache::sharedImageCache()
+{
+    static const auto* shared = new std::shared_ptr<ImageCache>(create("default"));
+    return *shared;
+}
+
+std::shared_ptr<ImageCache> ImageCache::create(const std::string& ns)
+{
+    return create(ns, makeDiskCachePath(ns));
+}
+
+std::shared_ptr<ImageCache> ImageCache::create(const std::string& ns, const std::optional<fs::path>& directory)
+{
+    auto cache = std::make_shared<ImageCache>(ns, directory);
+    cache->observeApplication();
+    return cache;
+}
+
+ImageCache::ImageCache(const std::string& ns, const std::optional<fs::path>& directory)
+    : m_fullNamespace(NamespacePrefix + ns)
+    , m_diskCachePath(directory ? *directory / m_fullNamespace : makeDiskCachePath(m_fullNamespace))
+    , m_memCache(m_fullNamespace)
+    , m_ioQueue("com.Quorvell.ImageCache")
+{
+}
+
+ImageCache::~ImageCache() = default;
+
+void ImageCache::observeApplication()
+{
+    std::weak_ptr<ImageCache> weak = weak_from_this();
+    auto& center = NotificationCenter::defaultCenter();
+    m_observers.push_back(center.addObserver(UIApplicationDidReceiveMemoryWarningNotification, [weak](const Notification&) {
+        if (auto self = weak.lock())
+            self->clearMemory();
+    }));
+    m_observers.push_back(center.addObserver(UIApplicationWillTerminateNotification, [weak](const Notification&) {
+        if (auto self = weak.lock())
+            self->cleanDisk();
+    }));
+    m_observers.push_back(center.addObserver(UIApplicationDidEnterBackgroundNotification, [weak](const Notification&) {
+        if (auto self = weak.lock())
+            self->backgroundCleanDisk();
+    }));
+}
+
+fs::path ImageCache::makeDiskCachePath(const std::string& name)
+{
+    return Paths::dataFolder() / "caches" / name;
+}
+
+std::string ImageCache::cachedFileNameForKey(const std::string& key)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(key.data(), key.size(), digest, &length, EVP_md5(), nullptr);
+    std::string name;
+    char hex[3];
+    for (unsigned int i = 0; i < length; ++i) {
+        std::snprintf(hex, sizeof hex, "%02x", digest[i]);
+        name += hex;
+    }
+    return name;
+}
+
+fs::path ImageCache::cachePathForKey(const std::string& key, const fs::path& folder)
+{
+    return folder / cachedFileNameForKey(key);
+}
+
+fs::path ImageCache::defaultCachePathForKey(const std::string& key) const
+{
+    return cachePathForKey(key, m_diskCachePath);
+}
+
+void ImageCache::addReadOnlyCachePath(const fs::path& path)
+{
+    std::lock_guard lock(m_pathsMutex);
+    if (std::find(m_customPaths.begin(), m_customPaths.end(), path) == m_customPaths.end())
+        m_customPaths.push_back(path);
+}
+
+std::vector<fs::path> ImageCache::customPaths() const
+{
+    std::lock_guard lock(m_pathsMutex);
+    return m_customPaths;
+}
+
+std::size_t ImageCache::costOf(const UIImage& image)
+{
+    const CGSize size = image.size();
+    return static_cast<std::size_t>(size.height * size.width * image.scale() * image.scale());
+}
+
+void ImageCache::storeImage(const UIImagePtr& image, const std::string& key, bool toDisk)
+{
+    storeImage(image, true, std::nullopt, key, toDisk);
+}
+
+void ImageCache::storeImage(const UIImagePtr& image, bool recalculate, std::optional<std::string> data,
+                            const std::string& key, bool toDisk)
+{
+    if (!image || key.empty())
+        return;
+    if (shouldCacheImagesInMemory)
+        m_memCache.setObject(key, image, costOf(*image));
+    if (!toDisk)
+        return;
+    m_ioQueue.async([this, image, recalculate, data = std::move(data), key] { writeToDisk(image, recalculate, data, key); });
+}
+
+// Runs on the disk queue. Pictures we encode ourselves are drawn upright first: the file has no
+// room for an orientation, so a sideways camera picture would come back sideways.
+void ImageCache::writeToDisk(const UIImagePtr& image, bool recalculate, const std::optional<std::string>& data,
+                             const std::string& key)
+{
+    std::optional<std::string> bytes;
+    if (!recalculate && data) {
+        bytes = data;
+    } else {
+        const auto alpha = image->alphaInfo();
+        bool png = alpha != CGImageAlphaInfo::None && alpha != CGImageAlphaInfo::NoneSkipLast
+            && alpha != CGImageAlphaInfo::NoneSkipFirst;
+        if (data && data->size() >= 8)
+            png = PngCodec::hasSignature(*data);
+        const auto upright = image->uprightImage();
+        bytes = png ? upright->pngData() : upright->jpegData(1.0);
+    }
+    if (!bytes)
+        return;
+    const fs::path path = defaultCachePathForKey(key);
+    if (!writeFileAtomically(path, *bytes))
+        return;
+    if (shouldDisableiCloud)
+        DiskFiles::markExcludedFromBackup(path);
+}
+
+UIImagePtr ImageCache::imageFromMemoryCacheForKey(const std::string& key)
+{
+    return m_memCache.objectForKey(key);
+}
+
+UIImagePtr ImageCache::imageFromDiskCacheForKey(const std::string& key)
+{
+    if (auto image = imageFromMemoryCacheForKey(key))
+        return image;
+    auto image = diskImageForKey(key);
+    if (image && shouldCacheImagesInMemory)
+        m_memCache.setObject(key, image, costOf(*image));
+    return image;
+}
+
+std::optional<std::string> ImageCache::diskImageDataBySearchingAllPathsForKey(const std::string& key) const
+{
+    if (auto bytes = DiskFiles::readCapped(defaultCachePathForKey(key), ImageMaxDataBytes))
+        return bytes;
+    for (const auto& folder : customPaths()) {
+        if (auto bytes = DiskFiles::readCapped(cachePathForKey(key, folder), ImageMaxDataBytes))
+            return bytes;
+    }
+    return std::nullopt;
+}
+
+UIImagePtr ImageCache::diskImageForKey(const std::string& key) const
+{
+    const auto data = diskImageDataBySearchingAllPathsForKey(key);
+    if (!data)
+        return nullptr;
+    auto image = scaledImageForKey(key, img_imageWithData(*data));
+    return shouldDecompressImages ? decodedImageWithImage(image) : image;
+}
+
+UIImagePtr ImageCache::scaledImageForKey(const std::string& key, const UIImagePtr& image) const
+{
+    return ScaledImageForKey(key, image);
+}
+
+std::shared_ptr<ImageCacheQuery> ImageCache::queryDiskCacheForKey(const std::string& key, QueryDone done)
+{
+    if (!done)
+        return nullptr;
+    if (key.empty()) {
+        done(nullptr, ImageCacheType::None);
+        return nullptr;
+    }
+    if (auto image = imageFromMemoryCacheForKey(key)) {
+        done(image, ImageCacheType::Memory);
+        return nullptr;
+    }
+    auto query = std::make_shared<ImageCacheQuery>();
+    m_ioQueue.async([this, query, key, done = std::move(done)] {
+        if (query->isCancelled())
+            return;
+        auto image = diskImageForKey(key);
+        if (image && shouldCacheImagesInMemory)
+            m_memCache.setObject(key, image, costOf(*image));
+        MainThread::async([query, image, done] {
+            if (!query->isCancelled())
+                done(image, ImageCacheType::Disk);
+        });
+    });
+    return query;
+}
+
+bool ImageCache::diskImageExistsWithKey(const std::string& key) const
+{
+    std::error_code ec;
+    return fs::exists(defaultCachePathForKey(key), ec);
+}
+
+void ImageCache::diskImageExistsWithKey(const std::string& key, std::function<void(bool)> completion)
+{
+    m_ioQueue.async([this, key, completion = std::move(completion)] {
+        const bool exists = diskImageExistsWithKey(key);
+        if (completion)
+            MainThread::async([completion, exists] { completion(exists); });
+    });
+}

@@ -1,0 +1,173 @@
+#include "image/ImageDownloader.h"
+
+#include "image/ImageDownloaderCallbacks.h"
+#include "image/ImageDownloaderState.h"
+#include "platform/foundation/MainThread.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+
+// A caller's handle on a download it started or joined.
+class ImageDownloader::Token : public ImageOperation {
+public:
+    Token(std::weak_ptr<State> state, std::string url, std::shared_ptr<ImageDownloadCaller> caller)
+        : m_state(std::move(state))
+        , m_url(std::move(url))
+        , m_caller(std::move(caller))
+    {
+    }
+
+    void cancel() override
+    {
+        m_caller->cancel();
+        const auto state = m_state.lock();
+        if (!state)
+            return;
+        std::shared_ptr<ImageDownloaderOperation> orphan;
+        {
+            std::lock_guard lock(state->mutex);
+            const auto it = state->waiters.find(m_url);
+            if (it == state->waiters.end())
+                return;
+            std::erase(it->second.callers, m_caller);
+            // The last caller gone: the entry goes in the same step, so a later caller starts anew.
+            if (it->second.callers.empty()) {
+                orphan = it->second.operation;
+                state->waiters.erase(it);
+            }
+        }
+        if (orphan)
+            orphan->cancel();
+    }
+
+private:
+    std::weak_ptr<State> m_state;
+    std::string m_url;
+    std::shared_ptr<ImageDownloadCaller> m_caller;
+};
+
+std::shared_ptr<ImageDownloader> ImageDownloader::sharedDownloader()
+{
+    // Never destroyed, like the process's other singletons; at exit its workers are stopped
+    // before the statics they use go away.
+    static const auto* shared = [] {
+        auto* downloader = new std::shared_ptr<ImageDownloader>(std::make_shared<ImageDownloader>());
+        std::atexit([] {
+            MainThread::shutdown();
+            sharedDownloader()->cancelAllDownloads();
+        });
+        return downloader;
+    }();
+    return *shared;
+}
+
+ImageDownloader::ImageDownloader()
+    : m_state(std::make_shared<State>())
+{
+    m_state->queue.setMaxConcurrentOperationCount(6);
+}
+
+ImageDownloader::~ImageDownloader()
+{
+    m_state->queue.cancelAllOperations();
+}
+
+namespace {
+// The callers waiting for this operation's URL; with remove, the entry goes in the same step.
+std::vector<std::shared_ptr<ImageDownloadCaller>> takeCallers(ImageDownloadTable& table, std::mutex& mutex,
+                                                              const std::string& url, const Operation* operation,
+                                                              bool remove)
+{
+    std::lock_guard lock(mutex);
+    const auto it = table.find(url);
+    if (it == table.end() || it->second.operation.get() != operation)
+        return {};
+    auto callers = it->second.callers;
+    if (remove)
+        table.erase(it);
+    return callers;
+}
+} // namespace
+
+std::shared_ptr<ImageOperation> ImageDownloader::downloadImageWithURL(const std::optional<NSURL>& url,
+                                                                      ImageDownloadOptions options,
+                                                                      ImageDownloadProgressBlock progress,
+                                                                      ImageDownloadCompletedBlock completed)
+{
+    if (!url) {
+        if (completed)
+            completed(nullptr, nullptr, nullptr, false);
+        return nullptr;
+    }
+    auto caller = std::make_shared<ImageDownloadCaller>();
+    caller->progress = std::move(progress);
+    caller->completed = std::move(completed);
+    const std::string key = url->absoluteString();
+    std::lock_guard lock(m_state->mutex);
+    auto& waiting = m_state->waiters[key];
+    waiting.callers.push_back(caller);
+    if (!waiting.operation) {
+        waiting.operation = createOperation(*url, options);
+        m_state->queue.addOperation(waiting.operation);
+    }
+    return std::make_shared<Token>(m_state, key, caller);
+}
+
+// Runs under the downloader's lock, for the first caller of a URL.
+std::shared_ptr<ImageDownloaderOperation> ImageDownloader::createOperation(const NSURL& url, ImageDownloadOptions options)
+{
+    State& s = *m_state;
+    const double timeout = s.downloadTimeout == 0 ? 15.0 : s.downloadTimeout;
+    URLRequest request(url, timeout,
+                       (options & ImageDownloadUseURLCache) ? URLRequestCachePolicy::UseProtocolCachePolicy
+                                                            : URLRequestCachePolicy::ReloadIgnoringLocalCacheData);
+    request.HTTPShouldHandleCookies = (options & ImageDownloadHandleCookies) != 0;
+    request.HTTPShouldUsePipelining = true;
+    request.allHTTPHeaderFields = s.headersFilter ? s.headersFilter(url, s.headers) : s.headers;
+
+    const std::string key = url.absoluteString();
+    const std::weak_ptr<State> weak = m_state;
+    auto operation = std::make_shared<std::weak_ptr<ImageDownloaderOperation>>();
+    auto onProgress = [weak, key, operation](std::int64_t received, std::int64_t expected) {
+        const auto state = weak.lock();
+        const auto self = operation->lock();
+        if (!state || !self)
+            return;
+        for (const auto& caller : takeCallers(state->waiters, state->mutex, key, self.get(), false))
+            MainThread::async([caller, received, expected] { caller->reportProgress(received, expected); });
+    };
+    auto onCompleted = [weak, key, operation](UIImagePtr image, ImageData data, NSErrorPtr error, bool finished) {
+        const auto state = weak.lock();
+        const auto self = operation->lock();
+        if (!state || !self)
+            return;
+        for (const auto& caller : takeCallers(state->waiters, state->mutex, key, self.get(), finished))
+            caller->reportCompleted(image, data, error, finished);
+    };
+    auto onCancelled = [weak, key, operation] {
+        const auto state = weak.lock();
+        const auto self = operation->lock();
+        if (state && self)
+            takeCallers(state->waiters, state->mutex, key, self.get(), true);
+    };
+    auto created = s.operationFactory
+        ? s.operationFactory(request, options, onProgress, onCompleted, onCancelled)
+        : std::make_shared<ImageDownloaderOperation>(request, options, onProgress, onCompleted, onCancelled);
+    *operation = created;
+    created->shouldDecompressImages = s.shouldDecompressImages;
+    if (!s.username.empty() && !s.password.empty()) {
+        created->username = s.username;
+        created->password = s.password;
+    }
+    if (options & ImageDownloadHighPriority)
+        created->setQueuePriority(OperationQueuePriority::High);
+    else if (options & ImageDownloadLowPriority)
+        created->setQueuePriority(OperationQueuePriority::Low);
+    if (s.executionOrder == ImageDownloadOrder::LIFO) {
+        if (const auto last = s.lastAddedOperation.lock(); last && !last->isExecuting() && !last->isFinished())
+            last->addDependency(created);
+        s.lastAddedOperation = created;
+    }
+    return created;
+}

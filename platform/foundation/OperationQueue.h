@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/foundation/Operation.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// Runs operations on threads of its own, at most maxConcurrentOperationCount at a time. Of the
+// ready operations the one of highest priority starts first, and among equals the one added
+// first. Each running operation has a thread to itself, so the limit bounds the threads.
+class OperationQueue {
+public:
+    static constexpr int DefaultMaxConcurrentOperationCount = 6;
+
+    OperationQueue();
+    // Cancels everything and waits for the running operations to return.
+    ~OperationQueue();
+    OperationQueue(const OperationQueue&) = delete;
+    OperationQueue& operator=(const OperationQueue&) = delete;
+
+    void addOperation(const std::shared_ptr<Operation>& operation);
+    int maxConcurrentOperationCount() const;
+    void setMaxConcurrentOperationCount(int count);
+    // Waiting and running.
+    std::size_t operationCount() const;
+    std::vector<std::shared_ptr<Operation>> operations() const;
+    void cancelAllOperations();
+    // A suspended queue starts nothing; what runs goes on.
+    void setSuspended(bool suspended);
+    bool isSuspended() const;
+    void waitUntilAllOperationsAreFinished();
+
+private:
+    struct State;
+    static void schedule(const std::shared_ptr<State>& state);
+    std::shared_ptr<State> m_state;
+};

@@ -1,0 +1,307 @@
+#include "platform/foundation/URLConnection.h"
+
+#include "platform/foundation/URLErrors.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <mutex>
+
+#include <curl/curl.h>
+
+struct URLConnection::Handles {
+    CURL* easy = nullptr;
+    CURLM* multi = nullptr;
+    curl_slist* headers = nullptr;
+};
+
+namespace {
+
+void initialiseOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// Cookies are kept for the process, shared by every transfer that handles them.
+CURLSH* cookieShare()
+{
+    static std::mutex lock;
+    static CURLSH* share = [] {
+        CURLSH* s = curl_share_init();
+        curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+        curl_share_setopt(s, CURLSHOPT_LOCKFUNC, +[](CURL*, curl_lock_data, curl_lock_access, void*) { lock.lock(); });
+        curl_share_setopt(s, CURLSHOPT_UNLOCKFUNC, +[](CURL*, curl_lock_data, void*) { lock.unlock(); });
+        return s;
+    }();
+    return share;
+}
+
+std::string trimmed(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
+} // namespace
+
+URLConnection::URLConnection(URLRequest request, URLConnectionDelegate& delegate, Options options)
+    : m_request(std::move(request))
+    , m_delegate(delegate)
+    , m_options(std::move(options))
+{
+    initialiseOnce();
+}
+
+URLConnection::~URLConnection()
+{
+    std::lock_guard lock(m_handlesMutex);
+    if (!m_handles)
+        return;
+    if (m_handles->multi && m_handles->easy)
+        curl_multi_remove_handle(m_handles->multi, m_handles->easy);
+    curl_easy_cleanup(m_handles->easy);
+    curl_multi_cleanup(m_handles->multi);
+    curl_slist_free_all(m_handles->headers);
+    delete m_handles;
+}
+
+void URLConnection::cancel()
+{
+    m_cancelled = true;
+    std::lock_guard lock(m_handlesMutex);
+    if (m_handles && m_handles->multi)
+        curl_multi_wakeup(m_handles->multi);
+}
+
+void URLConnection::configure()
+{
+    CURL* easy = m_handles->easy;
+    const double timeout = m_request.timeoutInterval > 0 ? m_request.timeoutInterval : 60;
+    curl_easy_setopt(easy, CURLOPT_URL, m_request.url.absoluteString().c_str());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,file");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 16L);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout * 1000));
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout * 10000));
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, m_options.allowInvalidCertificates ? 0L : 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, m_options.allowInvalidCertificates ? 0L : 2L);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &URLConnection::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &URLConnection::onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    if (m_request.HTTPShouldHandleCookies) {
+        curl_easy_setopt(easy, CURLOPT_SHARE, cookieShare());
+        curl_easy_setopt(easy, CURLOPT_COOKIEFILE, "");
+    }
+    if (!m_options.username.empty() || !m_options.password.empty()) {
+        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
+        curl_easy_setopt(easy, CURLOPT_USERNAME, m_options.username.c_str());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, m_options.password.c_str());
+    }
+    for (const auto& [name, value] : m_request.allHTTPHeaderFields)
+        m_handles->headers = curl_slist_append(m_handles->headers, (name + ": " + value).c_str());
+    if (m_stored) {
+        if (const auto tag = m_stored->response.header("etag"); !tag.empty())
+            m_handles->headers = curl_slist_append(m_handles->headers, ("If-None-Match: " + tag).c_str());
+        if (const auto date = m_stored->response.header("last-modified"); !date.empty())
+            m_handles->headers = curl_slist_append(m_handles->headers, ("If-Modified-Since: " + date).c_str());
+    }
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, m_handles->headers);
+}
+
+void URLConnection::run()
+{
+    if (m_request.cachePolicy == URLRequestCachePolicy::UseProtocolCachePolicy)
+        m_stored = URLCache::sharedURLCache().cachedResponseForRequest(m_request);
+    bool created = false;
+    {
+        std::lock_guard lock(m_handlesMutex);
+        m_handles = new Handles {curl_easy_init(), curl_multi_init(), nullptr};
+        created = m_handles->easy && m_handles->multi;
+        if (created) {
+            configure();
+            curl_multi_add_handle(m_handles->multi, m_handles->easy);
+        }
+    }
+    if (!created) {
+        fail(0, "Connection can't be initialized");
+        return;
+    }
+    // The request's timeout is also the longest silence allowed once connected.
+    const auto idleLimit = std::chrono::duration<double>(m_request.timeoutInterval > 0 ? m_request.timeoutInterval : 60);
+    m_lastActivity = std::chrono::steady_clock::now();
+    int running = 1;
+    while (running && !m_cancelled && !m_stopped) {
+        if (curl_multi_perform(m_handles->multi, &running) != CURLM_OK)
+            break;
+        if (running && std::chrono::steady_clock::now() - m_lastActivity > idleLimit) {
+            fail(NSURLError::TimedOut, "The request timed out.");
+            return;
+        }
+        if (running && !m_cancelled && !m_stopped)
+            curl_multi_poll(m_handles->multi, nullptr, 0, 100, nullptr);
+    }
+    if (m_cancelled || m_stopped)
+        return;
+    int queued = 0;
+    CURLMsg* message = curl_multi_info_read(m_handles->multi, &queued);
+    finish(message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_RECV_ERROR);
+}
+
+std::size_t URLConnection::onHeader(char* data, std::size_t size, std::size_t count, void* self)
+{
+    auto* connection = static_cast<URLConnection*>(self);
+    const std::size_t length = size * count;
+    return connection->headerLine(std::string_view(data, length)) ? length : 0;
+}
+
+bool URLConnection::headerLine(std::string_view line)
+{
+    m_lastActivity = std::chrono::steady_clock::now();
+    if (m_cancelled || m_stopped)
+        return false;
+    if (line.starts_with("HTTP/")) {
+        // A new response (after an interim one or a redirect) replaces what was gathered.
+        m_response = URLResponse {};
+        const auto space = line.find(' ');
+        m_response.statusCode = space == std::string_view::npos ? 0 : std::atoi(std::string(line.substr(space + 1, 3)).c_str());
+        return true;
+    }
+    if (trimmed(line).empty())
+        return finalResponseReady();
+    const auto colon = line.find(':');
+    if (colon != std::string_view::npos) {
+        std::string name = trimmed(line.substr(0, colon));
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        m_response.headers[name] = trimmed(line.substr(colon + 1));
+    }
+    return true;
+}
+
+// The blank line after the headers: a final response unless it is an interim one or a redirect
+// that will be followed.
+bool URLConnection::finalResponseReady()
+{
+    const int status = m_response.statusCode;
+    if (status >= 100 && status < 200)
+        return true;
+    if (status >= 300 && status < 400 && status != 304 && !m_response.header("location").empty())
+        return true;
+    curl_off_t length = -1;
+    curl_easy_getinfo(m_handles->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    m_response.expectedContentLength = length;
+    if (status == 304 && m_stored) {
+        m_servedFromCache = true;
+        return true;
+    }
+    return deliverResponse();
+}
+
+bool URLConnection::deliverResponse()
+{
+    if (m_responseDelivered)
+        return true;
+    m_responseDelivered = true;
+    char* effective = nullptr;
+    curl_easy_getinfo(m_handles->easy, CURLINFO_EFFECTIVE_URL, &effective);
+    m_response.url = effective ? effective : m_request.url.absoluteString();
+    if (m_response.expectedContentLength > static_cast<std::int64_t>(m_options.maxBodyBytes)) {
+        m_limitError = NSURLError::DataLengthExceedsMaximum;
+        return false;
+    }
+    if (!m_delegate.connectionDidReceiveResponse(m_response)) {
+        m_stopped = true;
+        return false;
+    }
+    return !m_cancelled;
+}
+
+std::size_t URLConnection::onBody(char* data, std::size_t size, std::size_t count, void* self)
+{
+    auto* connection = static_cast<URLConnection*>(self);
+    const std::size_t length = size * count;
+    return connection->body(std::string_view(data, length)) ? length : 0;
+}
+
+bool URLConnection::body(std::string_view data)
+{
+    m_lastActivity = std::chrono::steady_clock::now();
+    if (m_cancelled || m_stopped || m_servedFromCache)
+        return !m_cancelled && !m_stopped;
+    if (!m_responseDelivered) {
+        long status = 0;
+        curl_easy_getinfo(m_handles->easy, CURLINFO_RESPONSE_CODE, &status);
+        m_response.statusCode = static_cast<int>(status);
+        if (!deliverResponse())
+            return false;
+    }
+    if (data.size() > m_options.maxBodyBytes - m_received) {
+        m_limitError = NSURLError::DataLengthExceedsMaximum;
+        return false;
+    }
+    m_received += data.size();
+    if (m_request.cachePolicy == URLRequestCachePolicy::UseProtocolCachePolicy)
+        m_body.append(data);
+    m_delegate.connectionDidReceiveData(data);
+    return !m_cancelled && !m_stopped;
+}
+
+void URLConnection::finish(int code)
+{
+    if (m_limitError) {
+        fail(m_limitError, "The response is larger than a picture may be");
+        return;
+    }
+    if (code != CURLE_OK) {
+        const auto error = URLErrors::fromCurl(code);
+        fail(error.first, error.second);
+        return;
+    }
+    if (m_servedFromCache) {
+        finishFromCache();
+        return;
+    }
+    if (!m_responseDelivered) {
+        long status = 0;
+        curl_easy_getinfo(m_handles->easy, CURLINFO_RESPONSE_CODE, &status);
+        m_response.statusCode = static_cast<int>(status);
+        if (!deliverResponse() || m_cancelled)
+            return;
+    }
+    if (m_response.expectedContentLength > 0 && m_received < static_cast<std::size_t>(m_response.expectedContentLength)) {
+        fail(NSURLError::NetworkConnectionLost, "The network connection was lost.");
+        return;
+    }
+    if (m_request.cachePolicy == URLRequestCachePolicy::UseProtocolCachePolicy && m_response.statusCode == 200) {
+        CachedURLResponse cached {m_response, std::move(m_body)};
+        if (m_delegate.connectionWillCacheResponse(cached))
+            URLCache::sharedURLCache().storeCachedResponse(std::move(cached), m_request);
+    }
+    if (!m_cancelled)
+        m_delegate.connectionDidFinishLoading();
+}
+
+void URLConnection::finishFromCache()
+{
+    m_response = m_stored->response;
+    if (!deliverResponse() || m_cancelled)
+        return;
+    if (!m_stored->data.empty())
+        m_delegate.connectionDidReceiveData(m_stored->data);
+    if (!m_cancelled)
+        m_delegate.connectionDidFinishLoading();
+}
+
+void URLConnection::fail(int code, const std::string& description)
+{
+    if (!m_cancelled)
+        m_delegate.connectionDidFail(
+            NSError::make(NSURLErrorDomain, code, description, m_request.url.absoluteString()));
+}

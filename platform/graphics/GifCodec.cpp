@@ -1,0 +1,254 @@
+#include "platform/graphics/GifCodec.h"
+
+#include "platform/graphics/PixelLimits.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include <gif_lib.h>
+
+namespace {
+
+struct Reader {
+    std::string_view bytes;
+    std::size_t offset = 0;
+};
+
+int readBytes(GifFileType* gif, GifByteType* out, int length)
+{
+    auto* reader = static_cast<Reader*>(gif->UserData);
+    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)),
+                                                reader->bytes.size() - reader->offset);
+    std::memcpy(out, reader->bytes.data() + reader->offset, n);
+    reader->offset += n;
+    return static_cast<int>(n);
+}
+
+struct GifCloser {
+    void operator()(GifFileType* gif) const
+    {
+        int error = 0;
+        DGifCloseFile(gif, &error);
+    }
+};
+
+struct FrameControl {
+    int disposal = DISPOSAL_UNSPECIFIED;
+    int transparent = NO_TRANSPARENT_COLOR;
+    double duration = GifCodec::DefaultFrameDuration;
+};
+
+struct Rect {
+    int left, top, width, height;
+};
+
+class Compositor {
+public:
+    Compositor(int width, int height)
+        : m_width(width)
+        , m_height(height)
+        , m_canvas(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0)
+    {
+    }
+
+    // The part of a frame that lies on the canvas; frames may claim to reach beyond it.
+    Rect clip(const Rect& frame) const
+    {
+        const int x0 = std::clamp(frame.left, 0, m_width), y0 = std::clamp(frame.top, 0, m_height);
+        const int x1 = std::clamp(frame.left + frame.width, x0, m_width);
+        const int y1 = std::clamp(frame.top + frame.height, y0, m_height);
+        return {x0, y0, x1 - x0, y1 - y0};
+    }
+
+    // Draws the indexed pixels of the clipped frame rectangle into the canvas.
+    void draw(const Rect& area, const std::vector<GifByteType>& indexes, const ColorMapObject& map, int transparent)
+    {
+        for (int y = 0; y < area.height; ++y) {
+            const GifByteType* row = indexes.data() + static_cast<std::size_t>(y) * area.width;
+            std::uint32_t* out = m_canvas.data() + static_cast<std::size_t>(area.top + y) * m_width + area.left;
+            for (int x = 0; x < area.width; ++x) {
+                const int index = row[x];
+                if (index == transparent || index >= map.ColorCount)
+                    continue;
+                const GifColorType& c = map.Colors[index];
+                out[x] = 0xFF000000u | (std::uint32_t(c.Red) << 16) | (std::uint32_t(c.Green) << 8) | c.Blue;
+            }
+        }
+    }
+
+    void clear(const Rect& area)
+    {
+        for (int y = 0; y < area.height; ++y)
+            std::fill_n(m_canvas.data() + static_cast<std::size_t>(area.top + y) * m_width + area.left, area.width, 0u);
+    }
+
+    std::vector<std::uint32_t>& pixels() { return m_canvas; }
+
+    UIImagePtr snapshot(double scale) const
+    {
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_width, m_height);
+        if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+            cairo_surface_destroy(surface);
+            return nullptr;
+        }
+        unsigned char* data = cairo_image_surface_get_data(surface);
+        const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
+        for (int y = 0; y < m_height; ++y)
+            std::memcpy(data + stride * y, m_canvas.data() + static_cast<std::size_t>(y) * m_width,
+                        static_cast<std::size_t>(m_width) * 4);
+        cairo_surface_mark_dirty(surface);
+        return UIImage::imageWithSurface(surface, scale);
+    }
+
+private:
+    int m_width, m_height;
+    std::vector<std::uint32_t> m_canvas;
+};
+
+FrameControl readControl(GifFileType* gif, bool& ok)
+{
+    FrameControl control;
+    int code = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) {
+        ok = false;
+        return control;
+    }
+    if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
+        GraphicsControlBlock gcb;
+        if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK) {
+            control.disposal = gcb.DisposalMode;
+            control.transparent = gcb.TransparentColor;
+            const double seconds = gcb.DelayTime / 100.0;
+            control.duration = seconds < 0.011 ? GifCodec::DefaultFrameDuration : seconds;
+        }
+    }
+    while (block) {
+        if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) {
+            ok = false;
+            break;
+        }
+    }
+    return control;
+}
+
+// The frame's pixels that fall in area, rows in display order (interlaced frames come in four
+// passes). Rows are read one at a time, so a frame far larger than the canvas costs one row.
+bool readIndexes(GifFileType* gif, const Rect& frame, const Rect& area, std::vector<GifByteType>& indexes)
+{
+    indexes.assign(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height), 0);
+    std::vector<GifByteType> row(static_cast<std::size_t>(frame.width));
+    const auto line = [&](int y) {
+        if (DGifGetLine(gif, row.data(), frame.width) != GIF_OK)
+            return false;
+        const int canvasY = frame.top + y;
+        if (canvasY >= area.top && canvasY < area.top + area.height && area.width > 0)
+            std::memcpy(indexes.data() + static_cast<std::size_t>(canvasY - area.top) * area.width,
+                        row.data() + (area.left - frame.left), static_cast<std::size_t>(area.width));
+        return true;
+    };
+    static const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+    const int passes = gif->Image.Interlace ? 4 : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int y = passes == 1 ? 0 : start[pass]; y < frame.height; y += passes == 1 ? 1 : step[pass]) {
+            if (!line(y))
+                return false;
+        }
+    }
+    return true;
+}
+
+struct Animation {
+    std::vector<UIImagePtr> frames;
+    double total = 0;
+};
+
+bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control, double scale, Animation& out,
+               std::int64_t& budget)
+{
+    if (DGifGetImageDesc(gif) == GIF_ERROR)
+        return false;
+    const GifImageDesc& desc = gif->Image;
+    const Rect frame {desc.Left, desc.Top, desc.Width, desc.Height};
+    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    if (!PixelLimits::allows(frame.width, frame.height) || !map)
+        return false;
+    budget -= static_cast<std::int64_t>(gif->SWidth) * gif->SHeight;
+    if (budget < 0)
+        return false;
+    const Rect area = canvas.clip(frame);
+    std::vector<GifByteType> indexes;
+    if (!readIndexes(gif, frame, area, indexes))
+        return false;
+    std::vector<std::uint32_t> before;
+    if (control.disposal == DISPOSE_PREVIOUS)
+        before = canvas.pixels();
+    canvas.draw(area, indexes, *map, control.transparent);
+    auto image = canvas.snapshot(scale);
+    if (!image)
+        return false;
+    out.frames.push_back(std::move(image));
+    out.total += control.duration;
+    if (control.disposal == DISPOSE_BACKGROUND)
+        canvas.clear(area);
+    else if (control.disposal == DISPOSE_PREVIOUS)
+        canvas.pixels() = std::move(before);
+    return true;
+}
+
+bool readAll(GifFileType* gif, double scale, Animation& out)
+{
+    Compositor canvas(gif->SWidth, gif->SHeight);
+    FrameControl control;
+    std::int64_t budget = GifCodec::FrameBudget;
+    for (;;) {
+        GifRecordType type;
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR)
+            return false;
+        bool ok = true;
+        switch (type) {
+        case EXTENSION_RECORD_TYPE:
+            control = readControl(gif, ok);
+            break;
+        case IMAGE_DESC_RECORD_TYPE:
+            ok = readFrame(gif, canvas, control, scale, out, budget);
+            control = FrameControl {};
+            break;
+        case TERMINATE_RECORD_TYPE:
+            return !out.frames.empty();
+        default:
+            break;
+        }
+        if (!ok)
+            return false;
+    }
+}
+
+} // namespace
+
+namespace GifCodec {
+
+bool hasSignature(std::string_view bytes)
+{
+    return bytes.size() >= 6 && (bytes.substr(0, 6) == "GIF87a" || bytes.substr(0, 6) == "GIF89a");
+}
+
+UIImagePtr decode(std::string_view bytes, double scale)
+{
+    if (!hasSignature(bytes))
+        return nullptr;
+    Reader reader {bytes, 0};
+    int error = 0;
+    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readBytes, &error));
+    if (!gif || !PixelLimits::allows(gif->SWidth, gif->SHeight))
+        return nullptr;
+    Animation animation;
+    if (!readAll(gif.get(), scale, animation))
+        return nullptr;
+    if (animation.frames.size() == 1)
+        return animation.frames.front();
+    return UIImage::animatedImageWithImages(std::move(animation.frames), animation.total);
+}
+
+} // namespace GifCodec

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/graphics/UIImage.h"
+
+#include <string_view>
+
+// GIF through giflib. Every frame is composited on a canvas of the logical screen's size with
+// its disposal and transparency; a picture of more than one frame is animated, each frame
+// lasting its delay (a delay under 0.011 s counts as 0.1 s, as browsers have it).
+// Sizes are checked before anything is allocated: the screen, each frame (clipped to the
+// canvas) and the sum of all frames' pixels.
+namespace GifCodec {
+inline constexpr double DefaultFrameDuration = 0.1;
+// Pixels of all frames together; an animation beyond it is refused.
+inline constexpr std::int64_t FrameBudget = 48LL * 1024 * 1024;
+bool hasSignature(std::string_view bytes);
+UIImagePtr decode(std::string_view bytes, double scale);
+} // namespace GifCodec

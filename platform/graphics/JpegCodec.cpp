@@ -1,0 +1,221 @@
+#include "platform/graphics/JpegCodec.h"
+
+#include "platform/graphics/ExifOrientation.h"
+#include "platform/graphics/PixelLimits.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace {
+
+// libjpeg reports fatal errors through longjmp; nothing with a destructor lives in the frames
+// it jumps over (the surface and rows are plain C resources released by hand).
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    bool sawEnd = false;
+    JDIMENSION rowsBeforeEnd = 0;
+};
+
+void onError(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+void onMessage(j_common_ptr cinfo, int level)
+{
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    // The data ran out: libjpeg pads with an end marker and goes on with grey rows.
+    if (level < 0 && err->base.msg_code == JWRN_JPEG_EOF && !err->sawEnd) {
+        err->sawEnd = true;
+        err->rowsBeforeEnd = reinterpret_cast<j_decompress_ptr>(cinfo)->output_scanline;
+    }
+}
+
+constexpr J_COLOR_SPACE argbSpace()
+{
+    return __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? JCS_EXT_BGRA : JCS_EXT_ARGB;
+}
+
+inline std::uint32_t packRgb(unsigned r, unsigned g, unsigned b)
+{
+    return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
+
+// CMYK rows into opaque ARGB. Adobe's files store the inks inverted (255 is no ink).
+void cmykRowToArgb(const unsigned char* in, std::uint32_t* out, JDIMENSION width, bool inverted)
+{
+    for (JDIMENSION x = 0; x < width; ++x, in += 4) {
+        unsigned c = in[0], m = in[1], y = in[2], k = in[3];
+        if (!inverted) {
+            c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+        }
+        out[x] = packRgb((c * k + 127) / 255, (m * k + 127) / 255, (y * k + 127) / 255);
+    }
+}
+
+struct Decoded {
+    cairo_surface_t* surface = nullptr;
+    bool sawEnd = false;
+    bool progressive = false;
+    JDIMENSION rowsBeforeEnd = 0;
+};
+
+bool readRows(jpeg_decompress_struct& cinfo, cairo_surface_t* surface, unsigned char* cmykRow)
+{
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const std::ptrdiff_t stride = cairo_image_surface_get_stride(surface);
+    const bool inverted = cinfo.saw_Adobe_marker;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        unsigned char* row = data + stride * static_cast<std::ptrdiff_t>(cinfo.output_scanline);
+        JSAMPROW target = cmykRow ? cmykRow : row;
+        if (jpeg_read_scanlines(&cinfo, &target, 1) != 1)
+            return false;
+        if (cmykRow)
+            cmykRowToArgb(cmykRow, reinterpret_cast<std::uint32_t*>(row), cinfo.output_width, inverted);
+    }
+    return true;
+}
+
+// Returns false on a fatal error; out holds the surface on success (the caller owns it).
+bool decodeInto(std::string_view bytes, Decoded& out)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    cinfo.err = jpeg_std_error(&err.base);
+    err.base.error_exit = onError;
+    err.base.emit_message = onMessage;
+    cairo_surface_t* volatile surface = nullptr;
+    unsigned char* volatile cmykRow = nullptr;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        if (surface)
+            cairo_surface_destroy(surface);
+        std::free(cmykRow);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK
+        || !PixelLimits::allows(cinfo.image_width, cinfo.image_height)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : argbSpace();
+    out.progressive = jpeg_has_multiple_scans(&cinfo);
+    jpeg_start_decompress(&cinfo);
+    surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(cinfo.output_width),
+                                         static_cast<int>(cinfo.output_height));
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
+        onError(reinterpret_cast<j_common_ptr>(&cinfo));
+    if (cmyk)
+        cmykRow = static_cast<unsigned char*>(std::malloc(std::size_t(cinfo.output_width) * 4));
+    if (!readRows(cinfo, surface, cmykRow))
+        onError(reinterpret_cast<j_common_ptr>(&cinfo));
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    std::free(cmykRow);
+    cairo_surface_mark_dirty(surface);
+    out.surface = surface;
+    out.sawEnd = err.sawEnd;
+    out.rowsBeforeEnd = err.rowsBeforeEnd;
+    return true;
+}
+
+void clearRowsFrom(cairo_surface_t* surface, int firstRow)
+{
+    const int height = cairo_image_surface_get_height(surface);
+    if (firstRow >= height)
+        return;
+    cairo_surface_flush(surface);
+    const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
+    std::memset(cairo_image_surface_get_data(surface) + stride * static_cast<std::size_t>(firstRow), 0,
+                stride * static_cast<std::size_t>(height - firstRow));
+    cairo_surface_mark_dirty(surface);
+}
+
+struct Destination {
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+};
+
+} // namespace
+
+namespace JpegCodec {
+
+UIImagePtr decode(std::string_view bytes, double scale)
+{
+    Decoded decoded;
+    if (bytes.empty() || !decodeInto(bytes, decoded))
+        return nullptr;
+    if (decoded.sawEnd) {
+        cairo_surface_destroy(decoded.surface);
+        return nullptr;
+    }
+    const auto orientation = ImageOrientation::fromExif(ExifOrientation::readFromJpeg(bytes));
+    return UIImage::imageWithSurface(decoded.surface, scale, orientation, CGImageAlphaInfo::NoneSkipFirst);
+}
+
+UIImagePtr decodePartial(std::string_view bytes)
+{
+    Decoded decoded;
+    if (bytes.empty() || !decodeInto(bytes, decoded))
+        return nullptr;
+    if (decoded.sawEnd && !decoded.progressive) {
+        if (decoded.rowsBeforeEnd == 0) {
+            cairo_surface_destroy(decoded.surface);
+            return nullptr;
+        }
+        clearRowsFrom(decoded.surface, static_cast<int>(decoded.rowsBeforeEnd));
+    }
+    const auto alpha = decoded.sawEnd ? CGImageAlphaInfo::PremultipliedFirst : CGImageAlphaInfo::NoneSkipFirst;
+    return UIImage::imageWithSurface(decoded.surface, 1, UIImageOrientation::Up, alpha);
+}
+
+std::optional<std::string> encode(const UIImage& image, double quality, bool progressive)
+{
+    cairo_surface_t* surface = image.surface();
+    cairo_surface_flush(surface);
+    jpeg_compress_struct cinfo;
+    ErrorManager err;
+    cinfo.err = jpeg_std_error(&err.base);
+    err.base.error_exit = onError;
+    Destination dest;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        std::free(dest.buffer);
+        return std::nullopt;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &dest.buffer, &dest.size);
+    cinfo.image_width = static_cast<JDIMENSION>(image.pixelWidth());
+    cinfo.image_height = static_cast<JDIMENSION>(image.pixelHeight());
+    cinfo.input_components = 4;
+    cinfo.in_color_space = argbSpace();
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, static_cast<int>(std::clamp(quality, 0.0, 1.0) * 100), TRUE);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const std::ptrdiff_t stride = cairo_image_surface_get_stride(surface);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = data + stride * static_cast<std::ptrdiff_t>(cinfo.next_scanline);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::string bytes(reinterpret_cast<const char*>(dest.buffer), dest.size);
+    std::free(dest.buffer);
+    return bytes;
+}
+
+} // namespace JpegCodec

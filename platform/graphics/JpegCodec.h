@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/graphics/UIImage.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// JPEG through libjpeg-turbo: greyscale, YCbCr and RGB, and CMYK/YCCK turned into RGB (the
+// inverted CMYK that Adobe applications write included). The size is checked from the header
+// before any pixels are allocated.
+namespace JpegCodec {
+// Null for bytes that are not a whole JPEG (data that ends early is refused).
+UIImagePtr decode(std::string_view bytes, double scale);
+// The rows that have arrived, at the top of a picture of the full size; a progressive picture
+// shows every row at the quality of the scans received.
+UIImagePtr decodePartial(std::string_view bytes);
+// Opaque JPEG of the stored pixels; quality 0 to 1. A progressive one arrives in several scans,
+// each sharpening the whole picture.
+std::optional<std::string> encode(const UIImage& image, double quality, bool progressive = false);
+} // namespace JpegCodec

@@ -1,0 +1,146 @@
+#include "image/DiskFiles.h"
+#include "image/ImageCache.h"
+#include "platform/graphics/UIImage.h"
+#include "platform/ui/UIApplication.h"
+
+#include "tests/image/ImageTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <utime.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+void age(const fs::path& path, double seconds)
+{
+    const auto when = static_cast<time_t>(DiskFiles::now() - seconds);
+    const utimbuf times {when, when};
+    ::utime(path.c_str(), &times);
+}
+
+std::string fileOf(ImageCache& cache, const std::string& key)
+{
+    return readFile(cache.defaultCachePathForKey(key)).value_or("");
+}
+} // namespace
+
+TEST(ImageCache, FilesAreNamedByTheMd5OfTheKeyInTheNamespaceFolder)
+{
+    ScopedDataFolder folder;
+    EXPECT_EQ(ImageCache::cachedFileNameForKey("abc"), "900150983cd24fb0d6963f7d28e17f72"); // RFC 1321
+    const auto shared = ImageCache::create("default");
+    EXPECT_EQ(shared->diskCachePath(), folder.path() / "caches" / "default" / "com.Quorvell.ImageCache.default");
+    EXPECT_EQ(ImageCache::create("x", std::nullopt)->diskCachePath(),
+              folder.path() / "caches" / "com.Quorvell.ImageCache.x");
+}
+
+// What a picture stored without its downloaded bytes becomes on disk.
+TEST(ImageCache, StoredPicturesAreWrittenWholeAndUpright)
+{
+    ImageTestRig rig;
+    const std::string jpeg = testPicture("photo.jpg");
+    rig.cache->storeImage(UIImage::imageWithData(jpeg), false, jpeg, "given", true);
+    rig.cache->storeImage(UIImage::imageWithData(jpeg), "opaque");
+    rig.cache->storeImage(UIImage::imageWithData(testPicture("interlaced.png")), "alpha");
+    rig.cache->storeImage(UIImage::imageWithData(jpeg), true, "\x89PNG\r\n\x1a\nrest", "signature", true);
+    rig.cache->storeImage(UIImage::imageWithData(testPicture("exif6-mm.jpg")), "turned");
+    rig.settleDisk();
+    EXPECT_EQ(fileOf(*rig.cache, "given"), jpeg);
+    EXPECT_EQ(fileOf(*rig.cache, "opaque")[0], '\xFF');
+    EXPECT_EQ(fileOf(*rig.cache, "alpha")[0], '\x89');
+    EXPECT_EQ(fileOf(*rig.cache, "signature")[0], '\x89');
+    // The file holds no orientation: the pixels themselves were turned before encoding.
+    const auto turned = UIImage::imageWithData(fileOf(*rig.cache, "turned"));
+    ASSERT_TRUE(turned);
+    EXPECT_EQ(turned->size(), (CGSize {8, 16}));
+    EXPECT_GT(turned->pixelAt(4, 1).red, 200);
+    // No temporary files are left beside the pictures.
+    EXPECT_EQ(rig.cache->getDiskCount(), 5u);
+}
+
+TEST(ImageCache, QueriesAnswerFromMemoryAtOnceAndFromDiskLater)
+{
+    ImageTestRig rig;
+    rig.cache->storeImage(UIImage::imageWithData(testPicture("photo.jpg")), "k");
+    rig.settleDisk();
+    rig.cache->clearMemory();
+    std::vector<ImageCacheType> answers;
+    EXPECT_TRUE(rig.cache->queryDiskCacheForKey("k", [&](UIImagePtr image, ImageCacheType type) {
+        EXPECT_TRUE(image);
+        answers.push_back(type);
+    }));
+    EXPECT_TRUE(answers.empty());
+    ASSERT_TRUE(pump([&] { return !answers.empty(); }));
+    EXPECT_FALSE(rig.cache->queryDiskCacheForKey("k", [&](UIImagePtr, ImageCacheType type) { answers.push_back(type); }));
+    EXPECT_EQ(answers, (std::vector {ImageCacheType::Disk, ImageCacheType::Memory}));
+
+    rig.cache->clearMemory();
+    bool called = false;
+    rig.cache->queryDiskCacheForKey("k", [&](UIImagePtr, ImageCacheType) { called = true; })->cancel();
+    rig.settleDisk();
+    pump([] { return false; }, 0.05);
+    EXPECT_FALSE(called);
+}
+
+TEST(ImageCache, CleaningGoesByAgeAndSizeAndNeverFollowsLinks)
+{
+    ImageTestRig rig;
+    const std::string body(3000, 'x');
+    for (const char* key : {"old", "young", "a", "b", "c"})
+        rig.cache->storeImage(UIImage::imageWithData(testPicture("photo.jpg")), false, body, key, true);
+    rig.settleDisk();
+    const fs::path outside = rig.folder.path() / "precious";
+    ASSERT_TRUE(writeFileAtomically(outside, "keep me"));
+    age(outside, 2 * ImageCache::DefaultMaxCacheAge);
+    fs::create_symlink(outside, rig.cache->diskCachePath() / "link");
+    age(rig.cache->defaultCachePathForKey("old"), ImageCache::DefaultMaxCacheAge + 1);
+    age(rig.cache->defaultCachePathForKey("young"), ImageCache::DefaultMaxCacheAge - 60);
+    age(rig.cache->defaultCachePathForKey("a"), 30);
+    age(rig.cache->defaultCachePathForKey("b"), 20);
+    rig.cache->cleanDisk();
+    rig.settleDisk();
+    EXPECT_FALSE(fs::exists(rig.cache->defaultCachePathForKey("old")));
+    EXPECT_TRUE(fs::exists(rig.cache->defaultCachePathForKey("young")));
+    EXPECT_EQ(readFile(outside), "keep me");
+
+    // Over the limit, the oldest go until less than half of it is used.
+    const auto used = rig.cache->getSize();
+    rig.cache->maxCacheSize = 3 * 4096 + 100;
+    rig.cache->cleanDisk();
+    rig.settleDisk();
+    EXPECT_LT(rig.cache->getSize(), used);
+    EXPECT_FALSE(fs::exists(rig.cache->defaultCachePathForKey("young")));
+    EXPECT_TRUE(fs::exists(rig.cache->defaultCachePathForKey("c")));
+    EXPECT_TRUE(fs::exists(outside));
+
+    rig.cache->clearDisk();
+    rig.settleDisk();
+    EXPECT_TRUE(fs::is_directory(rig.cache->diskCachePath()));
+    EXPECT_EQ(rig.cache->getDiskCount(), 0u);
+}
+
+TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)
+{
+    ImageTestRig rig;
+    const auto picture = UIImage::imageWithData(testPicture("photo.jpg")); // 128 pixels
+    rig.cache->setMaxMemoryCost(300);
+    rig.cache->storeImage(picture, "1", false);
+    rig.cache->storeImage(picture, "2", false);
+    EXPECT_TRUE(rig.cache->imageFromMemoryCacheForKey("1")); // now the most recent
+    rig.cache->storeImage(picture, "3", false);
+    EXPECT_TRUE(rig.cache->imageFromMemoryCacheForKey("1"));
+    EXPECT_FALSE(rig.cache->imageFromMemoryCacheForKey("2"));
+    EXPECT_TRUE(rig.cache->imageFromMemoryCacheForKey("3"));
+
+    UIApplication::sharedApplication().receiveMemoryWarning();
+    EXPECT_FALSE(rig.cache->imageFromMemoryCacheForKey("1"));
+
+    rig.cache->storeImage(picture, false, std::string(100, 'x'), "expired", true);
+    rig.settleDisk();
+    age(rig.cache->defaultCachePathForKey("expired"), ImageCache::DefaultMaxCacheAge + 1);
+    UIApplication::sharedApplication().enterBackground();
+    rig.settleDisk();
+    EXPECT_FALSE(fs::exists(rig.cache->defaultCachePathForKey("expired")));
+    ASSERT_TRUE(pump([] { return UIApplication::sharedApplication().backgroundTaskCount() == 0; }));
+}

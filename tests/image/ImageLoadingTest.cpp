@@ -1,0 +1,259 @@
+#include "image/ImageDownloaderOperation.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/JpegCodec.h"
+
+#include "tests/image/ImageTestSupport.h"
+#include "tests/support/TestHttpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+// A JPEG of 256 × 256, red on top and blue below, large enough to arrive in many pieces.
+std::string halvesJpeg()
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 256, 256);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 1);
+    cairo_rectangle(cr, 0, 128, 256, 128);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    return *JpegCodec::encode(*UIImage::imageWithSurface(surface, 1), 1.0);
+}
+
+LoadResult load(ImageTestRig& rig, const std::string& url, ImageLoadOptions options = 0)
+{
+    LoadResult result;
+    rig.manager->downloadImageWithURL(url, options, {}, result.recorder());
+    EXPECT_TRUE(pump([&] { return result.calls > 0; }));
+    return result;
+}
+} // namespace
+
+struct FormatCase {
+    const char* file;
+    const char* type;
+};
+
+class DownloadsEachFormat : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(DownloadsEachFormat, StoredAsReceivedThenServedFromMemory)
+{
+    ImageTestRig rig;
+    TestHttpServer server;
+    const std::string body = testPicture(GetParam().file);
+    server.serve("/p", body, GetParam().type);
+    const auto first = load(rig, server.url("/p"));
+    ASSERT_TRUE(first.image) << first.code();
+    EXPECT_EQ(first.type, ImageCacheType::None);
+    EXPECT_TRUE(first.finished);
+    rig.settleDisk();
+    EXPECT_EQ(readFile(rig.cache->defaultCachePathForKey(server.url("/p"))), body);
+
+    // A memory hit completes before the call returns, and leaves nothing running.
+    LoadResult again;
+    auto operation = rig.manager->downloadImageWithURL(server.url("/p"), 0, {}, again.recorder());
+    EXPECT_EQ(again.calls, 1);
+    EXPECT_EQ(again.type, ImageCacheType::Memory);
+    EXPECT_FALSE(operation->hasCacheOperation());
+    EXPECT_FALSE(rig.manager->isRunning());
+    EXPECT_EQ(server.requestCount("/p"), 1u);
+    const auto requests = server.requests();
+    EXPECT_EQ(requests[0].headers.at("accept"), "image/*;q=0.8");
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, DownloadsEachFormat,
+                         ::testing::Values(FormatCase {"photo.jpg", "image/jpeg"}, FormatCase {"interlaced.png", "image/png"},
+                                           FormatCase {"animated.gif", "image/gif"},
+                                           FormatCase {"picture.webp", "image/webp"}));
+
+struct FailureCase {
+    const char* name;
+    TestHttpServer::Reply reply;
+    int code;
+    bool remembered; // later loads without ImageLoadRetryFailed fail at once
+};
+
+class DownloadFailures : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(DownloadFailures, ReportOnceAndCacheNothing)
+{
+    ImageTestRig rig;
+    rig.downloader->setDownloadTimeout(1);
+    TestHttpServer server;
+    server.setReply("/p", GetParam().reply);
+    server.redirect("/loop", "/loop");
+    server.redirect("/file", "file:///etc/hostname");
+    const std::string path = std::string(GetParam().name) == "redirect loop" ? "/loop"
+        : std::string(GetParam().name) == "redirect to a file" ? "/file" : "/p";
+    const auto failed = load(rig, server.url(path));
+    EXPECT_EQ(failed.calls, 1);
+    EXPECT_FALSE(failed.image);
+    EXPECT_EQ(failed.code(), GetParam().code);
+    rig.settleDisk();
+    EXPECT_EQ(rig.cache->getDiskCount(), 0u);
+
+    const std::size_t asked = server.requestCount(path);
+    const auto later = load(rig, server.url(path));
+    EXPECT_EQ(later.code(), GetParam().remembered ? NSURLError::FileDoesNotExist : GetParam().code);
+    EXPECT_EQ(server.requestCount(path), GetParam().remembered ? asked : asked + 1);
+}
+
+namespace {
+TestHttpServer::Reply reply(int status, std::string body)
+{
+    TestHttpServer::Reply r;
+    r.status = status;
+    r.body = std::move(body);
+    return r;
+}
+TestHttpServer::Reply with(TestHttpServer::Reply r, const std::function<void(TestHttpServer::Reply&)>& change)
+{
+    change(r);
+    return r;
+}
+const std::string jpeg = testPicture("photo.jpg");
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, DownloadFailures,
+    ::testing::Values(
+        FailureCase {"not found", reply(404, "gone"), 404, true},
+        FailureCase {"silent past the timeout", with(reply(200, jpeg), [](auto& r) { r.hold = 3; }), NSURLError::TimedOut, false},
+        FailureCase {"drip with a long pause", with(reply(200, jpeg), [](auto& r) { r.pieceSize = 100, r.pace = 3; }),
+                     NSURLError::TimedOut, false},
+        FailureCase {"truncated", with(reply(200, jpeg), [](auto& r) { r.truncateAfter = 100; }),
+                     NSURLError::NetworkConnectionLost, true},
+        FailureCase {"reset", with(reply(200, jpeg), [](auto& r) { r.reset = true; }), NSURLError::NetworkConnectionLost, true},
+        FailureCase {"html", reply(200, "<html><body>Server error</body></html>"), 0, true},
+        FailureCase {"empty", reply(200, ""), 0, true},
+        FailureCase {"huge length", with(reply(200, jpeg), [](auto& r) { r.contentLength = "99999999999"; }),
+                     NSURLError::DataLengthExceedsMaximum, true},
+        FailureCase {"redirect loop", {}, NSURLError::HTTPTooManyRedirects, true},
+        FailureCase {"redirect to a file", {}, NSURLError::UnsupportedURL, true}),
+    [](const ::testing::TestParamInfo<FailureCase>& param) {
+        std::string name = param.param.name;
+        for (auto& ch : name)
+            if (ch == ' ')
+                ch = '_';
+        return name;
+    });
+
+TEST(ImageDownload, RefusedPortAndChunkedBodies)
+{
+    ImageTestRig rig;
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    EXPECT_EQ(load(rig, "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/p").code(),
+              NSURLError::CannotConnectToHost);
+
+    TestHttpServer server;
+    server.setReply("/c", with(reply(200, jpeg), [](auto& r) { r.chunked = true, r.pieceSize = 50; }));
+    EXPECT_TRUE(load(rig, server.url("/c")).image);
+}
+
+TEST(ImageDownload, NotModifiedFinishesEveryCallerOnceWithNothing)
+{
+    ImageTestRig rig;
+    TestHttpServer server;
+    server.setReply("/p", with(reply(304, ""), [](auto& r) { r.hold = 0.3; }));
+    int stops = 0;
+    auto token = NotificationCenter::defaultCenter().addObserver(ImageDownloadStopNotification,
+                                                                 [&](const Notification&) { ++stops; });
+    LoadResult a, b;
+    rig.manager->downloadImageWithURL(server.url("/p"), 0, {}, a.recorder());
+    rig.manager->downloadImageWithURL(server.url("/p"), 0, {}, b.recorder());
+    ASSERT_TRUE(pump([&] { return a.calls && b.calls && !rig.manager->isRunning(); }));
+    pump([] { return false; }, 0.2);
+    for (const auto* r : {&a, &b}) {
+        EXPECT_EQ(r->calls, 1);
+        EXPECT_FALSE(r->image);
+        EXPECT_FALSE(r->error);
+        EXPECT_TRUE(r->finished);
+    }
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(server.requestCount("/p"), 1u);
+}
+
+TEST(ImageDownload, CancellingOneCallerLeavesTheOthersTheirPicture)
+{
+    ImageTestRig rig;
+    TestHttpServer server;
+    server.setReply("/p", with(reply(200, jpeg), [](auto& r) { r.hold = 0.3; }));
+    std::vector<LoadResult> results(5);
+    std::vector<std::shared_ptr<ImageCombinedOperation>> operations;
+    for (auto& result : results)
+        operations.push_back(rig.manager->downloadImageWithURL(server.url("/p"), 0, {}, result.recorder()));
+    pump([] { return false; }, 0.05);
+    operations[0]->cancel();
+    ASSERT_TRUE(pump([&] { return results[4].calls > 0; }));
+    EXPECT_EQ(results[0].calls, 0);
+    for (std::size_t i = 1; i < results.size(); ++i)
+        EXPECT_TRUE(results[i].image) << i;
+    EXPECT_EQ(server.requestCount("/p"), 1u);
+
+    // All callers gone: the transfer stops and nobody hears of it.
+    server.setReply("/q", with(reply(200, jpeg), [](auto& r) { r.hold = 0.3; }));
+    LoadResult lone;
+    rig.manager->downloadImageWithURL(server.url("/q"), 0, {}, lone.recorder())->cancel();
+    EXPECT_FALSE(rig.manager->isRunning());
+    ASSERT_TRUE(pump([&] { return rig.downloader->currentDownloadCount() == 0; }));
+    EXPECT_EQ(lone.calls, 0);
+}
+
+TEST(ImageDownload, AtMostTheLimitRunAtOnce)
+{
+    ImageTestRig rig;
+    TestHttpServer server;
+    for (int limit : {1, 3}) {
+        rig.downloader->setMaxConcurrentDownloads(limit);
+        server.resetPeak();
+        std::vector<LoadResult> results(8);
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            const std::string path = "/" + std::to_string(limit) + "/" + std::to_string(i);
+            server.setReply(path, with(reply(200, jpeg), [](auto& r) { r.hold = 0.1; }));
+            rig.manager->downloadImageWithURL(server.url(path), 0, {}, results[i].recorder());
+        }
+        ASSERT_TRUE(pump([&] { return std::all_of(results.begin(), results.end(), [](auto& r) { return r.calls > 0; }); }));
+        EXPECT_EQ(server.peakConnections(), limit);
+    }
+}
+
+TEST(ImageDownload, ProgressivePicturesShowTheirTopRowsFirst)
+{
+    ImageTestRig rig;
+    TestHttpServer server;
+    const std::string body = halvesJpeg();
+    server.setReply("/p", with(reply(200, body), [&](auto& r) { r.pieceSize = body.size() / 5, r.pace = 0.05; }));
+    std::vector<UIImagePtr> partial;
+    std::vector<std::int64_t> received;
+    LoadResult final;
+    rig.manager->downloadImageWithURL(
+        server.url("/p"), ImageLoadProgressive, [&](std::int64_t r, std::int64_t) { received.push_back(r); },
+        [&](UIImagePtr image, NSErrorPtr error, ImageCacheType type, bool finished, const std::optional<NSURL>& url) {
+            if (!finished)
+                partial.push_back(image);
+            else
+                final.recorder()(image, error, type, finished, url);
+        });
+    ASSERT_TRUE(pump([&] { return final.calls > 0; }));
+    ASSERT_FALSE(partial.empty());
+    EXPECT_EQ(partial.front()->pixelHeight(), 256);
+    EXPECT_GT(partial.front()->pixelAt(100, 2).red, 200);
+    EXPECT_EQ(partial.front()->pixelAt(100, 250).alpha, 0);
+    EXPECT_TRUE(final.image);
+    EXPECT_EQ(received.back(), static_cast<std::int64_t>(body.size()));
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "image/ImageCache.h"
+#include "image/ImageDownloader.h"
+#include "image/ImageManager.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+
+#include "tests/support/TestEnvironment.h"
+
+#include <string>
+
+inline std::string testPicture(const std::string& name)
+{
+    return readFile(std::string(FLOORPAD_TEST_PICTURES) + "/" + name).value_or("");
+}
+
+inline bool pump(const std::function<bool()>& done, double seconds = 10)
+{
+    return RunLoop::main().runUntil(done, seconds);
+}
+
+// A manager of its own over a fresh cache folder and downloader, so that tests share nothing.
+struct ImageTestRig {
+    ScopedDataFolder folder;
+    std::shared_ptr<ImageCache> cache = ImageCache::create("test", folder.path() / "caches");
+    std::shared_ptr<ImageDownloader> downloader = std::make_shared<ImageDownloader>();
+    std::shared_ptr<ImageManager> manager = [this] {
+        auto m = ImageManager::create();
+        m->setImageCache(cache);
+        m->setImageDownloader(downloader);
+        return m;
+    }();
+
+    // Drains the cache's disk queue.
+    void settleDisk() { cache->getDiskCount(); }
+};
+
+struct LoadResult {
+    int calls = 0;
+    UIImagePtr image;
+    NSErrorPtr error;
+    ImageCacheType type = ImageCacheType::None;
+    bool finished = false;
+
+    ImageManagerCompletion recorder()
+    {
+        return [this](UIImagePtr i, NSErrorPtr e, ImageCacheType t, bool f, const std::optional<NSURL>&) {
+            ++calls;
+            image = std::move(i);
+            error = std::move(e);
+            type = t;
+            finished = f;
+        };
+    }
+    int code() const { return error ? error->code : 0; }
+};

@@ -1,0 +1,172 @@
+#include "platform/foundation/Paths.h"
+#include "platform/graphics/ExifOrientation.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/graphics/UIImage.h"
+
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+namespace {
+std::string picture(const std::string& name)
+{
+    return readFile(std::string(FLOORPAD_TEST_PICTURES) + "/" + name).value_or("");
+}
+
+bool reddish(const UIImage::Pixel& p) { return p.red > 200 && p.blue < 60 && p.green < 60; }
+bool bluish(const UIImage::Pixel& p) { return p.blue > 200 && p.red < 60 && p.green < 60; }
+
+// A picture drawn upright, so that orientation is checked by what a person would see.
+UIImage::Pixel shownAt(const UIImage& image, double x, double y)
+{
+    return image.uprightImage()->pixelAt(static_cast<int>(x), static_cast<int>(y));
+}
+
+// A JPEG of w × h whose top half is red and bottom half blue.
+std::string halvesJpeg(int w, int h, bool progressive = false)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    cairo_rectangle(cr, 0, 0, w, h / 2.0);
+    cairo_fill(cr);
+    cairo_set_source_rgb(cr, 0, 0, 1);
+    cairo_rectangle(cr, 0, h / 2.0, w, h / 2.0);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    const auto image = UIImage::imageWithSurface(surface, 1);
+    return *JpegCodec::encode(*image, 0.9, progressive);
+}
+} // namespace
+
+struct PictureCase {
+    const char* file;
+    CGSize shown;
+    UIImageOrientation orientation;
+    int alpha; // expected alpha of the left half
+};
+
+class DecodesEveryFormat : public ::testing::TestWithParam<PictureCase> {};
+
+TEST_P(DecodesEveryFormat, RedLeftBlueRightAsShown)
+{
+    const auto& c = GetParam();
+    const auto image = UIImage::imageWithData(picture(c.file), 1);
+    ASSERT_TRUE(image) << c.file;
+    EXPECT_EQ(image->size(), c.shown);
+    EXPECT_EQ(image->orientation(), c.orientation);
+    // Quarter-turned pictures were red on the left as stored: shown, red is on top.
+    const bool turned = c.shown.height > c.shown.width;
+    const auto first = turned ? shownAt(*image, 4, 1) : shownAt(*image, 1, 4);
+    const auto second = turned ? shownAt(*image, 4, 14) : shownAt(*image, 14, 4);
+    EXPECT_TRUE(reddish(first)) << c.file << " " << int(first.red) << "," << int(first.green) << "," << int(first.blue);
+    EXPECT_TRUE(bluish(second)) << c.file;
+    EXPECT_NEAR(first.alpha, c.alpha, 2) << c.file;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, DecodesEveryFormat,
+    ::testing::Values(PictureCase {"photo.jpg", {16, 8}, UIImageOrientation::Up, 255},
+                      PictureCase {"progressive.jpg", {16, 8}, UIImageOrientation::Up, 255},
+                      PictureCase {"cmyk.jpg", {16, 8}, UIImageOrientation::Up, 255},
+                      PictureCase {"exif6-mm.jpg", {8, 16}, UIImageOrientation::Right, 255},
+                      PictureCase {"exif6-ii.jpg", {8, 16}, UIImageOrientation::Right, 255},
+                      PictureCase {"interlaced.png", {16, 8}, UIImageOrientation::Up, 128},
+                      PictureCase {"still.gif", {16, 8}, UIImageOrientation::Up, 255},
+                      PictureCase {"picture.webp", {16, 8}, UIImageOrientation::Up, 255},
+                      PictureCase {"alpha.webp", {16, 8}, UIImageOrientation::Up, 128}),
+    [](const ::testing::TestParamInfo<PictureCase>& param) {
+        std::string name = param.param.file;
+        for (auto& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return name;
+    });
+
+TEST(PictureDecoding, GreyJpegAndAnimatedGif)
+{
+    const auto grey = UIImage::imageWithData(picture("grey.jpg"));
+    ASSERT_TRUE(grey);
+    const auto left = grey->pixelAt(1, 4), right = grey->pixelAt(14, 4);
+    EXPECT_EQ(left.red, left.blue);
+    EXPECT_GT(left.red, right.red); // red is the lighter grey
+
+    // Delays 0, 0.2 and 0.01 s: the short ones count as 0.1 s. The middle frame is transparent
+    // over the red one before it, which stays.
+    const auto gif = UIImage::imageWithData(picture("animated.gif"));
+    ASSERT_TRUE(gif);
+    ASSERT_EQ(gif->images().size(), 3u);
+    EXPECT_NEAR(gif->duration(), 0.4, 1e-9);
+    EXPECT_TRUE(reddish(gif->images()[1]->pixelAt(3, 3)));
+    EXPECT_TRUE(bluish(gif->images()[2]->pixelAt(3, 3)));
+}
+
+TEST(PictureDecoding, BrokenAndHostilePicturesGiveNothing)
+{
+    const std::string jpeg = picture("photo.jpg"), png = picture("interlaced.png"), gif = picture("animated.gif");
+    std::string hugeJpeg = jpeg;
+    for (std::size_t i = 2; i + 8 < hugeJpeg.size(); ++i) {
+        if (static_cast<unsigned char>(hugeJpeg[i]) == 0xFF && static_cast<unsigned char>(hugeJpeg[i + 1]) == 0xC0) {
+            hugeJpeg[i + 5] = hugeJpeg[i + 6] = hugeJpeg[i + 7] = hugeJpeg[i + 8] = '\xFF'; // 65535 × 65535
+            break;
+        }
+    }
+    std::string hugeGif = gif;
+    hugeGif[6] = hugeGif[7] = hugeGif[8] = hugeGif[9] = '\xFF'; // logical screen 65535 × 65535
+    const std::string cases[] = {
+        jpeg.substr(0, jpeg.size() - 20), png.substr(0, png.size() - 20), gif.substr(0, gif.size() - 10),
+        hugeJpeg, hugeGif, "RIFF\x10\0\0\0WEBPVP8 garbage", std::string("\xFF\xD8\xFF", 3), "<html>not found</html>",
+    };
+    for (const auto& bytes : cases)
+        EXPECT_FALSE(UIImage::imageWithData(bytes)) << bytes.size();
+}
+
+TEST(PictureDecoding, GifFramesReachingBeyondTheCanvasAreClipped)
+{
+    std::string gif = picture("still.gif");
+    // The image descriptor follows the header, the global colour table and any extensions.
+    const auto at = gif.find('\x2C', 13);
+    ASSERT_NE(at, std::string::npos);
+    gif[at + 1] = '\x0C'; // left 12 of a 16-wide canvas, 16 wide
+    const auto image = UIImage::imageWithData(gif);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixelWidth(), 16);
+    EXPECT_TRUE(reddish(image->pixelAt(13, 4)));
+    EXPECT_EQ(image->pixelAt(2, 4).alpha, 0);
+}
+
+TEST(PictureDecoding, PartialJpegShowsReceivedRowsAtTheTop)
+{
+    const std::string whole = halvesJpeg(256, 256);
+    const auto full = UIImage::imageWithPartialData(whole);
+    ASSERT_TRUE(full);
+    const auto partial = UIImage::imageWithPartialData(whole.substr(0, whole.size() * 3 / 5));
+    ASSERT_TRUE(partial);
+    EXPECT_EQ(partial->pixelHeight(), 256);
+    EXPECT_TRUE(reddish(partial->pixelAt(10, 2)));
+    EXPECT_EQ(partial->pixelAt(10, 250).alpha, 0);
+    EXPECT_FALSE(UIImage::imageWithData(whole.substr(0, whole.size() * 3 / 5)));
+    // A progressive picture shows every row from its first scans.
+    const std::string progressive = halvesJpeg(256, 256, true);
+    const auto rough = UIImage::imageWithPartialData(progressive.substr(0, progressive.size() * 3 / 5));
+    ASSERT_TRUE(rough);
+    EXPECT_EQ(rough->pixelAt(10, 250).alpha, 255);
+}
+
+TEST(PictureDecoding, ExifReaderStaysWithinItsBytes)
+{
+    const std::string good = picture("exif6-ii.jpg");
+    EXPECT_EQ(ExifOrientation::readFromJpeg(good), 6);
+    EXPECT_EQ(ExifOrientation::readFromJpeg(picture("exif6-mm.jpg")), 6);
+    EXPECT_EQ(ExifOrientation::readFromJpeg(picture("photo.jpg")), 1);
+    for (std::size_t cut = 0; cut < 38; ++cut)
+        EXPECT_EQ(ExifOrientation::readFromJpeg(good.substr(0, cut)), 1) << cut;
+    const std::string tiff = good.substr(12, 26); // II header, one entry
+    std::string badType = tiff;
+    badType[12] = 4; // LONG instead of SHORT
+    std::string farIfd = tiff;
+    farIfd[4] = '\x7F';
+    for (const auto& bytes : {tiff.substr(0, 20), badType, farIfd, std::string("MM\0\x2A", 4)})
+        EXPECT_EQ(ExifOrientation::readFromTiff(bytes), 1);
+    EXPECT_EQ(ExifOrientation::readFromTiff(tiff), 6);
+}
