@@ -20,12 +20,7 @@ struct ViewLoadState {
 
 ViewLoadState& stateOf(UIView& view)
 {
-    auto stored = std::static_pointer_cast<ViewLoadState>(view.associatedObject(&stateKey));
-    if (!stored) {
-        stored = std::make_shared<ViewLoadState>();
-        view.setAssociatedObject(&stateKey, stored);
-    }
-    return *stored;
+    return view.associatedObjectOfType<ViewLoadState>(&stateKey);
 }
 
 void onMain(std::function<void()> work)

@@ -6,12 +6,7 @@ const char operationsKey = 0;
 
 ImageLoadOperationDictionary& operationDictionary(UIView& view)
 {
-    auto stored = std::static_pointer_cast<ImageLoadOperationDictionary>(view.associatedObject(&operationsKey));
-    if (!stored) {
-        stored = std::make_shared<ImageLoadOperationDictionary>();
-        view.setAssociatedObject(&operationsKey, stored);
-    }
-    return *stored;
+    return view.associatedObjectOfType<ImageLoadOperationDictionary>(&operationsKey);
 }
 
 void img_setImageLoadOperation(UIView& view, ImageLoadOperationEntry operation, const std::string& key)

@@ -92,9 +92,9 @@ void URLConnection::configure()
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout * 10000));
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, m_options.allowInvalidCertificates ? 0L : 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, m_options.allowInvalidCertificates ? 0L : 2L);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &URLConnection::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &URLConnection::receive<&URLConnection::headerLine>);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &URLConnection::onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &URLConnection::receive<&URLConnection::body>);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     if (m_request.HTTPShouldHandleCookies) {
         curl_easy_setopt(easy, CURLOPT_SHARE, cookieShare());
@@ -155,13 +155,6 @@ void URLConnection::run()
     finish(message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_RECV_ERROR);
 }
 
-std::size_t URLConnection::onHeader(char* data, std::size_t size, std::size_t count, void* self)
-{
-    auto* connection = static_cast<URLConnection*>(self);
-    const std::size_t length = size * count;
-    return connection->headerLine(std::string_view(data, length)) ? length : 0;
-}
-
 bool URLConnection::headerLine(std::string_view line)
 {
     m_lastActivity = std::chrono::steady_clock::now();
@@ -204,6 +197,16 @@ bool URLConnection::finalResponseReady()
     return deliverResponse();
 }
 
+// A URL that is not HTTP (a file) has no header lines: its response is made up when the body
+// or the end comes.
+bool URLConnection::deliverResponseWithoutHeaders()
+{
+    long status = 0;
+    curl_easy_getinfo(m_handles->easy, CURLINFO_RESPONSE_CODE, &status);
+    m_response.statusCode = static_cast<int>(status);
+    return deliverResponse();
+}
+
 bool URLConnection::deliverResponse()
 {
     if (m_responseDelivered)
@@ -223,25 +226,13 @@ bool URLConnection::deliverResponse()
     return !m_cancelled;
 }
 
-std::size_t URLConnection::onBody(char* data, std::size_t size, std::size_t count, void* self)
-{
-    auto* connection = static_cast<URLConnection*>(self);
-    const std::size_t length = size * count;
-    return connection->body(std::string_view(data, length)) ? length : 0;
-}
-
 bool URLConnection::body(std::string_view data)
 {
     m_lastActivity = std::chrono::steady_clock::now();
     if (m_cancelled || m_stopped || m_servedFromCache)
         return !m_cancelled && !m_stopped;
-    if (!m_responseDelivered) {
-        long status = 0;
-        curl_easy_getinfo(m_handles->easy, CURLINFO_RESPONSE_CODE, &status);
-        m_response.statusCode = static_cast<int>(status);
-        if (!deliverResponse())
-            return false;
-    }
+    if (!m_responseDelivered && !deliverResponseWithoutHeaders())
+        return false;
     if (data.size() > m_options.maxBodyBytes - m_received) {
         m_limitError = NSURLError::DataLengthExceedsMaximum;
         return false;
@@ -268,13 +259,8 @@ void URLConnection::finish(int code)
         finishFromCache();
         return;
     }
-    if (!m_responseDelivered) {
-        long status = 0;
-        curl_easy_getinfo(m_handles->easy, CURLINFO_RESPONSE_CODE, &status);
-        m_response.statusCode = static_cast<int>(status);
-        if (!deliverResponse() || m_cancelled)
-            return;
-    }
+    if (!m_responseDelivered && (!deliverResponseWithoutHeaders() || m_cancelled))
+        return;
     if (m_response.expectedContentLength > 0 && m_received < static_cast<std::size_t>(m_response.expectedContentLength)) {
         fail(NSURLError::NetworkConnectionLost, "The network connection was lost.");
         return;

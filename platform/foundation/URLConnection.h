@@ -61,12 +61,18 @@ public:
 
 private:
     struct Handles;
-    static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
-    static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
+    // libcurl's header and body callbacks, handing the bytes to a member.
+    template <bool (URLConnection::*handler)(std::string_view)>
+    static std::size_t receive(char* data, std::size_t size, std::size_t count, void* self)
+    {
+        const std::size_t length = size * count;
+        return (static_cast<URLConnection*>(self)->*handler)(std::string_view(data, length)) ? length : 0;
+    }
     bool headerLine(std::string_view line);
     bool finalResponseReady();
     bool body(std::string_view data);
     bool deliverResponse();
+    bool deliverResponseWithoutHeaders();
     void finish(int code);
     void finishFromCache();
     void fail(int code, const std::string& description);

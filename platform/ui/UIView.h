@@ -133,6 +133,17 @@ public:
     // own (the address of a static of that code). Main thread only.
     std::shared_ptr<void> associatedObject(const void* key) const;
     void setAssociatedObject(const void* key, std::shared_ptr<void> value);
+    // The value of type T under the key, made on first use.
+    template <class T>
+    T& associatedObjectOfType(const void* key)
+    {
+        auto value = std::static_pointer_cast<T>(associatedObject(key));
+        if (!value) {
+            value = std::make_shared<T>();
+            setAssociatedObject(key, value);
+        }
+        return *value;
+    }
 
     // The first responder: the one view of a window that takes typed text. Becoming it makes the
     // window's current one resign first, and fails when that one refuses or the view is not on a

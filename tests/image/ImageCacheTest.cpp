@@ -1,5 +1,6 @@
 #include "image/DiskFiles.h"
 #include "image/ImageCache.h"
+#include "image/UIImageGIF.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/ui/UIApplication.h"
 
@@ -143,4 +144,24 @@ TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)
     rig.settleDisk();
     EXPECT_FALSE(fs::exists(rig.cache->defaultCachePathForKey("expired")));
     ASSERT_TRUE(pump([] { return UIApplication::sharedApplication().backgroundTaskCount() == 0; }));
+}
+
+TEST(ImageCache, ScalingAndCroppingDrawsEveryFrameOnAClearCanvas)
+{
+    const auto frame = [](double red, double alpha) {
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 100, 50);
+        cairo_t* cr = cairo_create(surface);
+        cairo_set_source_rgba(cr, red, 0, 1 - red, alpha);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+        return UIImage::imageWithSurface(surface, 1);
+    };
+    const auto animation = UIImage::animatedImageWithImages({frame(1, 1), frame(0, 0)}, 0.2);
+    const auto cropped = img_animatedImageByScalingAndCroppingToSize(animation, {50, 50});
+    ASSERT_TRUE(cropped);
+    ASSERT_EQ(cropped->images().size(), 2u);
+    EXPECT_EQ(cropped->size(), (CGSize {50, 50}));
+    EXPECT_GT(cropped->images()[0]->pixelAt(25, 25).red, 200);
+    EXPECT_EQ(cropped->images()[1]->pixelAt(25, 25).alpha, 0);
+    EXPECT_DOUBLE_EQ(cropped->duration(), 0.2);
 }

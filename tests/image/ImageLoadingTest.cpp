@@ -257,3 +257,35 @@ TEST(ImageDownload, ProgressivePicturesShowTheirTopRowsFirst)
     EXPECT_TRUE(final.image);
     EXPECT_EQ(received.back(), static_cast<std::int64_t>(body.size()));
 }
+
+TEST(ImageDownload, NewestFirstInLifoOrderAndConfirmedCopiesReportOnce)
+{
+    ImageTestRig rig;
+    TestHttpServer server;
+    rig.downloader->setMaxConcurrentDownloads(1);
+    rig.downloader->setExecutionOrder(ImageDownloadOrder::LIFO);
+    std::vector<LoadResult> results(4);
+    for (int i = 0; i < 4; ++i) {
+        server.setReply("/" + std::to_string(i), with(reply(200, jpeg), [](auto& r) { r.hold = 0.1; }));
+        rig.manager->downloadImageWithURL(server.url("/" + std::to_string(i)), 0, {}, results[i].recorder());
+    }
+    ASSERT_TRUE(pump([&] { return results[1].calls > 0; }));
+    std::vector<std::string> order;
+    for (const auto& request : server.requests())
+        order.push_back(request.path);
+    EXPECT_EQ(order, (std::vector<std::string> {"/0", "/3", "/2", "/1"}));
+
+    // Refreshing a cached picture: the cached one at once, then the server confirms the URL
+    // cache's copy (304 to its ETag) and nothing more is reported.
+    server.setReply("/tagged", with(reply(200, jpeg), [](auto& r) { r.headers = {{"ETag", "\"v1\""}}; }));
+    LoadResult first;
+    rig.manager->downloadImageWithURL(server.url("/tagged"), ImageLoadRefreshCached, {}, first.recorder());
+    ASSERT_TRUE(pump([&] { return first.calls > 0; }));
+    int calls = 0;
+    rig.manager->downloadImageWithURL(server.url("/tagged"), ImageLoadRefreshCached, {},
+                                      [&](UIImagePtr, NSErrorPtr, ImageCacheType, bool, const std::optional<NSURL>&) { ++calls; });
+    ASSERT_TRUE(pump([&] { return !rig.manager->isRunning(); }));
+    EXPECT_EQ(calls, 1);
+    ASSERT_EQ(server.requestCount("/tagged"), 2u);
+    EXPECT_EQ(server.requests().back().headers.at("if-none-match"), "\"v1\"");
+}

@@ -179,6 +179,14 @@ void TestHttpServer::handle(int fd)
         else
             reply = it->second;
     }
+    // A client that already holds this ETag's body is told so.
+    for (const auto& [name, value] : reply.headers) {
+        const auto asked = request.headers.find("if-none-match");
+        if (lower(name) == "etag" && asked != request.headers.end() && asked->second == value) {
+            reply.status = 304;
+            reply.body.clear();
+        }
+    }
     answer(fd, reply);
 }
 

@@ -11,7 +11,8 @@
 #include <vector>
 
 // A small HTTP/1.1 server on 127.0.0.1 (port 0) for tests, one connection per request, each on
-// a thread of its own, answering each path as scripted. It records what it was asked and how
+// a thread of its own, answering each path as scripted (a reply with an ETag answers 304 to a
+// request that names it). It records what it was asked and how
 // many connections it held at once, and stops itself when destroyed.
 class TestHttpServer {
 public:
