@@ -118,17 +118,28 @@ void TestHttpServer::acceptLoop()
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0)
             continue;
-        const int open = ++m_open;
-        int peak = m_peak.load();
-        while (open > peak && !m_peak.compare_exchange_weak(peak, open)) {
-        }
         std::lock_guard lock(m_mutex);
         m_connections.emplace_back([this, fd] {
             handle(fd);
-            --m_open;
             ::close(fd);
         });
     }
+}
+
+TestHttpServer::InFlight::InFlight(std::atomic<int>& open, std::atomic<int>& peak)
+    : m_open(open)
+{
+    const int now = ++m_open;
+    int seen = peak.load();
+    while (now > seen && !peak.compare_exchange_weak(seen, now)) {
+    }
+}
+
+void TestHttpServer::InFlight::end()
+{
+    if (!m_ended)
+        --m_open;
+    m_ended = true;
 }
 
 bool TestHttpServer::pause(double seconds) const
@@ -169,6 +180,9 @@ void TestHttpServer::handle(int fd)
         if (colon != std::string::npos)
             request.headers[lower(line.substr(0, colon))] = line.substr(colon + 2, line.size() - colon - 3);
     }
+    // Counted from the request until just before the last bytes of the answer go out: the
+    // client cannot start its next request before those have arrived.
+    InFlight inFlight(m_open, m_peak);
     Reply reply;
     {
         std::lock_guard lock(m_mutex);
@@ -187,18 +201,20 @@ void TestHttpServer::handle(int fd)
             reply.body.clear();
         }
     }
-    answer(fd, reply);
+    answer(fd, reply, inFlight);
 }
 
-void TestHttpServer::answer(int fd, const Reply& reply)
+void TestHttpServer::answer(int fd, const Reply& reply, InFlight& inFlight)
 {
     if (!pause(reply.hold))
         return;
     if (reply.reset) {
+        inFlight.end();
         const linger hard {1, 0};
         ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
         return;
     }
+    const std::size_t limit = std::min(reply.body.size(), reply.truncateAfter.value_or(reply.body.size()));
     std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + reasonFor(reply.status) + "\r\n";
     for (const auto& [name, value] : reply.headers)
         head += name + ": " + value + "\r\n";
@@ -207,19 +223,23 @@ void TestHttpServer::answer(int fd, const Reply& reply)
     else if (reply.status != 304)
         head += "Content-Length: " + reply.contentLength.value_or(std::to_string(reply.body.size())) + "\r\n";
     head += "Connection: close\r\n\r\n";
+    if (limit == 0 && !reply.chunked)
+        inFlight.end();
     if (!sendAll(fd, head))
         return;
-    const std::size_t limit = std::min(reply.body.size(), reply.truncateAfter.value_or(reply.body.size()));
     const std::size_t piece = reply.pieceSize ? reply.pieceSize : std::max<std::size_t>(limit, 1);
     for (std::size_t at = 0; at < limit; at += piece) {
         if (at > 0 && !pause(reply.pace))
             return;
         const std::string chunk = reply.body.substr(at, std::min(piece, limit - at));
+        if (at + piece >= limit && !reply.chunked)
+            inFlight.end();
         char size[32];
         std::snprintf(size, sizeof size, "%zx\r\n", chunk.size());
         if (!sendAll(fd, reply.chunked ? size + chunk + "\r\n" : chunk))
             return;
     }
+    inFlight.end();
     if (reply.chunked && !reply.truncateAfter)
         sendAll(fd, "0\r\n\r\n");
 }

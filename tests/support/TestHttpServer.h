@@ -53,13 +53,26 @@ public:
 
     std::vector<Request> requests() const;
     std::size_t requestCount(const std::string& path) const;
+    // The most requests answered at once (one connection each).
     int peakConnections() const { return m_peak.load(); }
     void resetPeak() { m_peak = 0; }
 
 private:
+    // One request being answered, for the peak count.
+    class InFlight {
+    public:
+        InFlight(std::atomic<int>& open, std::atomic<int>& peak);
+        ~InFlight() { end(); }
+        void end();
+
+    private:
+        std::atomic<int>& m_open;
+        bool m_ended = false;
+    };
+
     void acceptLoop();
     void handle(int fd);
-    void answer(int fd, const Reply& reply);
+    void answer(int fd, const Reply& reply, InFlight& inFlight);
     bool pause(double seconds) const;
 
     int m_listenFd = -1;
