@@ -145,11 +145,17 @@ std::shared_ptr<ImageDownloaderOperation> ImageDownloader::createOperation(const
         for (const auto& caller : takeCallers(state->waiters, state->mutex, key, self.get(), finished))
             caller->reportCompleted(image, data, error, finished);
     };
-    auto onCancelled = [weak, key, operation] {
+    // A caller that let go of the download has left the list already; the ones still on it were
+    // not asked, so they hear that it was stopped instead of waiting for ever (a prefetch list
+    // counts such a load as skipped and goes on).
+    auto onCancelled = [weak, key, operation, url] {
         const auto state = weak.lock();
         const auto self = operation->lock();
-        if (state && self)
-            takeCallers(state->waiters, state->mutex, key, self.get(), true);
+        if (!state || !self)
+            return;
+        const auto stopped = NSError::make(NSURLErrorDomain, NSURLError::Cancelled, "cancelled", url.absoluteString());
+        for (const auto& caller : takeCallers(state->waiters, state->mutex, key, self.get(), true))
+            caller->reportCompleted(nullptr, {}, stopped, true);
     };
     auto created = s.operationFactory
         ? s.operationFactory(request, options, onProgress, onCompleted, onCancelled)

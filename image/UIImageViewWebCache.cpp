@@ -2,6 +2,7 @@
 
 #include "image/ImageManager.h"
 #include "image/UIViewWebCacheOperation.h"
+#include "image/ViewLoadSteps.h"
 #include "platform/foundation/MainThread.h"
 
 namespace {
@@ -21,14 +22,6 @@ struct ViewLoadState {
 ViewLoadState& stateOf(UIView& view)
 {
     return view.associatedObjectOfType<ViewLoadState>(&stateKey);
-}
-
-void onMain(std::function<void()> work)
-{
-    if (MainThread::isMain())
-        work();
-    else
-        MainThread::async(std::move(work));
 }
 
 // What the view shows when the manager reports; runs on the main thread.
@@ -60,13 +53,13 @@ void img_setImageWithURL(const UIImageViewPtr& view, const std::optional<NSURL>&
     stateOf(*view).imageURL = url;
     std::weak_ptr<UIImageView> weak = view;
     if (!(options & ImageLoadDelayPlaceholder)) {
-        onMain([weak, placeholder] {
+        ViewLoadSteps::onMain([weak, placeholder] {
             if (auto v = weak.lock())
                 v->setImage(placeholder);
         });
     }
     if (!url) {
-        onMain([weak, completed, url] {
+        ViewLoadSteps::onMain([weak, completed, url] {
             if (auto v = weak.lock())
                 removeActivityIndicator(*v);
             if (completed)

@@ -1,15 +1,6 @@
 #include "image/UIImageViewWebCacheDeprecated.h"
 
-namespace {
-ImageViewCompletion adapted(ImageViewOldCompletion completed)
-{
-    return [completed = std::move(completed)](UIImagePtr image, NSErrorPtr error, ImageCacheType type,
-                                              const std::optional<NSURL>&) {
-        if (completed)
-            completed(std::move(image), std::move(error), type);
-    };
-}
-} // namespace
+using ViewLoadSteps::adapted;
 
 std::optional<NSURL> imageURL(UIImageView& view)
 {

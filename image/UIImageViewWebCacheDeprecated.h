@@ -1,11 +1,11 @@
 #pragma once
 
 #include "image/UIImageViewWebCache.h"
+#include "image/ViewLoadSteps.h"
 
 // The older names of the image view's loading entries. Their completion takes no URL; when a
 // caller uses one of the completion forms, an adapted completion is always passed on, so the
 // full entry sees one even when the caller's is empty.
-using ImageViewOldCompletion = std::function<void(UIImagePtr, NSErrorPtr, ImageCacheType)>;
 
 std::optional<NSURL> imageURL(UIImageView& view);
 void setImageWithURL(const UIImageViewPtr& view, const std::optional<NSURL>& url, UIImagePtr placeholder = nullptr,

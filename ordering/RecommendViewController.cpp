@@ -1,5 +1,6 @@
 #include "ordering/RecommendViewController.h"
 
+#include "image/UIImageViewWebCacheDeprecated.h"
 #include "ordering/DishPictureAddress.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NumberValue.h"
@@ -76,7 +77,9 @@ std::shared_ptr<UIView> RecommendViewController::flowViewCellForPageAtIndex(Caro
         page->layer().cornerRadius = kPageCornerRadius;
         page->setClipsToBounds(true);
     }
-    (void)index;
+    if (index >= 0 && static_cast<std::uint64_t>(index) < m_foods.size())
+        setImageWithURL(page, NSURL::URLWithString(dishPictureAddress(*m_foods[static_cast<std::size_t>(index)],
+                                                                      kPictureWidth, kPictureHeight)));
     return page;
 }
 

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "platform/foundation/NSURL.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/ui/UIView.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class CGContext;
+class ImageManager;
+class ImageOperation;
 
 // A picture shown as a photograph on a white card with a grey outline and a soft shadow: one
 // card whose shadow curls up under its bottom edge, or a stack of three cards, two of them
@@ -39,6 +43,12 @@ public:
 
     void drawRect(const CGRect& rect) override;
 
+    // Takes the picture at the URL from the shared image manager, once it has come; a new URL
+    // lets go of the load before it, and none only does that.
+    void setImageWithURL(const std::optional<NSURL>& url);
+    // The picture of a finished download; one without height gives way to DefaultImage.
+    void webImageManagerDidFinishWithImage(ImageManager& manager, const UIImagePtr& image);
+
 private:
     void commonInitialisation();
     void calculateScalingToFitStack();
@@ -54,6 +64,7 @@ private:
     bool m_scaledUsingWidth = false;
     double m_shadowDirSign = 1.0;
     UIImagePtr m_defaultImage;
+    std::shared_ptr<ImageOperation> m_load;
 };
 
 using SnapshotStackViewPtr = std::shared_ptr<SnapshotStackView>;

@@ -36,6 +36,29 @@ struct ImageTestRig {
     void settleDisk() { cache->getDiskCount(); }
 };
 
+// The shared manager, which the view loaders use, on the rig's cache and downloader while it lives.
+class SharedManagerOnRig {
+public:
+    explicit SharedManagerOnRig(ImageTestRig& rig)
+        : m_cache(ImageManager::sharedManager()->imageCache())
+        , m_downloader(ImageManager::sharedManager()->imageDownloader())
+    {
+        ImageManager::sharedManager()->setImageCache(rig.cache);
+        ImageManager::sharedManager()->setImageDownloader(rig.downloader);
+    }
+    ~SharedManagerOnRig()
+    {
+        ImageManager::sharedManager()->setImageCache(m_cache);
+        ImageManager::sharedManager()->setImageDownloader(m_downloader);
+    }
+    SharedManagerOnRig(const SharedManagerOnRig&) = delete;
+    SharedManagerOnRig& operator=(const SharedManagerOnRig&) = delete;
+
+private:
+    std::shared_ptr<ImageCache> m_cache;
+    std::shared_ptr<ImageDownloader> m_downloader;
+};
+
 struct LoadResult {
     int calls = 0;
     UIImagePtr image;

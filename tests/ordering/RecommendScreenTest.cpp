@@ -1,6 +1,8 @@
 #include "tests/rooms/ScreenTestSupport.h"
 
 #include "kit/carousel/CarouselView.h"
+#include "kit/snapshot/SnapshotStackView.h"
+#include "ordering/FoodView.h"
 #include "ordering/RecommendViewController.h"
 #include "platform/ui/UIButton.h"
 #include "platform/ui/UIImageView.h"
@@ -8,6 +10,7 @@
 #include "platform/ui/UIPageControl.h"
 #include "rooms/RoomStatesViewController.h"
 #include "session/records/OKFolioObject.h"
+#include "tests/image/ImageTestSupport.h"
 
 namespace {
 
@@ -17,6 +20,7 @@ protected:
     std::shared_ptr<RecommendViewController> openRecommendations()
     {
         startServer({}, "1");
+        UserDefaults::standard().setObject("webService_Port", std::to_string(server->picturePort()));
         launch();
         auto floor = waitForScreen<RoomStatesViewController>();
         if (!floor)
@@ -41,6 +45,9 @@ protected:
         line->Quantity = quantity;
         SocketDataHandle::sharedInstance().getTmpSelectFood().foodSetArray.push_back(line);
     }
+
+    ImageTestRig pictures;
+    SharedManagerOnRig shared {pictures};
 };
 
 TEST_F(RecommendScreenTest, ShowsTheVenuesRecommendedDishesWithWhatTheBasketHolds)
@@ -62,6 +69,10 @@ TEST_F(RecommendScreenTest, ShowsTheVenuesRecommendedDishesWithWhatTheBasketHold
     ASSERT_TRUE(page);
     EXPECT_EQ(page->frame().size, CGSizeMake(800, 550));
     EXPECT_DOUBLE_EQ(page->layer().cornerRadius, 6);
+    // The dish's picture comes from the venue's picture page through the downloader.
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return page->image() != nullptr; }, 5.0));
+    EXPECT_EQ(logged("picture GET /GetPhoto.aspx id=1101 200"), 1u);
+    EXPECT_GT(page->image()->size().width, 100);
     EXPECT_DOUBLE_EQ(flow.pageViewAtIndex(1)->alpha(), 0.5);
 
     // A swipe to the second dish; then a tap on the page control's right side to the third.
@@ -75,6 +86,16 @@ TEST_F(RecommendScreenTest, ShowsTheVenuesRecommendedDishesWithWhatTheBasketHold
     const CGRect dots = screen->pageControl()->bounds();
     EXPECT_TRUE(screen->pageControl()->tapAtPoint(CGPointMake(CGRectGetMaxX(dots) - 2, CGRectGetMidY(dots))));
     EXPECT_EQ(flow.scrollView()->contentOffset(), CGPointMake(1600, 0));
+}
+
+TEST_F(RecommendScreenTest, DishCardStacksItsPhotographOverTheDefaultPicture)
+{
+    auto card = FoodView::initWithXib();
+    ASSERT_TRUE(card);
+    EXPECT_DOUBLE_EQ(card->foodImageView()->layer().cornerRadius, 8);
+    EXPECT_TRUE(card->snapshotView()->displayAsStack());
+    ASSERT_TRUE(card->snapshotView()->DefaultImage());
+    EXPECT_FALSE(card->snapshotView()->DefaultImage()->isPlaceholder()) << "DefaultImage.jpg ships";
 }
 
 TEST_F(RecommendScreenTest, NoRecommendedDishesLeaveTheScreenBlank)

@@ -1,7 +1,9 @@
 #include "kit/snapshot/SnapshotStackView.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/ui/ViewRenderer.h"
+#include "tests/image/ImageTestSupport.h"
 #include "tests/support/InkBox.h"
+#include "tests/support/TestHttpServer.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +103,34 @@ TEST(SnapshotStack, NoPictureDrawsNothingAndSwitchingModesRedraws)
     view->setImage(redPicture(50, 50));
     view->setImage(nullptr);
     EXPECT_EQ(inkOf(*ViewRenderer::render(*view), red).maxX, -1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(SnapshotStack, TakesItsPictureFromTheLatestAddress)
+{
+    ImageTestRig rig;
+    SharedManagerOnRig shared(rig);
+    TestHttpServer server;
+    server.serve("/photo.jpg", testPicture("photo.jpg"));
+    TestHttpServer::Reply slow;
+    slow.body = testPicture("grey.jpg");
+    slow.hold = 0.3;
+    server.setReply("/slow.jpg", slow);
+
+    auto view = SnapshotStackView::create(CGRectMake(0, 0, 200, 150));
+    view->setImageWithURL(NSURL::URLWithString(server.url("/slow.jpg")));
+    view->setImageWithURL(std::nullopt); // lets go of the slow load
+    pump([] { return false; }, 0.5);
+    EXPECT_FALSE(view->image());
+
+    view->setImageWithURL(NSURL::URLWithString(server.url("/slow.jpg")));
+    view->setImageWithURL(NSURL::URLWithString(server.url("/photo.jpg")));
+    ASSERT_TRUE(pump([&] { return view->image() != nullptr; }));
+    pump([] { return false; }, 0.5);
+    EXPECT_TRUE(red(view->image()->pixelAt(0, 0))) << "the latest address's picture (red and blue), not the grey one";
 }
 
 } // namespace
