@@ -56,7 +56,7 @@ std::shared_ptr<TcpSocket> TcpSocket::create(TcpSocketDelegate* delegate, std::i
 }
 
 TcpSocket::TcpSocket(Passkey, TcpSocketDelegate* delegate, std::int64_t userData, RunLoop& runLoop)
-    : m_homeRunLoop(runLoop)
+    : m_homeRunLoop(&runLoop)
     , m_delegate(delegate)
     , m_userData(userData)
 {
@@ -66,7 +66,7 @@ TcpSocket::TcpSocket(Passkey, TcpSocketDelegate* delegate, std::int64_t userData
 TcpSocket::~TcpSocket()
 {
     close(false);
-    m_homeRunLoop.cancelPerforms(this);
+    m_homeRunLoop->cancelPerforms(this);
 }
 
 bool TcpSocket::canSafelySetDelegate() const

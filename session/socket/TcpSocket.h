@@ -107,6 +107,16 @@ public:
     bool connectToAddress(const SocketAddress& remote, const SocketAddress* interface = nullptr,
                           TimeInterval timeout = -1, SocketError* error = nullptr);
 
+    // ---- listening. The interface is a literal address, a name of this host, "localhost" or
+    // "loopback" (127.0.0.1 and ::1), or nothing or empty for the wildcard addresses of both
+    // families; port 0 lets the system choose one port for both. True when listening on at
+    // least one family; false (with the error when asked) leaves the socket idle. A name is
+    // looked up before this returns. Each accepted connection becomes a new socket with this
+    // socket's delegate and modes, handed over in onSocketDidAcceptNewSocket.
+    bool acceptOnInterface(const std::optional<std::string>& interface, std::uint16_t port,
+                           SocketError* error = nullptr);
+    bool acceptOnPort(std::uint16_t port, SocketError* error = nullptr);
+
     // ---- disconnecting
     // Closes at once; a begun connection reports only onSocketDidDisconnect, before this returns.
     void disconnect();
@@ -167,7 +177,7 @@ public:
 private:
     using Generation = std::uint64_t;
 
-    RunLoop& loop() const { return m_runLoop ? *m_runLoop : m_homeRunLoop; }
+    RunLoop& loop() const { return m_runLoop ? *m_runLoop : *m_homeRunLoop; }
     std::weak_ptr<TcpSocket> weakSelf() { return weak_from_this(); }
 
     // events
@@ -175,6 +185,15 @@ private:
     void doCFWriteStreamCallback(StreamEvent event);
     void doSocketOpen(int error);
     void doStreamOpen();
+
+    // listening and accepting
+    bool listeningAddresses(const std::optional<std::string>& interface, std::uint16_t port,
+                            std::optional<SocketAddress>& address4, std::optional<SocketAddress>& address6,
+                            SocketError* error) const;
+    bool listenOn(std::optional<SocketAddress> address4, std::optional<SocketAddress> address6, SocketError* error);
+    bool listenWith(SocketHandle& socket, const SocketAddress& address, bool isV4, SocketError* error);
+    void doAcceptFromSocket(bool fromSocket4, UniqueFd fd);
+    void startAccepted(RunLoop& runLoop);
 
     // connecting steps
     bool checkCanConnect() const;
@@ -237,7 +256,7 @@ private:
     std::unique_ptr<SocketHandle> m_socket6;
     std::shared_ptr<ReadStream> m_readStream;
     std::shared_ptr<WriteStream> m_writeStream;
-    RunLoop& m_homeRunLoop;
+    RunLoop* m_homeRunLoop; // the loop of the thread the socket belongs to
     RunLoop* m_runLoop = nullptr; // the loop attached to; null while idle
     std::thread::id m_runLoopThread;
     std::vector<RunLoopMode> m_runLoopModes {RunLoopModes::Default};
