@@ -70,8 +70,11 @@ void StreamConnection::setClient(Side side, std::uint32_t events, Client client)
 
 bool StreamConnection::schedule(Side side, RunLoop& loop, const std::vector<RunLoopMode>& modes)
 {
-    if (m_loop && m_loop != &loop)
-        return false;
+    if (m_loop && m_loop != &loop) {
+        if (!m_sides[ReadSide].modes.empty() || !m_sides[WriteSide].modes.empty())
+            return false;
+        moveTo(loop);
+    }
     m_loop = &loop;
     auto& s = m_sides[side];
     for (const auto& mode : modes) {
@@ -141,13 +144,29 @@ bool StreamConnection::startConnecting()
     }
     if (!m_loop)
         return false;
+    startResolving();
+    return true;
+}
+
+void StreamConnection::startResolving()
+{
     m_phase = Phase::Resolving;
     std::weak_ptr<StreamConnection> weak = weak_from_this();
     m_resolver = HostResolver::start(m_host, m_port, *m_loop, [weak](const HostResolver::Result& result) {
         if (auto self = weak.lock())
             self->resolved(result);
     });
-    return true;
+}
+
+// Unscheduled everywhere, so nothing of it is left on the old loop but a lookup's answer,
+// which would arrive there: the lookup starts over for the new loop.
+void StreamConnection::moveTo(RunLoop& loop)
+{
+    m_loop = &loop;
+    if (m_phase == Phase::Resolving) {
+        m_resolver->cancel();
+        startResolving();
+    }
 }
 
 void StreamConnection::resolved(const HostResolver::Result& result)

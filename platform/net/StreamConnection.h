@@ -24,8 +24,9 @@
 // - end of stream and errors are reported once per side, with the error's (domain, code);
 // - a closed or unscheduled side is told nothing more;
 // - the descriptor is closed exactly once: when both sides are closed or the connection dies.
-// A connection stays with the first run loop it is scheduled on, and must be closed before
-// that run loop is destroyed.
+// A connection stays with the run loop it is scheduled on until both sides are unscheduled from
+// every mode; it may then be scheduled on another loop, from that loop's thread. It must be
+// closed before the loop it is on is destroyed.
 class StreamConnection : public std::enable_shared_from_this<StreamConnection> {
 public:
     enum Side : int { ReadSide = 0, WriteSide = 1 };
@@ -77,6 +78,8 @@ private:
 
     StreamConnection() = default;
     bool startConnecting();
+    void startResolving();
+    void moveTo(RunLoop& loop);
     void resolved(const HostResolver::Result& result);
     void tryNextCandidate();
     void becomeConnected();

@@ -163,6 +163,17 @@ public:
     static std::vector<std::uint8_t> LFData() { return {0x0A}; }
     static std::vector<std::uint8_t> ZeroData() { return {0x00}; }
 
+    // ---- run-loop placement. Sources, streams, timers and deferred work move together; work
+    // already due is posted again in the new placement. Changes are made on the thread of the
+    // socket's loop; after moveToRunLoop() the socket belongs to the new loop's thread (it is
+    // attached there by that thread, on its next pass).
+    bool setRunLoopModes(std::vector<RunLoopMode> modes); // false for none
+    bool addRunLoopMode(const RunLoopMode& mode);         // false for an empty name
+    bool removeRunLoopMode(const RunLoopMode& mode);      // false for the last mode
+    bool moveToRunLoop(RunLoop* runLoop);                 // false for none
+    // One line for logs: endpoints, queues, the current read and write, streams, draining.
+    std::string description() const;
+
     // ---- errors
     static SocketError getErrnoError();
     static SocketError getSocketError();
@@ -194,6 +205,14 @@ private:
     bool listenWith(SocketHandle& socket, const SocketAddress& address, bool isV4, SocketError* error);
     void doAcceptFromSocket(bool fromSocket4, UniqueFd fd);
     void startAccepted(RunLoop& runLoop);
+
+    // placement
+    void changeModes(std::vector<RunLoopMode> modes);
+    void cancelPendingWork();
+    void detachFrom(RunLoop& runLoop);
+    void attachTo(RunLoop& runLoop);
+    void postPlacementWork();
+    std::string endpointDescription(bool local) const;
 
     // connecting steps
     bool checkCanConnect() const;
