@@ -5,6 +5,7 @@
 #include "platform/net/SocketAddress.h"
 #include "platform/net/StreamError.h"
 #include "platform/net/StreamEvent.h"
+#include "platform/net/TlsSession.h"
 #include "platform/net/UniqueFd.h"
 
 #include <cstddef>
@@ -51,6 +52,13 @@ public:
     bool open(Side side);
     void close(Side side);
 
+    // Switches the open connection to TLS. The handshake runs from here on and the sides hear
+    // nothing but errors until it completes; then each gets one readiness event (bytes
+    // available, can accept bytes). Bytes read off the connection earlier and not used are
+    // handed back for the handshake. Once started, a further call agrees at once. False when
+    // the connection is not open or the settings cannot be used.
+    bool startTLS(const TlsSettings& settings, std::vector<std::uint8_t> alreadyReceived = {});
+
     StreamStatus status(Side side) const { return m_sides[side].status; }
     StreamError error(Side side) const { return m_sides[side].error; }
 
@@ -95,6 +103,10 @@ private:
     void deliverOrSchedule(Side side);
     void deliver(Side side);
     bool sideIsLive(Side side) const;
+    void endOfStream();
+    void continueHandshake();
+    std::ptrdiff_t tlsRead(std::uint8_t* buffer, std::size_t length);
+    std::ptrdiff_t tlsWrite(const std::uint8_t* bytes, std::size_t length);
 
     Phase m_phase = Phase::Idle;
     std::string m_host;
@@ -110,4 +122,10 @@ private:
     int m_sourceFd = -1;
     std::vector<RunLoopMode> m_sourceModes;
     SideState m_sides[2];
+
+    std::unique_ptr<TlsSession> m_tls;
+    bool m_handshaking = false;
+    std::uint32_t m_handshakeWaitsFor = 0; // RunLoop::Readable or Writable
+    bool m_readWaitsForWritable = false;   // the TLS layer must send before it can read on
+    bool m_writeWaitsForReadable = false;  // or receive before it can send on
 };

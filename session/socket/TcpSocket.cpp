@@ -196,6 +196,10 @@ void TcpSocket::doCFReadStreamCallback(StreamEvent event)
         doStreamOpen();
         break;
     case StreamEventHasBytesAvailable:
+        if (m_flags & kStartingReadTLS) {
+            onTLSHandshakeSuccessful();
+            break;
+        }
         m_flags |= kSocketHasBytesAvailable;
         doBytesAvailable();
         break;
@@ -218,6 +222,10 @@ void TcpSocket::doCFWriteStreamCallback(StreamEvent event)
         doStreamOpen();
         break;
     case StreamEventCanAcceptBytes:
+        if (m_flags & kStartingWriteTLS) {
+            onTLSHandshakeSuccessful();
+            break;
+        }
         m_flags |= kSocketCanAcceptBytes;
         doSendBytes();
         break;
@@ -396,6 +404,8 @@ std::optional<SocketError> TcpSocket::errorFromCFStreamError(StreamError error)
     SocketError result {domainName(error.domain), error.code, {}};
     if (error.domain == StreamErrorDomain::NetDB)
         result.description = ::gai_strerror(error.code);
+    else
+        result.description = error.reason; // the TLS layer's account of a failed handshake
     return result;
 }
 

@@ -147,6 +147,14 @@ public:
     // are copied.
     void writeData(std::span<const std::uint8_t> data, TimeInterval timeout, std::int64_t tag);
 
+    // ---- TLS. Reads and writes queued before this call complete in the clear; those queued
+    // after it wait for the handshake and then travel encrypted; onSocketDidSecure tells when.
+    // The settings (keys in platform/net/TlsSettings.h) go to the stream layer as they are;
+    // none at all make a client that checks the server's chain and name. Settings the stream
+    // layer refuses close the socket with code -1; a failed handshake closes it with an error
+    // of the SSL domain carrying OpenSSL's reason.
+    void startTLS(TlsSettings settings = {});
+
     // bytesDone / total of the current read, 1.0 for reads without a fixed length; NaN (and
     // zeros stored) with no current read.
     float progressOfReadReturningTag(std::int64_t* tag, std::uint64_t* done, std::uint64_t* total) const;
@@ -239,6 +247,11 @@ private:
     void maybeScheduleDisconnect();
     bool readSideIdle() const { return m_readQueue.empty() && !m_currentRead; }
     bool writeSideIdle() const { return m_writeQueue.empty() && !m_currentWrite; }
+
+    // TLS
+    void maybeStartTLS();
+    void onTLSHandshakeSuccessful();
+    bool markerMustWait(bool isTlsMarker) const;
 
     // reading
     void queueRead(std::unique_ptr<AsyncReadPacket> packet);

@@ -175,12 +175,12 @@ std::string TcpSocket::description() const
     text += " local " + endpointDescription(true) + " remote " + endpointDescription(false) + " ";
     text += format("has queued %u reads %u writes, ", static_cast<unsigned>(m_readQueue.size()),
                    static_cast<unsigned>(m_writeQueue.size()));
-    if (!m_currentRead)
+    if (!m_currentRead || m_currentRead->isTlsMarker())
         text += "no current read, ";
     else
         text += format("currently read %u bytes (%d%% done), ", static_cast<unsigned>(m_currentRead->buffer->size()),
                        percent(m_currentRead->bytesDone, m_currentRead->readLength));
-    if (!m_currentWrite)
+    if (!m_currentWrite || m_currentWrite->isTlsMarker())
         text += "no current write, ";
     else
         text += format("currently written %u (%d%%), ", static_cast<unsigned>(m_currentWrite->buffer.size()),
