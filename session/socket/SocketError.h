@@ -20,6 +20,9 @@ inline void fillError(SocketError* out, SocketError error)
         *out = std::move(error);
 }
 
+// The system's error number as an error of the POSIX domain, with the system's text for it.
+SocketError posixError(int code);
+
 namespace SocketErrorDomains {
 inline constexpr const char* Posix = "NSPOSIXErrorDomain";
 inline constexpr const char* OSStatus = "NSOSStatusErrorDomain";

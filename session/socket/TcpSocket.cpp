@@ -354,8 +354,7 @@ void TcpSocket::maybeScheduleDisconnect()
 
 SocketError TcpSocket::getErrnoError()
 {
-    const int code = errno;
-    return {SocketErrorDomains::Posix, code, std::strerror(code)};
+    return posixError(errno);
 }
 
 SocketError TcpSocket::getSocketError()

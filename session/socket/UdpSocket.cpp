@@ -79,8 +79,7 @@ void UdpSocket::checkNotClosed() const
 
 SocketError UdpSocket::getErrnoError()
 {
-    const int code = errno;
-    return {SocketErrorDomains::Posix, code, std::strerror(code)};
+    return posixError(errno);
 }
 
 // ---- events

@@ -22,6 +22,17 @@ SocketError udpError(UdpSocketError code, const char* message)
     return {UdpSocketErrorDomain, code, message};
 }
 
+SocketError ipv4Unavailable()
+{
+    return udpError(UdpSocketIPv4Unavailable, "IPv4 is unavailable due to binding/connecting using IPv6 only");
+}
+
+SocketError ipv6Unavailable()
+{
+    return udpError(UdpSocketIPv6Unavailable,
+                    "IPv6 is unavailable due to binding/connecting using IPv4 only or is not supported on this platform");
+}
+
 SocketError netDbError(int code, const std::string& format = "%s")
 {
     const std::string reason = ::gai_strerror(code);
@@ -161,7 +172,7 @@ bool UdpSocket::bindToAddress(const std::optional<std::string>& host, std::uint1
     }
     if (!address4.empty()) {
         if (!isIPv4() && address6.empty()) {
-            fillError(error, udpError(UdpSocketIPv4Unavailable, "IPv4 is unavailable due to binding/connecting using IPv6 only"));
+            fillError(error, ipv4Unavailable());
             return false;
         }
         if (isIPv4() && !bindFamily(true, address4, error))
@@ -177,7 +188,7 @@ bool UdpSocket::bindToAddress(const std::optional<std::string>& host, std::uint1
     }
     if (!address6.empty()) {
         if (!isIPv6() && address4.empty()) {
-            fillError(error, udpError(UdpSocketIPv6Unavailable, "IPv6 is unavailable due to binding/connecting using IPv4 only or is not supported on this platform"));
+            fillError(error, ipv6Unavailable());
             return false;
         }
         if (isIPv6() && !bindFamily(false, address6, error))
@@ -230,8 +241,7 @@ bool UdpSocket::connectToAddress(const Address& address, SocketError* error)
     }
     const bool v4 = address.size() == kAddress4Length;
     if (!family(v4).isValid()) {
-        fillError(error, v4 ? udpError(UdpSocketIPv4Unavailable, "IPv4 is unavailable due to binding/connecting using IPv6 only")
-                            : udpError(UdpSocketIPv6Unavailable, "IPv6 is unavailable due to binding/connecting using IPv4 only or is not supported on this platform"));
+        fillError(error, v4 ? ipv4Unavailable() : ipv6Unavailable());
         return false;
     }
     return connectFamily(v4, address, error);
