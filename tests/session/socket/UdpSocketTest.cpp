@@ -126,6 +126,14 @@ TEST_F(UdpTest, ReceivesTimeOutAndACutDatagramFailsWithoutHoldingUpTheNext)
     ASSERT_TRUE(runUntil([&] { return receiver.log.size() == 3; }));
     EXPECT_EQ(receiver.log[1], "notReceived 2 NSPOSIXErrorDomain " + std::to_string(EMSGSIZE));
     EXPECT_EQ(receiver.log[2], "received 3 short from 127.0.0.1");
+
+    // Placed in another mode, the socket is served only there.
+    ASSERT_TRUE(socket->setRunLoopModes({"custom"}));
+    socket->receiveWithTimeout(0.1, 4);
+    peer->sendData(bytes("late"), "127.0.0.1", socket->localPort(), 1.0, 3);
+    EXPECT_FALSE(runUntil([&] { return receiver.log.size() == 4; }, 0.3));
+    ASSERT_TRUE(loop.runUntil([&] { return receiver.log.size() == 4; }, 3.0, "custom"));
+    EXPECT_EQ(receiver.log[3], "received 4 late from 127.0.0.1");
 }
 
 TEST_F(UdpTest, AConnectedSocketHearsOnlyItsPeer)
@@ -155,7 +163,17 @@ TEST_F(UdpTest, ClosingTwiceTellsOnceAndTheDelegateMayReleaseTheSocket)
     runPasses(5);
     EXPECT_EQ(receiver.log, std::vector<std::string> {"closed"});
 
+    // Closing after the sends, with none queued: closed on the next pass, told on the one after.
+    peer->closeAfterSending();
+    EXPECT_FALSE(peer->sendData(bytes("x"), "127.0.0.1", 9, 1.0, 1));
+    loop.runOnce(RunLoopModes::Default, 0);
+    EXPECT_TRUE(peer->isClosed());
+    EXPECT_TRUE(sender.log.empty());
+    loop.runOnce(RunLoopModes::Default, 0);
+    EXPECT_EQ(sender.log, std::vector<std::string> {"closed"});
+
     receiver.log.clear();
+    peer = UdpSocket::create(&sender, 0, true, true, loop);
     socket = UdpSocket::create(&receiver, 0, true, false, loop);
     ASSERT_TRUE(socket->bindToAddress("127.0.0.1", 0));
     receiver.onReceive = [&](UdpSocket&) { socket.reset(); };
