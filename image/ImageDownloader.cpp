@@ -96,8 +96,9 @@ std::shared_ptr<ImageOperation> ImageDownloader::downloadImageWithURL(const std:
                                                                       ImageDownloadCompletedBlock completed)
 {
     if (!url) {
+        // Finished, with the reason: a caller told "more to come" would wait for ever.
         if (completed)
-            completed(nullptr, nullptr, nullptr, false);
+            completed(nullptr, nullptr, NSError::make(ImageErrorDomain, -1, "Trying to load a nil url"), true);
         return nullptr;
     }
     auto caller = std::make_shared<ImageDownloadCaller>();

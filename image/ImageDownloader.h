@@ -33,8 +33,8 @@ public:
     ImageDownloader(const ImageDownloader&) = delete;
     ImageDownloader& operator=(const ImageDownloader&) = delete;
 
-    // Null only for no URL, whose completed block (if any) is called at once with nothing and
-    // finished NO.
+    // Null only for no URL, whose completed block (if any) is called at once with an error
+    // ("ImageErrorDomain", -1) and finished YES.
     std::shared_ptr<ImageOperation> downloadImageWithURL(const std::optional<NSURL>& url, ImageDownloadOptions options,
                                                          ImageDownloadProgressBlock progress,
                                                          ImageDownloadCompletedBlock completed);

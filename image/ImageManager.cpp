@@ -144,8 +144,11 @@ std::shared_ptr<ImageCombinedOperation> ImageManager::downloadImageWithURL(const
         if (const auto op = weakOperation.lock(); self && op)
             self->removeRunning(op);
     });
-    auto query = imageCache()->queryDiskCacheForKey(load->key, [self = shared_from_this(), load](UIImagePtr image, ImageCacheType type) {
-        self->queryDone(load, std::move(image), type);
+    // Held weakly: the answer comes from the cache's own thread, which must not be where the
+    // manager, and with it the cache, is let go.
+    auto query = imageCache()->queryDiskCacheForKey(load->key, [weakSelf, load](UIImagePtr image, ImageCacheType type) {
+        if (const auto self = weakSelf.lock())
+            self->queryDone(load, std::move(image), type);
     });
     if (query)
         operation->setCacheOperation(std::move(query));

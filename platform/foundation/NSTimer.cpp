@@ -31,6 +31,17 @@ void NSTimer::addToRunLoop(RunLoop& loop, std::vector<RunLoopMode> modes)
     m_id = loop.addTimer(fireAt, m_repeats ? m_interval : 0, [self] { self->timerFired(); }, std::move(modes));
 }
 
+void NSTimer::removeFromRunLoop()
+{
+    if (!m_valid || !m_loop)
+        return;
+    auto keepAlive = shared_from_this(); // the run loop's callback may be its only owner
+    m_pendingFireDate = m_loop->timerFireDate(m_id);
+    m_loop->removeTimer(m_id);
+    m_loop = nullptr;
+    m_id = 0;
+}
+
 void NSTimer::timerFired()
 {
     if (!m_valid)

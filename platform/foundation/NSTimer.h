@@ -18,6 +18,9 @@ public:
     static std::shared_ptr<NSTimer> timerWithTimeInterval(TimeInterval interval, bool repeats, Block block);
 
     void addToRunLoop(RunLoop& loop, std::vector<RunLoopMode> modes);
+    // Takes a valid timer off its run loop, keeping its fire date, so that addToRunLoop() can
+    // put it on another loop (from that loop's thread) or into other modes.
+    void removeFromRunLoop();
     void invalidate();
     bool isValid() const { return m_valid; }
     // Runs the block now; a one-shot timer is invalidated by it, a repeating one keeps its schedule.

@@ -1,28 +1,43 @@
 #include "platform/foundation/SerialQueue.h"
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+struct SerialQueue::State {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<std::function<void()>> work;
+    bool stopping = false;
+};
+
 SerialQueue::SerialQueue(std::string label)
     : m_label(std::move(label))
-    , m_thread([this] { loop(); })
+    , m_state(std::make_shared<State>())
+    , m_thread([state = m_state] { loop(state); })
 {
 }
 
 SerialQueue::~SerialQueue()
 {
     {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
+        std::lock_guard lock(m_state->mutex);
+        m_state->stopping = true;
     }
-    m_wake.notify_all();
-    m_thread.join();
+    m_state->wake.notify_all();
+    if (isCurrent())
+        m_thread.detach();
+    else
+        m_thread.join();
 }
 
 void SerialQueue::async(std::function<void()> work)
 {
     {
-        std::lock_guard lock(m_mutex);
-        m_work.push_back(std::move(work));
+        std::lock_guard lock(m_state->mutex);
+        m_state->work.push_back(std::move(work));
     }
-    m_wake.notify_one();
+    m_state->wake.notify_one();
 }
 
 void SerialQueue::sync(const std::function<void()>& work)
@@ -44,17 +59,17 @@ void SerialQueue::sync(const std::function<void()>& work)
     doneSignal.wait(lock, [&] { return done; });
 }
 
-void SerialQueue::loop()
+void SerialQueue::loop(const std::shared_ptr<State>& state)
 {
     for (;;) {
         std::function<void()> work;
         {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stopping || !m_work.empty(); });
-            if (m_work.empty())
+            std::unique_lock lock(state->mutex);
+            state->wake.wait(lock, [&] { return state->stopping || !state->work.empty(); });
+            if (state->work.empty())
                 return;
-            work = std::move(m_work.front());
-            m_work.pop_front();
+            work = std::move(state->work.front());
+            state->work.pop_front();
         }
         work();
     }

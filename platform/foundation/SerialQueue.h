@@ -1,10 +1,7 @@
 #pragma once
 
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -12,7 +9,8 @@
 class SerialQueue {
 public:
     explicit SerialQueue(std::string label);
-    // Runs what is queued, then stops the thread.
+    // Runs what is queued, then stops the thread. Destroyed from work running on the queue
+    // itself (its owner let go there), the thread finishes the queue and ends on its own.
     ~SerialQueue();
     SerialQueue(const SerialQueue&) = delete;
     SerialQueue& operator=(const SerialQueue&) = delete;
@@ -25,11 +23,9 @@ public:
     bool isCurrent() const { return std::this_thread::get_id() == m_thread.get_id(); }
 
 private:
-    void loop();
+    struct State;
+    static void loop(const std::shared_ptr<State>& state);
     std::string m_label;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::deque<std::function<void()>> m_work;
-    bool m_stopping = false;
+    std::shared_ptr<State> m_state;
     std::thread m_thread;
 };

@@ -31,19 +31,18 @@ void quiet(png_structp, png_const_charp) {}
     png_longjmp(png, 1);
 }
 
+// Two colour channels at a time (red and blue, then green), each times alpha over 255.
 void premultiplyRow(png_bytep row, png_uint_32 width)
 {
     auto* pixel = reinterpret_cast<std::uint32_t*>(row);
     for (png_uint_32 x = 0; x < width; ++x) {
         const std::uint32_t p = pixel[x];
         const std::uint32_t a = p >> 24;
-        if (a == 255)
-            continue;
-        const auto mul = [a](std::uint32_t c) {
-            const std::uint32_t t = c * a + 128;
-            return (t + (t >> 8)) >> 8;
-        };
-        pixel[x] = (a << 24) | (mul((p >> 16) & 0xFF) << 16) | (mul((p >> 8) & 0xFF) << 8) | mul(p & 0xFF);
+        std::uint32_t rb = (p & 0x00FF00FFu) * a + 0x00800080u;
+        rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+        std::uint32_t g = (p & 0x0000FF00u) * a + 0x00008000u;
+        g = ((g + ((g >> 8) & 0x0000FF00u)) >> 8) & 0x0000FF00u;
+        pixel[x] = (a << 24) | rb | g;
     }
 }
 
@@ -109,12 +108,19 @@ bool decodeInto(std::string_view bytes, Decoded& out)
         png_error(png, "no memory");
     for (png_uint_32 y = 0; y < height; ++y)
         rows[y] = data + stride * y;
-    png_read_image(png, rows);
-    png_read_end(png, nullptr);
-    if (out.alpha) {
-        for (png_uint_32 y = 0; y < height; ++y)
+    // Rows of a picture without interlacing are premultiplied as they come, while in cache.
+    if (png_get_interlace_type(png, info) == PNG_INTERLACE_NONE) {
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(png, rows[y], nullptr);
+            if (out.alpha)
+                premultiplyRow(rows[y], width);
+        }
+    } else {
+        png_read_image(png, rows);
+        for (png_uint_32 y = 0; out.alpha && y < height; ++y)
             premultiplyRow(rows[y], width);
     }
+    png_read_end(png, nullptr);
     std::free(rows);
     png_destroy_read_struct(&png, &info, nullptr);
     cairo_surface_mark_dirty(surface);

@@ -27,13 +27,14 @@ std::shared_ptr<HostResolver> HostResolver::start(std::string host, std::uint16_
     return self;
 }
 
-HostResolver::Result HostResolver::resolve(const std::string& host, std::uint16_t port)
+HostResolver::Result HostResolver::resolve(const std::string& host, std::uint16_t port, int socketType, bool passive)
 {
     Result result;
     addrinfo hints {};
     hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
+    hints.ai_socktype = socketType;
+    hints.ai_protocol = socketType == SOCK_DGRAM ? IPPROTO_UDP : IPPROTO_TCP;
+    hints.ai_flags = passive ? AI_PASSIVE : 0;
     addrinfo* list = nullptr;
     const std::string service = std::to_string(port);
     const int status = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);

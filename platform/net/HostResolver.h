@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <sys/socket.h>
 #include <vector>
 
 class RunLoop;
@@ -17,7 +18,7 @@ class RunLoop;
 class HostResolver {
 public:
     struct Result {
-        std::vector<SocketAddress> addresses; // TCP addresses in the resolver's order
+        std::vector<SocketAddress> addresses; // in the resolver's order
         int resolverError = 0;                // EAI_... code, 0 on success
         int systemError = 0;                  // errno when resolverError is EAI_SYSTEM
     };
@@ -27,8 +28,11 @@ public:
     // The loop must outlive the lookup or the cancel() that ends it.
     static std::shared_ptr<HostResolver> start(std::string host, std::uint16_t port, RunLoop& loop,
                                                Completion completion);
-    // The blocking lookup itself, for the worker thread and for tests.
-    static Result resolve(const std::string& host, std::uint16_t port);
+    // The blocking lookup itself, for the worker thread, for addresses to bind or listen on
+    // (passive: a name of this host) and for tests. The socket type is SOCK_STREAM (TCP) or
+    // SOCK_DGRAM (UDP).
+    static Result resolve(const std::string& host, std::uint16_t port, int socketType = SOCK_STREAM,
+                          bool passive = false);
 
     // After cancel() the completion is never called; the lookup thread finishes on its own.
     void cancel();

@@ -17,6 +17,9 @@ public:
     bool scheduleInRunLoop(RunLoop& loop, const std::vector<RunLoopMode>& modes);
     void unscheduleFromRunLoop(RunLoop& loop, const std::vector<RunLoopMode>& modes);
     bool open();
+    // Switches the connection to TLS (see StreamConnection::startTLS); both streams are given
+    // the same settings.
+    bool setTLSSettings(const TlsSettings& settings, std::vector<std::uint8_t> alreadyReceived = {});
     void close();
 
     StreamStatus status() const;

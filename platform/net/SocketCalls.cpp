@@ -25,9 +25,10 @@ bool pollFor(int fd, short events)
 
 } // namespace
 
-UniqueFd SocketCalls::createStreamSocket(int family, int* error)
+namespace {
+UniqueFd createSocket(int family, int type, int* error)
 {
-    UniqueFd fd(::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    UniqueFd fd(::socket(family, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!fd) {
         if (error)
             *error = errno;
@@ -42,6 +43,17 @@ UniqueFd SocketCalls::createStreamSocket(int family, int* error)
         }
     }
     return fd;
+}
+} // namespace
+
+UniqueFd SocketCalls::createStreamSocket(int family, int* error)
+{
+    return createSocket(family, SOCK_STREAM, error);
+}
+
+UniqueFd SocketCalls::createDatagramSocket(int family, int* error)
+{
+    return createSocket(family, SOCK_DGRAM, error);
 }
 
 bool SocketCalls::makeNonBlocking(int fd)

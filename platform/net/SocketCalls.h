@@ -11,6 +11,8 @@
 namespace SocketCalls {
 // A TCP stream socket of the family; on failure an invalid descriptor and errno in *error.
 UniqueFd createStreamSocket(int family, int* error = nullptr);
+// A UDP datagram socket of the family, the same way.
+UniqueFd createDatagramSocket(int family, int* error = nullptr);
 bool makeNonBlocking(int fd);
 // The pending error of a socket (SO_ERROR), 0 when none.
 int pendingError(int fd);

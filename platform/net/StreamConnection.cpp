@@ -1,5 +1,6 @@
 #include "platform/net/StreamConnection.h"
 
+#include "platform/foundation/Log.h"
 #include "platform/net/SocketCalls.h"
 
 #include <algorithm>
@@ -70,8 +71,11 @@ void StreamConnection::setClient(Side side, std::uint32_t events, Client client)
 
 bool StreamConnection::schedule(Side side, RunLoop& loop, const std::vector<RunLoopMode>& modes)
 {
-    if (m_loop && m_loop != &loop)
-        return false;
+    if (m_loop && m_loop != &loop) {
+        if (!m_sides[ReadSide].modes.empty() || !m_sides[WriteSide].modes.empty())
+            return false;
+        moveTo(loop);
+    }
     m_loop = &loop;
     auto& s = m_sides[side];
     for (const auto& mode : modes) {
@@ -141,13 +145,29 @@ bool StreamConnection::startConnecting()
     }
     if (!m_loop)
         return false;
+    startResolving();
+    return true;
+}
+
+void StreamConnection::startResolving()
+{
     m_phase = Phase::Resolving;
     std::weak_ptr<StreamConnection> weak = weak_from_this();
     m_resolver = HostResolver::start(m_host, m_port, *m_loop, [weak](const HostResolver::Result& result) {
         if (auto self = weak.lock())
             self->resolved(result);
     });
-    return true;
+}
+
+// Unscheduled everywhere, so nothing of it is left on the old loop but a lookup's answer,
+// which would arrive there: the lookup starts over for the new loop.
+void StreamConnection::moveTo(RunLoop& loop)
+{
+    m_loop = &loop;
+    if (m_phase == Phase::Resolving) {
+        m_resolver->cancel();
+        startResolving();
+    }
 }
 
 void StreamConnection::resolved(const HostResolver::Result& result)
@@ -256,6 +276,10 @@ void StreamConnection::finish()
         m_resolver.reset();
     }
     dropSource();
+    if (m_tls) {
+        m_tls->shutdown();
+        m_tls.reset();
+    }
     m_fd.reset();
 }
 
@@ -285,6 +309,8 @@ std::ptrdiff_t StreamConnection::read(std::uint8_t* buffer, std::size_t length)
     }
     if (length == 0)
         return 0;
+    if (m_tls)
+        return tlsRead(buffer, length);
     const ssize_t got = SocketCalls::receive(m_fd.get(), buffer, length);
     if (got > 0 || (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))) {
         s.armed = true;
@@ -292,15 +318,21 @@ std::ptrdiff_t StreamConnection::read(std::uint8_t* buffer, std::size_t length)
         return got > 0 ? got : StreamWouldBlock;
     }
     if (got == 0) {
-        s.status = StreamStatus::AtEnd;
-        s.armed = false;
-        s.pending |= StreamEventEndEncountered;
-        scheduleDispatch(ReadSide);
-        updateSource();
+        endOfStream();
         return 0;
     }
     fail({StreamErrorDomain::Posix, errno});
     return -1;
+}
+
+void StreamConnection::endOfStream()
+{
+    auto& s = m_sides[ReadSide];
+    s.status = StreamStatus::AtEnd;
+    s.armed = false;
+    s.pending |= StreamEventEndEncountered;
+    scheduleDispatch(ReadSide);
+    updateSource();
 }
 
 std::ptrdiff_t StreamConnection::write(const std::uint8_t* bytes, std::size_t length)
@@ -312,6 +344,8 @@ std::ptrdiff_t StreamConnection::write(const std::uint8_t* bytes, std::size_t le
         return -1;
     if (length == 0)
         return 0;
+    if (m_tls)
+        return tlsWrite(bytes, length);
     const ssize_t sent = SocketCalls::sendNoSignal(m_fd.get(), bytes, length);
     if (sent >= 0 || errno == EAGAIN || errno == EWOULDBLOCK) {
         s.armed = true;
@@ -324,12 +358,14 @@ std::ptrdiff_t StreamConnection::write(const std::uint8_t* bytes, std::size_t le
 
 bool StreamConnection::hasBytesAvailable() const
 {
-    return m_sides[ReadSide].status == StreamStatus::Open && SocketCalls::isReadable(m_fd.get());
+    if (m_sides[ReadSide].status != StreamStatus::Open || m_handshaking)
+        return false;
+    return (m_tls && m_tls->hasBufferedBytes()) || SocketCalls::isReadable(m_fd.get());
 }
 
 bool StreamConnection::canAcceptBytes() const
 {
-    return m_sides[WriteSide].status == StreamStatus::Open && SocketCalls::isWritable(m_fd.get());
+    return m_sides[WriteSide].status == StreamStatus::Open && !m_handshaking && SocketCalls::isWritable(m_fd.get());
 }
 
 int StreamConnection::nativeHandle() const
@@ -351,7 +387,13 @@ std::uint32_t StreamConnection::interest() const
         return RunLoop::Writable;
     if (m_phase != Phase::Connected)
         return 0;
+    if (m_handshaking)
+        return m_handshakeWaitsFor;
     std::uint32_t mask = 0;
+    if (m_readWaitsForWritable)
+        mask |= RunLoop::Writable;
+    if (m_writeWaitsForReadable)
+        mask |= RunLoop::Readable;
     if (m_sides[ReadSide].armed && m_sides[ReadSide].status == StreamStatus::Open && sideIsLive(ReadSide))
         mask |= RunLoop::Readable;
     if (m_sides[WriteSide].armed && m_sides[WriteSide].status == StreamStatus::Open && sideIsLive(WriteSide))
@@ -415,14 +457,27 @@ void StreamConnection::sourceEvent(std::uint32_t events)
             return;
         }
     }
+    if (m_handshaking) {
+        continueHandshake();
+        return;
+    }
     // Every event disarms the sides it concerns, so a hung-up descriptor cannot wake the loop
     // again before a read or write has looked at it.
     auto& r = m_sides[ReadSide];
+    auto& w = m_sides[WriteSide];
+    // A side whose TLS layer waited for the other direction tries again now.
+    if (m_readWaitsForWritable && (events & (RunLoop::Writable | RunLoop::Hangup | RunLoop::Error))) {
+        m_readWaitsForWritable = false;
+        r.pending |= StreamEventHasBytesAvailable;
+    }
+    if (m_writeWaitsForReadable && (events & (RunLoop::Readable | RunLoop::Hangup | RunLoop::Error))) {
+        m_writeWaitsForReadable = false;
+        w.pending |= StreamEventCanAcceptBytes;
+    }
     if (r.armed && (events & (RunLoop::Readable | RunLoop::Hangup | RunLoop::Error))) {
         r.armed = false;
         r.pending |= StreamEventHasBytesAvailable;
     }
-    auto& w = m_sides[WriteSide];
     if (w.armed && (events & (RunLoop::Writable | RunLoop::Hangup | RunLoop::Error))) {
         w.armed = false;
         w.pending |= StreamEventCanAcceptBytes;
@@ -487,4 +542,109 @@ void StreamConnection::deliver(Side side)
         client(event);
     }
     scheduleDispatch(side);
+}
+
+// ---- TLS
+
+bool StreamConnection::startTLS(const TlsSettings& settings, std::vector<std::uint8_t> alreadyReceived)
+{
+    if (m_tls)
+        return true;
+    if (m_phase != Phase::Connected || m_sides[ReadSide].status != StreamStatus::Open
+        || m_sides[WriteSide].status != StreamStatus::Open)
+        return false;
+    std::string peerName = m_host;
+    if (peerName.empty())
+        peerName = SocketAddress::peerOf(m_fd.get()).value_or(SocketAddress()).host().value_or("");
+    StreamError refusal;
+    m_tls = TlsSession::create(settings, peerName, m_fd.get(), std::move(alreadyReceived), &refusal);
+    if (!m_tls) {
+        NSLog("TLS settings refused: %s", refusal.reason.c_str());
+        return false;
+    }
+    m_handshaking = true;
+    // Readiness of the plain connection says nothing about the TLS layer's.
+    for (auto& side : m_sides)
+        side.pending &= ~static_cast<std::uint32_t>(StreamEventHasBytesAvailable | StreamEventCanAcceptBytes);
+    continueHandshake();
+    return true;
+}
+
+void StreamConnection::continueHandshake()
+{
+    switch (m_tls->handshake()) {
+    case TlsSession::Status::Done:
+        m_handshaking = false;
+        m_handshakeWaitsFor = 0;
+        // The completion is told as one readiness event per side; both sides stay armed, as
+        // whoever takes that event may well not read or write yet.
+        for (Side side : {ReadSide, WriteSide}) {
+            auto& s = m_sides[side];
+            s.armed = true;
+            s.pending |= side == ReadSide ? StreamEventHasBytesAvailable : StreamEventCanAcceptBytes;
+            scheduleDispatch(side);
+        }
+        break;
+    case TlsSession::Status::WantRead:
+        m_handshakeWaitsFor = RunLoop::Readable;
+        break;
+    case TlsSession::Status::WantWrite:
+        m_handshakeWaitsFor = RunLoop::Writable;
+        break;
+    case TlsSession::Status::Closed:
+    case TlsSession::Status::Failed:
+        m_handshaking = false;
+        fail(m_tls->error().isError() ? m_tls->error()
+                                      : StreamError {StreamErrorDomain::Ssl, -1, "the handshake was cut short"});
+        return;
+    }
+    updateSource();
+}
+
+std::ptrdiff_t StreamConnection::tlsRead(std::uint8_t* buffer, std::size_t length)
+{
+    auto& s = m_sides[ReadSide];
+    std::size_t count = 0;
+    switch (m_tls->read(buffer, length, &count)) {
+    case TlsSession::Status::Done:
+    case TlsSession::Status::WantRead:
+        s.armed = true;
+        updateSource();
+        return count > 0 ? static_cast<std::ptrdiff_t>(count) : StreamWouldBlock;
+    case TlsSession::Status::WantWrite:
+        m_readWaitsForWritable = true;
+        updateSource();
+        return StreamWouldBlock;
+    case TlsSession::Status::Closed:
+        endOfStream();
+        return 0;
+    case TlsSession::Status::Failed:
+        break;
+    }
+    fail(m_tls->error());
+    return -1;
+}
+
+std::ptrdiff_t StreamConnection::tlsWrite(const std::uint8_t* bytes, std::size_t length)
+{
+    auto& s = m_sides[WriteSide];
+    std::size_t count = 0;
+    switch (m_tls->write(bytes, length, &count)) {
+    case TlsSession::Status::Done:
+    case TlsSession::Status::WantWrite:
+        s.armed = true;
+        updateSource();
+        return count > 0 ? static_cast<std::ptrdiff_t>(count) : StreamWouldBlock;
+    case TlsSession::Status::WantRead:
+        m_writeWaitsForReadable = true;
+        updateSource();
+        return StreamWouldBlock;
+    case TlsSession::Status::Closed:
+        fail({StreamErrorDomain::Posix, EPIPE});
+        return -1;
+    case TlsSession::Status::Failed:
+        break;
+    }
+    fail(m_tls->error());
+    return -1;
 }

@@ -5,6 +5,7 @@
 #include "platform/net/SocketAddress.h"
 #include "platform/net/StreamError.h"
 #include "platform/net/StreamEvent.h"
+#include "platform/net/TlsSession.h"
 #include "platform/net/UniqueFd.h"
 
 #include <cstddef>
@@ -24,8 +25,9 @@
 // - end of stream and errors are reported once per side, with the error's (domain, code);
 // - a closed or unscheduled side is told nothing more;
 // - the descriptor is closed exactly once: when both sides are closed or the connection dies.
-// A connection stays with the first run loop it is scheduled on, and must be closed before
-// that run loop is destroyed.
+// A connection stays with the run loop it is scheduled on until both sides are unscheduled from
+// every mode; it may then be scheduled on another loop, from that loop's thread. It must be
+// closed before the loop it is on is destroyed.
 class StreamConnection : public std::enable_shared_from_this<StreamConnection> {
 public:
     enum Side : int { ReadSide = 0, WriteSide = 1 };
@@ -49,6 +51,13 @@ public:
     // known yet. Network failures are never reported here but as error events.
     bool open(Side side);
     void close(Side side);
+
+    // Switches the open connection to TLS. The handshake runs from here on and the sides hear
+    // nothing but errors until it completes; then each gets one readiness event (bytes
+    // available, can accept bytes). Bytes read off the connection earlier and not used are
+    // handed back for the handshake. Once started, a further call agrees at once. False when
+    // the connection is not open or the settings cannot be used.
+    bool startTLS(const TlsSettings& settings, std::vector<std::uint8_t> alreadyReceived = {});
 
     StreamStatus status(Side side) const { return m_sides[side].status; }
     StreamError error(Side side) const { return m_sides[side].error; }
@@ -77,6 +86,8 @@ private:
 
     StreamConnection() = default;
     bool startConnecting();
+    void startResolving();
+    void moveTo(RunLoop& loop);
     void resolved(const HostResolver::Result& result);
     void tryNextCandidate();
     void becomeConnected();
@@ -92,6 +103,10 @@ private:
     void deliverOrSchedule(Side side);
     void deliver(Side side);
     bool sideIsLive(Side side) const;
+    void endOfStream();
+    void continueHandshake();
+    std::ptrdiff_t tlsRead(std::uint8_t* buffer, std::size_t length);
+    std::ptrdiff_t tlsWrite(const std::uint8_t* bytes, std::size_t length);
 
     Phase m_phase = Phase::Idle;
     std::string m_host;
@@ -107,4 +122,10 @@ private:
     int m_sourceFd = -1;
     std::vector<RunLoopMode> m_sourceModes;
     SideState m_sides[2];
+
+    std::unique_ptr<TlsSession> m_tls;
+    bool m_handshaking = false;
+    std::uint32_t m_handshakeWaitsFor = 0; // RunLoop::Readable or Writable
+    bool m_readWaitsForWritable = false;   // the TLS layer must send before it can read on
+    bool m_writeWaitsForReadable = false;  // or receive before it can send on
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // Where a stream error's code comes from.
 enum class StreamErrorDomain {
     None = 0,
@@ -16,6 +18,7 @@ enum class StreamErrorDomain {
 struct StreamError {
     StreamErrorDomain domain = StreamErrorDomain::None;
     int code = 0;
+    std::string reason; // for SSL errors: what the TLS layer said
 
     bool isError() const { return domain != StreamErrorDomain::None || code != 0; }
     bool operator==(const StreamError&) const = default;

@@ -59,3 +59,8 @@ int WriteStream::nativeHandle() const
 {
     return m_connection->nativeHandle();
 }
+
+bool WriteStream::setTLSSettings(const TlsSettings& settings, std::vector<std::uint8_t> alreadyReceived)
+{
+    return m_connection->startTLS(settings, std::move(alreadyReceived));
+}

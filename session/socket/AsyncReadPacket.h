@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/Clock.h"
+#include "session/socket/AsyncSpecialPacket.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +21,9 @@ struct AsyncReadPacket {
     bool bufferOwner = true;
     std::size_t originalBufferLength = 0;
     std::int64_t tag = 0;
+    std::shared_ptr<const AsyncSpecialPacket> special; // set: the TLS marker, not a read
 
+    bool isTlsMarker() const { return special != nullptr; }
     std::uint8_t* writePosition() { return buffer->data() + startOffset + bytesDone; }
     const std::uint8_t* received() const { return buffer->data() + startOffset; }
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 // An error as the socket classes report it: a domain name, a code within it and, where one is
 // known, a readable description.
@@ -11,6 +12,16 @@ struct SocketError {
 
     bool operator==(const SocketError&) const = default;
 };
+
+// Stores the error where the caller asked for one; calls that fail take an optional out pointer.
+inline void fillError(SocketError* out, SocketError error)
+{
+    if (out)
+        *out = std::move(error);
+}
+
+// The system's error number as an error of the POSIX domain, with the system's text for it.
+SocketError posixError(int code);
 
 namespace SocketErrorDomains {
 inline constexpr const char* Posix = "NSPOSIXErrorDomain";

@@ -56,7 +56,7 @@ std::shared_ptr<TcpSocket> TcpSocket::create(TcpSocketDelegate* delegate, std::i
 }
 
 TcpSocket::TcpSocket(Passkey, TcpSocketDelegate* delegate, std::int64_t userData, RunLoop& runLoop)
-    : m_homeRunLoop(runLoop)
+    : m_homeRunLoop(&runLoop)
     , m_delegate(delegate)
     , m_userData(userData)
 {
@@ -66,7 +66,7 @@ TcpSocket::TcpSocket(Passkey, TcpSocketDelegate* delegate, std::int64_t userData
 TcpSocket::~TcpSocket()
 {
     close(false);
-    m_homeRunLoop.cancelPerforms(this);
+    m_homeRunLoop->cancelPerforms(this);
 }
 
 bool TcpSocket::canSafelySetDelegate() const
@@ -196,6 +196,10 @@ void TcpSocket::doCFReadStreamCallback(StreamEvent event)
         doStreamOpen();
         break;
     case StreamEventHasBytesAvailable:
+        if (m_flags & kStartingReadTLS) {
+            onTLSHandshakeSuccessful();
+            break;
+        }
         m_flags |= kSocketHasBytesAvailable;
         doBytesAvailable();
         break;
@@ -218,6 +222,10 @@ void TcpSocket::doCFWriteStreamCallback(StreamEvent event)
         doStreamOpen();
         break;
     case StreamEventCanAcceptBytes:
+        if (m_flags & kStartingWriteTLS) {
+            onTLSHandshakeSuccessful();
+            break;
+        }
         m_flags |= kSocketCanAcceptBytes;
         doSendBytes();
         break;
@@ -346,8 +354,7 @@ void TcpSocket::maybeScheduleDisconnect()
 
 SocketError TcpSocket::getErrnoError()
 {
-    const int code = errno;
-    return {SocketErrorDomains::Posix, code, std::strerror(code)};
+    return posixError(errno);
 }
 
 SocketError TcpSocket::getSocketError()
@@ -396,6 +403,8 @@ std::optional<SocketError> TcpSocket::errorFromCFStreamError(StreamError error)
     SocketError result {domainName(error.domain), error.code, {}};
     if (error.domain == StreamErrorDomain::NetDB)
         result.description = ::gai_strerror(error.code);
+    else
+        result.description = error.reason; // the TLS layer's account of a failed handshake
     return result;
 }
 

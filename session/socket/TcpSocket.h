@@ -107,6 +107,16 @@ public:
     bool connectToAddress(const SocketAddress& remote, const SocketAddress* interface = nullptr,
                           TimeInterval timeout = -1, SocketError* error = nullptr);
 
+    // ---- listening. The interface is a literal address, a name of this host, "localhost" or
+    // "loopback" (127.0.0.1 and ::1), or nothing or empty for the wildcard addresses of both
+    // families; port 0 lets the system choose one port for both. True when listening on at
+    // least one family; false (with the error when asked) leaves the socket idle. A name is
+    // looked up before this returns. Each accepted connection becomes a new socket with this
+    // socket's delegate and modes, handed over in onSocketDidAcceptNewSocket.
+    bool acceptOnInterface(const std::optional<std::string>& interface, std::uint16_t port,
+                           SocketError* error = nullptr);
+    bool acceptOnPort(std::uint16_t port, SocketError* error = nullptr);
+
     // ---- disconnecting
     // Closes at once; a begun connection reports only onSocketDidDisconnect, before this returns.
     void disconnect();
@@ -137,6 +147,14 @@ public:
     // are copied.
     void writeData(std::span<const std::uint8_t> data, TimeInterval timeout, std::int64_t tag);
 
+    // ---- TLS. Reads and writes queued before this call complete in the clear; those queued
+    // after it wait for the handshake and then travel encrypted; onSocketDidSecure tells when.
+    // The settings (keys in platform/net/TlsSettings.h) go to the stream layer as they are;
+    // none at all make a client that checks the server's chain and name. Settings the stream
+    // layer refuses close the socket with code -1; a failed handshake closes it with an error
+    // of the SSL domain carrying OpenSSL's reason.
+    void startTLS(TlsSettings settings = {});
+
     // bytesDone / total of the current read, 1.0 for reads without a fixed length; NaN (and
     // zeros stored) with no current read.
     float progressOfReadReturningTag(std::int64_t* tag, std::uint64_t* done, std::uint64_t* total) const;
@@ -153,6 +171,17 @@ public:
     static std::vector<std::uint8_t> LFData() { return {0x0A}; }
     static std::vector<std::uint8_t> ZeroData() { return {0x00}; }
 
+    // ---- run-loop placement. Sources, streams, timers and deferred work move together; work
+    // already due is posted again in the new placement. Changes are made on the thread of the
+    // socket's loop; after moveToRunLoop() the socket belongs to the new loop's thread (it is
+    // attached there by that thread, on its next pass).
+    bool setRunLoopModes(std::vector<RunLoopMode> modes); // false for none
+    bool addRunLoopMode(const RunLoopMode& mode);         // false for an empty name
+    bool removeRunLoopMode(const RunLoopMode& mode);      // false for the last mode
+    bool moveToRunLoop(RunLoop* runLoop);                 // false for none
+    // One line for logs: endpoints, queues, the current read and write, streams, draining.
+    std::string description() const;
+
     // ---- errors
     static SocketError getErrnoError();
     static SocketError getSocketError();
@@ -167,7 +196,7 @@ public:
 private:
     using Generation = std::uint64_t;
 
-    RunLoop& loop() const { return m_runLoop ? *m_runLoop : m_homeRunLoop; }
+    RunLoop& loop() const { return m_runLoop ? *m_runLoop : *m_homeRunLoop; }
     std::weak_ptr<TcpSocket> weakSelf() { return weak_from_this(); }
 
     // events
@@ -175,6 +204,23 @@ private:
     void doCFWriteStreamCallback(StreamEvent event);
     void doSocketOpen(int error);
     void doStreamOpen();
+
+    // listening and accepting
+    bool listeningAddresses(const std::optional<std::string>& interface, std::uint16_t port,
+                            std::optional<SocketAddress>& address4, std::optional<SocketAddress>& address6,
+                            SocketError* error) const;
+    bool listenOn(std::optional<SocketAddress> address4, std::optional<SocketAddress> address6, SocketError* error);
+    bool listenWith(SocketHandle& socket, const SocketAddress& address, bool isV4, SocketError* error);
+    void doAcceptFromSocket(bool fromSocket4, UniqueFd fd);
+    void startAccepted(RunLoop& runLoop);
+
+    // placement
+    void changeModes(std::vector<RunLoopMode> modes);
+    void cancelPendingWork();
+    void detachFrom(RunLoop& runLoop);
+    void attachTo(RunLoop& runLoop);
+    void postPlacementWork();
+    std::string endpointDescription(bool local) const;
 
     // connecting steps
     bool checkCanConnect() const;
@@ -201,6 +247,11 @@ private:
     void maybeScheduleDisconnect();
     bool readSideIdle() const { return m_readQueue.empty() && !m_currentRead; }
     bool writeSideIdle() const { return m_writeQueue.empty() && !m_currentWrite; }
+
+    // TLS
+    void maybeStartTLS();
+    void onTLSHandshakeSuccessful();
+    bool markerMustWait(bool isTlsMarker) const;
 
     // reading
     void queueRead(std::unique_ptr<AsyncReadPacket> packet);
@@ -237,7 +288,7 @@ private:
     std::unique_ptr<SocketHandle> m_socket6;
     std::shared_ptr<ReadStream> m_readStream;
     std::shared_ptr<WriteStream> m_writeStream;
-    RunLoop& m_homeRunLoop;
+    RunLoop* m_homeRunLoop; // the loop of the thread the socket belongs to
     RunLoop* m_runLoop = nullptr; // the loop attached to; null while idle
     std::thread::id m_runLoopThread;
     std::vector<RunLoopMode> m_runLoopModes {RunLoopModes::Default};

@@ -12,12 +12,6 @@ constexpr std::uint32_t kReadStreamEvents = StreamEventOpenCompleted | StreamEve
 constexpr std::uint32_t kWriteStreamEvents = StreamEventOpenCompleted | StreamEventCanAcceptBytes
     | StreamEventErrorOccurred | StreamEventEndEncountered;
 
-void fill(SocketError* out, SocketError error)
-{
-    if (out)
-        *out = std::move(error);
-}
-
 std::string describe(const std::optional<SocketError>& error)
 {
     if (!error)
@@ -45,7 +39,7 @@ bool TcpSocket::connectToHost(const std::string& host, std::uint16_t port, TimeI
         && configureStreamsAndReturnError(&failure) && openStreamsAndReturnError(&failure);
     if (!started) {
         close(); // no callback: the connection has not begun
-        fill(error, std::move(failure));
+        fillError(error, std::move(failure));
         return false;
     }
     startConnectTimeout(timeout);
@@ -64,7 +58,7 @@ bool TcpSocket::connectToAddress(const SocketAddress& remote, const SocketAddres
         && connectSocketToAddress(remote, &failure);
     if (!started) {
         close();
-        fill(error, std::move(failure));
+        fillError(error, std::move(failure));
         return false;
     }
     startConnectTimeout(timeout);
@@ -92,7 +86,7 @@ bool TcpSocket::createStreamsFromNative(UniqueFd fd, SocketError*)
 
 bool TcpSocket::attachStreamsToRunLoop(RunLoop* runLoop, SocketError* error)
 {
-    m_runLoop = runLoop ? runLoop : &m_homeRunLoop;
+    m_runLoop = runLoop ? runLoop : m_homeRunLoop;
     m_runLoopThread = std::this_thread::get_id();
     // The streams hold the socket weakly: they never keep it alive, and each event keeps it
     // alive only while it is handled.
@@ -104,7 +98,7 @@ bool TcpSocket::attachStreamsToRunLoop(RunLoop* runLoop, SocketError* error)
     if (!m_readStream->scheduleInRunLoop(*m_runLoop, m_runLoopModes)) {
         NSLog("TcpSocket %p couldn't attach read stream to run-loop,", static_cast<void*>(this));
         NSLog("Error: %s", describe(getStreamError()).c_str());
-        fill(error, getStreamError().value_or(getSocketError()));
+        fillError(error, getStreamError().value_or(getSocketError()));
         return false;
     }
     m_writeStream->setClient(kWriteStreamEvents, [weak](StreamEvent event) {
@@ -114,7 +108,7 @@ bool TcpSocket::attachStreamsToRunLoop(RunLoop* runLoop, SocketError* error)
     if (!m_writeStream->scheduleInRunLoop(*m_runLoop, m_runLoopModes)) {
         NSLog("TcpSocket %p couldn't attach write stream to run-loop,", static_cast<void*>(this));
         NSLog("Error: %s", describe(getStreamError()).c_str());
-        fill(error, getStreamError().value_or(getSocketError()));
+        fillError(error, getStreamError().value_or(getSocketError()));
         return false;
     }
     return true;
@@ -128,7 +122,7 @@ bool TcpSocket::askWillConnect(SocketError* error)
     const bool proceed = m_delegate->onSocketWillConnect(*this);
     if (proceed && generation == m_generation)
         return true;
-    fill(error, getAbortError());
+    fillError(error, getAbortError());
     return false;
 }
 
@@ -141,12 +135,12 @@ bool TcpSocket::openStreamsAndReturnError(SocketError* error)
 {
     if (!m_readStream->open()) {
         NSLog("TcpSocket %p couldn't open read stream,", static_cast<void*>(this));
-        fill(error, getStreamError().value_or(getSocketError()));
+        fillError(error, getStreamError().value_or(getSocketError()));
         return false;
     }
     if (!m_writeStream->open()) {
         NSLog("TcpSocket %p couldn't open write stream,", static_cast<void*>(this));
-        fill(error, getStreamError().value_or(getSocketError()));
+        fillError(error, getStreamError().value_or(getSocketError()));
         return false;
     }
     return true;
@@ -157,12 +151,12 @@ bool TcpSocket::openStreamsAndReturnError(SocketError* error)
 bool TcpSocket::createSocketForAddress(const SocketAddress& remote, SocketError* error)
 {
     if (!remote.isInet()) {
-        fill(error, {TcpSocketErrorDomain, TcpSocketCFSocketError, "Remote address is not IPv4 or IPv6"});
+        fillError(error, {TcpSocketErrorDomain, TcpSocketCFSocketError, "Remote address is not IPv4 or IPv6"});
         return false;
     }
     auto socket = SocketHandle::create(remote.family());
     if (!socket) {
-        fill(error, getSocketError());
+        fillError(error, getSocketError());
         return false;
     }
     (remote.family() == AF_INET ? m_socket4 : m_socket6) = std::move(socket);
@@ -174,20 +168,20 @@ bool TcpSocket::bindSocketToAddress(const SocketAddress* interface, SocketError*
     if (!interface)
         return true;
     if (!interface->isInet()) {
-        fill(error, {TcpSocketErrorDomain, TcpSocketCFSocketError, "Interface address is not IPv4 or IPv6"});
+        fillError(error, {TcpSocketErrorDomain, TcpSocketCFSocketError, "Interface address is not IPv4 or IPv6"});
         return false;
     }
     int code = 0;
     if (getCFSocket()->bind(*interface, &code))
         return true;
     errno = code;
-    fill(error, getErrnoError());
+    fillError(error, getErrnoError());
     return false;
 }
 
 bool TcpSocket::attachSocketsToRunLoop(RunLoop* runLoop, SocketError*)
 {
-    m_runLoop = runLoop ? runLoop : &m_homeRunLoop;
+    m_runLoop = runLoop ? runLoop : m_homeRunLoop;
     m_runLoopThread = std::this_thread::get_id();
     return true; // the socket object registers its source when it starts connecting
 }
@@ -206,7 +200,7 @@ bool TcpSocket::connectSocketToAddress(const SocketAddress& remote, SocketError*
     };
     if (getCFSocket()->connectInBackground(remote, *m_runLoop, m_runLoopModes, std::move(onOutcome)))
         return true;
-    fill(error, getSocketError());
+    fillError(error, getSocketError());
     return false;
 }
 
@@ -262,7 +256,7 @@ bool TcpSocket::setSocketFromStreamsAndReturnError(SocketError* error)
 {
     const int fd = m_readStream->nativeHandle();
     if (fd < 0) {
-        fill(error, getStreamError().value_or(getSocketError()));
+        fillError(error, getStreamError().value_or(getSocketError()));
         return false;
     }
     auto wrapped = SocketHandle::wrap(fd); // never closes: the streams own the descriptor
@@ -274,7 +268,7 @@ bool TcpSocket::setSocketFromStreamsAndReturnError(SocketError* error)
         const auto peer = SocketAddress::peerOf(fd);
         if (!peer) {
             NSLog("TcpSocket couldn't determine IP version of socket");
-            fill(error, getSocketError());
+            fillError(error, getSocketError());
             return false;
         }
         if (peer->family() == AF_INET) {

@@ -5,10 +5,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
+class RunLoop;
 class TcpSocket;
 
 // What a TcpSocket tells its owner. Every method is optional; the empty defaults behave as an
@@ -26,6 +28,15 @@ public:
     virtual void onSocketWillDisconnectWithError(TcpSocket&, const std::optional<SocketError>&) {}
     // The last act of closing a begun connection; the socket may be released here.
     virtual void onSocketDidDisconnect(TcpSocket&) {}
+    // A listening socket accepted a connection. The new socket has this delegate; it lives only
+    // as long as someone keeps it, and closes when released.
+    virtual void onSocketDidAcceptNewSocket(TcpSocket& /*listener*/, const std::shared_ptr<TcpSocket>& /*socket*/) {}
+    // The run loop the new socket is to run on, from then on the one of that loop's thread;
+    // null keeps it on the listener's loop.
+    virtual RunLoop* onSocketWantsRunLoopForNewSocket(TcpSocket& /*listener*/, TcpSocket& /*socket*/)
+    {
+        return nullptr;
+    }
     // Before the connection is opened; false cancels the connect with code 1.
     virtual bool onSocketWillConnect(TcpSocket&) { return true; }
     virtual void onSocketDidConnectToHost(TcpSocket&, const std::string& /*host*/, std::uint16_t /*port*/) {}
@@ -38,6 +49,8 @@ public:
     {
         return 0;
     }
+    // The TLS handshake completed; what was queued after startTLS now travels encrypted.
+    virtual void onSocketDidSecure(TcpSocket&) {}
     virtual void onSocketDidWriteDataWithTag(TcpSocket&, std::int64_t /*tag*/) {}
     virtual void onSocketDidWritePartialDataOfLength(TcpSocket&, std::size_t /*length*/, std::int64_t /*tag*/) {}
     virtual TimeInterval onSocketShouldTimeoutWriteWithTag(TcpSocket&, std::int64_t /*tag*/, TimeInterval /*elapsed*/,

@@ -130,8 +130,15 @@ void TcpSocket::maybeDequeueRead()
     if (m_currentRead || !m_readStream)
         return;
     if (!m_readQueue.empty()) {
+        if (markerMustWait(m_readQueue.front()->isTlsMarker()))
+            return;
         m_currentRead = std::move(m_readQueue.front());
         m_readQueue.pop_front();
+        if (m_currentRead->isTlsMarker()) {
+            m_flags |= kStartingReadTLS;
+            maybeStartTLS();
+            return;
+        }
         if (m_currentRead->timeout >= 0)
             startReadTimer(m_currentRead->timeout);
         doBytesAvailable();
@@ -236,7 +243,7 @@ bool TcpSocket::searchForTermAfterPreBuffering(std::size_t justRead)
 
 void TcpSocket::doBytesAvailable()
 {
-    if (!m_currentRead || !m_readStream)
+    if (!m_currentRead || m_currentRead->isTlsMarker() || !m_readStream)
         return;
     AsyncReadPacket& packet = *m_currentRead;
     const bool isTermRead = !packet.term.empty();
@@ -398,7 +405,7 @@ const std::vector<std::uint8_t>* TcpSocket::unreadData()
 
 float TcpSocket::progressOfReadReturningTag(std::int64_t* tag, std::uint64_t* done, std::uint64_t* total) const
 {
-    if (!m_currentRead) {
+    if (!m_currentRead || m_currentRead->isTlsMarker()) {
         if (tag)
             *tag = 0;
         if (done)
@@ -452,8 +459,15 @@ void TcpSocket::maybeDequeueWrite()
     if (m_currentWrite || !m_writeStream)
         return;
     if (!m_writeQueue.empty()) {
+        if (markerMustWait(m_writeQueue.front()->isTlsMarker()))
+            return;
         m_currentWrite = std::move(m_writeQueue.front());
         m_writeQueue.pop_front();
+        if (m_currentWrite->isTlsMarker()) {
+            m_flags |= kStartingWriteTLS;
+            maybeStartTLS();
+            return;
+        }
         if (m_currentWrite->timeout >= 0)
             startWriteTimer(m_currentWrite->timeout);
         doSendBytes();
@@ -464,7 +478,7 @@ void TcpSocket::maybeDequeueWrite()
 
 void TcpSocket::doSendBytes()
 {
-    if (!m_currentWrite || !m_writeStream)
+    if (!m_currentWrite || m_currentWrite->isTlsMarker() || !m_writeStream)
         return;
     AsyncWritePacket& packet = *m_currentWrite;
     std::size_t totalBytesWritten = 0;
@@ -540,7 +554,7 @@ void TcpSocket::doWriteTimeout()
 
 float TcpSocket::progressOfWriteReturningTag(std::int64_t* tag, std::uint64_t* done, std::uint64_t* total) const
 {
-    if (!m_currentWrite) {
+    if (!m_currentWrite || m_currentWrite->isTlsMarker()) {
         if (tag)
             *tag = 0;
         if (done)

@@ -146,9 +146,17 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST(ImageDownload, RefusedPortAndChunkedBodies)
+TEST(ImageDownload, NoUrlRefusedPortAndChunkedBodies)
 {
     ImageTestRig rig;
+    NSErrorPtr noUrl;
+    bool finished = false;
+    EXPECT_FALSE(rig.downloader->downloadImageWithURL(std::nullopt, 0, {}, [&](UIImagePtr, ImageData, NSErrorPtr e, bool f) {
+        noUrl = e;
+        finished = f;
+    }));
+    EXPECT_TRUE(noUrl && finished);
+
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address {};
     address.sin_family = AF_INET;

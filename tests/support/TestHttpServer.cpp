@@ -187,7 +187,8 @@ void TestHttpServer::handle(int fd)
     {
         std::lock_guard lock(m_mutex);
         m_requests.push_back(request);
-        const auto it = m_replies.find(request.path);
+        // Replies are scripted by path; a query only tells requests apart.
+        const auto it = m_replies.find(request.path.substr(0, request.path.find('?')));
         if (it == m_replies.end())
             reply.status = 404;
         else

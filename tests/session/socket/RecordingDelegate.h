@@ -20,6 +20,10 @@ public:
     std::function<void(TcpSocket&)> onConnect;
     std::function<void(TcpSocket&, const std::string&)> onRead;
     std::function<void(TcpSocket&)> onDisconnect;
+    // Accepted sockets are kept unless told otherwise.
+    std::vector<std::shared_ptr<TcpSocket>> accepted;
+    bool keepAccepted = true;
+    std::function<void(TcpSocket&, const std::shared_ptr<TcpSocket>&)> onAccept;
 
     int count(const std::string& prefix) const
     {
@@ -44,6 +48,15 @@ public:
         if (onDisconnect)
             onDisconnect(socket);
     }
+    void onSocketDidAcceptNewSocket(TcpSocket& listener, const std::shared_ptr<TcpSocket>& socket) override
+    {
+        log.push_back("didAccept");
+        if (keepAccepted)
+            accepted.push_back(socket);
+        if (onAccept)
+            onAccept(listener, socket);
+    }
+    void onSocketDidSecure(TcpSocket&) override { log.push_back("didSecure"); }
     bool onSocketWillConnect(TcpSocket&) override
     {
         log.push_back("willConnect");

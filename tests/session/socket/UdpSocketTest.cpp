@@ -1,0 +1,219 @@
+#include "session/socket/UdpSocket.h"
+
+#include "platform/net/SocketAddress.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+
+namespace {
+
+std::vector<std::uint8_t> bytes(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
+
+// Writes every callback down as one line.
+struct Recorder : UdpSocketDelegate {
+    std::vector<std::string> log;
+    std::function<void(UdpSocket&)> onReceive;
+
+    int count(const std::string& prefix) const
+    {
+        int n = 0;
+        for (const auto& line : log)
+            n += line.rfind(prefix, 0) == 0;
+        return n;
+    }
+    void onUdpSocketDidSendDataWithTag(UdpSocket&, std::int64_t tag) override
+    {
+        log.push_back("sent " + std::to_string(tag));
+    }
+    void onUdpSocketDidNotSendDataWithTag(UdpSocket&, std::int64_t tag, const SocketError& error) override
+    {
+        log.push_back("notSent " + std::to_string(tag) + " " + error.domain + " " + std::to_string(error.code));
+    }
+    bool onUdpSocketDidReceiveData(UdpSocket& socket, std::span<const std::uint8_t> data, std::int64_t tag,
+                                   const std::string& host, std::uint16_t) override
+    {
+        log.push_back("received " + std::to_string(tag) + " " + std::string(data.begin(), data.end()) + " from "
+                      + host);
+        if (onReceive)
+            onReceive(socket);
+        return true;
+    }
+    void onUdpSocketDidNotReceiveDataWithTag(UdpSocket&, std::int64_t tag, const SocketError& error) override
+    {
+        log.push_back("notReceived " + std::to_string(tag) + " " + error.domain + " " + std::to_string(error.code));
+    }
+    void onUdpSocketDidClose(UdpSocket&) override { log.push_back("closed"); }
+};
+
+struct UdpTest : ::testing::Test {
+    RunLoop loop;
+    Recorder receiver;
+    Recorder sender;
+    std::shared_ptr<UdpSocket> socket = UdpSocket::create(&receiver, 0, true, true, loop);
+    std::shared_ptr<UdpSocket> peer = UdpSocket::create(&sender, 0, true, true, loop);
+
+    bool runUntil(const std::function<bool()>& done, double timeout = 3.0) { return loop.runUntil(done, timeout); }
+    void runPasses(int passes)
+    {
+        for (int i = 0; i < passes; ++i)
+            loop.runOnce(RunLoopModes::Default, 0.01);
+    }
+};
+
+} // namespace
+
+TEST_F(UdpTest, BothFamiliesShareOnePortTheFamiliesTakeTurnsAndTagsKeepTheirOrder)
+{
+    ASSERT_TRUE(socket->bindToPort(0));
+    const auto port = socket->localPort();
+    ASSERT_NE(port, 0);
+    EXPECT_TRUE(socket->isIPv4() && socket->isIPv6());
+    EXPECT_TRUE(peer->sendData(bytes("four"), "127.0.0.1", port, 1.0, 1));
+    EXPECT_TRUE(peer->sendData(bytes("six"), "::1", port, 1.0, 2));
+    ASSERT_TRUE(runUntil([&] { return sender.log.size() == 2; }));
+    EXPECT_EQ(sender.log, (std::vector<std::string> {"sent 1", "sent 2"}));
+    EXPECT_THROW(peer->bindToPort(0), UdpSocketException); // a send bound it
+
+    socket->receiveWithTimeout(1.0, 10);
+    socket->receiveWithTimeout(1.0, 11);
+    ASSERT_TRUE(runUntil([&] { return receiver.log.size() == 2; }));
+    EXPECT_EQ(receiver.log, (std::vector<std::string> {"received 10 six from ::1", "received 11 four from 127.0.0.1"}));
+}
+
+TEST_F(UdpTest, RequestsThatCannotBeQueuedAreRefused)
+{
+    SocketError error;
+    EXPECT_FALSE(peer->sendData(bytes(""), "127.0.0.1", 9, 1.0, 1));
+    EXPECT_FALSE(peer->sendData(bytes("x"), 1.0, 1)); // not connected
+    EXPECT_FALSE(peer->sendData(bytes("x"), "udp.invalid", 9, 1.0, 1));
+    EXPECT_FALSE(peer->connectToAddress(std::vector<std::uint8_t>(20), &error));
+    EXPECT_EQ(error, (SocketError {"UdpSocketErrorDomain", 1, "remoteAddr parameter is not a valid address"}));
+    EXPECT_FALSE(peer->connectToHost("", 9, &error));
+    EXPECT_EQ(error.domain, "kCFStreamErrorDomainNetDB");
+    EXPECT_THROW(peer->joinMulticastGroup("239.1.2.3"), UdpSocketException);
+    auto v6only = UdpSocket::createIPv6(loop);
+    EXPECT_TRUE(v6only->enableBroadcast(true));
+    EXPECT_FALSE(v6only->bindToAddress("127.0.0.1", 0, &error));
+    EXPECT_EQ(error.code, UdpSocketIPv4Unavailable);
+    // Sockets that can always take a datagram do not wake an idle loop.
+    int passes = 0;
+    loop.runUntil([&] { return ++passes < 0; }, 0.3);
+    EXPECT_LT(passes, 30);
+    socket->setMaxReceiveBufferSize(0);
+    EXPECT_EQ(socket->maxReceiveBufferSize(), 1u);
+    socket->setMaxReceiveBufferSize(1 << 20);
+    EXPECT_EQ(socket->maxReceiveBufferSize(), 65535u);
+}
+
+TEST_F(UdpTest, ReceivesTimeOutAndACutDatagramFailsWithoutHoldingUpTheNext)
+{
+    ASSERT_TRUE(socket->bindToAddress("localhost", 0));
+    socket->receiveWithTimeout(0.2, 1);
+    ASSERT_TRUE(runUntil([&] { return !receiver.log.empty(); }));
+    EXPECT_EQ(receiver.log[0], "notReceived 1 UdpSocketErrorDomain 5");
+
+    socket->setMaxReceiveBufferSize(10);
+    peer->sendData(bytes("twenty bytes of text"), "127.0.0.1", socket->localPort(), 1.0, 1);
+    peer->sendData(bytes("short"), "127.0.0.1", socket->localPort(), 1.0, 2);
+    socket->receiveWithTimeout(1.0, 2);
+    socket->receiveWithTimeout(1.0, 3);
+    ASSERT_TRUE(runUntil([&] { return receiver.log.size() == 3; }));
+    EXPECT_EQ(receiver.log[1], "notReceived 2 NSPOSIXErrorDomain " + std::to_string(EMSGSIZE));
+    EXPECT_EQ(receiver.log[2], "received 3 short from 127.0.0.1");
+
+    // Placed in another mode, the socket is served only there.
+    ASSERT_TRUE(socket->setRunLoopModes({"custom"}));
+    socket->receiveWithTimeout(0.1, 4);
+    peer->sendData(bytes("late"), "127.0.0.1", socket->localPort(), 1.0, 3);
+    EXPECT_FALSE(runUntil([&] { return receiver.log.size() == 4; }, 0.3));
+    ASSERT_TRUE(loop.runUntil([&] { return receiver.log.size() == 4; }, 3.0, "custom"));
+    EXPECT_EQ(receiver.log[3], "received 4 late from 127.0.0.1");
+}
+
+TEST_F(UdpTest, AConnectedSocketHearsOnlyItsPeer)
+{
+    ASSERT_TRUE(peer->bindToAddress("127.0.0.1", 0));
+    ASSERT_TRUE(socket->connectToHost("127.0.0.1", peer->localPort()));
+    EXPECT_FALSE(socket->isIPv6());
+    EXPECT_TRUE(socket->isConnectedToHost("127.0.0.1", peer->localPort()));
+    EXPECT_GT(socket->maximumTransmissionUnit(), 0u);
+    Recorder thirdLog;
+    auto third = UdpSocket::create(&thirdLog, 0, true, false, loop);
+    third->sendData(bytes("intruder"), "127.0.0.1", socket->localPort(), 1.0, 1);
+    ASSERT_TRUE(runUntil([&] { return thirdLog.count("sent") == 1; }));
+    peer->sendData(bytes("hello"), "127.0.0.1", socket->localPort(), 1.0, 2);
+    socket->receiveWithTimeout(1.0, 5);
+    ASSERT_TRUE(runUntil([&] { return !receiver.log.empty(); }));
+    EXPECT_EQ(receiver.log, std::vector<std::string> {"received 5 hello from 127.0.0.1"});
+    EXPECT_TRUE(socket->sendData(bytes("back"), 1.0, 6));
+}
+
+TEST_F(UdpTest, ClosingTwiceTellsOnceAndTheDelegateMayReleaseTheSocket)
+{
+    socket->close();
+    socket->close();
+    EXPECT_FALSE(socket->sendData(bytes("x"), "127.0.0.1", 9, 1.0, 1));
+    EXPECT_THROW(socket->bindToPort(0), UdpSocketException);
+    runPasses(5);
+    EXPECT_EQ(receiver.log, std::vector<std::string> {"closed"});
+
+    // Closing after the sends, with none queued: closed on the next pass, told on the one after.
+    peer->closeAfterSending();
+    EXPECT_FALSE(peer->sendData(bytes("x"), "127.0.0.1", 9, 1.0, 1));
+    loop.runOnce(RunLoopModes::Default, 0);
+    EXPECT_TRUE(peer->isClosed());
+    EXPECT_TRUE(sender.log.empty());
+    loop.runOnce(RunLoopModes::Default, 0);
+    EXPECT_EQ(sender.log, std::vector<std::string> {"closed"});
+
+    receiver.log.clear();
+    peer = UdpSocket::create(&sender, 0, true, true, loop);
+    socket = UdpSocket::create(&receiver, 0, true, false, loop);
+    ASSERT_TRUE(socket->bindToAddress("127.0.0.1", 0));
+    receiver.onReceive = [&](UdpSocket&) { socket.reset(); };
+    socket->receiveWithTimeout(1.0, 1);
+    socket->receiveWithTimeout(1.0, 2);
+    peer->sendData(bytes("bye"), "127.0.0.1", socket->localPort(), 1.0, 1);
+    ASSERT_TRUE(runUntil([&] { return socket == nullptr; }));
+    runPasses(5);
+    EXPECT_EQ(receiver.log, std::vector<std::string> {"received 1 bye from 127.0.0.1"});
+}
+
+TEST_F(UdpTest, BroadcastNeedsToBeEnabledAndMulticastReachesAMember)
+{
+    auto listener = UdpSocket::create(&receiver, 0, true, false, loop);
+    ASSERT_TRUE(listener->bindToPort(0));
+    const auto port = listener->localPort();
+    auto broadcaster = UdpSocket::create(&sender, 0, true, false, loop);
+    broadcaster->sendData(bytes("all"), "127.255.255.255", port, 1.0, 1);
+    ASSERT_TRUE(runUntil([&] { return sender.log.size() == 1; }));
+    EXPECT_EQ(sender.log[0], "notSent 1 NSPOSIXErrorDomain " + std::to_string(EACCES));
+    ASSERT_TRUE(broadcaster->enableBroadcast(true));
+    broadcaster->sendData(bytes("all"), "127.255.255.255", port, 1.0, 2);
+    listener->receiveWithTimeout(1.0, 1);
+    ASSERT_TRUE(runUntil([&] { return !receiver.log.empty(); }));
+    EXPECT_EQ(receiver.log[0], "received 1 all from 127.0.0.1");
+
+    ASSERT_TRUE(listener->joinMulticastGroup("239.1.2.3", "127.0.0.1"));
+    UniqueFd raw(::socket(AF_INET, SOCK_DGRAM, 0));
+    in_addr loopback {};
+    ::inet_pton(AF_INET, "127.0.0.1", &loopback);
+    ::setsockopt(raw.get(), IPPROTO_IP, IP_MULTICAST_IF, &loopback, sizeof loopback);
+    const auto group = *SocketAddress::numeric("239.1.2.3", port);
+    ::sendto(raw.get(), "many", 4, 0, group.data(), group.length());
+    listener->receiveWithTimeout(1.0, 2);
+    ASSERT_TRUE(runUntil([&] { return receiver.log.size() == 2; }));
+    EXPECT_EQ(receiver.log[1], "received 2 many from 127.0.0.1");
+
+    // IPv6 loopback carries no multicast here; joining on its interface is what can be checked.
+    auto listener6 = UdpSocket::createIPv6(loop);
+    ASSERT_TRUE(listener6->bindToPort(0));
+    SocketError error;
+    EXPECT_TRUE(listener6->joinMulticastGroup("ff12::1234", "::1", &error)) << error.description;
+}
