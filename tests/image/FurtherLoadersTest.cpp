@@ -45,6 +45,15 @@ protected:
         server.setReply(path, reply);
     }
 
+    std::shared_ptr<ImagePrefetcher> prefetcherOnRig()
+    {
+        auto prefetcher = ImagePrefetcher::create();
+        prefetcher->manager()->setImageCache(rig.cache);
+        prefetcher->manager()->setImageDownloader(rig.downloader);
+        prefetcher->setMaxConcurrentDownloads(3);
+        return prefetcher;
+    }
+
     ImageTestRig rig;
     SharedManagerOnRig shared {rig};
     TestHttpServer server;
@@ -75,19 +84,8 @@ TEST_F(FurtherLoaders, ButtonStatesAndKindsLoadSideBySide)
     EXPECT_EQ(highlighted.error->localizedDescription, "Trying to load a nil url");
 }
 
-TEST_F(FurtherLoaders, ANewLoadOfTheSameKindSilencesTheOldOne)
+TEST_F(FurtherLoaders, HighlightedAndOwnPictureLoadsLeaveEachOtherAlone)
 {
-    held("/slow.jpg", 0.3);
-    auto button = UIButton::create();
-    Recorded first, second;
-    img_setImageWithURL(button, url("/slow.jpg"), UIControlStateNormal, first.recorder());
-    img_setImageWithURL(button, url("/b.jpg"), UIControlStateNormal, second.recorder());
-    ASSERT_TRUE(pump([&] { return second.calls > 0; }));
-    pump([] { return false; }, 0.5);
-    EXPECT_EQ(first.calls, 0);
-    EXPECT_EQ(button->imageForState(UIControlStateNormal), second.image);
-
-    // An image view's highlighted load and its own picture load leave each other alone.
     auto view = UIImageView::create();
     Recorded picture, lit, failed;
     img_setImageWithURL(view, url("/a.jpg"), nullptr, 0, {}, picture.recorder());
@@ -99,96 +97,76 @@ TEST_F(FurtherLoaders, ANewLoadOfTheSameKindSilencesTheOldOne)
     ASSERT_TRUE(pump([&] { return failed.calls > 0; }));
     EXPECT_TRUE(failed.error);
     EXPECT_EQ(view->highlightedImage(), lit.image) << "a failed load leaves the picture as it was";
+
+    // A map marker keeps its placeholder when the load fails.
+    auto marker = MKAnnotationView::create();
+    auto pin = UIImage::placeholder("pin", CGSizeMake(10, 12));
+    img_setImageWithURL(marker, url("/missing.jpg"), pin, failed.recorder());
+    ASSERT_TRUE(pump([&] { return failed.calls == 2; }));
+    EXPECT_EQ(marker->image(), pin);
 }
 
-TEST_F(FurtherLoaders, MapMarkerShowsThePlaceholderUntilAPictureComes)
-{
-    auto marker = MKAnnotationView::create();
-    auto placeholder = UIImage::placeholder("pin", CGSizeMake(10, 12));
-    Recorded failed, loaded;
-    img_setImageWithURL(marker, url("/missing.jpg"), placeholder, failed.recorder());
-    EXPECT_EQ(marker->bounds().size, CGSizeMake(10, 12));
-    ASSERT_TRUE(pump([&] { return failed.calls > 0; }));
-    EXPECT_EQ(marker->image(), placeholder);
-    img_setImageWithURL(marker, url("/a.jpg"), placeholder, loaded.recorder());
-    ASSERT_TRUE(pump([&] { return loaded.calls > 0; }));
-    EXPECT_EQ(marker->image(), loaded.image);
-    EXPECT_EQ(img_imageURL(*marker)->absoluteString(), server.url("/a.jpg"));
-}
+using Counts = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
 
 struct Heard : ImagePrefetcherDelegate {
-    std::uint64_t perURL = 0, total = 0, skipped = 0;
-    int ends = 0;
+    std::uint64_t perURL = 0;
+    Counts finishes;
     void imagePrefetcherDidPrefetchURL(ImagePrefetcher&, const std::optional<NSURL>&, std::uint64_t, std::uint64_t) override
     {
         ++perURL;
     }
-    void imagePrefetcherDidFinishWithTotalCount(ImagePrefetcher&, std::uint64_t t, std::uint64_t s) override
+    void imagePrefetcherDidFinishWithTotalCount(ImagePrefetcher&, std::uint64_t total, std::uint64_t skipped) override
     {
-        ++ends;
-        total = t;
-        skipped = s;
+        finishes.emplace_back(total, skipped);
     }
 };
 
-struct PrefetchRun {
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> progress;
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> completions;
-};
-
+// Ten URLs, every fourth missing, and one that is no URL at all, three at a time.
 TEST_F(FurtherLoaders, PrefetcherCountsFailuresAndFinishesTheList)
 {
-    auto prefetcher = ImagePrefetcher::create();
-    prefetcher->manager()->setImageCache(rig.cache);
-    prefetcher->manager()->setImageDownloader(rig.downloader);
-    prefetcher->setMaxConcurrentDownloads(3);
+    auto prefetcher = prefetcherOnRig();
     auto heard = std::make_shared<Heard>();
     prefetcher->setDelegate(heard);
-    std::vector<std::optional<NSURL>> urls;
+    std::vector<std::optional<NSURL>> urls {std::nullopt};
     for (int i = 0; i < 10; ++i) {
-        const std::string path = "/p" + std::to_string(i);
         if (i % 4 != 3)
-            held(path, 0.05);
-        urls.push_back(url(path)); // every fourth is missing
+            held("/p" + std::to_string(i), 0.05);
+        urls.push_back(url("/p" + std::to_string(i)));
     }
-    urls.push_back(std::nullopt);
-    PrefetchRun run;
+    Counts progress, completions;
+    std::uint64_t mostRunning = 0; // loads requested and not yet finished, as each one ends
     prefetcher->prefetchURLs(
-        urls, [&](std::uint64_t f, std::uint64_t t) { run.progress.emplace_back(f, t); },
-        [&](std::uint64_t f, std::uint64_t s) { run.completions.emplace_back(f, s); });
-    ASSERT_TRUE(pump([&] { return !run.completions.empty(); }));
+        urls,
+        [&](std::uint64_t f, std::uint64_t t) {
+            progress.emplace_back(f, t);
+            mostRunning = std::max(mostRunning, prefetcher->requestedCount() - f + 1);
+        },
+        [&](std::uint64_t f, std::uint64_t s) { completions.emplace_back(f, s); });
+    ASSERT_TRUE(pump([&] { return !completions.empty(); }));
     pump([] { return false; }, 0.2);
-    EXPECT_EQ(run.completions, (std::vector<std::pair<std::uint64_t, std::uint64_t>> {{11, 3}}));
-    ASSERT_EQ(run.progress.size(), 11u);
-    EXPECT_EQ(run.progress.back(), std::make_pair(std::uint64_t {11}, std::uint64_t {11}));
+    EXPECT_EQ(completions, (Counts {{11, 3}}));
+    EXPECT_EQ(progress.size(), 11u);
     EXPECT_EQ(heard->perURL, 11u);
-    EXPECT_EQ(heard->ends, 1);
-    EXPECT_EQ(heard->total, 8u);
-    EXPECT_EQ(heard->skipped, 3u);
-    EXPECT_LE(server.peakConnections(), 3);
+    EXPECT_EQ(heard->finishes, (Counts {{8, 3}}));
+    EXPECT_EQ(mostRunning, 3u);
 
-    // An empty list completes at once.
-    PrefetchRun empty;
-    prefetcher->prefetchURLs({}, {}, [&](std::uint64_t f, std::uint64_t s) { empty.completions.emplace_back(f, s); });
-    EXPECT_EQ(empty.completions, (std::vector<std::pair<std::uint64_t, std::uint64_t>> {{0, 0}}));
+    prefetcher->prefetchURLs({}, {}, [&](std::uint64_t f, std::uint64_t s) { completions.emplace_back(f, s); });
+    EXPECT_EQ(completions.back(), std::make_pair(std::uint64_t {0}, std::uint64_t {0})) << "an empty list ends at once";
 }
 
 // Downloads stopped under the prefetcher (all of the downloader's at once) still end its list.
 TEST_F(FurtherLoaders, PrefetcherFinishesWhenItsDownloadsAreCancelled)
 {
-    auto prefetcher = ImagePrefetcher::create();
-    prefetcher->manager()->setImageCache(rig.cache);
-    prefetcher->manager()->setImageDownloader(rig.downloader);
-    for (const char* path : {"/h1", "/h2"})
-        held(path, 2);
-    PrefetchRun run;
-    prefetcher->prefetchURLs({url("/h1"), url("/h2")}, {}, [&](std::uint64_t f, std::uint64_t s) {
-        run.completions.emplace_back(f, s);
-    });
+    auto prefetcher = prefetcherOnRig();
+    held("/h1", 2);
+    held("/h2", 2);
+    Counts completions;
+    prefetcher->prefetchURLs({url("/h1"), url("/h2")}, {},
+                             [&](std::uint64_t f, std::uint64_t s) { completions.emplace_back(f, s); });
     pump([] { return false; }, 0.1);
     rig.downloader->cancelAllDownloads();
-    ASSERT_TRUE(pump([&] { return !run.completions.empty(); }, 1.5));
-    EXPECT_EQ(run.completions, (std::vector<std::pair<std::uint64_t, std::uint64_t>> {{2, 2}}));
+    ASSERT_TRUE(pump([&] { return !completions.empty(); }, 1.5));
+    EXPECT_EQ(completions, (Counts {{2, 2}}));
 }
 
 } // namespace

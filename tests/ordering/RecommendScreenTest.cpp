@@ -100,11 +100,9 @@ TEST_F(RecommendScreenTest, DishCardStacksItsPhotographOverTheDefaultPicture)
 
 TEST_F(RecommendScreenTest, NoRecommendedDishesLeaveTheScreenBlank)
 {
-    startServer({}, "1");
     auto screen = std::dynamic_pointer_cast<RecommendViewController>(
         UIStoryboard::storyboardWithName("Storyboard_FoodOrder")->instantiateViewControllerWithIdentifier("recommendView"));
-    ASSERT_TRUE(screen);
-    screen->view();
+    ASSERT_TRUE(screen && screen->view());
     screen->socketDataHandleDidFoodList({});
     screen->didScrollToPage(0, *screen->flowView());
     EXPECT_EQ(screen->lblFoodName()->text(), "");

@@ -72,24 +72,11 @@ INSTANTIATE_TEST_SUITE_P(
     VenueSim, PicturePage,
     testing::Values(
         PictureCase {"Dish", "GET /GetPhoto.aspx?Flag=1&id=1101&width=1024&height=768&time=2024-03-01%2010:00:00", "200", true},
-        PictureCase {"AnyCaseOfThePage", "GET /getphoto.ASPX?Flag=1&id=4005", "200", true},
         PictureCase {"HeadersOnly", "HEAD /GetPhoto.aspx?Flag=1&id=2002", "200", false},
         PictureCase {"DishWithoutPicture", "GET /GetPhoto.aspx?Flag=1&id=1001", "404", false},
         PictureCase {"UnknownDish", "GET /GetPhoto.aspx?Flag=1&id=../venue.json", "404", false},
         PictureCase {"OtherKind", "GET /GetPhoto.aspx?Flag=2&id=1101", "404", false},
-        PictureCase {"OtherPage", "GET /pictures/1101.jpg", "404", false},
         PictureCase {"Upload", "POST /GetPhoto.aspx?Flag=1&id=1101", "405", false}),
     [](const auto& param) { return std::string(param.param.name); });
-
-TEST(VenueSimPictures, GarbageOnThePicturePortGetsAnErrorAndTheServerGoesOn)
-{
-    std::string error;
-    auto data = VenueData::fromFile(VenueData::defaultFile(), error);
-    ASSERT_TRUE(data) << error;
-    VenueServerThread server(std::move(*data));
-    EXPECT_NE(exchange(server.picturePort(), std::string(9000, '\x01') + "\r\n\r\n").rfind("HTTP/1.1 200", 0), 0u);
-    EXPECT_EQ(exchange(server.picturePort(), "GET /GetPhoto.aspx?Flag=1&id=3001 HTTP/1.0\r\n\r\n").substr(9, 3), "200");
-    EXPECT_TRUE(server.waitForLog("picture GET /GetPhoto.aspx id=3001 200", std::chrono::seconds(2)));
-}
 
 } // namespace
