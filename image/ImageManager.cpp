@@ -190,8 +190,9 @@ void ImageManager::startDownload(const std::shared_ptr<Load>& load, const UIImag
     const bool hadCached = cached != nullptr;
     auto token = imageDownloader()->downloadImageWithURL(
         load->url, downloadOptionsFor(load->options, hadCached), std::move(progress),
-        [self = shared_from_this(), load, hadCached](UIImagePtr image, ImageData data, NSErrorPtr error, bool finished) {
-            self->downloadDone(load, hadCached, std::move(image), std::move(data), std::move(error), finished);
+        [weakSelf = weak_from_this(), load, hadCached](UIImagePtr image, ImageData data, NSErrorPtr error, bool finished) {
+            if (const auto self = weakSelf.lock())
+                self->downloadDone(load, hadCached, std::move(image), std::move(data), std::move(error), finished);
         });
     std::weak_ptr<ImageManager> weakSelf = weak_from_this();
     std::weak_ptr<ImageCombinedOperation> weakOperation = operation;

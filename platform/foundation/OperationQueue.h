@@ -33,8 +33,9 @@ public:
     bool isSuspended() const;
     void waitUntilAllOperationsAreFinished();
 
-private:
     struct State;
+
+private:
     static void schedule(const std::shared_ptr<State>& state);
     std::shared_ptr<State> m_state;
 };

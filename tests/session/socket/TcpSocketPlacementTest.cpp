@@ -90,6 +90,12 @@ TEST_F(PlacementTest, TimersKeepTheirFireDateAndAPendingDisconnectSurvivesTheCha
     socket->disconnectAfterWriting(); // nothing to write: its disconnect is already posted
     ASSERT_TRUE(socket->addRunLoopMode(kCustom));
     EXPECT_TRUE(runUntil([&] { return delegate.disconnected(); }));
+
+    // A listener has no queues to run dry: only the posted disconnect ends it.
+    ASSERT_TRUE(socket->acceptOnInterface("127.0.0.1", 0));
+    socket->disconnectAfterWriting();
+    ASSERT_TRUE(socket->removeRunLoopMode(kCustom));
+    EXPECT_TRUE(runUntil([&] { return socket->isDisconnected(); }));
 }
 
 TEST_F(PlacementTest, AMovedSocketCarriesOnOnTheNewThread)
