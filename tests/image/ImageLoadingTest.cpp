@@ -266,7 +266,7 @@ TEST(ImageDownload, ProgressivePicturesShowTheirTopRowsFirst)
     EXPECT_EQ(received.back(), static_cast<std::int64_t>(body.size()));
 }
 
-TEST(ImageDownload, NewestFirstInLifoOrderAndConfirmedCopiesReportOnce)
+TEST(ImageDownload, LifoOrderPrioritiesAndConfirmedCopiesReportOnce)
 {
     ImageTestRig rig;
     TestHttpServer server;
@@ -282,6 +282,22 @@ TEST(ImageDownload, NewestFirstInLifoOrderAndConfirmedCopiesReportOnce)
     for (const auto& request : server.requests())
         order.push_back(request.path);
     EXPECT_EQ(order, (std::vector<std::string> {"/0", "/3", "/2", "/1"}));
+
+    // In FIFO order a high-priority download overtakes the waiting ones, a low one waits.
+    rig.downloader->setExecutionOrder(ImageDownloadOrder::FIFO);
+    std::vector<LoadResult> ranked(4);
+    const std::pair<const char*, ImageLoadOptions> loads[] = {
+        {"/f0", 0}, {"/low", ImageLoadLowPriority}, {"/normal", 0}, {"/high", ImageLoadHighPriority | ImageLoadLowPriority}};
+    for (int i = 0; i < 4; ++i) {
+        server.setReply(loads[i].first, with(reply(200, jpeg), [](auto& r) { r.hold = 0.1; }));
+        rig.manager->downloadImageWithURL(server.url(loads[i].first), loads[i].second, {}, ranked[i].recorder());
+    }
+    ASSERT_TRUE(pump([&] { return ranked[1].calls > 0; }));
+    order.clear();
+    for (const auto& request : server.requests())
+        order.push_back(request.path);
+    EXPECT_EQ(std::vector<std::string>(order.end() - 4, order.end()),
+              (std::vector<std::string> {"/f0", "/high", "/normal", "/low"}));
 
     // Refreshing a cached picture: the cached one at once, then the server confirms the URL
     // cache's copy (304 to its ETag) and nothing more is reported.
