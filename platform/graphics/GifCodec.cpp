@@ -1,5 +1,6 @@
 #include "platform/graphics/GifCodec.h"
 
+#include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/PixelLimits.h"
 
 #include <algorithm>
@@ -87,7 +88,7 @@ public:
 
     UIImagePtr snapshot(double scale) const
     {
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_width, m_height);
+        cairo_surface_t* surface = ImageSurface::createForDecoding(m_width, m_height);
         if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
             cairo_surface_destroy(surface);
             return nullptr;

@@ -1,6 +1,7 @@
 #include "platform/graphics/JpegCodec.h"
 
 #include "platform/graphics/ExifOrientation.h"
+#include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/PixelLimits.h"
 
 #include <algorithm>
@@ -112,7 +113,7 @@ bool decodeInto(std::string_view bytes, Decoded& out)
     cinfo.out_color_space = cmyk ? JCS_CMYK : argbSpace();
     out.progressive = jpeg_has_multiple_scans(&cinfo);
     jpeg_start_decompress(&cinfo);
-    surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(cinfo.output_width),
+    surface = ImageSurface::createForDecoding(static_cast<int>(cinfo.output_width),
                                          static_cast<int>(cinfo.output_height));
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
         onError(reinterpret_cast<j_common_ptr>(&cinfo));

@@ -1,5 +1,6 @@
 #include "platform/graphics/PngCodec.h"
 
+#include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/PixelLimits.h"
 
 #include <csetjmp>
@@ -98,7 +99,7 @@ bool decodeInto(std::string_view bytes, Decoded& out)
     if (!PixelLimits::allows(width, height))
         png_error(png, "picture too large");
     out.alpha = setUpTransforms(png, info);
-    surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height));
+    surface = ImageSurface::createForDecoding(static_cast<int>(width), static_cast<int>(height));
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
         png_error(png, "no memory");
     unsigned char* data = cairo_image_surface_get_data(surface);

@@ -1,5 +1,6 @@
 #include "platform/graphics/WebpCodec.h"
 
+#include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/PixelLimits.h"
 
 #include <webp/decode.h>
@@ -22,7 +23,7 @@ UIImagePtr decode(std::string_view bytes, double scale)
     if (WebPGetFeatures(data, bytes.size(), &config.input) != VP8_STATUS_OK
         || !PixelLimits::allows(config.input.width, config.input.height))
         return nullptr;
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, config.input.width, config.input.height);
+    cairo_surface_t* surface = ImageSurface::createForDecoding(config.input.width, config.input.height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return nullptr;
