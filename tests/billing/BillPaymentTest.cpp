@@ -25,6 +25,7 @@ protected:
     std::shared_ptr<SubScanViewController> pay(int way)
     {
         bill = showRoomScreen<BillViewController>();
+        keepScreenPicture("bill");
         bill->payAction(way);
         auto scanner = bill->scanner().scanner();
         advanceUntil([&] { return scanner && scanner->appearance() == UIViewController::Appearance::Appeared; });
@@ -45,6 +46,7 @@ TEST_P(BillPaymentTest, PayWayToSettlement)
         const char* const titles[] = {"会员支付", "微信扫码支付", "支付宝扫码支付"};
         const bool vip = row.way == BillViewController::VipCard;
         EXPECT_EQ(scanner->topTitleValue, titles[row.way]);
+        keepScreenPicture(std::string("bill-scan-screen-") + row.name);
         EXPECT_EQ(std::make_tuple(scanner->isVipCard, scanner->style()->centerUpOffset, scanner->style()->photoframeLineW),
                   std::make_tuple(vip, vip ? 200.0 : 0.0, vip ? 0.0 : 10.0));
         if (!*row.scanned)
@@ -54,6 +56,7 @@ TEST_P(BillPaymentTest, PayWayToSettlement)
     }
     EXPECT_EQ(answerKeypad("1122"), *row.request ? "请输入落单密码" : "none");
     EXPECT_TRUE(advanceUntil([&] { return alertMessage() == row.alert; })) << alertMessage();
+    keepScreenPicture(std::string("bill-payment-") + row.name);
     EXPECT_EQ(logged("request 171"), *row.request ? 1u : 0u);
     EXPECT_TRUE(!*row.request || logged(row.request) == 1);
 }

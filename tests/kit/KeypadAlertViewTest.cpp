@@ -1,6 +1,7 @@
 #include "kit/KeypadAlertView.h"
 #include "kit/SystemNotificationNames.h"
 #include "platform/ui/UIAlertView.h"
+#include "tests/support/ScreenPictures.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIInterpolatingMotionEffect.h"
 #include "platform/ui/UIMotionEffectGroup.h"
@@ -99,6 +100,7 @@ TEST_F(KeypadAlertViewTest, ShowsAKeypadBoxInTheMiddleOfTheFirstWindow)
     EXPECT_EQ(dialog->okKey()->currentTitle(), "确定");
     EXPECT_FALSE(dialog->digitKey(10));
     EXPECT_FALSE(dialog->digitKey(-1));
+    keepScreenPicture("keypad");
 }
 
 TEST_F(KeypadAlertViewTest, DigitsDeleteAndTheFifteenCharacterLimit)

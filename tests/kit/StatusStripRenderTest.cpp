@@ -3,6 +3,7 @@
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/ViewRenderer.h"
 
+#include "tests/support/ScreenPictures.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +27,7 @@ TEST(StatusStripRender, ScreenPictureShowsTheStripOverTheWindow)
     StatusBarNotification::showCustomStatus();
     clock.advance(0.5);
 
-    const char* keep = std::getenv("FLOORPAD_KEEP_PICTURES");
-    const auto path = keep ? std::filesystem::path(keep) / "status-strip.png" : data.path() / "strip.png";
+    const auto path = screenPicturePath("status-strip").value_or(data.path() / "strip.png");
     ASSERT_TRUE(ViewRenderer::writeScreenPNG(path, 2));
     const auto picture = UIImage::imageWithContentsOfFile(path);
     ASSERT_TRUE(picture);

@@ -37,6 +37,7 @@ TEST_P(OrderBasketPaymentTest, StaffPasswordScanAndOrder)
     EXPECT_EQ(advanceUntil([&] { return (scanner = basket->scanner().scanner()) != nullptr; }), row.scanned != nullptr);
     if (scanner) {
         EXPECT_EQ(scanner->topTitleValue, "微信扫码支付");
+        keepScreenPicture(std::string("ordering-basket-scan-screen-") + row.name);
         if (!*row.scanned)
             basket->scanResult(""); // a delivery with nothing read
         ASSERT_TRUE(advanceUntil([&] { return !basket->scanner().isWaiting(); }));
@@ -44,6 +45,7 @@ TEST_P(OrderBasketPaymentTest, StaffPasswordScanAndOrder)
         EXPECT_TRUE(advanceUntil([&] { return ScreenInFront::visibleController() == basket; }));
     }
     EXPECT_TRUE(advanceUntil([&] { return alertMessage() == row.alert; })) << alertMessage();
+    keepScreenPicture(std::string("ordering-basket-payment-") + row.name);
     EXPECT_EQ(logged("request 168"), *row.request ? 1u : 0u);
     EXPECT_TRUE(!*row.request || logged(row.request) == 1);
     EXPECT_FALSE(basket->HUD());

@@ -74,6 +74,7 @@ TEST_F(RecommendScreenTest, ShowsTheVenuesRecommendedDishesWithWhatTheBasketHold
     EXPECT_EQ(logged("picture GET /GetPhoto.aspx id=1101 200"), 1u);
     EXPECT_GT(page->image()->size().width, 100);
     EXPECT_DOUBLE_EQ(flow.pageViewAtIndex(1)->alpha(), 0.5);
+    keepScreenPicture("ordering-recommended-dishes-carousel");
 
     // A swipe to the second dish; then a tap on the page control's right side to the third.
     flow.scrollView()->setContentOffset(CGPointMake(800, 0));

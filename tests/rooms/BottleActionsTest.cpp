@@ -82,6 +82,7 @@ TEST_P(BottleActionsTest, ScannedTextToRequestsAndAlert)
         std::shared_ptr<SubScanViewController> scanner;
         ASSERT_TRUE(advanceUntil([&] { return (scanner = floor->wineScanner().scanner()) && ScreenInFront::visibleController() == scanner; }));
         EXPECT_EQ(scanner->topTitleValue, row.action == 2100 ? "扫码存酒" : "扫码取酒");
+        keepScreenPicture(std::string("bottle-scan-screen-") + row.name);
         ASSERT_TRUE(advanceUntil([&] { return !floor->wineScanner().isWaiting() || topAlert(); }));
         floor->scanResult(row.scanned); // the same scan delivered again
         if (floor->wineScanner().isWaiting()) { // refused: closing the alert sets the scanner reading again
@@ -90,6 +91,7 @@ TEST_P(BottleActionsTest, ScannedTextToRequestsAndAlert)
         }
     }
     EXPECT_TRUE(advanceUntil([&] { return shown() == row.shown; })) << shown();
+    keepScreenPicture(std::string("store-wine-or-alert-") + row.name);
     advance(0.3);
     EXPECT_EQ(chainRequests(), row.requests);
     EXPECT_EQ(DataCenter::sharedInstance().clerkNo, row.requests.empty() ? "8805" : "8802");

@@ -34,6 +34,9 @@ Shown detailsFor(std::int64_t state, const std::string& checkInMode, const std::
     auto table = details->tableView();
     table->setFrame(CGRectMake(0, 0, 250, 2000)); // tall enough to show every row
     table->layoutIfNeeded();
+    static const char* const stateNames[] = {"free", "seating", "booked", "open", "settling", "cleaning", "merged", "out-of-order"};
+    keepViewPicture(*table, std::string("room-details-") + stateNames[state] + "-check-in-mode-" + checkInMode
+                        + (preSettle == "0" ? "" : "-pre-settled"));
     Shown shown;
     for (int section = 0; section < table->numberOfSections(); ++section) {
         for (int row = 0; row < table->numberOfRowsInSection(section); ++row) {

@@ -75,6 +75,7 @@ TEST_F(RoomFloorTest, RoomTapOpensItsDetailsAndOutsideTapHandsRepliesBack)
     ASSERT_TRUE(advanceUntil([&] { return floor->popover() && floor->popover()->isPopoverVisible(); }));
     EXPECT_EQ(logged("request 119 fields=[" + roomNo + "||0]"), 1u);
     EXPECT_EQ(floor->popover()->popoverContentSize().height, 540);
+    keepScreenPicture("room-floor-details-popover-open-room");
     auto details = std::dynamic_pointer_cast<RoomInfoViewController>(floor->popover()->contentViewController());
     ASSERT_TRUE(details);
     EXPECT_EQ(actionTitles(*details), (std::vector<std::string> {"点  单", "会员卡赠", "查看账单", "申请清台", "扫码存酒", "扫码取酒"}));
@@ -146,6 +147,7 @@ TEST_F(RoomFloorTest, ScreensOpenedFromTheFloorComeBackToTheSameFloor)
         return order && order->appearance() == UIViewController::Appearance::Appeared;
     }));
     EXPECT_FALSE(floor->timer()); // no refresh while covered
+    keepScreenPicture("ordering");
     ASSERT_TRUE(order->roomBar());
     ASSERT_TRUE(order->backButton()->tap());
     ASSERT_TRUE(advanceUntil([&] { return ScreenInFront::visibleController() == floor; }));

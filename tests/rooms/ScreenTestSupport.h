@@ -17,6 +17,7 @@
 #include "session/DataCenter.h"
 #include "session/ServerNetworkCenter.h"
 #include "session/SocketDataHandle.h"
+#include "tests/support/ScreenPictures.h"
 #include "tests/support/TestEnvironment.h"
 #include "tools/venue-sim/VenueServer.h"
 #include "tools/venue-sim/VenueServerThread.h"

@@ -51,6 +51,7 @@ TEST_F(ScreenTest, UnreachableServerOffersOneRetryAlertThatReconnects)
     EXPECT_EQ(alert->message(), "连接服务器失败");
     EXPECT_EQ(alert->buttonTitleAtIndex(0), "重试");
     EXPECT_EQ(alert->tag(), InitViewController::RetryAlertTag);
+    keepScreenPicture("alert-server-unreachable-retry");
 
     const auto attempts = [&] {
         const auto lines = log.lines();
@@ -119,6 +120,7 @@ TEST_F(ScreenTest, LoginSendsTheTypedCodeOnceAndShowsARefusal)
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->title(), "提示");
     EXPECT_FALSE(alert->message().value_or("").empty());
+    keepScreenPicture("alert-login-refused");
     EXPECT_EQ(logged("request 102 fields=[0|||9999|||]"), 1u);
     EXPECT_EQ(DataCenter::sharedInstance().clerkNo, "8805"); // still the clerk of the binding
     EXPECT_FALSE(login->loginPending());

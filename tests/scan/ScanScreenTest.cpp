@@ -7,6 +7,7 @@
 #include "scan/SubScanViewController.h"
 
 #include "ScanTestCamera.h"
+#include "tests/support/ScreenPictures.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +101,7 @@ TEST_F(ScanScreenTest, CodeReachesThePresenterAndARejectingAlertResumesCapture)
         ASSERT_TRUE(scan->scanObj());
         EXPECT_FALSE(scan->qRScanView()->activityView());
         EXPECT_TRUE(scan->qRScanView()->scanLineAnimation()->isAnimating());
+        keepScreenPicture("scan-screen-reading");
         session = scan->scanObj()->scanNativeObj()->session();
         ASSERT_TRUE(runMainUntil([&] { return !presenter->texts.empty(); }));
         EXPECT_EQ(presenter->texts[0], "1001|wine|7");
@@ -108,6 +110,7 @@ TEST_F(ScanScreenTest, CodeReachesThePresenterAndARejectingAlertResumesCapture)
         const auto shown = ViewRenderer::render(*scan->view()).get()->pixelAt(20, 400);
         EXPECT_NEAR(shown.red, 0.93 * 255 / 2, 8);
         EXPECT_EQ(shown.alpha, 255);
+        keepScreenPicture("scan-screen-code-rejected-alert");
 
         UIApplication::sharedApplication().topAlert()->tapButtonAtIndex(0);
         EXPECT_TRUE(session.lock()->isRunning());

@@ -20,7 +20,9 @@ ScopedDataFolder::ScopedDataFolder()
         / ("floorpad-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
     fs::remove_all(m_path);
     fs::create_directories(m_path);
-    ::unsetenv("FLOORPAD_DATA_DIR");
+    if (const char* before = std::getenv("FLOORPAD_DATA_DIR"))
+        m_before = before;
+    ::setenv("FLOORPAD_DATA_DIR", m_path.c_str(), 1);
     Paths::setDataFolder(m_path);
     UserDefaults::resetStandard();
 }
@@ -29,6 +31,10 @@ ScopedDataFolder::~ScopedDataFolder()
 {
     UserDefaults::resetStandard();
     Paths::setDataFolder(std::nullopt);
+    if (m_before)
+        ::setenv("FLOORPAD_DATA_DIR", m_before->c_str(), 1);
+    else
+        ::unsetenv("FLOORPAD_DATA_DIR");
     std::error_code ec;
     fs::remove_all(m_path, ec);
 }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ public:
 
 private:
     std::filesystem::path m_path;
+    std::optional<std::string> m_before;
 };
 
 // Collects the log lines written while it lives.

@@ -28,9 +28,19 @@ bool readCommand(const std::string& text, int& command)
 
 const char* VenueSimOptions::usage()
 {
-    return "usage: venue-sim [--port N] [--picture-port N] [--data FILE] [--log FILE] [--refuse CMD]... "
-           "[--malformed CMD[:crc|digits|encoding]]... [--drop-after N] [--no-drift] "
-           "[--drift-interval SECONDS] [--seed N] [--binding NAME=VALUE]...";
+    return "usage: venue-sim [OPTION]...\n"
+           "  --port N                 port of the venue link; 0 (the default) takes a free one\n"
+           "  --picture-port N         port of the picture page (HTTP); 0 (the default) takes a free one\n"
+           "  --data FILE              venue data (default: resources/venue-sim/venue.json)\n"
+           "  --log FILE               request and fault lines (default: standard output)\n"
+           "  --refuse CMD             answer command CMD with ErrorCode \"1\" (may repeat)\n"
+           "  --malformed CMD[:KIND]   answer CMD with a broken frame; KIND crc (default), digits, encoding\n"
+           "  --drop-after N           close each link after N replies\n"
+           "  --no-drift               rooms change only by requests\n"
+           "  --drift-interval SECONDS seconds between drift steps (default 4)\n"
+           "  --seed N                 seed of the drift\n"
+           "  --binding NAME=VALUE     override a hall binding value of the data file (may repeat)\n"
+           "  -h, --help               print this list and exit";
 }
 
 std::optional<VenueSimOptions> VenueSimOptions::parse(const std::vector<std::string>& arguments, std::string& error)

@@ -1,0 +1,38 @@
+// Linked into every test and benchmark program: the program keeps its settings, keychain and
+// caches in a folder of its own under the temporary folder, removed when it ends, so running the
+// tests or benchmarks never touches the user's data folder.
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TemporaryDataFolder {
+public:
+    TemporaryDataFolder()
+    {
+        std::error_code ec;
+        std::string pattern = (fs::temp_directory_path(ec) / "floorpad-data-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) {
+            m_path = pattern;
+            ::setenv("FLOORPAD_DATA_DIR", pattern.c_str(), 1);
+        }
+    }
+    ~TemporaryDataFolder()
+    {
+        std::error_code ec;
+        if (!m_path.empty())
+            fs::remove_all(m_path, ec);
+    }
+    TemporaryDataFolder(const TemporaryDataFolder&) = delete;
+    TemporaryDataFolder& operator=(const TemporaryDataFolder&) = delete;
+
+private:
+    fs::path m_path;
+};
+
+const TemporaryDataFolder programFolder;
+
+} // namespace
