@@ -4,42 +4,26 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-void expectRGB(const UIColorPtr& color, double r, double g, double b)
-{
-    ASSERT_TRUE(color);
-    const auto c = color->rgba();
-    EXPECT_DOUBLE_EQ(c.red, r / 255.0);
-    EXPECT_DOUBLE_EQ(c.green, g / 255.0);
-    EXPECT_DOUBLE_EQ(c.blue, b / 255.0);
-    EXPECT_DOUBLE_EQ(c.alpha, 1.0);
-}
-} // namespace
+#include <array>
+#include <tuple>
 
-TEST(UIColorQN, ReadsThreeHexadecimalPairs)
+// A pair stops at its first non-digit, a pair that starts without one counts 0, missing pairs
+// count 0, nothing past the end is read, and positions count characters, not bytes.
+TEST(UIColorQN, ReadsThreeHexadecimalPairsAndOnlyWhatIsThere)
 {
-    expectRGB(UIColorQN::getColor("CC3333"), 204, 51, 51);
-    expectRGB(UIColorQN::getColor("000000"), 0, 0, 0);
-    expectRGB(UIColorQN::getColor("FFFFFF"), 255, 255, 255);
-    expectRGB(UIColorQN::getColor("ffffff"), 255, 255, 255);
-    expectRGB(UIColorQN::getColor("cC3333AA"), 204, 51, 51); // later characters ignored, alpha stays 1
-    EXPECT_EQ(UIColorQN::getColor("CC3333")->model(), UIColor::Model::RGB);
-}
-
-TEST(UIColorQN, MalformedTextReadsOnlyWhatIsThere)
-{
-    // A pair stops at its first non-digit; a pair that starts without one counts 0.
-    expectRGB(UIColorQN::getColor("FG0000"), 15, 0, 0);
-    expectRGB(UIColorQN::getColor("#CC333"), 0, 0xC3, 0x33);
-    expectRGB(UIColorQN::getColor("0xFF00"), 0, 255, 0); // no prefix handling: "0x" is the red pair
-    expectRGB(UIColorQN::getColor(" F 0 1"), 15, 0, 1); // white space before a digit is skipped
-    // Short text: the missing pairs count 0 and nothing past the end is read.
-    expectRGB(UIColorQN::getColor("CC33"), 204, 51, 0);
-    expectRGB(UIColorQN::getColor("C"), 12, 0, 0);
-    expectRGB(UIColorQN::getColor(""), 0, 0, 0);
-    // Positions count characters, not bytes.
-    expectRGB(UIColorQN::getColor("中C3333"), 0, 0x33, 0x33);
-    expectRGB(UIColorQN::getColor("\xff\xfe" "3333"), 0, 0x33, 0x33);
+    const std::pair<const char*, std::array<int, 3>> rows[] = {
+        {"CC3333", {204, 51, 51}},    {"ffffff", {255, 255, 255}}, {"cC3333AA", {204, 51, 51}},
+        {"FG0000", {15, 0, 0}},       {"#CC333", {0, 0xC3, 0x33}}, {"0xFF00", {0, 255, 0}},
+        {" F 0 1", {15, 0, 1}},       {"CC33", {204, 51, 0}},      {"C", {12, 0, 0}},
+        {"", {0, 0, 0}},              {"中C3333", {0, 0x33, 0x33}}, {"\xff\xfe" "3333", {0, 0x33, 0x33}},
+    };
+    for (const auto& [text, rgb] : rows) {
+        const auto color = UIColorQN::getColor(text);
+        ASSERT_TRUE(color) << text;
+        const auto c = color->rgba();
+        EXPECT_EQ(std::make_tuple(c.red, c.green, c.blue, c.alpha),
+                  std::make_tuple(rgb[0] / 255.0, rgb[1] / 255.0, rgb[2] / 255.0, 1.0)) << text;
+    }
 }
 
 TEST(UIAlertViewQN, BuildsAnUnshownOneButtonNotice)

@@ -49,21 +49,6 @@ protected:
     LogCapture log;
 };
 
-TEST_F(SessionState, FreshSessionValues)
-{
-    auto& center = DataCenter::sharedInstance();
-    EXPECT_EQ(&center, &DataCenter::sharedInstance());
-    EXPECT_EQ(center.priceId, "1");
-    EXPECT_EQ(center.FoodType, 0);
-    EXPECT_EQ(center.VIPMasterID, "");
-    EXPECT_TRUE(looksLikeUuid(center.UDID)) << center.UDID;
-    EXPECT_TRUE(center.clerkNo.empty());
-    EXPECT_TRUE(center.mRoomTypes.empty());
-    EXPECT_FALSE(center.db);
-    EXPECT_TRUE(log.contains("UDID:" + center.UDID));
-    EXPECT_EQ(&UserInfo::sharUserInfo(), &UserInfo::sharUserInfo());
-}
-
 TEST_F(SessionState, ForwardedNoticesArriveSynchronously)
 {
     std::vector<std::pair<std::string, std::string>> got;

@@ -56,47 +56,15 @@ public:
         flag = connected;
         return true;
     }
-    void socketDataHandleClientConnected(SocketDataHandle&, bool connected) override
-    {
-        calls.push_back("clientConnected");
-        flag = connected;
-    }
-    void socketDataHandleBoundClient(SocketDataHandle&, const ReplyLineList& l) override
-    {
-        calls.push_back("boundClient");
-        lines = l;
-    }
+    void socketDataHandleClientConnected(SocketDataHandle&, bool connected) override { keep("clientConnected", flag, connected); }
+    void socketDataHandleBoundClient(SocketDataHandle&, const ReplyLineList& l) override { keep("boundClient", lines, l); }
     void socketDataHandleDidConfirmInputAmount() override { calls.push_back("confirmInputAmount"); }
-    void socketDataHandleDidCategory(const RecordList<FoodTypeObject>& l) override
-    {
-        calls.push_back("category");
-        categories = l;
-    }
-    void socketDataHandleDidFoodList(const RecordList<OKFoodObject>& l) override
-    {
-        calls.push_back("foodList");
-        dishes = l;
-    }
-    void socketDataHandleDidStoreFoodList(const RecordList<CanStoreFoodObj>& l) override
-    {
-        calls.push_back("storeFoodList");
-        drinks = l;
-    }
-    void socketDataHandleDidRoomStateAndInfo(const std::shared_ptr<RoomStateAndInfo>& r) override
-    {
-        calls.push_back("roomStateAndInfo");
-        room = r;
-    }
-    void socketDataHandleDidAddInfoOfFood(const std::vector<std::string>& r) override
-    {
-        calls.push_back("addInfoOfFood");
-        remarks = r;
-    }
-    void socketDataHandleDidSelectFood(const RecordList<OKFolioObject>& l) override
-    {
-        calls.push_back("selectFood");
-        folioLines = l;
-    }
+    void socketDataHandleDidCategory(const RecordList<FoodTypeObject>& l) override { keep("category", categories, l); }
+    void socketDataHandleDidFoodList(const RecordList<OKFoodObject>& l) override { keep("foodList", dishes, l); }
+    void socketDataHandleDidStoreFoodList(const RecordList<CanStoreFoodObj>& l) override { keep("storeFoodList", drinks, l); }
+    void socketDataHandleDidRoomStateAndInfo(const std::shared_ptr<RoomStateAndInfo>& r) override { keep("roomStateAndInfo", room, r); }
+    void socketDataHandleDidAddInfoOfFood(const std::vector<std::string>& r) override { keep("addInfoOfFood", remarks, r); }
+    void socketDataHandleDidSelectFood(const RecordList<OKFolioObject>& l) override { keep("selectFood", folioLines, l); }
     void socketDataHandleDidPackChild(const PackChildFoodMap* d, std::int64_t count, const RecordList<OKPackChild>* g) override
     {
         calls.push_back("packChild");
@@ -131,11 +99,7 @@ public:
     void socketDataHandleDidControlChenged() override { calls.push_back("controlChenged"); }
     void socketDataHandleDidUpdateBillList() override { calls.push_back("updateBillList"); }
     void socketDataHandleGetCmdResult(bool s, const std::string& m) override { noteFlag("cmdResult", s, m); }
-    void socketDataHandleDidGetNoSettleFolio(const NoSettleFolio& f) override
-    {
-        calls.push_back("noSettleFolio");
-        folio = f;
-    }
+    void socketDataHandleDidGetNoSettleFolio(const NoSettleFolio& f) override { keep("noSettleFolio", folio, f); }
     void socketDataHandleDidPayMoneyOfHall(bool s, const std::string& m) override { noteFlag("payMoneyOfHall", s, m); }
     void socketDataHandleDidVipSendPassWord(const ResultDictionary& d) override { noteDict("vipSendPassWord", d); }
     void socketDataHandleDidGetVipInfo(const ResultDictionary& d) override { noteDict("vipInfo", d); }
@@ -161,34 +125,24 @@ public:
     {
         noteFlag("changSuoID", s, m, id, name);
     }
-    void socketDataHandleDidGetBill(const ReplyLineList& l) override
-    {
-        calls.push_back("bill");
-        lines = l;
-    }
-    void socketDataHandleDidGetBillConfirmNetPay(const ReplyLineList& l) override
-    {
-        calls.push_back("billConfirmNetPay");
-        lines = l;
-    }
-    void socketDataHandleDidRoomReport(const std::shared_ptr<ReportObject>& r) override
-    {
-        calls.push_back("roomReport");
-        report = r;
-    }
+    void socketDataHandleDidGetBill(const ReplyLineList& l) override { keep("bill", lines, l); }
+    void socketDataHandleDidGetBillConfirmNetPay(const ReplyLineList& l) override { keep("billConfirmNetPay", lines, l); }
+    void socketDataHandleDidRoomReport(const std::shared_ptr<ReportObject>& r) override { keep("roomReport", report, r); }
     void socketDataHandleDidSaveRoomReport() override { calls.push_back("saveRoomReport"); }
     void socketDataHandleDidHallBound(bool s, const std::string& m) override { noteFlag("hallBound", s, m); }
-    void socketDataHandleDidDianShiPinDao(const RecordList<TVRelayObject>& c) override
-    {
-        calls.push_back("dianShiPinDao");
-        channels = c;
-    }
+    void socketDataHandleDidDianShiPinDao(const RecordList<TVRelayObject>& c) override { keep("dianShiPinDao", channels, c); }
     void socketDataHandleDidDengGuang() override { calls.push_back("dengGuang"); }
     void socketDataHandleDidTiaoYin() override { calls.push_back("tiaoYin"); }
     void socketDataHandleDidRoomStates() override { calls.push_back("roomStates"); }
     void socketDataHandleDidLoginSucceed() override { calls.push_back("loginSucceed"); }
 
 private:
+    template <typename T>
+    void keep(const std::string& name, T& into, const T& value)
+    {
+        calls.push_back(name);
+        into = value;
+    }
     void note(const std::string& name, const std::string& a, const std::string& b = "", const std::string& c = "")
     {
         calls.push_back(name);
