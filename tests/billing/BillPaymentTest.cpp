@@ -18,6 +18,8 @@ const PayRow kPayRows[] = {
     {"NothingRead", 1, "", "", "(no alert)"},
     {"LineBreakInCode", 2, "2800\r\n12", "", "付款码无效"},
 };
+// Printed by name in test listings and failures.
+inline void PrintTo(const PayRow& row, std::ostream* out) { *out << row.name; }
 
 class BillPaymentTest : public RoomFloorTest, public ::testing::WithParamInterface<PayRow> {
 protected:

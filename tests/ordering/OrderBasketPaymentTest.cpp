@@ -18,6 +18,8 @@ const BasketRow kBasketRows[] = {
     {"NothingRead", "1122", "", "", "(no alert)"},
     {"LineBreakInCode", "1122", "2800\n12", "", "付款码无效"},
 };
+// Printed by name in test listings and failures.
+inline void PrintTo(const BasketRow& row, std::ostream* out) { *out << row.name; }
 
 class OrderBasketPaymentTest : public RoomFloorTest, public ::testing::WithParamInterface<BasketRow> {};
 

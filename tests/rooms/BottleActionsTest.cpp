@@ -16,6 +16,8 @@ struct BottleRow {
     const char *name; int action; const char *room, *password, *scanned; std::string requests; const char* shown;
     Venue venue = Venue::AsShipped;
 };
+// Printed by name in test listings and failures.
+inline void PrintTo(const BottleRow& row, std::ostream* out) { *out << row.name; }
 
 const std::string kBill = "request 140 fields=[A01||] ";
 const char* const kScanStore = "顾客：夜猫子  电话：13905710101/存酒请求：  照片：";

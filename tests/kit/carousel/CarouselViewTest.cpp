@@ -53,6 +53,8 @@ struct RangeCase {
     CGFloat offset;
     NSRange expected;
 };
+// Printed by name in test listings and failures.
+inline void PrintTo(const RangeCase& row, std::ostream* out) { *out << row.name; }
 
 class CarouselRange : public testing::TestWithParam<RangeCase> {};
 

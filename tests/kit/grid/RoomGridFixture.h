@@ -3,6 +3,7 @@
 #include "kit/grid/GridView.h"
 #include "kit/grid/GridViewLayoutStrategyFactory.h"
 #include "platform/ui/GestureDriver.h"
+#include "tests/support/GeometryPrinting.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +16,6 @@
 #include <set>
 #include <utility>
 #include <vector>
-
-// Readable failure messages for geometry values.
-inline void PrintTo(const CGPoint& p, std::ostream* out) { *out << "(" << p.x << ", " << p.y << ")"; }
-inline void PrintTo(const CGSize& s, std::ostream* out) { *out << s.width << " x " << s.height; }
-inline void PrintTo(const CGRect& r, std::ostream* out)
-{
-    *out << "(" << r.origin.x << ", " << r.origin.y << ", " << r.size.width << " x " << r.size.height << ")";
-}
 
 // A data source over a list of item ids. Each cell's content view carries the id of the item it
 // was made for in its tag, so a test can tell which item a cell shows.

@@ -38,6 +38,8 @@ struct CardCase {
     CGSize picture;
     InkBox expected; // of the picture on the card
 };
+// Printed by name in test listings and failures.
+inline void PrintTo(const CardCase& row, std::ostream* out) { *out << row.name; }
 
 class SingleCard : public testing::TestWithParam<CardCase> {};
 

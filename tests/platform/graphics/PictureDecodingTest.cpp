@@ -45,6 +45,8 @@ struct PictureCase {
     UIImageOrientation orientation;
     int alpha; // expected alpha of the left half
 };
+// Printed by name in test listings and failures.
+inline void PrintTo(const PictureCase& row, std::ostream* out) { *out << row.file; }
 
 class DecodesEveryFormat : public ::testing::TestWithParam<PictureCase> {};
 

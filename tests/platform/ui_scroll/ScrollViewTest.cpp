@@ -1,4 +1,4 @@
-#include "GeometryPrinting.h"
+#include "tests/support/GeometryPrinting.h"
 #include "platform/ui/GestureDriver.h"
 #include "platform/ui/UIScrollView.h"
 #include "platform/ui/ViewRenderer.h"

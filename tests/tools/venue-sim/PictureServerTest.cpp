@@ -36,6 +36,8 @@ struct PictureCase {
     std::string status;
     bool jpeg;
 };
+// Printed by name in test listings and failures.
+inline void PrintTo(const PictureCase& row, std::ostream* out) { *out << row.name; }
 
 class PicturePage : public testing::TestWithParam<PictureCase> {
 protected:

@@ -10,6 +10,8 @@ struct LayoutCase {
     std::size_t lineCount; // 0: not checked
     std::vector<std::pair<std::size_t, std::string>> lines;
 };
+// Printed by name in test listings and failures.
+inline void PrintTo(const LayoutCase& row, std::ostream* out) { *out << "command " << row.command; }
 
 const std::vector<std::string> kPromoterSearch {"0", "0", "0", "0", "0", "0", "1", "xiao", "0", "", "", "", "", ""};
 
@@ -85,6 +87,7 @@ struct RefusalCase {
     std::vector<std::string> fields;
     std::string message;
 };
+inline void PrintTo(const RefusalCase& row, std::ostream* out) { *out << "command " << row.command << ": " << row.message; }
 
 const std::vector<std::string> kOneCola {"1", "1301", "可乐", "", "2", "N", ""};
 
