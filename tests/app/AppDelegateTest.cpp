@@ -19,16 +19,6 @@ protected:
     ScopedDataFolder data;
 };
 
-TEST_F(AppDelegateTest, ShippedBundleDefinesEverySetting)
-{
-    AppDelegate delegate;
-    delegate.registerDefaultsFromSettingsBundle();
-    auto& defaults = UserDefaults::standard();
-    for (const char* key : {"Server_Ip", "Server_Port", "webService_Port", "web_server", "dbVersion"})
-        EXPECT_TRUE(defaults.stringForKey(key)) << key;
-    EXPECT_GT(defaults.integerForKey("Server_Port"), 0);
-}
-
 TEST_F(AppDelegateTest, EntriesWithoutKeyOrDefaultAreSkippedAndLaterOnesWin)
 {
     writeSettings("<dict><key>Type</key><string>PSGroupSpecifier</string><key>Title</key><string>t</string></dict>"
@@ -45,15 +35,10 @@ TEST_F(AppDelegateTest, EntriesWithoutKeyOrDefaultAreSkippedAndLaterOnesWin)
     EXPECT_EQ(defaults.integerForKey("Server_Port"), 9100);
 }
 
-TEST_F(AppDelegateTest, UserValueWinsAndMissingBundleRegistersNothing)
+TEST_F(AppDelegateTest, MissingBundleRegistersNothing)
 {
-    UserDefaults::standard().setObject("Server_Ip", "10.1.1.1");
     AppDelegate delegate;
-    delegate.registerDefaultsFromSettingsBundle();
-    EXPECT_EQ(UserDefaults::standard().stringForKey("Server_Ip"), "10.1.1.1");
-
     Paths::setResourcesFolder(data.path() / "empty");
-    UserDefaults::resetStandard();
     EXPECT_TRUE(delegate.registerDefaultsFromSettingsBundle().empty());
     EXPECT_FALSE(UserDefaults::standard().stringForKey("Server_Port"));
 }

@@ -18,26 +18,6 @@ std::optional<std::string> readBack(const UIImagePtr& image)
 }
 } // namespace
 
-TEST(CodeImages, FormatNumbersMapToTypesBothWays)
-{
-    const std::pair<std::int32_t, const AVMetadataObjectType*> known[] = {
-        {0, &AVMetadataObjectTypeAztecCode},  {2, &AVMetadataObjectTypeCode39Code},
-        {3, &AVMetadataObjectTypeCode93Code}, {4, &AVMetadataObjectTypeCode128Code},
-        {5, &AVMetadataObjectTypeDataMatrixCode}, {6, &AVMetadataObjectTypeEAN8Code},
-        {7, &AVMetadataObjectTypeEAN13Code},  {10, &AVMetadataObjectTypePDF417Code},
-        {11, &AVMetadataObjectTypeQRCode},    {15, &AVMetadataObjectTypeUPCECode}};
-    for (const auto& [number, type] : known) {
-        EXPECT_EQ(ScanWrapper::convertZXBarcodeFormat(number), *type);
-        EXPECT_EQ(ScanWrapper::convertCodeFomratToZXBarcodeFormat(*type), number);
-    }
-    EXPECT_EQ(ScanWrapper::convertZXBarcodeFormat(8), AVMetadataObjectTypeITF14Code);
-    for (std::int32_t none : {1, 9, 12, 13, 14, 16, -1})
-        EXPECT_EQ(ScanWrapper::convertZXBarcodeFormat(none), std::nullopt) << none;
-    for (const auto* type : {&AVMetadataObjectTypeITF14Code, &AVMetadataObjectTypeCode39Mod43Code,
-                             &AVMetadataObjectTypeInterleaved2of5Code, &AVMetadataObjectTypeFace})
-        EXPECT_EQ(ScanWrapper::convertCodeFomratToZXBarcodeFormat(*type), 11);
-}
-
 TEST(CodeImages, QRImagesAreSharpCentredAndRefuseWhatCannotBeDrawn)
 {
     auto qr = ScanWrapper::createQRWithString("1001|存酒|13800000000", CGSizeMake(200, 100));
