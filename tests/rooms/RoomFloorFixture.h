@@ -22,16 +22,7 @@ class RoomFloorTest : public ScreenTest {
 protected:
     std::shared_ptr<RoomStatesViewController> openFloor(const std::string& checkInMode = "1")
     {
-        std::string error;
-        auto venue = VenueData::fromFile(VenueData::defaultFile(), error);
-        EXPECT_TRUE(venue) << error;
-        venue->binding().boundType = "1"; // bound to the hall without a login
-        venue->binding().checkInRoomMode = checkInMode;
-        VenueServerOptions options;
-        options.drift = false;
-        server = std::make_unique<VenueServerThread>(std::move(*venue), options);
-        EXPECT_TRUE(server->running());
-        pointAt(server->port());
+        startServer({}, "1", "0", checkInMode); // bound to the hall without a login
         launch();
         std::shared_ptr<RoomStatesViewController> floor;
         advanceUntil([&] {

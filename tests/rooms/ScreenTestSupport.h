@@ -55,13 +55,15 @@ protected:
 
     // A server over the shipped venue, with the given binding modes.
     void startServer(VenueServerOptions options = {}, const std::string& boundType = "0",
-                     const std::string& loginMode = "0")
+                     const std::string& loginMode = "0", const std::string& checkInMode = "")
     {
         std::string error;
         auto venue = VenueData::fromFile(VenueData::defaultFile(), error);
         ASSERT_TRUE(venue) << error;
         venue->binding().boundType = boundType;
         venue->binding().loginMode = loginMode;
+        if (!checkInMode.empty())
+            venue->binding().checkInRoomMode = checkInMode;
         options.drift = false;
         server = std::make_unique<VenueServerThread>(std::move(*venue), options);
         ASSERT_TRUE(server->running()) << server->error();

@@ -1,5 +1,7 @@
-// Every command of the ordering, billing, bar and room-equipment screens, sent through the server
-// connection to the venue server on loopback, reaches the receiver's callback for its reply.
+// The session core against the venue server on loopback: every command of the ordering, billing,
+// bar and room-equipment screens, sent through the server connection, reaches the receiver's
+// callback for its reply, and a lost link comes back. The start-up road itself is driven through
+// the screens in the rooms tests.
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "session/DataCenter.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 
 namespace {
@@ -27,12 +30,13 @@ struct Exchange {
 
 class RepliesEndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { start(); }
+    // The shipped venue without drift, the session pointed at it and connected.
+    void start(VenueServerOptions options = {})
     {
         std::string error;
         auto venue = VenueData::fromFile(VenueData::defaultFile(), error);
         ASSERT_TRUE(venue) << error;
-        VenueServerOptions options;
         options.drift = false;
         server = std::make_unique<VenueServerThread>(std::move(*venue), options);
         ASSERT_TRUE(server->running()) << server->error();
@@ -162,3 +166,28 @@ TEST_F(RepliesEndToEnd, StoreWine)
 }
 
 } // namespace
+
+// A server that drops each link after one reply, and a screen without the link callback.
+class LostLink : public RepliesEndToEnd {
+protected:
+    void SetUp() override
+    {
+        VenueServerOptions options;
+        options.dropAfterReplies = 1;
+        receiver->ownsReconnect = false;
+        start(options);
+    }
+};
+
+TEST_F(LostLink, IsReconnectedAfterADelay)
+{
+    auto& link = ServerNetworkCenter::sharedInstance();
+    link.sentMsg(60, {});
+    // The server answers once and drops the link; the dispatcher reconnects about a second later.
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !link.isConnect(); }, 5.0));
+    EXPECT_TRUE(SocketDataHandle::sharedInstance().reconnectPending());
+    const auto dropped = std::chrono::steady_clock::now();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return link.isConnect(); }, 5.0));
+    EXPECT_GE(std::chrono::steady_clock::now() - dropped, std::chrono::milliseconds(800));
+    EXPECT_FALSE(SocketDataHandle::sharedInstance().reconnectPending());
+}

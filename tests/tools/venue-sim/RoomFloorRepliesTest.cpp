@@ -24,13 +24,9 @@ TEST_F(RoomFloorReplies, TheWholeListWithItsCounters)
     ASSERT_TRUE(reply);
     const ReplyLines& r = *reply;
     EXPECT_EQ(r.command(), 161);
-    EXPECT_EQ(r.errorCode(), "0");
-    EXPECT_EQ(r[4], "0");
-    EXPECT_EQ(r[5], "1");
-    EXPECT_EQ(r[6], "1");
-    EXPECT_EQ(r[7], "30");
-    const std::vector<std::string> counters(r.lines().begin() + 8, r.lines().begin() + 16);
-    EXPECT_EQ(counters, std::vector<std::string>({"9", "3", "3", "3", "3", "3", "3", "3"}));
+    // Error code, page size, page, pages, rooms, then the eight counters.
+    EXPECT_EQ(linesAt(r, 2, {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}),
+              (Lines {"0", "0", "1", "1", "30", "9", "3", "3", "3", "3", "3", "3", "3"}));
     EXPECT_EQ(r.count(), 21u + 34u * 30u) << "exactly thirty whole runs, nothing after them";
 
     const auto rooms = roomsOf(r);
@@ -41,23 +37,12 @@ TEST_F(RoomFloorReplies, TheWholeListWithItsCounters)
         EXPECT_EQ(rooms[i].second, expected[i % 10]) << rooms[i].first;
     }
 
-    // An open room: the fields the tiles show.
-    const std::size_t open = 21 + 34 * 3;
-    EXPECT_EQ(r[open], "A04");
-    EXPECT_EQ(r[open + 5], "陈建国");  // booker's name
-    EXPECT_EQ(r[open + 6], "张先生");  // guest
-    EXPECT_EQ(r[open + 11], "19:30"); // check-in
-    EXPECT_EQ(r[open + 12], "300");   // minimum spend
-    EXPECT_EQ(r[open + 13], "520");   // consumed
-    EXPECT_EQ(r[open + 14], "220");   // over the minimum
-    EXPECT_EQ(r[open + 15], "520");   // receivable
-    EXPECT_EQ(r[open + 16], "M3");    // bill
-    // A booked room: booking and arrival times.
-    const std::size_t booked = 21 + 34 * 2;
-    EXPECT_EQ(r[booked + 5], "王丽");
-    EXPECT_EQ(r[booked + 9], "15:00");
-    EXPECT_EQ(r[booked + 10], "20:30");
-    EXPECT_EQ(r[booked + 15], "0") << "a booked room owes nothing yet";
+    // An open room: number, booker, guest, check-in, minimum spend, consumed, over the minimum,
+    // receivable, bill.
+    EXPECT_EQ(linesAt(r, 21 + 34 * 3, {0, 5, 6, 11, 12, 13, 14, 15, 16}),
+              (Lines {"A04", "陈建国", "张先生", "19:30", "300", "520", "220", "520", "M3"}));
+    // A booked room: booker, booking and arrival times, and nothing owed yet.
+    EXPECT_EQ(linesAt(r, 21 + 34 * 2, {5, 9, 10, 15}), (Lines {"王丽", "15:00", "20:30", "0"}));
 }
 
 TEST_F(RoomFloorReplies, PagesOfTwentyFive)
@@ -66,10 +51,7 @@ TEST_F(RoomFloorReplies, PagesOfTwentyFive)
     VenueTestClient client(port());
     const auto first = client.ask(161, {"1", "25", "1", "8801", "", ""});
     ASSERT_TRUE(first);
-    EXPECT_EQ((*first)[4], "25");
-    EXPECT_EQ((*first)[5], "1");
-    EXPECT_EQ((*first)[6], "2");
-    EXPECT_EQ((*first)[7], "30");
+    EXPECT_EQ(linesAt(*first, 4, {0, 1, 2, 3}), (Lines {"25", "1", "2", "30"}));
     EXPECT_EQ(roomsOf(*first).size(), 25u);
 
     const auto second = client.ask(161, {"1", "25", "2", "8801", "", ""});
@@ -104,9 +86,7 @@ TEST_F(RoomFloorReplies, FiltersByRegionAndType)
     for (const auto& [number, state] : rooms)
         EXPECT_EQ(std::stoi(number.substr(1)) % 2, 0) << number << " is not upstairs";
     // Region 2 holds the even rooms: seating, open, cleaning, repair, free of every ten.
-    EXPECT_EQ((*upstairs)[8], "3");
-    EXPECT_EQ((*upstairs)[9], "3");
-    EXPECT_EQ((*upstairs)[10], "0");
+    EXPECT_EQ(linesAt(*upstairs, 8, {0, 1, 2}), (Lines {"3", "3", "0"}));
 
     const auto deluxe = client.ask(161, {"1", "0", "1", "8801", "2", ""});
     ASSERT_TRUE(deluxe);
@@ -124,32 +104,17 @@ TEST_F(RoomFloorReplies, RoomDetailsFillEveryLineTheTabletReads)
     const auto free = client.ask(119, {"A01", "", "0"});
     ASSERT_TRUE(free);
     EXPECT_EQ(free->count(), 46u) << "lines 4 to 45";
-    EXPECT_EQ((*free)[4], "N") << "a free room is N in the details";
-    EXPECT_EQ((*free)[5], "0");
-    EXPECT_EQ((*free)[6], "小包");
+    EXPECT_EQ(linesAt(*free, 4, {0, 1, 2}), (Lines {"N", "0", "小包"})) << "a free room is N in the details";
 
     const auto open = client.ask(119, {"A02", "", "0"});
     ASSERT_TRUE(open);
-    const ReplyLines& r = *open;
-    EXPECT_EQ(r[4], "I");
-    EXPECT_EQ(r[7], "M1");
-    EXPECT_EQ(r[8], "1");
-    EXPECT_EQ(r[18], "张先生");
-    EXPECT_EQ(r[19], "6");
-    EXPECT_EQ(r[25], "300");
-    EXPECT_EQ(r[26], "520");
-    EXPECT_EQ(r[31], "3");
-    EXPECT_EQ(r[43], "") << "region 2 names no printer";
+    // Region 2 names no printer (line 43).
+    EXPECT_EQ(linesAt(*open, 0, {4, 7, 8, 18, 19, 25, 26, 31, 43}), (Lines {"I", "M1", "1", "张先生", "6", "300", "520", "3", ""}));
 
     const auto booked = client.ask(119, {"A03", "", "0"});
     ASSERT_TRUE(booked);
-    EXPECT_EQ((*booked)[4], "R");
-    EXPECT_EQ((*booked)[6], "豪华包");
-    EXPECT_EQ((*booked)[8], "3");
-    EXPECT_EQ((*booked)[11], "1") << "booked ahead";
-    EXPECT_EQ((*booked)[13], "王丽");
-    EXPECT_EQ((*booked)[14], "营销一部");
-    EXPECT_EQ((*booked)[43], "一楼吧台");
+    // Booked ahead (line 11), by 王丽 of 营销一部, printing at 一楼吧台.
+    EXPECT_EQ(linesAt(*booked, 0, {4, 6, 8, 11, 13, 14, 43}), (Lines {"R", "豪华包", "3", "1", "王丽", "营销一部", "一楼吧台"}));
 
     const auto unknown = client.ask(119, {"Z99", "", "0"});
     ASSERT_TRUE(unknown);

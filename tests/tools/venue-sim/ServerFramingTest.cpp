@@ -11,35 +11,6 @@ using namespace std::chrono_literals;
 
 class ServerFraming : public VenueServerFixture {};
 
-TEST_F(ServerFraming, TwoFramesInOneWriteGetTwoRepliesInOrder)
-{
-    start({"free"});
-    VenueTestClient client(port());
-    ASSERT_TRUE(client.sendRaw(VenueTestClient::frame(60) + VenueTestClient::frame(182)));
-    const auto first = client.readReply();
-    const auto second = client.readReply();
-    ASSERT_TRUE(first);
-    ASSERT_TRUE(second);
-    EXPECT_EQ(first->command(), 60);
-    EXPECT_EQ(second->command(), 182);
-    EXPECT_TRUE(client.staysQuiet(150ms));
-}
-
-TEST_F(ServerFraming, AFrameArrivingInFragmentsIsAnsweredOnce)
-{
-    start({"free"});
-    VenueTestClient client(port());
-    const std::string frame = VenueTestClient::frame(102, {"0", "", "", "2580", "", "", ""});
-    for (std::size_t at = 0; at < frame.size(); at += 4) {
-        ASSERT_TRUE(client.sendRaw(std::string_view(frame).substr(at, 4)));
-        std::this_thread::sleep_for(2ms);
-    }
-    const auto reply = client.readReply();
-    ASSERT_TRUE(reply);
-    EXPECT_EQ((*reply)[5], "王丽");
-    EXPECT_TRUE(client.staysQuiet(150ms));
-}
-
 TEST_F(ServerFraming, BrokenFramesAreDroppedAndTheLinkGoesOn)
 {
     start({"free"});

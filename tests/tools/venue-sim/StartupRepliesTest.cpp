@@ -25,16 +25,11 @@ TEST_F(StartupReplies, DateAndVenueIdentity)
     const auto date = client.ask(60);
     ASSERT_TRUE(date);
     EXPECT_EQ(date->count(), 5u);
-    EXPECT_EQ(date->command(), 60);
-    EXPECT_EQ(date->errorCode(), "0");
-    EXPECT_EQ((*date)[4], "2024-05-18 20:31:05");
+    EXPECT_EQ(linesAt(*date, 0, {1, 2, 4}), (Lines {"60", "0", "2024-05-18 20:31:05"}));
 
     const auto venue = client.ask(182, {""});
     ASSERT_TRUE(venue);
-    EXPECT_EQ(venue->command(), 182);
-    EXPECT_EQ(venue->errorCode(), "0");
-    EXPECT_EQ((*venue)[4], "0571026");
-    EXPECT_EQ((*venue)[5], "云上声度KTV");
+    EXPECT_EQ(linesAt(*venue, 0, {1, 2, 4, 5}), (Lines {"182", "0", "0571026", "云上声度KTV"}));
 }
 
 TEST_F(StartupReplies, HallBindingCarriesModesAndRegionsWhereTheTabletReadsThem)
@@ -44,23 +39,15 @@ TEST_F(StartupReplies, HallBindingCarriesModesAndRegionsWhereTheTabletReadsThem)
     const auto bound = client.ask(90, {"UDID-1234", "", "0", ""});
     ASSERT_TRUE(bound);
     const ReplyLines& r = *bound;
-    EXPECT_EQ(r.errorCode(), "0");
-    EXPECT_EQ(r[4], "8801");
-    EXPECT_EQ(r[5], "王丽");
-    EXPECT_EQ(r[6], "1");  // ShowType
-    EXPECT_EQ(r[8], "0");  // BoundType
-    EXPECT_EQ(r[9], "0");  // LoginMode
-    EXPECT_EQ(r[10], "2"); // CheckInRoomMode
+    // Error code, clerk, ShowType, BoundType, LoginMode, CheckInRoomMode.
+    EXPECT_EQ(linesAt(r, 0, {2, 4, 5, 6, 8, 9, 10}), (Lines {"0", "8801", "王丽", "1", "0", "0", "2"}));
 
     // The tablet skips A pairs after line 14 and reads B regions after them.
     const int skipped = std::stoi(r[13]);
     const int regions = std::stoi(r[14]);
     ASSERT_EQ(regions, 2);
     EXPECT_EQ(r.count(), static_cast<std::size_t>(15 + 2 * skipped + 2 * regions));
-    EXPECT_EQ(r[15 + 2 * skipped], "1");
-    EXPECT_EQ(r[16 + 2 * skipped], "一楼大厅");
-    EXPECT_EQ(r[17 + 2 * skipped], "2");
-    EXPECT_EQ(r[18 + 2 * skipped], "二楼东区");
+    EXPECT_EQ(linesAt(r, 15 + 2 * static_cast<std::size_t>(skipped), {0, 1, 2, 3}), (Lines {"1", "一楼大厅", "2", "二楼东区"}));
 
     const auto noDevice = client.ask(90, {"", "", "0", ""});
     ASSERT_TRUE(noDevice);
@@ -78,9 +65,7 @@ TEST_F(StartupReplies, ClerksAreFoundByTheirPasswords)
     VenueTestClient client(port());
     const auto found = client.ask(102, {"0", "", "", "1357", "", "", ""});
     ASSERT_TRUE(found);
-    EXPECT_EQ(found->errorCode(), "0");
-    EXPECT_EQ((*found)[4], "8802");
-    EXPECT_EQ((*found)[5], "陈建国");
+    EXPECT_EQ(linesAt(*found, 0, {2, 4, 5}), (Lines {"0", "8802", "陈建国"}));
 
     for (const char* wrong : {"9999", "", "8802"}) {
         const auto refused = client.ask(102, {"0", "", "", wrong, "", "", ""});
@@ -92,9 +77,7 @@ TEST_F(StartupReplies, ClerksAreFoundByTheirPasswords)
 
     const auto login = client.ask(99, {"8801", "2580"});
     ASSERT_TRUE(login);
-    EXPECT_EQ(login->errorCode(), "0");
-    EXPECT_EQ((*login)[4], "8801");
-    EXPECT_EQ((*login)[5], "王丽");
+    EXPECT_EQ(linesAt(*login, 0, {2, 4, 5}), (Lines {"0", "8801", "王丽"}));
     const auto byPassword = client.ask(99, {"", "1357"});
     ASSERT_TRUE(byPassword);
     EXPECT_EQ((*byPassword)[4], "8802");
@@ -106,8 +89,7 @@ TEST_F(StartupReplies, ClerksAreFoundByTheirPasswords)
 
     const auto binding = client.ask(100, {"UDID-1234"});
     ASSERT_TRUE(binding);
-    EXPECT_EQ(binding->errorCode(), "0");
-    EXPECT_EQ((*binding)[4], "UDID-1234");
+    EXPECT_EQ(linesAt(*binding, 0, {2, 4}), (Lines {"0", "UDID-1234"}));
 }
 
 } // namespace

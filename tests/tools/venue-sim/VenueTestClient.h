@@ -4,10 +4,22 @@
 
 #include <chrono>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+using Lines = std::vector<std::string>;
+
+// The reply's lines at base plus each offset, so that a record is compared at once.
+inline Lines linesAt(const ReplyLines& reply, std::size_t base, std::initializer_list<std::size_t> offsets)
+{
+    Lines lines;
+    for (const std::size_t offset : offsets)
+        lines.push_back(reply[base + offset]);
+    return lines;
+}
 
 // A plain blocking loopback client for the server tests: sends frames built the tablet's way and
 // reads frames back, every wait bounded.
