@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -41,6 +43,8 @@ struct FormatCase {
     const char* file;
     const char* type;
 };
+// Printed by name in test listings and failures.
+inline void PrintTo(const FormatCase& row, std::ostream* out) { *out << row.file; }
 
 class DownloadsEachFormat : public ::testing::TestWithParam<FormatCase> {};
 
@@ -72,7 +76,12 @@ TEST_P(DownloadsEachFormat, StoredAsReceivedThenServedFromMemory)
 INSTANTIATE_TEST_SUITE_P(Formats, DownloadsEachFormat,
                          ::testing::Values(FormatCase {"photo.jpg", "image/jpeg"}, FormatCase {"interlaced.png", "image/png"},
                                            FormatCase {"animated.gif", "image/gif"},
-                                           FormatCase {"picture.webp", "image/webp"}));
+                                           FormatCase {"picture.webp", "image/webp"}),
+                         [](const auto& param) {
+                             std::string name = param.param.file;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
 
 struct FailureCase {
     const char* name;
@@ -80,6 +89,7 @@ struct FailureCase {
     int code;
     bool remembered; // later loads without ImageLoadRetryFailed fail at once
 };
+inline void PrintTo(const FailureCase& row, std::ostream* out) { *out << row.name; }
 
 class DownloadFailures : public ::testing::TestWithParam<FailureCase> {};
 

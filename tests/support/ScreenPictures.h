@@ -24,13 +24,15 @@ inline std::optional<std::filesystem::path> screenPicturePath(const std::string&
 // The whole screen as it stands: windows, popovers and the alert in front.
 inline void keepScreenPicture(const std::string& name)
 {
-    if (const auto path = screenPicturePath(name))
+    if (const auto path = screenPicturePath(name)) {
         EXPECT_TRUE(ViewRenderer::writeScreenPNG(*path)) << *path;
+    }
 }
 
 // One view on its own, for screens the tests build outside a window.
 inline void keepViewPicture(UIView& view, const std::string& name)
 {
-    if (const auto path = screenPicturePath(name))
+    if (const auto path = screenPicturePath(name)) {
         EXPECT_TRUE(ViewRenderer::writePNG(view, *path)) << *path;
+    }
 }
