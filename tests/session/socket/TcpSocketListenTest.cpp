@@ -39,6 +39,8 @@ struct Interface {
     const char* local4;
     const char* local6;
 };
+// Printed by name in test listings and failures.
+inline void PrintTo(const Interface& row, std::ostream* out) { *out << row.name; }
 
 struct ListenInterfaces : ListenTest, ::testing::WithParamInterface<Interface> {};
 

@@ -124,6 +124,8 @@ struct Handshake {
     Keys clientKeys;                // "CA" stands for the test CA's file
     bool secured;
 };
+// Printed by name in test listings and failures.
+inline void PrintTo(const Handshake& row, std::ostream* out) { *out << row.name; }
 
 struct TlsHandshakes : TlsTest, ::testing::WithParamInterface<Handshake> {};
 
