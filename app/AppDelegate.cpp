@@ -6,6 +6,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
+#include "kit/AlertViewReplyAlertDisplay.h"
 #include "kit/StatusStripConnectionDisplay.h"
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIStoryboard.h"
@@ -16,8 +17,10 @@ bool AppDelegate::applicationDidFinishLaunching(UIApplication&)
 {
     registerDefaultsFromSettingsBundle();
     registerApplicationInterfaceClasses();
-    // The dispatcher shows the link's state and the server date on the status strip.
+    // The dispatcher shows the link's state and the server date on the status strip, and the
+    // alerts of refused replies as alert views.
     SocketDataHandle::sharedInstance().setStatusDisplay(&StatusStripConnectionDisplay::shared());
+    SocketDataHandle::sharedInstance().setAlertDisplay(&AlertViewReplyAlertDisplay::shared());
 
     m_window = UIWindow::create(UIScreen::mainScreen().bounds());
     auto storyboard = UIStoryboard::storyboardWithName("Storyboard_Main");

@@ -25,13 +25,12 @@ std::string framesOf(std::size_t total)
 std::size_t drain(FrameReceiver& receiver)
 {
     std::size_t frames = 0;
-    for (;;) {
-        auto cut = receiver.next();
-        if (cut.outcome == FrameReceiver::Outcome::NeedMore || cut.outcome == FrameReceiver::Outcome::Corrupt)
-            return frames;
-        benchmark::DoNotOptimize(cut.text.data());
+    receiver.deliverFrames([&](const std::string& text) {
+        benchmark::DoNotOptimize(text.data());
         ++frames;
-    }
+        return true;
+    });
+    return frames;
 }
 
 const std::uint8_t* bytesOf(const std::string& text)

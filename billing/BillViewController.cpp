@@ -74,7 +74,7 @@ void BillViewController::sendVipPwByCardNo(const std::string& cardNo)
         return;
     }
     m_cardNo = cardNo;
-    ServerNetworkCenter::sharedInstance().sentMsg(159, {cardNo});
+    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::MemberPassword, {cardNo});
 }
 
 void BillViewController::confirmVipPwPay(const std::string& password, const std::string& cardNo)

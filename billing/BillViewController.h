@@ -3,6 +3,7 @@
 #include "kit/KeypadAlertViewDelegate.h"
 #include "rooms/RoomSceneViewController.h"
 #include "rooms/ScannerSession.h"
+#include "session/VenueCommand.h"
 #include "scan/ScanResultDelegate.h"
 
 #include <string>
@@ -16,7 +17,7 @@ class BillViewController : public RoomSceneViewController,
 public:
     // The ways of payment, as the settlement request carries them.
     enum PayWay { VipCard = 0, WeChat = 1, AliPay = 2, Cash = 3, BankCard = 4 };
-    static constexpr int SettleCommand = 171;
+    static constexpr int SettleCommand = commandNumber(VenueCommand::BillNetPay);
 
     BillViewController() : RoomSceneViewController("BillViewController", "查看账单", "返回") {}
 

@@ -1,7 +1,6 @@
 // Feeds arbitrary bytes through what a venue connection does with received data: frames are cut,
 // checked and decoded, and each text goes to the reply dispatcher. Nothing may crash, read out of
 // bounds or loop; the sanitizers and the fuzzer's timeouts watch.
-#include "platform/ui/UIApplication.h"
 #include "session/DataCenter.h"
 #include "session/FrameReceiver.h"
 #include "session/SocketDataHandle.h"
@@ -21,19 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t split = size ? data[0] % (size + 1) : 0;
     for (const auto& part : {std::span(data, split), std::span(data + split, size - split)}) {
         receiver.append(part);
-        while (true) {
-            auto cut = receiver.next();
-            if (cut.outcome == FrameReceiver::Outcome::Frame)
-                DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", cut.text);
-            else if (cut.outcome == FrameReceiver::Outcome::NeedMore)
-                break;
-            else if (cut.outcome == FrameReceiver::Outcome::Corrupt) {
-                receiver.clear();
-                break;
-            }
-        }
+        receiver.deliverFrames([](const std::string& text) {
+            DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", text);
+            return true;
+        });
     }
-    // Alerts that refusals raise pile up on the application otherwise.
-    UIApplication::sharedApplication().resetForTesting();
     return 0;
 }

@@ -34,7 +34,7 @@ void OrderedFoodViewController::customAlertViewClick(std::int64_t tag, bool isOk
     if (!isOk || tag != PasswordTag)
         return;
     m_staffPassword = input;
-    ServerNetworkCenter::sharedInstance().sentMsg(102, {"0", "", "", input, "", "", ""});
+    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::ClerkInfo, {"0", "", "", input, "", "", ""});
 }
 
 void OrderedFoodViewController::socketDataHandleDidGetClerkInfo(const ResultDictionary& info)
@@ -70,7 +70,7 @@ void OrderedFoodViewController::scanResult(const std::string& text)
     for (const auto& line : lines)
         fields.insert(fields.end(), {line->FoodNo, line->FoodName, line->Price, line->Quantity, line->Flag, line->Note});
     fields.push_back(text);
-    ServerNetworkCenter::sharedInstance().sentMsg(168, fields);
+    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::OrderPaidByCode, fields);
 }
 
 // "0" paid: the basket is done. "1" refused. Anything else waits for the guest.

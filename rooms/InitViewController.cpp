@@ -38,8 +38,8 @@ bool InitViewController::socketDataHandleServerConnect(SocketDataHandle&, bool c
         return true;
     if (connected) {
         auto& link = ServerNetworkCenter::sharedInstance();
-        link.sentMsg(60, {});
-        link.sendMsg(182, {""});
+        link.sentMsg(VenueCommand::ServerDate, {});
+        link.sendMsg(VenueCommand::VenueIdentity, {""});
     } else {
         showRetryAlert("错误", "连接服务器失败", "重试");
     }
@@ -59,7 +59,7 @@ void InitViewController::socketDataHandleDidGetChangSuoID(bool success, const st
     auto& session = DataCenter::sharedInstance();
     session.ktvid = csid;
     session.ktvname = csname;
-    ServerNetworkCenter::sharedInstance().sentMsg(90, {session.UDID, "", "0", ""});
+    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::BindHall, {session.UDID, "", "0", ""});
 }
 
 void InitViewController::socketDataHandleDidHallBound(bool success, const std::string& errorMsg)

@@ -50,7 +50,7 @@ void LoginViewController::btnLoginAction(UIControl&)
         if (auto screen = weak.lock())
             screen->m_pending = false;
     });
-    ServerNetworkCenter::sharedInstance().sentMsg(102, {"0", "", "", m_userName, "", "", ""});
+    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::ClerkInfo, {"0", "", "", m_userName, "", "", ""});
 }
 
 void LoginViewController::endPending()

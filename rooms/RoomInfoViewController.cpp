@@ -8,19 +8,16 @@
 #include "platform/ui/UILabel.h"
 #include "platform/ui/UITableView.h"
 #include "platform/ui/UITableViewCell.h"
+#include "rooms/RoomActions.h"
 #include "session/DataCenter.h"
 #include "session/ServerNetworkCenter.h"
 #include "session/SocketDataHandle.h"
 
 namespace {
 
-constexpr int OrderCommand = 105;
-constexpr int GiftCommand = 127;
-constexpr int BillCommand = 109;
-constexpr int SeatCommand = 96;
-constexpr int CancelSeatCommand = 97;
-constexpr int ClearCommand = 162;
-constexpr int ActionCommand = 110;
+constexpr int OrderCommand = commandNumber(VenueCommand::OrderLines);
+constexpr int GiftCommand = commandNumber(VenueCommand::MemberInfo);
+constexpr int BillCommand = commandNumber(VenueCommand::Bill);
 
 } // namespace
 
@@ -37,6 +34,20 @@ RoomInfoViewController::RoomInfoViewController(UITableViewStyle style)
 void RoomInfoViewController::viewDidLoad()
 {
     StaticContentTableViewController::viewDidLoad();
+    styleTable();
+    const std::int64_t state = roomStateObj ? roomStateObj->MyRoomState : RoomDisplayFree;
+    for (const auto& action : roomActionsFor(state, DataCenter::sharedInstance().CheckInRoomMode))
+        addBtn(action.title, action.code);
+    addRoomSection(state);
+    addReservationSection(state);
+    // The details take the replies while open (and drop them), in every state alike; the floor
+    // takes them back when the popover closes.
+    SocketDataHandle::sharedInstance().setDelegate(std::dynamic_pointer_cast<SocketDataHandleDelegate>(shared_from_this()));
+    NSLog("setDelegate RoomInfoViewController");
+}
+
+void RoomInfoViewController::styleTable()
+{
     auto table = tableView();
     table->setRowHeight(30);
     table->setSectionHeaderHeight(2);
@@ -46,42 +57,10 @@ void RoomInfoViewController::viewDidLoad()
     table->setBackgroundColor(UIColor::colorWithWhite(0.15, 1));
     table->setTableHeaderView(UIView::create(CGRectMake(0, 0, table->bounds().size.width, 4)));
     table->setTableFooterView(UIView::create(CGRectMake(0, 0, table->bounds().size.width, 4)));
+}
 
-    const std::int64_t state = roomStateObj ? roomStateObj->MyRoomState : RoomDisplayFree;
-    const std::string& mode = DataCenter::sharedInstance().CheckInRoomMode;
-    const bool orderable = mode == "2" || (mode == "1" && (state == RoomDisplaySeating || state == RoomDisplayBooked));
-    switch (state) {
-    case RoomDisplayFree:
-    case RoomDisplaySeating:
-    case RoomDisplayBooked:
-        if (orderable) {
-            addBtn("点  单", OrderCommand);
-            addBtn("会员卡赠", GiftCommand);
-        }
-        if (state == RoomDisplaySeating) {
-            addBtn("取消带位", CancelSeatCommand);
-        } else {
-            addBtn("房台带位", SeatCommand);
-            if (state == RoomDisplayBooked)
-                addBtn("申请清台", ClearCommand);
-        }
-        break;
-    case RoomDisplayOpen:
-    case RoomDisplaySettling:
-        addBtn("点  单", OrderCommand);
-        addBtn("会员卡赠", GiftCommand);
-        addBtn("查看账单", BillCommand);
-        addBtn("申请清台", ClearCommand);
-        break;
-    case RoomDisplayCleaning:
-        addBtn("申请清台", ClearCommand);
-        break;
-    default:
-        break;
-    }
-    addBtn("扫码存酒", StoreWineCode);
-    addBtn("扫码取酒", RetrieveWineCode);
-
+void RoomInfoViewController::addRoomSection(std::int64_t state)
+{
     const std::string roomNo = roomStateObj ? roomStateObj->RoomNo : "";
     const std::string roomType = roomInfoObj ? roomInfoObj->RoomType : "";
     std::string stateLabel = roomInfoObj ? roomInfoObj->State().value_or("") : "";
@@ -95,7 +74,10 @@ void RoomInfoViewController::viewDidLoad()
         addCell(section, "房台类", roomType);
         addCell(section, "房台状态", stateLabel);
     });
+}
 
+void RoomInfoViewController::addReservationSection(std::int64_t state)
+{
     const std::string reserveClerk = roomInfoObj ? roomInfoObj->ReserveClerk : "";
     const std::string guests = roomInfoObj ? roomInfoObj->ManCount : "";
     const bool preSettled = roomStateObj && intValue(roomStateObj->MT_PreSettleFlag) == 1;
@@ -115,10 +97,6 @@ void RoomInfoViewController::viewDidLoad()
             addCell(section, "客人人数", guests);
         });
     }
-    // The details take the replies while open (and drop them), in every state alike; the floor
-    // takes them back when the popover closes.
-    SocketDataHandle::sharedInstance().setDelegate(std::dynamic_pointer_cast<SocketDataHandleDelegate>(shared_from_this()));
-    NSLog("setDelegate RoomInfoViewController");
 }
 
 void RoomInfoViewController::addBtn(const std::string& title, int command)
@@ -192,19 +170,19 @@ void RoomInfoViewController::customAlertViewClick(std::int64_t tag, bool isOk, c
     const std::string roomNo = roomStateObj ? roomStateObj->RoomNo : "";
     auto& link = ServerNetworkCenter::sharedInstance();
     switch (tag) {
-    case SeatCommand:
-    case CancelSeatCommand:
-    case ClearCommand:
+    case commandNumber(VenueCommand::SeatGuests):
+    case commandNumber(VenueCommand::CancelSeating):
+    case commandNumber(VenueCommand::ClearRoom):
         link.sentMsg(static_cast<int>(tag), {mode, clerk, input, roomNo});
         break;
-    case ActionCommand:
-        link.sentMsg(ActionCommand, {mode, clerk, input, roomNo, "IPAD檀溪墨记"});
+    case commandNumber(VenueCommand::RoomAction):
+        link.sentMsg(VenueCommand::RoomAction, {mode, clerk, input, roomNo, "IPAD檀溪墨记"});
         break;
     case StoreWineCode:
     case RetrieveWineCode:
     case PendingStoreCode:
         DataCenter::sharedInstance().wineCmd = static_cast<std::int32_t>(tag);
-        link.sentMsg(102, {"0", "", "", input, "", "", ""});
+        link.sentMsg(VenueCommand::ClerkInfo, {"0", "", "", input, "", "", ""});
         break;
     default:
         break;

@@ -4,6 +4,7 @@
 #include "kit/StaticContentTableViewController.h"
 #include "rooms/RoomInfoViewControllerDelegate.h"
 #include "session/SocketDataHandleDelegate.h"
+#include "session/VenueCommand.h"
 #include "session/records/RoomStateAndInfo.h"
 #include "session/records/RoomStatesObject.h"
 
@@ -22,8 +23,8 @@ public:
     // The bottle actions, kept in the session's wineCmd while the floor runs their chain. 2100
     // is the chain's own code for storing by scan, not a command.
     static constexpr int StoreWineCode = 2100;
-    static constexpr int RetrieveWineCode = 201;
-    static constexpr int PendingStoreCode = 210;
+    static constexpr int RetrieveWineCode = commandNumber(VenueCommand::ResumeWine);
+    static constexpr int PendingStoreCode = commandNumber(VenueCommand::StoreRequest);
 
     static std::shared_ptr<RoomInfoViewController> create(UITableViewStyle style);
     explicit RoomInfoViewController(UITableViewStyle style);
@@ -40,4 +41,9 @@ public:
     // The popover showing these details; it owns them, so they only refer to it.
     std::weak_ptr<UIPopoverController> popover;
     std::weak_ptr<RoomInfoViewControllerDelegate> delegate;
+
+private:
+    void styleTable();
+    void addRoomSection(std::int64_t state);
+    void addReservationSection(std::int64_t state);
 };

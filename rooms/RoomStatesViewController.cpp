@@ -140,7 +140,7 @@ void RoomStatesViewController::alertViewClickedButtonAtIndex(UIAlertView& alert,
         return;
     }
     ServerNetworkCenter::sharedInstance().sentMsg(
-        90, {DataCenter::sharedInstance().UDID, field->text(), "1", m_tmpRoomObj->RoomNo});
+        VenueCommand::BindHall, {DataCenter::sharedInstance().UDID, field->text(), "1", m_tmpRoomObj->RoomNo});
 }
 
 unsigned RoomStatesViewController::supportedInterfaceOrientations() const
@@ -193,14 +193,14 @@ void RoomStatesViewController::refrushCurPage()
     const auto& session = DataCenter::sharedInstance();
     m_lastRefreshedPage = currentPage();
     ServerNetworkCenter::sharedInstance().sentMsg(
-        161, {session.ShowType, std::to_string(RoomsPerPage), std::to_string(m_lastRefreshedPage), session.clerkNo,
+        VenueCommand::RoomFloor, {session.ShowType, std::to_string(RoomsPerPage), std::to_string(m_lastRefreshedPage), session.clerkNo,
               m_roomTypeID, m_roomRegionID});
 }
 
 void RoomStatesViewController::refrushAllPage()
 {
     const auto& session = DataCenter::sharedInstance();
-    ServerNetworkCenter::sharedInstance().sentMsg(161,
+    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::RoomFloor,
                                                   {session.ShowType, "0", "1", session.clerkNo, m_roomTypeID, m_roomRegionID});
 }
 
@@ -248,7 +248,7 @@ void RoomStatesViewController::GridViewDidTapOnItemAtIndex(GridView& grid, std::
     m_tmpRoomObj = rooms[static_cast<std::size_t>(index)];
     DataCenter::sharedInstance().roomNo = m_tmpRoomObj->RoomNo;
     SocketDataHandle::sharedInstance().clearTmpSelectOld();
-    ServerNetworkCenter::sharedInstance().sentMsg(119, {m_tmpRoomObj->RoomNo, "", "0"});
+    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::RoomDetails, {m_tmpRoomObj->RoomNo, "", "0"});
 }
 
 void RoomStatesViewController::socketDataHandleDidRoomStateAndInfo(const std::shared_ptr<RoomStateAndInfo>& info)

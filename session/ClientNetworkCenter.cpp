@@ -4,6 +4,7 @@
 #include "session/DataCenter.h"
 #include "session/ServerNetworkCenter.h"
 #include "session/SocketDataHandle.h"
+#include "session/VenueFrameWriter.h"
 #include "session/VenueMessage.h"
 
 namespace {
@@ -96,7 +97,7 @@ void ClientNetworkCenter::disconnectToServer()
 
 void ClientNetworkCenter::sentMsgAskForBillList()
 {
-    sentMsg(4, {"0", "0"});
+    sentMsg(VenueCommand::BillList, {"0", "0"});
 }
 
 void ClientNetworkCenter::sentMsg(std::string_view body)
@@ -112,15 +113,7 @@ void ClientNetworkCenter::sentMsg(int command, const std::vector<std::string>& f
 
 bool ClientNetworkCenter::writeFrame(const std::optional<std::string>& frame)
 {
-    if (!frame)
-        return false;
-    if (!m_mainSocket || m_mainSocket->isDisconnected()) {
-        NSLog("request not sent: the secondary link is down");
-        return false;
-    }
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame->data());
-    m_mainSocket->writeData({bytes, frame->size()}, kWriteTimeout, 0);
-    return true;
+    return writeVenueFrame(m_mainSocket.get(), frame, kWriteTimeout, "request not sent: the secondary link is down");
 }
 
 void ClientNetworkCenter::linkWentQuiet(const char* reason)
@@ -151,32 +144,26 @@ void ClientNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
         return;
     m_receiveData.append(data);
     m_watchdog.bytesArrived();
-    for (;;) {
-        auto cut = m_receiveData.next();
-        if (cut.outcome == FrameReceiver::Outcome::NeedMore) {
-            if (m_receiveData.buffered() > 0)
-                NSLog("数据接收不完整，等待内容");
-            m_watchdog.bytesConsumed(m_receiveData.buffered() > 0);
-            break;
-        }
-        if (cut.outcome == FrameReceiver::Outcome::Corrupt) {
-            NSLog("dropping the secondary link: %zu received bytes do not start with a frame length",
-                  m_receiveData.buffered());
-            m_receiveData.clear();
-            socket.disconnect();
-            return;
-        }
-        if (cut.outcome == FrameReceiver::Outcome::BadCheck) {
-            NSLog("error wrong key again length: %zu and data: %s", data.size(), hexOf(data).c_str());
-            continue;
-        }
-        if (cut.outcome == FrameReceiver::Outcome::Undecodable)
-            continue;
-        NSLog("clientNetWork have receive msg:%s", cut.text.c_str());
-        DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", cut.text);
-        if (&socket != m_mainSocket.get() || socket.isDisconnected())
-            return;
+    const auto drained = m_receiveData.deliverFrames(
+        [&](const std::string& text) {
+            NSLog("clientNetWork have receive msg:%s", text.c_str());
+            DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", text);
+            return &socket == m_mainSocket.get() && !socket.isDisconnected();
+        },
+        [&](FrameReceiver::Outcome outcome) {
+            if (outcome == FrameReceiver::Outcome::BadCheck)
+                NSLog("error wrong key again length: %zu and data: %s", data.size(), hexOf(data).c_str());
+        });
+    if (drained.stop == FrameReceiver::Stop::Corrupt) {
+        NSLog("dropping the secondary link: %zu received bytes do not start with a frame length", drained.discarded);
+        socket.disconnect();
+        return;
     }
+    if (drained.stop == FrameReceiver::Stop::Released)
+        return;
+    if (m_receiveData.buffered() > 0)
+        NSLog("数据接收不完整，等待内容");
+    m_watchdog.bytesConsumed(m_receiveData.buffered() > 0);
     socket.readDataWithTimeout(-1, 0);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/foundation/NSTimer.h"
 #include "session/FrameReceiver.h"
 #include "session/LinkWatchdog.h"
+#include "session/VenueCommand.h"
 #include "session/socket/TcpSocket.h"
 
 #include <cstdint>
@@ -37,6 +38,7 @@ public:
     void sentMsgAskForBillList();
     void sentMsg(std::string_view body);
     void sentMsg(int command, const std::vector<std::string>& fields);
+    void sentMsg(VenueCommand command, const std::vector<std::string>& fields) { sentMsg(commandNumber(command), fields); }
 
     bool isConnect() const { return m_isConnect; }
     void setIsConnect(bool value) { m_isConnect = value; }

@@ -45,6 +45,31 @@ FrameReceiver::Cut FrameReceiver::next()
     return cut;
 }
 
+FrameReceiver::Drained FrameReceiver::deliverFrames(const Deliver& deliver, const Dropped& dropped)
+{
+    for (;;) {
+        Cut cut = next();
+        switch (cut.outcome) {
+        case Outcome::NeedMore:
+            return {Stop::NeedMore};
+        case Outcome::Corrupt: {
+            const std::size_t discarded = buffered();
+            clear();
+            return {Stop::Corrupt, discarded};
+        }
+        case Outcome::BadCheck:
+        case Outcome::Undecodable:
+            if (dropped)
+                dropped(cut.outcome);
+            break;
+        case Outcome::Frame:
+            if (!deliver(cut.text))
+                return {Stop::Released};
+            break;
+        }
+    }
+}
+
 void FrameReceiver::clear()
 {
     m_bytes.clear();

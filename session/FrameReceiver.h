@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,7 +25,25 @@ public:
         std::size_t length = 0;
     };
 
+    // How handing frames on ended.
+    enum class Stop {
+        NeedMore, // nothing whole is left; what is buffered waits for the next read
+        Corrupt,  // the front could not start a frame: the buffer was emptied (see discarded)
+        Released, // the receiver of a frame said to stop: the link it came on is gone
+    };
+    struct Drained {
+        Stop stop = Stop::NeedMore;
+        std::size_t discarded = 0;
+    };
+    using Deliver = std::function<bool(const std::string& text)>;
+    using Dropped = std::function<void(Outcome outcome)>;
+
     void append(std::span<const std::uint8_t> bytes);
+    // The receive loop of every venue link: cuts the frames at the front one by one and hands
+    // each decoded text to deliver, which returns whether to go on. A frame whose check fails or
+    // whose text does not decode is only told to dropped (when given) and skipped. Each turn
+    // consumes a whole frame or stops, so the loop ends with the buffer.
+    Drained deliverFrames(const Deliver& deliver, const Dropped& dropped = {});
     // Cuts the frame at the front. The frame is consumed before this returns, so whatever the
     // caller does with it, the next call sees the next frame.
     Cut next();

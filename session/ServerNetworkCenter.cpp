@@ -5,6 +5,7 @@
 #include "session/ClientNetworkCenter.h"
 #include "session/DataCenter.h"
 #include "session/SocketDataHandle.h"
+#include "session/VenueFrameWriter.h"
 #include "session/VenueMessage.h"
 
 namespace {
@@ -93,15 +94,7 @@ void ServerNetworkCenter::writeRequest(int command, const std::optional<std::str
 
 bool ServerNetworkCenter::writeFrame(const std::optional<std::string>& frame)
 {
-    if (!frame)
-        return false; // the frame builder has said why
-    if (!m_mainSocket || m_mainSocket->isDisconnected()) {
-        NSLog("request not sent: no link to the server");
-        return false;
-    }
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(frame->data());
-    m_mainSocket->writeData({bytes, frame->size()}, kWriteTimeout, 0);
-    return true;
+    return writeVenueFrame(m_mainSocket.get(), frame, kWriteTimeout, "request not sent: no link to the server");
 }
 
 void ServerNetworkCenter::linkWentQuiet(const char* reason)
@@ -131,25 +124,20 @@ void ServerNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
         return;
     m_receiveData.append(data);
     m_watchdog.bytesArrived();
-    // Each turn consumes a whole frame or stops, so the loop ends with the buffer.
-    for (;;) {
-        auto cut = m_receiveData.next();
-        if (cut.outcome == FrameReceiver::Outcome::NeedMore) {
-            m_watchdog.bytesConsumed(m_receiveData.buffered() > 0);
-            break;
-        }
-        if (cut.outcome == FrameReceiver::Outcome::Corrupt) {
-            NSLog("dropping the link: %zu received bytes do not start with a frame length", m_receiveData.buffered());
-            m_receiveData.clear();
-            socket.disconnect();
-            return;
-        }
-        if (cut.outcome != FrameReceiver::Outcome::Frame)
-            continue; // a wrong CRC or text that is not GB18030: dropped without a word to the server
-        DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", cut.text);
-        if (&socket != m_mainSocket.get() || socket.isDisconnected())
-            return; // the notice reconnected or disconnected; the rest belongs to no one
+    // A wrong CRC or text that is not GB18030 is dropped without a word to the server.
+    const auto drained = m_receiveData.deliverFrames([&](const std::string& text) {
+        DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", text);
+        // The notice may have reconnected or disconnected; the rest then belongs to no one.
+        return &socket == m_mainSocket.get() && !socket.isDisconnected();
+    });
+    if (drained.stop == FrameReceiver::Stop::Corrupt) {
+        NSLog("dropping the link: %zu received bytes do not start with a frame length", drained.discarded);
+        socket.disconnect();
+        return;
     }
+    if (drained.stop == FrameReceiver::Stop::Released)
+        return;
+    m_watchdog.bytesConsumed(m_receiveData.buffered() > 0);
     socket.readDataWithTimeout(-1, 0);
 }
 

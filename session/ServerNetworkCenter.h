@@ -2,6 +2,7 @@
 
 #include "session/FrameReceiver.h"
 #include "session/LinkWatchdog.h"
+#include "session/VenueCommand.h"
 #include "session/socket/TcpSocket.h"
 
 #include <cstdint>
@@ -45,7 +46,9 @@ public:
     // be framed.
     void sentMsg(std::string_view body);
     void sentMsg(int command, const std::vector<std::string>& fields);
+    void sentMsg(VenueCommand command, const std::vector<std::string>& fields) { sentMsg(commandNumber(command), fields); }
     void sendMsg(int command, const std::vector<std::string>& fields);
+    void sendMsg(VenueCommand command, const std::vector<std::string>& fields) { sendMsg(commandNumber(command), fields); }
 
     TcpSocket* mainSocket() const { return m_mainSocket.get(); }
 

@@ -2,10 +2,10 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NSTimer.h"
-#include "platform/ui/UIAlertView.h"
 #include "session/ClientNetworkCenter.h"
 #include "session/ConnectionStatusDisplay.h"
 #include "session/DataCenter.h"
+#include "session/ReplyAlertDisplay.h"
 #include "session/ServerNetworkCenter.h"
 
 namespace {
@@ -41,69 +41,69 @@ SocketDataHandle::~SocketDataHandle()
         m_reconnectTimer->invalidate();
 }
 
-const std::map<int, SocketDataHandle::Handler>& SocketDataHandle::handlers()
+const std::map<VenueCommand, SocketDataHandle::Handler>& SocketDataHandle::handlers()
 {
-    static const std::map<int, Handler> table = {
-        {3, &SocketDataHandle::reply3},
-        {10, &SocketDataHandle::replyPlayer},
-        {15, &SocketDataHandle::replyPlayer},
-        {17, &SocketDataHandle::replyPlayer},
-        {19, &SocketDataHandle::replyPlayer},
-        {20, &SocketDataHandle::replyPlayer},
-        {31, &SocketDataHandle::reply31},
-        {33, &SocketDataHandle::reply33},
-        {60, &SocketDataHandle::reply60},
-        {75, &SocketDataHandle::reply75},
-        {76, &SocketDataHandle::reply76},
-        {77, &SocketDataHandle::reply77},
-        {78, &SocketDataHandle::reply78},
-        {90, &SocketDataHandle::reply90},
-        {96, &SocketDataHandle::replyRoomAction},
-        {97, &SocketDataHandle::replyRoomAction},
-        {99, &SocketDataHandle::reply99},
-        {100, &SocketDataHandle::reply100},
-        {102, &SocketDataHandle::reply102},
-        {103, &SocketDataHandle::reply103},
-        {104, &SocketDataHandle::reply104},
-        {105, &SocketDataHandle::reply105},
-        {106, &SocketDataHandle::reply106},
-        {107, &SocketDataHandle::reply107},
-        {108, &SocketDataHandle::reply108},
-        {109, &SocketDataHandle::reply109},
-        {110, &SocketDataHandle::replyRoomAction},
-        {114, &SocketDataHandle::replyConfirmOrder},
-        {115, &SocketDataHandle::replyConfirmOrder},
-        {119, &SocketDataHandle::reply119},
-        {127, &SocketDataHandle::reply127},
-        {140, &SocketDataHandle::reply140},
-        {141, &SocketDataHandle::reply141},
-        {156, &SocketDataHandle::reply156},
-        {157, &SocketDataHandle::reply157},
-        {159, &SocketDataHandle::reply159},
-        {160, &SocketDataHandle::reply160},
-        {161, &SocketDataHandle::reply161},
-        {162, &SocketDataHandle::replyRoomAction},
-        {163, &SocketDataHandle::reply163},
-        {168, &SocketDataHandle::reply168},
-        {171, &SocketDataHandle::reply171},
-        {182, &SocketDataHandle::reply182},
-        {183, &SocketDataHandle::reply183},
-        {201, &SocketDataHandle::reply201},
-        {202, &SocketDataHandle::reply202},
-        {203, &SocketDataHandle::reply203},
-        {204, &SocketDataHandle::reply204},
-        {205, &SocketDataHandle::reply205},
-        {210, &SocketDataHandle::reply210},
-        {211, &SocketDataHandle::reply211},
-        {212, &SocketDataHandle::reply212},
-        {213, &SocketDataHandle::reply213},
+    static const std::map<VenueCommand, Handler> table = {
+        {VenueCommand::SongLibrary, &SocketDataHandle::replySongLibrary},
+        {VenueCommand::PlayPause, &SocketDataHandle::replyPlayer},
+        {VenueCommand::Volume, &SocketDataHandle::replyPlayer},
+        {VenueCommand::Mute, &SocketDataHandle::replyPlayer},
+        {VenueCommand::Accompaniment, &SocketDataHandle::replyPlayer},
+        {VenueCommand::SingerTrack, &SocketDataHandle::replyPlayer},
+        {VenueCommand::Lights, &SocketDataHandle::replyLights},
+        {VenueCommand::Sound, &SocketDataHandle::replySound},
+        {VenueCommand::ServerDate, &SocketDataHandle::replyServerDate},
+        {VenueCommand::RoomReport, &SocketDataHandle::replyRoomReport},
+        {VenueCommand::SaveRoomReport, &SocketDataHandle::replySaveRoomReport},
+        {VenueCommand::TvChannels, &SocketDataHandle::replyTvChannels},
+        {VenueCommand::ShowTvChannel, &SocketDataHandle::replyShowTvChannel},
+        {VenueCommand::BindHall, &SocketDataHandle::replyBindHall},
+        {VenueCommand::SeatGuests, &SocketDataHandle::replyRoomAction},
+        {VenueCommand::CancelSeating, &SocketDataHandle::replyRoomAction},
+        {VenueCommand::ClerkLogin, &SocketDataHandle::replyClerkLogin},
+        {VenueCommand::BindClient, &SocketDataHandle::replyBindClient},
+        {VenueCommand::ClerkInfo, &SocketDataHandle::replyClerkInfo},
+        {VenueCommand::DishCategories, &SocketDataHandle::replyDishCategories},
+        {VenueCommand::Dishes, &SocketDataHandle::replyDishes},
+        {VenueCommand::OrderLines, &SocketDataHandle::replyOrderLines},
+        {VenueCommand::DishRemarks, &SocketDataHandle::replyDishRemarks},
+        {VenueCommand::PackageGroups, &SocketDataHandle::replyPackageGroups},
+        {VenueCommand::FreeItems, &SocketDataHandle::replyFreeItems},
+        {VenueCommand::Bill, &SocketDataHandle::replyBill},
+        {VenueCommand::RoomAction, &SocketDataHandle::replyRoomAction},
+        {VenueCommand::ConfirmOrder, &SocketDataHandle::replyConfirmOrder},
+        {VenueCommand::ConfirmGiftOrder, &SocketDataHandle::replyConfirmOrder},
+        {VenueCommand::RoomDetails, &SocketDataHandle::replyRoomDetails},
+        {VenueCommand::MemberInfo, &SocketDataHandle::replyMemberInfo},
+        {VenueCommand::RoomMaster, &SocketDataHandle::replyRoomMaster},
+        {VenueCommand::Promoters, &SocketDataHandle::replyPromoters},
+        {VenueCommand::UnsettledFolio, &SocketDataHandle::replyUnsettledFolio},
+        {VenueCommand::PayInHall, &SocketDataHandle::replyPayInHall},
+        {VenueCommand::MemberPassword, &SocketDataHandle::replyMemberPassword},
+        {VenueCommand::MemberCardConsumption, &SocketDataHandle::replyMemberCardConsumption},
+        {VenueCommand::RoomFloor, &SocketDataHandle::replyRoomFloor},
+        {VenueCommand::ClearRoom, &SocketDataHandle::replyRoomAction},
+        {VenueCommand::OrderPaidByCard, &SocketDataHandle::replyOrderPaidByCard},
+        {VenueCommand::OrderPaidByCode, &SocketDataHandle::replyOrderPaidByCode},
+        {VenueCommand::BillNetPay, &SocketDataHandle::replyBillNetPay},
+        {VenueCommand::VenueIdentity, &SocketDataHandle::replyVenueIdentity},
+        {VenueCommand::StorableDrinks, &SocketDataHandle::replyStorableDrinks},
+        {VenueCommand::ResumeWine, &SocketDataHandle::replyResumeWine},
+        {VenueCommand::AlipayCode, &SocketDataHandle::replyAlipayCode},
+        {VenueCommand::AlipayState, &SocketDataHandle::replyAlipayState},
+        {VenueCommand::WeChatPayCode, &SocketDataHandle::replyWeChatPayCode},
+        {VenueCommand::WeChatPayState, &SocketDataHandle::replyWeChatPayState},
+        {VenueCommand::StoreRequest, &SocketDataHandle::replyStoreRequest},
+        {VenueCommand::DeleteStoreRequest, &SocketDataHandle::replyDeleteStoreRequest},
+        {VenueCommand::ImproveStore, &SocketDataHandle::replyImproveStore},
+        {VenueCommand::StoreWineGuest, &SocketDataHandle::replyStoreWineGuest},
     };
     return table;
 }
 
 bool SocketDataHandle::handlesCommand(int command)
 {
-    return handlers().count(command) != 0;
+    return handlers().count(static_cast<VenueCommand>(command)) != 0;
 }
 
 void SocketDataHandle::didReceiveDataFromSocket(const Notification& notification)
@@ -118,10 +118,7 @@ void SocketDataHandle::didReceiveDataFromSocket(const Notification& notification
         const ReplyLines lines(detail);
         if (lines.count() < 2)
             return; // no command number
-        const int command = lines.command();
-        if (command < 3 || command > 213)
-            return;
-        auto it = handlers().find(command);
+        auto it = handlers().find(static_cast<VenueCommand>(lines.command()));
         if (it != handlers().end())
             (this->*(it->second))(lines);
     }
@@ -180,5 +177,8 @@ void SocketDataHandle::showConnectionText(const std::string& text)
 
 void SocketDataHandle::showAlert(const std::string& title, const std::string& message, const std::string& button)
 {
-    UIAlertView::create(title, message, {}, button)->show();
+    if (m_alertDisplay)
+        m_alertDisplay->showAlert(title, message, button);
+    else
+        NSLog("%s: %s", title.c_str(), message.c_str());
 }

@@ -3,6 +3,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "session/ReplyLines.h"
 #include "session/SocketDataHandleDelegate.h"
+#include "session/VenueCommand.h"
 #include "session/records/OKSelectFoodObject.h"
 #include "session/records/ReportObject.h"
 #include "session/records/RoomStateAndInfo.h"
@@ -16,11 +17,19 @@
 #include <vector>
 
 class ConnectionStatusDisplay;
+class ReplyAlertDisplay;
 class NSTimer;
 
 // The single receiver of everything the venue server sends: link events and replies. It turns
 // each reply into records, session state and its own shared state, then calls one callback of
 // the screen in front (held without owning it). Main thread only.
+//
+// How a reply travels: the link (ServerNetworkCenter) cuts a whole, checked frame from the bytes
+// it reads and posts its text through DataCenter as the notice "tcpMsg"; this dispatcher observes
+// that notice, reads the command on line 1 and looks it up in its table (handlers()); the
+// handler, named after the command, reads its lines into records and into the session's fields
+// (DataCenter's and the shared state below), then calls one SocketDataHandleDelegate callback of
+// the screen in front, which redraws from them.
 class SocketDataHandle {
 public:
     static constexpr double kReconnectDelay = 1.0;
@@ -35,6 +44,8 @@ public:
     std::shared_ptr<SocketDataHandleDelegate> delegate() const { return m_delegate.lock(); }
     // Where link state and the server date are shown; not owned, and must outlive the dispatcher.
     void setStatusDisplay(ConnectionStatusDisplay* display) { m_statusDisplay = display; }
+    // Where refusals raise their alerts; not owned, and must outlive the dispatcher.
+    void setAlertDisplay(ReplyAlertDisplay* display) { m_alertDisplay = display; }
 
     void didReceiveDataFromSocket(const Notification& notification);
     std::int64_t GetRoomState(const RoomStatesObject& room) const;
@@ -71,7 +82,7 @@ public:
 private:
     SocketDataHandle();
     using Handler = void (SocketDataHandle::*)(const ReplyLines&);
-    static const std::map<int, Handler>& handlers();
+    static const std::map<VenueCommand, Handler>& handlers();
 
     void linkEvent(const std::string& detail);
     void scheduleReconnect();
@@ -93,54 +104,55 @@ private:
     };
     static ResultFlag resultFlag(const ReplyLines& lines);
 
-    void reply3(const ReplyLines& lines);
+    void replySongLibrary(const ReplyLines& lines);
     void replyPlayer(const ReplyLines& lines);
-    void reply31(const ReplyLines& lines);
-    void reply33(const ReplyLines& lines);
-    void reply60(const ReplyLines& lines);
-    void reply75(const ReplyLines& lines);
-    void reply76(const ReplyLines& lines);
-    void reply77(const ReplyLines& lines);
-    void reply78(const ReplyLines& lines);
-    void reply90(const ReplyLines& lines);
-    void reply99(const ReplyLines& lines);
-    void reply100(const ReplyLines& lines);
-    void reply102(const ReplyLines& lines);
-    void reply103(const ReplyLines& lines);
-    void reply104(const ReplyLines& lines);
-    void reply105(const ReplyLines& lines);
-    void reply106(const ReplyLines& lines);
-    void reply107(const ReplyLines& lines);
-    void reply108(const ReplyLines& lines);
-    void reply109(const ReplyLines& lines);
-    void reply119(const ReplyLines& lines);
-    void reply127(const ReplyLines& lines);
-    void reply140(const ReplyLines& lines);
-    void reply141(const ReplyLines& lines);
-    void reply156(const ReplyLines& lines);
-    void reply157(const ReplyLines& lines);
-    void reply159(const ReplyLines& lines);
-    void reply160(const ReplyLines& lines);
-    void reply161(const ReplyLines& lines);
-    void reply163(const ReplyLines& lines);
-    void reply168(const ReplyLines& lines);
-    void reply171(const ReplyLines& lines);
-    void reply182(const ReplyLines& lines);
-    void reply183(const ReplyLines& lines);
-    void reply201(const ReplyLines& lines);
-    void reply202(const ReplyLines& lines);
-    void reply203(const ReplyLines& lines);
-    void reply204(const ReplyLines& lines);
-    void reply205(const ReplyLines& lines);
-    void reply210(const ReplyLines& lines);
-    void reply211(const ReplyLines& lines);
-    void reply212(const ReplyLines& lines);
-    void reply213(const ReplyLines& lines);
+    void replyLights(const ReplyLines& lines);
+    void replySound(const ReplyLines& lines);
+    void replyServerDate(const ReplyLines& lines);
+    void replyRoomReport(const ReplyLines& lines);
+    void replySaveRoomReport(const ReplyLines& lines);
+    void replyTvChannels(const ReplyLines& lines);
+    void replyShowTvChannel(const ReplyLines& lines);
+    void replyBindHall(const ReplyLines& lines);
+    void replyClerkLogin(const ReplyLines& lines);
+    void replyBindClient(const ReplyLines& lines);
+    void replyClerkInfo(const ReplyLines& lines);
+    void replyDishCategories(const ReplyLines& lines);
+    void replyDishes(const ReplyLines& lines);
+    void replyOrderLines(const ReplyLines& lines);
+    void replyDishRemarks(const ReplyLines& lines);
+    void replyPackageGroups(const ReplyLines& lines);
+    void replyFreeItems(const ReplyLines& lines);
+    void replyBill(const ReplyLines& lines);
+    void replyRoomDetails(const ReplyLines& lines);
+    void replyMemberInfo(const ReplyLines& lines);
+    void replyRoomMaster(const ReplyLines& lines);
+    void replyPromoters(const ReplyLines& lines);
+    void replyUnsettledFolio(const ReplyLines& lines);
+    void replyPayInHall(const ReplyLines& lines);
+    void replyMemberPassword(const ReplyLines& lines);
+    void replyMemberCardConsumption(const ReplyLines& lines);
+    void replyRoomFloor(const ReplyLines& lines);
+    void replyOrderPaidByCard(const ReplyLines& lines);
+    void replyOrderPaidByCode(const ReplyLines& lines);
+    void replyBillNetPay(const ReplyLines& lines);
+    void replyVenueIdentity(const ReplyLines& lines);
+    void replyStorableDrinks(const ReplyLines& lines);
+    void replyResumeWine(const ReplyLines& lines);
+    void replyAlipayCode(const ReplyLines& lines);
+    void replyAlipayState(const ReplyLines& lines);
+    void replyWeChatPayCode(const ReplyLines& lines);
+    void replyWeChatPayState(const ReplyLines& lines);
+    void replyStoreRequest(const ReplyLines& lines);
+    void replyDeleteStoreRequest(const ReplyLines& lines);
+    void replyImproveStore(const ReplyLines& lines);
+    void replyStoreWineGuest(const ReplyLines& lines);
     void replyRoomAction(const ReplyLines& lines);
     void replyConfirmOrder(const ReplyLines& lines);
 
     std::weak_ptr<SocketDataHandleDelegate> m_delegate;
     ConnectionStatusDisplay* m_statusDisplay = nullptr;
+    ReplyAlertDisplay* m_alertDisplay = nullptr;
     NotificationCenter::Token m_observer;
     std::shared_ptr<NSTimer> m_reconnectTimer;
     std::uint64_t m_reconnectAfter = 0; // the link's connect count when the timer was set

@@ -34,7 +34,7 @@ void StoreWineViewController::btnConfirmAction()
         const auto line = wine.requestFields();
         fields.insert(fields.end(), line.begin(), line.end());
     }
-    ServerNetworkCenter::sharedInstance().sentMsg(212, fields);
+    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::ImproveStore, fields);
 }
 
 // Stored: back to the floor. Refused: the server's reason, and the clerk may try again.

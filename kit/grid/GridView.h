@@ -191,6 +191,10 @@ private:
     void transformingGestureDidBeginWithGesture(UIGestureRecognizer& gesture);
     void scheduleTransformFinish();
     void transformingGestureDidFinish();
+    void enterFullSize(const GridViewCellPtr& cell);
+    // The end of a transformed item's flight back: it lands in its place when it is still the
+    // item returning and still lifted where it was left, else it is put away for reuse.
+    void returnFromTransformDidFinish(const GridViewCellPtr& returning, const UIViewPtr& liftedInto);
     void moveTransformRecognizersTo(UIView& view);
 
     std::shared_ptr<UIPanGestureRecognizer> m_sortingPanGesture;

@@ -174,29 +174,7 @@ void GridView::transformingGestureDidFinish()
         return;
     const GridViewCellPtr cell = m_transformingItem;
     if (m_lastScale > kFullSizeScale && !m_inTransformingState) {
-        m_lastRotation = 0;
-        m_lastScale = 1;
-        CGFloat angle = 0;
-        if (const auto& content = cell->contentView()) {
-            const CGAffineTransform t = content->transform();
-            angle = static_cast<float>(std::atan2(t.b, t.a));
-            content->setTransform(CGAffineTransformIdentity);
-        }
-        cell->switchToFullSizeMode(true);
-        cell->setBackgroundColor(UIColor::colorWithWhite(1.0 / 3, kBackdropAlpha));
-        const UIViewPtr full = cell->fullSizeView();
-        if (full) {
-            full->setTransform(CGAffineTransformMakeRotation(angle));
-            UIView::animateWithDuration(kStandardDuration, 0, kStandardOptions,
-                                        [&] { full->setTransform(CGAffineTransformIdentity); });
-        }
-        m_inTransformingState = true;
-        m_inFullSizeMode = true;
-        if (auto delegate = m_transformDelegate.lock())
-            delegate->GridViewDidEnterFullSizeForCell(*this, *cell);
-        // The gestures go on working on the full-size view.
-        if (full)
-            moveTransformRecognizersTo(*full);
+        enterFullSize(cell);
         return;
     }
     if (m_inTransformingState)
@@ -224,31 +202,59 @@ void GridView::transformingGestureDidFinish()
         cell->setBackgroundColor(UIColor::clearColor());
     };
     UIView::animateWithDuration(kStandardDuration, 0, kStandardOptions, flyBack, [weakSelf, weakLifted, weakCell](bool) {
-        auto grid = std::static_pointer_cast<GridView>(weakSelf.lock());
-        if (!grid)
-            return;
-        auto returning = weakCell.lock();
-        // Only the item this flight started for lands, and only if it is still where it was left.
-        if (returning && grid->m_returningItem == returning) {
-            grid->m_returningItem = nullptr;
-            auto liftedInto = weakLifted.lock();
-            const std::int64_t at = positionForItemSubview(*returning);
-            if (liftedInto && returning->superview() == liftedInto.get() && at >= 0 && at < grid->m_numberTotalItems) {
-                returning->removeFromSuperview();
-                returning->setFrame(grid->itemFrame(at));
-                if (const auto& content = returning->contentView())
-                    content->setFrame(returning->bounds());
-                grid->addSubview(returning);
-                returning->setFullSizeView(nullptr);
-            } else if (returning->superview() == liftedInto.get()) {
-                returning->removeFromSuperview();
-                grid->queueReusableCell(returning);
-            }
-            grid->setSubviewsCacheAsInvalid();
-        }
-        grid->m_inFullSizeMode = false;
-        if (auto delegate = grid->transformDelegate(); delegate && returning)
-            delegate->GridViewDidEndTransformingCell(*grid, *returning);
-        grid->moveTransformRecognizersTo(*grid);
+        if (auto grid = std::static_pointer_cast<GridView>(weakSelf.lock()))
+            grid->returnFromTransformDidFinish(weakCell.lock(), weakLifted.lock());
     });
+}
+
+void GridView::enterFullSize(const GridViewCellPtr& cell)
+{
+    m_lastRotation = 0;
+    m_lastScale = 1;
+    CGFloat angle = 0;
+    if (const auto& content = cell->contentView()) {
+        const CGAffineTransform t = content->transform();
+        angle = static_cast<float>(std::atan2(t.b, t.a));
+        content->setTransform(CGAffineTransformIdentity);
+    }
+    cell->switchToFullSizeMode(true);
+    cell->setBackgroundColor(UIColor::colorWithWhite(1.0 / 3, kBackdropAlpha));
+    const UIViewPtr full = cell->fullSizeView();
+    if (full) {
+        full->setTransform(CGAffineTransformMakeRotation(angle));
+        UIView::animateWithDuration(kStandardDuration, 0, kStandardOptions,
+                                    [&] { full->setTransform(CGAffineTransformIdentity); });
+    }
+    m_inTransformingState = true;
+    m_inFullSizeMode = true;
+    if (auto delegate = m_transformDelegate.lock())
+        delegate->GridViewDidEnterFullSizeForCell(*this, *cell);
+    // The gestures go on working on the full-size view.
+    if (full)
+        moveTransformRecognizersTo(*full);
+}
+
+void GridView::returnFromTransformDidFinish(const GridViewCellPtr& returning, const UIViewPtr& liftedInto)
+{
+    // Only the item this flight started for lands, and only if it is still where it was left.
+    if (returning && m_returningItem == returning) {
+        m_returningItem = nullptr;
+        const std::int64_t at = positionForItemSubview(*returning);
+        if (liftedInto && returning->superview() == liftedInto.get() && at >= 0 && at < m_numberTotalItems) {
+            returning->removeFromSuperview();
+            returning->setFrame(itemFrame(at));
+            if (const auto& content = returning->contentView())
+                content->setFrame(returning->bounds());
+            addSubview(returning);
+            returning->setFullSizeView(nullptr);
+        } else if (returning->superview() == liftedInto.get()) {
+            returning->removeFromSuperview();
+            queueReusableCell(returning);
+        }
+        setSubviewsCacheAsInvalid();
+    }
+    m_inFullSizeMode = false;
+    if (auto delegate = transformDelegate(); delegate && returning)
+        delegate->GridViewDidEndTransformingCell(*this, *returning);
+    moveTransformRecognizersTo(*this);
 }

@@ -1,5 +1,7 @@
 #include "platform/ui/UIActivityIndicatorView.h"
 
+#include "platform/ui/InterfaceProperty.h"
+
 #include "platform/graphics/UIGraphics.h"
 
 #include <cmath>
@@ -88,4 +90,29 @@ void UIActivityIndicatorView::drawRect(const CGRect&)
         context->strokePath();
     }
     context->restoreGState();
+}
+
+void UIActivityIndicatorView::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UIActivityIndicatorView>("UIActivityIndicatorView", "UIView", [](const CGRect& frame) {
+         auto view = std::make_shared<UIActivityIndicatorView>();
+         view->setFrame(frame);
+         return std::static_pointer_cast<UIView>(view);
+     })
+        .property("style", prop<UIActivityIndicatorView>(
+                               [](const json& v) { return V::choice(v, {{"whiteLarge", 0}, {"white", 1}, {"gray", 2}}); },
+                               [](UIActivityIndicatorView& a, int s) {
+                                   a.setActivityIndicatorViewStyle(static_cast<UIActivityIndicatorViewStyle>(s));
+                               }))
+        .property("color",
+                  prop<UIActivityIndicatorView>(asColor, [](UIActivityIndicatorView& a, const UIColorPtr& c) { a.setColor(c); }))
+        .property("hidesWhenStopped",
+                  prop<UIActivityIndicatorView>(asFlag, [](UIActivityIndicatorView& a, bool h) { a.setHidesWhenStopped(h); }))
+        .property("animating", prop<UIActivityIndicatorView>(asFlag, [](UIActivityIndicatorView& a, bool on) {
+                      if (on)
+                          a.startAnimating();
+                      else
+                          a.stopAnimating();
+                  }));
 }

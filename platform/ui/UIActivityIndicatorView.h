@@ -2,11 +2,15 @@
 
 #include "platform/ui/UIView.h"
 
+class InterfaceRegistry;
+
 enum class UIActivityIndicatorViewStyle : int { WhiteLarge = 0, White = 1, Gray = 2 };
 
 // The spinning wheel. Stopped it hides itself unless told not to.
 class UIActivityIndicatorView : public UIView {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     static std::shared_ptr<UIActivityIndicatorView> create(UIActivityIndicatorViewStyle style);
     // 37 points square in the large style, 20 otherwise.
     explicit UIActivityIndicatorView(UIActivityIndicatorViewStyle style = UIActivityIndicatorViewStyle::White);

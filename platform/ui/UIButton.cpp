@@ -1,5 +1,7 @@
 #include "platform/ui/UIButton.h"
 
+#include "platform/ui/InterfaceProperty.h"
+
 #include "platform/graphics/TextMetric.h"
 
 #include <algorithm>
@@ -181,4 +183,29 @@ void UIButton::drawRect(const CGRect&)
 {
     if (const auto background = currentBackgroundImage())
         background->drawInRect(bounds());
+}
+
+void UIButton::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UIButton>("UIButton", "UIControl")
+        .property("title", prop<UIButton>(asText, [](UIButton& b, const std::string& t) { b.setTitle(t); }))
+        .property("highlightedTitle",
+                  prop<UIButton>(asText, [](UIButton& b, const std::string& t) { b.setTitle(t, UIControlStateHighlighted); }))
+        .property("titleColor", prop<UIButton>(asColor, [](UIButton& b, const UIColorPtr& c) { b.setTitleColor(c); }))
+        .property("highlightedTitleColor", prop<UIButton>(asColor, [](UIButton& b, const UIColorPtr& c) {
+                      b.setTitleColor(c, UIControlStateHighlighted);
+                  }))
+        .property("font", prop<UIButton>(asFont, [](UIButton& b, const UIFontPtr& f) { b.titleLabel()->setFont(f); }))
+        .property("image", prop<UIButton>(asImage, [](UIButton& b, const UIImagePtr& i) { b.setImage(i); }))
+        .property("highlightedImage", prop<UIButton>(asImage, [](UIButton& b, const UIImagePtr& i) {
+                      b.setImage(i, UIControlStateHighlighted);
+                  }))
+        .property("selectedImage",
+                  prop<UIButton>(asImage, [](UIButton& b, const UIImagePtr& i) { b.setImage(i, UIControlStateSelected); }))
+        .property("backgroundImage",
+                  prop<UIButton>(asImage, [](UIButton& b, const UIImagePtr& i) { b.setBackgroundImage(i); }))
+        .property("highlightedBackgroundImage", prop<UIButton>(asImage, [](UIButton& b, const UIImagePtr& i) {
+                      b.setBackgroundImage(i, UIControlStateHighlighted);
+                  }));
 }

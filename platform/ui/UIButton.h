@@ -9,12 +9,16 @@
 #include <map>
 #include <string>
 
+class InterfaceRegistry;
+
 enum class UIButtonType : int { Custom = 0, System = 1, DetailDisclosure = 2, InfoLight = 3, InfoDark = 4, ContactAdd = 5 };
 
 // A control with a title, a picture and a background picture for each state. A state without
 // its own value shows the normal state's.
 class UIButton : public UIControl {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     static std::shared_ptr<UIButton> buttonWithType(UIButtonType type);
     static std::shared_ptr<UIButton> create(const CGRect& frame = CGRectZero);
     explicit UIButton(const CGRect& frame = CGRectZero, UIButtonType type = UIButtonType::Custom);

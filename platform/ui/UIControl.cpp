@@ -1,5 +1,7 @@
 #include "platform/ui/UIControl.h"
 
+#include "platform/ui/InterfaceProperty.h"
+
 #include <algorithm>
 
 std::shared_ptr<UIControl> UIControl::create(const CGRect& frame)
@@ -101,4 +103,12 @@ bool UIControl::tap()
     setHighlighted(false);
     sendActionsForControlEvents(UIControlEventTouchUpInside);
     return true;
+}
+
+void UIControl::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UIControl>("UIControl", "UIView")
+        .property("enabled", prop<UIControl>(asFlag, [](UIControl& c, bool e) { c.setEnabled(e); }))
+        .property("selected", prop<UIControl>(asFlag, [](UIControl& c, bool s) { c.setSelected(s); }));
 }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 
+class InterfaceRegistry;
+
 enum UIControlEvents : unsigned {
     UIControlEventTouchDown = 1u << 0,
     UIControlEventTouchDownRepeat = 1u << 1,
@@ -39,6 +41,8 @@ enum class UIControlContentVerticalAlignment : int { Center = 0, Top = 1, Bottom
 // actions again for removal; the action functions are what is called.
 class UIControl : public UIView {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     using Action = std::function<void(UIControl& sender)>;
 
     static std::shared_ptr<UIControl> create(const CGRect& frame = CGRectZero);

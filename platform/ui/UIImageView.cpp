@@ -2,6 +2,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/UIGraphics.h"
+#include "platform/ui/InterfaceProperty.h"
 
 #include <algorithm>
 #include <cmath>
@@ -137,4 +138,13 @@ void UIImageView::drawRect(const CGRect&)
 {
     if (const auto image = currentImage())
         image->drawInRect(imageRect());
+}
+
+void UIImageView::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UIImageView>("UIImageView", "UIView")
+        .property("image", prop<UIImageView>(asImage, [](UIImageView& v, const UIImagePtr& i) { v.setImage(i); }))
+        .property("highlightedImage",
+                  prop<UIImageView>(asImage, [](UIImageView& v, const UIImagePtr& i) { v.setHighlightedImage(i); }));
 }

@@ -5,9 +5,13 @@
 
 #include <vector>
 
+class InterfaceRegistry;
+
 // Shows a picture, placed by the view's content mode.
 class UIImageView : public UIView {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     static std::shared_ptr<UIImageView> create(const CGRect& frame = CGRectZero);
     // A view the size of the picture, at the origin.
     static std::shared_ptr<UIImageView> createWithImage(UIImagePtr image);

@@ -1,5 +1,7 @@
 #include "platform/ui/UILabel.h"
 
+#include "platform/ui/InterfaceProperty.h"
+
 #include "platform/graphics/NSStringDrawing.h"
 #include "platform/graphics/TextMetric.h"
 #include "platform/graphics/UIGraphics.h"
@@ -170,4 +172,22 @@ void UILabel::drawTextInRect(const CGRect& rect)
 void UILabel::drawRect(const CGRect&)
 {
     drawTextInRect(bounds());
+}
+
+void UILabel::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UILabel>("UILabel", "UIView")
+        .property("text", prop<UILabel>(asText, [](UILabel& l, const std::string& t) { l.setText(t); }))
+        .property("font", prop<UILabel>(asFont, [](UILabel& l, const UIFontPtr& f) { l.setFont(f); }))
+        .property("textColor", prop<UILabel>(asColor, [](UILabel& l, const UIColorPtr& c) { l.setTextColor(c); }))
+        .property("highlightedTextColor",
+                  prop<UILabel>(asColor, [](UILabel& l, const UIColorPtr& c) { l.setHighlightedTextColor(c); }))
+        .property("textAlignment", prop<UILabel>(alignment, [](UILabel& l, NSTextAlignment a) { l.setTextAlignment(a); }))
+        .property("numberOfLines", prop<UILabel>(asInteger, [](UILabel& l, int n) { l.setNumberOfLines(n); }))
+        .property("adjustsFontSizeToFitWidth",
+                  prop<UILabel>(asFlag, [](UILabel& l, bool a) { l.setAdjustsFontSizeToFitWidth(a); }))
+        .property("minimumFontSize", prop<UILabel>(asNumber, [](UILabel& l, double s) { l.setMinimumFontSize(s); }))
+        .property("shadowColor", prop<UILabel>(asColor, [](UILabel& l, const UIColorPtr& c) { l.setShadowColor(c); }))
+        .property("shadowOffset", prop<UILabel>(asSize, [](UILabel& l, CGSize s) { l.setShadowOffset(s); }));
 }

@@ -6,11 +6,15 @@
 
 #include <string>
 
+class InterfaceRegistry;
+
 enum class UIBaselineAdjustment : int { AlignBaselines = 0, AlignCenters = 1, None = 2 };
 
 // Text in a rectangle, measured by the text metric and drawn centred vertically.
 class UILabel : public UIView {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     static std::shared_ptr<UILabel> create(const CGRect& frame = CGRectZero);
     explicit UILabel(const CGRect& frame = CGRectZero);
 

@@ -1,5 +1,7 @@
 #include "platform/ui/UIPageControl.h"
 
+#include "platform/ui/InterfaceProperty.h"
+
 #include "platform/graphics/UIGraphics.h"
 
 #include <algorithm>
@@ -88,4 +90,17 @@ void UIPageControl::drawRect(const CGRect&)
         context->setFillColor(page == m_currentPage ? m_currentIndicatorColor : m_indicatorColor);
         context->fillEllipseInRect(indicatorRectForPage(page));
     }
+}
+
+void UIPageControl::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UIPageControl>("UIPageControl", "UIControl")
+        .property("numberOfPages", prop<UIPageControl>(asInteger, [](UIPageControl& c, int n) { c.setNumberOfPages(n); }))
+        .property("currentPageIndicatorTintColor", prop<UIPageControl>(asColor, [](UIPageControl& c, const UIColorPtr& color) {
+                      c.setCurrentPageIndicatorTintColor(color);
+                  }))
+        .property("pageIndicatorTintColor", prop<UIPageControl>(asColor, [](UIPageControl& c, const UIColorPtr& color) {
+                      c.setPageIndicatorTintColor(color);
+                  }));
 }

@@ -6,10 +6,14 @@
 #include <cstdint>
 #include <memory>
 
+class InterfaceRegistry;
+
 // A row of dots, one per page, with the current page's dot lit. A tap on either side of the
 // dots moves one page that way and sends the value-changed actions; the owner then shows the page.
 class UIPageControl : public UIControl {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     static std::shared_ptr<UIPageControl> create(const CGRect& frame = CGRectZero);
     explicit UIPageControl(const CGRect& frame = CGRectZero);
 

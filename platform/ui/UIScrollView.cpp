@@ -1,5 +1,7 @@
 #include "platform/ui/UIScrollView.h"
 
+#include "platform/ui/InterfaceProperty.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -184,4 +186,18 @@ void UIScrollView::endDragging(CGPoint velocity)
             if (self->m_delegate)
                 self->m_delegate->scrollViewDidEndDecelerating(*self);
         });
+}
+
+void UIScrollView::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UIScrollView>("UIScrollView", "UIView")
+        .property("contentSize", prop<UIScrollView>(asSize, [](UIScrollView& s, CGSize c) { s.setContentSize(c); }))
+        .property("pagingEnabled", prop<UIScrollView>(asFlag, [](UIScrollView& s, bool p) { s.setPagingEnabled(p); }))
+        .property("scrollEnabled", prop<UIScrollView>(asFlag, [](UIScrollView& s, bool e) { s.setScrollEnabled(e); }))
+        .property("bounces", prop<UIScrollView>(asFlag, [](UIScrollView& s, bool b) { s.setBounces(b); }))
+        .property("showsHorizontalScrollIndicator",
+                  prop<UIScrollView>(asFlag, [](UIScrollView& s, bool b) { s.setShowsHorizontalScrollIndicator(b); }))
+        .property("showsVerticalScrollIndicator",
+                  prop<UIScrollView>(asFlag, [](UIScrollView& s, bool b) { s.setShowsVerticalScrollIndicator(b); }));
 }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 
+class InterfaceRegistry;
+
 // A view whose bounds origin is the content offset: moving it shows another part of the content,
 // and each move runs a layout pass so that subclasses can fill in what came into view. It clips
 // to its bounds from the start; setClipsToBounds(false) lets its content show outside.
@@ -17,6 +19,8 @@
 // otherwise on along the flick; deceleration is an animation and ends on the main run loop.
 class UIScrollView : public UIView {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     static std::shared_ptr<UIScrollView> create(const CGRect& frame = CGRectZero);
     explicit UIScrollView(const CGRect& frame = CGRectZero);
     ~UIScrollView() override;

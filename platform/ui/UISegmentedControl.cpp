@@ -1,5 +1,7 @@
 #include "platform/ui/UISegmentedControl.h"
 
+#include "platform/ui/InterfaceProperty.h"
+
 #include "platform/graphics/UIFont.h"
 #include "platform/ui/CALayer.h"
 
@@ -133,4 +135,29 @@ void UISegmentedControl::layoutSubviews()
     for (std::size_t i = 0; i < count; ++i)
         m_labels[i]->setFrame(CGRectMake(area.origin.x + width * static_cast<double>(i), area.origin.y, width,
                                          area.size.height));
+}
+
+void UISegmentedControl::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UISegmentedControl>("UISegmentedControl", "UIControl")
+        .property("segments", prop<UISegmentedControl>(
+                                  [](const json& v) -> std::optional<std::vector<std::string>> {
+                                      if (!v.is_array())
+                                          return std::nullopt;
+                                      std::vector<std::string> titles;
+                                      for (const auto& t : v) {
+                                          if (!t.is_string())
+                                              return std::nullopt;
+                                          titles.push_back(t.get<std::string>());
+                                      }
+                                      return titles;
+                                  },
+                                  [](UISegmentedControl& c, const std::vector<std::string>& titles) {
+                                      c.removeAllSegments();
+                                      for (const auto& title : titles)
+                                          c.insertSegmentWithTitle(title, c.numberOfSegments());
+                                  }))
+        .property("selectedSegmentIndex",
+                  prop<UISegmentedControl>(asInteger, [](UISegmentedControl& c, int i) { c.setSelectedSegmentIndex(i); }));
 }

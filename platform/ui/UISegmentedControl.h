@@ -10,10 +10,14 @@
 #include <string>
 #include <vector>
 
+class InterfaceRegistry;
+
 // A row of equally wide segments with titles; a tap selects one and sends the value-changed
 // actions. Title colours (and their shadow colours) can be set per control state.
 class UISegmentedControl : public UIControl {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     static constexpr int UISegmentedControlNoSegment = -1;
 
     struct TitleTextAttributes {

@@ -1,5 +1,8 @@
 #include "platform/ui/UITableView.h"
 
+#include "platform/ui/InterfaceProperty.h"
+#include "platform/ui/UIViewController.h"
+
 #include "platform/foundation/Log.h"
 
 #include <algorithm>
@@ -593,4 +596,36 @@ bool UITableView::tapRowAtIndexPath(const NSIndexPath& indexPath)
     if (d)
         d->tableViewDidSelectRowAtIndexPath(*this, *target);
     return true;
+}
+
+void UITableView::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UITableView>("UITableView", "UIScrollView")
+        .property("style", prop<UITableView>(
+                               [](const json& v) { return V::choice(v, {{"plain", 0}, {"grouped", 1}}); },
+                               [](UITableView& t, int s) { t.setStyle(static_cast<UITableViewStyle>(s)); }))
+        .property("rowHeight", prop<UITableView>(asNumber, [](UITableView& t, double h) { t.setRowHeight(h); }))
+        .property("sectionHeaderHeight",
+                  prop<UITableView>(asNumber, [](UITableView& t, double h) { t.setSectionHeaderHeight(h); }))
+        .property("sectionFooterHeight",
+                  prop<UITableView>(asNumber, [](UITableView& t, double h) { t.setSectionFooterHeight(h); }))
+        .property("allowsSelection", prop<UITableView>(asFlag, [](UITableView& t, bool a) { t.setAllowsSelection(a); }))
+        .connection("dataSource",
+                    [](UIView& view, const InterfaceObject& target) {
+                        auto* table = dynamic_cast<UITableView*>(&view);
+                        auto source = interfaceObjectAs<UITableViewDataSource>(target);
+                        if (!table || !source)
+                            return false;
+                        table->setDataSource(source);
+                        return true;
+                    })
+        .connection("delegate", [](UIView& view, const InterfaceObject& target) {
+            auto* table = dynamic_cast<UITableView*>(&view);
+            auto delegate = interfaceObjectAs<UITableViewDelegate>(target);
+            if (!table || !delegate)
+                return false;
+            table->setDelegate(delegate);
+            return true;
+        });
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+class InterfaceRegistry;
+
 // Rows in sections, one under the other, from a data source. The table learns the counts and
 // heights when it reloads (on its first layout, on reloadData and after each update), and asks
 // for cells only for the rows in view, each layout pass; cells that leave the view wait in a
@@ -22,6 +24,8 @@
 // its counts do not match the change, the table logs a line and reloads everything.
 class UITableView : public UIScrollView {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     static constexpr double DefaultRowHeight = 44;
 
     static std::shared_ptr<UITableView> create(const CGRect& frame, UITableViewStyle style = UITableViewStyle::Plain);

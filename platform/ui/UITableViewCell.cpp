@@ -1,5 +1,7 @@
 #include "platform/ui/UITableViewCell.h"
 
+#include "platform/ui/InterfaceProperty.h"
+
 #include "platform/graphics/UIGraphics.h"
 
 #include <algorithm>
@@ -164,4 +166,10 @@ void UITableViewCell::drawRect(const CGRect&)
     context->setFillColor(m_selectionStyle == UITableViewCellSelectionStyle::Gray ? UIColor::colorWithWhite(0.85, 1)
                                                                                   : UIColor::colorWithRed(0.85, 0.9, 1, 1));
     context->fillRect(bounds());
+}
+
+void UITableViewCell::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UITableViewCell>("UITableViewCell", "UIView");
 }

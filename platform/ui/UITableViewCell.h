@@ -8,11 +8,15 @@
 #include <memory>
 #include <string>
 
+class InterfaceRegistry;
+
 // One row of a table: a content view holding a picture and one or two labels placed by the
 // cell's style, and an accessory on the right (a view of the caller's, or a mark by type).
 // The detail label exists only in the styles that show one.
 class UITableViewCell : public UIView {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     static std::shared_ptr<UITableViewCell> create(UITableViewCellStyle style, std::string reuseIdentifier);
     UITableViewCell(UITableViewCellStyle style, std::string reuseIdentifier);
     explicit UITableViewCell(const CGRect& frame = CGRectZero);

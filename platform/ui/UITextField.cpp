@@ -1,5 +1,8 @@
 #include "platform/ui/UITextField.h"
 
+#include "platform/ui/InterfaceProperty.h"
+#include "platform/ui/UIViewController.h"
+
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/NSStringDrawing.h"
 #include "platform/graphics/UIGraphics.h"
@@ -255,4 +258,37 @@ void UITextField::drawRect(const CGRect&)
                                    area.size.width, m_font->lineHeight());
     context->setFillColor(showPlaceholder ? UIColor::colorWithWhite(0.7, 1) : m_textColor);
     NSStringDrawing::drawInRect(shown, line, *m_font, NSLineBreakMode::ByTruncatingTail, m_alignment, context.get());
+}
+
+void UITextField::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UITextField>("UITextField", "UIControl")
+        .property("text", prop<UITextField>(asText, [](UITextField& f, const std::string& t) { f.setText(t); }))
+        .property("placeholder", prop<UITextField>(asText, [](UITextField& f, const std::string& t) { f.setPlaceholder(t); }))
+        .property("font", prop<UITextField>(asFont, [](UITextField& f, const UIFontPtr& font) { f.setFont(font); }))
+        .property("textColor", prop<UITextField>(asColor, [](UITextField& f, const UIColorPtr& c) { f.setTextColor(c); }))
+        .property("textAlignment",
+                  prop<UITextField>(alignment, [](UITextField& f, NSTextAlignment a) { f.setTextAlignment(a); }))
+        .property("secureTextEntry", prop<UITextField>(asFlag, [](UITextField& f, bool s) { f.setSecureTextEntry(s); }))
+        .property("clearsOnBeginEditing",
+                  prop<UITextField>(asFlag, [](UITextField& f, bool c) { f.setClearsOnBeginEditing(c); }))
+        .property("borderStyle",
+                  prop<UITextField>(
+                      [](const json& v) { return V::choice(v, {{"none", 0}, {"line", 1}, {"bezel", 2}, {"roundedRect", 3}}); },
+                      [](UITextField& f, int s) { f.setBorderStyle(static_cast<UITextBorderStyle>(s)); }))
+        .property("keyboardType",
+                  prop<UITextField>(
+                      [](const json& v) {
+                          return V::choice(v, {{"default", 0}, {"numbersAndPunctuation", 2}, {"numberPad", 4}});
+                      },
+                      [](UITextField& f, int k) { f.setKeyboardType(static_cast<UIKeyboardType>(k)); }))
+        .connection("delegate", [](UIView& view, const InterfaceObject& target) {
+            auto* field = dynamic_cast<UITextField*>(&view);
+            auto delegate = interfaceObjectAs<UITextFieldDelegate>(target);
+            if (!field || !delegate)
+                return false;
+            field->setDelegate(delegate);
+            return true;
+        });
 }

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+class InterfaceRegistry;
+
 inline const std::string UITextFieldTextDidBeginEditingNotification = "UITextFieldTextDidBeginEditingNotification";
 inline const std::string UITextFieldTextDidChangeNotification = "UITextFieldTextDidChangeNotification";
 inline const std::string UITextFieldTextDidEndEditingNotification = "UITextFieldTextDidEndEditingNotification";
@@ -21,6 +23,8 @@ enum class UIKeyboardType : int { Default = 0, NumbersAndPunctuation = 2, Number
 // comes from tests through typeText, deleteBackward and pressReturn.
 class UITextField : public UIControl {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     static std::shared_ptr<UITextField> create(const CGRect& frame = CGRectZero);
     explicit UITextField(const CGRect& frame = CGRectZero);
     ~UITextField() override;

@@ -1,5 +1,7 @@
 #include "platform/ui/UIView.h"
 
+#include "platform/ui/InterfaceProperty.h"
+
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/UIViewController.h"
@@ -543,4 +545,40 @@ void UIView::setAssociatedObject(const void* key, std::shared_ptr<void> value)
         m_associatedObjects[key] = std::move(value);
     else
         m_associatedObjects.erase(key);
+}
+
+void UIView::registerInterfaceClass(InterfaceRegistry& r)
+{
+    using namespace InterfaceProperty;
+    r.registerViewClass<UIView>("UIView", "")
+        .property("backgroundColor", prop<UIView>(asColor, [](UIView& v, const UIColorPtr& c) { v.setBackgroundColor(c); }))
+        .property("alpha", prop<UIView>(asNumber, [](UIView& v, double a) { v.setAlpha(a); }))
+        .property("hidden", prop<UIView>(asFlag, [](UIView& v, bool h) { v.setHidden(h); }))
+        .property("clipsToBounds", prop<UIView>(asFlag, [](UIView& v, bool c) { v.setClipsToBounds(c); }))
+        .property("opaque", prop<UIView>(asFlag, [](UIView& v, bool o) { v.setOpaque(o); }))
+        .property("userInteractionEnabled",
+                  prop<UIView>(asFlag, [](UIView& v, bool e) { v.setUserInteractionEnabled(e); }))
+        .property("autoresizingMask",
+                  prop<UIView>(
+                      [](const json& v) {
+                          return V::mask(v, {{"flexibleLeftMargin", UIViewAutoresizingFlexibleLeftMargin},
+                                             {"flexibleWidth", UIViewAutoresizingFlexibleWidth},
+                                             {"flexibleRightMargin", UIViewAutoresizingFlexibleRightMargin},
+                                             {"flexibleTopMargin", UIViewAutoresizingFlexibleTopMargin},
+                                             {"flexibleHeight", UIViewAutoresizingFlexibleHeight},
+                                             {"flexibleBottomMargin", UIViewAutoresizingFlexibleBottomMargin}});
+                      },
+                      [](UIView& v, unsigned m) { v.setAutoresizingMask(m); }))
+        .property("contentMode",
+                  prop<UIView>(
+                      [](const json& v) {
+                          return V::choice(v, {{"scaleToFill", 0}, {"scaleAspectFit", 1}, {"scaleAspectFill", 2},
+                                               {"redraw", 3}, {"center", 4}, {"top", 5}, {"bottom", 6}, {"left", 7},
+                                               {"right", 8}, {"topLeft", 9}, {"topRight", 10}, {"bottomLeft", 11},
+                                               {"bottomRight", 12}});
+                      },
+                      [](UIView& v, int m) { v.setContentMode(static_cast<UIViewContentMode>(m)); }))
+        .property("cornerRadius", prop<UIView>(asNumber, [](UIView& v, double radius) { v.layer().cornerRadius = radius; }))
+        .property("borderWidth", prop<UIView>(asNumber, [](UIView& v, double w) { v.layer().borderWidth = w; }))
+        .property("borderColor", prop<UIView>(asColor, [](UIView& v, const UIColorPtr& c) { v.layer().borderColor = c; }));
 }

@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+class InterfaceRegistry;
+
 class UIGestureRecognizer;
 class UIViewController;
 class UIWindow;
@@ -30,6 +32,8 @@ class UIWindow;
 // pending layouts of a tree, and the renderer runs it before drawing.
 class UIView : public std::enable_shared_from_this<UIView> {
 public:
+    // Makes the class known to interface files, with the properties they may set.
+    static void registerInterfaceClass(InterfaceRegistry& r);
     static std::shared_ptr<UIView> create(const CGRect& frame = CGRectZero);
     explicit UIView(const CGRect& frame = CGRectZero);
     virtual ~UIView();

@@ -20,18 +20,18 @@ SocketDataHandle::ResultFlag SocketDataHandle::resultFlag(const ReplyLines& line
     return {false, lines.errorMessage()};
 }
 
-void SocketDataHandle::reply109(const ReplyLines& lines)
+void SocketDataHandle::replyBill(const ReplyLines& lines)
 {
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetBill(lines.lines()); });
 }
 
-void SocketDataHandle::reply140(const ReplyLines& lines)
+void SocketDataHandle::replyRoomMaster(const ReplyLines& lines)
 {
     const auto result = resultDictionary(lines, {{"MasterID", 4}, {"MasterState", 5}});
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetMaster(result); });
 }
 
-void SocketDataHandle::reply156(const ReplyLines& lines)
+void SocketDataHandle::replyUnsettledFolio(const ReplyLines& lines)
 {
     RecordList<OKPackChild> folio;
     const std::size_t count = lines.recordCount(7, 13);
@@ -58,19 +58,19 @@ void SocketDataHandle::reply156(const ReplyLines& lines)
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetNoSettleFolio(result); });
 }
 
-void SocketDataHandle::reply157(const ReplyLines& lines)
+void SocketDataHandle::replyPayInHall(const ReplyLines& lines)
 {
     const auto outcome = resultFlag(lines);
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidPayMoneyOfHall(outcome.success, outcome.message); });
 }
 
-void SocketDataHandle::reply159(const ReplyLines& lines)
+void SocketDataHandle::replyMemberPassword(const ReplyLines& lines)
 {
     const auto result = resultDictionary(lines, {{"VipID", 4}, {"VipGuestName", 5}});
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidVipSendPassWord(result); });
 }
 
-void SocketDataHandle::reply171(const ReplyLines& lines)
+void SocketDataHandle::replyBillNetPay(const ReplyLines& lines)
 {
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetBillConfirmNetPay(lines.lines()); });
 }

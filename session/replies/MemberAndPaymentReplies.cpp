@@ -38,7 +38,7 @@ bool paymentState(const ReplyLines& lines, const char* tooShortMessage)
 
 } // namespace
 
-void SocketDataHandle::reply127(const ReplyLines& lines)
+void SocketDataHandle::replyMemberInfo(const ReplyLines& lines)
 {
     NSLog("%s", lines.description().c_str());
     const auto result =
@@ -46,7 +46,7 @@ void SocketDataHandle::reply127(const ReplyLines& lines)
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetVipInfo(result); });
 }
 
-void SocketDataHandle::reply163(const ReplyLines& lines)
+void SocketDataHandle::replyOrderPaidByCard(const ReplyLines& lines)
 {
     if (lines.count() < 3)
         return;
@@ -59,25 +59,25 @@ void SocketDataHandle::reply163(const ReplyLines& lines)
     tellDelegate([](SocketDataHandleDelegate& d) { d.socketDataHandleDidConfirmInputFoodOfVip(""); });
 }
 
-void SocketDataHandle::reply202(const ReplyLines& lines)
+void SocketDataHandle::replyAlipayCode(const ReplyLines& lines)
 {
     const auto r = paymentCode(lines, "请求支付宝二维码错误!");
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetALiPayErCode(r.success, r.message, r.order, r.code); });
 }
 
-void SocketDataHandle::reply204(const ReplyLines& lines)
+void SocketDataHandle::replyWeChatPayCode(const ReplyLines& lines)
 {
     const auto r = paymentCode(lines, "请求微信二维码错误!");
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetWXPayErCode(r.success, r.message, r.order, r.code); });
 }
 
-void SocketDataHandle::reply203(const ReplyLines& lines)
+void SocketDataHandle::replyAlipayState(const ReplyLines& lines)
 {
     const bool paid = paymentState(lines, "请求支付宝支付状态错误!");
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetALiPayState(paid); });
 }
 
-void SocketDataHandle::reply205(const ReplyLines& lines)
+void SocketDataHandle::replyWeChatPayState(const ReplyLines& lines)
 {
     const bool paid = paymentState(lines, "请求微信支付状态错误!");
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetWXPayState(paid); });

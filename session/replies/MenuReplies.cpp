@@ -3,7 +3,7 @@
 #include "session/records/FoodTypeObject.h"
 #include "session/records/OKFoodObject.h"
 
-void SocketDataHandle::reply103(const ReplyLines& lines)
+void SocketDataHandle::replyDishCategories(const ReplyLines& lines)
 {
     RecordList<FoodTypeObject> categories;
     const std::size_t count = lines.recordCount(7, 7);
@@ -20,7 +20,7 @@ void SocketDataHandle::reply103(const ReplyLines& lines)
         tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidCategory(categories); });
 }
 
-void SocketDataHandle::reply104(const ReplyLines& lines)
+void SocketDataHandle::replyDishes(const ReplyLines& lines)
 {
     RecordList<OKFoodObject> dishes;
     const std::size_t count = lines.recordCount(7, 16);

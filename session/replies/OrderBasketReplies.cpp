@@ -1,7 +1,7 @@
 // The order lines of a dish being ordered, and the remarks a dish offers.
 #include "session/SocketDataHandle.h"
 
-void SocketDataHandle::reply105(const ReplyLines& lines)
+void SocketDataHandle::replyOrderLines(const ReplyLines& lines)
 {
     if (lines.count() < 4)
         return; // not even an error code and message
@@ -60,7 +60,7 @@ void SocketDataHandle::reply105(const ReplyLines& lines)
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidSelectFood(newLines); });
 }
 
-void SocketDataHandle::reply106(const ReplyLines& lines)
+void SocketDataHandle::replyDishRemarks(const ReplyLines& lines)
 {
     if (lines.count() <= 3)
         return;

@@ -15,7 +15,7 @@ void SocketDataHandle::replyConfirmOrder(const ReplyLines& lines)
     tellDelegate([](SocketDataHandleDelegate& d) { d.socketDataHandleDidConfirmInputFood(""); });
 }
 
-void SocketDataHandle::reply168(const ReplyLines& lines)
+void SocketDataHandle::replyOrderPaidByCode(const ReplyLines& lines)
 {
     const std::string code = lines[2];
     const std::string message = lines[3];

@@ -19,7 +19,7 @@ std::optional<std::size_t> dishStart(const ReplyLines& lines, std::int64_t group
 
 } // namespace
 
-void SocketDataHandle::reply107(const ReplyLines& lines)
+void SocketDataHandle::replyPackageGroups(const ReplyLines& lines)
 {
     if (lines.errorCode() == "1") {
         showAlert("提示信息", lines.errorMessage(), "确定");
@@ -66,7 +66,7 @@ void SocketDataHandle::reply107(const ReplyLines& lines)
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidPackChild(&groupDishes, groupCount, &groups); });
 }
 
-void SocketDataHandle::reply108(const ReplyLines& lines)
+void SocketDataHandle::replyFreeItems(const ReplyLines& lines)
 {
     if (lines.count() <= 1)
         return;

@@ -3,7 +3,7 @@
 #include "session/records/SelectClerkListCountDown.h"
 #include "session/records/SelectClerkListInfoDown.h"
 
-void SocketDataHandle::reply141(const ReplyLines& lines)
+void SocketDataHandle::replyPromoters(const ReplyLines& lines)
 {
     auto header = std::make_shared<SelectClerkListCountDown>();
     header->ErrorCode = lines.errorCode();

@@ -9,7 +9,7 @@
 
 #include <sstream>
 
-void SocketDataHandle::reply3(const ReplyLines& lines)
+void SocketDataHandle::replySongLibrary(const ReplyLines& lines)
 {
     if (lines.count() < 4)
         return;
@@ -24,24 +24,25 @@ void SocketDataHandle::reply3(const ReplyLines& lines)
 
 void SocketDataHandle::replyPlayer(const ReplyLines& lines)
 {
-    const int command = lines.command();
-    // 19 and 20 need no value line; the others do.
-    if (command != 19 && command != 20 && lines.count() < 3)
+    const auto command = static_cast<VenueCommand>(lines.command());
+    // The two tracks need no value line; the others do.
+    const bool track = command == VenueCommand::Accompaniment || command == VenueCommand::SingerTrack;
+    if (!track && lines.count() < 3)
         return;
     switch (command) {
-    case 10:
+    case VenueCommand::PlayPause:
         isPlaying = lines[2] == "1";
         break;
-    case 15:
+    case VenueCommand::Volume:
         currentVol = intValue(lines[2]);
         break;
-    case 17:
+    case VenueCommand::Mute:
         isMute = lines[2] == "1";
         break;
-    case 19:
+    case VenueCommand::Accompaniment:
         isOriginalMusic = false;
         break;
-    case 20:
+    case VenueCommand::SingerTrack:
         isOriginalMusic = true;
         break;
     default:
@@ -50,7 +51,7 @@ void SocketDataHandle::replyPlayer(const ReplyLines& lines)
     tellDelegate([](SocketDataHandleDelegate& d) { d.socketDataHandleDidControlChenged(); });
 }
 
-void SocketDataHandle::reply31(const ReplyLines& lines)
+void SocketDataHandle::replyLights(const ReplyLines& lines)
 {
     if (lines.count() < 4)
         return;
@@ -88,7 +89,7 @@ void SocketDataHandle::reply31(const ReplyLines& lines)
     tellDelegate([](SocketDataHandleDelegate& d) { d.socketDataHandleDidDengGuang(); });
 }
 
-void SocketDataHandle::reply33(const ReplyLines& lines)
+void SocketDataHandle::replySound(const ReplyLines& lines)
 {
     if (lines.count() < 4)
         return;
@@ -112,7 +113,7 @@ void SocketDataHandle::reply33(const ReplyLines& lines)
     tellDelegate([](SocketDataHandleDelegate& d) { d.socketDataHandleDidTiaoYin(); });
 }
 
-void SocketDataHandle::reply77(const ReplyLines& lines)
+void SocketDataHandle::replyTvChannels(const ReplyLines& lines)
 {
     // Triples from line 2; an incomplete last triple is dropped rather than read past the end.
     RecordList<TVRelayObject> channels;
@@ -125,6 +126,6 @@ void SocketDataHandle::reply77(const ReplyLines& lines)
         tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidDianShiPinDao(channels); });
 }
 
-void SocketDataHandle::reply78(const ReplyLines&)
+void SocketDataHandle::replyShowTvChannel(const ReplyLines&)
 {
 }

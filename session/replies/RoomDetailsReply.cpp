@@ -2,7 +2,7 @@
 #include "session/DataCenter.h"
 #include "session/SocketDataHandle.h"
 
-void SocketDataHandle::reply119(const ReplyLines& lines)
+void SocketDataHandle::replyRoomDetails(const ReplyLines& lines)
 {
     roomState = std::make_shared<RoomStateAndInfo>();
     auto& room = *roomState;

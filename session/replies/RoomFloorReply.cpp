@@ -12,7 +12,7 @@ std::int64_t SocketDataHandle::GetRoomState(const RoomStatesObject& room) const
     return roomDisplayStateFor(room.RoomState, room.RoomFlag, room.IfBad);
 }
 
-void SocketDataHandle::reply161(const ReplyLines& lines)
+void SocketDataHandle::replyRoomFloor(const ReplyLines& lines)
 {
     // Fewer than the sixteen lines up to the last counter cannot be a room list.
     if (lines.count() < 16)

@@ -3,7 +3,7 @@
 #include "session/SocketDataHandle.h"
 #include "session/records/ReportObject.h"
 
-void SocketDataHandle::reply75(const ReplyLines& lines)
+void SocketDataHandle::replyRoomReport(const ReplyLines& lines)
 {
     if (intValue(lines[2]) == 0) {
         auto report = std::make_shared<ReportObject>();
@@ -39,7 +39,7 @@ void SocketDataHandle::reply75(const ReplyLines& lines)
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidRoomReport(report); });
 }
 
-void SocketDataHandle::reply76(const ReplyLines& lines)
+void SocketDataHandle::replySaveRoomReport(const ReplyLines& lines)
 {
     if (lines.errorCode() == "0")
         tellDelegate([](SocketDataHandleDelegate& d) { d.socketDataHandleDidSaveRoomReport(); });

@@ -10,7 +10,7 @@ void SocketDataHandle::replyRoomAction(const ReplyLines& lines)
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleGetCmdResult(success, message); });
 }
 
-void SocketDataHandle::reply99(const ReplyLines& lines)
+void SocketDataHandle::replyClerkLogin(const ReplyLines& lines)
 {
     if (lines.errorCode() != "0") {
         showAlert("提示", lines.errorMessage(), "取消");
@@ -25,12 +25,12 @@ void SocketDataHandle::reply99(const ReplyLines& lines)
     tellDelegate([](SocketDataHandleDelegate& d) { d.socketDataHandleDidLoginSucceed(); });
 }
 
-void SocketDataHandle::reply100(const ReplyLines& lines)
+void SocketDataHandle::replyBindClient(const ReplyLines& lines)
 {
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleBoundClient(*this, lines.lines()); });
 }
 
-void SocketDataHandle::reply160(const ReplyLines& lines)
+void SocketDataHandle::replyMemberCardConsumption(const ReplyLines& lines)
 {
     const auto outcome = resultFlag(lines);
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidVipConsumeOfHall(outcome.success, outcome.message); });

@@ -7,7 +7,7 @@
 #include "session/SocketDataHandle.h"
 #include "session/records/UserInfo.h"
 
-void SocketDataHandle::reply60(const ReplyLines& lines)
+void SocketDataHandle::replyServerDate(const ReplyLines& lines)
 {
     if (!lines.has(4)) {
         NSLog("系统日期数据错误");
@@ -20,7 +20,7 @@ void SocketDataHandle::reply60(const ReplyLines& lines)
     }
 }
 
-void SocketDataHandle::reply182(const ReplyLines& lines)
+void SocketDataHandle::replyVenueIdentity(const ReplyLines& lines)
 {
     NSLog("%s", lines.description().c_str());
     const bool success = lines.errorCode() == "0";
@@ -30,7 +30,7 @@ void SocketDataHandle::reply182(const ReplyLines& lines)
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetChangSuoID(success, message, id, name); });
 }
 
-void SocketDataHandle::reply90(const ReplyLines& lines)
+void SocketDataHandle::replyBindHall(const ReplyLines& lines)
 {
     if (lines.count() <= 2)
         return;
@@ -63,7 +63,7 @@ void SocketDataHandle::reply90(const ReplyLines& lines)
     tellDelegate([](SocketDataHandleDelegate& d) { d.socketDataHandleDidHallBound(true, ""); });
 }
 
-void SocketDataHandle::reply102(const ReplyLines& lines)
+void SocketDataHandle::replyClerkInfo(const ReplyLines& lines)
 {
     ResultDictionary result {{"ErrorCode", lines.errorCode()}, {"ErrorMsg", lines.errorMessage()}};
     if (lines.errorCode() == "0") {

@@ -3,7 +3,7 @@
 #include "session/SocketDataHandle.h"
 #include "session/records/CanStoreFoodObj.h"
 
-void SocketDataHandle::reply183(const ReplyLines& lines)
+void SocketDataHandle::replyStorableDrinks(const ReplyLines& lines)
 {
     RecordList<CanStoreFoodObj> drinks;
     const std::size_t count = lines.recordCount(7, 8);
@@ -15,13 +15,13 @@ void SocketDataHandle::reply183(const ReplyLines& lines)
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidStoreFoodList(drinks); });
 }
 
-void SocketDataHandle::reply201(const ReplyLines& lines)
+void SocketDataHandle::replyResumeWine(const ReplyLines& lines)
 {
     const auto outcome = resultFlag(lines);
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidScanResumeWine(outcome.success, outcome.message); });
 }
 
-void SocketDataHandle::reply210(const ReplyLines& lines)
+void SocketDataHandle::replyStoreRequest(const ReplyLines& lines)
 {
     NSLog("%s", lines.description().c_str());
     ResultDictionary result {{"ErrorCode", lines.errorCode()}, {"ErrorMsg", lines.errorMessage()}, {"DataCount", lines[4]}};
@@ -34,19 +34,19 @@ void SocketDataHandle::reply210(const ReplyLines& lines)
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetWxRequestStore(result); });
 }
 
-void SocketDataHandle::reply211(const ReplyLines& lines)
+void SocketDataHandle::replyDeleteStoreRequest(const ReplyLines& lines)
 {
     const auto outcome = resultFlag(lines);
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidDeleteRequestStore(outcome.success, outcome.message); });
 }
 
-void SocketDataHandle::reply212(const ReplyLines& lines)
+void SocketDataHandle::replyImproveStore(const ReplyLines& lines)
 {
     const auto outcome = resultFlag(lines);
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidImproveStore(outcome.success, outcome.message); });
 }
 
-void SocketDataHandle::reply213(const ReplyLines& lines)
+void SocketDataHandle::replyStoreWineGuest(const ReplyLines& lines)
 {
     const auto result = resultDictionary(lines, {{"guestName", 4}, {"guestPhone", 5}});
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetStoreWineMain(result); });

@@ -9,7 +9,6 @@
 namespace {
 
 struct Shown {
-    std::vector<std::string> actions;
     std::vector<std::string> sections; // titles of the fact sections
     std::map<std::string, std::string> facts;
 };
@@ -43,13 +42,11 @@ Shown detailsFor(std::int64_t state, const std::string& checkInMode, const std::
             auto cell = table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section));
             if (!cell)
                 continue;
-            if (cell->reuseIdentifier() == "DetailTextCell") {
-                shown.facts[cell->textLabel()->text()] = cell->detailTextLabel()->text();
-                if (row == 0)
-                    shown.sections.push_back(details->sectionAtIndex(static_cast<std::size_t>(section))->title().value_or(""));
-            } else {
-                shown.actions.push_back(cell->textLabel()->text());
-            }
+            if (cell->reuseIdentifier() != "DetailTextCell")
+                continue; // an action
+            shown.facts[cell->textLabel()->text()] = cell->detailTextLabel()->text();
+            if (row == 0)
+                shown.sections.push_back(details->sectionAtIndex(static_cast<std::size_t>(section))->title().value_or(""));
         }
     }
     return shown;
@@ -58,18 +55,6 @@ Shown detailsFor(std::int64_t state, const std::string& checkInMode, const std::
 using Titles = std::vector<std::string>;
 
 } // namespace
-
-TEST_F(ScreenTest, DetailsOfferTheActionsEachStateAndModeAllow)
-{
-    EXPECT_EQ(detailsFor(RoomDisplayFree, "1").actions, (Titles {"房台带位", "扫码存酒", "扫码取酒"}));
-    EXPECT_EQ(detailsFor(RoomDisplayFree, "2").actions, (Titles {"点  单", "会员卡赠", "房台带位", "扫码存酒", "扫码取酒"}));
-    EXPECT_EQ(detailsFor(RoomDisplaySeating, "1").actions, (Titles {"点  单", "会员卡赠", "取消带位", "扫码存酒", "扫码取酒"}));
-    EXPECT_EQ(detailsFor(RoomDisplayBooked, "0").actions, (Titles {"房台带位", "申请清台", "扫码存酒", "扫码取酒"}));
-    EXPECT_EQ(detailsFor(RoomDisplaySettling, "0").actions,
-              (Titles {"点  单", "会员卡赠", "查看账单", "申请清台", "扫码存酒", "扫码取酒"}));
-    EXPECT_EQ(detailsFor(RoomDisplayCleaning, "2").actions, (Titles {"申请清台", "扫码存酒", "扫码取酒"}));
-    EXPECT_EQ(detailsFor(RoomDisplayMerged, "2").actions, (Titles {"扫码存酒", "扫码取酒"}));
-}
 
 TEST_F(ScreenTest, DetailsShowTheRoomsFactsByState)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "billing/BillViewController.h"
+#include "kit/AlertViewReplyAlertDisplay.h"
 #include "kit/StatusBarNotification.h"
 #include "kit/StatusStripConnectionDisplay.h"
 #include "ordering/OrderViewController.h"
@@ -40,6 +41,7 @@ protected:
         registerBillingInterfaceClasses();
         registerWineInterfaceClasses();
         SocketDataHandle::sharedInstance().setStatusDisplay(&StatusStripConnectionDisplay::shared());
+        SocketDataHandle::sharedInstance().setAlertDisplay(&AlertViewReplyAlertDisplay::shared());
     }
     void TearDown() override
     {

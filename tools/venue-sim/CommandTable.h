@@ -1,5 +1,6 @@
 #pragma once
 
+#include "session/VenueCommand.h"
 #include "tools/venue-sim/ReplyBuilder.h"
 #include "tools/venue-sim/VenueRequest.h"
 
@@ -16,6 +17,7 @@ public:
 
     // Replaces an earlier handler of the same command.
     void add(int command, Handler handler);
+    void add(VenueCommand command, Handler handler) { add(commandNumber(command), std::move(handler)); }
     bool has(int command) const { return m_handlers.count(command) != 0; }
     std::vector<int> commands() const;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "session/VenueCommand.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +15,15 @@ public:
     explicit ReplyBuilder(int command, std::string errorCode = "0", std::string errorMessage = {});
     static ReplyBuilder failure(int command, std::string errorMessage);
     static ReplyBuilder withoutStatus(int command);
+    explicit ReplyBuilder(VenueCommand command, std::string errorCode = "0", std::string errorMessage = {})
+        : ReplyBuilder(commandNumber(command), std::move(errorCode), std::move(errorMessage))
+    {
+    }
+    static ReplyBuilder failure(VenueCommand command, std::string errorMessage)
+    {
+        return failure(commandNumber(command), std::move(errorMessage));
+    }
+    static ReplyBuilder withoutStatus(VenueCommand command) { return withoutStatus(commandNumber(command)); }
 
     ReplyBuilder& line(std::string text);
     ReplyBuilder& line(std::int64_t number);

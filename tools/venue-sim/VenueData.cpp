@@ -57,15 +57,7 @@ std::optional<VenueData> VenueData::fromJson(std::string_view source, std::strin
             data.m_binding.set(name, dataText(binding, name, fallback));
         data.readServices(root);
 
-        for (const auto& item : dataList(root, "clerks")) {
-            VenueClerk clerk {dataText(item, "number"), dataText(item, "name"), dataText(item, "password"),
-                              dataText(item, "group"), dataText(item, "position")};
-            if (clerk.number.empty() || clerk.name.empty())
-                throw std::runtime_error("a clerk needs a number and a name");
-            if (data.clerkByNumber(clerk.number))
-                throw std::runtime_error("clerk " + clerk.number + " is listed twice");
-            data.m_clerks.push_back(std::move(clerk));
-        }
+        data.readClerks(root);
         for (const auto& item : dataList(root, "regions"))
             data.m_regions.push_back(readArea(item));
         for (const auto& item : dataList(root, "roomTypes"))
@@ -73,52 +65,70 @@ std::optional<VenueData> VenueData::fromJson(std::string_view source, std::strin
         if (!data.m_binding.clerkNo.empty() && !data.clerkByNumber(data.m_binding.clerkNo))
             throw std::runtime_error("the binding names an unknown clerk " + data.m_binding.clerkNo);
 
-        std::set<std::string> numbers;
-        for (const auto& item : dataList(root, "rooms")) {
-            VenueRoom room;
-            room.number = dataText(item, "no");
-            room.name = dataText(item, "name", room.number);
-            room.typeId = dataText(item, "type");
-            room.regionId = dataText(item, "region");
-            if (room.number.empty() || !numbers.insert(room.number).second)
-                throw std::runtime_error("room \"" + room.number + "\" is unnamed or listed twice");
-            const VenueArea* type = data.roomType(room.typeId);
-            if (!type || !data.region(room.regionId))
-                throw std::runtime_error("room " + room.number + " names an unknown type or region");
-
-            RoomDisplayState display = RoomDisplayState::Free;
-            const std::string stateKey = dataText(item, "state", "free");
-            if (!roomDisplayStateFromKey(stateKey, display))
-                throw std::runtime_error("room " + room.number + " has the unknown state \"" + stateKey + "\"");
-            room.setDisplayState(display);
-
-            room.bookerNo = dataText(item, "booker");
-            if (!room.bookerNo.empty() && !data.clerkByNumber(room.bookerNo))
-                throw std::runtime_error("room " + room.number + " names an unknown booker");
-            room.waiterNo = dataText(item, "waiter");
-            room.guestName = dataText(item, "guest");
-            room.guestCount = dataText(item, "guests");
-            room.vipId = dataText(item, "vip");
-            room.vipFlag = room.vipId.empty() ? "0" : "1";
-            room.reserveTime = dataText(item, "reserved");
-            room.arriveTime = dataText(item, "arrival");
-            room.checkInTime = dataText(item, "checkIn");
-            room.checkOutTime = dataText(item, "checkOut");
-            room.masterId = dataText(item, "master");
-            room.mergedWith = dataText(item, "mergedWith");
-            room.preSettleFlag = dataText(item, "preSettle", "0");
-            room.lowLimit = dataAmount(item, "lowLimit", std::stod(type->lowLimit));
-            room.foodMoney = dataAmount(item, "food");
-            room.roomMoney = dataAmount(item, "roomMoney");
-            room.dinnerMoney = dataAmount(item, "dinner");
-            room.freeMoney = dataAmount(item, "free");
-            data.readBill(item, room);
-            data.m_rooms.push_back(std::move(room));
-        }
+        data.readRooms(root);
         return data;
     } catch (const std::exception& e) {
         error = e.what();
         return std::nullopt;
+    }
+}
+
+void VenueData::readClerks(const json& root)
+{
+    for (const auto& item : dataList(root, "clerks")) {
+        VenueClerk clerk {dataText(item, "number"), dataText(item, "name"), dataText(item, "password"),
+                          dataText(item, "group"), dataText(item, "position")};
+        if (clerk.number.empty() || clerk.name.empty())
+            throw std::runtime_error("a clerk needs a number and a name");
+        if (clerkByNumber(clerk.number))
+            throw std::runtime_error("clerk " + clerk.number + " is listed twice");
+        m_clerks.push_back(std::move(clerk));
+    }
+}
+
+void VenueData::readRooms(const json& root)
+{
+    std::set<std::string> numbers;
+    for (const auto& item : dataList(root, "rooms")) {
+        VenueRoom room;
+        room.number = dataText(item, "no");
+        room.name = dataText(item, "name", room.number);
+        room.typeId = dataText(item, "type");
+        room.regionId = dataText(item, "region");
+        if (room.number.empty() || !numbers.insert(room.number).second)
+            throw std::runtime_error("room \"" + room.number + "\" is unnamed or listed twice");
+        const VenueArea* type = roomType(room.typeId);
+        if (!type || !region(room.regionId))
+            throw std::runtime_error("room " + room.number + " names an unknown type or region");
+
+        RoomDisplayState display = RoomDisplayState::Free;
+        const std::string stateKey = dataText(item, "state", "free");
+        if (!roomDisplayStateFromKey(stateKey, display))
+            throw std::runtime_error("room " + room.number + " has the unknown state \"" + stateKey + "\"");
+        room.setDisplayState(display);
+
+        room.bookerNo = dataText(item, "booker");
+        if (!room.bookerNo.empty() && !clerkByNumber(room.bookerNo))
+            throw std::runtime_error("room " + room.number + " names an unknown booker");
+        room.waiterNo = dataText(item, "waiter");
+        room.guestName = dataText(item, "guest");
+        room.guestCount = dataText(item, "guests");
+        room.vipId = dataText(item, "vip");
+        room.vipFlag = room.vipId.empty() ? "0" : "1";
+        room.reserveTime = dataText(item, "reserved");
+        room.arriveTime = dataText(item, "arrival");
+        room.checkInTime = dataText(item, "checkIn");
+        room.checkOutTime = dataText(item, "checkOut");
+        room.masterId = dataText(item, "master");
+        room.mergedWith = dataText(item, "mergedWith");
+        room.preSettleFlag = dataText(item, "preSettle", "0");
+        room.lowLimit = dataAmount(item, "lowLimit", std::stod(type->lowLimit));
+        room.foodMoney = dataAmount(item, "food");
+        room.roomMoney = dataAmount(item, "roomMoney");
+        room.dinnerMoney = dataAmount(item, "dinner");
+        room.freeMoney = dataAmount(item, "free");
+        readBill(item, room);
+        m_rooms.push_back(std::move(room));
     }
 }
 

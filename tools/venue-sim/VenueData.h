@@ -86,6 +86,8 @@ public:
 private:
     // The sections of the data file beyond the hall (VenueDataServices.cpp).
     void readServices(const nlohmann::json& root);
+    void readClerks(const nlohmann::json& root);
+    void readRooms(const nlohmann::json& root);
     // A room's "bill" list, or one line for its "food" money when it has none.
     void readBill(const nlohmann::json& item, VenueRoom& room);
 

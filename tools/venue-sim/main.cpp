@@ -18,6 +18,30 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+namespace {
+
+// The stop signals arrive as readable bytes on the run loop instead of interrupting it. The
+// descriptor, or -1.
+int stopSignalsAsBytes()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &signals, nullptr);
+    return ::signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+}
+
+bool openLog(const std::filesystem::path& path, std::ofstream& file)
+{
+    file.open(path, std::ios::app);
+    if (!file)
+        std::fprintf(stderr, "venue-sim: cannot write %s\n", path.c_str());
+    return static_cast<bool>(file);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     const pid_t parent = ::getppid();
@@ -49,25 +73,14 @@ int main(int argc, char** argv)
     }
 
     std::ofstream logFile;
-    if (options->logFile) {
-        logFile.open(*options->logFile, std::ios::app);
-        if (!logFile) {
-            std::fprintf(stderr, "venue-sim: cannot write %s\n", options->logFile->c_str());
-            return 1;
-        }
-    }
+    if (options->logFile && !openLog(*options->logFile, logFile))
+        return 1;
     std::ostream& logStream = options->logFile ? static_cast<std::ostream&>(logFile) : std::cout;
 
     // A reader that stops reading the log must not end the server; failed log writes are ignored.
     std::signal(SIGPIPE, SIG_IGN);
 
-    // The signals arrive as readable bytes on the run loop instead of interrupting it.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigprocmask(SIG_BLOCK, &signals, nullptr);
-    const int signalFd = ::signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+    const int signalFd = stopSignalsAsBytes();
     if (signalFd < 0) {
         std::perror("venue-sim: signalfd");
         return 1;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ui/UIApplication.h"
 #include "session/ConnectionStatusDisplay.h"
 #include "session/DataCenter.h"
+#include "session/ReplyAlertDisplay.h"
 #include "session/SocketDataHandle.h"
 #include "session/records/TiaoGuangStateObject.h"
 #include "tests/session/dispatcher/RecordingReceiver.h"
@@ -41,6 +41,16 @@ public:
     void showCustomStatus() override { ++redisplays; }
 };
 
+// Each alert as "title|message|button".
+class RecordingAlertDisplay : public ReplyAlertDisplay {
+public:
+    std::vector<std::string> alerts;
+    void showAlert(const std::string& title, const std::string& message, const std::string& button) override
+    {
+        alerts.push_back(title + "|" + message + "|" + button);
+    }
+};
+
 // A fresh session, dispatcher and receiver for each test, on a manual clock.
 class DispatcherTest : public ::testing::Test {
 protected:
@@ -50,6 +60,7 @@ protected:
         SocketDataHandle::resetForTesting();
         TiaoGuangStateObject::resetForTesting();
         handle().setStatusDisplay(&display);
+        handle().setAlertDisplay(&alerts);
         handle().setDelegate(receiver);
     }
     void TearDown() override
@@ -69,5 +80,6 @@ protected:
     ManualMainClock clock;
     LogCapture log;
     RecordingStatusDisplay display;
+    RecordingAlertDisplay alerts;
     std::shared_ptr<RecordingReceiver> receiver = std::make_shared<RecordingReceiver>();
 };

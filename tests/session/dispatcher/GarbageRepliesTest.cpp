@@ -34,8 +34,6 @@ TEST_F(DispatcherTest, GarbageRepliesNeitherCrashNorDisturbLaterOnes)
         for (int round = 0; round < 40; ++round)
             deliver(oddReply(random, command));
     }
-    // The alerts some refusals raise go away with the application's reset.
-    UIApplication::sharedApplication().resetForTesting();
     receiver->calls.clear();
     deliver(102, {"0", "", "8801", "王丽"});
     EXPECT_EQ(calls(), (std::vector<std::string> {"clerkInfo"}));

@@ -1,7 +1,5 @@
 #include "tests/session/dispatcher/DispatcherTestSupport.h"
 
-#include "platform/ui/UIAlertView.h"
-#include "platform/ui/UIApplication.h"
 #include "session/records/SelectClerkListUp.h"
 
 namespace {
@@ -108,13 +106,7 @@ TEST_F(DispatcherTest, RefusedOrderLinesOnlyAlert)
     EXPECT_EQ(basket.ErrorMsg, "估清");
     EXPECT_EQ(basket.GroupID, "G1");
     EXPECT_EQ(calls().size(), callsBefore);
-    auto alert = UIApplication::sharedApplication().topAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), "提示");
-    EXPECT_EQ(alert->message(), "估清");
-    EXPECT_EQ(alert->numberOfButtons(), 1);
-    EXPECT_EQ(alert->buttonTitleAtIndex(0), "确定");
-    alert->tapButtonAtIndex(0);
+    EXPECT_EQ(alerts.alerts, (std::vector<std::string> {"提示|估清|确定"}));
 }
 
 TEST_F(DispatcherTest, RemarksOfADish)
@@ -168,10 +160,7 @@ TEST_F(DispatcherTest, PackageGroupsAndDishes)
 
     deliver(107, {"1", "套餐已停售"});
     EXPECT_EQ(calls().size(), before);
-    auto alert = UIApplication::sharedApplication().topAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), "提示信息");
-    alert->tapButtonAtIndex(0);
+    EXPECT_EQ(alerts.alerts, (std::vector<std::string> {"提示信息|套餐已停售|确定"}));
 }
 
 TEST_F(DispatcherTest, FreeItemGroupsMultiplyTheAllowance)

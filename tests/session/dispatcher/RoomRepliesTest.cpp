@@ -1,7 +1,5 @@
 #include "tests/session/dispatcher/DispatcherTestSupport.h"
 
-#include "platform/ui/UIAlertView.h"
-#include "platform/ui/UIApplication.h"
 
 namespace {
 
@@ -215,13 +213,7 @@ TEST_F(DispatcherTest, ClerkLoginAndBinding)
     deliver(99, {"1", "工号不存在"});
     EXPECT_EQ(session().clerkNo, "8802");
     EXPECT_EQ(calls().size(), 1u);
-    auto alert = UIApplication::sharedApplication().topAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->title(), "提示");
-    EXPECT_EQ(alert->message(), "工号不存在");
-    EXPECT_EQ(alert->numberOfButtons(), 1);
-    EXPECT_EQ(alert->buttonTitleAtIndex(0), "取消");
-    alert->tapButtonAtIndex(0);
+    EXPECT_EQ(alerts.alerts, (std::vector<std::string> {"提示|工号不存在|取消"}));
 
     const auto text = replyText(100, {"0", "", "a", "b"});
     deliver(text);

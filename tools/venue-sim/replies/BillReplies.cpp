@@ -54,7 +54,7 @@ ReplyBuilder bill(const ReplyContext& context, const VenueRequest& request)
         if (!item.settled && seen.insert(item.groupId).second)
             openGroups += (openGroups.empty() ? "" : ",") + item.groupId;
     }
-    ReplyBuilder reply(109);
+    ReplyBuilder reply(VenueCommand::Bill);
     reply.line(clerkName(data, room->bookerNo))
         .line(room->guestName)
         .line(room->checkInTime)
@@ -102,7 +102,7 @@ ReplyBuilder openBill(const ReplyContext& context, const VenueRequest& request)
     const auto [room, refusal] = billedRoom(context, request);
     if (refusal)
         return *refusal;
-    return ReplyBuilder(140).line(room->masterId).line(room->state);
+    return ReplyBuilder(VenueCommand::RoomMaster).line(room->masterId).line(room->state);
 }
 
 // Fields: room number. Lines 4 to 6: paid so far, bill number, the number of lines; then 13 lines
@@ -113,13 +113,13 @@ ReplyBuilder unsettledLines(const ReplyContext& context, const VenueRequest& req
 {
     const auto [room, refusal] = billedRoom(context, request);
     if (refusal)
-        return ReplyBuilder(156, "1", refusal->errorMessage()).line("0").line("");
+        return ReplyBuilder(VenueCommand::UnsettledFolio, "1", refusal->errorMessage()).line("0").line("");
     std::vector<const BillItem*> open;
     for (const auto& item : room->bill) {
         if (!item.settled)
             open.push_back(&item);
     }
-    ReplyBuilder reply(156);
+    ReplyBuilder reply(VenueCommand::UnsettledFolio);
     reply.line(amountText(room->paidMoney)).line(room->masterId).line(static_cast<std::int64_t>(open.size()));
     for (const BillItem* item : open) {
         reply.line(item->folioId)
@@ -155,7 +155,7 @@ ReplyBuilder settleInHall(const ReplyContext& context, const VenueRequest& reque
         return *refusal;
     const std::string owed = amountText(amountOwed(*room));
     settleRoom(context, *room);
-    return ReplyBuilder(157, "0", "结账成功，收款" + owed + "元");
+    return ReplyBuilder(VenueCommand::PayInHall, "0", "结账成功，收款" + owed + "元");
 }
 
 // Fields: card number. Lines 4 and 5: the card and its holder.
@@ -163,8 +163,8 @@ ReplyBuilder sendDynamicPassword(const ReplyContext& context, const VenueRequest
 {
     const MemberCard* card = context.data->memberCard(request.field(0));
     if (!card)
-        return ReplyBuilder::failure(159, "会员卡号不存在");
-    return ReplyBuilder(159, "0", "动态密码已发送").line(card->number).line(card->name);
+        return ReplyBuilder::failure(VenueCommand::MemberPassword, "会员卡号不存在");
+    return ReplyBuilder(VenueCommand::MemberPassword, "0", "动态密码已发送").line(card->number).line(card->name);
 }
 
 // Fields: room, operator, password, way of payment ("0" member card, "1" and "2" the two mobile
@@ -180,36 +180,36 @@ ReplyBuilder settleBill(const ReplyContext& context, const VenueRequest& request
     if (way == "0") {
         MemberCard* card = context.data->memberCard(request.field(5));
         if (!card || card->password != request.field(6))
-            return ReplyBuilder::failure(171, "会员卡号或密码错误");
+            return ReplyBuilder::failure(VenueCommand::BillNetPay, "会员卡号或密码错误");
         if (!card->canPay())
-            return ReplyBuilder::failure(171, "会员卡" + card->state + "，不能支付");
+            return ReplyBuilder::failure(VenueCommand::BillNetPay, "会员卡" + card->state + "，不能支付");
         if (card->balance < owed)
-            return ReplyBuilder::failure(171, "会员卡余额不足");
+            return ReplyBuilder::failure(VenueCommand::BillNetPay, "会员卡余额不足");
         card->balance -= owed;
     } else if (way == "1" || way == "2") {
         if (request.field(4).empty())
-            return ReplyBuilder::failure(171, "付款码为空");
+            return ReplyBuilder::failure(VenueCommand::BillNetPay, "付款码为空");
         PendingPayment payment;
         payment.roomNo = room->number;
         payment.purpose = PendingPayment::Purpose::Bill;
         payment.amount = owed;
         const std::string orderNo = context.data->addPayment(std::move(payment)).orderNo;
-        return ReplyBuilder(171, "2", "等待顾客支付").line(orderNo);
+        return ReplyBuilder(VenueCommand::BillNetPay, "2", "等待顾客支付").line(orderNo);
     } else if (way != "3" && way != "4") {
-        return ReplyBuilder::failure(171, "不支持的支付方式");
+        return ReplyBuilder::failure(VenueCommand::BillNetPay, "不支持的支付方式");
     }
     settleRoom(context, *room);
-    return ReplyBuilder(171, "0", "结账成功");
+    return ReplyBuilder(VenueCommand::BillNetPay, "0", "结账成功");
 }
 
 } // namespace
 
 void installBillReplies(CommandTable& table, ReplyContext context)
 {
-    table.add(109, [context](const VenueRequest& request) { return bill(context, request); });
-    table.add(140, [context](const VenueRequest& request) { return openBill(context, request); });
-    table.add(156, [context](const VenueRequest& request) { return unsettledLines(context, request); });
-    table.add(157, [context](const VenueRequest& request) { return settleInHall(context, request); });
-    table.add(159, [context](const VenueRequest& request) { return sendDynamicPassword(context, request); });
-    table.add(171, [context](const VenueRequest& request) { return settleBill(context, request); });
+    table.add(VenueCommand::Bill, [context](const VenueRequest& request) { return bill(context, request); });
+    table.add(VenueCommand::RoomMaster, [context](const VenueRequest& request) { return openBill(context, request); });
+    table.add(VenueCommand::UnsettledFolio, [context](const VenueRequest& request) { return unsettledLines(context, request); });
+    table.add(VenueCommand::PayInHall, [context](const VenueRequest& request) { return settleInHall(context, request); });
+    table.add(VenueCommand::MemberPassword, [context](const VenueRequest& request) { return sendDynamicPassword(context, request); });
+    table.add(VenueCommand::BillNetPay, [context](const VenueRequest& request) { return settleBill(context, request); });
 }

@@ -24,8 +24,8 @@ ReplyBuilder memberInfo(const ReplyContext& context, const VenueRequest& request
 {
     const MemberCard* card = checkCard(context, request.field(0), request.field(1));
     if (!card)
-        return ReplyBuilder::failure(127, "会员卡号或密码错误");
-    return ReplyBuilder(127)
+        return ReplyBuilder::failure(VenueCommand::MemberInfo, "会员卡号或密码错误");
+    return ReplyBuilder(VenueCommand::MemberInfo)
         .line(card->account)
         .line(card->number)
         .line(card->state)
@@ -46,19 +46,19 @@ ReplyBuilder orderPaidByCard(const ReplyContext& context, const VenueRequest& re
         return *order.refusal;
     MemberCard* card = checkCard(context, request.field(order.extra), request.field(order.extra + 1));
     if (!card)
-        return ReplyBuilder::failure(163, "会员卡号或密码错误");
+        return ReplyBuilder::failure(VenueCommand::OrderPaidByCard, "会员卡号或密码错误");
     if (!card->canPay())
-        return ReplyBuilder::failure(163, "会员卡" + card->state + "，不能支付");
+        return ReplyBuilder::failure(VenueCommand::OrderPaidByCard, "会员卡" + card->state + "，不能支付");
     const double amount = order.amount();
     if (card->balance < amount)
-        return ReplyBuilder::failure(163, "会员卡余额不足，余额" + amountText(card->balance) + "元");
+        return ReplyBuilder::failure(VenueCommand::OrderPaidByCard, "会员卡余额不足，余额" + amountText(card->balance) + "元");
     card->balance -= amount;
     for (auto& item : order.items) {
         item.settled = true;
         order.room->addToBill(std::move(item));
     }
     order.room->paidMoney += amount;
-    return ReplyBuilder(163, "0", "会员卡支付成功，余额" + amountText(card->balance) + "元");
+    return ReplyBuilder(VenueCommand::OrderPaidByCard, "0", "会员卡支付成功，余额" + amountText(card->balance) + "元");
 }
 
 // Fields: room number, amount. Lines 4 and 5: the payment's order number and the text of its
@@ -97,10 +97,10 @@ ReplyBuilder paymentState(const ReplyContext& context, const VenueRequest& reque
 
 void installMemberReplies(CommandTable& table, ReplyContext context)
 {
-    table.add(127, [context](const VenueRequest& request) { return memberInfo(context, request); });
-    table.add(163, [context](const VenueRequest& request) { return orderPaidByCard(context, request); });
-    table.add(202, [context](const VenueRequest& request) { return paymentCode(context, request, "PAY1"); });
-    table.add(204, [context](const VenueRequest& request) { return paymentCode(context, request, "PAY2"); });
-    table.add(203, [context](const VenueRequest& request) { return paymentState(context, request); });
-    table.add(205, [context](const VenueRequest& request) { return paymentState(context, request); });
+    table.add(VenueCommand::MemberInfo, [context](const VenueRequest& request) { return memberInfo(context, request); });
+    table.add(VenueCommand::OrderPaidByCard, [context](const VenueRequest& request) { return orderPaidByCard(context, request); });
+    table.add(VenueCommand::AlipayCode, [context](const VenueRequest& request) { return paymentCode(context, request, "PAY1"); });
+    table.add(VenueCommand::WeChatPayCode, [context](const VenueRequest& request) { return paymentCode(context, request, "PAY2"); });
+    table.add(VenueCommand::AlipayState, [context](const VenueRequest& request) { return paymentState(context, request); });
+    table.add(VenueCommand::WeChatPayState, [context](const VenueRequest& request) { return paymentState(context, request); });
 }

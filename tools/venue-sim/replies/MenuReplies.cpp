@@ -13,7 +13,7 @@ constexpr std::size_t kFirstRecordLine = 7;
 ReplyBuilder categories(const ReplyContext& context)
 {
     const VenueMenu& menu = context.data->menu();
-    ReplyBuilder reply(103);
+    ReplyBuilder reply(VenueCommand::DishCategories);
     reply.line(static_cast<std::int64_t>(menu.categories().size())).padTo(kFirstRecordLine);
     for (const auto& category : menu.categories()) {
         reply.line(category.no)
@@ -33,9 +33,9 @@ ReplyBuilder dishes(const ReplyContext& context, const VenueRequest& request)
     const VenueMenu& menu = context.data->menu();
     const std::string& categoryNo = request.field(0);
     if (!categoryNo.empty() && !menu.category(categoryNo))
-        return ReplyBuilder::failure(104, "没有类别" + categoryNo);
+        return ReplyBuilder::failure(VenueCommand::Dishes, "没有类别" + categoryNo);
     const auto found = categoryNo.empty() ? menu.recommendedDishes() : menu.dishesIn(categoryNo);
-    ReplyBuilder reply(104);
+    ReplyBuilder reply(VenueCommand::Dishes);
     reply.line(static_cast<std::int64_t>(found.size())).line(categoryNo).padTo(kFirstRecordLine);
     for (const MenuDish* dish : found) {
         reply.line(dish->no)
@@ -63,15 +63,15 @@ ReplyBuilder remarks(const ReplyContext& context, const VenueRequest& request)
 {
     const auto* texts = context.data->menu().remarks(request.field(0));
     if (!texts)
-        return ReplyBuilder::withoutStatus(106).line("1");
-    return ReplyBuilder::withoutStatus(106).line("0").lines(*texts);
+        return ReplyBuilder::withoutStatus(VenueCommand::DishRemarks).line("1");
+    return ReplyBuilder::withoutStatus(VenueCommand::DishRemarks).line("0").lines(*texts);
 }
 
 } // namespace
 
 void installMenuReplies(CommandTable& table, ReplyContext context)
 {
-    table.add(103, [context](const VenueRequest&) { return categories(context); });
-    table.add(104, [context](const VenueRequest& request) { return dishes(context, request); });
-    table.add(106, [context](const VenueRequest& request) { return remarks(context, request); });
+    table.add(VenueCommand::DishCategories, [context](const VenueRequest&) { return categories(context); });
+    table.add(VenueCommand::Dishes, [context](const VenueRequest& request) { return dishes(context, request); });
+    table.add(VenueCommand::DishRemarks, [context](const VenueRequest& request) { return remarks(context, request); });
 }

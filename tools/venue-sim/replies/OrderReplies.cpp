@@ -52,13 +52,13 @@ ReplyBuilder orderLines(const ReplyContext& context, const VenueRequest& request
 {
     VenueData& data = *context.data;
     if (!data.room(request.field(0)))
-        return ReplyBuilder::failure(105, "房台号无效");
+        return ReplyBuilder::failure(VenueCommand::OrderLines, "房台号无效");
     const MenuDish* dish = data.menu().dish(request.field(1));
     if (!dish)
-        return ReplyBuilder::failure(105, "菜品" + request.field(1) + "不存在");
+        return ReplyBuilder::failure(VenueCommand::OrderLines, "菜品" + request.field(1) + "不存在");
     const double quantity = doubleValue(request.field(2));
     if (quantity <= 0)
-        return ReplyBuilder::failure(105, "数量必须大于0");
+        return ReplyBuilder::failure(VenueCommand::OrderLines, "数量必须大于0");
 
     std::vector<LineFacts> lines {{dish, quantity, false, ""}};
     if (dish->gift && quantity >= dish->gift->per) {
@@ -66,7 +66,7 @@ ReplyBuilder orderLines(const ReplyContext& context, const VenueRequest& request
         lines.push_back({data.menu().dish(dish->gift->dishNo), static_cast<double>(times * dish->gift->count), true, dish->no});
     }
     const bool freeItems = !dish->freeSetId.empty();
-    ReplyBuilder reply(105);
+    ReplyBuilder reply(VenueCommand::OrderLines);
     reply.line(freeItems ? "1" : "0")
         .line(freeItems ? std::to_string(static_cast<int>(quantity) * dish->freePer) : "0")
         .line(dish->freeSetId)
@@ -102,22 +102,22 @@ ReplyBuilder orderPaidByCode(const ReplyContext& context, const VenueRequest& re
     if (order.refusal)
         return *order.refusal;
     if (request.field(order.extra).empty())
-        return ReplyBuilder::failure(168, "付款码为空");
+        return ReplyBuilder::failure(VenueCommand::OrderPaidByCode, "付款码为空");
     PendingPayment payment;
     payment.roomNo = order.room->number;
     payment.purpose = PendingPayment::Purpose::Order;
     payment.amount = order.amount();
     payment.items = std::move(order.items);
     const std::string orderNo = context.data->addPayment(std::move(payment)).orderNo;
-    return ReplyBuilder(168, "2", "等待顾客支付").line(orderNo);
+    return ReplyBuilder(VenueCommand::OrderPaidByCode, "2", "等待顾客支付").line(orderNo);
 }
 
 } // namespace
 
 void installOrderReplies(CommandTable& table, ReplyContext context)
 {
-    table.add(105, [context](const VenueRequest& request) { return orderLines(context, request); });
-    table.add(114, [context](const VenueRequest& request) { return confirmOrder(context, request); });
-    table.add(115, [context](const VenueRequest& request) { return confirmOrder(context, request); });
-    table.add(168, [context](const VenueRequest& request) { return orderPaidByCode(context, request); });
+    table.add(VenueCommand::OrderLines, [context](const VenueRequest& request) { return orderLines(context, request); });
+    table.add(VenueCommand::ConfirmOrder, [context](const VenueRequest& request) { return confirmOrder(context, request); });
+    table.add(VenueCommand::ConfirmGiftOrder, [context](const VenueRequest& request) { return confirmOrder(context, request); });
+    table.add(VenueCommand::OrderPaidByCode, [context](const VenueRequest& request) { return orderPaidByCode(context, request); });
 }

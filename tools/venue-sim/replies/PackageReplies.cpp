@@ -15,10 +15,10 @@ ReplyBuilder packageGroups(const ReplyContext& context, const VenueRequest& requ
     const VenueMenu& menu = context.data->menu();
     const MenuDish* dish = menu.dish(request.field(0));
     if (!dish)
-        return ReplyBuilder::failure(107, "菜品" + request.field(0) + "不存在");
+        return ReplyBuilder::failure(VenueCommand::PackageGroups, "菜品" + request.field(0) + "不存在");
     const std::vector<ItemGroup> none;
     const auto& groups = dish->package ? *menu.packageGroups(dish->no) : none;
-    ReplyBuilder reply(107);
+    ReplyBuilder reply(VenueCommand::PackageGroups);
     reply.line(static_cast<std::int64_t>(groups.size())).line(dish->name);
     for (const auto& group : groups) {
         reply.line(group.id).line(group.name).line(group.sumCount).line(group.countMode).line(group.notShare).line(group.note).line("");
@@ -48,7 +48,7 @@ ReplyBuilder freeItems(const ReplyContext& context, const VenueRequest& request)
 {
     const VenueMenu& menu = context.data->menu();
     const auto* groups = menu.freeSet(request.field(0));
-    ReplyBuilder reply(108);
+    ReplyBuilder reply(VenueCommand::FreeItems);
     if (!groups)
         return reply.line("0").line("");
     reply.line(static_cast<std::int64_t>(groups->size())).line(request.field(0));
@@ -79,6 +79,6 @@ ReplyBuilder freeItems(const ReplyContext& context, const VenueRequest& request)
 
 void installPackageReplies(CommandTable& table, ReplyContext context)
 {
-    table.add(107, [context](const VenueRequest& request) { return packageGroups(context, request); });
-    table.add(108, [context](const VenueRequest& request) { return freeItems(context, request); });
+    table.add(VenueCommand::PackageGroups, [context](const VenueRequest& request) { return packageGroups(context, request); });
+    table.add(VenueCommand::FreeItems, [context](const VenueRequest& request) { return freeItems(context, request); });
 }

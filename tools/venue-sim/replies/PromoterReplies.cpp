@@ -44,7 +44,7 @@ ReplyBuilder promoters(const ReplyContext& context, const VenueRequest& request)
         first = std::min(total, static_cast<std::int64_t>(page - 1) * pageSize);
         last = std::min(total, first + pageSize);
     }
-    ReplyBuilder reply(141);
+    ReplyBuilder reply(VenueCommand::Promoters);
     reply.line(pageCount).line(total);
     for (std::int64_t i = first; i < last; ++i) {
         const Promoter& p = *found[static_cast<std::size_t>(i)];
@@ -57,5 +57,5 @@ ReplyBuilder promoters(const ReplyContext& context, const VenueRequest& request)
 
 void installPromoterReplies(CommandTable& table, ReplyContext context)
 {
-    table.add(141, [context](const VenueRequest& request) { return promoters(context, request); });
+    table.add(VenueCommand::Promoters, [context](const VenueRequest& request) { return promoters(context, request); });
 }

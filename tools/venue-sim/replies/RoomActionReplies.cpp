@@ -40,7 +40,7 @@ ReplyBuilder seatGuests(const ReplyContext& context, const VenueRequest& request
     if (display != RoomDisplayState::Free && display != RoomDisplayState::Booked)
         return notNow(request, room, "带位");
     room.requestSeating();
-    return ReplyBuilder(96, "0", "房台" + room.number + "带位成功");
+    return ReplyBuilder(VenueCommand::SeatGuests, "0", "房台" + room.number + "带位成功");
 }
 
 ReplyBuilder cancelSeating(const ReplyContext& context, const VenueRequest& request)
@@ -52,7 +52,7 @@ ReplyBuilder cancelSeating(const ReplyContext& context, const VenueRequest& requ
     if (room.displayState() != RoomDisplayState::Seating)
         return notNow(request, room, "取消带位");
     room.cancelSeating();
-    return ReplyBuilder(97, "0", "房台" + room.number + "已取消带位");
+    return ReplyBuilder(VenueCommand::CancelSeating, "0", "房台" + room.number + "已取消带位");
 }
 
 // A booked room loses its booking, an open or settling room goes to the cleaners, a room being
@@ -80,16 +80,16 @@ ReplyBuilder clearRoom(const ReplyContext& context, const VenueRequest& request)
 
 ReplyBuilder memberCardConsumption(const VenueRequest&)
 {
-    return ReplyBuilder(160, "0", "会员卡消费成功");
+    return ReplyBuilder(VenueCommand::MemberCardConsumption, "0", "会员卡消费成功");
 }
 
 } // namespace
 
 void installRoomActionReplies(CommandTable& table, ReplyContext context)
 {
-    table.add(96, [context](const VenueRequest& request) { return seatGuests(context, request); });
-    table.add(97, [context](const VenueRequest& request) { return cancelSeating(context, request); });
-    table.add(162, [context](const VenueRequest& request) { return clearRoom(context, request); });
-    table.add(110, [context](const VenueRequest& request) { return clearRoom(context, request); });
-    table.add(160, [](const VenueRequest& request) { return memberCardConsumption(request); });
+    table.add(VenueCommand::SeatGuests, [context](const VenueRequest& request) { return seatGuests(context, request); });
+    table.add(VenueCommand::CancelSeating, [context](const VenueRequest& request) { return cancelSeating(context, request); });
+    table.add(VenueCommand::ClearRoom, [context](const VenueRequest& request) { return clearRoom(context, request); });
+    table.add(VenueCommand::RoomAction, [context](const VenueRequest& request) { return clearRoom(context, request); });
+    table.add(VenueCommand::MemberCardConsumption, [](const VenueRequest& request) { return memberCardConsumption(request); });
 }

@@ -39,11 +39,11 @@ const char* flagText(bool value)
 ReplyBuilder songLibrary(const ReplyContext& context)
 {
     const SongLibrary& library = context.data->songLibrary();
-    return ReplyBuilder::withoutStatus(3).line(library.version).line(library.url);
+    return ReplyBuilder::withoutStatus(VenueCommand::SongLibrary).line(library.version).line(library.url);
 }
 
-// 10 play or pause, 15 volume (a number, or "+" and "-" by steps), 17 mute, 19 accompaniment,
-// 20 the singer's track.
+// Play or pause, volume (a number, or "+" and "-" by steps), mute, accompaniment or the singer's
+// track.
 std::optional<ReplyBuilder> player(const ReplyContext& context, const VenueRequest& request)
 {
     RoomEquipment* room = equipmentOf(context, request);
@@ -51,22 +51,22 @@ std::optional<ReplyBuilder> player(const ReplyContext& context, const VenueReque
         return std::nullopt;
     const std::string& value = request.field(1);
     ReplyBuilder reply = ReplyBuilder::withoutStatus(request.command());
-    switch (request.command()) {
-    case 10:
+    switch (static_cast<VenueCommand>(request.command())) {
+    case VenueCommand::PlayPause:
         room->playing = onOff(value).value_or(room->playing);
         return reply.line(flagText(room->playing));
-    case 15:
+    case VenueCommand::Volume:
         if (value == "+" || value == "-")
             room->volume += value == "+" ? kVolumeStep : -kVolumeStep;
         else if (!value.empty())
             room->volume = intValue(value);
         room->volume = std::clamp(room->volume, 0, 100);
         return reply.line(room->volume);
-    case 17:
+    case VenueCommand::Mute:
         room->muted = onOff(value).value_or(room->muted);
         return reply.line(flagText(room->muted));
     default:
-        room->vocal = request.command() == 20;
+        room->vocal = request.command() == commandNumber(VenueCommand::SingerTrack);
         return reply.line(flagText(room->vocal));
     }
 }
@@ -79,11 +79,11 @@ std::optional<ReplyBuilder> lights(const ReplyContext& context, const VenueReque
         return std::nullopt;
     const int type = request.field(1).empty() ? kLightModeType : intValue(request.field(1));
     if (type == kLampNamesType)
-        return ReplyBuilder::withoutStatus(31).line(type).line(context.data->equipmentDefaults().lampNames);
+        return ReplyBuilder::withoutStatus(VenueCommand::Lights).line(type).line(context.data->equipmentDefaults().lampNames);
     if (!request.field(2).empty())
         room->lights[type] = request.field(2);
     const auto it = room->lights.find(type);
-    return ReplyBuilder::withoutStatus(31).line(type).line(it == room->lights.end() ? "0" : it->second);
+    return ReplyBuilder::withoutStatus(VenueCommand::Lights).line(type).line(it == room->lights.end() ? "0" : it->second);
 }
 
 // Fields: room, setting type (volume when empty), value to set. Type 5 asks for the maxima.
@@ -95,18 +95,18 @@ std::optional<ReplyBuilder> sound(const ReplyContext& context, const VenueReques
     const int type = intValue(request.field(1));
     if (type == kAudioMaximaType) {
         const EquipmentDefaults& limits = context.data->equipmentDefaults();
-        return ReplyBuilder::withoutStatus(33).line(type).line(limits.volumeMax).line(limits.micMax).line(limits.effectMax);
+        return ReplyBuilder::withoutStatus(VenueCommand::Sound).line(type).line(limits.volumeMax).line(limits.micMax).line(limits.effectMax);
     }
     if (!request.field(2).empty())
         room->audio[type] = request.field(2);
     const auto it = room->audio.find(type);
-    return ReplyBuilder::withoutStatus(33).line(type).line(it == room->audio.end() ? "0" : it->second);
+    return ReplyBuilder::withoutStatus(VenueCommand::Sound).line(type).line(it == room->audio.end() ? "0" : it->second);
 }
 
 // Triples of position, name and number.
 ReplyBuilder tvChannels(const ReplyContext& context)
 {
-    ReplyBuilder reply = ReplyBuilder::withoutStatus(77);
+    ReplyBuilder reply = ReplyBuilder::withoutStatus(VenueCommand::TvChannels);
     std::int64_t position = 0;
     for (const auto& channel : context.data->tvChannels())
         reply.line(++position).line(channel.name).line(channel.number);
@@ -123,18 +123,19 @@ std::optional<ReplyBuilder> showChannel(const ReplyContext& context, const Venue
     const bool known = std::any_of(channels.begin(), channels.end(), [&](const auto& c) { return c.number == request.field(1); });
     if (known)
         room->channel = request.field(1);
-    return ReplyBuilder::withoutStatus(78).line(room->channel);
+    return ReplyBuilder::withoutStatus(VenueCommand::ShowTvChannel).line(room->channel);
 }
 
 } // namespace
 
 void installRoomControlReplies(CommandTable& table, ReplyContext context)
 {
-    table.add(3, [context](const VenueRequest&) { return songLibrary(context); });
-    for (int command : {10, 15, 17, 19, 20})
+    table.add(VenueCommand::SongLibrary, [context](const VenueRequest&) { return songLibrary(context); });
+    for (auto command : {VenueCommand::PlayPause, VenueCommand::Volume, VenueCommand::Mute,
+                         VenueCommand::Accompaniment, VenueCommand::SingerTrack})
         table.add(command, [context](const VenueRequest& request) { return player(context, request); });
-    table.add(31, [context](const VenueRequest& request) { return lights(context, request); });
-    table.add(33, [context](const VenueRequest& request) { return sound(context, request); });
-    table.add(77, [context](const VenueRequest&) { return tvChannels(context); });
-    table.add(78, [context](const VenueRequest& request) { return showChannel(context, request); });
+    table.add(VenueCommand::Lights, [context](const VenueRequest& request) { return lights(context, request); });
+    table.add(VenueCommand::Sound, [context](const VenueRequest& request) { return sound(context, request); });
+    table.add(VenueCommand::TvChannels, [context](const VenueRequest&) { return tvChannels(context); });
+    table.add(VenueCommand::ShowTvChannel, [context](const VenueRequest& request) { return showChannel(context, request); });
 }

@@ -75,7 +75,7 @@ ReplyBuilder roomFloor(const ReplyContext& context, const VenueRequest& request)
     for (const VenueRoom* room : rooms)
         ++counters[static_cast<std::size_t>(room->displayState())];
 
-    ReplyBuilder reply(161);
+    ReplyBuilder reply(VenueCommand::RoomFloor);
     reply.line(pageSize).line(page).line(pageCount).line(total);
     for (std::int64_t count : counters)
         reply.line(count);
@@ -109,7 +109,7 @@ ReplyBuilder roomDetails(const ReplyContext& context, const VenueRequest& reques
     const VenueData& data = *context.data;
     const VenueRoom* room = data.room(request.field(0));
     if (!room)
-        return ReplyBuilder::failure(119, "房台号无效");
+        return ReplyBuilder::failure(VenueCommand::RoomDetails, "房台号无效");
     const VenueArea* type = data.roomType(room->typeId);
     const VenueArea* region = data.region(room->regionId);
     const VenueClerk* booker = data.clerkByNumber(room->bookerNo);
@@ -117,7 +117,7 @@ ReplyBuilder roomDetails(const ReplyContext& context, const VenueRequest& reques
     const bool hasGuests = !room->guestName.empty() || !room->guestCount.empty();
     const double withinLimit = std::min(room->foodMoney, room->lowLimit);
 
-    return ReplyBuilder(119)
+    return ReplyBuilder(VenueCommand::RoomDetails)
         .line(detailStateCode(*room))
         .line(room->flag)
         .line(type ? type->name : std::string())
@@ -160,6 +160,6 @@ ReplyBuilder roomDetails(const ReplyContext& context, const VenueRequest& reques
 
 void installRoomFloorReplies(CommandTable& table, ReplyContext context)
 {
-    table.add(161, [context](const VenueRequest& request) { return roomFloor(context, request); });
-    table.add(119, [context](const VenueRequest& request) { return roomDetails(context, request); });
+    table.add(VenueCommand::RoomFloor, [context](const VenueRequest& request) { return roomFloor(context, request); });
+    table.add(VenueCommand::RoomDetails, [context](const VenueRequest& request) { return roomDetails(context, request); });
 }

@@ -8,15 +8,15 @@ namespace {
 
 ReplyBuilder serverDate(const ReplyContext& context)
 {
-    return ReplyBuilder(60).line(context.clock->dateTimeText());
+    return ReplyBuilder(VenueCommand::ServerDate).line(context.clock->dateTimeText());
 }
 
 ReplyBuilder venueIdentity(const ReplyContext& context)
 {
     const VenueData& data = *context.data;
     if (data.venueId().empty())
-        return ReplyBuilder::failure(182, "场所编号未设置");
-    return ReplyBuilder(182).line(data.venueId()).line(data.venueName());
+        return ReplyBuilder::failure(VenueCommand::VenueIdentity, "场所编号未设置");
+    return ReplyBuilder(VenueCommand::VenueIdentity).line(data.venueId()).line(data.venueName());
 }
 
 // Fields: device id, a name typed on the floor, "0" (or "1" when binding to a room), room number.
@@ -26,13 +26,13 @@ ReplyBuilder hallBinding(const ReplyContext& context, const VenueRequest& reques
 {
     const VenueData& data = *context.data;
     if (request.field(0).empty())
-        return ReplyBuilder::failure(90, "设备号为空，不能绑定");
+        return ReplyBuilder::failure(VenueCommand::BindHall, "设备号为空，不能绑定");
     if (request.field(2) == "1" && !data.room(request.field(3)))
-        return ReplyBuilder::failure(90, "房台号无效，不能绑定");
+        return ReplyBuilder::failure(VenueCommand::BindHall, "房台号无效，不能绑定");
 
     const HallBinding& binding = data.binding();
     const VenueClerk* clerk = data.clerkByNumber(binding.clerkNo);
-    ReplyBuilder reply(90);
+    ReplyBuilder reply(VenueCommand::BindHall);
     reply.line(binding.clerkNo)
         .line(clerk ? clerk->name : std::string())
         .line(binding.showType)
@@ -56,8 +56,8 @@ ReplyBuilder clerkByPassword(const ReplyContext& context, const VenueRequest& re
 {
     const VenueClerk* clerk = context.data->clerkByPassword(request.field(3));
     if (!clerk)
-        return ReplyBuilder::failure(102, "密码错误，查无此员工");
-    return ReplyBuilder(102).line(clerk->number).line(clerk->name);
+        return ReplyBuilder::failure(VenueCommand::ClerkInfo, "密码错误，查无此员工");
+    return ReplyBuilder(VenueCommand::ClerkInfo).line(clerk->number).line(clerk->name);
 }
 
 // A clerk logs in with his number and password among the fields; where no field names a clerk,
@@ -70,20 +70,20 @@ ReplyBuilder clerkLogin(const ReplyContext& context, const VenueRequest& request
             continue;
         numberGiven = true;
         if (!clerk.password.empty() && request.hasField(clerk.password))
-            return ReplyBuilder(99).line(clerk.number).line(clerk.name);
+            return ReplyBuilder(VenueCommand::ClerkLogin).line(clerk.number).line(clerk.name);
     }
     const VenueClerk* byPassword = nullptr;
     for (std::size_t i = 0; !numberGiven && !byPassword && i < request.fields().size(); ++i)
         byPassword = context.data->clerkByPassword(request.field(i));
     if (!byPassword)
-        return ReplyBuilder::failure(99, "登录失败：工号或密码错误");
-    return ReplyBuilder(99).line(byPassword->number).line(byPassword->name);
+        return ReplyBuilder::failure(VenueCommand::ClerkLogin, "登录失败：工号或密码错误");
+    return ReplyBuilder(VenueCommand::ClerkLogin).line(byPassword->number).line(byPassword->name);
 }
 
 ReplyBuilder clientBinding(const ReplyContext& context, const VenueRequest& request)
 {
     const VenueData& data = *context.data;
-    return ReplyBuilder(100)
+    return ReplyBuilder(VenueCommand::BindClient)
         .line(request.field(0))
         .line(data.venueId())
         .line(data.venueName())
@@ -95,10 +95,10 @@ ReplyBuilder clientBinding(const ReplyContext& context, const VenueRequest& requ
 
 void installStartupReplies(CommandTable& table, ReplyContext context)
 {
-    table.add(60, [context](const VenueRequest&) { return serverDate(context); });
-    table.add(182, [context](const VenueRequest&) { return venueIdentity(context); });
-    table.add(90, [context](const VenueRequest& request) { return hallBinding(context, request); });
-    table.add(102, [context](const VenueRequest& request) { return clerkByPassword(context, request); });
-    table.add(99, [context](const VenueRequest& request) { return clerkLogin(context, request); });
-    table.add(100, [context](const VenueRequest& request) { return clientBinding(context, request); });
+    table.add(VenueCommand::ServerDate, [context](const VenueRequest&) { return serverDate(context); });
+    table.add(VenueCommand::VenueIdentity, [context](const VenueRequest&) { return venueIdentity(context); });
+    table.add(VenueCommand::BindHall, [context](const VenueRequest& request) { return hallBinding(context, request); });
+    table.add(VenueCommand::ClerkInfo, [context](const VenueRequest& request) { return clerkByPassword(context, request); });
+    table.add(VenueCommand::ClerkLogin, [context](const VenueRequest& request) { return clerkLogin(context, request); });
+    table.add(VenueCommand::BindClient, [context](const VenueRequest& request) { return clientBinding(context, request); });
 }

@@ -31,7 +31,7 @@ ReplyBuilder storableDrinks(const ReplyContext& context, const VenueRequest& req
                 drinks.push_back(&dish);
         }
     }
-    ReplyBuilder reply(183);
+    ReplyBuilder reply(VenueCommand::StorableDrinks);
     reply.line(static_cast<std::int64_t>(drinks.size())).line(categoryNo).padTo(kFirstDrinkLine);
     for (const MenuDish* drink : drinks) {
         reply.line(drink->no)
@@ -52,13 +52,13 @@ ReplyBuilder handBack(const ReplyContext& context, const VenueRequest& request)
     VenueData& data = *context.data;
     StoredWine* wine = data.wineCellar().stored(request.field(0));
     if (!wine)
-        return ReplyBuilder::failure(201, "取酒码无效");
+        return ReplyBuilder::failure(VenueCommand::ResumeWine, "取酒码无效");
     if (wine->handedBack)
-        return ReplyBuilder::failure(201, "该存酒已取出");
+        return ReplyBuilder::failure(VenueCommand::ResumeWine, "该存酒已取出");
     if (!data.clerkByNumber(request.field(1)))
-        return ReplyBuilder::failure(201, "员工号无效");
+        return ReplyBuilder::failure(VenueCommand::ResumeWine, "员工号无效");
     wine->handedBack = true;
-    return ReplyBuilder(201, "0", "请求取酒成功");
+    return ReplyBuilder(VenueCommand::ResumeWine, "0", "请求取酒成功");
 }
 
 // Fields: room number. Line 4: the number of requests ("0" or "1"); then the request's id,
@@ -67,20 +67,20 @@ ReplyBuilder pendingRequest(const ReplyContext& context, const VenueRequest& req
 {
     const VenueData& data = *context.data;
     if (!data.room(request.field(0)))
-        return ReplyBuilder::failure(210, "房台号无效");
+        return ReplyBuilder::failure(VenueCommand::StoreRequest, "房台号无效");
     const WineRequest* pending = data.wineCellar().requestForRoom(request.field(0));
     if (!pending)
-        return ReplyBuilder(210).line("0");
+        return ReplyBuilder(VenueCommand::StoreRequest).line("0");
     const WineGuest* guest = data.wineCellar().guest(pending->openId);
-    return ReplyBuilder(210).line("1").line(pending->id).line(pending->imageName).line(guest->nickname).line(guest->openId);
+    return ReplyBuilder(VenueCommand::StoreRequest).line("1").line(pending->id).line(pending->imageName).line(guest->nickname).line(guest->openId);
 }
 
 // Fields: the request id.
 ReplyBuilder deleteRequest(const ReplyContext& context, const VenueRequest& request)
 {
     if (!context.data->wineCellar().removeRequest(request.field(0)))
-        return ReplyBuilder::failure(211, "没有该存酒请求");
-    return ReplyBuilder(211, "0", "存酒请求已删除");
+        return ReplyBuilder::failure(VenueCommand::DeleteStoreRequest, "没有该存酒请求");
+    return ReplyBuilder(VenueCommand::DeleteStoreRequest, "0", "存酒请求已删除");
 }
 
 std::string restText(double rest)
@@ -98,16 +98,16 @@ ReplyBuilder storeBottles(const ReplyContext& context, const VenueRequest& reque
 {
     VenueData& data = *context.data;
     if (request.field(1) != data.venueId())
-        return ReplyBuilder::failure(212, "不是本场所的存酒");
+        return ReplyBuilder::failure(VenueCommand::ImproveStore, "不是本场所的存酒");
     if (!data.clerkByNumber(request.field(2)))
-        return ReplyBuilder::failure(212, "员工号无效");
+        return ReplyBuilder::failure(VenueCommand::ImproveStore, "员工号无效");
     if (!data.room(request.field(4)))
-        return ReplyBuilder::failure(212, "房台号无效");
+        return ReplyBuilder::failure(VenueCommand::ImproveStore, "房台号无效");
     if (request.field(6).empty())
-        return ReplyBuilder::failure(212, "顾客信息为空");
+        return ReplyBuilder::failure(VenueCommand::ImproveStore, "顾客信息为空");
     const int count = intValue(request.field(8));
     if (count <= 0 || request.fields().size() < kStoreHeaderFields + static_cast<std::size_t>(count) * kStoreLineFields)
-        return ReplyBuilder::failure(212, "没有要存的酒");
+        return ReplyBuilder::failure(VenueCommand::ImproveStore, "没有要存的酒");
 
     StoredWine wine;
     wine.openId = request.field(6);
@@ -117,13 +117,13 @@ ReplyBuilder storeBottles(const ReplyContext& context, const VenueRequest& reque
         const std::size_t s = kStoreHeaderFields + static_cast<std::size_t>(k) * kStoreLineFields;
         const MenuDish* drink = data.menu().dish(request.field(s));
         if (!drink || !drink->storage)
-            return ReplyBuilder::failure(212, request.field(s + 1) + "不能存酒");
+            return ReplyBuilder::failure(VenueCommand::ImproveStore, request.field(s + 1) + "不能存酒");
         StoredBottle bottle {drink->no, drink->name, request.field(s + 2) == "1", "0", "0.00"};
         const double whole = doubleValue(request.field(s + 3));
         const double rest = doubleValue(request.field(s + 4));
         const double amount = bottle.opened ? rest : whole;
         if (amount <= 0 || amount > kMostBottles)
-            return ReplyBuilder::failure(212, drink->name + "的存量无效");
+            return ReplyBuilder::failure(VenueCommand::ImproveStore, drink->name + "的存量无效");
         if (bottle.opened)
             bottle.rest = restText(rest);
         else
@@ -132,7 +132,7 @@ ReplyBuilder storeBottles(const ReplyContext& context, const VenueRequest& reque
     }
     data.wineCellar().removeRequest(request.field(0));
     const std::string code = data.wineCellar().store(std::move(wine));
-    return ReplyBuilder(212, "0", "存酒成功，取酒码" + code);
+    return ReplyBuilder(VenueCommand::ImproveStore, "0", "存酒成功，取酒码" + code);
 }
 
 // Fields: the guest's account id. Lines 4 and 5: name and phone.
@@ -140,18 +140,18 @@ ReplyBuilder wineGuest(const ReplyContext& context, const VenueRequest& request)
 {
     const WineGuest* guest = context.data->wineCellar().guest(request.field(0));
     if (!guest)
-        return ReplyBuilder::failure(213, "查无此顾客");
-    return ReplyBuilder(213).line(guest->name.empty() ? guest->nickname : guest->name).line(guest->phone);
+        return ReplyBuilder::failure(VenueCommand::StoreWineGuest, "查无此顾客");
+    return ReplyBuilder(VenueCommand::StoreWineGuest).line(guest->name.empty() ? guest->nickname : guest->name).line(guest->phone);
 }
 
 } // namespace
 
 void installStoreWineReplies(CommandTable& table, ReplyContext context)
 {
-    table.add(183, [context](const VenueRequest& request) { return storableDrinks(context, request); });
-    table.add(201, [context](const VenueRequest& request) { return handBack(context, request); });
-    table.add(210, [context](const VenueRequest& request) { return pendingRequest(context, request); });
-    table.add(211, [context](const VenueRequest& request) { return deleteRequest(context, request); });
-    table.add(212, [context](const VenueRequest& request) { return storeBottles(context, request); });
-    table.add(213, [context](const VenueRequest& request) { return wineGuest(context, request); });
+    table.add(VenueCommand::StorableDrinks, [context](const VenueRequest& request) { return storableDrinks(context, request); });
+    table.add(VenueCommand::ResumeWine, [context](const VenueRequest& request) { return handBack(context, request); });
+    table.add(VenueCommand::StoreRequest, [context](const VenueRequest& request) { return pendingRequest(context, request); });
+    table.add(VenueCommand::DeleteStoreRequest, [context](const VenueRequest& request) { return deleteRequest(context, request); });
+    table.add(VenueCommand::ImproveStore, [context](const VenueRequest& request) { return storeBottles(context, request); });
+    table.add(VenueCommand::StoreWineGuest, [context](const VenueRequest& request) { return wineGuest(context, request); });
 }

@@ -29,7 +29,7 @@ void RoomStatesViewController::socketDataHandleDidGetClerkInfo(const ResultDicti
     auto& session = DataCenter::sharedInstance();
     session.clerkNo = resultValue(info, "ClerkNo");
     session.clerkName = resultValue(info, "ClerkName");
-    ServerNetworkCenter::sharedInstance().sentMsg(140, {session.roomNo, "", ""});
+    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::RoomMaster, {session.roomNo, "", ""});
 }
 
 // Reply 140: a room without an open bill still goes on, with an empty bill id.
@@ -39,7 +39,7 @@ void RoomStatesViewController::socketDataHandleDidGetMaster(const ResultDictiona
     session.masterID = resultValue(master, "MasterID");
     switch (session.wineCmd) {
     case RoomInfoViewController::PendingStoreCode:
-        ServerNetworkCenter::sharedInstance().sentMsg(210, {session.roomNo});
+        ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::StoreRequest, {session.roomNo});
         break;
     case RoomInfoViewController::StoreWineCode:
     case RoomInfoViewController::RetrieveWineCode:
@@ -80,14 +80,14 @@ void RoomStatesViewController::scanResult(const std::string& text)
         m_goScanStoreWinePage = true;
     } else {
         ServerNetworkCenter::sharedInstance().sentMsg(
-            201, {code.field(1), session.clerkNo, session.clerkName, session.roomNo, session.masterID});
+            VenueCommand::ResumeWine, {code.field(1), session.clerkNo, session.clerkName, session.roomNo, session.masterID});
     }
     m_wineScanner.finish();
 }
 
 void RoomStatesViewController::getStoreWineMainByOpenid()
 {
-    ServerNetworkCenter::sharedInstance().sentMsg(213, {DataCenter::sharedInstance().storeWineOpenid});
+    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::StoreWineGuest, {DataCenter::sharedInstance().storeWineOpenid});
 }
 
 // Reply 210: the guest's pending store request for the room, if there is one.

@@ -1,0 +1,15 @@
+#include "kit/AlertViewReplyAlertDisplay.h"
+
+#include "platform/ui/UIAlertView.h"
+
+AlertViewReplyAlertDisplay& AlertViewReplyAlertDisplay::shared()
+{
+    static auto* display = new AlertViewReplyAlertDisplay();
+    return *display;
+}
+
+void AlertViewReplyAlertDisplay::showAlert(const std::string& title, const std::string& message,
+                                           const std::string& button)
+{
+    UIAlertView::create(title, message, {}, button)->show();
+}

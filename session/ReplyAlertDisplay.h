@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+// Where the dispatcher shows the alert a refused reply raises (an order line sold out, a
+// package refused, an unknown clerk): the interface kit implements it with an alert view, and
+// the program hands it to the dispatcher at launch, as it does the status display. Without one,
+// the refusal is only logged.
+class ReplyAlertDisplay {
+public:
+    virtual ~ReplyAlertDisplay() = default;
+    virtual void showAlert(const std::string& title, const std::string& message, const std::string& button) = 0;
+};
