@@ -150,7 +150,7 @@ void ClientNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
             DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", text);
             return &socket == m_mainSocket.get() && !socket.isDisconnected();
         },
-        [&](FrameReceiver::Outcome outcome) {
+        [&](FrameReceiver::Outcome outcome, std::size_t) {
             if (outcome == FrameReceiver::Outcome::BadCheck)
                 NSLog("error wrong key again length: %zu and data: %s", data.size(), hexOf(data).c_str());
         });

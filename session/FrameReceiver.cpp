@@ -53,14 +53,14 @@ FrameReceiver::Drained FrameReceiver::deliverFrames(const Deliver& deliver, cons
         case Outcome::NeedMore:
             return {Stop::NeedMore};
         case Outcome::Corrupt: {
-            const std::size_t discarded = buffered();
+            Drained drained {Stop::Corrupt, buffered(), m_bytes.substr(m_offset, VenueMessage::kLengthDigits)};
             clear();
-            return {Stop::Corrupt, discarded};
+            return drained;
         }
         case Outcome::BadCheck:
         case Outcome::Undecodable:
             if (dropped)
-                dropped(cut.outcome);
+                dropped(cut.outcome, cut.length);
             break;
         case Outcome::Frame:
             if (!deliver(cut.text))

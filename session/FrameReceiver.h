@@ -34,9 +34,10 @@ public:
     struct Drained {
         Stop stop = Stop::NeedMore;
         std::size_t discarded = 0;
+        std::string front; // Corrupt: the first bytes thrown away, up to a length field's six
     };
     using Deliver = std::function<bool(const std::string& text)>;
-    using Dropped = std::function<void(Outcome outcome)>;
+    using Dropped = std::function<void(Outcome outcome, std::size_t length)>;
 
     void append(std::span<const std::uint8_t> bytes);
     // The receive loop of every venue link: cuts the frames at the front one by one and hands

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/foundation/RunLoop.h"
-#include "tools/venue-sim/FrameReader.h"
+#include "session/FrameReceiver.h"
 
 #include <cstddef>
 #include <string>
@@ -18,7 +18,7 @@ public:
     int fd() const { return m_fd; }
     int id() const { return m_id; }
     const std::string& peer() const { return m_peer; }
-    FrameReader& reader() { return m_reader; }
+    FrameReceiver& reader() { return m_reader; }
 
     RunLoop::Id source = 0;
     std::size_t replies = 0;
@@ -37,6 +37,6 @@ private:
     int m_fd;
     int m_id;
     std::string m_peer;
-    FrameReader m_reader;
+    FrameReceiver m_reader;
     std::string m_output;
 };

@@ -205,7 +205,7 @@ void VenueServer::readFrom(VenueConnection& connection, bool& peerClosed)
     for (int i = 0; i < kReadsPerEvent; ++i) {
         const ssize_t count = ::recv(connection.fd(), buffer, sizeof buffer, 0);
         if (count > 0) {
-            connection.reader().append(std::string_view(buffer, static_cast<std::size_t>(count)));
+            connection.reader().append({reinterpret_cast<const std::uint8_t*>(buffer), static_cast<std::size_t>(count)});
             continue;
         }
         if (count < 0 && errno == EINTR)
@@ -218,28 +218,21 @@ void VenueServer::readFrom(VenueConnection& connection, bool& peerClosed)
 
 void VenueServer::handleFrames(VenueConnection& connection)
 {
+    if (connection.closing)
+        return;
     const int id = connection.id();
     const std::string who = "client " + std::to_string(id);
-    // Every event but BadLength consumes at least one whole frame, so this ends.
-    while (!connection.closing) {
-        auto event = connection.reader().next();
-        if (!event)
-            return;
-        switch (event->kind) {
-        case FrameReader::Event::Kind::Frame:
-            respond(connection, event->text);
-            break;
-        case FrameReader::Event::Kind::BadCrc:
-            log(who + ": dropped a frame of " + std::to_string(event->size) + " bytes with a bad CRC");
-            break;
-        case FrameReader::Event::Kind::Undecodable:
-            log(who + ": dropped a frame of " + std::to_string(event->size) + " bytes that is not GB18030 text");
-            break;
-        case FrameReader::Event::Kind::BadLength:
-            drop(id, "its length field \"" + printable(event->text) + "\" is no frame length");
-            return;
-        }
-    }
+    const auto drained = connection.reader().deliverFrames(
+        [&](const std::string& text) {
+            respond(connection, text);
+            return !connection.closing;
+        },
+        [&](FrameReceiver::Outcome outcome, std::size_t size) {
+            log(who + ": dropped a frame of " + std::to_string(size)
+                + (outcome == FrameReceiver::Outcome::BadCheck ? " bytes with a bad CRC" : " bytes that is not GB18030 text"));
+        });
+    if (drained.stop == FrameReceiver::Stop::Corrupt)
+        drop(id, "its length field \"" + printable(drained.front) + "\" is no frame length");
 }
 
 void VenueServer::respond(VenueConnection& connection, const std::string& text)
