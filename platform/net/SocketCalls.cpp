@@ -86,6 +86,11 @@ bool SocketCalls::isWritable(int fd)
     return pollFor(fd, POLLOUT);
 }
 
+bool SocketCalls::mustRetryLater(int error)
+{
+    return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
+}
+
 ssize_t SocketCalls::sendNoSignal(int fd, const void* bytes, std::size_t length)
 {
     ssize_t sent;

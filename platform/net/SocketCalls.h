@@ -20,6 +20,8 @@ int pendingError(int fd);
 // next read or write reveals the end or the error instead of the caller waiting for ever.
 bool isReadable(int fd);
 bool isWritable(int fd);
+// True for the errors of a non-blocking call that says "not now" (full, empty, interrupted).
+bool mustRetryLater(int error);
 // send() that never raises SIGPIPE; retried on EINTR. Returns what send() returns.
 ssize_t sendNoSignal(int fd, const void* bytes, std::size_t length);
 // recv() retried on EINTR.

@@ -1,3 +1,5 @@
+// TcpSocket's core: construction, endpoints, stream events, closing and the errors it builds.
+// Connecting, accepting, reading, writing, TLS and run-loop placement each have a file of their own.
 #include "session/socket/TcpSocket.h"
 
 #include "platform/foundation/Log.h"

@@ -264,6 +264,10 @@ private:
     std::size_t prebufferReadLengthForTerm() const;
     std::size_t limitByCallerBuffer(std::size_t length) const;
     bool searchForTermAfterPreBuffering(std::size_t justRead);
+    // What one read from the pre-buffer or the stream came to. Only Progressed lets the
+    // loop in doBytesAvailable go on.
+    enum class ReadStep { Progressed, Paused, Complete, MaxedOut, EndOfStream, StreamFailed };
+    ReadStep readStep(std::size_t& totalBytesRead);
     void doBytesAvailable();
     void completeCurrentRead();
     void endCurrentRead();

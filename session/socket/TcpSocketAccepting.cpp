@@ -1,3 +1,4 @@
+// The listening part of TcpSocket: binding, accepting and handing over accepted connections.
 #include "session/socket/TcpSocket.h"
 
 #include "platform/net/HostResolver.h"

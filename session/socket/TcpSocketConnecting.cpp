@@ -1,3 +1,4 @@
+// The connecting part of TcpSocket: streams, the socket object, opening and the connect timeout.
 #include "session/socket/TcpSocket.h"
 
 #include "platform/foundation/Log.h"

@@ -1,3 +1,5 @@
+// The run-loop placement of TcpSocket (which loop and modes its sources, timers and work use),
+// and the description that reports where it stands.
 #include "session/socket/TcpSocket.h"
 
 #include <algorithm>

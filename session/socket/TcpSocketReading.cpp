@@ -1,3 +1,5 @@
+// The reading half of TcpSocket: queueing reads, filling them from the pre-buffer and the
+// stream, their timeouts, and what is left unread at a close.
 #include "session/socket/TcpSocket.h"
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 namespace {
 
 constexpr std::size_t kReadChunk = 256;    // one step of an available-data or pre-buffering read
-constexpr std::size_t kWriteChunk = 4096;  // the most handed to the stream in one call
 constexpr std::size_t kUnreadChunk = 256;
 // Bytes taken in one readiness event; a peer that never pauses still lets the loop turn.
 // The rest stays in the connection and raises the next event.
@@ -35,14 +36,8 @@ void TcpSocket::readDataWithTimeout(TimeInterval timeout, Buffer buffer, std::si
 {
     if (offset > (buffer ? buffer->size() : 0) || (m_flags & kForbidReadsWrites))
         return;
-    auto packet = std::make_unique<AsyncReadPacket>();
-    packet->timeout = timeout;
+    auto packet = AsyncReadPacket::create(std::move(buffer), offset, 0, timeout, tag);
     packet->maxLength = maxLength;
-    packet->tag = tag;
-    packet->bufferOwner = !buffer;
-    packet->originalBufferLength = buffer ? buffer->size() : 0;
-    packet->startOffset = offset;
-    packet->buffer = buffer ? std::move(buffer) : std::make_shared<std::vector<std::uint8_t>>();
     queueRead(std::move(packet));
 }
 
@@ -56,14 +51,8 @@ void TcpSocket::readDataToLength(std::size_t length, TimeInterval timeout, Buffe
 {
     if (length == 0 || offset > (buffer ? buffer->size() : 0) || (m_flags & kForbidReadsWrites))
         return;
-    auto packet = std::make_unique<AsyncReadPacket>();
-    packet->timeout = timeout;
+    auto packet = AsyncReadPacket::create(std::move(buffer), offset, length, timeout, tag);
     packet->readLength = length;
-    packet->tag = tag;
-    packet->bufferOwner = !buffer;
-    packet->originalBufferLength = buffer ? buffer->size() : 0;
-    packet->startOffset = offset;
-    packet->buffer = buffer ? std::move(buffer) : std::make_shared<std::vector<std::uint8_t>>(length);
     queueRead(std::move(packet));
 }
 
@@ -90,15 +79,9 @@ void TcpSocket::readDataToData(std::vector<std::uint8_t> term, TimeInterval time
     if (term.empty() || (maxLength > 0 && maxLength < term.size()) || offset > (buffer ? buffer->size() : 0)
         || (m_flags & kForbidReadsWrites))
         return;
-    auto packet = std::make_unique<AsyncReadPacket>();
-    packet->timeout = timeout;
+    auto packet = AsyncReadPacket::create(std::move(buffer), offset, 0, timeout, tag);
     packet->maxLength = maxLength;
     packet->term = std::move(term);
-    packet->tag = tag;
-    packet->bufferOwner = !buffer;
-    packet->originalBufferLength = buffer ? buffer->size() : 0;
-    packet->startOffset = offset;
-    packet->buffer = buffer ? std::move(buffer) : std::make_shared<std::vector<std::uint8_t>>();
     queueRead(std::move(packet));
 }
 
@@ -241,86 +224,81 @@ bool TcpSocket::searchForTermAfterPreBuffering(std::size_t justRead)
     return false;
 }
 
+TcpSocket::ReadStep TcpSocket::readStep(std::size_t& totalBytesRead)
+{
+    AsyncReadPacket& packet = *m_currentRead;
+    const bool isTermRead = !packet.term.empty();
+    bool fromPreBuffer = false;
+    bool foundInPreBuffer = false;
+    std::size_t length;
+    if (isTermRead) {
+        if (!m_partialReadBuffer.empty()) {
+            fromPreBuffer = true;
+            length = readLengthForTermWithPreBuffer(foundInPreBuffer);
+        } else {
+            length = prebufferReadLengthForTerm();
+        }
+    } else {
+        length = readLengthForNonTerm();
+    }
+    if (length == 0)
+        return ReadStep::Paused;
+    const std::size_t needed = packet.startOffset + packet.bytesDone + length;
+    if (packet.buffer->size() < needed)
+        packet.buffer->resize(needed);
+    const std::ptrdiff_t count = readIntoBuffer(packet.writePosition(), length);
+    if (count == StreamWouldBlock)
+        return ReadStep::Paused;
+    if (count < 0)
+        return ReadStep::StreamFailed;
+    if (count == 0)
+        return ReadStep::EndOfStream; // a clean end: the socket closes without error
+    const auto got = static_cast<std::size_t>(count);
+    packet.bytesDone += got;
+    totalBytesRead += got;
+    const bool atMaximum = packet.maxLength > 0 && packet.bytesDone >= packet.maxLength;
+    if (packet.readLength > 0)
+        return packet.bytesDone == packet.readLength ? ReadStep::Complete : ReadStep::Progressed;
+    if (isTermRead) {
+        if (fromPreBuffer ? foundInPreBuffer : searchForTermAfterPreBuffering(got))
+            return ReadStep::Complete;
+        return atMaximum ? ReadStep::MaxedOut : ReadStep::Progressed;
+    }
+    return atMaximum ? ReadStep::Complete : ReadStep::Progressed;
+}
+
 void TcpSocket::doBytesAvailable()
 {
     if (!m_currentRead || m_currentRead->isTlsMarker() || !m_readStream)
         return;
     AsyncReadPacket& packet = *m_currentRead;
-    const bool isTermRead = !packet.term.empty();
-    const bool isAvailableRead = !isTermRead && packet.readLength == 0;
     std::size_t totalBytesRead = 0;
-    bool done = false;
-    bool streamError = false;
-    bool maxedOut = false;
-    bool endOfStream = false;
+    ReadStep step = ReadStep::Progressed;
+    while (step == ReadStep::Progressed && totalBytesRead < kMostPerEvent && hasBytesAvailable())
+        step = readStep(totalBytesRead);
 
-    while (!done && !streamError && !maxedOut && !endOfStream && totalBytesRead < kMostPerEvent
-           && hasBytesAvailable()) {
-        bool fromPreBuffer = false;
-        bool foundInPreBuffer = false;
-        std::size_t length;
-        if (isTermRead) {
-            if (!m_partialReadBuffer.empty()) {
-                fromPreBuffer = true;
-                length = readLengthForTermWithPreBuffer(foundInPreBuffer);
-            } else {
-                length = prebufferReadLengthForTerm();
-            }
-        } else {
-            length = readLengthForNonTerm();
-        }
-        if (length == 0)
-            break;
-        const std::size_t needed = packet.startOffset + packet.bytesDone + length;
-        if (packet.buffer->size() < needed)
-            packet.buffer->resize(needed);
-        const std::ptrdiff_t count = readIntoBuffer(packet.writePosition(), length);
-        if (count == StreamWouldBlock)
-            break;
-        if (count < 0) {
-            streamError = true;
-            break;
-        }
-        if (count == 0) {
-            endOfStream = true; // a clean end: the read loop stops and the socket closes without error
-            break;
-        }
-        const auto got = static_cast<std::size_t>(count);
-        packet.bytesDone += got;
-        totalBytesRead += got;
-        if (packet.readLength > 0) {
-            done = packet.bytesDone == packet.readLength;
-        } else if (isTermRead) {
-            done = fromPreBuffer ? foundInPreBuffer : searchForTermAfterPreBuffering(got);
-            if (!done && packet.maxLength > 0 && packet.bytesDone >= packet.maxLength)
-                maxedOut = true;
-        } else if (packet.maxLength > 0 && packet.bytesDone >= packet.maxLength) {
-            done = true;
-        }
-    }
-    if (isAvailableRead && packet.bytesDone > 0)
-        done = true;
-
+    const bool isAvailableRead = packet.term.empty() && packet.readLength == 0;
+    const bool done = step == ReadStep::Complete || (isAvailableRead && packet.bytesDone > 0);
     // Taken now: the delegate may close the socket, or connect it anew, in the calls below.
-    const StreamError error = streamError ? m_readStream->error() : StreamError {};
+    const StreamError error = step == ReadStep::StreamFailed ? m_readStream->error() : StreamError {};
     const std::int64_t tag = packet.tag;
     const Generation generation = m_generation;
     if (done) {
         completeCurrentRead();
         if (generation != m_generation)
             return;
-        if (!streamError)
+        if (step != ReadStep::StreamFailed)
             scheduleDequeueRead();
     } else if (totalBytesRead > 0 && m_delegate) {
         m_delegate->onSocketDidReadPartialDataOfLength(*this, totalBytesRead, tag);
         if (generation != m_generation)
             return;
     }
-    if (streamError)
+    if (step == ReadStep::StreamFailed)
         closeWithError(errorFromCFStreamError(error));
-    else if (maxedOut)
+    else if (step == ReadStep::MaxedOut)
         closeWithError(getReadMaxedOutError());
-    else if (endOfStream)
+    else if (step == ReadStep::EndOfStream)
         closeWithError(std::nullopt);
 }
 
@@ -423,151 +401,4 @@ float TcpSocket::progressOfReadReturningTag(std::int64_t* tag, std::uint64_t* do
     if (m_currentRead->readLength == 0)
         return 1.0f;
     return static_cast<float>(m_currentRead->bytesDone) / static_cast<float>(m_currentRead->readLength);
-}
-
-// ---- writing
-
-void TcpSocket::writeData(std::span<const std::uint8_t> data, TimeInterval timeout, std::int64_t tag)
-{
-    if (data.empty() || (m_flags & kForbidReadsWrites))
-        return;
-    auto packet = std::make_unique<AsyncWritePacket>();
-    packet->buffer.assign(data.begin(), data.end());
-    packet->timeout = timeout;
-    packet->tag = tag;
-    m_writeQueue.push_back(std::move(packet));
-    scheduleDequeueWrite();
-}
-
-void TcpSocket::scheduleDequeueWrite()
-{
-    if (m_flags & kDequeueWriteScheduled)
-        return;
-    m_flags |= kDequeueWriteScheduled;
-    std::weak_ptr<TcpSocket> weak = weakSelf();
-    m_writeDequeueId = loop().perform([weak] {
-        if (auto self = weak.lock()) {
-            self->m_writeDequeueId = 0;
-            self->maybeDequeueWrite();
-        }
-    }, 0, this, m_runLoopModes);
-}
-
-void TcpSocket::maybeDequeueWrite()
-{
-    m_flags &= ~kDequeueWriteScheduled;
-    if (m_currentWrite || !m_writeStream)
-        return;
-    if (!m_writeQueue.empty()) {
-        if (markerMustWait(m_writeQueue.front()->isTlsMarker()))
-            return;
-        m_currentWrite = std::move(m_writeQueue.front());
-        m_writeQueue.pop_front();
-        if (m_currentWrite->isTlsMarker()) {
-            m_flags |= kStartingWriteTLS;
-            maybeStartTLS();
-            return;
-        }
-        if (m_currentWrite->timeout >= 0)
-            startWriteTimer(m_currentWrite->timeout);
-        doSendBytes();
-    } else if ((m_flags & kDisconnectAfterWrites) && (!(m_flags & kDisconnectAfterReads) || readSideIdle())) {
-        disconnect();
-    }
-}
-
-void TcpSocket::doSendBytes()
-{
-    if (!m_currentWrite || m_currentWrite->isTlsMarker() || !m_writeStream)
-        return;
-    AsyncWritePacket& packet = *m_currentWrite;
-    std::size_t totalBytesWritten = 0;
-    bool done = false;
-    bool streamError = false;
-    while (!done && !streamError && ((m_flags & kSocketCanAcceptBytes) || m_writeStream->canAcceptBytes())) {
-        const std::size_t length = std::min(packet.buffer.size() - packet.bytesDone, kWriteChunk);
-        const std::ptrdiff_t count = m_writeStream->write(packet.buffer.data() + packet.bytesDone, length);
-        m_flags &= ~kSocketCanAcceptBytes;
-        if (count == StreamWouldBlock)
-            break;
-        if (count < 0) {
-            streamError = true;
-            break;
-        }
-        packet.bytesDone += static_cast<std::size_t>(count);
-        totalBytesWritten += static_cast<std::size_t>(count);
-        done = packet.bytesDone == packet.buffer.size();
-    }
-    const StreamError error = streamError ? m_writeStream->error() : StreamError {};
-    if (done) {
-        const Generation generation = m_generation;
-        completeCurrentWrite();
-        if (generation == m_generation)
-            scheduleDequeueWrite();
-    } else if (streamError) {
-        closeWithError(errorFromCFStreamError(error));
-    } else if (totalBytesWritten > 0 && m_delegate) {
-        m_delegate->onSocketDidWritePartialDataOfLength(*this, totalBytesWritten, packet.tag);
-    }
-}
-
-void TcpSocket::completeCurrentWrite()
-{
-    const Generation generation = m_generation;
-    if (m_delegate)
-        m_delegate->onSocketDidWriteDataWithTag(*this, m_currentWrite->tag);
-    if (generation == m_generation && m_currentWrite)
-        endCurrentWrite();
-}
-
-void TcpSocket::endCurrentWrite()
-{
-    if (m_writeTimer)
-        m_writeTimer->invalidate();
-    m_writeTimer.reset();
-    m_currentWrite.reset();
-}
-
-void TcpSocket::startWriteTimer(TimeInterval seconds)
-{
-    m_writeTimer = makeTimer(seconds, &TcpSocket::doWriteTimeout);
-}
-
-void TcpSocket::doWriteTimeout()
-{
-    if (!m_currentWrite)
-        return;
-    const Generation generation = m_generation;
-    TimeInterval extra = 0;
-    if (m_delegate)
-        extra = m_delegate->onSocketShouldTimeoutWriteWithTag(*this, m_currentWrite->tag, m_currentWrite->timeout,
-                                                              m_currentWrite->bytesDone);
-    if (generation != m_generation || !m_currentWrite)
-        return;
-    if (extra > 0) {
-        m_currentWrite->timeout += extra;
-        startWriteTimer(extra);
-    } else {
-        closeWithError(getWriteTimeoutError());
-    }
-}
-
-float TcpSocket::progressOfWriteReturningTag(std::int64_t* tag, std::uint64_t* done, std::uint64_t* total) const
-{
-    if (!m_currentWrite || m_currentWrite->isTlsMarker()) {
-        if (tag)
-            *tag = 0;
-        if (done)
-            *done = 0;
-        if (total)
-            *total = 0;
-        return std::numeric_limits<float>::quiet_NaN();
-    }
-    if (tag)
-        *tag = m_currentWrite->tag;
-    if (done)
-        *done = m_currentWrite->bytesDone;
-    if (total)
-        *total = m_currentWrite->buffer.size();
-    return static_cast<float>(m_currentWrite->bytesDone) / static_cast<float>(m_currentWrite->buffer.size());
 }

@@ -1,3 +1,4 @@
+// The TLS part of TcpSocket: the marker both queues reach, and starting the handshake there.
 #include "session/socket/TcpSocket.h"
 
 void TcpSocket::startTLS(TlsSettings settings)

@@ -1,3 +1,5 @@
+// UdpSocket's core: construction, socket events, run-loop placement and closing. Setup,
+// sending and receiving each have a file of their own.
 #include "session/socket/UdpSocket.h"
 
 #include "platform/foundation/Log.h"

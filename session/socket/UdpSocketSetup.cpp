@@ -1,3 +1,4 @@
+// The setup part of UdpSocket: addresses, binding, connecting, groups and broadcast, options.
 #include "session/socket/UdpSocket.h"
 
 #include "platform/net/HostResolver.h"

@@ -1,0 +1,156 @@
+// The writing half of TcpSocket: queueing writes, handing them to the stream, their timeouts.
+#include "session/socket/TcpSocket.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr std::size_t kWriteChunk = 4096; // the most handed to the stream in one call
+
+} // namespace
+
+void TcpSocket::writeData(std::span<const std::uint8_t> data, TimeInterval timeout, std::int64_t tag)
+{
+    if (data.empty() || (m_flags & kForbidReadsWrites))
+        return;
+    auto packet = std::make_unique<AsyncWritePacket>();
+    packet->buffer.assign(data.begin(), data.end());
+    packet->timeout = timeout;
+    packet->tag = tag;
+    m_writeQueue.push_back(std::move(packet));
+    scheduleDequeueWrite();
+}
+
+void TcpSocket::scheduleDequeueWrite()
+{
+    if (m_flags & kDequeueWriteScheduled)
+        return;
+    m_flags |= kDequeueWriteScheduled;
+    std::weak_ptr<TcpSocket> weak = weakSelf();
+    m_writeDequeueId = loop().perform([weak] {
+        if (auto self = weak.lock()) {
+            self->m_writeDequeueId = 0;
+            self->maybeDequeueWrite();
+        }
+    }, 0, this, m_runLoopModes);
+}
+
+void TcpSocket::maybeDequeueWrite()
+{
+    m_flags &= ~kDequeueWriteScheduled;
+    if (m_currentWrite || !m_writeStream)
+        return;
+    if (!m_writeQueue.empty()) {
+        if (markerMustWait(m_writeQueue.front()->isTlsMarker()))
+            return;
+        m_currentWrite = std::move(m_writeQueue.front());
+        m_writeQueue.pop_front();
+        if (m_currentWrite->isTlsMarker()) {
+            m_flags |= kStartingWriteTLS;
+            maybeStartTLS();
+            return;
+        }
+        if (m_currentWrite->timeout >= 0)
+            startWriteTimer(m_currentWrite->timeout);
+        doSendBytes();
+    } else if ((m_flags & kDisconnectAfterWrites) && (!(m_flags & kDisconnectAfterReads) || readSideIdle())) {
+        disconnect();
+    }
+}
+
+void TcpSocket::doSendBytes()
+{
+    if (!m_currentWrite || m_currentWrite->isTlsMarker() || !m_writeStream)
+        return;
+    AsyncWritePacket& packet = *m_currentWrite;
+    std::size_t totalBytesWritten = 0;
+    bool done = false;
+    bool streamError = false;
+    while (!done && !streamError && ((m_flags & kSocketCanAcceptBytes) || m_writeStream->canAcceptBytes())) {
+        const std::size_t length = std::min(packet.buffer.size() - packet.bytesDone, kWriteChunk);
+        const std::ptrdiff_t count = m_writeStream->write(packet.buffer.data() + packet.bytesDone, length);
+        m_flags &= ~kSocketCanAcceptBytes;
+        if (count == StreamWouldBlock)
+            break;
+        if (count < 0) {
+            streamError = true;
+            break;
+        }
+        packet.bytesDone += static_cast<std::size_t>(count);
+        totalBytesWritten += static_cast<std::size_t>(count);
+        done = packet.bytesDone == packet.buffer.size();
+    }
+    const StreamError error = streamError ? m_writeStream->error() : StreamError {};
+    if (done) {
+        const Generation generation = m_generation;
+        completeCurrentWrite();
+        if (generation == m_generation)
+            scheduleDequeueWrite();
+    } else if (streamError) {
+        closeWithError(errorFromCFStreamError(error));
+    } else if (totalBytesWritten > 0 && m_delegate) {
+        m_delegate->onSocketDidWritePartialDataOfLength(*this, totalBytesWritten, packet.tag);
+    }
+}
+
+void TcpSocket::completeCurrentWrite()
+{
+    const Generation generation = m_generation;
+    if (m_delegate)
+        m_delegate->onSocketDidWriteDataWithTag(*this, m_currentWrite->tag);
+    if (generation == m_generation && m_currentWrite)
+        endCurrentWrite();
+}
+
+void TcpSocket::endCurrentWrite()
+{
+    if (m_writeTimer)
+        m_writeTimer->invalidate();
+    m_writeTimer.reset();
+    m_currentWrite.reset();
+}
+
+void TcpSocket::startWriteTimer(TimeInterval seconds)
+{
+    m_writeTimer = makeTimer(seconds, &TcpSocket::doWriteTimeout);
+}
+
+void TcpSocket::doWriteTimeout()
+{
+    if (!m_currentWrite)
+        return;
+    const Generation generation = m_generation;
+    TimeInterval extra = 0;
+    if (m_delegate)
+        extra = m_delegate->onSocketShouldTimeoutWriteWithTag(*this, m_currentWrite->tag, m_currentWrite->timeout,
+                                                              m_currentWrite->bytesDone);
+    if (generation != m_generation || !m_currentWrite)
+        return;
+    if (extra > 0) {
+        m_currentWrite->timeout += extra;
+        startWriteTimer(extra);
+    } else {
+        closeWithError(getWriteTimeoutError());
+    }
+}
+
+float TcpSocket::progressOfWriteReturningTag(std::int64_t* tag, std::uint64_t* done, std::uint64_t* total) const
+{
+    if (!m_currentWrite || m_currentWrite->isTlsMarker()) {
+        if (tag)
+            *tag = 0;
+        if (done)
+            *done = 0;
+        if (total)
+            *total = 0;
+        return std::numeric_limits<float>::quiet_NaN();
+    }
+    if (tag)
+        *tag = m_currentWrite->tag;
+    if (done)
+        *done = m_currentWrite->bytesDone;
+    if (total)
+        *total = m_currentWrite->buffer.size();
+    return static_cast<float>(m_currentWrite->bytesDone) / static_cast<float>(m_currentWrite->buffer.size());
+}
