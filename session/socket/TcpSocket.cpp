@@ -343,13 +343,7 @@ void TcpSocket::maybeScheduleDisconnect()
         shouldDisconnect = writeSideIdle();
     if (!shouldDisconnect || m_disconnectId)
         return;
-    std::weak_ptr<TcpSocket> weak = weakSelf();
-    m_disconnectId = loop().perform([weak] {
-        if (auto self = weak.lock()) {
-            self->m_disconnectId = 0;
-            self->disconnect();
-        }
-    }, 0, this, m_runLoopModes);
+    SocketLoopWork::performLater(*this, loop(), m_runLoopModes, &TcpSocket::disconnect, &m_disconnectId);
 }
 
 // ---- errors
@@ -412,11 +406,5 @@ std::optional<SocketError> TcpSocket::errorFromCFStreamError(StreamError error)
 
 std::shared_ptr<NSTimer> TcpSocket::makeTimer(TimeInterval seconds, void (TcpSocket::*action)())
 {
-    std::weak_ptr<TcpSocket> weak = weakSelf();
-    auto timer = NSTimer::timerWithTimeInterval(seconds, false, [weak, action](NSTimer&) {
-        if (auto self = weak.lock())
-            ((*self).*action)();
-    });
-    timer->addToRunLoop(loop(), m_runLoopModes);
-    return timer;
+    return SocketLoopWork::makeTimer(*this, loop(), m_runLoopModes, seconds, action);
 }

@@ -9,6 +9,7 @@
 #include "session/socket/AsyncReadPacket.h"
 #include "session/socket/AsyncWritePacket.h"
 #include "session/socket/SocketError.h"
+#include "session/socket/SocketLoopWork.h"
 #include "session/socket/TcpSocketDelegate.h"
 #include "session/socket/TcpSocketError.h"
 #include "session/socket/TcpSocketException.h"

@@ -98,13 +98,7 @@ void TcpSocket::scheduleDequeueRead()
     if (m_flags & kDequeueReadScheduled)
         return;
     m_flags |= kDequeueReadScheduled;
-    std::weak_ptr<TcpSocket> weak = weakSelf();
-    m_readDequeueId = loop().perform([weak] {
-        if (auto self = weak.lock()) {
-            self->m_readDequeueId = 0;
-            self->maybeDequeueRead();
-        }
-    }, 0, this, m_runLoopModes);
+    SocketLoopWork::performLater(*this, loop(), m_runLoopModes, &TcpSocket::maybeDequeueRead, &m_readDequeueId);
 }
 
 void TcpSocket::maybeDequeueRead()

@@ -27,13 +27,7 @@ void TcpSocket::scheduleDequeueWrite()
     if (m_flags & kDequeueWriteScheduled)
         return;
     m_flags |= kDequeueWriteScheduled;
-    std::weak_ptr<TcpSocket> weak = weakSelf();
-    m_writeDequeueId = loop().perform([weak] {
-        if (auto self = weak.lock()) {
-            self->m_writeDequeueId = 0;
-            self->maybeDequeueWrite();
-        }
-    }, 0, this, m_runLoopModes);
+    SocketLoopWork::performLater(*this, loop(), m_runLoopModes, &TcpSocket::maybeDequeueWrite, &m_writeDequeueId);
 }
 
 void TcpSocket::maybeDequeueWrite()

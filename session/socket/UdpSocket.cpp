@@ -179,27 +179,12 @@ void UdpSocket::postPlacementWork()
 
 void UdpSocket::performLater(void (UdpSocket::*action)(), RunLoop::Id* id)
 {
-    std::weak_ptr<UdpSocket> weak = weak_from_this();
-    const RunLoop::Id performId = loop().perform([weak, action, id] {
-        if (auto self = weak.lock()) {
-            if (id)
-                *id = 0;
-            ((*self).*action)();
-        }
-    }, 0, this, m_runLoopModes);
-    if (id)
-        *id = performId;
+    SocketLoopWork::performLater(*this, loop(), m_runLoopModes, action, id);
 }
 
 std::shared_ptr<NSTimer> UdpSocket::makeTimer(TimeInterval seconds, void (UdpSocket::*action)(NSTimer&))
 {
-    std::weak_ptr<UdpSocket> weak = weak_from_this();
-    auto timer = NSTimer::timerWithTimeInterval(seconds, false, [weak, action](NSTimer& fired) {
-        if (auto self = weak.lock())
-            ((*self).*action)(fired);
-    });
-    timer->addToRunLoop(loop(), m_runLoopModes);
-    return timer;
+    return SocketLoopWork::makeTimer(*this, loop(), m_runLoopModes, seconds, action);
 }
 
 // ---- closing

@@ -7,6 +7,7 @@
 #include "session/socket/AsyncReceivePacket.h"
 #include "session/socket/AsyncSendPacket.h"
 #include "session/socket/SocketError.h"
+#include "session/socket/SocketLoopWork.h"
 #include "session/socket/UdpSocketDelegate.h"
 #include "session/socket/UdpSocketError.h"
 #include "session/socket/UdpSocketException.h"
