@@ -6,15 +6,13 @@
 #include "platform/capture/PictureFrameSource.h"
 #include "platform/foundation/RunLoop.h"
 
-#include "tests/support/CodeFrames.h"
+#include "tests/scan/ScanTestCamera.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 
 namespace {
 struct Batches final : AVCaptureMetadataOutputObjectsDelegate {
@@ -30,25 +28,14 @@ struct Batches final : AVCaptureMetadataOutputObjectsDelegate {
     }
 };
 
-// A session over a rendered camera: the test decides what each frame shows.
-struct Camera {
-    std::mutex mutex;
-    std::vector<UIImagePtr> script; // shown in order, the last one held
-    std::atomic<int> shown {0};
+// A session over the test camera, reading every code type.
+struct Camera : ScanTestCamera {
     AVCaptureSessionPtr session = AVCaptureSession::create();
     AVCaptureMetadataOutputPtr output = AVCaptureMetadataOutput::create();
 
     explicit Camera(std::vector<UIImagePtr> frames)
-        : script(std::move(frames))
+        : ScanTestCamera(std::move(frames))
     {
-        auto source = std::make_shared<RenderedFrameSource>(
-            [this]() -> UIImagePtr {
-                std::lock_guard lock(mutex);
-                const int i = shown++;
-                return script.empty() ? nullptr : script[std::min<std::size_t>(i, script.size() - 1)];
-            },
-            0.005);
-        AVCaptureDevice::setDevices({AVCaptureDevice::create(source)});
         session->addInput(AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo)));
         session->addOutput(output);
         output->setMetadataObjectTypes(MetadataCodeTypes::all());
@@ -56,8 +43,6 @@ struct Camera {
     ~Camera()
     {
         session->stopRunning();
-        AVCaptureDevice::setDevices({});
-        AVCaptureDevice::setAuthorizationStatus(AVAuthorizationStatus::Authorized);
         RunLoop::main().reset();
     }
 };
@@ -77,21 +62,10 @@ TEST(MetadataOutput, FramesWithoutCodesKeepScanningAndTwoCodesMakeOneBatchOnTheM
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !batches->texts.empty(); }, 5));
     camera.session->stopRunning();
     EXPECT_FALSE(camera.session->isCapturing());
-    EXPECT_GE(camera.shown.load(), 4);
+    EXPECT_GE(camera.shown(), 4u);
     ASSERT_EQ(batches->texts.front().size(), 2u);
     std::sort(batches->texts.front().begin(), batches->texts.front().end());
     EXPECT_EQ(batches->texts.front(), (std::vector<std::string> {"second", "第一"}));
-}
-
-TEST(MetadataOutput, DeniedCameraGivesNoFramesAndNoInput)
-{
-    Camera camera({codeFrame(FrameSize, {{"x", ZXing::BarcodeFormat::QRCode, {40, 40}}})});
-    AVCaptureDevice::setAuthorizationStatus(AVAuthorizationStatus::Denied);
-    EXPECT_FALSE(AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo)));
-    camera.session->startRunning();
-    RunLoop::main().runUntil([] { return false; }, 0.05);
-    EXPECT_EQ(camera.shown.load(), 0);
-    EXPECT_EQ(camera.session->currentFrame(), nullptr);
 }
 
 TEST(MetadataOutput, RectangleOfInterestIsClampedAndAnEmptyCropReadsNothing)

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -157,22 +156,6 @@ TEST(StreamPair, RefusedConnectionIsOneErrorEventPerSideWithItsPosixCode)
     EXPECT_EQ(client.pair.read->error(), expected);
     EXPECT_EQ(client.pair.write->error(), expected);
     EXPECT_EQ(client.pair.read->status(), StreamStatus::Error);
-}
-
-TEST(StreamPair, NamesAreLookedUpOffTheLoop)
-{
-    LoopbackPeer peer;
-    Client good(StreamPair::toHost("localhost", peer.port()));
-    ASSERT_TRUE(good.open());
-    ASSERT_TRUE(good.runUntil([&] { return good.opened() || !good.readEvents.empty(); }));
-    EXPECT_TRUE(good.opened());
-
-    Client bad(StreamPair::toHost("no-such-host.invalid", 80));
-    ASSERT_TRUE(bad.open());
-    ASSERT_TRUE(bad.runUntil([&] { return !bad.readEvents.empty(); }, 10.0));
-    EXPECT_EQ(bad.readEvents, std::vector<StreamEvent> {StreamEventErrorOccurred});
-    EXPECT_EQ(bad.pair.read->error().domain, StreamErrorDomain::NetDB);
-    EXPECT_NE(bad.pair.read->error().code, 0);
 }
 
 TEST(StreamPair, AClosedOrUnscheduledSideHearsNothing)
