@@ -1,33 +1,11 @@
-#include "tests/platform/net/peer/LoopbackPeer.h"
-#include "tests/session/socket/RecordingDelegate.h"
+#include "tests/session/socket/SocketTest.h"
 #include "tests/support/TestEnvironment.h"
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cmath>
 #include <sys/un.h>
 
 namespace {
-
-std::uint16_t closedPort()
-{
-    LoopbackPeer gone;
-    return gone.port();
-}
-
-struct SocketTest : ::testing::Test {
-    RunLoop loop;
-    RecordingDelegate delegate;
-    std::shared_ptr<TcpSocket> socket = TcpSocket::create(&delegate, 0, loop);
-
-    bool runUntil(const std::function<bool()>& done, double timeout = 5.0) { return loop.runUntil(done, timeout); }
-    void runPasses(int passes)
-    {
-        for (int i = 0; i < passes; ++i)
-            loop.runOnce(RunLoopModes::Default, 0.01);
-    }
-};
 
 struct SocketFamilies : SocketTest, ::testing::WithParamInterface<bool> {};
 

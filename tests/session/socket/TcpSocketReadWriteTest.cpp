@@ -1,22 +1,11 @@
-#include "tests/platform/net/peer/LoopbackPeer.h"
-#include "tests/session/socket/RecordingDelegate.h"
-
-#include <gtest/gtest.h>
+#include "tests/session/socket/SocketTest.h"
 
 #include <cmath>
 
 namespace {
 
-std::vector<std::uint8_t> bytes(const std::string& text)
-{
-    return {text.begin(), text.end()};
-}
-
-struct ConnectedSocket : ::testing::Test {
-    RunLoop loop;
+struct ConnectedSocket : SocketTest {
     LoopbackPeer peer;
-    RecordingDelegate delegate;
-    std::shared_ptr<TcpSocket> socket = TcpSocket::create(&delegate, 0, loop);
 
     explicit ConnectedSocket(LoopbackPeer::Options options = {})
         : peer(options)
@@ -26,12 +15,6 @@ struct ConnectedSocket : ::testing::Test {
     {
         ASSERT_TRUE(socket->connectToHost(peer.host(), peer.port(), 2.0));
         ASSERT_TRUE(runUntil([&] { return delegate.count("didConnect") == 1 && peer.connectionCount() == 1; }));
-    }
-    bool runUntil(const std::function<bool()>& done, double timeout = 5.0) { return loop.runUntil(done, timeout); }
-    void runPasses(int passes)
-    {
-        for (int i = 0; i < passes; ++i)
-            loop.runOnce(RunLoopModes::Default, 0.01);
     }
 };
 

@@ -1,16 +1,9 @@
-#include "tests/session/socket/RecordingDelegate.h"
+#include "tests/session/socket/SocketTest.h"
 #include "tests/session/socket/TestCertificates.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
 using Keys = std::vector<std::pair<const char*, std::string>>;
-
-std::vector<std::uint8_t> bytes(const std::string& text)
-{
-    return {text.begin(), text.end()};
-}
 
 struct TlsTest : ::testing::Test {
     TestCertificates certs;
