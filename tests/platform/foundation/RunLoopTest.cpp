@@ -159,15 +159,6 @@ TEST(RunLoop, PostFromOtherThreadsWakesTheLoop)
     EXPECT_TRUE(loop.runUntil([&] { return received == 400; }, 5.0));
 }
 
-TEST(RunLoop, RunReturnsAfterStopPostedFromAnotherThread)
-{
-    RunLoop loop;
-    std::thread stopper([&] { loop.post([&] { loop.stop(); }); });
-    loop.run();
-    stopper.join();
-    SUCCEED();
-}
-
 TEST(RunLoop, SourceInterestAndRemovalDuringDispatch)
 {
     RunLoop loop;

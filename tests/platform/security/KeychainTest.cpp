@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 TEST(Keychain, AddFindUpdateRemove)
 {
     ScopedDataFolder data;
@@ -37,20 +35,6 @@ TEST(Keychain, ServiceNamesStayInsideTheFolder)
     ASSERT_EQ(keychain.add(item), errSecSuccess);
     EXPECT_EQ(keychain.fileFor(item.service).parent_path(), data.path() / "kc");
     EXPECT_EQ(keychain.add(KeychainItem {}), errSecParam);
-}
-
-TEST(Keychain, DamagedFileReadsAsDecodeError)
-{
-    ScopedDataFolder data;
-    Keychain keychain(data.path() / "kc");
-    ASSERT_EQ(keychain.add({"UUID", "", "", "", "", "x"}), errSecSuccess);
-    std::ofstream(keychain.fileFor("UUID")) << "garbage";
-    EXPECT_EQ(keychain.copyMatching("UUID", nullptr), errSecDecode);
-    // A damaged item can be replaced by a new one.
-    EXPECT_EQ(keychain.add({"UUID", "", "", "", "", "y"}), errSecSuccess);
-    KeychainItem found;
-    ASSERT_EQ(keychain.copyMatching("UUID", &found), errSecSuccess);
-    EXPECT_EQ(found.data, "y");
 }
 
 TEST(Keychain, AFailedUpdateKeepsTheOldItem)
