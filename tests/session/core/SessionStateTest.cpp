@@ -11,15 +11,23 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <set>
 
 namespace {
 // Uppercase 8-4-4-4-12 hexadecimal groups, version 4 (random) or 5 (hashed), variant 1.
 bool looksLikeUuid(const std::string& text)
 {
-    static const std::regex uuid("[0-9A-F]{8}-[0-9A-F]{4}-[45][0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
-    return std::regex_match(text, uuid);
+    if (text.size() != 36)
+        return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        const char c = text[i];
+        if (dash != (c == '-'))
+            return false;
+        if (!dash && !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')))
+            return false;
+    }
+    return (text[14] == '4' || text[14] == '5') && std::string("89AB").find(text[19]) != std::string::npos;
 }
 } // namespace
 
