@@ -2,21 +2,13 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
-#include "platform/graphics/CGContext.h"
-#include "platform/graphics/GifCodec.h"
-#include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/MainScreenScale.h"
-#include "platform/graphics/PngCodec.h"
-#include "platform/graphics/UIGraphics.h"
-#include "platform/graphics/WebpCodec.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <mutex>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -149,37 +141,6 @@ std::shared_ptr<UIImage> UIImage::uprightImage() const
     return imageWithSurface(target, m_scale, UIImageOrientation::Up, m_alphaInfo);
 }
 
-std::shared_ptr<UIImage> UIImage::imageWithData(std::string_view bytes, double scale)
-{
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF)
-        return JpegCodec::decode(bytes, scale);
-    if (PngCodec::hasSignature(bytes))
-        return PngCodec::decode(bytes, scale);
-    if (GifCodec::hasSignature(bytes))
-        return GifCodec::decode(bytes, scale);
-    if (WebpCodec::hasSignature(bytes))
-        return WebpCodec::decode(bytes, scale);
-    return nullptr;
-}
-
-std::shared_ptr<UIImage> UIImage::imageWithPartialData(std::string_view bytes)
-{
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF)
-        return JpegCodec::decodePartial(bytes);
-    // The other formats are shown once whole.
-    return imageWithData(bytes, 1);
-}
-
-std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const fs::path& path)
-{
-    const auto bytes = readFile(path);
-    if (!bytes)
-        return nullptr;
-    // A picture file named "x@2x.png" holds twice the pixels per point.
-    const double scale = path.stem().string().ends_with("@2x") ? 2.0 : 1.0;
-    return imageWithData(*bytes, scale);
-}
-
 std::shared_ptr<UIImage> UIImage::placeholder(const std::string& name, CGSize size)
 {
     const int w = std::clamp(static_cast<int>(std::ceil(size.width)), 1, 256);
@@ -285,27 +246,10 @@ bool UIImage::hasSamePixels(const UIImage& other) const
     return true;
 }
 
-std::optional<std::string> UIImage::jpegData(double quality) const
-{
-    return JpegCodec::encode(*this, quality);
-}
-
 bool UIImage::writePNG(const fs::path& path) const
 {
     const auto bytes = pngData();
     return bytes && writeFileAtomically(path, *bytes,
                                         fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read
                                             | fs::perms::others_read);
-}
-
-void UIImage::drawInRect(const CGRect& rect) const
-{
-    if (auto context = UIGraphicsGetCurrentContext())
-        context->drawImageUpright(rect, *this);
-}
-
-void UIImage::drawAtPoint(const CGPoint& point) const
-{
-    const CGSize s = size();
-    drawInRect(CGRectMake(point.x, point.y, s.width, s.height));
 }
