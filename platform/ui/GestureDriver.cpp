@@ -95,48 +95,42 @@ bool GestureDriver::begin(UIGestureRecognizer& recognizer, const std::vector<CGP
     return true;
 }
 
-bool GestureDriver::change(UIGestureRecognizer& recognizer, const std::vector<CGPoint>& touches)
+bool GestureDriver::advance(UIGestureRecognizer& recognizer, UIGestureRecognizerState to,
+                            const std::vector<CGPoint>* touches)
 {
     if (!isActive(recognizer))
         return false;
-    recognizer.setTouches(touches);
-    recognizer.touchesDidMove();
-    recognizer.transition(UIGestureRecognizerState::Changed);
+    if (touches) {
+        recognizer.setTouches(*touches);
+        recognizer.touchesDidMove();
+    }
+    recognizer.transition(to);
     return true;
+}
+
+bool GestureDriver::change(UIGestureRecognizer& recognizer, const std::vector<CGPoint>& touches)
+{
+    return advance(recognizer, UIGestureRecognizerState::Changed, &touches);
 }
 
 bool GestureDriver::change(UIGestureRecognizer& recognizer)
 {
-    if (!isActive(recognizer))
-        return false;
-    recognizer.transition(UIGestureRecognizerState::Changed);
-    return true;
+    return advance(recognizer, UIGestureRecognizerState::Changed, nullptr);
 }
 
 bool GestureDriver::end(UIGestureRecognizer& recognizer)
 {
-    if (!isActive(recognizer))
-        return false;
-    recognizer.transition(UIGestureRecognizerState::Ended);
-    return true;
+    return advance(recognizer, UIGestureRecognizerState::Ended, nullptr);
 }
 
 bool GestureDriver::end(UIGestureRecognizer& recognizer, const std::vector<CGPoint>& touches)
 {
-    if (!isActive(recognizer))
-        return false;
-    recognizer.setTouches(touches);
-    recognizer.touchesDidMove();
-    recognizer.transition(UIGestureRecognizerState::Ended);
-    return true;
+    return advance(recognizer, UIGestureRecognizerState::Ended, &touches);
 }
 
 bool GestureDriver::cancel(UIGestureRecognizer& recognizer)
 {
-    if (!isActive(recognizer))
-        return false;
-    recognizer.transition(UIGestureRecognizerState::Cancelled);
-    return true;
+    return advance(recognizer, UIGestureRecognizerState::Cancelled, nullptr);
 }
 
 bool GestureDriver::recognize(UIGestureRecognizer& recognizer, const std::vector<CGPoint>& touches)

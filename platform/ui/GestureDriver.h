@@ -40,6 +40,9 @@ private:
     static bool wouldBeginWithRootTouches(UIGestureRecognizer& recognizer,
                                           std::vector<const UIGestureRecognizer*>& asked);
     static bool isActive(const UIGestureRecognizer& recognizer);
+    // One step of a running gesture, with the touches moved first when given.
+    static bool advance(UIGestureRecognizer& recognizer, UIGestureRecognizerState to,
+                        const std::vector<CGPoint>* touches);
     static bool mayRunBeside(UIGestureRecognizer& recognizer, UIGestureRecognizer& other);
     static void activeRecognizersInTree(const UIView& view, const UIGestureRecognizer& except,
                                         std::vector<std::shared_ptr<UIGestureRecognizer>>& out);
