@@ -94,14 +94,8 @@ public:
         return true;
     }
 
-    bool view(const json& node, ViewDescription& out, const std::string& where, std::set<std::string>& ids)
+    bool viewFrame(const json& node, ViewDescription& out, const std::string& where)
     {
-        if (!node.is_object())
-            return fail(where, "a view must be an object");
-        if (!requiredString(node, "class", out.className, where) || !optionalString(node, "id", out.id, where))
-            return false;
-        if (!out.id.empty() && (out.id == "owner" || !ids.insert(out.id).second))
-            return fail(where, "the id '" + out.id + "' is used twice or reserved");
         if (auto it = node.find("frame"); it != node.end()) {
             if (!it->is_array() || it->size() != 4)
                 return fail(where, "'frame' must be four numbers");
@@ -115,6 +109,11 @@ public:
                 return fail(where, "'frame' has a negative size");
             out.frame = CGRectMake(v[0], v[1], v[2], v[3]);
         }
+        return true;
+    }
+
+    bool viewTag(const json& node, ViewDescription& out, const std::string& where)
+    {
         if (auto it = node.find("tag"); it != node.end()) {
             if (!it->is_number_integer())
                 return fail(where, "'tag' must be an integer");
@@ -123,11 +122,11 @@ public:
                 return fail(where, "'tag' is out of range");
             out.tag = static_cast<int>(tag);
         }
-        if (auto it = node.find("properties"); it != node.end()) {
-            if (!it->is_object())
-                return fail(where, "'properties' must be an object");
-            out.properties = *it;
-        }
+        return true;
+    }
+
+    bool viewOutlets(const json& node, ViewDescription& out, const std::string& where)
+    {
         if (auto it = node.find("outlets"); it != node.end()) {
             if (!it->is_object())
                 return fail(where, "'outlets' must map outlet names to their holders");
@@ -147,6 +146,11 @@ public:
                 out.connections.emplace_back(key, target);
             }
         }
+        return true;
+    }
+
+    bool viewActions(const json& node, ViewDescription& out, const std::string& where)
+    {
         if (auto it = node.find("actions"); it != node.end()) {
             if (!it->is_array())
                 return fail(where, "'actions' must be a list");
@@ -163,6 +167,26 @@ public:
                 out.actions.push_back(std::move(action));
             }
         }
+        return true;
+    }
+
+    bool view(const json& node, ViewDescription& out, const std::string& where, std::set<std::string>& ids)
+    {
+        if (!node.is_object())
+            return fail(where, "a view must be an object");
+        if (!requiredString(node, "class", out.className, where) || !optionalString(node, "id", out.id, where))
+            return false;
+        if (!out.id.empty() && (out.id == "owner" || !ids.insert(out.id).second))
+            return fail(where, "the id '" + out.id + "' is used twice or reserved");
+        if (!viewFrame(node, out, where) || !viewTag(node, out, where))
+            return false;
+        if (auto it = node.find("properties"); it != node.end()) {
+            if (!it->is_object())
+                return fail(where, "'properties' must be an object");
+            out.properties = *it;
+        }
+        if (!viewOutlets(node, out, where) || !viewActions(node, out, where))
+            return false;
         if (auto it = node.find("subviews"); it != node.end()) {
             if (!it->is_array())
                 return fail(where, "'subviews' must be a list");
