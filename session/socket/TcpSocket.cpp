@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <netdb.h>
 
 namespace {
@@ -402,6 +403,24 @@ std::optional<SocketError> TcpSocket::errorFromCFStreamError(StreamError error)
     else
         result.description = error.reason; // the TLS layer's account of a failed handshake
     return result;
+}
+
+float TcpSocket::reportProgress(std::optional<Progress> progress, std::int64_t* tag, std::uint64_t* done,
+                                 std::uint64_t* total)
+{
+    const Progress shown = progress.value_or(Progress {});
+    if (tag)
+        *tag = shown.tag;
+    if (done)
+        *done = shown.done;
+    if (total)
+        *total = shown.total;
+    if (!progress)
+        return std::numeric_limits<float>::quiet_NaN();
+    // A read without a set length counts as done with whatever it has.
+    if (shown.total == 0)
+        return 1.0f;
+    return static_cast<float>(shown.done) / static_cast<float>(shown.total);
 }
 
 std::shared_ptr<NSTimer> TcpSocket::makeTimer(TimeInterval seconds, void (TcpSocket::*action)())

@@ -287,6 +287,15 @@ private:
 
     std::shared_ptr<NSTimer> makeTimer(TimeInterval seconds, void (TcpSocket::*action)());
 
+    // The progress of the read or write under way, none when there is none (NaN, zeros).
+    struct Progress {
+        std::int64_t tag = 0;
+        std::uint64_t done = 0;
+        std::uint64_t total = 0;
+    };
+    static float reportProgress(std::optional<Progress> progress, std::int64_t* tag, std::uint64_t* done,
+                                std::uint64_t* total);
+
     int m_nativeSocket4 = -1;
     int m_nativeSocket6 = -1;
     std::unique_ptr<SocketHandle> m_socket4;

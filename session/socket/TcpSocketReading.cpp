@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace {
 
@@ -377,22 +376,8 @@ const std::vector<std::uint8_t>* TcpSocket::unreadData()
 
 float TcpSocket::progressOfReadReturningTag(std::int64_t* tag, std::uint64_t* done, std::uint64_t* total) const
 {
-    if (!m_currentRead || m_currentRead->isTlsMarker()) {
-        if (tag)
-            *tag = 0;
-        if (done)
-            *done = 0;
-        if (total)
-            *total = 0;
-        return std::numeric_limits<float>::quiet_NaN();
-    }
-    if (tag)
-        *tag = m_currentRead->tag;
-    if (done)
-        *done = m_currentRead->bytesDone;
-    if (total)
-        *total = m_currentRead->readLength;
-    if (m_currentRead->readLength == 0)
-        return 1.0f;
-    return static_cast<float>(m_currentRead->bytesDone) / static_cast<float>(m_currentRead->readLength);
+    if (!m_currentRead || m_currentRead->isTlsMarker())
+        return reportProgress({}, tag, done, total);
+    const AsyncReadPacket& packet = *m_currentRead;
+    return reportProgress(Progress {packet.tag, packet.bytesDone, packet.readLength}, tag, done, total);
 }

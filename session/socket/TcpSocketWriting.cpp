@@ -2,7 +2,6 @@
 #include "session/socket/TcpSocket.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace {
 
@@ -131,20 +130,8 @@ void TcpSocket::doWriteTimeout()
 
 float TcpSocket::progressOfWriteReturningTag(std::int64_t* tag, std::uint64_t* done, std::uint64_t* total) const
 {
-    if (!m_currentWrite || m_currentWrite->isTlsMarker()) {
-        if (tag)
-            *tag = 0;
-        if (done)
-            *done = 0;
-        if (total)
-            *total = 0;
-        return std::numeric_limits<float>::quiet_NaN();
-    }
-    if (tag)
-        *tag = m_currentWrite->tag;
-    if (done)
-        *done = m_currentWrite->bytesDone;
-    if (total)
-        *total = m_currentWrite->buffer.size();
-    return static_cast<float>(m_currentWrite->bytesDone) / static_cast<float>(m_currentWrite->buffer.size());
+    if (!m_currentWrite || m_currentWrite->isTlsMarker())
+        return reportProgress({}, tag, done, total);
+    const AsyncWritePacket& packet = *m_currentWrite;
+    return reportProgress(Progress {packet.tag, packet.bytesDone, packet.buffer.size()}, tag, done, total);
 }
