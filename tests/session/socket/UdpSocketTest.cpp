@@ -1,19 +1,13 @@
 #include "session/socket/UdpSocket.h"
 
 #include "platform/net/SocketAddress.h"
-
-#include <gtest/gtest.h>
+#include "tests/session/socket/SocketTest.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
 
 namespace {
-
-std::vector<std::uint8_t> bytes(const std::string& text)
-{
-    return {text.begin(), text.end()};
-}
 
 // Writes every callback down as one line.
 struct Recorder : UdpSocketDelegate {
