@@ -3,6 +3,7 @@
 #include "image/ImageDownloaderCallbacks.h"
 #include "image/ImageDownloaderState.h"
 #include "platform/foundation/MainThread.h"
+#include "platform/foundation/URLConnection.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -65,6 +66,7 @@ std::shared_ptr<ImageDownloader> ImageDownloader::sharedDownloader()
 ImageDownloader::ImageDownloader()
     : m_state(std::make_shared<State>())
 {
+    URLConnection::initialiseLibrary();
     m_state->queue.setMaxConcurrentOperationCount(6);
 }
 

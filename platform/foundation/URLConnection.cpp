@@ -18,12 +18,6 @@ struct URLConnection::Handles {
 
 namespace {
 
-void initialiseOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 // Cookies are kept for the process, shared by every transfer that handles them.
 CURLSH* cookieShare()
 {
@@ -54,7 +48,13 @@ URLConnection::URLConnection(URLRequest request, URLConnectionDelegate& delegate
     , m_delegate(delegate)
     , m_options(std::move(options))
 {
-    initialiseOnce();
+    initialiseLibrary();
+}
+
+void URLConnection::initialiseLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 URLConnection::~URLConnection()

@@ -48,6 +48,11 @@ public:
 
     URLConnection(URLRequest request, URLConnectionDelegate& delegate, Options options);
     ~URLConnection();
+
+    // Sets up the transfer library once per process. Call it from the main thread before
+    // transfers start on workers: when the set-up runs on a worker, the crypto library keeps
+    // that worker's error state past the thread's end, and the process exits with a leak.
+    static void initialiseLibrary();
     URLConnection(const URLConnection&) = delete;
     URLConnection& operator=(const URLConnection&) = delete;
 

@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
 namespace {
 std::optional<std::string> readBack(const UIImagePtr& image)
 {
@@ -93,4 +99,20 @@ TEST(CodeImages, StillPictureRecognitionLogoAndRecolouring)
         }
     }
     EXPECT_TRUE(sawDark);
+}
+
+// Our QR images as another reader sees them.
+TEST(CodeImages, ZbarimgReadsOurQRImages)
+{
+    const auto path = std::filesystem::temp_directory_path() / ("floorpad-qr-" + std::to_string(::getpid()) + ".png");
+    const std::string text = "1001|取酒|Ab-7";
+    ASSERT_TRUE(ScanWrapper::createQRWithString(text, CGSizeMake(300, 300))->writePNG(path));
+    std::unique_ptr<FILE, decltype(&pclose)> pipe(popen(("zbarimg -q --raw '" + path.string() + "'").c_str(), "r"), pclose);
+    ASSERT_TRUE(pipe);
+    std::string out;
+    std::array<char, 256> buffer {};
+    while (std::fgets(buffer.data(), buffer.size(), pipe.get()))
+        out += buffer.data();
+    std::filesystem::remove(path);
+    EXPECT_EQ(out, text + "\n");
 }

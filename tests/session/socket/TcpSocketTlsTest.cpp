@@ -1,9 +1,71 @@
 #include "tests/session/socket/SocketTest.h"
 #include "tests/session/socket/TestCertificates.h"
 
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <signal.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 using Keys = std::vector<std::pair<const char*, std::string>>;
+
+// A shell command of this test, in a process group of its own that is ended with it.
+class Child {
+public:
+    explicit Child(const std::string& command)
+    {
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::setpgid(0, 0);
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~Child()
+    {
+        if (m_pid > 0 && !exited()) {
+            ::kill(-m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool exited()
+    {
+        if (m_done)
+            return true;
+        m_done = ::waitpid(m_pid, nullptr, WNOHANG) == m_pid;
+        return m_done;
+    }
+
+private:
+    pid_t m_pid = -1;
+    bool m_done = false;
+};
+
+// The tool needs a moment before it listens; a plain connection that it drops tells when.
+bool waitForListener(std::uint16_t port)
+{
+    const auto address = *SocketAddress::numeric("127.0.0.1", port);
+    for (int i = 0; i < 100; ++i) {
+        UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        if (::connect(fd.get(), address.data(), address.length()) == 0)
+            return true;
+        ::usleep(50'000);
+    }
+    return false;
+}
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 struct TlsTest : ::testing::Test {
     TestCertificates certs;
@@ -165,4 +227,29 @@ TEST_F(TlsTest, AMegabyteGoesThroughAndAResetPeerIsAnErrorNotASignal)
     ASSERT_TRUE(runUntil([&] { return client.disconnected(); }));
     ASSERT_TRUE(client.disconnectError);
     EXPECT_EQ(client.disconnectError->domain, "NSPOSIXErrorDomain");
+}
+
+TEST_F(TlsTest, OurClientTalksToTheOpensslServer)
+{
+    const auto port = closedPort();
+    Child tool("exec timeout 20 openssl s_server -quiet -rev -accept 127.0.0.1:" + std::to_string(port)
+               + " -cert " + certs.file("server.pem") + " -key " + certs.file("server.key") + " >/dev/null 2>&1");
+    ASSERT_TRUE(waitForListener(port));
+    ASSERT_TRUE(socket->connectToHost("localhost", port, 2.0));
+    socket->startTLS(settings({{TlsSettingKeys::TrustAnchorsFile, certs.ca()}}));
+    socket->writeData(bytes("hello\n"), 5.0, 1);
+    socket->readDataToData(TcpSocket::LFData(), 5.0, 2);
+    ASSERT_TRUE(runUntil([&] { return !client.reads.empty(); }, 10.0)) << ::testing::PrintToString(client.log);
+    EXPECT_NE(client.reads[0].find("olleh"), std::string::npos) << client.reads[0];
+}
+
+TEST_F(TlsTest, TheOpensslClientTalksToOurServer)
+{
+    listenWithTls(serverSettings("server"));
+    const std::string out = certs.file("client.out");
+    Child tool("(printf 'ping\\n'; sleep 3) | timeout 10 openssl s_client -quiet -verify_return_error -connect "
+               "127.0.0.1:" + std::to_string(listener->localPort()) + " -CAfile " + certs.ca()
+               + " -verify_hostname localhost > " + out + " 2>/dev/null");
+    EXPECT_TRUE(runUntil([&] { return slurp(out).find("ping") != std::string::npos; }, 10.0));
+    EXPECT_EQ(server.reads, std::vector<std::string> {"ping\n"});
 }
