@@ -13,7 +13,6 @@
 #include <cstdio>
 
 namespace {
-constexpr int kRecommendedDishesCommand = 104;
 constexpr CGFloat kPageCornerRadius = 6;
 constexpr int kPictureWidth = 1024;
 constexpr int kPictureHeight = 768;
@@ -32,7 +31,7 @@ void RecommendViewController::viewDidLoad()
     }
     takeReplies();
     // An empty category asks for the recommended dishes.
-    ServerNetworkCenter::sharedInstance().sentMsg(kRecommendedDishesCommand, {""});
+    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::Dishes, {""});
 }
 
 void RecommendViewController::viewDidAppear(bool animated)
