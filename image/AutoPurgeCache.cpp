@@ -12,11 +12,8 @@ AutoPurgeCache::AutoPurgeCache(std::string name)
 UIImagePtr AutoPurgeCache::objectForKey(const std::string& key)
 {
     std::lock_guard lock(m_mutex);
-    const auto it = m_index.find(key);
-    if (it == m_index.end())
-        return nullptr;
-    m_entries.splice(m_entries.begin(), m_entries, it->second);
-    return it->second->image;
+    const auto* image = m_entries.find(key);
+    return image ? *image : nullptr;
 }
 
 void AutoPurgeCache::setObject(const std::string& key, UIImagePtr image, std::size_t cost)
@@ -26,80 +23,53 @@ void AutoPurgeCache::setObject(const std::string& key, UIImagePtr image, std::si
         return;
     }
     std::lock_guard lock(m_mutex);
-    if (const auto it = m_index.find(key); it != m_index.end()) {
-        m_totalCost -= it->second->cost;
-        m_entries.erase(it->second);
-        m_index.erase(it);
-    }
-    m_entries.push_front({key, std::move(image), cost});
-    m_index[key] = m_entries.begin();
-    m_totalCost += cost;
-    evict();
+    m_entries.insert(key, std::move(image), cost);
 }
 
 void AutoPurgeCache::removeObjectForKey(const std::string& key)
 {
     std::lock_guard lock(m_mutex);
-    const auto it = m_index.find(key);
-    if (it == m_index.end())
-        return;
-    m_totalCost -= it->second->cost;
-    m_entries.erase(it->second);
-    m_index.erase(it);
+    m_entries.remove(key);
 }
 
 void AutoPurgeCache::removeAllObjects()
 {
     std::lock_guard lock(m_mutex);
     m_entries.clear();
-    m_index.clear();
-    m_totalCost = 0;
-}
-
-void AutoPurgeCache::evict()
-{
-    while (!m_entries.empty()
-           && ((m_costLimit && m_totalCost > m_costLimit) || (m_countLimit && m_entries.size() > m_countLimit))) {
-        m_totalCost -= m_entries.back().cost;
-        m_index.erase(m_entries.back().key);
-        m_entries.pop_back();
-    }
 }
 
 std::size_t AutoPurgeCache::totalCostLimit() const
 {
     std::lock_guard lock(m_mutex);
-    return m_costLimit;
+    return m_entries.costLimit();
 }
 
 void AutoPurgeCache::setTotalCostLimit(std::size_t limit)
 {
     std::lock_guard lock(m_mutex);
-    m_costLimit = limit;
-    evict();
+    m_entries.setCostLimit(limit);
 }
 
 std::size_t AutoPurgeCache::countLimit() const
 {
     std::lock_guard lock(m_mutex);
-    return m_countLimit;
+    return m_entries.countLimit();
 }
 
 void AutoPurgeCache::setCountLimit(std::size_t limit)
 {
     std::lock_guard lock(m_mutex);
-    m_countLimit = limit;
-    evict();
+    m_entries.setCountLimit(limit);
 }
 
 std::size_t AutoPurgeCache::totalCost() const
 {
     std::lock_guard lock(m_mutex);
-    return m_totalCost;
+    return m_entries.totalCost();
 }
 
 std::size_t AutoPurgeCache::count() const
 {
     std::lock_guard lock(m_mutex);
-    return m_entries.size();
+    return m_entries.count();
 }

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "platform/foundation/CostedCache.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/UIImage.h"
 
 #include <cstddef>
-#include <list>
 #include <mutex>
 #include <string>
-#include <unordered_map>
 
 // Pictures in memory by key, each with a cost. Beyond the cost or count limit (0: none) the
 // least recently used go first. Empties itself on a memory warning. Thread-safe.
@@ -29,19 +28,8 @@ public:
     std::size_t count() const;
 
 private:
-    struct Entry {
-        std::string key;
-        UIImagePtr image;
-        std::size_t cost;
-    };
-    void evict();
-
     std::string m_name;
     mutable std::mutex m_mutex;
-    std::list<Entry> m_entries; // most recently used first
-    std::unordered_map<std::string, std::list<Entry>::iterator> m_index;
-    std::size_t m_totalCost = 0;
-    std::size_t m_costLimit = 0;
-    std::size_t m_countLimit = 0;
+    CostedCache<UIImagePtr> m_entries;
     NotificationCenter::Token m_memoryWarning;
 };

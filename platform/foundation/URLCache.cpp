@@ -1,6 +1,5 @@
 #include "platform/foundation/URLCache.h"
 
-#include <algorithm>
 
 namespace {
 std::size_t costOf(const CachedURLResponse& cached)
@@ -16,74 +15,61 @@ URLCache& URLCache::sharedURLCache()
 }
 
 URLCache::URLCache(std::size_t memoryCapacity)
-    : m_capacity(memoryCapacity)
 {
+    setMemoryCapacity(memoryCapacity);
 }
 
 std::optional<CachedURLResponse> URLCache::cachedResponseForRequest(const URLRequest& request) const
 {
     std::lock_guard lock(m_mutex);
-    const auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                                 [&](const Entry& e) { return e.url == request.url.absoluteString(); });
-    if (it == m_entries.end())
+    const auto* cached = m_entries.peek(request.url.absoluteString());
+    if (!cached)
         return std::nullopt;
-    return it->cached;
+    return *cached;
 }
 
 void URLCache::storeCachedResponse(CachedURLResponse cached, const URLRequest& request)
 {
-    removeCachedResponseForRequest(request);
     std::lock_guard lock(m_mutex);
+    const std::string url = request.url.absoluteString();
     const std::size_t cost = costOf(cached);
-    if (cost > m_capacity)
+    // A response larger than the whole cache is not kept; the copy it replaces goes anyway.
+    if (cost > m_entries.costLimit()) {
+        m_entries.remove(url);
         return;
-    m_usage += cost;
-    m_entries.push_front({request.url.absoluteString(), std::move(cached)});
-    trim();
+    }
+    m_entries.insert(url, std::move(cached), cost);
 }
 
 void URLCache::removeCachedResponseForRequest(const URLRequest& request)
 {
     std::lock_guard lock(m_mutex);
-    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-        if (it->url == request.url.absoluteString()) {
-            m_usage -= costOf(it->cached);
-            m_entries.erase(it);
-            return;
-        }
-    }
+    m_entries.remove(request.url.absoluteString());
 }
 
 void URLCache::removeAllCachedResponses()
 {
     std::lock_guard lock(m_mutex);
     m_entries.clear();
-    m_usage = 0;
 }
 
 std::size_t URLCache::currentMemoryUsage() const
 {
     std::lock_guard lock(m_mutex);
-    return m_usage;
+    return m_entries.totalCost();
 }
 
 std::size_t URLCache::memoryCapacity() const
 {
     std::lock_guard lock(m_mutex);
-    return m_capacity;
+    return m_entries.costLimit();
 }
 
 void URLCache::setMemoryCapacity(std::size_t capacity)
 {
     std::lock_guard lock(m_mutex);
-    m_capacity = capacity;
-    trim();
-}
-
-void URLCache::trim()
-{
-    while (m_usage > m_capacity && !m_entries.empty()) {
-        m_usage -= costOf(m_entries.back().cached);
-        m_entries.pop_back();
-    }
+    m_entries.setCostLimit(capacity);
+    // To the shared cache a capacity of 0 keeps nothing, where it means "no limit".
+    if (capacity == 0)
+        m_entries.clear();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/foundation/CostedCache.h"
 #include "platform/foundation/URLRequest.h"
 #include "platform/foundation/URLResponse.h"
 
 #include <cstddef>
-#include <list>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -31,13 +31,6 @@ public:
     void setMemoryCapacity(std::size_t capacity);
 
 private:
-    struct Entry {
-        std::string url;
-        CachedURLResponse cached;
-    };
-    void trim();
     mutable std::mutex m_mutex;
-    std::list<Entry> m_entries; // most recently stored first
-    std::size_t m_capacity;
-    std::size_t m_usage = 0;
+    CostedCache<CachedURLResponse> m_entries; // in the order stored: lookups do not refresh
 };
