@@ -11,52 +11,13 @@ using namespace std::chrono_literals;
 
 class Misbehaviour : public VenueServerFixture {};
 
-TEST_F(Misbehaviour, RefusedCommandsFailWithAMessage)
-{
-    VenueServerOptions options;
-    options.refused = {161, 102};
-    start({"free"}, options);
-    VenueTestClient client(port());
-    for (const auto& [command, fields] : std::vector<std::pair<int, std::vector<std::string>>> {
-             {161, {"1", "0", "1", "8801", "", ""}}, {102, {"0", "", "", "2580", "", "", ""}}}) {
-        const auto reply = client.ask(command, fields);
-        ASSERT_TRUE(reply);
-        EXPECT_EQ(reply->command(), command);
-        EXPECT_EQ(reply->errorCode(), "1");
-        EXPECT_FALSE(reply->errorMessage().empty());
-        EXPECT_EQ(reply->count(), 4u);
-    }
-    const auto other = client.ask(60);
-    ASSERT_TRUE(other);
-    EXPECT_EQ(other->errorCode(), "0");
-}
-
-TEST_F(Misbehaviour, LinksAreDroppedAfterTheirNthReply)
-{
-    VenueServerOptions options;
-    options.dropAfterReplies = 2;
-    start({"free"}, options);
-    VenueTestClient client(port());
-    // Three requests at once: two answers, then the link ends without the third.
-    ASSERT_TRUE(client.sendRaw(VenueTestClient::frame(60) + VenueTestClient::frame(182) + VenueTestClient::frame(60)));
-    EXPECT_TRUE(client.readReply());
-    EXPECT_TRUE(client.readReply());
-    EXPECT_FALSE(client.readReply(300ms));
-    EXPECT_TRUE(client.waitForClose(2s));
-    EXPECT_TRUE(server().waitForLog("after 2 replies", 2s));
-
-    VenueTestClient next(port());
-    EXPECT_TRUE(next.ask(60)) << "the count is per link";
-}
-
 TEST_F(Misbehaviour, MalformedRepliesAreBrokenTheWayAsked)
 {
     VenueServerOptions options;
     options.malformed = {{60, FrameMalformation::BadCrc}, {182, FrameMalformation::BadDigits},
                          {102, FrameMalformation::BadEncoding}};
     start({"free"}, options);
-
-    VenueTestClient client(port());
+    auto& client = this->client();
     ASSERT_TRUE(client.send(60));
     const auto badCrc = client.readFrame();
     ASSERT_TRUE(badCrc);
@@ -69,8 +30,7 @@ TEST_F(Misbehaviour, MalformedRepliesAreBrokenTheWayAsked)
     EXPECT_TRUE(VenueMessage::checkIfVaildMsg(*badText));
     EXPECT_FALSE(VenueMessage::decodeFrame(*badText)) << "the CRC checks but the body does not decode";
 
-    const auto fine = client.ask(161, {"1", "0", "1", "8801", "", ""});
-    ASSERT_TRUE(fine) << "other commands are answered normally";
+    EXPECT_TRUE(client.ask(161, {"1", "0", "1", "8801", "", ""})) << "other commands are answered normally";
 
     ASSERT_TRUE(client.send(182, {""}));
     const auto badDigits = client.readFrame();
@@ -84,13 +44,12 @@ TEST_F(Misbehaviour, AClientThatNeverReadsIsCutOff)
     VenueServerOptions options;
     options.maxPendingOutput = 64 * 1024;
     start({"free", "open", "booked"}, options);
-    VenueTestClient client(port());
     std::string requests;
     for (int i = 0; i < 200; ++i)
         requests += VenueTestClient::frame(161, {"1", "0", "1", "8801", "", ""});
     // The socket buffers hold some replies; the rest piles up at the server until the limit.
     for (int round = 0; round < 400 && !server().waitForLog("does not read its replies", std::chrono::milliseconds(1)); ++round) {
-        if (!client.sendRaw(requests))
+        if (!client().sendRaw(requests))
             break;
     }
     EXPECT_TRUE(server().waitForLog("does not read its replies", 5s));
@@ -118,13 +77,7 @@ TEST(VenueSimOptions, ReadsTheCommandLine)
     EXPECT_EQ(options->server.driftSeed, 7u);
     using Binding = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(options->binding, (Binding {{"BoundType", "1"}, {"clerk", ""}}));
-
-    const auto defaults = VenueSimOptions::parse({}, error);
-    ASSERT_TRUE(defaults);
-    EXPECT_EQ(defaults->port, 0);
-    EXPECT_EQ(defaults->dataFile.filename(), "venue.json");
-    EXPECT_FALSE(defaults->logFile);
-    EXPECT_TRUE(defaults->server.drift);
+    EXPECT_TRUE(VenueSimOptions::parse({}, error).value().server.drift) << "the floor drifts unless told not to";
 }
 
 TEST(VenueSimOptions, RefusesWhatItCannotUse)

@@ -19,10 +19,7 @@ class RoomFloorReplies : public VenueServerFixture {};
 TEST_F(RoomFloorReplies, TheWholeListWithItsCounters)
 {
     start(thirtyRooms());
-    VenueTestClient client(port());
-    const auto reply = client.ask(161, {"1", "0", "1", "8801", "", ""});
-    ASSERT_TRUE(reply);
-    const ReplyLines& r = *reply;
+    const ReplyLines r = ask(161, {"1", "0", "1", "8801", "", ""});
     EXPECT_EQ(r.command(), 161);
     // Error code, page size, page, pages, rooms, then the eight counters.
     EXPECT_EQ(linesAt(r, 2, {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}),
@@ -48,78 +45,61 @@ TEST_F(RoomFloorReplies, TheWholeListWithItsCounters)
 TEST_F(RoomFloorReplies, PagesOfTwentyFive)
 {
     start(thirtyRooms());
-    VenueTestClient client(port());
-    const auto first = client.ask(161, {"1", "25", "1", "8801", "", ""});
-    ASSERT_TRUE(first);
-    EXPECT_EQ(linesAt(*first, 4, {0, 1, 2, 3}), (Lines {"25", "1", "2", "30"}));
-    EXPECT_EQ(roomsOf(*first).size(), 25u);
+    const ReplyLines first = ask(161, {"1", "25", "1", "8801", "", ""});
+    EXPECT_EQ(linesAt(first, 4, {0, 1, 2, 3}), (Lines {"25", "1", "2", "30"}));
+    EXPECT_EQ(roomsOf(first).size(), 25u);
 
-    const auto second = client.ask(161, {"1", "25", "2", "8801", "", ""});
-    ASSERT_TRUE(second);
-    EXPECT_EQ((*second)[5], "2");
-    const auto rooms = roomsOf(*second);
+    const ReplyLines second = ask(161, {"1", "25", "2", "8801", "", ""});
+    EXPECT_EQ(second[5], "2");
+    const auto rooms = roomsOf(second);
     ASSERT_EQ(rooms.size(), 5u);
     EXPECT_EQ(rooms.front().first, "A26");
     EXPECT_EQ(rooms.back().first, "A30");
-    EXPECT_EQ((*second)[8], "9") << "counters count every room, not the page";
+    EXPECT_EQ(second[8], "9") << "counters count every room, not the page";
 
-    const auto beyond = client.ask(161, {"1", "25", "3", "8801", "", ""});
-    ASSERT_TRUE(beyond);
-    EXPECT_EQ(beyond->count(), 21u) << "a page past the end has counters and no rooms";
-    EXPECT_EQ((*beyond)[7], "30");
+    const ReplyLines beyond = ask(161, {"1", "25", "3", "8801", "", ""});
+    EXPECT_EQ(beyond.count(), 21u) << "a page past the end has counters and no rooms";
+    EXPECT_EQ(beyond[7], "30");
 
-    const auto nonsense = client.ask(161, {"1", "25", "-4", "8801", "", ""});
-    ASSERT_TRUE(nonsense);
-    EXPECT_EQ((*nonsense)[5], "1");
-    EXPECT_EQ(roomsOf(*nonsense).size(), 25u);
+    const ReplyLines nonsense = ask(161, {"1", "25", "-4", "8801", "", ""});
+    EXPECT_EQ(nonsense[5], "1");
+    EXPECT_EQ(roomsOf(nonsense).size(), 25u);
 }
 
 TEST_F(RoomFloorReplies, FiltersByRegionAndType)
 {
     start(thirtyRooms());
-    VenueTestClient client(port());
-    const auto upstairs = client.ask(161, {"1", "0", "1", "8801", "", "2"});
-    ASSERT_TRUE(upstairs);
-    EXPECT_EQ((*upstairs)[7], "15");
-    const auto rooms = roomsOf(*upstairs);
+    const ReplyLines upstairs = ask(161, {"1", "0", "1", "8801", "", "2"});
+    EXPECT_EQ(upstairs[7], "15");
+    const auto rooms = roomsOf(upstairs);
     ASSERT_EQ(rooms.size(), 15u);
     for (const auto& [number, state] : rooms)
         EXPECT_EQ(std::stoi(number.substr(1)) % 2, 0) << number << " is not upstairs";
     // Region 2 holds the even rooms: seating, open, cleaning, repair, free of every ten.
-    EXPECT_EQ(linesAt(*upstairs, 8, {0, 1, 2}), (Lines {"3", "3", "0"}));
+    EXPECT_EQ(linesAt(upstairs, 8, {0, 1, 2}), (Lines {"3", "3", "0"}));
 
-    const auto deluxe = client.ask(161, {"1", "0", "1", "8801", "2", ""});
-    ASSERT_TRUE(deluxe);
-    EXPECT_EQ((*deluxe)[7], "10");
-    const auto none = client.ask(161, {"1", "0", "1", "8801", "", "99"});
-    ASSERT_TRUE(none);
-    EXPECT_EQ((*none)[7], "0");
-    EXPECT_EQ(none->count(), 21u);
+    EXPECT_EQ(ask(161, {"1", "0", "1", "8801", "2", ""})[7], "10");
+    const ReplyLines none = ask(161, {"1", "0", "1", "8801", "", "99"});
+    EXPECT_EQ(none[7], "0");
+    EXPECT_EQ(none.count(), 21u);
 }
 
 TEST_F(RoomFloorReplies, RoomDetailsFillEveryLineTheTabletReads)
 {
     start({"free", "open", "booked"});
-    VenueTestClient client(port());
-    const auto free = client.ask(119, {"A01", "", "0"});
-    ASSERT_TRUE(free);
-    EXPECT_EQ(free->count(), 46u) << "lines 4 to 45";
-    EXPECT_EQ(linesAt(*free, 4, {0, 1, 2}), (Lines {"N", "0", "小包"})) << "a free room is N in the details";
+    const ReplyLines free = ask(119, {"A01", "", "0"});
+    EXPECT_EQ(free.count(), 46u) << "lines 4 to 45";
+    EXPECT_EQ(linesAt(free, 4, {0, 1, 2}), (Lines {"N", "0", "小包"})) << "a free room is N in the details";
 
-    const auto open = client.ask(119, {"A02", "", "0"});
-    ASSERT_TRUE(open);
     // Region 2 names no printer (line 43).
-    EXPECT_EQ(linesAt(*open, 0, {4, 7, 8, 18, 19, 25, 26, 31, 43}), (Lines {"I", "M1", "1", "张先生", "6", "300", "520", "3", ""}));
+    EXPECT_EQ(linesAt(ask(119, {"A02", "", "0"}), 0, {4, 7, 8, 18, 19, 25, 26, 31, 43}), (Lines {"I", "M1", "1", "张先生", "6", "300", "520", "3", ""}));
 
-    const auto booked = client.ask(119, {"A03", "", "0"});
-    ASSERT_TRUE(booked);
     // Booked ahead (line 11), by 王丽 of 营销一部, printing at 一楼吧台.
-    EXPECT_EQ(linesAt(*booked, 0, {4, 6, 8, 11, 13, 14, 43}), (Lines {"R", "豪华包", "3", "1", "王丽", "营销一部", "一楼吧台"}));
+    EXPECT_EQ(linesAt(ask(119, {"A03", "", "0"}), 0, {4, 6, 8, 11, 13, 14, 43}), (Lines {"R", "豪华包", "3", "1", "王丽", "营销一部", "一楼吧台"}));
 
-    const auto unknown = client.ask(119, {"Z99", "", "0"});
-    ASSERT_TRUE(unknown);
-    EXPECT_EQ(unknown->errorCode(), "1");
-    EXPECT_EQ(unknown->count(), 4u);
+    const ReplyLines unknown = ask(119, {"Z99", "", "0"});
+    EXPECT_EQ(unknown.errorCode(), "1");
+    EXPECT_EQ(unknown.count(), 4u);
 }
 
 } // namespace

@@ -5,11 +5,13 @@
 
 namespace {
 
-class StartupReplies : public VenueServerFixture {};
+class StartupReplies : public VenueServerFixture {
+protected:
+    void SetUp() override { start({"free"}); }
+};
 
 TEST_F(StartupReplies, DateAndVenueIdentity)
 {
-    start({"free"});
     std::tm moment {};
     moment.tm_year = 2024 - 1900;
     moment.tm_mon = 4;
@@ -21,24 +23,15 @@ TEST_F(StartupReplies, DateAndVenueIdentity)
     const std::time_t fixed = std::mktime(&moment);
     server().onServer([fixed](VenueServer& s) { s.clock().fix(fixed); });
 
-    VenueTestClient client(port());
-    const auto date = client.ask(60);
-    ASSERT_TRUE(date);
-    EXPECT_EQ(date->count(), 5u);
-    EXPECT_EQ(linesAt(*date, 0, {1, 2, 4}), (Lines {"60", "0", "2024-05-18 20:31:05"}));
-
-    const auto venue = client.ask(182, {""});
-    ASSERT_TRUE(venue);
-    EXPECT_EQ(linesAt(*venue, 0, {1, 2, 4, 5}), (Lines {"182", "0", "0571026", "云上声度KTV"}));
+    const ReplyLines date = ask(60);
+    EXPECT_EQ(date.count(), 5u);
+    EXPECT_EQ(linesAt(date, 0, {1, 2, 4}), (Lines {"60", "0", "2024-05-18 20:31:05"}));
+    EXPECT_EQ(linesAt(ask(182, {""}), 0, {1, 2, 4, 5}), (Lines {"182", "0", "0571026", "云上声度KTV"}));
 }
 
 TEST_F(StartupReplies, HallBindingCarriesModesAndRegionsWhereTheTabletReadsThem)
 {
-    start({"free"});
-    VenueTestClient client(port());
-    const auto bound = client.ask(90, {"UDID-1234", "", "0", ""});
-    ASSERT_TRUE(bound);
-    const ReplyLines& r = *bound;
+    const ReplyLines r = ask(90, {"UDID-1234", "", "0", ""});
     // Error code, clerk, ShowType, BoundType, LoginMode, CheckInRoomMode.
     EXPECT_EQ(linesAt(r, 0, {2, 4, 5, 6, 8, 9, 10}), (Lines {"0", "8801", "王丽", "1", "0", "0", "2"}));
 
@@ -49,47 +42,27 @@ TEST_F(StartupReplies, HallBindingCarriesModesAndRegionsWhereTheTabletReadsThem)
     EXPECT_EQ(r.count(), static_cast<std::size_t>(15 + 2 * skipped + 2 * regions));
     EXPECT_EQ(linesAt(r, 15 + 2 * static_cast<std::size_t>(skipped), {0, 1, 2, 3}), (Lines {"1", "一楼大厅", "2", "二楼东区"}));
 
-    const auto noDevice = client.ask(90, {"", "", "0", ""});
-    ASSERT_TRUE(noDevice);
-    EXPECT_EQ(noDevice->errorCode(), "1");
-    EXPECT_FALSE(noDevice->errorMessage().empty());
-    EXPECT_EQ(noDevice->count(), 4u);
-    const auto unknownRoom = client.ask(90, {"UDID-1234", "吧台", "1", "Z99"});
-    ASSERT_TRUE(unknownRoom);
-    EXPECT_EQ(unknownRoom->errorCode(), "1");
+    const ReplyLines noDevice = ask(90, {"", "", "0", ""});
+    EXPECT_EQ(noDevice.errorCode(), "1");
+    EXPECT_FALSE(noDevice.errorMessage().empty());
+    EXPECT_EQ(noDevice.count(), 4u);
+    EXPECT_EQ(ask(90, {"UDID-1234", "吧台", "1", "Z99"}).errorCode(), "1");
 }
 
 TEST_F(StartupReplies, ClerksAreFoundByTheirPasswords)
 {
-    start({"free"});
-    VenueTestClient client(port());
-    const auto found = client.ask(102, {"0", "", "", "1357", "", "", ""});
-    ASSERT_TRUE(found);
-    EXPECT_EQ(linesAt(*found, 0, {2, 4, 5}), (Lines {"0", "8802", "陈建国"}));
-
-    for (const char* wrong : {"9999", "", "8802"}) {
-        const auto refused = client.ask(102, {"0", "", "", wrong, "", "", ""});
-        ASSERT_TRUE(refused);
-        EXPECT_EQ(refused->errorCode(), "1") << wrong;
-        EXPECT_FALSE(refused->errorMessage().empty());
-        EXPECT_EQ(refused->count(), 4u) << "a refusal carries no clerk";
+    EXPECT_EQ(linesAt(ask(102, {"0", "", "", "1357", "", "", ""}), 0, {2, 4, 5}), (Lines {"0", "8802", "陈建国"}));
+    for (const char* wrong : {"", "8802"}) {
+        const ReplyLines refused = ask(102, {"0", "", "", wrong, "", "", ""});
+        EXPECT_EQ(refused.errorCode(), "1") << wrong;
+        EXPECT_EQ(refused.count(), 4u) << "a refusal carries no clerk";
     }
 
-    const auto login = client.ask(99, {"8801", "2580"});
-    ASSERT_TRUE(login);
-    EXPECT_EQ(linesAt(*login, 0, {2, 4, 5}), (Lines {"0", "8801", "王丽"}));
-    const auto byPassword = client.ask(99, {"", "1357"});
-    ASSERT_TRUE(byPassword);
-    EXPECT_EQ((*byPassword)[4], "8802");
-    for (const auto& fields : {std::vector<std::string> {"8801", "1111"}, std::vector<std::string> {"8801", "1357"}, std::vector<std::string> {}}) {
-        const auto badLogin = client.ask(99, fields);
-        ASSERT_TRUE(badLogin);
-        EXPECT_EQ(badLogin->errorCode(), "1") << "another clerk's password does not log 8801 in";
-    }
-
-    const auto binding = client.ask(100, {"UDID-1234"});
-    ASSERT_TRUE(binding);
-    EXPECT_EQ(linesAt(*binding, 0, {2, 4}), (Lines {"0", "UDID-1234"}));
+    EXPECT_EQ(linesAt(ask(99, {"8801", "2580"}), 0, {2, 4, 5}), (Lines {"0", "8801", "王丽"}));
+    EXPECT_EQ(ask(99, {"", "1357"})[4], "8802");
+    for (const auto& fields : {std::vector<std::string> {"8801", "1111"}, std::vector<std::string> {"8801", "1357"}, std::vector<std::string> {}})
+        EXPECT_EQ(ask(99, fields).errorCode(), "1") << "another clerk's password does not log 8801 in";
+    EXPECT_EQ(linesAt(ask(100, {"UDID-1234"}), 0, {2, 4}), (Lines {"0", "UDID-1234"}));
 }
 
 } // namespace

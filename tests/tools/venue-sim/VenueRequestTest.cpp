@@ -27,19 +27,6 @@ TEST(VenueRequest, ReadsBothSendFormsToTheSameFields)
     EXPECT_EQ(joined->field(99), "");
 }
 
-TEST(VenueRequest, CommandsWithoutFields)
-{
-    const auto bare = VenueRequest::parse(textOf("\r\n60\r\n"));
-    ASSERT_TRUE(bare);
-    EXPECT_TRUE(bare->fields().empty());
-    EXPECT_EQ(bare->describe(), "request 60 fields=[]");
-    // The start screen sends 182 as an array of one empty string: the same text.
-    const auto oneEmpty = VenueRequest::parse(textOf(VenueMessage::arrayBody(182, {""})));
-    ASSERT_TRUE(oneEmpty);
-    EXPECT_EQ(oneEmpty->command(), 182);
-    EXPECT_TRUE(oneEmpty->fields().empty());
-}
-
 TEST(VenueRequest, TextWithoutACommandNumberIsNoRequest)
 {
     for (const std::string body : {"", "hello", "\r\n\r\n1", "\r\nabc\r\n", "\r\n-5\r\n", "\r\n12x\r\n", "\r\n1234567890\r\n"})

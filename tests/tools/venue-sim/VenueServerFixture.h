@@ -9,17 +9,32 @@
 
 #include <memory>
 
-// Starts a server over a sample venue, without drift unless the options ask for it.
+// Starts a server over a sample venue, without drift unless asked, and one client on it.
 class VenueServerFixture : public ::testing::Test {
 protected:
-    void start(const std::vector<std::string>& states, VenueServerOptions options = {}, bool drift = false)
+    void start(VenueData data, VenueServerOptions options = {}, bool drift = false)
     {
         options.drift = drift;
-        m_server = std::make_unique<VenueServerThread>(sampleVenue(states), options);
+        m_client.reset();
+        m_server = std::make_unique<VenueServerThread>(std::move(data), options);
+        m_client = std::make_unique<VenueTestClient>(port());
         ASSERT_TRUE(m_server->running()) << m_server->error();
+    }
+    void start(const std::vector<std::string>& states, VenueServerOptions options = {}, bool drift = false)
+    {
+        start(sampleVenue(states), options, drift);
     }
     VenueServerThread& server() { return *m_server; }
     std::uint16_t port() const { return m_server->port(); }
+    VenueTestClient& client() { return *m_client; }
+
+    // The reply, or an empty one (which no check accepts) when none came.
+    ReplyLines ask(int command, const std::vector<std::string>& fields = {})
+    {
+        auto reply = m_client->ask(command, fields);
+        EXPECT_TRUE(reply) << "no reply to " << command;
+        return reply ? std::move(*reply) : ReplyLines("");
+    }
 
     // The rooms of a 161 reply as the tablet reads them: 34-line runs from line 21, each with its
     // number and its display state worked out from lines 2 to 4 of the run.
@@ -33,4 +48,17 @@ protected:
 
 private:
     std::unique_ptr<VenueServerThread> m_server;
+    std::unique_ptr<VenueTestClient> m_client;
+};
+
+// The same over the venue of resources/venue-sim.
+class ShippedVenueFixture : public VenueServerFixture {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        auto data = VenueData::fromFile(VenueData::defaultFile(), error);
+        ASSERT_TRUE(data) << error;
+        start(std::move(*data));
+    }
 };
