@@ -13,20 +13,6 @@
 
 namespace {
 
-struct Recorded {
-    int calls = 0;
-    UIImagePtr image;
-    NSErrorPtr error;
-    ImageViewCompletion recorder()
-    {
-        return [this](UIImagePtr i, NSErrorPtr e, ImageCacheType, const std::optional<NSURL>&) {
-            ++calls;
-            image = std::move(i);
-            error = std::move(e);
-        };
-    }
-};
-
 class FurtherLoaders : public ::testing::Test {
 protected:
     void SetUp() override
@@ -54,8 +40,7 @@ protected:
         return prefetcher;
     }
 
-    ImageTestRig rig;
-    SharedManagerOnRig shared {rig};
+    SharedRig rig;
     TestHttpServer server;
 };
 
@@ -63,11 +48,11 @@ TEST_F(FurtherLoaders, ButtonStatesAndKindsLoadSideBySide)
 {
     auto button = UIButton::create(CGRectMake(0, 0, 80, 40));
     auto placeholder = UIImage::placeholder("wait", CGSizeMake(4, 4));
-    Recorded normal, highlighted, background;
-    img_setImageWithURL(button, url("/a.jpg"), UIControlStateNormal, placeholder, normal.recorder());
+    LoadResult normal, highlighted, background;
+    img_setImageWithURL(button, url("/a.jpg"), UIControlStateNormal, placeholder, normal.viewRecorder());
     EXPECT_EQ(button->imageForState(UIControlStateNormal), placeholder) << "the placeholder at once";
-    img_setImageWithURL(button, url("/b.jpg"), UIControlStateHighlighted, highlighted.recorder());
-    img_setBackgroundImageWithURL(button, url("/c.png"), UIControlStateNormal, background.recorder());
+    img_setImageWithURL(button, url("/b.jpg"), UIControlStateHighlighted, highlighted.viewRecorder());
+    img_setBackgroundImageWithURL(button, url("/c.png"), UIControlStateNormal, background.viewRecorder());
     ASSERT_TRUE(pump([&] { return normal.calls && highlighted.calls && background.calls; }));
     EXPECT_EQ(button->imageForState(UIControlStateNormal), normal.image);
     EXPECT_EQ(button->imageForState(UIControlStateHighlighted), highlighted.image);
@@ -77,7 +62,7 @@ TEST_F(FurtherLoaders, ButtonStatesAndKindsLoadSideBySide)
     // Only picture loads keep their URL; a highlighted button without its own falls back on normal.
     button->setHighlighted(true);
     EXPECT_EQ(img_currentImageURL(*button)->absoluteString(), server.url("/b.jpg"));
-    img_setImageWithURL(button, std::nullopt, UIControlStateHighlighted, highlighted.recorder());
+    img_setImageWithURL(button, std::nullopt, UIControlStateHighlighted, highlighted.viewRecorder());
     EXPECT_EQ(img_currentImageURL(*button)->absoluteString(), server.url("/a.jpg"));
     ASSERT_TRUE(pump([&] { return highlighted.calls == 2; }));
     EXPECT_EQ(highlighted.error->code, -1);
@@ -87,13 +72,13 @@ TEST_F(FurtherLoaders, ButtonStatesAndKindsLoadSideBySide)
 TEST_F(FurtherLoaders, HighlightedAndOwnPictureLoadsLeaveEachOtherAlone)
 {
     auto view = UIImageView::create();
-    Recorded picture, lit, failed;
-    img_setImageWithURL(view, url("/a.jpg"), nullptr, 0, {}, picture.recorder());
-    img_setHighlightedImageWithURL(view, url("/c.png"), lit.recorder());
+    LoadResult picture, lit, failed;
+    img_setImageWithURL(view, url("/a.jpg"), nullptr, 0, {}, picture.viewRecorder());
+    img_setHighlightedImageWithURL(view, url("/c.png"), lit.viewRecorder());
     ASSERT_TRUE(pump([&] { return picture.calls && lit.calls; }));
     EXPECT_EQ(view->image(), picture.image);
     EXPECT_EQ(view->highlightedImage(), lit.image);
-    img_setHighlightedImageWithURL(view, url("/missing.jpg"), failed.recorder());
+    img_setHighlightedImageWithURL(view, url("/missing.jpg"), failed.viewRecorder());
     ASSERT_TRUE(pump([&] { return failed.calls > 0; }));
     EXPECT_TRUE(failed.error);
     EXPECT_EQ(view->highlightedImage(), lit.image) << "a failed load leaves the picture as it was";
@@ -101,7 +86,7 @@ TEST_F(FurtherLoaders, HighlightedAndOwnPictureLoadsLeaveEachOtherAlone)
     // A map marker keeps its placeholder when the load fails.
     auto marker = MKAnnotationView::create();
     auto pin = UIImage::placeholder("pin", CGSizeMake(10, 12));
-    img_setImageWithURL(marker, url("/missing.jpg"), pin, failed.recorder());
+    img_setImageWithURL(marker, url("/missing.jpg"), pin, failed.viewRecorder());
     ASSERT_TRUE(pump([&] { return failed.calls == 2; }));
     EXPECT_EQ(marker->image(), pin);
 }

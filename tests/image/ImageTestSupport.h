@@ -3,10 +3,13 @@
 #include "image/ImageCache.h"
 #include "image/ImageDownloader.h"
 #include "image/ImageManager.h"
+#include "image/UIImageViewWebCache.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 
 #include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -36,27 +39,17 @@ struct ImageTestRig {
     void settleDisk() { cache->getDiskCount(); }
 };
 
-// The shared manager, which the view loaders use, on the rig's cache and downloader while it lives.
-class SharedManagerOnRig {
-public:
-    explicit SharedManagerOnRig(ImageTestRig& rig)
-        : m_cache(ImageManager::sharedManager()->imageCache())
-        , m_downloader(ImageManager::sharedManager()->imageDownloader())
+// A rig whose cache and downloader the shared manager, which the view loaders use, takes while it lives.
+struct SharedRig : ImageTestRig {
+    std::shared_ptr<ImageCache> cacheBefore = ImageManager::sharedManager()->imageCache();
+    std::shared_ptr<ImageDownloader> downloaderBefore = ImageManager::sharedManager()->imageDownloader();
+    SharedRig() { share(cache, downloader); }
+    ~SharedRig() { share(cacheBefore, downloaderBefore); }
+    static void share(std::shared_ptr<ImageCache> c, std::shared_ptr<ImageDownloader> d)
     {
-        ImageManager::sharedManager()->setImageCache(rig.cache);
-        ImageManager::sharedManager()->setImageDownloader(rig.downloader);
+        ImageManager::sharedManager()->setImageCache(std::move(c));
+        ImageManager::sharedManager()->setImageDownloader(std::move(d));
     }
-    ~SharedManagerOnRig()
-    {
-        ImageManager::sharedManager()->setImageCache(m_cache);
-        ImageManager::sharedManager()->setImageDownloader(m_downloader);
-    }
-    SharedManagerOnRig(const SharedManagerOnRig&) = delete;
-    SharedManagerOnRig& operator=(const SharedManagerOnRig&) = delete;
-
-private:
-    std::shared_ptr<ImageCache> m_cache;
-    std::shared_ptr<ImageDownloader> m_downloader;
 };
 
 struct LoadResult {
@@ -66,15 +59,29 @@ struct LoadResult {
     ImageCacheType type = ImageCacheType::None;
     bool finished = false;
 
-    ImageManagerCompletion recorder()
+    ImageViewCompletion viewRecorder()
     {
-        return [this](UIImagePtr i, NSErrorPtr e, ImageCacheType t, bool f, const std::optional<NSURL>&) {
+        return [this](UIImagePtr i, NSErrorPtr e, ImageCacheType t, const std::optional<NSURL>&) {
             ++calls;
             image = std::move(i);
             error = std::move(e);
             type = t;
+        };
+    }
+    ImageManagerCompletion recorder()
+    {
+        return [this](UIImagePtr i, NSErrorPtr e, ImageCacheType t, bool f, const std::optional<NSURL>& url) {
+            viewRecorder()(std::move(i), std::move(e), t, url);
             finished = f;
         };
     }
     int code() const { return error ? error->code : 0; }
 };
+
+inline LoadResult load(ImageTestRig& rig, const std::string& url, ImageLoadOptions options = 0)
+{
+    LoadResult result;
+    rig.manager->downloadImageWithURL(url, options, {}, result.recorder());
+    EXPECT_TRUE(pump([&] { return result.calls > 0; })) << url;
+    return result;
+}

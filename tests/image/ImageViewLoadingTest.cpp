@@ -7,17 +7,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-// The shared manager with a cache and downloader of the test's own.
-struct SharedRig : ImageTestRig {
-    SharedRig()
-    {
-        ImageManager::sharedManager()->setImageCache(cache);
-        ImageManager::sharedManager()->setImageDownloader(downloader);
-    }
-};
-} // namespace
-
 TEST(ImageViewLoading, ANewLoadReplacesTheRunningOneAndCachedPicturesShowAtOnce)
 {
     SharedRig rig;
@@ -30,17 +19,15 @@ TEST(ImageViewLoading, ANewLoadReplacesTheRunningOneAndCachedPicturesShowAtOnce)
     const auto view = UIImageView::create(CGRectMake(0, 0, 40, 40));
     const auto placeholder = UIImage::placeholder("p", {4, 4});
     setShowActivityIndicatorView(*view, true);
-    int slowCalls = 0, fastCalls = 0;
-    img_setImageWithURL(view, NSURL::URLWithString(server.url("/slow")), placeholder, 0,
-                        [&](UIImagePtr, NSErrorPtr, ImageCacheType, const std::optional<NSURL>&) { ++slowCalls; });
+    LoadResult slowLoad, fastLoad;
+    img_setImageWithURL(view, NSURL::URLWithString(server.url("/slow")), placeholder, 0, slowLoad.viewRecorder());
     EXPECT_EQ(view->image(), placeholder);
     ASSERT_TRUE(activityIndicator(*view));
     EXPECT_EQ(activityIndicator(*view)->center(), CGPointMake(20, 20));
-    img_setImageWithURL(view, NSURL::URLWithString(server.url("/fast")),
-                        [&](UIImagePtr, NSErrorPtr, ImageCacheType, const std::optional<NSURL>&) { ++fastCalls; });
-    ASSERT_TRUE(pump([&] { return fastCalls > 0; }));
+    img_setImageWithURL(view, NSURL::URLWithString(server.url("/fast")), fastLoad.viewRecorder());
+    ASSERT_TRUE(pump([&] { return fastLoad.calls > 0; }));
     pump([] { return false; }, 0.5);
-    EXPECT_EQ(slowCalls, 0);
+    EXPECT_EQ(slowLoad.calls, 0);
     EXPECT_EQ(view->image()->alphaInfo(), CGImageAlphaInfo::PremultipliedFirst);
     EXPECT_FALSE(activityIndicator(*view));
 
@@ -64,16 +51,12 @@ TEST(ImageViewLoading, NilUrlsAndAvoidingTheAutomaticSet)
     SharedRig rig;
     const auto view = UIImageView::create();
     view->setImage(UIImage::placeholder("old", {4, 4}));
-    NSErrorPtr error;
-    int calls = 0;
-    img_setImageWithURL(view, std::nullopt, [&](UIImagePtr, NSErrorPtr e, ImageCacheType, const std::optional<NSURL>&) {
-        error = e;
-        ++calls;
-    });
-    EXPECT_EQ(calls, 1);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->code, -1);
-    EXPECT_EQ(error->localizedDescription, "Trying to load a nil url");
+    LoadResult nil;
+    img_setImageWithURL(view, std::nullopt, nil.viewRecorder());
+    EXPECT_EQ(nil.calls, 1);
+    ASSERT_TRUE(nil.error);
+    EXPECT_EQ(nil.code(), -1);
+    EXPECT_EQ(nil.error->localizedDescription, "Trying to load a nil url");
     EXPECT_FALSE(view->image());
     EXPECT_FALSE(img_imageURL(*view));
 

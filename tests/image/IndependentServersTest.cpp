@@ -58,14 +58,6 @@ private:
     int m_port = 0;
     FILE* m_stream = nullptr;
 };
-
-LoadResult load(ImageTestRig& rig, const std::string& url, ImageLoadOptions options = 0)
-{
-    LoadResult result;
-    rig.manager->downloadImageWithURL(url, options, {}, result.recorder());
-    EXPECT_TRUE(pump([&] { return result.calls > 0; })) << url;
-    return result;
-}
 } // namespace
 
 TEST(IndependentServers, PythonServesEveryPictureFormatWeRead)
