@@ -115,12 +115,23 @@ TEST(PictureDecoding, BrokenAndHostilePicturesGiveNothing)
     }
     std::string hugeGif = gif;
     hugeGif[6] = hugeGif[7] = hugeGif[8] = hugeGif[9] = '\xFF'; // logical screen 65535 × 65535
+    std::string hugePng = png, corruptPng = png;
+    hugePng.replace(16, 8, std::string("\0\x01\x86\xA0\0\x01\x86\xA0", 8)); // 100000 × 100000
+    std::uint32_t crc = ~0u; // the header's checksum made right again, so that only the size is wrong
+    for (std::size_t i = 12; i < 29; ++i)
+        for (int bit = 0, ch = static_cast<unsigned char>(hugePng[i]); bit < 8; ++bit, ch >>= 1)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - ((crc ^ ch) & 1u)));
+    for (int i = 0; i < 4; ++i)
+        hugePng[29 + i] = static_cast<char>(~crc >> (24 - 8 * i));
+    corruptPng[200] ^= 0x5A; // in the pixel data, whose checksum then fails
     const std::string cases[] = {
         jpeg.substr(0, jpeg.size() - 20), png.substr(0, png.size() - 20), gif.substr(0, gif.size() - 10),
-        hugeJpeg, hugeGif, "RIFF\x10\0\0\0WEBPVP8 garbage", std::string("\xFF\xD8\xFF", 3), "<html>not found</html>",
+        hugeJpeg, hugeGif, hugePng, corruptPng, "RIFF\x10\0\0\0WEBPVP8 garbage", std::string("\xFF\xD8\xFF", 3),
+        "<html>not found</html>", "",
     };
     for (const auto& bytes : cases)
         EXPECT_FALSE(UIImage::imageWithData(bytes)) << bytes.size();
+    EXPECT_FALSE(UIImage::imageWithContentsOfFile("/nonexistent/picture.png"));
 }
 
 TEST(PictureDecoding, GifFramesReachingBeyondTheCanvasAreClipped)

@@ -6,7 +6,6 @@
 #include <cmath>
 
 namespace {
-std::string text(const TextMetric::Line& line) { return Utf8::encode(line.text); }
 const auto font10 = UIFont::systemFontOfSize(10);
 } // namespace
 
@@ -29,95 +28,79 @@ TEST(TextMetric, OneLineOfChineseAndLatin)
     EXPECT_DOUBLE_EQ(TextMetric::sizeWithFont("\xe4\xb8", *font10).width, 10); // cut-off sequence
 }
 
-TEST(TextMetric, WrapsLatinByWordsAndChineseAnywhere)
+// Lines of 10-point text laid out in a width, at most maxLines of them (0: no limit).
+TEST(TextMetric, LinesBreakAndShortenByTheirMode)
 {
-    const auto words = TextMetric::layout("hello world foo", 10, 60, 0, NSLineBreakMode::ByWordWrapping);
-    ASSERT_EQ(words.size(), 2u);
-    EXPECT_EQ(text(words[0]), "hello world");
-    EXPECT_EQ(text(words[1]), "foo");
-    EXPECT_EQ(TextMetric::sizeWithFont("hello world foo", *font10, {60, 1000}, NSLineBreakMode::ByWordWrapping),
-              (CGSize {55, 24}));
-
-    // Every gap between wide characters is a place to break.
-    EXPECT_EQ(TextMetric::sizeWithFont("整瓶开封整瓶", *font10, {25, 1000}, NSLineBreakMode::ByWordWrapping),
-              (CGSize {20, 36}));
-    const auto mixed = TextMetric::layout("ab中文", 10, 15, 0, NSLineBreakMode::ByWordWrapping);
-    ASSERT_EQ(mixed.size(), 3u);
-    EXPECT_EQ(text(mixed[0]), "ab");
-    EXPECT_EQ(text(mixed[1]), "中");
-
-    // A word longer than the width is broken where it overflows; character wrapping breaks anywhere.
-    const auto chars = TextMetric::layout("abcdefgh ij", 10, 22, 0, NSLineBreakMode::ByCharWrapping);
-    ASSERT_EQ(chars.size(), 3u);
-    EXPECT_EQ(text(chars[0]), "abcd");
-    EXPECT_EQ(text(chars[1]), "efgh");
-    EXPECT_EQ(text(chars[2]), "ij");
-
-    // Explicit line breaks start new lines, empty ones included.
-    EXPECT_EQ(TextMetric::layout("a\r\n\nb", 10, 100, 0, NSLineBreakMode::ByWordWrapping).size(), 3u);
+    using M = NSLineBreakMode;
+    struct Case {
+        const char* why;
+        const char* text;
+        double width;
+        int maxLines;
+        NSLineBreakMode mode;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"latin wraps by words", "hello world foo", 60, 0, M::ByWordWrapping, {"hello world", "foo"}},
+        {"any gap by a wide character breaks", "ab中文", 15, 0, M::ByWordWrapping, {"ab", "中", "文"}},
+        {"char wrapping breaks anywhere", "abcdefgh ij", 22, 0, M::ByCharWrapping, {"abcd", "efgh", "ij"}},
+        {"explicit breaks, empty lines too", "a\r\n\nb", 100, 0, M::ByWordWrapping, {"a", "", "b"}},
+        {"tail", "hello world", 30, 1, M::ByTruncatingTail, {"hello…"}},
+        {"head", "hello world", 30, 1, M::ByTruncatingHead, {"…world"}},
+        {"middle", "hello world", 30, 1, M::ByTruncatingMiddle, {"hel…ld"}},
+        {"clipping", "hello world", 30, 1, M::ByClipping, {"hello "}},
+        {"the last line takes the rest", "one two three four", 40, 2, M::ByTruncatingTail, {"one two", "three f…"}},
+        {"what fits is never shortened", "short", 30, 1, M::ByTruncatingTail, {"short"}},
+        {"no room for the ellipsis", "hello", 3, 1, M::ByTruncatingTail, {""}},
+        // Degenerate widths give one character a line rather than looping.
+        {"zero width", "abc", 0, 0, M::ByWordWrapping, {"a", "b", "c"}},
+        {"negative width", "abc", -5, 0, M::ByCharWrapping, {"a", "b", "c"}},
+        {"NaN width", "abc", std::nan(""), 0, M::ByWordWrapping, {"a", "b", "c"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> lines;
+        for (const auto& line : TextMetric::layout(c.text, 10, c.width, c.maxLines, c.mode))
+            lines.push_back(Utf8::encode(line.text));
+        EXPECT_EQ(lines, c.lines) << c.why;
+    }
+    EXPECT_DOUBLE_EQ(TextMetric::layout("hello world", 10, 30, 1, M::ByTruncatingTail)[0].width, 30);
 }
 
-TEST(TextMetric, HeightLimitsAndTruncation)
+TEST(TextMetric, BoxesOfWrappedText)
 {
+    using M = NSLineBreakMode;
+    EXPECT_EQ(TextMetric::sizeWithFont("hello world foo", *font10, {60, 1000}, M::ByWordWrapping), (CGSize {55, 24}));
+    EXPECT_EQ(TextMetric::sizeWithFont("整瓶开封整瓶", *font10, {25, 1000}, M::ByWordWrapping), (CGSize {20, 36}));
     // Two lines of 12 points fit in 24; the wrapping modes drop the rest.
-    EXPECT_EQ(TextMetric::sizeWithFont("a b c d", *font10, {5, 24}, NSLineBreakMode::ByWordWrapping), (CGSize {5, 24}));
-    // Less than one line's height still gives one line.
-    EXPECT_EQ(TextMetric::sizeWithFont("abc", *font10, {100, 3}, NSLineBreakMode::ByWordWrapping), (CGSize {15, 12}));
-
-    const auto tail = TextMetric::layout("hello world", 10, 30, 1, NSLineBreakMode::ByTruncatingTail);
-    ASSERT_EQ(tail.size(), 1u);
-    EXPECT_EQ(text(tail[0]), "hello…");
-    EXPECT_DOUBLE_EQ(tail[0].width, 30);
-    EXPECT_EQ(text(TextMetric::layout("hello world", 10, 30, 1, NSLineBreakMode::ByTruncatingHead)[0]), "…world");
-    EXPECT_EQ(text(TextMetric::layout("hello world", 10, 30, 1, NSLineBreakMode::ByTruncatingMiddle)[0]), "hel…ld");
-    EXPECT_EQ(text(TextMetric::layout("hello world", 10, 30, 1, NSLineBreakMode::ByClipping)[0]), "hello ");
-
-    // The last line that fits takes the rest of the text and shows that some was left out.
-    const auto two = TextMetric::layout("one two three four", 10, 40, 2, NSLineBreakMode::ByTruncatingTail);
-    ASSERT_EQ(two.size(), 2u);
-    EXPECT_EQ(text(two[0]), "one two");
-    EXPECT_EQ(text(two[1]), "three f…");
-
-    // Text that fits is never shortened.
-    EXPECT_EQ(text(TextMetric::layout("short", 10, 30, 1, NSLineBreakMode::ByTruncatingTail)[0]), "short");
-    // No room even for the ellipsis: an empty line, not an overflowing one.
-    EXPECT_EQ(text(TextMetric::layout("hello", 10, 3, 1, NSLineBreakMode::ByTruncatingTail)[0]), "");
+    EXPECT_EQ(TextMetric::sizeWithFont("a b c d", *font10, {5, 24}, M::ByWordWrapping), (CGSize {5, 24}));
+    // Less than one line's height still gives one line; an infinite height is no limit.
+    EXPECT_EQ(TextMetric::sizeWithFont("abc", *font10, {100, 3}, M::ByWordWrapping), (CGSize {15, 12}));
+    EXPECT_EQ(TextMetric::sizeWithFont("a b c", *font10, {5, INFINITY}, M::ByWordWrapping).height, 36);
+    EXPECT_EQ(TextMetric::sizeWithFont("abc", *font10, {std::nan(""), std::nan("")}, M::ByWordWrapping),
+              (CGSize {0, 12}));
 }
 
 TEST(TextMetric, ShrinkToFitReportsTheActualSize)
 {
     const auto font20 = UIFont::systemFontOfSize(20);
-    // Ten narrow characters are 100 points at 20; half the width needs half the size.
-    auto fitted = TextMetric::sizeWithFont("abcdefghij", *font20, 8, 50, NSLineBreakMode::ByTruncatingTail);
-    EXPECT_DOUBLE_EQ(fitted.actualFontSize, 10);
-    EXPECT_DOUBLE_EQ(fitted.size.width, 50);
-    EXPECT_DOUBLE_EQ(fitted.size.height, 12);
-
-    // Stopped by the smallest size, the line is shortened at that size.
-    fitted = TextMetric::sizeWithFont("abcdefghij", *font20, 12, 50, NSLineBreakMode::ByTruncatingTail);
-    EXPECT_DOUBLE_EQ(fitted.actualFontSize, 12);
-    EXPECT_DOUBLE_EQ(fitted.size.width, 48); // "abcdefg…"
-    EXPECT_NEAR(fitted.size.height, 14.4, 1e-9);
-
-    fitted = TextMetric::sizeWithFont("ab", *font20, 8, 50, NSLineBreakMode::ByTruncatingTail);
-    EXPECT_DOUBLE_EQ(fitted.actualFontSize, 20);
-    EXPECT_DOUBLE_EQ(fitted.size.width, 20);
-
-    // Chinese shrinks by the same rule: four wide characters at 14 are 56 points.
-    fitted = TextMetric::sizeWithFont("系统日期", *UIFont::systemFontOfSize(14), 7, 28, NSLineBreakMode::ByClipping);
-    EXPECT_DOUBLE_EQ(fitted.actualFontSize, 7);
-}
-
-TEST(TextMetric, DegenerateWidthsEndAndStayBounded)
-{
-    // Zero, negative and NaN widths still give one character per line rather than looping.
-    EXPECT_EQ(TextMetric::layout("abc", 10, 0, 0, NSLineBreakMode::ByWordWrapping).size(), 3u);
-    EXPECT_EQ(TextMetric::layout("abc", 10, -5, 0, NSLineBreakMode::ByCharWrapping).size(), 3u);
-    EXPECT_EQ(TextMetric::layout("abc", 10, std::nan(""), 0, NSLineBreakMode::ByWordWrapping).size(), 3u);
-    EXPECT_EQ(TextMetric::sizeWithFont("abc", *font10, {std::nan(""), std::nan("")}, NSLineBreakMode::ByWordWrapping),
-              (CGSize {0, 12}));
-    const auto fitted = TextMetric::sizeWithFont("abc", *font10, 5, std::nan(""), NSLineBreakMode::ByTruncatingTail);
-    EXPECT_DOUBLE_EQ(fitted.size.width, 0);
-    // An infinite height is no limit.
-    EXPECT_EQ(TextMetric::sizeWithFont("a b c", *font10, {5, INFINITY}, NSLineBreakMode::ByWordWrapping).height, 36);
+    struct Case {
+        const char* why;
+        const char* text;
+        UIFontPtr font;
+        double minimum, width;
+        double actual;
+        CGSize size;
+    } cases[] = {
+        // Ten narrow characters are 100 points at 20; half the width needs half the size.
+        {"halved", "abcdefghij", font20, 8, 50, 10, {50, 12}},
+        {"stopped by the smallest size, shortened", "abcdefghij", font20, 12, 50, 12, {48, 12 * 1.2}},
+        {"fits as it is", "ab", font20, 8, 50, 20, {20, 24}},
+        {"Chinese by the same rule", "系统日期", UIFont::systemFontOfSize(14), 7, 28, 7, {28, 7 * 1.2}},
+        {"NaN width", "abc", font10, 5, std::nan(""), 5, {0, 6}},
+    };
+    for (const auto& c : cases) {
+        const auto fitted = TextMetric::sizeWithFont(c.text, *c.font, c.minimum, c.width, NSLineBreakMode::ByTruncatingTail);
+        EXPECT_DOUBLE_EQ(fitted.actualFontSize, c.actual) << c.why;
+        EXPECT_DOUBLE_EQ(fitted.size.width, c.size.width) << c.why;
+        EXPECT_NEAR(fitted.size.height, c.size.height, 1e-9) << c.why;
+    }
 }
