@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 class ScanCaptureTest : public ::testing::Test {
 protected:
@@ -31,7 +33,7 @@ protected:
 TEST_F(ScanCaptureTest, FirstFrameWithCodesIsDeliveredOnceAfterCaptureStoppedWithThePicture)
 {
     auto blank = codeFrame({640, 480}, {});
-    auto two = codeFrame({640, 480}, {{"A-1", ZXing::BarcodeFormat::QRCode, {40, 40}}, {"B-2", ZXing::BarcodeFormat::QRCode, {360, 200}}});
+    auto two = codeFrame({640, 480}, {{"第一", ZXing::BarcodeFormat::QRCode, {40, 40}}, {"B-2", ZXing::BarcodeFormat::QRCode, {360, 200}}});
     ScanTestCamera camera({blank, blank, two});
     auto scan = makeScan();
     ASSERT_TRUE(scan->input());
@@ -40,11 +42,14 @@ TEST_F(ScanCaptureTest, FirstFrameWithCodesIsDeliveredOnceAfterCaptureStoppedWit
     scan->startScan();
     ASSERT_TRUE(runMainUntil([&] { return !deliveries.empty(); }));
     EXPECT_FALSE(runningAtDelivery);
-    ASSERT_EQ(deliveries[0].size(), 2u);
+    std::vector<std::string> texts;
     for (const auto& result : deliveries[0]) {
+        texts.push_back(result->strScanned.value_or(""));
         EXPECT_EQ(result->strBarCodeType, AVMetadataObjectTypeQRCode);
         EXPECT_EQ(result->imgScanned, two);
     }
+    std::sort(texts.begin(), texts.end());
+    EXPECT_EQ(texts, (std::vector<std::string> {"B-2", "第一"}));
     // The camera keeps showing the codes, but capture is over until the next start.
     EXPECT_FALSE(runMainUntil([&] { return deliveries.size() > 1; }, 0.1));
     scan->startScan();
