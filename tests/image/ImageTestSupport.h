@@ -39,17 +39,32 @@ struct ImageTestRig {
     void settleDisk() { cache->getDiskCount(); }
 };
 
-// A rig whose cache and downloader the shared manager, which the view loaders use, takes while it lives.
-struct SharedRig : ImageTestRig {
-    std::shared_ptr<ImageCache> cacheBefore = ImageManager::sharedManager()->imageCache();
-    std::shared_ptr<ImageDownloader> downloaderBefore = ImageManager::sharedManager()->imageDownloader();
-    SharedRig() { share(cache, downloader); }
-    ~SharedRig() { share(cacheBefore, downloaderBefore); }
-    static void share(std::shared_ptr<ImageCache> c, std::shared_ptr<ImageDownloader> d)
+// The shared manager, which the view loaders use, on the rig's cache and downloader while it lives.
+class SharedManagerOnRig {
+public:
+    explicit SharedManagerOnRig(ImageTestRig& rig)
+        : m_cache(ImageManager::sharedManager()->imageCache())
+        , m_downloader(ImageManager::sharedManager()->imageDownloader())
     {
-        ImageManager::sharedManager()->setImageCache(std::move(c));
-        ImageManager::sharedManager()->setImageDownloader(std::move(d));
+        ImageManager::sharedManager()->setImageCache(rig.cache);
+        ImageManager::sharedManager()->setImageDownloader(rig.downloader);
     }
+    ~SharedManagerOnRig()
+    {
+        ImageManager::sharedManager()->setImageCache(m_cache);
+        ImageManager::sharedManager()->setImageDownloader(m_downloader);
+    }
+    SharedManagerOnRig(const SharedManagerOnRig&) = delete;
+    SharedManagerOnRig& operator=(const SharedManagerOnRig&) = delete;
+
+private:
+    std::shared_ptr<ImageCache> m_cache;
+    std::shared_ptr<ImageDownloader> m_downloader;
+};
+
+// A rig the shared manager works on while it lives.
+struct SharedRig : ImageTestRig {
+    SharedManagerOnRig shared {*this};
 };
 
 struct LoadResult {
