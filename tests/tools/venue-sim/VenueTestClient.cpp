@@ -9,6 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <utility>
+
 VenueTestClient::VenueTestClient(std::uint16_t port)
 {
     m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -111,15 +113,18 @@ std::optional<ReplyLines> VenueTestClient::ask(int command, const std::vector<st
     return readReply();
 }
 
-bool VenueTestClient::waitForClose(std::chrono::milliseconds timeout)
+std::string VenueTestClient::readToClose(std::chrono::milliseconds timeout)
 {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!m_closed) {
-        m_buffer.clear();
-        if (!fill(deadline) && !m_closed)
-            return false;
+    while (fill(deadline)) {
     }
-    return true;
+    return std::exchange(m_buffer, {});
+}
+
+bool VenueTestClient::waitForClose(std::chrono::milliseconds timeout)
+{
+    readToClose(timeout);
+    return m_closed;
 }
 
 bool VenueTestClient::staysQuiet(std::chrono::milliseconds time)

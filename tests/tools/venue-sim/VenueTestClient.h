@@ -44,8 +44,9 @@ public:
     // Sends and reads the answer.
     std::optional<ReplyLines> ask(int command, const std::vector<std::string>& fields = {});
 
-    // True when the server closes the link within the timeout (bytes arriving meanwhile are
-    // discarded).
+    // Everything that arrives until the server closes the link or the time is up.
+    std::string readToClose(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    // True when the server closes the link within the timeout.
     bool waitForClose(std::chrono::milliseconds timeout = std::chrono::seconds(5));
     // True when nothing at all arrives within the time.
     bool staysQuiet(std::chrono::milliseconds time);
