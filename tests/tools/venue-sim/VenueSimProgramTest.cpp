@@ -53,12 +53,9 @@ TEST(VenueSimProgram, MisbehavesWhenToldOnTheCommandLine)
     const std::uint16_t port = process.waitForPort();
     ASSERT_NE(port, 0);
     VenueTestClient client(port);
-    const auto refused = client.ask(182, {""});
-    ASSERT_TRUE(refused);
-    EXPECT_EQ(refused->errorCode(), "1");
-    const auto bound = client.ask(90, {"UDID", "", "0", ""});
-    ASSERT_TRUE(bound);
-    EXPECT_EQ((*bound)[9], "1") << "the binding option overrides the data file";
+    EXPECT_EQ(client.ask(182, {""}).value_or(ReplyLines("")).errorCode(), "1");
+    const auto bound = client.ask(90, {"UDID", "", "0", ""}).value_or(ReplyLines(""));
+    EXPECT_EQ(bound[9], "1") << "the binding option overrides the data file";
     EXPECT_TRUE(client.waitForClose(3s));
     const auto line = process.readLine(3s);
     ASSERT_TRUE(line) << "requests are logged on standard output by default";
