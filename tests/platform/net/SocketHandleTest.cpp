@@ -7,23 +7,13 @@
 
 #include <sys/un.h>
 
-namespace {
-
-std::uint16_t closedPort()
-{
-    LoopbackPeer gone;
-    return gone.port();
-}
-
-} // namespace
-
 // Connecting, refusals and handing the descriptor on are driven through the TCP socket's tests.
 TEST(SocketHandle, InvalidatingSilencesAPendingConnect)
 {
     RunLoop loop;
     auto silenced = SocketHandle::create(AF_INET);
     bool called = false;
-    ASSERT_TRUE(silenced->connectInBackground(*SocketAddress::numeric("127.0.0.1", closedPort()), loop,
+    ASSERT_TRUE(silenced->connectInBackground(*SocketAddress::numeric("127.0.0.1", LoopbackPeer::closedPort()), loop,
                                               {RunLoopModes::Default}, [&](int) { called = true; }));
     silenced->invalidate();
     for (int i = 0; i < 10; ++i)

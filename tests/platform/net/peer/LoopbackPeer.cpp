@@ -90,32 +90,22 @@ void LoopbackPeer::wake()
     [[maybe_unused]] auto written = ::write(m_wakePipe[1], &byte, 1);
 }
 
-void LoopbackPeer::send(std::string bytes)
+void LoopbackPeer::enqueue(Action action)
 {
     std::lock_guard lock(m_mutex);
-    m_actions.push_back({Action::Send, std::move(bytes)});
+    m_actions.push_back(std::move(action));
     wake();
 }
 
-void LoopbackPeer::pause(double secondsToWait)
-{
-    std::lock_guard lock(m_mutex);
-    m_actions.push_back({Action::Pause, {}, secondsToWait});
-    wake();
-}
+void LoopbackPeer::send(std::string bytes) { enqueue({Action::Send, std::move(bytes)}); }
+void LoopbackPeer::pause(double secondsToWait) { enqueue({Action::Pause, {}, secondsToWait}); }
+void LoopbackPeer::closeConnection() { enqueue({Action::Close}); }
+void LoopbackPeer::resetConnection() { enqueue({Action::Reset}); }
 
-void LoopbackPeer::closeConnection()
+std::uint16_t LoopbackPeer::closedPort()
 {
-    std::lock_guard lock(m_mutex);
-    m_actions.push_back({Action::Close});
-    wake();
-}
-
-void LoopbackPeer::resetConnection()
-{
-    std::lock_guard lock(m_mutex);
-    m_actions.push_back({Action::Reset});
-    wake();
+    LoopbackPeer gone;
+    return gone.port();
 }
 
 std::string LoopbackPeer::received() const

@@ -50,6 +50,9 @@ public:
     // further connect hangs. Returns how many it opened; bounded in count and time.
     int fillBacklog();
 
+    // A loopback port that nothing listens on any more.
+    static std::uint16_t closedPort();
+
 private:
     struct Action {
         enum Kind { Send, Pause, Close, Reset } kind = Send;
@@ -57,6 +60,7 @@ private:
         double seconds = 0;
     };
     void run();
+    void enqueue(Action action);
     void perform(Action& action);
     void wake();
 
