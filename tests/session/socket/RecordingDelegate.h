@@ -17,7 +17,6 @@ public:
     TimeInterval readExtension = 0;
     std::vector<TimeInterval> readTimeoutElapsed;
 
-    std::function<void(TcpSocket&)> onConnect;
     std::function<void(TcpSocket&, const std::string&)> onRead;
     std::function<void(TcpSocket&)> onDisconnect;
     // Accepted sockets are kept unless told otherwise.
@@ -62,11 +61,9 @@ public:
         log.push_back("willConnect");
         return willConnect;
     }
-    void onSocketDidConnectToHost(TcpSocket& socket, const std::string& host, std::uint16_t port) override
+    void onSocketDidConnectToHost(TcpSocket&, const std::string& host, std::uint16_t port) override
     {
         log.push_back("didConnect " + host + " " + std::to_string(port));
-        if (onConnect)
-            onConnect(socket);
     }
     void onSocketDidReadData(TcpSocket& socket, std::span<const std::uint8_t> data, std::int64_t tag) override
     {

@@ -2,7 +2,6 @@
 #include "tests/support/TestEnvironment.h"
 
 #include <cerrno>
-#include <cmath>
 #include <sys/un.h>
 
 namespace {
@@ -42,16 +41,24 @@ INSTANTIATE_TEST_SUITE_P(Loopback, SocketFamilies, ::testing::Values(false, true
 
 TEST_F(SocketTest, FailuresAfterTheStartEndInOneWillDisconnectAndOneDidDisconnect)
 {
-    // Refused.
-    ASSERT_TRUE(socket->connectToHost("127.0.0.1", closedPort(), 2.0));
-    ASSERT_TRUE(runUntil([&] { return delegate.disconnected(); }));
-    runPasses(5);
-    EXPECT_EQ(delegate.log, (std::vector<std::string> {"willConnect", "willDisconnect NSPOSIXErrorDomain "
-                                                           + std::to_string(ECONNREFUSED), "didDisconnect"}));
-    EXPECT_EQ(socket->flags(), TcpSocket::kEnablePreBuffering);
-    EXPECT_TRUE(socket->isDisconnected());
+    // Refused, by name and by address: both carry the system's reason.
+    const auto port = LoopbackPeer::closedPort();
+    const auto address = *SocketAddress::numeric("127.0.0.1", port);
+    for (const bool byAddress : {false, true}) {
+        SCOPED_TRACE(byAddress ? "by address" : "by name");
+        delegate.log.clear();
+        ASSERT_TRUE(byAddress ? socket->connectToAddress(address, nullptr, 2.0)
+                              : socket->connectToHost("127.0.0.1", port, 2.0));
+        ASSERT_TRUE(runUntil([&] { return delegate.disconnected(); }));
+        runPasses(5);
+        EXPECT_EQ(delegate.log, (std::vector<std::string> {"willConnect", "willDisconnect NSPOSIXErrorDomain "
+                                                               + std::to_string(ECONNREFUSED), "didDisconnect"}));
+        EXPECT_EQ(socket->flags(), TcpSocket::kEnablePreBuffering);
+        EXPECT_TRUE(socket->isDisconnected());
+    }
 
-    // A name that cannot resolve; the same socket connects again.
+    // A name that cannot resolve; the same socket connects again. (A connect that times out is
+    // left to the placement and venue link tests.)
     delegate.log.clear();
     ASSERT_TRUE(socket->connectToHost("venue.invalid", 9000, 5.0));
     ASSERT_TRUE(runUntil([&] { return delegate.disconnected(); }, 8.0));
@@ -59,17 +66,6 @@ TEST_F(SocketTest, FailuresAfterTheStartEndInOneWillDisconnectAndOneDidDisconnec
     EXPECT_EQ(delegate.disconnectError->domain, "kCFStreamErrorDomainNetDB");
     EXPECT_FALSE(delegate.disconnectError->description.empty());
     EXPECT_EQ(delegate.count("didDisconnect"), 1);
-
-    // A peer whose backlog is full never answers: the connect timer ends it.
-    LoopbackPeer silent({.accept = false, .backlog = 0});
-    ASSERT_GT(silent.fillBacklog(), 0);
-    delegate.log.clear();
-    ASSERT_TRUE(socket->connectToHost(silent.host(), silent.port(), 0.3));
-    ASSERT_TRUE(runUntil([&] { return delegate.disconnected(); }));
-    runPasses(5);
-    EXPECT_EQ(delegate.log, (std::vector<std::string> {"willConnect", "willDisconnect TcpSocketErrorDomain 2",
-                                                       "didDisconnect"}));
-    EXPECT_EQ(delegate.disconnectError->description, "Attempt to connect to host timed out");
 }
 
 TEST_F(SocketTest, RemoteCloseAndResetCloseTheSocket)
@@ -107,10 +103,6 @@ TEST_F(SocketTest, StartingRulesAndRequestedDisconnects)
     EXPECT_FALSE(orphan->connectedHost().has_value());
     EXPECT_EQ(orphan->connectedPort(), 0);
     orphan->disconnect(); // never connected: no callback, no harm
-    std::int64_t tag = 9;
-    std::uint64_t done = 9, total = 9;
-    EXPECT_TRUE(std::isnan(orphan->progressOfReadReturningTag(&tag, &done, &total)));
-    EXPECT_EQ(tag + done + total, 0u);
 
     // The delegate refuses: no connection, no callbacks beyond the question.
     delegate.willConnect = false;

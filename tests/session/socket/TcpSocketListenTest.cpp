@@ -1,5 +1,4 @@
-#include "tests/platform/net/peer/LoopbackPeer.h"
-#include "tests/session/socket/RecordingDelegate.h"
+#include "tests/session/socket/SocketTest.h"
 #include "tests/support/TestEnvironment.h"
 
 #include "platform/foundation/Log.h"
@@ -17,14 +16,12 @@
 
 namespace {
 
-struct ListenTest : ::testing::Test {
-    RunLoop loop;
+struct ListenTest : LoopTest {
     RecordingDelegate delegate;
     RecordingDelegate clientDelegate;
     std::shared_ptr<TcpSocket> listener = TcpSocket::create(&delegate, 0, loop);
     std::vector<std::shared_ptr<TcpSocket>> clients;
 
-    bool runUntil(const std::function<bool()>& done, double timeout = 5.0) { return loop.runUntil(done, timeout); }
     TcpSocket& connectClient(const std::string& host, std::uint16_t port)
     {
         clients.push_back(TcpSocket::create(&clientDelegate, 0, loop));

@@ -1,7 +1,4 @@
-#include "tests/platform/net/peer/LoopbackPeer.h"
-#include "tests/session/socket/RecordingDelegate.h"
-
-#include <gtest/gtest.h>
+#include "tests/session/socket/SocketTest.h"
 
 #include <atomic>
 #include <chrono>
@@ -11,18 +8,11 @@ namespace {
 
 const RunLoopMode kCustom = "custom";
 
-struct PlacementTest : ::testing::Test {
-    RunLoop other; // outlives every socket that may be moved onto it
-    RunLoop loop;
-    RecordingDelegate delegate;
-    std::shared_ptr<TcpSocket> socket = TcpSocket::create(&delegate, 0, loop);
+struct PlacementTest : SocketTest {
+    RunLoop other; // outlives every socket that may be moved onto it: see TearDown
     LoopbackPeer peer;
 
-    bool runUntil(const std::function<bool()>& done, const RunLoopMode& mode = RunLoopModes::Default,
-                  double timeout = 3.0)
-    {
-        return loop.runUntil(done, timeout, mode);
-    }
+    void TearDown() override { socket.reset(); }
     void connect()
     {
         ASSERT_TRUE(socket->connectToHost(peer.host(), peer.port(), 2.0));
@@ -65,10 +55,9 @@ TEST_F(PlacementTest, NothingOfTheSocketRunsInARemovedMode)
     socket->readDataToLength(3, 0.3, 1);
     socket->writeData(std::vector<std::uint8_t> {'u', 'p'}, 0.3, 2);
     peer.send("abc");
-    EXPECT_FALSE(runUntil([&] { return !delegate.reads.empty() || delegate.disconnected(); }, RunLoopModes::Default,
-                          0.5));
+    EXPECT_FALSE(runUntil([&] { return !delegate.reads.empty() || delegate.disconnected(); }, 0.5));
     EXPECT_EQ(peer.received(), "");
-    ASSERT_TRUE(runUntil([&] { return !delegate.reads.empty() && delegate.count("wrote 2") == 1; }, kCustom));
+    ASSERT_TRUE(runUntil([&] { return !delegate.reads.empty() && delegate.count("wrote 2") == 1; }, 3.0, kCustom));
     EXPECT_EQ(delegate.reads[0], "abc");
     EXPECT_NE(socket->description().find("local 127.0.0.1 "), std::string::npos);
 }
@@ -79,10 +68,11 @@ TEST_F(PlacementTest, TimersKeepTheirFireDateAndAPendingDisconnectSurvivesTheCha
     ASSERT_GT(silent.fillBacklog(), 0);
     ASSERT_TRUE(socket->connectToHost(silent.host(), silent.port(), 0.3));
     ASSERT_TRUE(socket->setRunLoopModes({kCustom}));
-    EXPECT_FALSE(runUntil([&] { return delegate.disconnected(); }, RunLoopModes::Default, 0.5));
+    EXPECT_FALSE(runUntil([&] { return delegate.disconnected(); }, 0.5));
     // Overdue by now: the first pass in the socket's mode ends the attempt.
     loop.runOnce(kCustom, 0);
     EXPECT_EQ(delegate.count("willDisconnect TcpSocketErrorDomain 2"), 1);
+    EXPECT_EQ(delegate.disconnectError->description, "Attempt to connect to host timed out");
 
     delegate.log.clear();
     ASSERT_TRUE(socket->setRunLoopModes({RunLoopModes::Default}));

@@ -67,16 +67,14 @@ std::string slurp(const std::string& path)
     return text.str();
 }
 
-struct TlsTest : ::testing::Test {
+struct TlsTest : LoopTest {
     TestCertificates certs;
-    RunLoop loop;
     RecordingDelegate server;
     RecordingDelegate client;
     std::shared_ptr<TcpSocket> listener = TcpSocket::create(&server, 0, loop);
     std::shared_ptr<TcpSocket> socket = TcpSocket::create(&client, 0, loop);
 
     void SetUp() override { ASSERT_TRUE(certs.ok()); }
-    bool runUntil(const std::function<bool()>& done, double timeout = 5.0) { return loop.runUntil(done, timeout); }
     TlsSettings settings(const Keys& keys) const
     {
         TlsSettings result;
@@ -231,7 +229,7 @@ TEST_F(TlsTest, AMegabyteGoesThroughAndAResetPeerIsAnErrorNotASignal)
 
 TEST_F(TlsTest, OurClientTalksToTheOpensslServer)
 {
-    const auto port = closedPort();
+    const auto port = LoopbackPeer::closedPort();
     Child tool("exec timeout 20 openssl s_server -quiet -rev -accept 127.0.0.1:" + std::to_string(port)
                + " -cert " + certs.file("server.pem") + " -key " + certs.file("server.key") + " >/dev/null 2>&1");
     ASSERT_TRUE(waitForListener(port));

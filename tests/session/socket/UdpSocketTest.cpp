@@ -14,13 +14,6 @@ struct Recorder : UdpSocketDelegate {
     std::vector<std::string> log;
     std::function<void(UdpSocket&)> onReceive;
 
-    int count(const std::string& prefix) const
-    {
-        int n = 0;
-        for (const auto& line : log)
-            n += line.rfind(prefix, 0) == 0;
-        return n;
-    }
     void onUdpSocketDidSendDataWithTag(UdpSocket&, std::int64_t tag) override
     {
         log.push_back("sent " + std::to_string(tag));
@@ -45,19 +38,11 @@ struct Recorder : UdpSocketDelegate {
     void onUdpSocketDidClose(UdpSocket&) override { log.push_back("closed"); }
 };
 
-struct UdpTest : ::testing::Test {
-    RunLoop loop;
+struct UdpTest : LoopTest {
     Recorder receiver;
     Recorder sender;
     std::shared_ptr<UdpSocket> socket = UdpSocket::create(&receiver, 0, true, true, loop);
     std::shared_ptr<UdpSocket> peer = UdpSocket::create(&sender, 0, true, true, loop);
-
-    bool runUntil(const std::function<bool()>& done, double timeout = 3.0) { return loop.runUntil(done, timeout); }
-    void runPasses(int passes)
-    {
-        for (int i = 0; i < passes; ++i)
-            loop.runOnce(RunLoopModes::Default, 0.01);
-    }
 };
 
 } // namespace
@@ -126,7 +111,7 @@ TEST_F(UdpTest, ReceivesTimeOutAndACutDatagramFailsWithoutHoldingUpTheNext)
     socket->receiveWithTimeout(0.1, 4);
     peer->sendData(bytes("late"), "127.0.0.1", socket->localPort(), 1.0, 3);
     EXPECT_FALSE(runUntil([&] { return receiver.log.size() == 4; }, 0.3));
-    ASSERT_TRUE(loop.runUntil([&] { return receiver.log.size() == 4; }, 3.0, "custom"));
+    ASSERT_TRUE(runUntil([&] { return receiver.log.size() == 4; }, 3.0, "custom"));
     EXPECT_EQ(receiver.log[3], "received 4 late from 127.0.0.1");
 }
 
@@ -140,7 +125,7 @@ TEST_F(UdpTest, AConnectedSocketHearsOnlyItsPeer)
     Recorder thirdLog;
     auto third = UdpSocket::create(&thirdLog, 0, true, false, loop);
     third->sendData(bytes("intruder"), "127.0.0.1", socket->localPort(), 1.0, 1);
-    ASSERT_TRUE(runUntil([&] { return thirdLog.count("sent") == 1; }));
+    ASSERT_TRUE(runUntil([&] { return thirdLog.log == std::vector<std::string> {"sent 1"}; }));
     peer->sendData(bytes("hello"), "127.0.0.1", socket->localPort(), 1.0, 2);
     socket->receiveWithTimeout(1.0, 5);
     ASSERT_TRUE(runUntil([&] { return !receiver.log.empty(); }));
