@@ -1,5 +1,4 @@
 #include "database/SqlDatabase.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/security/Keychain.h"
 #include "platform/security/VendorIdentifier.h"
@@ -48,17 +47,6 @@ protected:
     ScopedDataFolder data;
     LogCapture log;
 };
-
-TEST_F(SessionState, ForwardedNoticesArriveSynchronously)
-{
-    std::vector<std::pair<std::string, std::string>> got;
-    auto token = NotificationCenter::defaultCenter().addObserver(DataCenter::kNotificationName, [&](const Notification& n) {
-        got.emplace_back(n.stringForKey("code"), n.stringForKey("detail"));
-    });
-    DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "serverConnected");
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0], std::make_pair(std::string("sysMsg"), std::string("serverConnected")));
-}
 
 TEST_F(SessionState, DeviceIdentifierIsStoredOnceAndKept)
 {

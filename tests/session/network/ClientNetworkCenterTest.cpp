@@ -6,12 +6,7 @@ using SecondaryConnection = NetworkFixture;
 
 TEST_F(SecondaryConnection, AFailedFirstConnectIsNotRetried)
 {
-    std::uint16_t port;
-    {
-        LoopbackPeer gone;
-        port = gone.port();
-    }
-    client().connectToServerWithIp("127.0.0.1", port);
+    client().connectToServerWithIp("127.0.0.1", LoopbackPeer::closedPort());
     ASSERT_TRUE(runUntil([&] { return count("sysMsg", "clientDidDisconnect") == 1; }));
     EXPECT_TRUE(client().isStopRetry());
     EXPECT_FALSE(client().isRetryPending());
