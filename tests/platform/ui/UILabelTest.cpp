@@ -1,5 +1,6 @@
 #include "platform/ui/UILabel.h"
 #include "platform/ui/ViewRenderer.h"
+#include "tests/support/InkBox.h"
 
 #include <gtest/gtest.h>
 
@@ -37,23 +38,12 @@ TEST(UILabel, DrawsItsTextCentredVerticallyWithinItsBounds)
     label->setText("HHHH"); // 24 points wide, 14.4 high
     const auto image = ViewRenderer::render(*label);
     ASSERT_TRUE(image);
-    int minX = 1000, maxX = -1, minY = 1000, maxY = -1;
-    for (int y = 0; y < 40; ++y) {
-        for (int x = 0; x < 100; ++x) {
-            const auto p = image->pixelAt(x, y);
-            if (p.alpha == 0)
-                continue;
-            EXPECT_GT(p.red, p.green);
-            minX = std::min(minX, x);
-            maxX = std::max(maxX, x);
-            minY = std::min(minY, y);
-            maxY = std::max(maxY, y);
-        }
-    }
-    ASSERT_GE(maxX, 0);
-    EXPECT_GE(minX, 76);
-    EXPECT_LE(maxX, 99);
+    const auto ink = inkOf(*image, [](const auto& p) { return p.alpha > 0; });
+    ASSERT_GE(ink.maxX, 0);
+    EXPECT_EQ(inkOf(*image, [](const auto& p) { return p.alpha > 0 && p.red <= p.green; }).count, 0);
+    EXPECT_GE(ink.minX, 76);
+    EXPECT_LE(ink.maxX, 99);
     // The line box runs from 12.8 to 27.2; the glyphs sit inside it.
-    EXPECT_GE(minY, 12);
-    EXPECT_LE(maxY, 28);
+    EXPECT_GE(ink.minY, 12);
+    EXPECT_LE(ink.maxY, 28);
 }
