@@ -1,3 +1,4 @@
+#include "tests/support/GeometryPrinting.h"
 #include "platform/ui/UIView.h"
 #include "platform/ui/UIWindow.h"
 
@@ -15,14 +16,6 @@ public:
     void layoutSubviews() override { ++layouts; }
     void didMoveToWindow() override { ++windowMoves; }
 };
-
-void expectRect(const CGRect& actual, const CGRect& expected)
-{
-    EXPECT_NEAR(actual.origin.x, expected.origin.x, 1e-9);
-    EXPECT_NEAR(actual.origin.y, expected.origin.y, 1e-9);
-    EXPECT_NEAR(actual.size.width, expected.size.width, 1e-9);
-    EXPECT_NEAR(actual.size.height, expected.size.height, 1e-9);
-}
 } // namespace
 
 TEST(UIView, FrameCenterBoundsAndTransform)
@@ -34,12 +27,12 @@ TEST(UIView, FrameCenterBoundsAndTransform)
     // A translation moves the frame but not the center; setting the frame then keeps the
     // translation and places the center under it.
     view->setTransform(CGAffineTransformMakeTranslation(0, -40));
-    expectRect(view->frame(), CGRectMake(10, -20, 100, 40));
+    EXPECT_EQ(view->frame(), CGRectMake(10, -20, 100, 40));
     view->setFrame(CGRectMake(0, 0, 200, 20));
-    expectRect(view->frame(), CGRectMake(0, 0, 200, 20));
+    EXPECT_EQ(view->frame(), CGRectMake(0, 0, 200, 20));
     EXPECT_EQ(view->center(), (CGPoint {100, 50}));
     view->setTransform(CGAffineTransformIdentity);
-    expectRect(view->frame(), CGRectMake(0, 40, 200, 20));
+    EXPECT_EQ(view->frame(), CGRectMake(0, 40, 200, 20));
 
     // A scale is undone to find the bounds size.
     view->setTransform(CGAffineTransformMakeScale(0.5, 0.5));
@@ -68,15 +61,15 @@ TEST(UIView, AutoresizingSharesTheChangeAmongFlexibleParts)
         parent->addSubview(v);
 
     parent->setFrame(CGRectMake(0, 0, 600, 100));
-    expectRect(stretching->frame(), CGRectMake(10, 10, 400, 50));
-    expectRect(pinnedRight->frame(), CGRectMake(550, 10, 40, 40));
+    EXPECT_EQ(stretching->frame(), CGRectMake(10, 10, 400, 50));
+    EXPECT_EQ(pinnedRight->frame(), CGRectMake(550, 10, 40, 40));
     // Margins of 100 and 100 and a width of 100 share 300 points equally.
-    expectRect(proportional->frame(), CGRectMake(200, 0, 200, 200));
-    expectRect(fixed->frame(), CGRectMake(5, 5, 10, 10));
+    EXPECT_EQ(proportional->frame(), CGRectMake(200, 0, 200, 200));
+    EXPECT_EQ(fixed->frame(), CGRectMake(5, 5, 10, 10));
 
     parent->setAutoresizesSubviews(false);
     parent->setFrame(CGRectMake(0, 0, 100, 100));
-    expectRect(stretching->frame(), CGRectMake(10, 10, 400, 50));
+    EXPECT_EQ(stretching->frame(), CGRectMake(10, 10, 400, 50));
 }
 
 TEST(UIView, HierarchyMovesAndRefusesCycles)
@@ -156,7 +149,7 @@ TEST(UIView, ConvertsPointsThroughBoundsAndTransforms)
     EXPECT_EQ(child->convertPointToView({0, 0}, root.get()), (CGPoint {110, 60}));
     EXPECT_EQ(root->convertPointToView({110, 60}, child.get()), (CGPoint {0, 0}));
     EXPECT_EQ(child->convertPointToView({5, 5}, nullptr), (CGPoint {115, 65}));
-    expectRect(child->convertRectToView(child->bounds(), root.get()), CGRectMake(110, 60, 20, 20));
+    EXPECT_EQ(child->convertRectToView(child->bounds(), root.get()), CGRectMake(110, 60, 20, 20));
 
     // A quarter turn about the center of a 100 × 50 view.
     auto turned = UIView::create(CGRectMake(0, 0, 100, 50));

