@@ -16,10 +16,7 @@ TEST(NotificationCenter, DeliversByNameAndSenderWithUserInfo)
     center.post("getDataFromCenter", &other, {{"code", std::string("tcpMsg")}, {"detail", std::string("x")}});
     center.post("somethingElse", &sender);
     center.post("getDataFromCenter", &sender, {{"code", std::string("sysMsg")}});
-    ASSERT_EQ(got.size(), 3u);
-    EXPECT_EQ(got[0], "all:tcpMsg/x");
-    EXPECT_EQ(got[1], "all:sysMsg/");
-    EXPECT_EQ(got[2], "mine");
+    EXPECT_EQ(got, (std::vector<std::string> {"all:tcpMsg/x", "all:sysMsg/", "mine"}));
 }
 
 TEST(NotificationCenter, TokenRemovesObserver)

@@ -8,6 +8,8 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -86,18 +88,20 @@ TEST(RunLoop, ResetLetsGoOfWorkWhoseOwnerCancelsItsPerforms)
     EXPECT_TRUE(weak.expired());
 }
 
-TEST(RunLoop, DelayedPerformWaitsForTheClock)
+// A delayed perform and a one-shot timer wait for their time, then run once only.
+TEST(RunLoop, DelayedWorkWaitsForTheClockAndRunsOnce)
 {
     ManualLoop m;
-    int runs = 0;
-    m.loop.perform([&] { ++runs; }, 0.5);
-    m.loop.runOnce();
-    m.clock->advance(0.4);
-    m.loop.runOnce();
-    EXPECT_EQ(runs, 0);
-    m.clock->advance(0.1);
-    m.loop.runOnce();
-    EXPECT_EQ(runs, 1);
+    std::string fired;
+    m.loop.perform([&] { fired += "P"; }, 0.5);
+    auto timer = NSTimer::scheduledTimerWithTimeInterval(1.5, false, [&](NSTimer&) { fired += "T"; }, m.loop);
+    for (const auto& [advance, expected] : std::vector<std::pair<double, std::string>> {
+             {0, ""}, {0.4, ""}, {0.1, "P"}, {0.9, "P"}, {0.1, "PT"}, {5, "PT"}}) {
+        m.clock->advance(advance);
+        m.loop.runOnce();
+        EXPECT_EQ(fired, expected) << "at " << m.clock->now();
+    }
+    EXPECT_FALSE(timer->isValid());
 }
 
 TEST(RunLoop, TimersBelongToModes)
@@ -211,22 +215,6 @@ TEST(RunLoop, RealClockWaitEndsWhenTimerIsDue)
     bool fired = false;
     loop.addTimer(loop.now() + 0.05, 0, [&] { fired = true; });
     EXPECT_TRUE(loop.runUntil([&] { return fired; }, 2.0));
-}
-
-TEST(NSTimer, OneShotFiresOnceAndIsInvalidated)
-{
-    ManualLoop m;
-    int fires = 0;
-    auto timer = NSTimer::scheduledTimerWithTimeInterval(1.5, false, [&](NSTimer&) { ++fires; }, m.loop);
-    m.clock->advance(1.4);
-    m.loop.runOnce();
-    EXPECT_EQ(fires, 0);
-    m.clock->advance(0.1);
-    m.loop.runOnce();
-    m.clock->advance(5);
-    m.loop.runOnce();
-    EXPECT_EQ(fires, 1);
-    EXPECT_FALSE(timer->isValid());
 }
 
 TEST(NSTimer, RepeatingTimerCanInvalidateItselfAndIsReleased)

@@ -12,7 +12,6 @@ TEST(TextEncoding, ChineseRoundTripsThroughGB18030)
     auto bytes = TextEncoding::toGB18030(text);
     ASSERT_TRUE(bytes);
     // Common Chinese characters take two bytes each.
-    EXPECT_EQ(TextEncoding::toGB18030("已连接")->size(), 6u);
     EXPECT_EQ(*TextEncoding::toGB18030("已连接"), "\xD2\xD1\xC1\xAC\xBD\xD3");
     auto back = TextEncoding::fromGB18030(*bytes);
     ASSERT_TRUE(back);
