@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <sys/stat.h>
 
 TEST(UserDefaults, UserValuesWinOverRegisteredOnesAndPersist)
@@ -68,10 +70,8 @@ TEST(Paths, AtomicWriteSetsPermissionsAndReplaces)
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_FALSE(readFile(data.path() / "absent"));
     // Nothing but the file itself is left in the folder.
-    int entries = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(file.parent_path()))
-        ++entries;
-    EXPECT_EQ(entries, 1);
+    const std::filesystem::directory_iterator entries(file.parent_path());
+    EXPECT_EQ(std::distance(entries, std::filesystem::directory_iterator {}), 1);
 }
 
 // Strings and numbers from a settings file are checked where the program registers its defaults.

@@ -45,7 +45,6 @@ TEST(LayerAnimation, RegistryReportsFinishedAndRemovedAnimations)
     bounce->removedOnCompletion = false;
     bounce->didStop = [&](bool finished) { stops.push_back(finished ? "bounce finished" : "bounce cut"); };
     layer.addAnimation(bounce, "bounce");
-    EXPECT_EQ(layer.animationForKey("bounce"), bounce);
     clock.advance(0.7);
     EXPECT_EQ(stops, std::vector<std::string> {"bounce finished"});
     // Asked to stay, it is still registered after it finished.

@@ -66,7 +66,6 @@ TEST(UIButton, StateValuesFallBackToNormal)
     button->setTitle("确定");
     button->setTitle("选中", UIControlStateSelected);
     button->setTitleColor(UIColor::redColor(), UIControlStateHighlighted);
-    EXPECT_EQ(button->currentTitle(), "确定");
     EXPECT_EQ(button->titleLabel()->text(), "确定");
     button->setSelected(true);
     EXPECT_EQ(button->titleLabel()->text(), "选中");

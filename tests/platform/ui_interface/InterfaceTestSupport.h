@@ -26,7 +26,6 @@ public:
         , m_log(log)
     {
     }
-    void setLog(std::vector<std::string>* log) { m_log = log; }
     void viewDidLoad() override { note("load"); }
     void viewWillAppear(bool) override { note("will appear"); }
     void viewDidAppear(bool) override { note("did appear"); }

@@ -3,13 +3,15 @@
 #include "platform/ui/UINavigationController.h"
 
 namespace {
-class NavigationControllerTest : public InterfaceTest {};
+class NavigationControllerTest : public InterfaceTest {
+protected:
+    std::shared_ptr<RecordingController> start = screen("start");
+    std::shared_ptr<UINavigationController> navigation = UINavigationController::create(start);
+};
 } // namespace
 
 TEST_F(NavigationControllerTest, PushAndPopHandAppearanceBetweenTheTopControllers)
 {
-    auto start = screen("start");
-    auto navigation = UINavigationController::create(start);
     show(navigation);
     EXPECT_EQ(calls, (Log {"start load", "start will appear", "start did appear"}));
     calls.clear();
@@ -37,8 +39,6 @@ TEST_F(NavigationControllerTest, PushAndPopHandAppearanceBetweenTheTopController
 
 TEST_F(NavigationControllerTest, AStackOffScreenChangesSilentlyAndPopToRootSkipsTheCoveredMiddle)
 {
-    auto start = screen("start");
-    auto navigation = UINavigationController::create(start);
     auto login = screen("login");
     auto floor = screen("floor");
     navigation->pushViewController(login, false);
@@ -63,8 +63,6 @@ TEST_F(NavigationControllerTest, AStackOffScreenChangesSilentlyAndPopToRootSkips
 
 TEST_F(NavigationControllerTest, RefusesWhatCannotBePushed)
 {
-    auto start = screen("start");
-    auto navigation = UINavigationController::create(start);
     show(navigation);
     navigation->pushViewController(start, false);
     navigation->pushViewController(UINavigationController::create(), false);
@@ -78,9 +76,7 @@ TEST_F(NavigationControllerTest, RefusesWhatCannotBePushed)
 
 TEST_F(NavigationControllerTest, AHiddenBarGivesTheTopControllerTheWholeView)
 {
-    auto start = screen("start");
     start->setTitle("Rooms");
-    auto navigation = UINavigationController::create(start);
     show(navigation);
     EXPECT_EQ(navigation->navigationBar()->title(), "Rooms");
     EXPECT_FALSE(navigation->navigationBar()->isHidden());
@@ -88,7 +84,6 @@ TEST_F(NavigationControllerTest, AHiddenBarGivesTheTopControllerTheWholeView)
     EXPECT_EQ(CGRectGetMaxY(start->view()->frame()), 768);
 
     navigation->setNavigationBarHidden(true);
-    EXPECT_TRUE(navigation->isNavigationBarHidden());
     EXPECT_TRUE(navigation->navigationBar()->isHidden());
     EXPECT_EQ(start->view()->frame(), CGRectMake(0, 0, 1024, 768));
 

@@ -94,19 +94,18 @@ TEST_F(NibTest, BadNibsGiveNoViews)
     EXPECT_TRUE(log.contains("Could not load the nib named 'Nothing'"));
     EXPECT_TRUE(UINib::loadNibNamed("Nothing").empty());
 
-    writeInterfaceFile("Empty.nib.json", R"({ "views": [] })");
-    EXPECT_TRUE(UINib::loadNibNamed("Empty").empty());
-
-    writeInterfaceFile("NoOwner.nib.json",
-                       R"({ "views": [ { "class": "UILabel", "outlets": { "name": "owner" } } ] })");
-    EXPECT_TRUE(UINib::loadNibNamed("NoOwner").empty());
-    EXPECT_TRUE(log.contains("goes to the owner, but the file names no owner class"));
-
-    writeInterfaceFile("Unknown.nib.json", R"({ "views": [ { "class": "RoomTile" } ] })");
-    EXPECT_TRUE(UINib::loadNibNamed("Unknown").empty());
-    EXPECT_TRUE(log.contains("unknown view class 'RoomTile'"));
-
-    writeInterfaceFile("Shape.nib.json", R"({ "views": { "class": "UIView" } })");
-    EXPECT_EQ(UINib::nibWithName("Shape"), nullptr);
-    EXPECT_TRUE(log.contains("'views' must be a list"));
+    const std::pair<const char*, const char*> cases[] = {
+        {R"({ "views": [] })", ""}, // nothing to build, nothing wrong
+        {R"({ "views": [ { "class": "UILabel", "outlets": { "name": "owner" } } ] })",
+         "goes to the owner, but the file names no owner class"},
+        {R"({ "views": [ { "class": "RoomTile" } ] })", "unknown view class 'RoomTile'"},
+        {R"({ "views": { "class": "UIView" } })", "'views' must be a list"},
+    };
+    int n = 0;
+    for (const auto& [text, logged] : cases) {
+        const std::string name = "Bad" + std::to_string(n++);
+        writeInterfaceFile(name + ".nib.json", text);
+        EXPECT_TRUE(UINib::loadNibNamed(name).empty()) << text;
+        EXPECT_TRUE(!*logged || log.contains(logged)) << logged;
+    }
 }

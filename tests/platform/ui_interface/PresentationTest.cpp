@@ -100,7 +100,6 @@ TEST_F(PresentationTest, RefusedPresentationsChangeNothingAndSaySo)
 
 TEST_F(PresentationTest, AScreenInsideANavigationControllerPresentsOverAllOfItAndIsAnnouncedWhenInFront)
 {
-    EXPECT_EQ(ScreenInFront::controller(), nullptr);
     auto start = screen("start");
     auto navigation = UINavigationController::create(start);
     show(navigation);
