@@ -226,7 +226,7 @@ TEST_F(KeypadAlertViewTest, KeyboardLiftsTheBoxAndTurningRecentresIt)
     EXPECT_EQ(UIView::runningAnimations().back().duration, 0.2);
 }
 
-TEST_F(KeypadAlertViewTest, HostViewTakesTheDialogAndTurnsAreIgnored)
+TEST_F(KeypadAlertViewTest, HostViewTakesTheDialogIgnoresTurnsAndIsNotKeptAlive)
 {
     auto host = UIView::create(CGRectMake(0, 0, 600, 500));
     auto dialog = KeypadAlertView::createWithParentView(host);
@@ -236,6 +236,15 @@ TEST_F(KeypadAlertViewTest, HostViewTakesTheDialogAndTurnsAreIgnored)
     UIApplication::sharedApplication().setStatusBarOrientation(UIInterfaceOrientation::Portrait);
     NotificationCenter::defaultCenter().post(SystemNotificationNames::DeviceOrientationDidChange);
     EXPECT_EQ(dialog->dialogView()->frame(), before);
+
+    // The host goes away with the dialog still up and unanswered: neither keeps the other alive.
+    const std::weak_ptr<UIView> weakHost = host;
+    const std::weak_ptr<KeypadAlertView> weakDialog = dialog;
+    host.reset();
+    dialog.reset();
+    clock.advance(1.0);
+    EXPECT_TRUE(weakHost.expired());
+    EXPECT_TRUE(weakDialog.expired());
 }
 
 TEST_F(KeypadAlertViewTest, ButtonRowAddsItsHeightAndReportsPresses)
@@ -281,6 +290,11 @@ TEST_F(KeypadAlertViewTest, NoWindowMeansNothingToShowOn)
     dialog->show();
     EXPECT_EQ(dialog->superview(), nullptr);
     EXPECT_TRUE(log.contains("no window"));
+    // Once there is a window, the same dialog shows on it.
+    auto later = UIWindow::create(CGRectMake(0, 0, 1024, 768));
+    later->makeKeyAndVisible();
+    dialog->show();
+    EXPECT_EQ(dialog->superview(), later.get());
 
     KeypadAlertView unowned;
     unowned.show();
@@ -294,16 +308,14 @@ TEST_F(KeypadAlertViewTest, TheTiltEffectIsAppliedOnlyWhenAskedFor)
         auto dialog = KeypadAlertView::create();
         dialog->setUseMotionEffects(motion);
         dialog->show();
-        const auto& effects = dialog->dialogView()->motionEffects();
-        ASSERT_EQ(effects.size(), motion ? 1u : 0u);
         std::string axes;
-        for (const auto& effect : motion ? std::dynamic_pointer_cast<UIMotionEffectGroup>(effects[0])->motionEffects()
-                                         : std::vector<UIMotionEffectPtr> {}) {
-            const auto& tilt = dynamic_cast<const UIInterpolatingMotionEffect&>(*effect);
-            axes += tilt.keyPath() + std::to_string(static_cast<int>(tilt.type())) + " "
-                + std::to_string(static_cast<int>(tilt.minimumRelativeValue())) + ".."
-                + std::to_string(static_cast<int>(tilt.maximumRelativeValue())) + ";";
-        }
+        for (const auto& group : dialog->dialogView()->motionEffects())
+            for (const auto& effect : dynamic_cast<UIMotionEffectGroup&>(*group).motionEffects()) {
+                const auto& tilt = dynamic_cast<const UIInterpolatingMotionEffect&>(*effect);
+                axes += tilt.keyPath() + std::to_string(static_cast<int>(tilt.type())) + " "
+                    + std::to_string(static_cast<int>(tilt.minimumRelativeValue())) + ".."
+                    + std::to_string(static_cast<int>(tilt.maximumRelativeValue())) + ";";
+            }
         EXPECT_EQ(axes, motion ? "center.x0 -10..10;center.y1 -10..10;" : "");
     }
 }

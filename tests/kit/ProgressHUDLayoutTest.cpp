@@ -21,7 +21,7 @@ ProgressHUDPtr laidOut(CGRect over, std::optional<std::string> label, std::optio
 // Text sizes follow the fixed metric: a CJK character is one em wide, other characters half an
 // em, and a line is 1.2 em high. The label font is bold 16, the details font bold 12.
 
-TEST(ProgressHUDLayout, ChineseLabelStacksUnderTheSpinner)
+TEST(ProgressHUDLayout, TextsStackUnderTheSpinnerAndUnsetTextsTakeTheirLabelsAway)
 {
     ManualMainClock clock;
     auto hud = laidOut(CGRectMake(0, 0, 1024, 768), "数据加载中...");
@@ -33,12 +33,10 @@ TEST(ProgressHUDLayout, ChineseLabelStacksUnderTheSpinner)
     EXPECT_EQ(hud->label()->frame().origin, CGPointMake(460, 395));
     EXPECT_NEAR(hud->label()->frame().size.width, 104, 1e-9);
     EXPECT_EQ(hud->detailsLabel()->superview(), nullptr);
-}
 
-TEST(ProgressHUDLayout, DetailsLiftTheLabelAndSpinner)
-{
-    ManualMainClock clock;
-    auto hud = laidOut(CGRectMake(0, 0, 1024, 768), "数据加载中...", "请勿关闭本页面");
+    // Details lift the label and spinner.
+    hud->setDetailsLabelText("请勿关闭本页面");
+    hud->layoutIfNeeded();
     EXPECT_FLOAT_EQ(hud->height(), 77 + 19.2f + 4 + 14.4f + 4);
     EXPECT_EQ(hud->indicator()->frame().origin.y, 354 - 9);
     EXPECT_EQ(hud->label()->frame().origin.y, 395 - 9);
@@ -47,6 +45,19 @@ TEST(ProgressHUDLayout, DetailsLiftTheLabelAndSpinner)
     EXPECT_NEAR(details.origin.y, 386 + 19.2 + 4, 1e-5) << "the details label is not rounded";
     EXPECT_NEAR(details.size.width, 84, 1e-9);
     EXPECT_EQ(hud->detailsLabel()->numberOfLines(), 0);
+
+    // Unset texts take their labels away.
+    hud->setDetailsLabelText(std::nullopt);
+    hud->layoutIfNeeded();
+    EXPECT_EQ(hud->detailsLabel()->superview(), nullptr);
+    EXPECT_EQ(hud->label()->superview(), hud.get());
+    hud->setDetailsLabelText("请勿关闭本页面");
+    hud->setLabelText(std::nullopt);
+    hud->layoutIfNeeded();
+    EXPECT_EQ(hud->label()->superview(), nullptr);
+    EXPECT_EQ(hud->detailsLabel()->superview(), nullptr) << "details only show under a label";
+    EXPECT_FLOAT_EQ(hud->height(), 77);
+    EXPECT_EQ(hud->indicator()->frame().origin.y, 365);
 }
 
 TEST(ProgressHUDLayout, NarrowViewCutsTheLabelAndWrapsTheDetails)
@@ -60,24 +71,6 @@ TEST(ProgressHUDLayout, NarrowViewCutsTheLabelAndWrapsTheDetails)
     // 13 characters of 12 points wrap at 120 points into lines of 10 and 3.
     EXPECT_NEAR(hud->detailsLabel()->frame().size.width, 120, 1e-9);
     EXPECT_NEAR(hud->detailsLabel()->frame().size.height, 28.8, 1e-9);
-}
-
-TEST(ProgressHUDLayout, UnsetTextTakesItsLabelAway)
-{
-    ManualMainClock clock;
-    auto hud = laidOut(CGRectMake(0, 0, 1024, 768), "数据加载中...", "请勿关闭本页面");
-    ASSERT_EQ(hud->detailsLabel()->superview(), hud.get());
-    hud->setDetailsLabelText(std::nullopt);
-    hud->layoutIfNeeded();
-    EXPECT_EQ(hud->detailsLabel()->superview(), nullptr);
-    EXPECT_EQ(hud->label()->superview(), hud.get());
-    hud->setDetailsLabelText("请勿关闭本页面");
-    hud->setLabelText(std::nullopt);
-    hud->layoutIfNeeded();
-    EXPECT_EQ(hud->label()->superview(), nullptr);
-    EXPECT_EQ(hud->detailsLabel()->superview(), nullptr) << "details only show under a label";
-    EXPECT_FLOAT_EQ(hud->height(), 77);
-    EXPECT_EQ(hud->indicator()->frame().origin.y, 365);
 }
 
 TEST(ProgressHUDLayout, SquareMinimumSizeAndOffsets)

@@ -36,16 +36,3 @@ TEST(StatusBarStyle, ProgressHeightFollowsTheScreenAndNamesMatchExactly)
               (std::vector<std::string> {"StatusBarStyleError", "StatusBarStyleWarning", "StatusBarStyleSuccess",
                                          "StatusBarStyleMatrix", "StatusBarStyleDark"}));
 }
-
-TEST(StatusBarStyle, CopiesShareObjectsButNotFields)
-{
-    auto original = StatusBarStyle::defaultStyleWithName("StatusBarStyleError");
-    auto copy = original->copy();
-    EXPECT_NE(copy, original);
-    EXPECT_EQ(copy->barColor, original->barColor); // the same colour object
-    EXPECT_EQ(copy->font, original->font);
-    copy->barColor = UIColor::blueColor();
-    copy->progressBarHeight = 9;
-    EXPECT_NE(original->barColor, UIColor::blueColor());
-    EXPECT_DOUBLE_EQ(original->progressBarHeight, 2.0);
-}

@@ -198,29 +198,27 @@ TEST(GridViewAdditions, ShakingStartsOnceAndStopsCleanly)
 
 TEST(GridViewAdditions, SubviewWalkIsDepthFirstAndStopsOneLevel)
 {
+    const auto tagged = [](UIView& parent, int tag) {
+        auto view = UIView::create();
+        view->setTag(tag);
+        parent.addSubview(view);
+        return view;
+    };
     auto root = UIView::create();
-    auto a = UIView::create();
-    auto a1 = UIView::create();
-    auto a2 = UIView::create();
-    auto b = UIView::create();
-    a->setTag(1);
-    a1->setTag(11);
-    a2->setTag(12);
-    b->setTag(2);
-    root->addSubview(a);
-    a->addSubview(a1);
-    a->addSubview(a2);
-    root->addSubview(b);
-    std::vector<int> seen;
-    ViewAdditions::recursiveEnumerateSubviewsUsingBlock(*root, [&](UIView& v, bool&) { seen.push_back(v.tag()); });
-    EXPECT_EQ(seen, (std::vector<int> {1, 11, 12, 2}));
-    seen.clear();
-    ViewAdditions::recursiveEnumerateSubviewsUsingBlock(*root, [&](UIView& v, bool& stop) {
-        seen.push_back(v.tag());
-        stop = v.tag() == 11;
-    });
-    EXPECT_EQ(seen, (std::vector<int> {1, 11, 2}));
-    seen.clear();
-    ViewAdditions::recursiveEnumerateSubviewsUsingBlock(*a1, [&](UIView& v, bool&) { seen.push_back(v.tag()); });
-    EXPECT_TRUE(seen.empty());
+    auto a = tagged(*root, 1);
+    auto a1 = tagged(*a, 11);
+    tagged(*a, 12);
+    tagged(*root, 2);
+    // The tags seen walking from a view, stopping at the one tagged stopAt.
+    const auto walk = [](UIView& from, int stopAt) {
+        std::vector<int> seen;
+        ViewAdditions::recursiveEnumerateSubviewsUsingBlock(from, [&](UIView& v, bool& stop) {
+            seen.push_back(v.tag());
+            stop = v.tag() == stopAt;
+        });
+        return seen;
+    };
+    EXPECT_EQ(walk(*root, 0), (std::vector<int> {1, 11, 12, 2}));
+    EXPECT_EQ(walk(*root, 11), (std::vector<int> {1, 11, 2}));
+    EXPECT_TRUE(walk(*a1, 0).empty());
 }

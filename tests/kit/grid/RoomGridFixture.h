@@ -33,13 +33,11 @@ public:
     std::set<std::int64_t> withoutCell;
     std::set<std::int64_t> notDeletable;
     int cellsCreated = 0;
-    int cellsAsked = 0;
 
     std::int64_t numberOfItemsInGridView(GridView&) override { return static_cast<std::int64_t>(ids.size()); }
     CGSize GridViewSizeForItemsInInterfaceOrientation(GridView&, UIInterfaceOrientation) override { return itemSize; }
     std::shared_ptr<GridViewCell> GridViewCellForItemAtIndex(GridView& grid, std::int64_t index) override
     {
-        ++cellsAsked;
         if (withoutCell.contains(index) || index < 0 || index >= static_cast<std::int64_t>(ids.size()))
             return nullptr;
         GridViewCellPtr cell = grid.dequeueReusableCell();
