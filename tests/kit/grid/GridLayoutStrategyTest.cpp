@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -80,20 +81,14 @@ TEST(GridLayoutPaged, FiveByFivePageOfRooms)
 TEST(GridLayoutPaged, PointsMapToTheItemUnderThemOrNothing)
 {
     const auto strategy = roomPage<GridViewLayoutHorizontalPagedLTRStrategy>(30);
-    EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(1402, 6)), 27);
-    EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(1402 + 195.5, 6 + 115.5)), 27);
-    // The spacing after item 27 and the margin above it.
-    EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(1402 + 197, 50)), -1);
-    EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(1450, 3)), -1);
-    // Item 30 would sit at page 1, column 0, row 1; the list ends at 29.
-    EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(1010, 130)), -1);
-    // A point on a page's right edge belongs to that page, where it lies in the margin.
-    EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(1000, 10)), -1);
-    EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(1000.5, 10)), -1);
-    EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(1007, 10)), 25);
-    EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(-10, 10)), -1);
-    EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(1e300, 1e300)), -1);
-    EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(std::nan(""), 10)), -1);
+    // Inside item 27, the spacing after it and the margin above it; where item 30 would sit (the
+    // list ends at 29); a page's right edge, which belongs to that page's margin; far away.
+    const std::tuple<double, double, std::int64_t> points[] = {
+        {1402, 6, 27},     {1402 + 195.5, 6 + 115.5, 27}, {1402 + 197, 50, -1}, {1450, 3, -1},
+        {1010, 130, -1},   {1000, 10, -1},                {1000.5, 10, -1},     {1007, 10, 25},
+        {-10, 10, -1},     {1e300, 1e300, -1},            {std::nan(""), 10, -1}};
+    for (const auto& [x, y, expected] : points)
+        EXPECT_EQ(strategy.itemPositionFromLocation(CGPointMake(x, y)), expected) << x << ", " << y;
 
     const auto ttb = roomPage<GridViewLayoutHorizontalPagedTTBStrategy>(30);
     EXPECT_EQ(ttb.itemPositionFromLocation(CGPointMake(1010, 250)), 27);
