@@ -97,10 +97,6 @@ TEST(SnapshotStack, SmallPictureIsNeverScaledPastTheView)
     EXPECT_GT(picture.maxX - picture.minX, 60) << "still scaled up to fit";
 }
 
-} // namespace
-
-namespace {
-
 TEST(SnapshotStack, TakesItsPictureFromTheLatestAddress)
 {
     ImageTestRig rig;
