@@ -16,13 +16,13 @@ int bounded(int count)
     return std::clamp(count, 0, MaximumCount);
 }
 
-double chosenHeight(double fromDelegate, double fromTable, double automatic)
+// The delegate's height wins; otherwise the table's, though never below `least` (a section
+// title keeps the room its text needs even when the table asks for thin section gaps).
+double chosenHeight(double fromDelegate, double fromTable, double automatic, double least = 0)
 {
     if (fromDelegate >= 0)
         return fromDelegate;
-    if (fromTable >= 0)
-        return fromTable;
-    return automatic;
+    return std::max(fromTable >= 0 ? fromTable : automatic, least);
 }
 } // namespace
 
@@ -200,15 +200,21 @@ void UITableView::loadGeometry()
     for (int s = 0; s < sections; ++s) {
         Section section;
         section.headerView = d ? d->tableViewViewForHeaderInSection(*this, s) : nullptr;
-        if (!section.headerView)
+        const bool titledHeader = !section.headerView;
+        if (titledHeader)
             section.headerView = makeSectionView(source->tableViewTitleForHeaderInSection(*this, s), true);
         section.footerView = d ? d->tableViewViewForFooterInSection(*this, s) : nullptr;
-        if (!section.footerView)
+        const bool titledFooter = !section.footerView;
+        if (titledFooter)
             section.footerView = makeSectionView(source->tableViewTitleForFooterInSection(*this, s), false);
+        const double headerAutomatic = automaticHeaderHeight(section.headerView != nullptr, true);
+        const double footerAutomatic = automaticHeaderHeight(section.footerView != nullptr, false);
         section.headerHeight = chosenHeight(d ? d->tableViewHeightForHeaderInSection(*this, s) : -1,
-                                            m_sectionHeaderHeight, automaticHeaderHeight(section.headerView != nullptr, true));
+                                            m_sectionHeaderHeight, headerAutomatic,
+                                            titledHeader && section.headerView ? headerAutomatic : 0);
         section.footerHeight = chosenHeight(d ? d->tableViewHeightForFooterInSection(*this, s) : -1,
-                                            m_sectionFooterHeight, automaticHeaderHeight(section.footerView != nullptr, false));
+                                            m_sectionFooterHeight, footerAutomatic,
+                                            titledFooter && section.footerView ? footerAutomatic : 0);
         section.headerY = y;
         y += section.headerHeight;
         const int rows = bounded(source->tableViewNumberOfRowsInSection(*this, s));

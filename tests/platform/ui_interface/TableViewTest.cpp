@@ -99,11 +99,12 @@ TEST_F(TableViewTest, SectionsStackTheirHeadersRowsAndFooters)
     table->layoutIfNeeded();
 
     EXPECT_EQ(table->numberOfRowsInSection(7), 0);
-    // Header 2, two rows of 60, grouped footer 10; empty section 2 + 10; header 2, a row of 30.
+    // Header 2, two rows of 60, grouped footer 10; empty section 2 + 10; a titled header keeps
+    // the 38 points its title needs, then a row of 30.
     EXPECT_EQ(table->rectForRowAtIndexPath({0, 1}), CGRectMake(0, 62, 250, 60));
-    EXPECT_EQ(table->rectForHeaderInSection(2), CGRectMake(0, 144, 250, 2));
-    EXPECT_EQ(table->rectForRowAtIndexPath({2, 0}), CGRectMake(0, 146, 250, 30));
-    EXPECT_EQ(table->contentSize().height, 186);
+    EXPECT_EQ(table->rectForHeaderInSection(2), CGRectMake(0, 144, 250, 38));
+    EXPECT_EQ(table->rectForRowAtIndexPath({2, 0}), CGRectMake(0, 182, 250, 30));
+    EXPECT_EQ(table->contentSize().height, 222);
     EXPECT_EQ(table->rectForRowAtIndexPath({2, 1}), CGRectZero);
 
     // The titled section heads itself with its title; the others have no header view.

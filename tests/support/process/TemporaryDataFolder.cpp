@@ -1,6 +1,6 @@
-// Linked into every test and benchmark program: the program keeps its settings, keychain and
-// caches in a folder of its own under the temporary folder, removed when it ends, so running the
-// tests or benchmarks never touches the user's data folder.
+// Linked into every test, benchmark and fuzzing program: the program keeps its settings,
+// keychain and caches in a folder of its own under the temporary folder, removed when it ends,
+// so running them never touches the user's data folder.
 #include <cstdlib>
 #include <filesystem>
 #include <string>
