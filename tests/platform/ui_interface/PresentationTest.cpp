@@ -114,7 +114,6 @@ TEST_F(PresentationTest, AScreenInsideANavigationControllerPresentsOverAllOfItAn
     start->presentViewController(order, true);
     EXPECT_EQ(navigation->presentedViewController(), order);
     EXPECT_EQ(order->presentingViewController(), navigation);
-    EXPECT_EQ(start->presentingViewController(), nullptr);
     EXPECT_EQ(announcements, 0) << "announced when the transition ends";
     settle();
     EXPECT_EQ(announcements, 1);
