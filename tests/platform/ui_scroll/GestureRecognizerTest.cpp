@@ -35,13 +35,21 @@ struct Recorder : UIGestureRecognizerDelegate {
 
 using State = UIGestureRecognizerState;
 
+// A recogniser of the given kind, added to the view.
+template <class Recognizer>
+std::shared_ptr<Recognizer> on(const std::shared_ptr<UIView>& view)
+{
+    auto recognizer = std::make_shared<Recognizer>();
+    view->addGestureRecognizer(recognizer);
+    return recognizer;
+}
+
 } // namespace
 
 TEST(GestureRecognizer, ContinuousGestureReportsEachStateAndResets)
 {
     auto view = UIView::create(CGRectMake(0, 0, 300, 300));
-    auto pan = std::make_shared<UIPanGestureRecognizer>();
-    view->addGestureRecognizer(pan);
+    auto pan = on<UIPanGestureRecognizer>(view);
     Recorder recorder;
     recorder.attach(*pan);
 
@@ -72,13 +80,11 @@ TEST(GestureRecognizer, ContinuousGestureReportsEachStateAndResets)
 TEST(GestureRecognizer, TouchCountsDecideWhoMayBegin)
 {
     auto view = UIView::create(CGRectMake(0, 0, 300, 300));
-    auto tap = std::make_shared<UITapGestureRecognizer>();
-    auto pinch = std::make_shared<UIPinchGestureRecognizer>();
-    auto pan = std::make_shared<UIPanGestureRecognizer>();
+    auto tap = on<UITapGestureRecognizer>(view);
+    auto pinch = on<UIPinchGestureRecognizer>(view);
+    auto pan = on<UIPanGestureRecognizer>(view);
     pan->setMinimumNumberOfTouches(2);
     pan->setMaximumNumberOfTouches(2);
-    for (const auto& r : std::vector<UIGestureRecognizerPtr> {tap, pinch, pan})
-        view->addGestureRecognizer(r);
 
     EXPECT_FALSE(GestureDriver::recognize(*tap, {{1, 1}, {2, 2}}));
     EXPECT_TRUE(GestureDriver::recognize(*tap, {{1, 1}}));
@@ -92,8 +98,7 @@ TEST(GestureRecognizer, TouchCountsDecideWhoMayBegin)
 TEST(GestureRecognizer, RemovingFromTheViewCancelsTheGestureInProgress)
 {
     auto view = UIView::create(CGRectMake(0, 0, 300, 300));
-    auto press = std::make_shared<UILongPressGestureRecognizer>();
-    view->addGestureRecognizer(press);
+    auto press = on<UILongPressGestureRecognizer>(view);
     Recorder recorder;
     recorder.attach(*press);
     ASSERT_TRUE(GestureDriver::begin(*press, {{5, 5}}));
@@ -107,8 +112,7 @@ TEST(GestureRecognizer, RemovingFromTheViewCancelsTheGestureInProgress)
 TEST(GestureRecognizer, ActionThatEndsItsOwnGestureStillReadsIt)
 {
     auto view = UIView::create(CGRectMake(0, 0, 300, 300));
-    auto pan = std::make_shared<UIPanGestureRecognizer>();
-    view->addGestureRecognizer(pan);
+    auto pan = on<UIPanGestureRecognizer>(view);
     std::vector<CGPoint> seen;
     std::vector<State> states;
     pan->addTarget(nullptr, [&](UIGestureRecognizer& r) {
@@ -131,10 +135,8 @@ TEST(GestureRecognizer, ActionThatEndsItsOwnGestureStillReadsIt)
 TEST(GestureRecognizer, WaitsForTheRecognizerItRequiresToFail)
 {
     auto view = UIView::create(CGRectMake(0, 0, 300, 300));
-    auto scroll = std::make_shared<UIPanGestureRecognizer>();
-    auto sort = std::make_shared<UIPanGestureRecognizer>();
-    view->addGestureRecognizer(scroll);
-    view->addGestureRecognizer(sort);
+    auto scroll = on<UIPanGestureRecognizer>(view);
+    auto sort = on<UIPanGestureRecognizer>(view);
     Recorder sortGate;
     sortGate.attach(*sort);
     sortGate.simultaneous = true;
@@ -160,10 +162,8 @@ TEST(GestureRecognizer, ActiveGestureExcludesOthersUnlessEitherAllowsBoth)
     auto root = UIView::create(CGRectMake(0, 0, 300, 300));
     auto child = UIView::create(CGRectMake(50, 50, 100, 100));
     root->addSubview(child);
-    auto press = std::make_shared<UILongPressGestureRecognizer>();
-    auto pinch = std::make_shared<UIPinchGestureRecognizer>();
-    root->addGestureRecognizer(press);
-    child->addGestureRecognizer(pinch);
+    auto press = on<UILongPressGestureRecognizer>(root);
+    auto pinch = on<UIPinchGestureRecognizer>(child);
     Recorder pressGate;
     pressGate.attach(*press);
 
@@ -179,8 +179,7 @@ TEST(GestureRecognizer, LocationsFollowTheViewTheyAreAskedIn)
     auto root = UIView::create(CGRectMake(0, 0, 300, 300));
     auto child = UIView::create(CGRectMake(50, 20, 100, 100));
     root->addSubview(child);
-    auto pinch = std::make_shared<UIPinchGestureRecognizer>();
-    child->addGestureRecognizer(pinch);
+    auto pinch = on<UIPinchGestureRecognizer>(child);
     ASSERT_TRUE(GestureDriver::begin(*pinch, {{10, 10}, {30, 50}}));
     EXPECT_EQ(pinch->locationInView(child.get()), CGPointMake(20, 30));
     EXPECT_EQ(pinch->locationInView(root.get()), CGPointMake(70, 50));
@@ -201,8 +200,7 @@ TEST(GestureRecognizer, PanTranslationCanBeResetAndMeasuresSpeed)
 {
     ManualMainClock clock;
     auto view = UIView::create(CGRectMake(0, 0, 300, 300));
-    auto pan = std::make_shared<UIPanGestureRecognizer>();
-    view->addGestureRecognizer(pan);
+    auto pan = on<UIPanGestureRecognizer>(view);
     ASSERT_TRUE(GestureDriver::begin(*pan, {{100, 100}}));
     clock.clock().advance(0.1);
     GestureDriver::change(*pan, {{130, 90}});
