@@ -153,8 +153,6 @@ TEST_F(StoryboardTest, AModalSeguePresentsAndScenesAreFoundByIdentifier)
     ASSERT_TRUE(presented);
     EXPECT_EQ(presented->storyboard(), storyboard);
 
-    auto detail = storyboard->instantiateViewControllerWithIdentifier("detail");
-    EXPECT_TRUE(std::dynamic_pointer_cast<DetailScreen>(detail));
     auto plain = storyboard->instantiateViewControllerWithIdentifier("plain");
     ASSERT_TRUE(plain);
     EXPECT_EQ(plain->view()->frame(), UIScreen::mainScreen().bounds()); // a scene without a view gets a plain one
@@ -186,7 +184,8 @@ TEST_F(StoryboardTest, UnknownNamesLogAndGiveNothing)
     EXPECT_TRUE(log.contains("was not made from a storyboard"));
 
     // A push from a scene outside any navigation controller.
-    auto detail = storyboard->instantiateViewControllerWithIdentifier("detail");
+    auto detail = std::dynamic_pointer_cast<DetailScreen>(storyboard->instantiateViewControllerWithIdentifier("detail"));
+    ASSERT_TRUE(detail);
     window->setRootViewController(detail);
     detail->performSegueWithIdentifier("stray", nullptr);
     EXPECT_TRUE(log.contains("not inside a navigation controller"));

@@ -35,7 +35,6 @@ struct Recorder : UIGestureRecognizerDelegate {
 
 using State = UIGestureRecognizerState;
 
-// A recogniser of the given kind, added to the view.
 template <class Recognizer>
 std::shared_ptr<Recognizer> on(const std::shared_ptr<UIView>& view)
 {

@@ -172,7 +172,6 @@ TEST(ScrollView, FlickTurnsOnePageAndANewDragStopsTheDeceleration)
     EXPECT_FALSE(GestureDriver::begin(pan, {{500, 300}}));
 }
 
-// Content scrolled out of view stays hidden unless clipping is turned off.
 TEST(ScrollViewClipping, HidesContentOutsideItsBoundsUnlessTurnedOff)
 {
     for (const bool clips : {true, false}) {
