@@ -16,21 +16,16 @@ TEST_F(DispatcherTest, RepliesWithoutHandlerOrCommandChangeNothing)
     EXPECT_TRUE(SocketDataHandle::handlesCommand(213));
 }
 
-TEST_F(DispatcherTest, ConnectedLinkIsShownAndReported)
+TEST_F(DispatcherTest, LinkEventsAreShownAndGoToAScreenThatOwnsTheReconnect)
 {
     linkEvent("serverConnected");
     EXPECT_EQ(display.offLine, "已连接");
     EXPECT_EQ(display.redisplays, 1);
-    EXPECT_EQ(calls(), (std::vector<std::string> {"serverConnect"}));
     EXPECT_TRUE(receiver->flag);
-}
-
-TEST_F(DispatcherTest, LostLinkGoesToAScreenThatOwnsTheReconnect)
-{
     linkEvent("serverDidDisconnect");
     EXPECT_EQ(display.offLine, "断开连接");
-    EXPECT_EQ(calls(), (std::vector<std::string> {"serverConnect"}));
     EXPECT_FALSE(receiver->flag);
+    EXPECT_EQ(calls(), (std::vector<std::string> {"serverConnect", "serverConnect"}));
     EXPECT_FALSE(handle().reconnectPending());
 }
 
@@ -70,21 +65,6 @@ TEST_F(DispatcherTest, ServerDateGoesToTheStrip)
     EXPECT_TRUE(log.contains("系统日期数据错误"));
     EXPECT_EQ(display.redisplays, 1);
     EXPECT_TRUE(calls().empty());
-}
-
-TEST_F(DispatcherTest, VenueIdentity)
-{
-    deliver(182, {"0", "ignored", "0001", "欢乐时光KTV"});
-    EXPECT_EQ(calls(), (std::vector<std::string> {"changSuoID"}));
-    EXPECT_TRUE(receiver->flag);
-    EXPECT_EQ(receiver->text, "");
-    EXPECT_EQ(receiver->text2, "0001");
-    EXPECT_EQ(receiver->text3, "欢乐时光KTV");
-    EXPECT_EQ(session().ktvid, ""); // the start screen stores it, not the dispatcher
-    deliver(182, {"1", "未授权"});
-    EXPECT_FALSE(receiver->flag);
-    EXPECT_EQ(receiver->text, "未授权");
-    EXPECT_EQ(receiver->text2, "");
 }
 
 TEST_F(DispatcherTest, HallBindingStoresSessionAndRegions)
@@ -131,14 +111,4 @@ TEST_F(DispatcherTest, HallBindingCountsCannotReadPastTheEnd)
     EXPECT_EQ(session().mRoomTypes.size(), 1u);
     deliver(90, {"0", "", "1", "n", "", "", "", "", "", "", "", "-3", "1", "R1", "一区"});
     EXPECT_EQ(session().mRoomTypes.size(), 1u);
-}
-
-TEST_F(DispatcherTest, ClerkInformation)
-{
-    deliver(102, {"0", "", "8801", "张三"});
-    EXPECT_EQ(receiver->dictionary,
-              (ResultDictionary {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"ClerkNo", "8801"}, {"ClerkName", "张三"}}));
-    deliver(102, {"1", "密码错误", "8801", "张三"});
-    EXPECT_EQ(receiver->dictionary, (ResultDictionary {{"ErrorCode", "1"}, {"ErrorMsg", "密码错误"}}));
-    EXPECT_EQ(session().clerkNo, "");
 }

@@ -1,6 +1,6 @@
 #include "tests/session/dispatcher/DispatcherTestSupport.h"
 
-#include "session/records/SelectClerkListUp.h"
+#include <tuple>
 
 namespace {
 
@@ -206,16 +206,18 @@ TEST_F(DispatcherTest, ConfirmedOrdersEmptyTheBasket)
         basket.oldChoiceArray = {std::make_shared<OKFolioObject>()};
         basket.GroupID = "G1";
     };
-    refill();
-    deliver(115, {"1", "x"});
-    EXPECT_EQ(receiver->text, "x");
-    EXPECT_EQ(basket.foodSetArray.size(), 2u);
-    for (const char* code : {"0", "2"}) {
+    // Only "1" refuses; an order paid by member card is confirmed the same way.
+    const std::tuple<int, const char*, const char*> replies[] = {
+        {115, "1", "confirmInputFood"}, {114, "0", "confirmInputFood"}, {114, "2", "confirmInputFood"},
+        {163, "1", "confirmInputFoodOfVip"}, {163, "2", "confirmInputFoodOfVip"}};
+    for (const auto& [command, code, callback] : replies) {
+        SCOPED_TRACE(std::to_string(command) + "/" + code);
         refill();
-        deliver(114, {code, "ignored"});
-        EXPECT_EQ(calls().back(), "confirmInputFood");
-        EXPECT_EQ(receiver->text, "");
-        EXPECT_TRUE(basket.foodSetArray.empty());
+        deliver(command, {code, "拒绝"});
+        const bool refused = std::string(code) == "1";
+        EXPECT_EQ(calls().back(), callback);
+        EXPECT_EQ(receiver->text, refused ? "拒绝" : "");
+        EXPECT_EQ(basket.foodSetArray.size(), refused ? 2u : 0u);
         EXPECT_EQ(basket.oldChoiceArray.size(), 1u);
         EXPECT_EQ(basket.GroupID, "G1");
     }
@@ -225,18 +227,6 @@ TEST_F(DispatcherTest, ConfirmedOrdersEmptyTheBasket)
     deliver(114, {"0", ""});
     EXPECT_TRUE(basket.foodSetArray.empty());
     EXPECT_EQ(&handle().getTmpSelectFood(), &basket);
-}
-
-TEST_F(DispatcherTest, PaymentCodeOrderPassesWhatItHas)
-{
-    deliver(168, {});
-    EXPECT_EQ(receiver->text, "");
-    deliver(168, {"2"});
-    EXPECT_EQ(receiver->text, "2");
-    EXPECT_EQ(receiver->text2, "");
-    deliver(168, {"2", "待支付", "NO123"});
-    EXPECT_EQ(receiver->text2, "待支付");
-    EXPECT_EQ(receiver->text3, "NO123");
 }
 
 TEST_F(DispatcherTest, PromoterQueryGoesToOneCallback)
@@ -258,7 +248,4 @@ TEST_F(DispatcherTest, PromoterQueryGoesToOneCallback)
     EXPECT_EQ(receiver->clerkHeaders[0]->ErrorMsg, "无权限");
     EXPECT_EQ(receiver->clerkHeaders[0]->DataCount, "");
     EXPECT_TRUE(receiver->clerkRows.empty());
-
-    SelectClerkListUp query;
-    EXPECT_EQ(query.fields(), std::vector<std::string>(14));
 }
