@@ -2,6 +2,8 @@
 
 #include "session/records/UserInfo.h"
 
+#include <tuple>
+
 TEST_F(DispatcherTest, RepliesWithoutHandlerOrCommandChangeNothing)
 {
     for (const auto& text : {replyText(4, {"0", ""}), replyText(300, {"0", ""}), std::string("000000\r\nabc\r\n0"),
@@ -74,19 +76,14 @@ TEST_F(DispatcherTest, HallBindingStoresSessionAndRegions)
                  "R01", "一楼大厅"});
     EXPECT_EQ(calls(), (std::vector<std::string> {"hallBound"}));
     EXPECT_TRUE(receiver->flag);
-    EXPECT_EQ(session().clerkNo, "8801");
-    EXPECT_EQ(session().clerkName, "张三");
-    EXPECT_EQ(session().ShowType, "2");
-    EXPECT_EQ(session().CanCashMoney, "1");
-    EXPECT_EQ(session().BoundType, "0");
-    EXPECT_EQ(session().LoginMode, "1");
-    EXPECT_EQ(session().CheckInRoomMode, "1");
-    ASSERT_EQ(session().mRoomTypes.size(), 2u);
-    EXPECT_EQ(session().mRoomTypes[0].name, "全部区域");
-    EXPECT_EQ(session().mRoomTypes[0].id, "");
-    EXPECT_EQ(session().mRoomTypes[1].id, "R01");
-    EXPECT_EQ(session().mRoomTypes[1].name, "一楼大厅");
-    EXPECT_EQ(session().mRoomTypes[1].flag, "roomRegion");
+    auto& s = session();
+    EXPECT_EQ(std::tie(s.clerkNo, s.clerkName, s.ShowType, s.CanCashMoney, s.BoundType, s.LoginMode,
+                       s.CheckInRoomMode),
+              std::make_tuple("8801", "张三", "2", "1", "0", "1", "1"));
+    ASSERT_EQ(s.mRoomTypes.size(), 2u);
+    const auto &all = s.mRoomTypes[0], &hall = s.mRoomTypes[1];
+    EXPECT_EQ(std::tie(all.id, all.name, hall.id, hall.name, hall.flag),
+              std::make_tuple("", "全部区域", "R01", "一楼大厅", "roomRegion"));
 
     // B = 0 still replaces the list.
     deliver(90, {"0", "", "8801", "张三", "2", "1", "0", "1", "1", "", "", "0", "0"});

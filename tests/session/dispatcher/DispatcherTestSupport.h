@@ -23,15 +23,6 @@ inline std::string replyText(int command, const std::vector<std::string>& fromLi
     return text;
 }
 
-// n data lines "d4", "d5", ... after the error code and message.
-inline std::vector<std::string> numberedLines(const std::string& code, std::size_t total)
-{
-    std::vector<std::string> lines {code, "msg"};
-    for (std::size_t i = 4; i < total; ++i)
-        lines.push_back("d" + std::to_string(i));
-    return lines;
-}
-
 class RecordingStatusDisplay : public ConnectionStatusDisplay {
 public:
     std::string offLine, wifi;

@@ -31,9 +31,9 @@ TEST_F(DispatcherTest, MenuCategoriesAndDishes)
     EXPECT_TRUE(calls().empty());
     deliver(103, concat(head, records(2, 7)));
     ASSERT_EQ(receiver->categories.size(), 2u);
-    EXPECT_EQ(receiver->categories[1]->TypeNo, "r1:0");
-    EXPECT_EQ(receiver->categories[1]->ParentNo, "r1:3");
-    EXPECT_EQ(receiver->categories[1]->Choise, "");
+    const auto& category = *receiver->categories[1];
+    EXPECT_EQ(std::tie(category.TypeNo, category.ParentNo, category.Choise),
+              std::make_tuple("r1:0", "r1:3", ""));
 
     auto dishLines = concat(head, records(1, 16));
     dishLines.pop_back(); // 22 lines
@@ -44,12 +44,9 @@ TEST_F(DispatcherTest, MenuCategoriesAndDishes)
     deliver(104, failed); // the error code is not looked at
     ASSERT_EQ(receiver->dishes.size(), 1u);
     const auto& dish = *receiver->dishes[0];
-    EXPECT_EQ(dish.Price, "r0:3");
-    EXPECT_EQ(dish.IfFlowerItem, "r0:8");
-    EXPECT_EQ(dish.AddInfoNo2, "r0:9");
-    EXPECT_EQ(dish.AddInfoNo1, "r0:10");
-    EXPECT_EQ(dish.FoodImageModifyTime, "r0:11");
-    EXPECT_EQ(dish.Str5, "r0:15");
+    EXPECT_EQ(std::tie(dish.Price, dish.IfFlowerItem, dish.AddInfoNo2, dish.AddInfoNo1,
+                       dish.FoodImageModifyTime, dish.Str5),
+              std::make_tuple("r0:3", "r0:8", "r0:9", "r0:10", "r0:11", "r0:15"));
     EXPECT_FALSE(dish.TypeNo);
     EXPECT_FALSE(dish.Level);
 }
@@ -63,23 +60,16 @@ TEST_F(DispatcherTest, OrderLinesFillFromTheBasketHeaderAndRoom)
     lines.resize(lines.size() - 1); // the second record is one line short
     deliver(105, lines);
     auto& basket = handle().getTmpSelectFood();
-    EXPECT_EQ(basket.HasMultFreeItems, "1");
-    EXPECT_EQ(basket.MultFreeCount, "3");
-    EXPECT_EQ(basket.MultFreeItemsSetID, "S9");
-    EXPECT_EQ(basket.GroupID, "G7");
-    EXPECT_EQ(basket.DataCount, "2");
+    EXPECT_EQ(std::tie(basket.HasMultFreeItems, basket.MultFreeCount, basket.MultFreeItemsSetID,
+                       basket.GroupID, basket.DataCount),
+              std::make_tuple("1", "3", "S9", "G7", "2"));
     ASSERT_EQ(receiver->folioLines.size(), 1u);
     const auto& line = *receiver->folioLines[0];
-    EXPECT_EQ(line.FoodNo, "r0:0");
-    EXPECT_EQ(line.Quantity, "r0:4");
-    EXPECT_EQ(line.Monad, "r0:6");
-    EXPECT_EQ(line.PrinterNo, "r0:81");
-    EXPECT_EQ(line.IfFlowerItem, "r0:22");
-    EXPECT_EQ(line.Str2, "r0:23");
-    EXPECT_EQ(line.Str5, "r0:26");
-    EXPECT_EQ(line.GroupID, "G7");
-    EXPECT_EQ(line.Adds1Name, "少冰");
-    EXPECT_EQ(line.Adds2Name, "");
+    EXPECT_EQ(std::tie(line.FoodNo, line.Quantity, line.Monad, line.PrinterNo, line.IfFlowerItem,
+                       line.Str2, line.Str5),
+              std::make_tuple("r0:0", "r0:4", "r0:6", "r0:81", "r0:22", "r0:23", "r0:26"));
+    EXPECT_EQ(std::tie(line.GroupID, line.Adds1Name, line.Adds2Name),
+              std::make_tuple("G7", "少冰", ""));
     EXPECT_FALSE(line.SettleFlag);
     EXPECT_TRUE(basket.foodSetArray.empty()); // the screen puts lines in the basket
 
@@ -102,9 +92,8 @@ TEST_F(DispatcherTest, RefusedOrderLinesOnlyAlert)
     const auto callsBefore = calls().size();
     deliver(105, {"1", "估清", "9", "9", "9", "G2", "9"});
     auto& basket = handle().getTmpSelectFood();
-    EXPECT_EQ(basket.ErrorCode, "1");
-    EXPECT_EQ(basket.ErrorMsg, "估清");
-    EXPECT_EQ(basket.GroupID, "G1");
+    EXPECT_EQ(std::tie(basket.ErrorCode, basket.ErrorMsg, basket.GroupID),
+              std::make_tuple("1", "估清", "G1"));
     EXPECT_EQ(calls().size(), callsBefore);
     EXPECT_EQ(alerts.alerts, (std::vector<std::string> {"提示|估清|确定"}));
 }
@@ -137,8 +126,8 @@ TEST_F(DispatcherTest, PackageGroupsAndDishes)
     deliver(107, concat(concat({"0", "", "2", "x"}, groups), dishes));
     ASSERT_TRUE(receiver->groups);
     ASSERT_EQ(receiver->groups->size(), 2u);
-    EXPECT_EQ((*receiver->groups)[1]->SetItemName, "g1:1");
-    EXPECT_EQ((*receiver->groups)[1]->NotShare, "g1:4");
+    const auto& group = *(*receiver->groups)[1];
+    EXPECT_EQ(std::tie(group.SetItemName, group.NotShare), std::make_tuple("g1:1", "g1:4"));
     ASSERT_TRUE(receiver->groupDishes);
     EXPECT_EQ(receiver->groupDishes->at("A").size(), 2u);
     EXPECT_EQ(receiver->groupDishes->at("B").size(), 1u);
@@ -179,9 +168,8 @@ TEST_F(DispatcherTest, FreeItemGroupsMultiplyTheAllowance)
     deliver(108, concat(concat(concat({"1", "", "1", "x"}, group), dish), {""}));
     ASSERT_EQ(receiver->groupDishes->at("g0:0").size(), 1u);
     const auto& free = *receiver->groupDishes->at("g0:0")[0];
-    EXPECT_EQ(free.Price, "d0:4");
-    EXPECT_EQ(free.Monad, "d0:5");
-    EXPECT_EQ(free.Str2, "d0:10");
+    EXPECT_EQ(std::tie(free.Price, free.Monad, free.Str2),
+              std::make_tuple("d0:4", "d0:5", "d0:10"));
 
     handle().getTmpSelectFood().MultFreeCount = "";
     deliver(108, concat({"0", "", "1", "x"}, group));
@@ -208,8 +196,9 @@ TEST_F(DispatcherTest, ConfirmedOrdersEmptyTheBasket)
     };
     // Only "1" refuses; an order paid by member card is confirmed the same way.
     const std::tuple<int, const char*, const char*> replies[] = {
-        {115, "1", "confirmInputFood"}, {114, "0", "confirmInputFood"}, {114, "2", "confirmInputFood"},
-        {163, "1", "confirmInputFoodOfVip"}, {163, "2", "confirmInputFoodOfVip"}};
+        {115, "1", "confirmInputFood"},      {114, "0", "confirmInputFood"},
+        {114, "2", "confirmInputFood"},      {163, "1", "confirmInputFoodOfVip"},
+        {163, "2", "confirmInputFoodOfVip"}};
     for (const auto& [command, code, callback] : replies) {
         SCOPED_TRACE(std::to_string(command) + "/" + code);
         refill();
@@ -239,8 +228,8 @@ TEST_F(DispatcherTest, PromoterQueryGoesToOneCallback)
     EXPECT_EQ(receiver->clerkHeaders[0]->PageCount, "3");
     EXPECT_EQ(receiver->clerkHeaders[0]->DataCount, "12");
     ASSERT_EQ(receiver->clerkRows.size(), 1u);
-    EXPECT_EQ(receiver->clerkRows[0]->YiMing, "r0:1");
-    EXPECT_EQ(receiver->clerkRows[0]->Str5, "r0:7");
+    EXPECT_EQ(std::tie(receiver->clerkRows[0]->YiMing, receiver->clerkRows[0]->Str5),
+              std::make_tuple("r0:1", "r0:7"));
 
     receiver->implementsSelectClerkList = false;
     deliver(141, concat({"1", "无权限", "3", "12"}, rows));

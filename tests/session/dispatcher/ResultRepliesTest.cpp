@@ -49,7 +49,8 @@ const OutcomeRow kOutcomeRows[] = {
     {3, {"9", "not a url"}, "UpdateDB", false, "(nil)", "9"},
     {3, {"9", "http://127.0.0.1/%zz"}, "UpdateDB", false, "(nil)", "9"},
     {3, {"9", ""}, "UpdateDB", false, "(nil)", "9"},
-    {3, {"9", "http://127.0.0.1:8080/db.zip?v=9#a"}, "UpdateDB", false, "http://127.0.0.1:8080/db.zip?v=9#a", "9"},
+    {3, {"9", "http://127.0.0.1:8080/db.zip?v=9#a"}, "UpdateDB", false,
+     "http://127.0.0.1:8080/db.zip?v=9#a", "9"},
 };
 
 // A reply and the dictionary its callback is given.
@@ -65,18 +66,20 @@ const DictionaryRow kDictionaryRows[] = {
      {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"MasterID", "M1"}, {"MasterState", "open"}}},
     {140, {"1", "无账单", "M1", "open"}, "master", {{"ErrorCode", "1"}, {"ErrorMsg", "无账单"}}},
     // Short: missing lines read as empty text.
-    {140, {"0"}, "master", {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"MasterID", ""}, {"MasterState", ""}}},
+    {140, {"0"}, "master",
+     {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"MasterID", ""}, {"MasterState", ""}}},
     {159, {"0", "", "V1", "王五"}, "vipSendPassWord",
      {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"VipID", "V1"}, {"VipGuestName", "王五"}}},
     {127, {"0", "", "VM1", "x5", "正常", "x7", "x8", "赵六", "x10", "x11", "500.00"}, "vipInfo",
-     {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"VIPMasterID", "VM1"}, {"VipState", "正常"}, {"GuestName", "赵六"},
-      {"Balance", "500.00"}}},
+     {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"VIPMasterID", "VM1"}, {"VipState", "正常"},
+      {"GuestName", "赵六"}, {"Balance", "500.00"}}},
     {210, {"0", "", "0", "SW1", "img", "nick", "wx"}, "wxRequestStore",
      {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"DataCount", "0"}}},
     {210, {"2", "", "1", "SW1", "img", "nick", "wx"}, "wxRequestStore",
-     {{"ErrorCode", "2"}, {"ErrorMsg", ""}, {"DataCount", "1"}, {"SW_ID", "SW1"}, {"SW_FoodImageName", "img"},
-      {"SWM_GuestName", "nick"}, {"SWM_WXUserID", "wx"}}},
-    {210, {"1", "无请求", "1", "SW1"}, "wxRequestStore", {{"ErrorCode", "1"}, {"ErrorMsg", "无请求"}, {"DataCount", "1"}}},
+     {{"ErrorCode", "2"}, {"ErrorMsg", ""}, {"DataCount", "1"}, {"SW_ID", "SW1"},
+      {"SW_FoodImageName", "img"}, {"SWM_GuestName", "nick"}, {"SWM_WXUserID", "wx"}}},
+    {210, {"1", "无请求", "1", "SW1"}, "wxRequestStore",
+     {{"ErrorCode", "1"}, {"ErrorMsg", "无请求"}, {"DataCount", "1"}}},
     {213, {"0", "", "孙七", "13800000000"}, "storeWineMain",
      {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"guestName", "孙七"}, {"guestPhone", "13800000000"}}},
     {102, {"0", "", "8801", "张三"}, "clerkInfo",
@@ -123,7 +126,8 @@ TEST_F(DispatcherTest, DictionaryRepliesReachTheirCallback)
 
 TEST_F(DispatcherTest, BindingAndBillRepliesPassTheirLinesWhole)
 {
-    const std::pair<int, const char*> replies[] = {{100, "boundClient"}, {109, "bill"}, {171, "billConfirmNetPay"}};
+    const std::pair<int, const char*> replies[] = {
+        {100, "boundClient"}, {109, "bill"}, {171, "billConfirmNetPay"}};
     for (const auto& [command, callback] : replies) {
         const auto text = replyText(command, {"2", "待支付", "NO9"});
         deliver(text);

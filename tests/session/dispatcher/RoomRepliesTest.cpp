@@ -1,5 +1,7 @@
 #include "tests/session/dispatcher/DispatcherTestSupport.h"
 
+#include <tuple>
+
 namespace {
 
 // A room run of 34 lines whose fields carry the room number and their offset.
@@ -43,20 +45,15 @@ TEST_F(DispatcherTest, WholeRoomListThenPagesPatchInPlace)
         rooms.push_back(roomRun("A" + std::to_string(i)));
     deliver(161, roomList("0", "1", rooms));
     ASSERT_EQ(handle().tempRoomArray.size(), 30u);
-    EXPECT_EQ(handle().DataCount, "60");
-    EXPECT_EQ(handle().NullCount, "10");
-    EXPECT_EQ(handle().BadCount, "1");
+    EXPECT_EQ(std::tie(handle().DataCount, handle().NullCount, handle().BadCount),
+              std::make_tuple("60", "10", "1"));
     EXPECT_EQ(calls(), (std::vector<std::string> {"roomStates"}));
 
     // Every field comes from its own line of the run.
     const auto& first = *handle().tempRoomArray[0];
-    EXPECT_EQ(first.RoomNo, "A0");
-    EXPECT_EQ(first.RoomState, "I");
-    EXPECT_EQ(first.ReserveClerk, "A0.5");
-    EXPECT_EQ(first.StrYingShou, "A0.15");
-    EXPECT_EQ(first.MasterID, "A0.16");
-    EXPECT_EQ(first.DinnerMoney, "A0.20");
-    EXPECT_EQ(first.MT_PreSettleFlag, "A0.21");
+    EXPECT_EQ(std::tie(first.RoomNo, first.RoomState, first.ReserveClerk, first.StrYingShou,
+                       first.MasterID, first.DinnerMoney, first.MT_PreSettleFlag),
+              std::make_tuple("A0", "I", "A0.5", "A0.15", "A0.16", "A0.20", "A0.21"));
     EXPECT_EQ(first.MyRoomState, RoomDisplayOpen);
 
     // Page 2 of 25: places 25 to 29 take the first five rooms; the other twenty are dropped.
@@ -65,16 +62,15 @@ TEST_F(DispatcherTest, WholeRoomListThenPagesPatchInPlace)
         page.push_back(roomRun("P" + std::to_string(i), "", "1"));
     deliver(161, roomList("25", "2", page));
     ASSERT_EQ(handle().tempRoomArray.size(), 30u);
-    EXPECT_EQ(handle().tempRoomArray[24]->RoomNo, "A24");
-    EXPECT_EQ(handle().tempRoomArray[25]->RoomNo, "P0");
-    EXPECT_EQ(handle().tempRoomArray[29]->RoomNo, "P4");
+    const auto numbers = roomNumbers(handle());
+    EXPECT_EQ(std::vector(numbers.begin() + 24, numbers.end()),
+              (std::vector<std::string> {"A24", "P0", "P1", "P2", "P3", "P4"}));
     EXPECT_EQ(handle().tempRoomArray[29]->MyRoomState, RoomDisplaySeating);
 
     // A page number of 0, a negative or huge one, or a non-number places nothing.
-    const auto before = roomNumbers(handle());
     for (const char* badPage : {"0", "-1", "abc", "99999999999"})
         deliver(161, roomList("25", badPage, page));
-    EXPECT_EQ(roomNumbers(handle()), before);
+    EXPECT_EQ(roomNumbers(handle()), numbers);
     EXPECT_EQ(calls().size(), 6u);
 }
 
@@ -130,7 +126,9 @@ TEST_F(DispatcherTest, DisplayStatePrecedence)
 
 TEST_F(DispatcherTest, RoomDetailsWithLabels)
 {
-    auto lines = numberedLines("0", 46);
+    std::vector<std::string> lines {"0", "msg"};
+    for (int i = 4; i < 46; ++i)
+        lines.push_back("d" + std::to_string(i));
     lines[4 - 2] = "R";
     lines[5 - 2] = "3"; // no label for flag 3
     lines[8 - 2] = "2";
@@ -147,15 +145,11 @@ TEST_F(DispatcherTest, RoomDetailsWithLabels)
     EXPECT_EQ(room.ReserveFlag(), "有预定");
     EXPECT_EQ(room.RoomMoneyMode(), "包房费+消费模式");
     EXPECT_EQ(room.SettleMode(), "酒吧即付款");
-    EXPECT_EQ(room.PriceID, "2");
     EXPECT_EQ(session().priceId, "2");
-    EXPECT_EQ(room.RoomType, "d6");
-    EXPECT_EQ(room.ReserveClerkNo, "d12");
-    EXPECT_EQ(room.VipID, "d30");
-    EXPECT_EQ(room.DJ1_DangAnID, "d33");
-    EXPECT_EQ(room.Server2_XingMing, "d42");
-    EXPECT_EQ(room.PrintLocate, "P1");
-    EXPECT_EQ(room.PreSettleFlag, "d45");
+    EXPECT_EQ(std::tie(room.PriceID, room.RoomType, room.ReserveClerkNo, room.VipID,
+                       room.DJ1_DangAnID, room.Server2_XingMing, room.PrintLocate,
+                       room.PreSettleFlag),
+              std::make_tuple("2", "d6", "d12", "d30", "d33", "d42", "P1", "d45"));
 
     // A four-line failure delivers an empty record and keeps the price scheme; the receiver
     // still holds the first record unchanged.
@@ -163,9 +157,9 @@ TEST_F(DispatcherTest, RoomDetailsWithLabels)
     deliver(119, {"1", "房台不存在"});
     EXPECT_NE(receiver->room, kept);
     EXPECT_FALSE(receiver->room->State());
-    EXPECT_EQ(receiver->room->PriceID, "");
-    EXPECT_EQ(receiver->room->ErrorCode, "1");
-    EXPECT_EQ(receiver->room->ErrorMsg, "房台不存在");
+    const auto& refused = *receiver->room;
+    EXPECT_EQ(std::tie(refused.PriceID, refused.ErrorCode, refused.ErrorMsg),
+              std::make_tuple("", "1", "房台不存在"));
     EXPECT_EQ(session().priceId, "2");
     EXPECT_EQ(kept->State(), "已预订");
 }
@@ -186,8 +180,7 @@ TEST_F(DispatcherTest, LabelSettersLeaveUnknownCodesAlone)
 TEST_F(DispatcherTest, ClerkLogin)
 {
     deliver(99, {"0", "", "8802", "李四"});
-    EXPECT_EQ(session().clerkNo, "8802");
-    EXPECT_EQ(session().clerkName, "李四");
+    EXPECT_EQ(std::tie(session().clerkNo, session().clerkName), std::make_tuple("8802", "李四"));
     EXPECT_EQ(calls(), (std::vector<std::string> {"loginSucceed"}));
 
     deliver(99, {"1", "工号不存在"});
