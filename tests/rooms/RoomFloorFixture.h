@@ -57,25 +57,20 @@ protected:
                 return static_cast<std::int64_t>(i);
         return -1;
     }
-    static std::shared_ptr<KeypadAlertView> keypad()
-    {
-        std::shared_ptr<KeypadAlertView> found;
-        for (const auto& window : UIApplication::sharedApplication().windows())
-            for (const auto& view : window->subviews())
-                if (auto dialog = std::dynamic_pointer_cast<KeypadAlertView>(view))
-                    found = dialog;
-        return found;
-    }
     // Types the digits on the keypad dialog in front and confirms; its title, or "none".
     static std::string answerKeypad(const std::string& digits)
     {
-        auto dialog = keypad();
-        const std::string title = dialog ? dialog->title()->text() : "none";
-        for (char digit : dialog ? digits : "")
+        std::shared_ptr<KeypadAlertView> dialog;
+        for (const auto& window : UIApplication::sharedApplication().windows())
+            for (const auto& view : window->subviews())
+                if (auto found = std::dynamic_pointer_cast<KeypadAlertView>(view))
+                    dialog = found;
+        if (!dialog)
+            return "none";
+        for (char digit : digits)
             dialog->digitKey(digit - '0')->tap();
-        if (dialog)
-            dialog->okKey()->tap();
-        return title;
+        dialog->okKey()->tap();
+        return dialog->title()->text();
     }
     static std::string alertMessage()
     {

@@ -110,8 +110,6 @@ TEST_F(RoomFloorTest, SeatingAFreeRoomAsksForThePasswordAndRefreshes)
     EXPECT_EQ(actionTitles(*details), (std::vector<std::string> {"房台带位", "扫码存酒", "扫码取酒"}));
 
     ASSERT_TRUE(details->tableView()->tapRowAtIndexPath(NSIndexPath::indexPathForRowInSection(0, 0)));
-    auto dialog = keypad();
-    ASSERT_TRUE(dialog);
     EXPECT_FALSE(floor->popover()->isPopoverVisible());
     EXPECT_EQ(SocketDataHandle::sharedInstance().delegate(), std::dynamic_pointer_cast<SocketDataHandleDelegate>(floor));
     // Another room's details opening meanwhile do not lose the password's room.
@@ -122,10 +120,8 @@ TEST_F(RoomFloorTest, SeatingAFreeRoomAsksForThePasswordAndRefreshes)
     ASSERT_TRUE(advanceUntil([&] {
         return SocketDataHandle::sharedInstance().delegate() == std::dynamic_pointer_cast<SocketDataHandleDelegate>(floor);
     }));
-    for (int digit : {2, 5, 8, 0})
-        dialog->digitKey(digit)->tap();
     const auto refreshes = logged("request 161 fields=[1|25|");
-    dialog->okKey()->tap();
+    EXPECT_EQ(answerKeypad("2580"), "请输入密码");
     EXPECT_TRUE(waitForLog("request 96 fields=[0|8805|2580|" + roomNo + "]"));
     // Success refreshes the page at once and shows the server's message.
     EXPECT_TRUE(waitForLog("request 161 fields=[1|25|", refreshes + 1));

@@ -3,33 +3,32 @@
 #include "platform/ui/UITextField.h"
 #include "rooms/InitViewController.h"
 #include "rooms/LoginViewController.h"
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "tests/platform/net/peer/LoopbackPeer.h"
 
 namespace {
-// A loopback port that was free a moment ago: nothing listens there.
-std::uint16_t closedPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
+
+// The login screen after the start screen, with its clerk-code field.
+class LoginTest : public ScreenTest {
+protected:
+    void SetUp() override
+    {
+        ScreenTest::SetUp();
+        startServer();
+        launch();
+        login = waitForScreen<LoginViewController>();
+        ASSERT_TRUE(login);
+        field = std::dynamic_pointer_cast<UITextField>(
+            login->view()->viewWithTag(LoginViewController::UserNameFieldTag));
+        ASSERT_TRUE(field);
+    }
+    std::shared_ptr<LoginViewController> login;
+    std::shared_ptr<UITextField> field;
+};
+
 } // namespace
 
-TEST_F(ScreenTest, StartScreenBindsTheDeviceAndLeadsToTheLogin)
+TEST_F(LoginTest, FollowsTheStartScreenThatBindsTheDevice)
 {
-    startServer();
-    launch();
-    auto login = waitForScreen<LoginViewController>();
-    ASSERT_TRUE(login);
     auto& session = DataCenter::sharedInstance();
     EXPECT_EQ(session.ktvid, "0571026");
     EXPECT_FALSE(session.ktvname.empty());
@@ -43,7 +42,7 @@ TEST_F(ScreenTest, StartScreenBindsTheDeviceAndLeadsToTheLogin)
 
 TEST_F(ScreenTest, UnreachableServerOffersOneRetryAlertThatReconnects)
 {
-    pointAt(closedPort());
+    pointAt(LoopbackPeer().port()); // a port nothing listens on any more
     launch();
     auto alert = waitForAlert();
     ASSERT_TRUE(alert);
@@ -102,14 +101,8 @@ TEST_F(ScreenTest, RefusedVenueIdentityIsNotADeadEnd)
     EXPECT_TRUE(server->waitForLog("client 2 connected", std::chrono::seconds(3)));
 }
 
-TEST_F(ScreenTest, LoginSendsTheTypedCodeOnceAndShowsARefusal)
+TEST_F(LoginTest, SendsTheTypedCodeOnceAndShowsARefusal)
 {
-    startServer();
-    launch();
-    auto login = waitForScreen<LoginViewController>();
-    ASSERT_TRUE(login);
-    auto field = std::dynamic_pointer_cast<UITextField>(login->view()->viewWithTag(LoginViewController::UserNameFieldTag));
-    ASSERT_TRUE(field);
     ASSERT_TRUE(field->tap());
     field->typeText("9999");
     // Two taps before the reply: one request, with the code typed but never confirmed.
@@ -126,14 +119,8 @@ TEST_F(ScreenTest, LoginSendsTheTypedCodeOnceAndShowsARefusal)
     EXPECT_FALSE(login->loginPending());
 }
 
-TEST_F(ScreenTest, LoginRefusesACodeWithALineBreak)
+TEST_F(LoginTest, RefusesACodeWithALineBreak)
 {
-    startServer();
-    launch();
-    auto login = waitForScreen<LoginViewController>();
-    ASSERT_TRUE(login);
-    auto field = std::dynamic_pointer_cast<UITextField>(login->view()->viewWithTag(LoginViewController::UserNameFieldTag));
-    ASSERT_TRUE(field);
     field->setText("12\r\n34");
     login->textFieldDidEndEditing(*field);
     UIControl sender;
