@@ -1,7 +1,8 @@
 // The session core against the venue server on loopback: every command of the ordering, billing,
 // bar and room-equipment screens, sent through the server connection, reaches the receiver's
 // callback for its reply, and a lost link comes back. The start-up road itself is driven through
-// the screens in the rooms tests.
+// the screens in the rooms tests. The venue server's own tests leave the cases checked here to
+// this program.
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "session/DataCenter.h"
@@ -123,6 +124,7 @@ TEST_F(RepliesEndToEnd, MenuOrderingAndPromoters)
          [](const auto& r) { EXPECT_EQ(r.clerkRows.size(), 3u); }},
         {114, beerOrder(), "confirmInputFood", [](const auto& r) { EXPECT_EQ(r.text, ""); }},
         {115, beerOrder(), "confirmInputFood", [](const auto& r) { EXPECT_EQ(r.text, ""); }},
+        {114, fields({"A06", "8806", "0000"}), "confirmInputFood", [](const auto& r) { EXPECT_EQ(r.text, "落单密码错误"); }},
         {168, beerOrder({"134567890123456789"}), "confirmInputFoodNetPay",
          [](const auto& r) { EXPECT_EQ(r.text, "2"); EXPECT_FALSE(r.text3.empty()); }},
     });
