@@ -76,9 +76,6 @@ TEST_F(ProgressHUDTest, NewIndicatorCoversTheViewInvisiblyWithASpinnerAndNeedsAV
     ASSERT_TRUE(spinner);
     EXPECT_TRUE(spinner->isAnimating());
     EXPECT_EQ(spinner->superview(), hud.get());
-    // The labels exist but stay out of the box until there is text for them.
-    EXPECT_EQ(hud->label()->superview(), nullptr);
-    EXPECT_EQ(hud->detailsLabel()->superview(), nullptr);
 }
 
 TEST_F(ProgressHUDTest, ModesRebuildTheIndicator)
@@ -308,6 +305,9 @@ TEST_F(ProgressHUDTest, TaskRunsOffTheMainThreadAndHidesWhenItEnds)
     EXPECT_TRUE(ranElsewhere);
     EXPECT_FALSE(hud->taskInProgress());
     EXPECT_EQ(hud->alpha(), 0);
+    // The indicator still knows its spinner, so a new mode replaces it instead of adding a gauge.
+    hud->setMode(ProgressHUD::Determinate);
+    EXPECT_EQ(hud->subviews().size(), 1u);
 }
 
 TEST_F(ProgressHUDTest, OrientationTurnsAWindowIndicatorAndResizesAViewOne)
