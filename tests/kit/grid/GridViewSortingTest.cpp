@@ -6,11 +6,12 @@
 namespace {
 
 struct SortingGrid : RoomGrid {
-    std::shared_ptr<SortLog> sorting = std::make_shared<SortLog>(items);
+    std::shared_ptr<SortLog> sorting = std::make_shared<SortLog>();
 
     explicit SortingGrid(std::int64_t count, std::int32_t style)
         : RoomGrid(count)
     {
+        sorting->items = items;
         grid->setSortingDelegate(sorting);
         grid->setStyle(style);
     }

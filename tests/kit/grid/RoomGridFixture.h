@@ -12,7 +12,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <set>
 #include <utility>
 #include <vector>
@@ -76,11 +75,7 @@ public:
 // Records the moves and keeps the item list in the order the grid shows.
 class SortLog : public GridViewSortingDelegate {
 public:
-    explicit SortLog(std::shared_ptr<ItemList> items)
-        : m_items(std::move(items))
-    {
-    }
-
+    std::shared_ptr<ItemList> items;
     int started = 0;
     int ended = 0;
     std::optional<bool> allowShaking;
@@ -96,7 +91,7 @@ public:
     void GridViewMoveItemAtIndex(GridView&, std::int64_t from, std::int64_t to) override
     {
         moves.emplace_back(from, to);
-        auto& ids = m_items->ids;
+        auto& ids = items->ids;
         const int moved = ids[static_cast<std::size_t>(from)];
         ids.erase(ids.begin() + from);
         ids.insert(ids.begin() + to, moved);
@@ -104,16 +99,12 @@ public:
     void GridViewExchangeItemAtIndex(GridView&, std::int64_t a, std::int64_t b) override
     {
         exchanges.emplace_back(a, b);
-        std::swap(m_items->ids[static_cast<std::size_t>(a)], m_items->ids[static_cast<std::size_t>(b)]);
+        std::swap(items->ids[static_cast<std::size_t>(a)], items->ids[static_cast<std::size_t>(b)]);
     }
-
-private:
-    std::shared_ptr<ItemList> m_items;
 };
 
 class TransformLog : public GridViewTransformationDelegate {
 public:
-    CGSize fullSize = CGSizeMake(600, 400);
     std::vector<std::int64_t> asked;
     int started = 0;
     int entered = 0;
@@ -122,7 +113,7 @@ public:
     CGSize GridViewSizeInFullSizeForCell(GridView&, GridViewCell&, std::int64_t index, UIInterfaceOrientation) override
     {
         asked.push_back(index);
-        return fullSize;
+        return CGSizeMake(600, 400);
     }
     UIViewPtr GridViewFullSizeViewForCell(GridView&, GridViewCell&, std::int64_t) override { return UIView::create(); }
     void GridViewDidStartTransformingCell(GridView&, GridViewCell&) override { ++started; }
