@@ -1,7 +1,5 @@
 #include "kit/StatusBarNotification.h"
 #include "kit/StatusStripConnectionDisplay.h"
-#include "session/DataCenter.h"
-#include "session/SocketDataHandle.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIDevice.h"
@@ -266,29 +264,18 @@ TEST_F(StatusStripTest, BounceStyleRunsItsKeyframes)
     EXPECT_EQ(bar->transform(), CGAffineTransformIdentity);
 }
 
-TEST_F(StatusStripTest, DispatcherLinkEventsAndServerDateReachTheStrip)
-{
-    DataCenter::resetForTesting();
-    SocketDataHandle::resetForTesting();
-    SocketDataHandle::sharedInstance().setStatusDisplay(&StatusStripConnectionDisplay::shared());
-    DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", "000000\r\n60\r\n0\r\n\r\n2026-12-06 21:00");
-    EXPECT_EQ(text(1004), "系统日期：2026-12-06 21:00");
-    DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "serverConnected");
-    EXPECT_EQ(text(1001), "已连接");
-    SocketDataHandle::resetForTesting();
-    DataCenter::resetForTesting();
-    RunLoop::main().reset();
-}
-
 TEST_F(StatusStripTest, ScreenPictureShowsTheStripOverTheWindow)
 {
     mainWindow->setBackgroundColor(UIColor::whiteColor());
-    auto strip = StatusBarNotification::sharedInstance();
-    strip->setOffLineStr("已连接");
-    strip->setClerkStr("操作人：张三");
-    strip->setWifiStr("系统日期：2026-12-06");
-    StatusBarNotification::showCustomStatus();
+    StatusBarNotification::sharedInstance()->setClerkStr("操作人：张三");
+    // The link and the date come through the display the reply dispatcher writes to.
+    auto& display = StatusStripConnectionDisplay::shared();
+    display.setOffLineStr("已连接");
+    display.setWifiStr("系统日期：2026-12-06");
+    display.showCustomStatus();
     clock.advance(0.5);
+    EXPECT_EQ(text(1001), "已连接");
+    EXPECT_EQ(text(1004), "系统日期：2026-12-06");
 
     const auto path = screenPicturePath("status-strip").value_or(data.path() / "strip.png");
     ASSERT_TRUE(ViewRenderer::writeScreenPNG(path, 2));
