@@ -178,6 +178,18 @@ TEST_F(KeypadAlertViewTest, OnlyOkPassesWhatWasTypedAndAPasswordShowsDots)
     EXPECT_EQ(plain->pw()->text(), "11");
 }
 
+TEST_F(KeypadAlertViewTest, WithoutALiveDelegateTheKeysOnlyClose)
+{
+    // The delegate is not owned: a screen that went away hears nothing and keeps nothing alive.
+    auto dialog = open(5);
+    std::weak_ptr<RecordingScreen> gone = screen;
+    screen.reset();
+    EXPECT_TRUE(gone.expired());
+    dialog.lock()->okKey()->tap();
+    clock.advance(0.3);
+    EXPECT_TRUE(dialog.expired());
+}
+
 TEST_F(KeypadAlertViewTest, KeyboardLiftsTheBoxAndTurningRecentresIt)
 {
     auto dialog = open(0).lock();
