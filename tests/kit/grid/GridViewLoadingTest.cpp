@@ -8,12 +8,8 @@ TEST(GridViewLoading, OnlyNearPagesHaveCellsAndReuseBoundsTheirNumber)
 {
     RoomGrid room(1000);
     EXPECT_EQ(room.grid->contentSize(), CGSizeMake(40000, 600));
-    EXPECT_TRUE(room.grid->isPagingEnabled());
-    auto cells = checkedCells(*room.grid, *room.items);
-    EXPECT_EQ(cells.size(), 75u);
-    EXPECT_EQ(cells.begin()->first, 0);
-
-    for (int page = 1; page < 40; ++page) {
+    std::map<std::int64_t, GridViewCellPtr> cells;
+    for (int page = 0; page < 40; ++page) {
         room.showPage(page);
         cells = checkedCells(*room.grid, *room.items);
         const std::int64_t first = std::max(0, page - 1) * 25;
