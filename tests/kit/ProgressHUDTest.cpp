@@ -64,7 +64,7 @@ protected:
 
 } // namespace
 
-TEST_F(ProgressHUDTest, NewIndicatorCoversTheViewInvisiblyWithASpinnerAndNeedsAView)
+TEST_F(ProgressHUDTest, NewIndicatorCoversTheViewInvisiblyWithASpinnerAndModesRebuildIt)
 {
     EXPECT_THROW((void)ProgressHUD::createWithView(nullptr), ProgressHUDViewIsNillException);
     EXPECT_THROW((void)ProgressHUD::showHUDAddedTo(nullptr, false), ProgressHUDViewIsNillException);
@@ -76,15 +76,9 @@ TEST_F(ProgressHUDTest, NewIndicatorCoversTheViewInvisiblyWithASpinnerAndNeedsAV
     ASSERT_TRUE(spinner);
     EXPECT_TRUE(spinner->isAnimating());
     EXPECT_EQ(spinner->superview(), hud.get());
-}
-
-TEST_F(ProgressHUDTest, ModesRebuildTheIndicator)
-{
-    auto hud = ProgressHUD::createWithView(screen);
-    const UIViewPtr firstSpinner = hud->indicator();
     hud->setMode(ProgressHUD::Indeterminate);
-    EXPECT_NE(hud->indicator(), firstSpinner) << "mode 0 over mode 0 makes a new spinner";
-    EXPECT_EQ(firstSpinner->superview(), nullptr);
+    EXPECT_NE(hud->indicator(), spinner) << "mode 0 over mode 0 makes a new spinner";
+    EXPECT_EQ(spinner->superview(), nullptr);
 
     hud->setProgress(0.6f);
     hud->setMode(ProgressHUD::Determinate);

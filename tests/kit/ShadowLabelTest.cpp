@@ -85,7 +85,6 @@ TEST(ShadowLabel, EffectSettersRedrawOnlyOnChange)
 
     EXPECT_TRUE(redraws(*label, [&] { label->setGradientStartColor(nullptr); }));
     EXPECT_TRUE(label->gradientColors().empty());
-    EXPECT_FALSE(label->gradientEndColor());
 
     // With one colour held, a start colour makes two entries of the new colour.
     label->setGradientColors({red});

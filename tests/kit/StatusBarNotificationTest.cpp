@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 class StatusStripTest : public ::testing::Test {
 protected:
@@ -286,9 +288,7 @@ TEST_F(StatusStripTest, ScreenPictureShowsTheStripOverTheWindow)
     // The black bar across the top, clear of icons and text, and the white window below it.
     for (int x : {20, 400, 1000, 2040}) {
         const auto p = picture->pixelAt(x, 2);
-        EXPECT_EQ(p.red, 0) << x;
-        EXPECT_EQ(p.green, 0) << x;
-        EXPECT_EQ(p.alpha, 255) << x;
+        EXPECT_EQ(std::tuple(p.red, p.green, p.alpha), std::tuple(0, 0, 255)) << x;
     }
     EXPECT_EQ(picture->pixelAt(100, 39).red, 0);
     EXPECT_EQ(picture->pixelAt(100, 41).red, 255);

@@ -55,7 +55,6 @@ TEST(GridLayoutPaged, FiveByFivePageOfRooms)
     const auto strategy = roomPage<GridViewLayoutHorizontalPagedLTRStrategy>(60);
     EXPECT_EQ(strategy.numberOfItemsPerRow(), 5);
     EXPECT_EQ(strategy.numberOfItemsPerColumn(), 5);
-    EXPECT_EQ(strategy.numberOfItemsPerPage(), 25);
     EXPECT_EQ(strategy.numberOfPages(), 3);
     EXPECT_EQ(strategy.edgeInsets(), UIEdgeInsetsMake(6, 6, 6, 6));
     EXPECT_EQ(strategy.contentSize(), CGSizeMake(3000, 600));
