@@ -9,12 +9,6 @@
 
 #include <string>
 
-namespace {
-
-std::size_t runningAnimationCount() { return UIView::runningAnimations().size(); }
-
-} // namespace
-
 TEST(GridViewCell, StartsWithAHiddenGreyDeleteButtonAboveEverything)
 {
     auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
@@ -41,10 +35,10 @@ TEST(GridViewCell, EditingShowsTheButtonOnceMutesTheContentAndTheButtonRunsTheBl
     ManualMainClock clock;
     auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
     cell->setContentView(UIView::create());
-    const std::size_t before = runningAnimationCount();
+    const std::size_t before = UIView::runningAnimations().size();
     cell->setEditing(true, true);
     cell->setEditing(true, true);
-    EXPECT_EQ(runningAnimationCount(), before + 1);
+    EXPECT_EQ(UIView::runningAnimations().size(), before + 1);
     EXPECT_EQ(cell->deleteButton()->alpha(), 1);
     EXPECT_FALSE(cell->contentView()->isUserInteractionEnabled());
     EXPECT_NE(cell->layer().animationForKey(ViewAdditions::kShakeAnimationKey), nullptr);
