@@ -24,11 +24,7 @@ protected:
     std::optional<NSURL> url(const std::string& path) const { return NSURL::URLWithString(server.url(path)); }
     void held(const std::string& path, double seconds)
     {
-        TestHttpServer::Reply reply;
-        reply.body = testPicture("photo.jpg");
-        reply.headers = {{"Content-Type", "image/jpeg"}};
-        reply.hold = seconds;
-        server.setReply(path, reply);
+        server.setReply(path, {.headers = {{"Content-Type", "image/jpeg"}}, .body = testPicture("photo.jpg"), .hold = seconds});
     }
 
     std::shared_ptr<ImagePrefetcher> prefetcherOnRig()

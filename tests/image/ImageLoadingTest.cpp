@@ -106,34 +106,22 @@ TEST_P(DownloadFailures, ReportOnceAndCacheNothing)
 }
 
 namespace {
-TestHttpServer::Reply reply(int status, std::string body)
-{
-    TestHttpServer::Reply r;
-    r.status = status;
-    r.body = std::move(body);
-    return r;
-}
-TestHttpServer::Reply with(TestHttpServer::Reply r, const std::function<void(TestHttpServer::Reply&)>& change)
-{
-    change(r);
-    return r;
-}
 const std::string jpeg = testPicture("photo.jpg");
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(
     Replies, DownloadFailures,
     ::testing::Values(
-        FailureCase {"not found", reply(404, "gone"), 404, true},
-        FailureCase {"silent past the timeout", with(reply(200, jpeg), [](auto& r) { r.hold = 3; }), NSURLError::TimedOut, false},
-        FailureCase {"drip with a long pause", with(reply(200, jpeg), [](auto& r) { r.pieceSize = 100, r.pace = 3; }),
+        FailureCase {"not found", {.status = 404, .body = "gone"}, 404, true},
+        FailureCase {"silent past the timeout", {.body = jpeg, .hold = 3}, NSURLError::TimedOut, false},
+        FailureCase {"drip with a long pause", {.body = jpeg, .pieceSize = 100, .pace = 3},
                      NSURLError::TimedOut, false},
-        FailureCase {"truncated", with(reply(200, jpeg), [](auto& r) { r.truncateAfter = 100; }),
+        FailureCase {"truncated", {.body = jpeg, .truncateAfter = 100},
                      NSURLError::NetworkConnectionLost, true},
-        FailureCase {"reset", with(reply(200, jpeg), [](auto& r) { r.reset = true; }), NSURLError::NetworkConnectionLost, true},
-        FailureCase {"html", reply(200, "<html><body>Server error</body></html>"), 0, true},
-        FailureCase {"empty", reply(200, ""), 0, true},
-        FailureCase {"huge length", with(reply(200, jpeg), [](auto& r) { r.contentLength = "99999999999"; }),
+        FailureCase {"reset", {.body = jpeg, .reset = true}, NSURLError::NetworkConnectionLost, true},
+        FailureCase {"html", {.body = "<html><body>Server error</body></html>"}, 0, true},
+        FailureCase {"empty", {}, 0, true},
+        FailureCase {"huge length", {.body = jpeg, .contentLength = "99999999999"},
                      NSURLError::DataLengthExceedsMaximum, true},
         FailureCase {"redirect loop", {}, NSURLError::HTTPTooManyRedirects, true, "/loop"},
         FailureCase {"redirect to a file", {}, NSURLError::UnsupportedURL, true, "/file"}),
@@ -158,7 +146,7 @@ TEST(ImageDownload, NoUrlRefusedPortAndChunkedBodies)
     EXPECT_EQ(load(rig, refused).code(), NSURLError::CannotConnectToHost);
 
     TestHttpServer server;
-    server.setReply("/c", with(reply(200, jpeg), [](auto& r) { r.chunked = true, r.pieceSize = 50; }));
+    server.setReply("/c", {.body = jpeg, .chunked = true, .pieceSize = 50});
     EXPECT_TRUE(load(rig, server.url("/c")).image);
 }
 
@@ -166,7 +154,7 @@ TEST(ImageDownload, NotModifiedFinishesEveryCallerOnceWithNothing)
 {
     ImageTestRig rig;
     TestHttpServer server;
-    server.setReply("/p", with(reply(304, ""), [](auto& r) { r.hold = 0.3; }));
+    server.setReply("/p", {.status = 304, .hold = 0.3});
     int stops = 0;
     auto token = NotificationCenter::defaultCenter().addObserver(ImageDownloadStopNotification,
                                                                  [&](const Notification&) { ++stops; });
@@ -189,7 +177,7 @@ TEST(ImageDownload, CancellingOneCallerLeavesTheOthersTheirPicture)
 {
     ImageTestRig rig;
     TestHttpServer server;
-    server.setReply("/p", with(reply(200, jpeg), [](auto& r) { r.hold = 0.3; }));
+    server.setReply("/p", {.body = jpeg, .hold = 0.3});
     std::vector<LoadResult> results(5);
     std::vector<std::shared_ptr<ImageCombinedOperation>> operations;
     for (auto& result : results)
@@ -203,7 +191,7 @@ TEST(ImageDownload, CancellingOneCallerLeavesTheOthersTheirPicture)
     EXPECT_EQ(server.requestCount("/p"), 1u);
 
     // All callers gone: the transfer stops and nobody hears of it.
-    server.setReply("/q", with(reply(200, jpeg), [](auto& r) { r.hold = 0.3; }));
+    server.setReply("/q", {.body = jpeg, .hold = 0.3});
     LoadResult lone;
     rig.manager->downloadImageWithURL(server.url("/q"), 0, {}, lone.recorder())->cancel();
     EXPECT_FALSE(rig.manager->isRunning());
@@ -221,7 +209,7 @@ TEST(ImageDownload, AtMostTheLimitRunAtOnce)
         std::vector<LoadResult> results(8);
         for (std::size_t i = 0; i < results.size(); ++i) {
             const std::string path = "/" + std::to_string(limit) + "/" + std::to_string(i);
-            server.setReply(path, with(reply(200, jpeg), [](auto& r) { r.hold = 0.1; }));
+            server.setReply(path, {.body = jpeg, .hold = 0.1});
             rig.manager->downloadImageWithURL(server.url(path), 0, {}, results[i].recorder());
         }
         ASSERT_TRUE(pump([&] { return std::all_of(results.begin(), results.end(), [](auto& r) { return r.calls > 0; }); }));
@@ -234,7 +222,7 @@ TEST(ImageDownload, ProgressivePicturesShowTheirTopRowsFirst)
     ImageTestRig rig;
     TestHttpServer server;
     const std::string body = halvesJpeg();
-    server.setReply("/p", with(reply(200, body), [&](auto& r) { r.pieceSize = body.size() / 5, r.pace = 0.05; }));
+    server.setReply("/p", {.body = body, .pieceSize = body.size() / 5, .pace = 0.05});
     std::vector<UIImagePtr> partial;
     std::vector<std::int64_t> received;
     LoadResult final;
@@ -263,7 +251,7 @@ TEST(ImageDownload, LifoOrderPrioritiesAndConfirmedCopiesReportOnce)
     rig.downloader->setExecutionOrder(ImageDownloadOrder::LIFO);
     std::vector<LoadResult> results(4);
     for (int i = 0; i < 4; ++i) {
-        server.setReply("/" + std::to_string(i), with(reply(200, jpeg), [](auto& r) { r.hold = 0.1; }));
+        server.setReply("/" + std::to_string(i), {.body = jpeg, .hold = 0.1});
         rig.manager->downloadImageWithURL(server.url("/" + std::to_string(i)), 0, {}, results[i].recorder());
     }
     ASSERT_TRUE(pump([&] { return results[1].calls > 0; }));
@@ -281,7 +269,7 @@ TEST(ImageDownload, LifoOrderPrioritiesAndConfirmedCopiesReportOnce)
     const std::pair<const char*, ImageLoadOptions> loads[] = {
         {"/f0", 0}, {"/low", ImageLoadLowPriority}, {"/normal", 0}, {"/high", ImageLoadHighPriority | ImageLoadLowPriority}};
     for (int i = 0; i < 4; ++i) {
-        server.setReply(loads[i].first, with(reply(200, jpeg), [](auto& r) { r.hold = 0.1; }));
+        server.setReply(loads[i].first, {.body = jpeg, .hold = 0.1});
         rig.manager->downloadImageWithURL(server.url(loads[i].first), loads[i].second, {}, ranked[i].recorder());
     }
     ASSERT_TRUE(pump([&] { return ranked[1].calls > 0; }));
@@ -289,7 +277,7 @@ TEST(ImageDownload, LifoOrderPrioritiesAndConfirmedCopiesReportOnce)
 
     // Refreshing a cached picture: the cached one at once, then the server confirms the URL
     // cache's copy (304 to its ETag) and nothing more is reported.
-    server.setReply("/tagged", with(reply(200, jpeg), [](auto& r) { r.headers = {{"ETag", "\"v1\""}}; }));
+    server.setReply("/tagged", {.headers = {{"ETag", "\"v1\""}}, .body = jpeg});
     LoadResult first;
     rig.manager->downloadImageWithURL(server.url("/tagged"), ImageLoadRefreshCached, {}, first.recorder());
     ASSERT_TRUE(pump([&] { return first.calls > 0; }));

@@ -11,10 +11,7 @@ TEST(ImageViewLoading, ANewLoadReplacesTheRunningOneAndCachedPicturesShowAtOnce)
 {
     SharedRig rig;
     TestHttpServer server;
-    TestHttpServer::Reply slow;
-    slow.body = testPicture("photo.jpg");
-    slow.hold = 0.3;
-    server.setReply("/slow", slow);
+    server.setReply("/slow", {.body = testPicture("photo.jpg"), .hold = 0.3});
     server.serve("/fast", testPicture("interlaced.png"), "image/png");
     const auto view = UIImageView::create(CGRectMake(0, 0, 40, 40));
     const auto placeholder = UIImage::placeholder("p", {4, 4});
