@@ -1,6 +1,5 @@
 #include "image/ImageDownloaderOperation.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/graphics/JpegCodec.h"
 
 #include "tests/image/ImageTestSupport.h"
 #include "tests/support/TestHttpServer.h"
@@ -10,20 +9,6 @@
 #include <algorithm>
 
 namespace {
-// A JPEG of 256 × 256, red on top and blue below, large enough to arrive in many pieces.
-std::string halvesJpeg()
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 256, 256);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 1, 0, 0);
-    cairo_paint(cr);
-    cairo_set_source_rgb(cr, 0, 0, 1);
-    cairo_rectangle(cr, 0, 128, 256, 128);
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    return *JpegCodec::encode(*UIImage::imageWithSurface(surface, 1), 1.0);
-}
-
 // Test names from row names: letters and digits kept, anything else an underscore.
 std::string rowName(std::string name)
 {
@@ -221,7 +206,7 @@ TEST(ImageDownload, ProgressivePicturesShowTheirTopRowsFirst)
 {
     ImageTestRig rig;
     TestHttpServer server;
-    const std::string body = halvesJpeg();
+    const std::string body = halvesJpeg(256, 256); // large enough to arrive in many pieces
     server.setReply("/p", {.body = body, .pieceSize = body.size() / 5, .pace = 0.05});
     std::vector<UIImagePtr> partial;
     std::vector<std::int64_t> received;

@@ -8,15 +8,11 @@
 #include "platform/foundation/RunLoop.h"
 
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestPictures.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-
-inline std::string testPicture(const std::string& name)
-{
-    return readFile(std::string(FLOORPAD_TEST_PICTURES) + "/" + name).value_or("");
-}
 
 inline bool pump(const std::function<bool()>& done, double seconds = 10)
 {

@@ -1,18 +1,10 @@
-#include "platform/foundation/Paths.h"
 #include "platform/graphics/ExifOrientation.h"
-#include "platform/graphics/JpegCodec.h"
-#include "platform/graphics/UIImage.h"
+
+#include "tests/support/TestPictures.h"
 
 #include <gtest/gtest.h>
 
-#include <cairo.h>
-
 namespace {
-std::string picture(const std::string& name)
-{
-    return readFile(std::string(FLOORPAD_TEST_PICTURES) + "/" + name).value_or("");
-}
-
 bool reddish(const UIImage::Pixel& p) { return p.red > 200 && p.blue < 60 && p.green < 60; }
 bool bluish(const UIImage::Pixel& p) { return p.blue > 200 && p.red < 60 && p.green < 60; }
 
@@ -20,22 +12,6 @@ bool bluish(const UIImage::Pixel& p) { return p.blue > 200 && p.red < 60 && p.gr
 UIImage::Pixel shownAt(const UIImage& image, double x, double y)
 {
     return image.uprightImage()->pixelAt(static_cast<int>(x), static_cast<int>(y));
-}
-
-// A JPEG of w × h whose top half is red and bottom half blue.
-std::string halvesJpeg(int w, int h, bool progressive = false)
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    cairo_t* cr = cairo_create(surface);
-    cairo_set_source_rgb(cr, 1, 0, 0);
-    cairo_rectangle(cr, 0, 0, w, h / 2.0);
-    cairo_fill(cr);
-    cairo_set_source_rgb(cr, 0, 0, 1);
-    cairo_rectangle(cr, 0, h / 2.0, w, h / 2.0);
-    cairo_fill(cr);
-    cairo_destroy(cr);
-    const auto image = UIImage::imageWithSurface(surface, 1);
-    return *JpegCodec::encode(*image, 0.9, progressive);
 }
 } // namespace
 
@@ -53,7 +29,7 @@ class DecodesEveryFormat : public ::testing::TestWithParam<PictureCase> {};
 TEST_P(DecodesEveryFormat, RedLeftBlueRightAsShown)
 {
     const auto& c = GetParam();
-    const auto image = UIImage::imageWithData(picture(c.file), 1);
+    const auto image = UIImage::imageWithData(testPicture(c.file), 1);
     ASSERT_TRUE(image) << c.file;
     EXPECT_EQ(image->size(), c.shown);
     EXPECT_EQ(image->orientation(), c.orientation);
@@ -87,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PictureDecoding, GreyJpegAndAnimatedGif)
 {
-    const auto grey = UIImage::imageWithData(picture("grey.jpg"));
+    const auto grey = UIImage::imageWithData(testPicture("grey.jpg"));
     ASSERT_TRUE(grey);
     const auto left = grey->pixelAt(1, 4), right = grey->pixelAt(14, 4);
     EXPECT_EQ(left.red, left.blue);
@@ -95,7 +71,7 @@ TEST(PictureDecoding, GreyJpegAndAnimatedGif)
 
     // Delays 0, 0.2 and 0.01 s: the short ones count as 0.1 s. The middle frame is transparent
     // over the red one before it, which stays.
-    const auto gif = UIImage::imageWithData(picture("animated.gif"));
+    const auto gif = UIImage::imageWithData(testPicture("animated.gif"));
     ASSERT_TRUE(gif);
     ASSERT_EQ(gif->images().size(), 3u);
     EXPECT_NEAR(gif->duration(), 0.4, 1e-9);
@@ -105,7 +81,7 @@ TEST(PictureDecoding, GreyJpegAndAnimatedGif)
 
 TEST(PictureDecoding, BrokenAndHostilePicturesGiveNothing)
 {
-    const std::string jpeg = picture("photo.jpg"), png = picture("interlaced.png"), gif = picture("animated.gif");
+    const std::string jpeg = testPicture("photo.jpg"), png = testPicture("interlaced.png"), gif = testPicture("animated.gif");
     std::string hugeJpeg = jpeg;
     for (std::size_t i = 2; i + 8 < hugeJpeg.size(); ++i) {
         if (static_cast<unsigned char>(hugeJpeg[i]) == 0xFF && static_cast<unsigned char>(hugeJpeg[i + 1]) == 0xC0) {
@@ -136,7 +112,7 @@ TEST(PictureDecoding, BrokenAndHostilePicturesGiveNothing)
 
 TEST(PictureDecoding, GifFramesReachingBeyondTheCanvasAreClipped)
 {
-    std::string gif = picture("still.gif");
+    std::string gif = testPicture("still.gif");
     // The image descriptor follows the header, the global colour table and any extensions.
     const auto at = gif.find('\x2C', 13);
     ASSERT_NE(at, std::string::npos);
@@ -168,10 +144,10 @@ TEST(PictureDecoding, PartialJpegShowsReceivedRowsAtTheTop)
 
 TEST(PictureDecoding, ExifReaderStaysWithinItsBytes)
 {
-    const std::string good = picture("exif6-ii.jpg");
+    const std::string good = testPicture("exif6-ii.jpg");
     EXPECT_EQ(ExifOrientation::readFromJpeg(good), 6);
-    EXPECT_EQ(ExifOrientation::readFromJpeg(picture("exif6-mm.jpg")), 6);
-    EXPECT_EQ(ExifOrientation::readFromJpeg(picture("photo.jpg")), 1);
+    EXPECT_EQ(ExifOrientation::readFromJpeg(testPicture("exif6-mm.jpg")), 6);
+    EXPECT_EQ(ExifOrientation::readFromJpeg(testPicture("photo.jpg")), 1);
     for (std::size_t cut = 0; cut < 38; ++cut)
         EXPECT_EQ(ExifOrientation::readFromJpeg(good.substr(0, cut)), 1) << cut;
     const std::string tiff = good.substr(12, 26); // II header, one entry

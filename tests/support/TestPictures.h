@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/foundation/Paths.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/graphics/UIImage.h"
+
+#include <cairo.h>
+
+#include <string>
+
+// The bytes of one of the small pictures kept with the tests, empty if it is missing.
+inline std::string testPicture(const std::string& name)
+{
+    return readFile(std::string(FLOORPAD_TEST_PICTURES) + "/" + name).value_or("");
+}
+
+// A JPEG of w × h whose top half is red and bottom half blue.
+inline std::string halvesJpeg(int w, int h, bool progressive = false)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 1);
+    cairo_rectangle(cr, 0, h / 2.0, w, h / 2.0);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    return *JpegCodec::encode(*UIImage::imageWithSurface(surface, 1), 0.9, progressive);
+}
