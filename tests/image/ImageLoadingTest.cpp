@@ -233,32 +233,26 @@ TEST(ImageDownload, LifoOrderPrioritiesAndConfirmedCopiesReportOnce)
     ImageTestRig rig;
     TestHttpServer server;
     rig.downloader->setMaxConcurrentDownloads(1);
-    rig.downloader->setExecutionOrder(ImageDownloadOrder::LIFO);
-    std::vector<LoadResult> results(4);
-    for (int i = 0; i < 4; ++i) {
-        server.setReply("/" + std::to_string(i), {.body = jpeg, .hold = 0.1});
-        rig.manager->downloadImageWithURL(server.url("/" + std::to_string(i)), 0, {}, results[i].recorder());
-    }
-    ASSERT_TRUE(pump([&] { return results[1].calls > 0; }));
-    const auto order = [&] {
+    // Held loads queued one after another, and the paths in the order the server was asked.
+    const auto queued = [&](ImageDownloadOrder order, const std::vector<std::pair<std::string, ImageLoadOptions>>& loads) {
+        rig.downloader->setExecutionOrder(order);
+        std::vector<LoadResult> results(loads.size());
+        for (std::size_t i = 0; i < loads.size(); ++i) {
+            server.setReply(loads[i].first, {.body = jpeg, .hold = 0.1});
+            rig.manager->downloadImageWithURL(server.url(loads[i].first), loads[i].second, {}, results[i].recorder());
+        }
+        EXPECT_TRUE(pump([&] { return std::all_of(results.begin(), results.end(), [](auto& r) { return r.calls > 0; }); }));
         std::vector<std::string> paths;
         for (const auto& request : server.requests())
             paths.push_back(request.path);
-        return paths;
+        return std::vector<std::string>(paths.end() - static_cast<std::ptrdiff_t>(loads.size()), paths.end());
     };
-    EXPECT_EQ(order(), (std::vector<std::string> {"/0", "/3", "/2", "/1"}));
-
+    EXPECT_EQ(queued(ImageDownloadOrder::LIFO, {{"/0", 0}, {"/1", 0}, {"/2", 0}, {"/3", 0}}),
+              (std::vector<std::string> {"/0", "/3", "/2", "/1"}));
     // In FIFO order a high-priority download overtakes the waiting ones, a low one waits.
-    rig.downloader->setExecutionOrder(ImageDownloadOrder::FIFO);
-    std::vector<LoadResult> ranked(4);
-    const std::pair<const char*, ImageLoadOptions> loads[] = {
-        {"/f0", 0}, {"/low", ImageLoadLowPriority}, {"/normal", 0}, {"/high", ImageLoadHighPriority | ImageLoadLowPriority}};
-    for (int i = 0; i < 4; ++i) {
-        server.setReply(loads[i].first, {.body = jpeg, .hold = 0.1});
-        rig.manager->downloadImageWithURL(server.url(loads[i].first), loads[i].second, {}, ranked[i].recorder());
-    }
-    ASSERT_TRUE(pump([&] { return ranked[1].calls > 0; }));
-    EXPECT_EQ(order(), (std::vector<std::string> {"/0", "/3", "/2", "/1", "/f0", "/high", "/normal", "/low"}));
+    EXPECT_EQ(queued(ImageDownloadOrder::FIFO, {{"/f0", 0}, {"/low", ImageLoadLowPriority}, {"/normal", 0},
+                                                 {"/high", ImageLoadHighPriority | ImageLoadLowPriority}}),
+              (std::vector<std::string> {"/f0", "/high", "/normal", "/low"}));
 
     // Refreshing a cached picture: the cached one at once, then the server confirms the URL
     // cache's copy (304 to its ETag) and nothing more is reported.

@@ -59,7 +59,7 @@ TEST(CodeImages, OtherFormatsThroughTheWriterAndItsRefusals)
     for (const auto& c : cases) {
         auto image = ScanWrapper::createCodeWithString(c.text, CGSizeMake(300, 300), *c.type);
         EXPECT_EQ(image != nullptr, c.drawn) << c.text;
-        if (image && c.drawn) {
+        if (image) {
             EXPECT_EQ(readBack(image), c.text);
         }
     }
@@ -77,12 +77,8 @@ TEST(CodeImages, StillPictureRecognitionLogoAndRecolouring)
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0]->strScanned, "hello");
     EXPECT_EQ(results[0]->strBarCodeType, AVMetadataObjectTypeQRCode);
-    bool called = false;
-    ScanWrapper::recognizeImage(UIImage::placeholder("blank", CGSizeMake(50, 50)), [&](const ScanResults& r) {
-        called = true;
-        EXPECT_TRUE(r.empty());
-    });
-    EXPECT_TRUE(called);
+    ScanWrapper::recognizeImage(UIImage::placeholder("blank", CGSizeMake(50, 50)), [&](const ScanResults& r) { results = r; });
+    EXPECT_TRUE(results.empty()) << "a picture without a code answers, with nothing";
 
     // Dark modules take the colour, opaque; light ones go; a transparent picture stays light.
     auto coloured = ScanWrapper::imageBlackToTransparent(qr, 200, 20, 300);
