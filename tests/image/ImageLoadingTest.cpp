@@ -47,8 +47,7 @@ TEST_P(DownloadsEachFormat, StoredAsReceivedThenServedFromMemory)
     EXPECT_FALSE(operation->hasCacheOperation());
     EXPECT_FALSE(rig.manager->isRunning());
     EXPECT_EQ(server.requestCount("/p"), 1u);
-    const auto requests = server.requests();
-    EXPECT_EQ(requests[0].headers.at("accept"), "image/*;q=0.8");
+    EXPECT_EQ(server.requests()[0].headers.at("accept"), "image/*;q=0.8");
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DownloadsEachFormat,

@@ -36,26 +36,18 @@ struct ImageTestRig {
 };
 
 // The shared manager, which the view loaders use, on the rig's cache and downloader while it lives.
-class SharedManagerOnRig {
-public:
-    explicit SharedManagerOnRig(ImageTestRig& rig)
-        : m_cache(ImageManager::sharedManager()->imageCache())
-        , m_downloader(ImageManager::sharedManager()->imageDownloader())
-    {
-        ImageManager::sharedManager()->setImageCache(rig.cache);
-        ImageManager::sharedManager()->setImageDownloader(rig.downloader);
-    }
-    ~SharedManagerOnRig()
-    {
-        ImageManager::sharedManager()->setImageCache(m_cache);
-        ImageManager::sharedManager()->setImageDownloader(m_downloader);
-    }
+struct SharedManagerOnRig {
+    std::shared_ptr<ImageCache> cacheBefore = ImageManager::sharedManager()->imageCache();
+    std::shared_ptr<ImageDownloader> downloaderBefore = ImageManager::sharedManager()->imageDownloader();
+    explicit SharedManagerOnRig(ImageTestRig& rig) { share(rig.cache, rig.downloader); }
+    ~SharedManagerOnRig() { share(cacheBefore, downloaderBefore); }
     SharedManagerOnRig(const SharedManagerOnRig&) = delete;
     SharedManagerOnRig& operator=(const SharedManagerOnRig&) = delete;
-
-private:
-    std::shared_ptr<ImageCache> m_cache;
-    std::shared_ptr<ImageDownloader> m_downloader;
+    static void share(std::shared_ptr<ImageCache> cache, std::shared_ptr<ImageDownloader> downloader)
+    {
+        ImageManager::sharedManager()->setImageCache(std::move(cache));
+        ImageManager::sharedManager()->setImageDownloader(std::move(downloader));
+    }
 };
 
 // A rig the shared manager works on while it lives.
