@@ -8,15 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-// Test names from row names: letters and digits kept, anything else an underscore.
-std::string rowName(std::string name)
-{
-    std::replace_if(name.begin(), name.end(), [](unsigned char ch) { return !std::isalnum(ch); }, '_');
-    return name;
-}
-} // namespace
-
 struct FormatCase {
     const char* file;
     const char* type;

@@ -6,12 +6,21 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <string>
 
 // The bytes of one of the small pictures kept with the tests, empty if it is missing.
 inline std::string testPicture(const std::string& name)
 {
     return readFile(std::string(FLOORPAD_TEST_PICTURES) + "/" + name).value_or("");
+}
+
+// A test name from a picture's file or a table row's name: letters and digits kept, anything
+// else an underscore.
+inline std::string rowName(std::string name)
+{
+    std::replace_if(name.begin(), name.end(), [](unsigned char ch) { return !std::isalnum(ch); }, '_');
+    return name;
 }
 
 // A JPEG of w × h whose top half is red and bottom half blue.

@@ -53,13 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PictureCase {"still.gif", {16, 8}, UIImageOrientation::Up, 255},
                       PictureCase {"picture.webp", {16, 8}, UIImageOrientation::Up, 255},
                       PictureCase {"alpha.webp", {16, 8}, UIImageOrientation::Up, 128}),
-    [](const ::testing::TestParamInfo<PictureCase>& param) {
-        std::string name = param.param.file;
-        for (auto& ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return name;
-    });
+    [](const ::testing::TestParamInfo<PictureCase>& param) { return rowName(param.param.file); });
 
 TEST(PictureDecoding, GreyJpegAndAnimatedGif)
 {
