@@ -60,20 +60,6 @@ private:
 };
 } // namespace
 
-TEST(IndependentServers, PythonServesEveryPictureFormatWeRead)
-{
-    ImageTestRig rig;
-    ChildServer server(FLOORPAD_TEST_PICTURES,
-                       {"python3", "-u", "-m", "http.server", "0", "--bind", "127.0.0.1"},
-                       "Serving HTTP on %*s port %d");
-    ASSERT_GT(server.port(), 0);
-    for (const char* name : {"photo.jpg", "cmyk.jpg", "exif6-ii.jpg", "interlaced.png", "animated.gif", "alpha.webp"}) {
-        const auto result = load(rig, server.url("http", name));
-        EXPECT_TRUE(result.image) << name << " " << result.code();
-    }
-    EXPECT_EQ(load(rig, server.url("http", "missing.jpg")).code(), 404);
-}
-
 TEST(IndependentServers, SelfSignedCertificatesOnlyWhenAllowed)
 {
     ImageTestRig rig;

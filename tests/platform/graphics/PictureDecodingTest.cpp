@@ -140,8 +140,6 @@ TEST(PictureDecoding, ExifReaderStaysWithinItsBytes)
 {
     const std::string good = testPicture("exif6-ii.jpg");
     EXPECT_EQ(ExifOrientation::readFromJpeg(good), 6);
-    EXPECT_EQ(ExifOrientation::readFromJpeg(testPicture("exif6-mm.jpg")), 6);
-    EXPECT_EQ(ExifOrientation::readFromJpeg(testPicture("photo.jpg")), 1);
     for (std::size_t cut = 0; cut < 38; ++cut)
         EXPECT_EQ(ExifOrientation::readFromJpeg(good.substr(0, cut)), 1) << cut;
     const std::string tiff = good.substr(12, 26); // II header, one entry
