@@ -5,7 +5,7 @@
 
 #include <fstream>
 #include <signal.h>
-#include <sstream>
+#include <iterator>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,12 +14,13 @@ namespace {
 
 using Keys = std::vector<std::pair<const char*, std::string>>;
 
-// A shell command of this test, in a process group of its own that is ended with it.
+// A shell command of this test, in a process group of its own that is ended with it. The
+// group is signalled before the child is reaped, so its number cannot have been reused.
 class Child {
 public:
     explicit Child(const std::string& command)
+        : m_pid(::fork())
     {
-        m_pid = ::fork();
         if (m_pid == 0) {
             ::setpgid(0, 0);
             ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
@@ -28,22 +29,14 @@ public:
     }
     ~Child()
     {
-        if (m_pid > 0 && !exited()) {
+        if (m_pid > 0) {
             ::kill(-m_pid, SIGTERM);
             ::waitpid(m_pid, nullptr, 0);
         }
     }
-    bool exited()
-    {
-        if (m_done)
-            return true;
-        m_done = ::waitpid(m_pid, nullptr, WNOHANG) == m_pid;
-        return m_done;
-    }
 
 private:
-    pid_t m_pid = -1;
-    bool m_done = false;
+    pid_t m_pid;
 };
 
 // The tool needs a moment before it listens; a plain connection that it drops tells when.
@@ -62,9 +55,7 @@ bool waitForListener(std::uint16_t port)
 std::string slurp(const std::string& path)
 {
     std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 struct TlsTest : LoopTest {
