@@ -40,13 +40,9 @@ TEST(SocketHandle, AnAddressOfAnotherFamilyFailsTheCallItself)
     EXPECT_FALSE(called);
 }
 
-TEST(HostResolver, LiteralsNeedNoLookupAndACancelledLookupNeverAnswers)
+// Literal addresses of both families are driven through the TCP socket's tests.
+TEST(HostResolver, NamesAreNoLiteralsAndACancelledLookupNeverAnswers)
 {
-    auto v4 = SocketAddress::numeric("127.0.0.1", 8080);
-    ASSERT_TRUE(v4);
-    EXPECT_EQ(v4->family(), AF_INET);
-    EXPECT_EQ(v4->port(), 8080);
-    EXPECT_EQ(*SocketAddress::numeric("::1", 1)->host(), "::1");
     EXPECT_FALSE(SocketAddress::numeric("localhost", 1).has_value());
     EXPECT_FALSE(SocketAddress::numeric("127.0.0.256", 1).has_value());
 

@@ -98,7 +98,6 @@ void LoopbackPeer::enqueue(Action action)
 }
 
 void LoopbackPeer::send(std::string bytes) { enqueue({Action::Send, std::move(bytes)}); }
-void LoopbackPeer::pause(double secondsToWait) { enqueue({Action::Pause, {}, secondsToWait}); }
 void LoopbackPeer::closeConnection() { enqueue({Action::Close}); }
 void LoopbackPeer::resetConnection() { enqueue({Action::Reset}); }
 
@@ -157,12 +156,6 @@ void LoopbackPeer::perform(Action& action)
                 break;
             }
         }
-        break;
-    }
-    case Action::Pause: {
-        const double deadline = seconds() + action.seconds;
-        while (seconds() < deadline && !m_stop)
-            ::poll(nullptr, 0, kPollMs);
         break;
     }
     case Action::Close:
@@ -224,8 +217,8 @@ void LoopbackPeer::run()
         Action action;
         {
             std::lock_guard lock(m_mutex);
-            // Actions wait for a connection to act on; a pause needs none.
-            if (m_actions.empty() || (m_connectionFd < 0 && m_actions.front().kind != Action::Pause))
+            // Actions wait for a connection to act on.
+            if (m_actions.empty() || m_connectionFd < 0)
                 continue;
             action = std::move(m_actions.front());
             m_actions.pop_front();

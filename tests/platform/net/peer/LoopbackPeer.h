@@ -12,7 +12,7 @@
 // A TCP server on 127.0.0.1 or ::1, written with plain POSIX sockets on a thread of its own,
 // for tests to connect to. It accepts connections, reads whatever arrives (unless told to read
 // slowly), and carries out the test's actions on its latest connection in order: send bytes,
-// wait, close cleanly or reset. It stops and closes everything when destroyed. Every wait of
+// close cleanly or reset. It stops and closes everything when destroyed. Every wait of
 // the thread is bounded.
 class LoopbackPeer {
 public:
@@ -35,7 +35,6 @@ public:
 
     // Actions on the latest accepted connection, carried out in order by the thread.
     void send(std::string bytes);
-    void pause(double seconds);
     void closeConnection();
     void resetConnection();
 
@@ -55,9 +54,8 @@ public:
 
 private:
     struct Action {
-        enum Kind { Send, Pause, Close, Reset } kind = Send;
+        enum Kind { Send, Close, Reset } kind = Send;
         std::string bytes;
-        double seconds = 0;
     };
     void run();
     void enqueue(Action action);
