@@ -9,24 +9,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <set>
 
 namespace {
-// Uppercase 8-4-4-4-12 hexadecimal groups, version 4 (random) or 5 (hashed), variant 1.
+// Uppercase 8-4-4-4-12 hexadecimal groups, version 4 (random) or 5 (hashed), variant 1. Only a
+// text whose every group takes its full width reaches the 36th character.
 bool looksLikeUuid(const std::string& text)
 {
-    if (text.size() != 36)
-        return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
-        const char c = text[i];
-        if (dash != (c == '-'))
-            return false;
-        if (!dash && !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F')))
-            return false;
-    }
-    return (text[14] == '4' || text[14] == '5') && std::string("89AB").find(text[19]) != std::string::npos;
+    int end = 0;
+    std::sscanf(text.c_str(), "%*8[0-9A-F]-%*4[0-9A-F]-%*1[45]%*3[0-9A-F]-%*1[89AB]%*3[0-9A-F]-%*12[0-9A-F]"
+                              "%n", &end);
+    return end == 36 && text.size() == 36;
 }
 } // namespace
 

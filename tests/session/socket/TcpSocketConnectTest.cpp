@@ -33,7 +33,6 @@ TEST_P(SocketFamilies, ConnectsAndReportsBothEndpoints)
     peer.send("abc");
     ASSERT_TRUE(runUntil([&] { return !delegate.reads.empty(); }));
     EXPECT_EQ(delegate.log.back(), "read 8 abc");
-    EXPECT_EQ(delegate.reads.size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Loopback, SocketFamilies, ::testing::Values(false, true),

@@ -12,8 +12,6 @@
 
 namespace {
 
-using Keys = std::vector<std::pair<const char*, std::string>>;
-
 // A shell command of this test, in a process group of its own that is ended with it. The
 // group is signalled before the child is reaped, so its number cannot have been reused.
 class Child {
@@ -66,19 +64,13 @@ struct TlsTest : LoopTest {
     std::shared_ptr<TcpSocket> socket = TcpSocket::create(&client, 0, loop);
 
     void SetUp() override { ASSERT_TRUE(certs.ok()); }
-    TlsSettings settings(const Keys& keys) const
-    {
-        TlsSettings result;
-        for (const auto& [key, value] : keys)
-            result[key] = value;
-        return result;
-    }
     TlsSettings serverSettings(const std::string& name) const
     {
-        return settings({{TlsSettingKeys::IsServer, "1"},
-                         {TlsSettingKeys::CertificateChainFile, certs.file(name + ".pem")},
-                         {TlsSettingKeys::PrivateKeyFile, certs.file(name + ".key")}});
+        return {{TlsSettingKeys::IsServer, "1"},
+                {TlsSettingKeys::CertificateChainFile, certs.file(name + ".pem")},
+                {TlsSettingKeys::PrivateKeyFile, certs.file(name + ".key")}};
     }
+    TlsSettings trustingTheTestCa() const { return {{TlsSettingKeys::TrustAnchorsFile, certs.ca()}}; }
     // An echo server of lines that starts TLS on each connection at once.
     void listenWithTls(const TlsSettings& tls)
     {
@@ -98,7 +90,7 @@ struct Handshake {
     const char* name;
     const char* serverCertificate; // empty: a server without one
     const char* host;
-    Keys clientKeys;                // "CA" stands for the test CA's file
+    TlsSettings clientKeys;         // "CA" stands for the test CA's file
     bool secured;
 };
 // Printed by name in test listings and failures.
@@ -112,14 +104,14 @@ TEST_P(TlsHandshakes, TheClientChecksWhatItIsToldToCheck)
 {
     const auto& c = GetParam();
     listenWithTls(*c.serverCertificate ? serverSettings(c.serverCertificate)
-                                       : settings({{TlsSettingKeys::IsServer, "1"}}));
-    Keys keys = c.clientKeys;
+                                       : TlsSettings {{TlsSettingKeys::IsServer, "1"}});
+    TlsSettings keys = c.clientKeys;
     for (auto& [key, value] : keys) {
         if (value == "CA")
             value = certs.ca();
     }
     ASSERT_TRUE(socket->connectToHost(c.host, listener->localPort(), 2.0));
-    socket->startTLS(settings(keys));
+    socket->startTLS(keys);
     socket->writeData(bytes("ping\n"), 5.0, 1);
     socket->readDataToData(TcpSocket::LFData(), 5.0, 2);
     ASSERT_TRUE(runUntil([&] { return !client.reads.empty() || client.disconnected(); }));
@@ -176,7 +168,7 @@ TEST_F(TlsTest, PlainLineFirstThenTlsWithTheHandshakeAlreadyReadAhead)
     ASSERT_TRUE(listener->acceptOnInterface("127.0.0.1", 0));
     ASSERT_TRUE(socket->connectToHost("127.0.0.1", listener->localPort(), 2.0));
     socket->writeData(bytes("STARTTLS\r\n"), 5.0, 1);
-    socket->startTLS(settings({{TlsSettingKeys::TrustAnchorsFile, certs.ca()}}));
+    socket->startTLS(trustingTheTestCa());
     socket->writeData(bytes("secret\r\n"), 5.0, 2);
     socket->readDataToData(TcpSocket::CRLFData(), 5.0, 3);
     ASSERT_TRUE(runUntil([&] { return !client.reads.empty() || client.disconnected(); }));
@@ -192,7 +184,7 @@ TEST_F(TlsTest, AMegabyteGoesThroughAndAResetPeerIsAnErrorNotASignal)
     };
     ASSERT_TRUE(listener->acceptOnInterface("127.0.0.1", 0));
     ASSERT_TRUE(socket->connectToHost("127.0.0.1", listener->localPort(), 2.0));
-    socket->startTLS(settings({{TlsSettingKeys::TrustAnchorsFile, certs.ca()}}));
+    socket->startTLS(trustingTheTestCa());
     std::string megabyte(1 << 20, '\0');
     for (std::size_t i = 0; i < megabyte.size(); ++i)
         megabyte[i] = static_cast<char>(i * 7 % 251);
@@ -225,7 +217,7 @@ TEST_F(TlsTest, OurClientTalksToTheOpensslServer)
                + " -cert " + certs.file("server.pem") + " -key " + certs.file("server.key") + " >/dev/null 2>&1");
     ASSERT_TRUE(waitForListener(port));
     ASSERT_TRUE(socket->connectToHost("localhost", port, 2.0));
-    socket->startTLS(settings({{TlsSettingKeys::TrustAnchorsFile, certs.ca()}}));
+    socket->startTLS(trustingTheTestCa());
     socket->writeData(bytes("hello\n"), 5.0, 1);
     socket->readDataToData(TcpSocket::LFData(), 5.0, 2);
     ASSERT_TRUE(runUntil([&] { return !client.reads.empty(); }, 10.0)) << ::testing::PrintToString(client.log);
