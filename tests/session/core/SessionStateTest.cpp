@@ -85,26 +85,22 @@ TEST_F(SessionState, NoIdentifierOnAncientSystemsAndNothingStored)
     EXPECT_FALSE(UDIDTools::getUDIDFromKeyChain());
 }
 
-TEST_F(SessionState, CorruptKeychainItemIsReportedNotTrusted)
-{
-    ASSERT_TRUE(UDIDTools::settUDIDToKeyChain("AAAA"));
-    std::ofstream(Keychain::standard().fileFor(UDIDTools::kService)) << "{\"service\":\"UUID\",\"data\":\"zz\"}";
-    EXPECT_FALSE(UDIDTools::getUDIDFromKeyChain());
-    EXPECT_TRUE(log.contains("KeyChain Item query Error!!! Error code:-26275"));
-    // A fresh identifier replaces the unreadable item, which is kept aside.
-    auto udid = UDIDTools::UDID();
-    ASSERT_TRUE(udid);
-    EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), udid);
-    EXPECT_EQ(readFile(Keychain::standard().fileFor(UDIDTools::kService).string() + ".unreadable"),
-              "{\"service\":\"UUID\",\"data\":\"zz\"}");
-}
-
-TEST_F(SessionState, AnEmptyStoredIdentifierIsReplacedOnceAndThenKept)
+TEST_F(SessionState, AnEmptyOrUnreadableStoredItemIsReplacedAndTheReplacementKept)
 {
     ASSERT_EQ(Keychain::standard().add({UDIDTools::kService, UDIDTools::kService, "", "", "", ""}), errSecSuccess);
     auto first = UDIDTools::UDID();
     ASSERT_TRUE(first);
-    EXPECT_EQ(UDIDTools::UDID(), first); // the next launch gets the same identifier
+    EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), first); // stored over the empty item for the next launch
+
+    // An unreadable item is reported, not trusted, and kept aside when a fresh one replaces it.
+    const std::string unreadable = "{\"service\":\"UUID\",\"data\":\"zz\"}";
+    std::ofstream(Keychain::standard().fileFor(UDIDTools::kService)) << unreadable;
+    EXPECT_FALSE(UDIDTools::getUDIDFromKeyChain());
+    EXPECT_TRUE(log.contains("KeyChain Item query Error!!! Error code:-26275"));
+    auto udid = UDIDTools::UDID();
+    ASSERT_TRUE(udid);
+    EXPECT_EQ(UDIDTools::getUDIDFromKeyChain(), udid);
+    EXPECT_EQ(readFile(Keychain::standard().fileFor(UDIDTools::kService).string() + ".unreadable"), unreadable);
 }
 
 TEST_F(SessionState, TheIdentifierHoldsForTheMachineWhenTheKeychainCannotKeepIt)

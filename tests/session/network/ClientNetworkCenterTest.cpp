@@ -49,23 +49,18 @@ TEST_F(SecondaryConnection, StaysUpOnceConnectedAndRetriesEverySecondAfterALoss)
     EXPECT_EQ(count("sysMsg", "clientConnected"), 2);
 }
 
-TEST_F(SecondaryConnection, ARequestedDisconnectIsNotRetriedAndCancelsAPendingRetry)
+// A requested disconnect of a link that is up is not retried either: see the two links below.
+TEST_F(SecondaryConnection, ARequestedDisconnectCancelsAPendingRetry)
 {
     LoopbackPeer peer;
     client().connectToServerWithIp(peer.host(), peer.port());
-    ASSERT_TRUE(runUntil([&] { return client().isConnect(); }));
-    client().disconnectToServer();
-    EXPECT_EQ(count("sysMsg", "clientDidDisconnect"), 1);
-    EXPECT_FALSE(client().isRetryPending());
-
-    client().connectToServerWithIp(peer.host(), peer.port());
-    ASSERT_TRUE(runUntil([&] { return client().isConnect() && peer.connectionCount() == 2; }));
+    ASSERT_TRUE(runUntil([&] { return client().isConnect() && peer.connectionCount() == 1; }));
     peer.resetConnection();
     ASSERT_TRUE(runUntil([&] { return client().isRetryPending(); }));
     client().disconnectToServer();
     EXPECT_FALSE(client().isRetryPending());
     runFor(1.3);
-    EXPECT_EQ(peer.connectionCount(), 2);
+    EXPECT_EQ(peer.connectionCount(), 1);
 }
 
 TEST_F(SecondaryConnection, TheTwoLinksExcludeEachOtherWithoutFightingOverIt)
