@@ -21,7 +21,7 @@ int count(const std::vector<StreamEvent>& events, StreamEvent event)
     return static_cast<int>(std::count(events.begin(), events.end(), event));
 }
 
-// A stream pair on its own run loop, with every event it reports written down.
+// A stream pair on its own run loop, every event it reports written down; its sides close with it.
 struct Client {
     RunLoop loop;
     StreamPair pair;
@@ -35,11 +35,6 @@ struct Client {
         pair.write->setClient(kWriteEvents, [this](StreamEvent e) { writeEvents.push_back(e); });
         EXPECT_TRUE(pair.read->scheduleInRunLoop(loop, {RunLoopModes::Default}));
         EXPECT_TRUE(pair.write->scheduleInRunLoop(loop, {RunLoopModes::Default}));
-    }
-    ~Client()
-    {
-        pair.read->close();
-        pair.write->close();
     }
     bool open()
     {

@@ -24,9 +24,7 @@ TEST_P(SocketFamilies, ConnectsAndReportsBothEndpoints)
     EXPECT_TRUE(socket->isConnected());
     EXPECT_EQ(socket->isIPv6(), GetParam());
     EXPECT_EQ(socket->isIPv4(), !GetParam());
-    EXPECT_EQ(socket->connectedPort(), peer.port());
     EXPECT_EQ(*socket->localHost(), peer.host());
-    EXPECT_NE(socket->localPort(), 0);
     EXPECT_EQ(GetParam() ? socket->connectedPort6() : socket->connectedPort4(), peer.port());
     EXPECT_EQ(GetParam() ? socket->connectedPort4() : socket->connectedPort6(), 0);
 
