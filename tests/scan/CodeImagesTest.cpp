@@ -2,6 +2,8 @@
 #include "scan/ScanWrapper.h"
 #include "scan/ZXingWrapper.h"
 
+#include "tests/support/InkBox.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -26,12 +28,11 @@ TEST(CodeImages, QRImagesAreSharpCentredAndRefuseWhatCannotBeDrawn)
     EXPECT_EQ(qr->pixelHeight(), 200);
     EXPECT_EQ(readBack(qr), "1001|存酒|13800000000");
     // Whole-pixel modules: only pure black and pure white, and a light border all round.
-    for (int i = 0; i < 200; ++i) {
-        for (auto p : {qr->pixelAt(i, 0), qr->pixelAt(0, i), qr->pixelAt(i, 199), qr->pixelAt(199, i)})
-            EXPECT_EQ(p.red, 255);
-        const auto p = qr->pixelAt(i, 100);
-        EXPECT_TRUE(p.red == 0 || p.red == 255);
-    }
+    EXPECT_EQ(inkOf(*qr, [](const UIImage::Pixel& p) { return p.red != 0 && p.red != 255; }).count, 0);
+    const auto dark = inkOf(*qr, [](const UIImage::Pixel& p) { return p.red == 0; });
+    EXPECT_TRUE(dark.minX > 0 && dark.minY > 0 && dark.maxX < 199 && dark.maxY < 199);
+    EXPECT_NEAR(dark.minX + dark.maxX, 199, 1);
+    EXPECT_NEAR(dark.minY + dark.maxY, 199, 1);
     // Capacity of a version 40 code in byte mode: 2331 bytes at level M, 1273 at level H.
     EXPECT_TRUE(ScanWrapper::createQRForString(std::string(2331, 'a')));
     EXPECT_FALSE(ScanWrapper::createQRForString(std::string(2332, 'a')));
@@ -84,17 +85,11 @@ TEST(CodeImages, StillPictureRecognitionLogoAndRecolouring)
     auto coloured = ScanWrapper::imageBlackToTransparent(qr, 200, 20, 300);
     ASSERT_TRUE(coloured);
     EXPECT_EQ(coloured->pixelAt(2, 2).alpha, 0);
-    bool sawDark = false;
-    for (int x = 0; x < 240 && !sawDark; ++x) {
-        const auto p = coloured->pixelAt(x, 120);
-        if (p.alpha) {
-            sawDark = true;
-            EXPECT_EQ(p.alpha, 255);
-            EXPECT_EQ(p.red, 200);
-            EXPECT_EQ(p.blue, 255);
-        }
-    }
-    EXPECT_TRUE(sawDark);
+    EXPECT_GT(inkOf(*coloured, [](const UIImage::Pixel& p) { return p.alpha > 0; }).count, 0);
+    const auto untinted = [](const UIImage::Pixel& p) {
+        return p.alpha > 0 && (p.alpha != 255 || p.red != 200 || p.green != 20 || p.blue != 255);
+    };
+    EXPECT_EQ(inkOf(*coloured, untinted).count, 0);
 }
 
 // Our QR images as another reader sees them.

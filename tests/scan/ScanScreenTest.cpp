@@ -176,8 +176,8 @@ TEST_F(ScanScreenTest, PickedPhotoIsReadAndCancellingChangesNothing)
 {
     auto scan = present();
     clock.advance(UIViewController::TransitionDuration + 0.3);
-    for (const auto& [picture, texts] : {std::pair {qrFrame("from the album"), std::vector<std::string> {"from the album"}},
-                                         std::pair {codeFrame({640, 480}, {}), std::vector<std::string> {"from the album"}}}) {
+    // The second picture holds no code and adds nothing.
+    for (const auto& picture : {qrFrame("from the album"), codeFrame({640, 480}, {})}) {
         scan->openLocalPhoto();
         auto picker = std::dynamic_pointer_cast<UIImagePickerController>(scan->presentedViewController());
         ASSERT_TRUE(picker);
@@ -185,7 +185,7 @@ TEST_F(ScanScreenTest, PickedPhotoIsReadAndCancellingChangesNothing)
         picker->pickImage(picture);
         clock.advance(1);
         EXPECT_FALSE(scan->presentedViewController());
-        EXPECT_EQ(presenter->texts, texts);
+        EXPECT_EQ(presenter->texts, std::vector<std::string> {"from the album"});
     }
     LogCapture log;
     scan->openLocalPhoto();
