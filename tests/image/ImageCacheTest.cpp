@@ -1,6 +1,7 @@
 #include "image/DiskFiles.h"
 #include "image/ImageCache.h"
 #include "image/UIImageGIF.h"
+#include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/ui/UIApplication.h"
 
@@ -149,12 +150,10 @@ TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)
 TEST(ImageCache, ScalingAndCroppingDrawsEveryFrameOnAClearCanvas)
 {
     const auto frame = [](double red, double alpha) {
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 100, 50);
-        cairo_t* cr = cairo_create(surface);
-        cairo_set_source_rgba(cr, red, 0, 1 - red, alpha);
-        cairo_paint(cr);
-        cairo_destroy(cr);
-        return UIImage::imageWithSurface(surface, 1);
+        auto context = CGContext::createBitmap({100, 50}, 1);
+        context->setFillColor(UIColor::colorWithRed(red, 0, 1 - red, alpha));
+        context->fillRect(CGRectMake(0, 0, 100, 50));
+        return context->makeImage();
     };
     const auto animation = UIImage::animatedImageWithImages({frame(1, 1), frame(0, 0)}, 0.2);
     const auto cropped = img_animatedImageByScalingAndCroppingToSize(animation, {50, 50});

@@ -13,14 +13,6 @@
 
 namespace {
 UIImage::Pixel pixel(const CGContext& context, int x, int y) { return context.makeImage()->pixelAt(x, y); }
-
-std::shared_ptr<CGContext> whiteCanvas(double width, double height, double scale = 1)
-{
-    auto context = CGContext::createBitmap({width, height}, scale);
-    context->setFillColor(UIColor::whiteColor());
-    context->fillRect(CGRectMake(0, 0, width, height));
-    return context;
-}
 } // namespace
 
 TEST(CGContext, LinearGradientRunsBetweenItsEnds)
@@ -76,7 +68,9 @@ TEST(CGContext, ClipToMaskLaysThePictureAsThePlatformDoes)
     const auto mask = maskContext->makeImage();
     // Black over white through the clip that clipping sets up.
     const auto masked = [](const std::function<void(CGContext&)>& clipping) {
-        auto context = whiteCanvas(20, 20);
+        auto context = CGContext::createBitmap({20, 20}, 1);
+        context->setFillColor(UIColor::whiteColor());
+        context->fillRect(CGRectMake(0, 0, 20, 20));
         clipping(*context);
         context->setFillColor(UIColor::blackColor());
         context->fillRect(CGRectMake(0, 0, 20, 20));
