@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+// A name the resolver refuses before asking any name server (its first label is longer than 63
+// bytes), so lookup failures are tested without a query leaving the machine.
+inline const std::string UnresolvableHost = std::string(64, 'x') + ".invalid";
+
 inline std::vector<std::uint8_t> bytes(const std::string& text)
 {
     return {text.begin(), text.end()};

@@ -57,7 +57,7 @@ TEST_F(SocketTest, FailuresAfterTheStartEndInOneWillDisconnectAndOneDidDisconnec
     // A name that cannot resolve; the same socket connects again. (A connect that times out is
     // left to the placement and venue link tests.)
     delegate.log.clear();
-    ASSERT_TRUE(socket->connectToHost("venue.invalid", 9000, 5.0));
+    ASSERT_TRUE(socket->connectToHost(UnresolvableHost, 9000, 5.0));
     ASSERT_TRUE(runUntil([&] { return delegate.disconnected(); }, 8.0));
     ASSERT_TRUE(delegate.disconnectError);
     EXPECT_EQ(delegate.disconnectError->domain, "kCFStreamErrorDomainNetDB");

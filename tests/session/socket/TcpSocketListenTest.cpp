@@ -90,7 +90,7 @@ TEST_F(ListenTest, FailuresLeaveTheSocketIdleWithTheReason)
     };
     const Case cases[] = {
         {"127.0.0.1", taken.port(), "NSPOSIXErrorDomain"},
-        {"listener.invalid", 0, "kCFStreamErrorDomainNetDB"},
+        {UnresolvableHost, 0, "kCFStreamErrorDomainNetDB"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.interface);

@@ -70,7 +70,7 @@ TEST_F(UdpTest, RequestsThatCannotBeQueuedAreRefused)
     SocketError error;
     EXPECT_FALSE(peer->sendData(bytes(""), "127.0.0.1", 9, 1.0, 1));
     EXPECT_FALSE(peer->sendData(bytes("x"), 1.0, 1)); // not connected
-    EXPECT_FALSE(peer->sendData(bytes("x"), "udp.invalid", 9, 1.0, 1));
+    EXPECT_FALSE(peer->sendData(bytes("x"), UnresolvableHost, 9, 1.0, 1));
     EXPECT_FALSE(peer->connectToAddress(std::vector<std::uint8_t>(20), &error));
     EXPECT_EQ(error, (SocketError {"UdpSocketErrorDomain", 1, "remoteAddr parameter is not a valid address"}));
     EXPECT_FALSE(peer->connectToHost("", 9, &error));
