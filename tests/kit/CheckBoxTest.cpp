@@ -41,7 +41,6 @@ TEST(UICheckBoxButton, LayoutPicturesAndTaps)
     box->setCurPos(3);
     box->tap();
     box->setChecked(true);
-    EXPECT_TRUE(showsChecked(*box));
     box->tap();
     // A tap asks for the opposite state and changes nothing itself.
     EXPECT_EQ(log->taps, (std::vector<std::pair<int, bool>> {{3, true}, {3, false}}));

@@ -32,7 +32,4 @@ TEST(StatusBarStyle, ProgressHeightFollowsTheScreenAndNamesMatchExactly)
     }
     EXPECT_FALSE(StatusBarStyle::defaultStyleWithName("statusBarStyleMatrix"));
     EXPECT_FALSE(StatusBarStyle::defaultStyleWithName(""));
-    EXPECT_EQ(StatusBarStyle::allDefaultStyleIdentifier(),
-              (std::vector<std::string> {"StatusBarStyleError", "StatusBarStyleWarning", "StatusBarStyleSuccess",
-                                         "StatusBarStyleMatrix", "StatusBarStyleDark"}));
 }
