@@ -113,14 +113,6 @@ TEST_F(StatusStripTest, ShowAppliesTheStyleAndSlidesInOnce)
     EXPECT_TRUE(bar->hasActivityIndicatorView());
     EXPECT_FALSE(bar->activityIndicatorView()->isAnimating());
 
-    // The same style again: the bar is not sent back above its place.
-    bar->setTransform(CGAffineTransformMakeTranslation(0, 3)); // anything but the hidden pose
-    StatusBarNotification::showCustomStatus();
-    EXPECT_EQ(bar->transform(), CGAffineTransformIdentity);
-    bar->setTransform(CGAffineTransformMakeTranslation(0, 3));
-    strip->showWithStatus(std::nullopt, std::string("StatusBarStyleMatrix"));
-    EXPECT_EQ(bar->transform(), CGAffineTransformIdentity);
-
     // The status text is drawn across the whole bar above the pairs.
     StatusBarNotification::showWithStatus(std::string("同步中"));
     const auto& views = bar->subviews();
