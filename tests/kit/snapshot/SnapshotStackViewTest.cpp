@@ -83,7 +83,6 @@ TEST(SnapshotStack, StackShowsTurnedCardsBehindTheUnturnedOneThatCarriesThePictu
     // The turned cards reach out beyond the top card's outline.
     EXPECT_LT(cards.minY, picture.minY - 8);
     EXPECT_GT(cards.maxY, picture.maxY + 8);
-    EXPECT_LE(cards.maxX - cards.minX, 300);
 }
 
 // A picture much smaller than the view: the stack grows to fit the view and no further.
