@@ -176,19 +176,8 @@ TEST(ShadowLabel, OneLineLabelShrinksToTheTextAreaButNotBelowTheMinimum)
     EXPECT_EQ(label->textLayout().fontSize, 20);
 }
 
-TEST(ShadowLabel, OffscreenDrawingIsChosenByOversamplingOrBackgroundAndBounded)
+TEST(ShadowLabel, OffscreenDrawingIsBoundedByThePictureItWouldNeed)
 {
-    auto label = ShadowLabel::create(CGRectMake(0, 0, 200, 40));
-    const CGRect all = label->bounds();
-    EXPECT_FALSE(label->drawsOffscreen(all));
-    label->setBackgroundColor(UIColor::clearColor());
-    EXPECT_FALSE(label->drawsOffscreen(all));
-    label->setBackgroundColor(UIColor::whiteColor());
-    EXPECT_TRUE(label->drawsOffscreen(all));
-    label->setBackgroundColor(nullptr);
-    label->setOversampling(4);
-    EXPECT_TRUE(label->drawsOffscreen(all));
-
     // 32 pixels per point of a long strip would be a picture too large to allocate: the text is
     // drawn directly instead of being lost.
     auto strip = blocks(UIColor::redColor(), CGRectMake(0, 0, 20000, 40));
@@ -198,9 +187,11 @@ TEST(ShadowLabel, OffscreenDrawingIsChosenByOversamplingOrBackgroundAndBounded)
     const auto picture = ViewRenderer::render(*strip, 1);
     ASSERT_TRUE(picture);
     EXPECT_GT(inkOf(*picture, reddish).count, 100);
+
+    auto label = blocks(UIColor::redColor());
     label->setMaxSamples(1000000);
     label->setOversampling(1000000);
-    EXPECT_FALSE(label->drawsOffscreen(all));
+    EXPECT_FALSE(label->drawsOffscreen(label->bounds()));
 }
 
 // Pixel checks of the label's drawing at two pixels per point. Full blocks ("█") are used where
@@ -240,9 +231,10 @@ TEST(ShadowLabelDrawing, DefaultShadowLiesBelowTheTextBlurredOrHard)
     EXPECT_LE(inkOf(*draw(*label), [](const Pixel& p) { return p.alpha > 0; }).maxY, glyphs.maxY + 1);
 }
 
-TEST(ShadowLabelDrawing, OffscreenDrawingLooksLikeDirectDrawing)
+TEST(ShadowLabelDrawing, OffscreenDrawingIsChosenByOversamplingOrAnOpaqueBackgroundAndLooksTheSame)
 {
     auto label = blocks(UIColor::redColor());
+    EXPECT_FALSE(label->drawsOffscreen(label->bounds()));
     const auto direct = draw(*label);
     label->setOversampling(6);
     ASSERT_TRUE(label->drawsOffscreen(label->bounds()));
@@ -256,9 +248,12 @@ TEST(ShadowLabelDrawing, OffscreenDrawingLooksLikeDirectDrawing)
     EXPECT_NEAR(a.count, b.count, a.count / 20);
     EXPECT_NEAR(direct->pixelAt(a.midX(), a.maxY + 3).alpha, sampled->pixelAt(a.midX(), a.maxY + 3).alpha, 12);
 
-    // An opaque background goes offscreen too, and the text shows over it.
+    // An opaque background goes offscreen too, and the text shows over it; a clear one does not.
     auto backed = blocks(UIColor::redColor());
+    backed->setBackgroundColor(UIColor::clearColor());
+    EXPECT_FALSE(backed->drawsOffscreen(backed->bounds()));
     backed->setBackgroundColor(UIColor::whiteColor());
+    EXPECT_TRUE(backed->drawsOffscreen(backed->bounds()));
     const auto onWhite = draw(*backed);
     EXPECT_NEAR(inkOf(*onWhite, reddish).count, a.count, a.count / 20);
     EXPECT_EQ(onWhite->pixelAt(2, 2).red, 255);
