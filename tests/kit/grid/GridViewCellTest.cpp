@@ -9,8 +9,9 @@
 
 #include <string>
 
-TEST(GridViewCell, StartsWithAHiddenGreyDeleteButtonAboveEverything)
+TEST(GridViewCell, HiddenDeleteButtonAboveEverythingShowsOnceWhileEditingAndRunsTheBlock)
 {
+    ManualMainClock clock;
     auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
     auto button = cell->deleteButton();
     ASSERT_NE(button, nullptr);
@@ -28,13 +29,8 @@ TEST(GridViewCell, StartsWithAHiddenGreyDeleteButtonAboveEverything)
     EXPECT_EQ(button->frame(), CGRectMake(3, 4, 20, 20));
     EXPECT_EQ(button->titleForState(UIControlStateNormal), "");
     EXPECT_TRUE(UIColor::equal(button->backgroundColor(), UIColor::clearColor()));
-}
 
-TEST(GridViewCell, EditingShowsTheButtonOnceMutesTheContentAndTheButtonRunsTheBlock)
-{
-    ManualMainClock clock;
-    auto cell = GridViewCell::create(CGRectMake(0, 0, 100, 80));
-    cell->setContentView(UIView::create());
+    // Editing shows the button once and mutes the content.
     const std::size_t before = UIView::runningAnimations().size();
     cell->setEditing(true, true);
     cell->setEditing(true, true);
