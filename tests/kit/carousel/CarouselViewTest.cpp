@@ -143,10 +143,8 @@ TEST(Carousel, EmptyOrSizelessCarouselRestsOnPageZeroAndScrollsNowhere)
         EXPECT_EQ(carousel.flow->currentPageIndex(), 0);
     }
     Carousel five(5);
-    five.flow->scrollToPage(5);
+    five.flow->scrollToPage(5); // past the last page it goes nowhere
     EXPECT_EQ(five.flow->scrollView()->contentOffset(), CGPointZero);
-    five.flow->scrollToPage(2);
-    EXPECT_EQ(five.flow->scrollView()->contentOffset(), CGPointMake(1600, 0));
     EXPECT_TRUE(five.pages->heard.empty());
 }
 
