@@ -14,49 +14,35 @@
 
 namespace {
 
-// The recommended dishes, opened from a room's ordering screen, against the shipped venue.
+// The recommended dishes, with the venue's pictures.
 class RecommendScreenTest : public ScreenTest {
 protected:
-    std::shared_ptr<RecommendViewController> openRecommendations()
-    {
-        startServer({}, "1");
-        UserDefaults::standard().setObject("webService_Port", std::to_string(server->picturePort()));
-        launch();
-        auto floor = waitForScreen<RoomStatesViewController>();
-        if (!floor)
-            return nullptr;
-        DataCenter::sharedInstance().roomNo = "A04";
-        floor->showOrderViewController();
-        auto order = waitForScreen<OrderViewController>();
-        if (!order)
-            return nullptr;
-        for (const auto& view : order->view()->subviews())
-            if (auto button = std::dynamic_pointer_cast<UIButton>(view); button && button->currentTitle() == "推荐菜品")
-                button->tap();
-        auto screen = waitForScreen<RecommendViewController>();
-        if (screen)
-            RunLoop::main().runUntil([&] { return !screen->foods().empty(); }, 5.0);
-        return screen;
-    }
-    static void putInBasket(const std::string& dish, const std::string& quantity)
-    {
-        auto line = std::make_shared<OKFolioObject>();
-        line->FoodNo = dish;
-        line->Quantity = quantity;
-        SocketDataHandle::sharedInstance().getTmpSelectFood().foodSetArray.push_back(line);
-    }
-
     ImageTestRig pictures;
     SharedManagerOnRig shared {pictures};
 };
 
 TEST_F(RecommendScreenTest, ShowsTheVenuesRecommendedDishesWithWhatTheBasketHolds)
 {
-    putInBasket("2002", "2");
-    putInBasket("1001", "5");
-    putInBasket("2002", "1");
-    auto screen = openRecommendations();
+    SocketDataHandle::sharedInstance().getTmpSelectFood().foodSetArray = {
+        std::make_shared<OKFolioObject>(OKFolioObject {.FoodNo = "2002", .Quantity = "2"}),
+        std::make_shared<OKFolioObject>(OKFolioObject {.FoodNo = "1001", .Quantity = "5"}),
+        std::make_shared<OKFolioObject>(OKFolioObject {.FoodNo = "2002", .Quantity = "1"})};
+    // Opened from a room's ordering screen, against the shipped venue.
+    startServer({}, "1");
+    UserDefaults::standard().setObject("webService_Port", std::to_string(server->picturePort()));
+    launch();
+    auto floor = waitForScreen<RoomStatesViewController>();
+    ASSERT_TRUE(floor);
+    DataCenter::sharedInstance().roomNo = "A04";
+    floor->showOrderViewController();
+    auto order = waitForScreen<OrderViewController>();
+    ASSERT_TRUE(order);
+    for (const auto& view : order->view()->subviews())
+        if (auto button = std::dynamic_pointer_cast<UIButton>(view); button && button->currentTitle() == "推荐菜品")
+            button->tap();
+    auto screen = waitForScreen<RecommendViewController>();
     ASSERT_TRUE(screen);
+    RunLoop::main().runUntil([&] { return !screen->foods().empty(); }, 5.0);
     EXPECT_TRUE(logged("request 104 fields=[]"));
     ASSERT_EQ(screen->foods().size(), 6u);
     EXPECT_EQ(screen->pageControl()->numberOfPages(), 6);

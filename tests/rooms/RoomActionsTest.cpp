@@ -5,13 +5,8 @@
 
 namespace {
 
-struct ActionsRow {
-    std::int64_t state;
-    const char* checkInMode;
-    std::vector<std::string> titles;
-};
-
-const ActionsRow kActionRows[] = {
+// Display state, check-in mode and the actions offered.
+const std::tuple<std::int64_t, const char*, std::vector<std::string>> kActionRows[] = {
     {RoomDisplayFree, "1", {"房台带位", "扫码存酒", "扫码取酒"}},
     {RoomDisplayFree, "2", {"点  单", "会员卡赠", "房台带位", "扫码存酒", "扫码取酒"}},
     {RoomDisplaySeating, "1", {"点  单", "会员卡赠", "取消带位", "扫码存酒", "扫码取酒"}},
@@ -29,10 +24,10 @@ const ActionsRow kActionRows[] = {
 
 TEST(RoomActions, EachStateAndCheckInModeAllowTheirActions)
 {
-    for (const auto& row : kActionRows) {
+    for (const auto& [state, checkInMode, expected] : kActionRows) {
         std::vector<std::string> titles;
-        for (const auto& action : roomActionsFor(row.state, row.checkInMode))
+        for (const auto& action : roomActionsFor(state, checkInMode))
             titles.push_back(action.title);
-        EXPECT_EQ(titles, row.titles) << "state " << row.state << ", check-in mode " << row.checkInMode;
+        EXPECT_EQ(titles, expected) << "state " << state << ", check-in mode " << checkInMode;
     }
 }

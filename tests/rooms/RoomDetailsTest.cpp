@@ -17,11 +17,9 @@ struct Shown {
 Shown detailsFor(std::int64_t state, const std::string& checkInMode, const std::string& preSettle = "0")
 {
     DataCenter::sharedInstance().CheckInRoomMode = checkInMode;
-    auto room = std::make_shared<RoomStatesObject>();
-    room->RoomNo = "A01";
-    room->MyRoomState = state;
-    room->CheckInDateTime = "20:05";
-    room->MT_PreSettleFlag = preSettle;
+    auto room = std::make_shared<RoomStatesObject>(RoomStatesObject {
+        .RoomNo = "A01", .CheckInDateTime = "20:05", .MyRoomState = state,
+        .MT_PreSettleFlag = preSettle});
     auto info = std::make_shared<RoomStateAndInfo>();
     info->RoomType = "中包";
     info->setState("I");
@@ -40,10 +38,8 @@ Shown detailsFor(std::int64_t state, const std::string& checkInMode, const std::
     for (int section = 0; section < table->numberOfSections(); ++section) {
         for (int row = 0; row < table->numberOfRowsInSection(section); ++row) {
             auto cell = table->cellForRowAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section));
-            if (!cell)
-                continue;
-            if (cell->reuseIdentifier() != "DetailTextCell")
-                continue; // an action
+            if (!cell || cell->reuseIdentifier() != "DetailTextCell")
+                continue; // none, or an action
             shown.facts[cell->textLabel()->text()] = cell->detailTextLabel()->text();
             if (row == 0)
                 shown.sections.push_back(details->sectionAtIndex(static_cast<std::size_t>(section))->title().value_or(""));
@@ -60,11 +56,9 @@ TEST_F(ScreenTest, DetailsShowTheRoomsFactsByState)
 {
     auto open = detailsFor(RoomDisplayOpen, "1");
     EXPECT_EQ(open.sections, (Titles {"房台信息", "预定信息"}));
-    EXPECT_EQ(open.facts["房台号"], "A01");
-    EXPECT_EQ(open.facts["房台类"], "中包");
-    EXPECT_EQ(open.facts["房台状态"], "消费中");
-    EXPECT_EQ(open.facts["开台时间"], "20:05");
-    EXPECT_EQ(open.facts["客人人数"], "6");
+    auto& facts = open.facts;
+    EXPECT_EQ(std::tie(facts["房台号"], facts["房台类"], facts["房台状态"], facts["开台时间"], facts["客人人数"]),
+              std::make_tuple("A01", "中包", "消费中", "20:05", "6"));
     // The labels of the free and broken states are the floor's own, not the server's.
     EXPECT_EQ(detailsFor(RoomDisplayFree, "1").facts["房台状态"], "可用房");
     EXPECT_EQ(detailsFor(RoomDisplayOutOfOrder, "1").facts["房台状态"], "维修房");
@@ -83,8 +77,7 @@ TEST_F(ScreenTest, PasswordOnlyBindingSendsModeThreeWithoutTheClerk)
     auto& session = DataCenter::sharedInstance();
     session.clerkNo = "8805";
     auto details = RoomInfoViewController::create(UITableViewStyle::Grouped);
-    details->roomStateObj = std::make_shared<RoomStatesObject>();
-    details->roomStateObj->RoomNo = "A07";
+    details->roomStateObj = std::make_shared<RoomStatesObject>(RoomStatesObject {.RoomNo = "A07"});
     session.noLoginOnlyCheckPW = true;
     details->customAlertViewClick(97, true, "2580", 0);
     session.noLoginOnlyCheckPW = false;
@@ -100,7 +93,6 @@ TEST_F(ScreenTest, PasswordOnlyBindingSendsModeThreeWithoutTheClerk)
 
 TEST_F(ScreenTest, RoomBarShowsTheRoomBookerAndAmount)
 {
-    registerRoomsInterfaceClasses();
     DataCenter::sharedInstance().roomNo = "V02";
     auto bar = RoomInfoBarView::initWithXib();
     ASSERT_TRUE(bar);

@@ -85,9 +85,7 @@ protected:
         DataCenter::sharedInstance().roomNo = "A01";
         DataCenter::sharedInstance().clerkNo = "8805";
         auto screen = std::make_shared<Screen>();
-        window = UIWindow::create(UIScreen::mainScreen().bounds());
-        window->setRootViewController(screen);
-        window->makeKeyAndVisible();
+        launch(screen);
         ServerNetworkCenter::sharedInstance().initConnect();
         EXPECT_TRUE(advanceUntil([&] {
             return ServerNetworkCenter::sharedInstance().isConnect() && screen->appearance() == UIViewController::Appearance::Appeared;

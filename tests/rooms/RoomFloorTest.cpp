@@ -3,10 +3,20 @@
 #include "platform/ui/UITextField.h"
 #include "rooms/RoomTypeCell.h"
 
-TEST_F(RoomFloorTest, FloorShowsEveryRoomColouredWithTheCounters)
+// The floor of a hall in check-in mode "1", open and showing the replies.
+class OpenFloorTest : public RoomFloorTest {
+protected:
+    void SetUp() override
+    {
+        RoomFloorTest::SetUp();
+        floor = openFloor();
+        ASSERT_TRUE(floor);
+    }
+    std::shared_ptr<RoomStatesViewController> floor;
+};
+
+TEST_F(OpenFloorTest, FloorShowsEveryRoomColouredWithTheCounters)
 {
-    auto floor = openFloor();
-    ASSERT_TRUE(floor);
     const auto& handle = SocketDataHandle::sharedInstance();
     ASSERT_FALSE(handle.tempRoomArray.empty());
     EXPECT_EQ(floor->numberOfItemsInGridView(*floor->roomGrid()), static_cast<std::int64_t>(handle.tempRoomArray.size()));
@@ -34,10 +44,8 @@ TEST_F(RoomFloorTest, FloorShowsEveryRoomColouredWithTheCounters)
     EXPECT_EQ(reused->lblYuDingShiJian()->text(), "");
 }
 
-TEST_F(RoomFloorTest, PageInViewIsAskedForEveryRefreshAndFiltersAskForTheWholeList)
+TEST_F(OpenFloorTest, PageInViewIsAskedForEveryRefreshAndFiltersAskForTheWholeList)
 {
-    auto floor = openFloor();
-    ASSERT_TRUE(floor);
     const std::string page1 = "request 161 fields=[1|25|1|";
     const auto before = logged(page1);
     advance(1.5);
@@ -63,10 +71,8 @@ TEST_F(RoomFloorTest, PageInViewIsAskedForEveryRefreshAndFiltersAskForTheWholeLi
     EXPECT_EQ(floor->roomRegionID(), "");
 }
 
-TEST_F(RoomFloorTest, RoomTapOpensItsDetailsAndOutsideTapHandsRepliesBack)
+TEST_F(OpenFloorTest, RoomTapOpensItsDetailsAndOutsideTapHandsRepliesBack)
 {
-    auto floor = openFloor();
-    ASSERT_TRUE(floor);
     const auto open = indexOfRoomIn(RoomDisplayOpen);
     ASSERT_GE(open, 0);
     const auto roomNo = SocketDataHandle::sharedInstance().tempRoomArray[static_cast<std::size_t>(open)]->RoomNo;
@@ -94,10 +100,8 @@ TEST_F(RoomFloorTest, RoomTapOpensItsDetailsAndOutsideTapHandsRepliesBack)
     EXPECT_TRUE(previous.expired());
 }
 
-TEST_F(RoomFloorTest, SeatingAFreeRoomAsksForThePasswordAndRefreshes)
+TEST_F(OpenFloorTest, SeatingAFreeRoomAsksForThePasswordAndRefreshes)
 {
-    auto floor = openFloor();
-    ASSERT_TRUE(floor);
     const auto free = indexOfRoomIn(RoomDisplayFree);
     ASSERT_GE(free, 0);
     const auto roomNo = SocketDataHandle::sharedInstance().tempRoomArray[static_cast<std::size_t>(free)]->RoomNo;
@@ -148,33 +152,26 @@ TEST_F(RoomFloorTest, ScreensOpenedFromTheFloorComeBackToTheSameFloor)
     ASSERT_TRUE(order->backButton()->tap());
     ASSERT_TRUE(advanceUntil([&] { return ScreenInFront::visibleController() == floor; }));
     advance(0.5);
-    ASSERT_TRUE(floor->timer());
-    EXPECT_TRUE(floor->timer()->isValid());
+    EXPECT_TRUE(floor->timer() && floor->timer()->isValid());
     EXPECT_EQ(SocketDataHandle::sharedInstance().delegate(), std::dynamic_pointer_cast<SocketDataHandleDelegate>(floor));
 }
 
-TEST_F(RoomFloorTest, RefusedDetailsShowOnlyTheServersMessage)
+TEST_F(OpenFloorTest, RefusedDetailsShowOnlyTheServersMessage)
 {
-    auto floor = openFloor();
-    ASSERT_TRUE(floor);
     floor->GridViewDidTapOnItemAtIndex(*floor->roomGrid(), 0);
     auto refused = std::make_shared<RoomStateAndInfo>();
     refused->ErrorCode = "1";
     refused->ErrorMsg = "房台号无效";
     floor->socketDataHandleDidRoomStateAndInfo(refused);
     EXPECT_FALSE(floor->popover());
-    auto alert = UIApplication::sharedApplication().topAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->message(), "房台号无效");
+    EXPECT_EQ(alertMessage(), "房台号无效");
     // A grid that has no width yet rests on page 1.
     floor->roomGrid()->setFrame(CGRectMake(0, 0, 0, 0));
     EXPECT_EQ(floor->currentPage(), 1);
 }
 
-TEST_F(RoomFloorTest, ALongRegionNameShrinksInsideItsTileBorder)
+TEST_F(OpenFloorTest, ALongRegionNameShrinksInsideItsTileBorder)
 {
-    auto floor = openFloor();
-    ASSERT_TRUE(floor);
     auto tile = std::dynamic_pointer_cast<RoomTypeCell>(floor->filterGrid()->cellForItemAtIndex(0));
     ASSERT_TRUE(tile && tile->lblName());
     auto label = tile->lblName();
@@ -184,10 +181,8 @@ TEST_F(RoomFloorTest, ALongRegionNameShrinksInsideItsTileBorder)
     EXPECT_LT(label->fontSizeForDrawing(label->bounds()), label->font()->pointSize());
 }
 
-TEST_F(RoomFloorTest, TheBindingAlertSendsItsFieldForTheTappedRoom)
+TEST_F(OpenFloorTest, TheBindingAlertSendsItsFieldForTheTappedRoom)
 {
-    auto floor = openFloor();
-    ASSERT_TRUE(floor);
     floor->GridViewDidTapOnItemAtIndex(*floor->roomGrid(), 0);
     // Only button 0 of an alert tagged 90 that has a field binds; the others send nothing.
     for (const auto& [tag, style, button] : {std::tuple {90, UIAlertViewStyle::PlainTextInput, 1},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ApplicationInterfaceClasses.h"
 #include "billing/BillViewController.h"
 #include "kit/AlertViewReplyAlertDisplay.h"
 #include "kit/StatusBarNotification.h"
@@ -7,14 +8,12 @@
 #include "ordering/OrderViewController.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/ui/InterfaceRegistry.h"
 #include "platform/ui/ScreenInFront.h"
 #include "platform/ui/UIAlertView.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIStoryboard.h"
 #include "platform/ui/UIWindow.h"
-#include "rooms/RoomsInterfaceClasses.h"
 #include "session/DataCenter.h"
 #include "session/ServerNetworkCenter.h"
 #include "session/SocketDataHandle.h"
@@ -35,11 +34,7 @@ class ScreenTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        registerPlatformInterfaceClasses();
-        registerRoomsInterfaceClasses();
-        registerOrderingInterfaceClasses();
-        registerBillingInterfaceClasses();
-        registerWineInterfaceClasses();
+        registerApplicationInterfaceClasses();
         SocketDataHandle::sharedInstance().setStatusDisplay(&StatusStripConnectionDisplay::shared());
         SocketDataHandle::sharedInstance().setAlertDisplay(&AlertViewReplyAlertDisplay::shared());
     }
@@ -76,13 +71,15 @@ protected:
         UserDefaults::standard().setObject("Server_Ip", "127.0.0.1");
         UserDefaults::standard().setObject("Server_Port", std::to_string(port));
     }
-    // The main storyboard's first screen in a key window, as at launch.
-    void launch()
+    // The given screen, or the main storyboard's first, in a key window as at launch.
+    void launch(std::shared_ptr<UIViewController> root = nullptr)
     {
         window = UIWindow::create(UIScreen::mainScreen().bounds());
-        auto first = UIStoryboard::storyboardWithName("Storyboard_Main")->instantiateInitialViewController();
-        ASSERT_TRUE(first);
-        window->setRootViewController(first);
+        if (!root)
+            root = UIStoryboard::storyboardWithName("Storyboard_Main")
+                       ->instantiateInitialViewController();
+        ASSERT_TRUE(root);
+        window->setRootViewController(root);
         window->makeKeyAndVisible();
     }
     template <class Screen>

@@ -42,7 +42,7 @@ TEST_F(LoginTest, FollowsTheStartScreenThatBindsTheDevice)
 
 TEST_F(ScreenTest, UnreachableServerOffersOneRetryAlertThatReconnects)
 {
-    pointAt(LoopbackPeer().port()); // a port nothing listens on any more
+    pointAt(LoopbackPeer::closedPort());
     launch();
     auto alert = waitForAlert();
     ASSERT_TRUE(alert);

@@ -2,6 +2,8 @@
 
 #include "session/records/SelectedStoreWineFoodObject.h"
 
+#include <tuple>
+
 namespace {
 std::vector<std::string> withRecords(std::vector<std::string> head, std::size_t count, std::size_t stride)
 {
@@ -17,13 +19,12 @@ TEST_F(DispatcherTest, UnsettledFolioLines)
     auto lines = withRecords({"1", "", "100.00", "M7", "x"}, 2, 13);
     lines.resize(lines.size() - 3);
     deliver(156, lines);
-    EXPECT_EQ(receiver->folio.PayedMoney, "100.00");
-    EXPECT_EQ(receiver->folio.MasterID, "M7");
-    ASSERT_EQ(receiver->folio.DataDetail.size(), 1u);
-    const auto& line = *receiver->folio.DataDetail[0];
-    EXPECT_EQ(line.FolioID, "0:0");
-    EXPECT_EQ(line.GroupID, "0:7");
-    EXPECT_EQ(line.Str05, "0:12");
+    const auto& folio = receiver->folio;
+    EXPECT_EQ(std::tie(folio.PayedMoney, folio.MasterID), std::make_tuple("100.00", "M7"));
+    ASSERT_EQ(folio.DataDetail.size(), 1u);
+    const auto& line = *folio.DataDetail[0];
+    EXPECT_EQ(std::tie(line.FolioID, line.GroupID, line.Str05),
+              std::make_tuple("0:0", "0:7", "0:12"));
     EXPECT_FALSE(line.isSelected);
     EXPECT_FALSE(line.SetNote);
     deliver(156, {"0", "", "0", "M8"});
@@ -98,20 +99,17 @@ TEST_F(DispatcherTest, RoomReport)
     deliver(75, lines);
     ASSERT_TRUE(receiver->report);
     const auto& report = *receiver->report;
-    EXPECT_EQ(report.reportID, 4);
-    EXPECT_EQ(report.YinXiangZhiLiang, 5);
-    EXPECT_EQ(report.YinXiangShiPinBeiZhu, "12");
-    EXPECT_EQ(report.IPADXingHao, 0);
-    EXPECT_EQ(report.KongTiaoXiaoGuoBeiZhu, "22");
-    EXPECT_EQ(report.XiShouJianWeiSheng, 32);
-    EXPECT_EQ(report.DaiFangHuoYueQiFenCiShu, 48);
-    EXPECT_EQ(report.QiTaBeiZhu, "49");
+    EXPECT_EQ(std::tie(report.reportID, report.YinXiangZhiLiang, report.IPADXingHao,
+                       report.XiShouJianWeiSheng, report.DaiFangHuoYueQiFenCiShu),
+              std::make_tuple(4, 5, 0, 32, 48));
+    EXPECT_EQ(std::tie(report.YinXiangShiPinBeiZhu, report.KongTiaoXiaoGuoBeiZhu,
+                       report.QiTaBeiZhu),
+              std::make_tuple("12", "22", "49"));
     auto kept = receiver->report;
     deliver(75, {"0", "", "9"}); // short: what is there is read, the rest keeps its initial value
     EXPECT_NE(receiver->report, kept);
-    EXPECT_EQ(receiver->report->reportID, 9);
-    EXPECT_EQ(receiver->report->YinXiangZhiLiang, 1);
-    EXPECT_EQ(kept->reportID, 4);
+    EXPECT_EQ(std::tie(receiver->report->reportID, receiver->report->YinXiangZhiLiang, kept->reportID),
+              std::make_tuple(9, 1, 4));
 
     deliver(76, {"1"});
     EXPECT_NE(calls().back(), "saveRoomReport");

@@ -13,9 +13,6 @@ TEST_F(DispatcherTest, RepliesWithoutHandlerOrCommandChangeNothing)
     DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "clientDidDisconnect");
     EXPECT_TRUE(calls().empty());
     EXPECT_EQ(display.redisplays, 0);
-    EXPECT_FALSE(SocketDataHandle::handlesCommand(4));
-    EXPECT_TRUE(SocketDataHandle::handlesCommand(78));
-    EXPECT_TRUE(SocketDataHandle::handlesCommand(213));
 }
 
 TEST_F(DispatcherTest, LinkEventsAreShownAndGoToAScreenThatOwnsTheReconnect)
@@ -38,7 +35,6 @@ TEST_F(DispatcherTest, LostLinkWithoutOwnerReconnectsAfterADelayOnlyOnce)
     linkEvent("serverDidDisconnect");
     EXPECT_EQ(display.offLine, "断开连接");
     EXPECT_TRUE(handle().reconnectPending());
-    EXPECT_FALSE(log.contains("trying to connect server"));
     clock.advance(0.9);
     EXPECT_FALSE(log.contains("trying to connect server"));
     clock.advance(0.2);
@@ -100,12 +96,12 @@ TEST_F(DispatcherTest, HallBindingStoresSessionAndRegions)
 
 TEST_F(DispatcherTest, HallBindingCountsCannotReadPastTheEnd)
 {
-    for (const char* regions : {"99999999999", "-5", "4"}) {
-        deliver(90, {"0", "", "1", "n", "", "", "", "", "", "", "", "0", regions, "R1", "一区"});
-        EXPECT_EQ(session().mRoomTypes.size(), std::string(regions) == "-5" ? 1u : 2u) << regions;
+    // Skipped pairs, regions, and the region list that results with "全部区域" first.
+    const std::tuple<const char*, const char*, std::size_t> counts[] = {
+        {"0", "99999999999", 2}, {"0", "-5", 1}, {"0", "4", 2}, {"99999999999", "1", 1},
+        {"-3", "1", 1}};
+    for (const auto& [skipped, regions, types] : counts) {
+        deliver(90, {"0", "", "1", "n", "", "", "", "", "", "", "", skipped, regions, "R1", "一区"});
+        EXPECT_EQ(session().mRoomTypes.size(), types) << skipped << "/" << regions;
     }
-    deliver(90, {"0", "", "1", "n", "", "", "", "", "", "", "", "99999999999", "1", "R1", "一区"});
-    EXPECT_EQ(session().mRoomTypes.size(), 1u);
-    deliver(90, {"0", "", "1", "n", "", "", "", "", "", "", "", "-3", "1", "R1", "一区"});
-    EXPECT_EQ(session().mRoomTypes.size(), 1u);
 }

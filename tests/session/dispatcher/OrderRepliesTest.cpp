@@ -84,16 +84,12 @@ TEST_F(DispatcherTest, OrderLinesFillFromTheBasketHeaderAndRoom)
     deliver(105, {"0", "", "0", "1", "", "G9", "0"});
     EXPECT_TRUE(receiver->folioLines.empty());
     EXPECT_EQ(basket.GroupID, "G9");
-}
 
-TEST_F(DispatcherTest, RefusedOrderLinesOnlyAlert)
-{
-    deliver(105, {"0", "", "0", "1", "S", "G1", "0"});
+    // A refusal only alerts: the basket keeps its header.
     const auto callsBefore = calls().size();
     deliver(105, {"1", "估清", "9", "9", "9", "G2", "9"});
-    auto& basket = handle().getTmpSelectFood();
     EXPECT_EQ(std::tie(basket.ErrorCode, basket.ErrorMsg, basket.GroupID),
-              std::make_tuple("1", "估清", "G1"));
+              std::make_tuple("1", "估清", "G9"));
     EXPECT_EQ(calls().size(), callsBefore);
     EXPECT_EQ(alerts.alerts, (std::vector<std::string> {"提示|估清|确定"}));
 }
@@ -104,8 +100,6 @@ TEST_F(DispatcherTest, RemarksOfADish)
     EXPECT_TRUE(calls().empty());
     deliver(106, {"0", "少冰"});
     EXPECT_EQ(receiver->remarks, (std::vector<std::string> {"少冰"}));
-    deliver(106, {"0", "少冰", "去辣", "加热"});
-    EXPECT_EQ(receiver->remarks.size(), 3u);
 }
 
 TEST_F(DispatcherTest, PackageGroupsAndDishes)

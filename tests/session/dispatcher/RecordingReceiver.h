@@ -75,20 +75,12 @@ public:
     bool socketDataHandleDidSelectClerkListWithClerkCounts(const RecordList<SelectClerkListCountDown>& h,
                                                           const RecordList<SelectClerkListInfoDown>& r) override
     {
-        if (!implementsSelectClerkList)
-            return false;
-        calls.push_back("selectClerkList");
-        clerkHeaders = h;
-        clerkRows = r;
-        return true;
+        return implementsSelectClerkList && keepClerks("selectClerkList", h, r);
     }
     bool socketDataHandleDidSearchClerkListWithClerkCounts(const RecordList<SelectClerkListCountDown>& h,
                                                           const RecordList<SelectClerkListInfoDown>& r) override
     {
-        calls.push_back("searchClerkList");
-        clerkHeaders = h;
-        clerkRows = r;
-        return true;
+        return keepClerks("searchClerkList", h, r);
     }
     void socketDataHandleDidConfirmInputFood(const std::string& m) override { note("confirmInputFood", m); }
     void socketDataHandleDidConfirmInputFoodOfVip(const std::string& m) override { note("confirmInputFoodOfVip", m); }
@@ -156,9 +148,12 @@ private:
         note(name, a, b, c);
         flag = s;
     }
-    void noteDict(const std::string& name, const ResultDictionary& d)
+    void noteDict(const std::string& name, const ResultDictionary& d) { keep(name, dictionary, d); }
+    bool keepClerks(const std::string& name, const RecordList<SelectClerkListCountDown>& h,
+                    const RecordList<SelectClerkListInfoDown>& r)
     {
-        calls.push_back(name);
-        dictionary = d;
+        keep(name, clerkHeaders, h);
+        clerkRows = r;
+        return true;
     }
 };

@@ -6,62 +6,48 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// A reply, the one callback it reaches, and the outcome and texts that callback is given.
-struct OutcomeRow {
+// A reply, the one callback it reaches, and the dictionary, outcome and texts it is given.
+struct ReplyRow {
     int command;
     Lines lines;
     const char* callback;
-    bool success;
-    std::string text, text2 = "", text3 = "";
+    ResultDictionary dictionary;
+    bool success = false;
+    std::string text = "", text2 = "", text3 = "";
 };
 
 // A payment code without its lines is a failure with the provider's message; a download address
 // that is no URL reaches the receiver as none ("(nil)").
-const OutcomeRow kOutcomeRows[] = {
-    {96, {"0", "已带位"}, "cmdResult", true, "已带位"},
-    {96, {"1", "房台状态不允许"}, "cmdResult", false, "房台状态不允许"},
-    {97, {"0", "已取消"}, "cmdResult", true, "已取消"},
-    {110, {"1", "已结账"}, "cmdResult", false, "已结账"},
-    {162, {"0", "已清台"}, "cmdResult", true, "已清台"},
-    {160, {"0", "ignored"}, "vipConsumeOfHall", true, ""},
-    {160, {"2", "余额不足"}, "vipConsumeOfHall", false, "余额不足"},
-    {157, {"0", "text"}, "payMoneyOfHall", true, ""},
-    {157, {"2", "未完成"}, "payMoneyOfHall", false, "未完成"},
-    {201, {"0", "x"}, "scanResumeWine", true, ""},
-    {201, {"1", "失败"}, "scanResumeWine", false, "失败"},
-    {211, {"1", "失败"}, "deleteRequestStore", false, "失败"},
-    {212, {"0", "x"}, "improveStore", true, ""},
-    {182, {"0", "ignored", "0001", "欢乐时光KTV"}, "changSuoID", true, "", "0001", "欢乐时光KTV"},
-    {182, {"1", "未授权", "0001"}, "changSuoID", false, "未授权"},
-    {202, {"0"}, "aliPayErCode", false, "请求支付宝二维码错误!"},
-    {202, {"0", "", "ORD1"}, "aliPayErCode", false, "请求支付宝二维码错误!"},
-    {202, {"0", "", "ORD1", "qr-text"}, "aliPayErCode", true, "", "ORD1", "qr-text"},
-    {204, {"1", "商户错误", "ORD1", "qr"}, "wxPayErCode", false, "商户错误"},
-    {204, {"0", ""}, "wxPayErCode", false, "请求微信二维码错误!"},
-    {203, {"1"}, "aliPayState", false, ""},
-    {205, {}, "wxPayState", false, ""},
-    {205, {"0"}, "wxPayState", true, ""},
-    {168, {}, "confirmInputFoodNetPay", false, ""},
-    {168, {"2"}, "confirmInputFoodNetPay", false, "2"},
-    {168, {"2", "待支付", "NO123"}, "confirmInputFoodNetPay", false, "2", "待支付", "NO123"},
-    {3, {"7", "http://127.0.0.1/db.zip"}, "DbExist", false, ""},
-    {3, {"8", "http://127.0.0.1/db.zip"}, "UpdateDB", false, "http://127.0.0.1/db.zip", "8"},
-    {3, {"9", "not a url"}, "UpdateDB", false, "(nil)", "9"},
-    {3, {"9", "http://127.0.0.1/%zz"}, "UpdateDB", false, "(nil)", "9"},
-    {3, {"9", ""}, "UpdateDB", false, "(nil)", "9"},
-    {3, {"9", "http://127.0.0.1:8080/db.zip?v=9#a"}, "UpdateDB", false,
+const ReplyRow kReplyRows[] = {
+    {96, {"0", "已带位"}, "cmdResult", {}, true, "已带位"},
+    {97, {"1", "房台状态不允许"}, "cmdResult", {}, false, "房台状态不允许"},
+    {110, {"1", "已结账"}, "cmdResult", {}, false, "已结账"},
+    {162, {"0", "已清台"}, "cmdResult", {}, true, "已清台"},
+    {160, {"0", "ignored"}, "vipConsumeOfHall", {}, true, ""},
+    {157, {"2", "未完成"}, "payMoneyOfHall", {}, false, "未完成"},
+    {201, {"0", "x"}, "scanResumeWine", {}, true, ""},
+    {211, {"1", "失败"}, "deleteRequestStore", {}, false, "失败"},
+    {212, {"0", "x"}, "improveStore", {}, true, ""},
+    {182, {"0", "ignored", "0001", "欢乐时光KTV"}, "changSuoID", {}, true, "", "0001", "欢乐时光KTV"},
+    {182, {"1", "未授权", "0001"}, "changSuoID", {}, false, "未授权"},
+    {202, {"0"}, "aliPayErCode", {}, false, "请求支付宝二维码错误!"},
+    {202, {"0", "", "ORD1"}, "aliPayErCode", {}, false, "请求支付宝二维码错误!"},
+    {202, {"0", "", "ORD1", "qr-text"}, "aliPayErCode", {}, true, "", "ORD1", "qr-text"},
+    {204, {"1", "商户错误", "ORD1", "qr"}, "wxPayErCode", {}, false, "商户错误"},
+    {204, {"0", ""}, "wxPayErCode", {}, false, "请求微信二维码错误!"},
+    {203, {"1"}, "aliPayState", {}, false, ""},
+    {205, {}, "wxPayState", {}, false, ""},
+    {205, {"0"}, "wxPayState", {}, true, ""},
+    {168, {}, "confirmInputFoodNetPay", {}, false, ""},
+    {168, {"2"}, "confirmInputFoodNetPay", {}, false, "2"},
+    {168, {"2", "待支付", "NO123"}, "confirmInputFoodNetPay", {}, false, "2", "待支付", "NO123"},
+    {3, {"7", "http://127.0.0.1/db.zip"}, "DbExist", {}, false, ""},
+    {3, {"8", "http://127.0.0.1/db.zip"}, "UpdateDB", {}, false, "http://127.0.0.1/db.zip", "8"},
+    {3, {"9", "not a url"}, "UpdateDB", {}, false, "(nil)", "9"},
+    {3, {"9", "http://127.0.0.1/%zz"}, "UpdateDB", {}, false, "(nil)", "9"},
+    {3, {"9", ""}, "UpdateDB", {}, false, "(nil)", "9"},
+    {3, {"9", "http://127.0.0.1:8080/db.zip?v=9#a"}, "UpdateDB", {}, false,
      "http://127.0.0.1:8080/db.zip?v=9#a", "9"},
-};
-
-// A reply and the dictionary its callback is given.
-struct DictionaryRow {
-    int command;
-    Lines lines;
-    const char* callback;
-    ResultDictionary expected;
-};
-
-const DictionaryRow kDictionaryRows[] = {
     {140, {"0", "", "M1", "open"}, "master",
      {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"MasterID", "M1"}, {"MasterState", "open"}}},
     {140, {"1", "无账单", "M1", "open"}, "master", {{"ErrorCode", "1"}, {"ErrorMsg", "无账单"}}},
@@ -87,40 +73,22 @@ const DictionaryRow kDictionaryRows[] = {
     {102, {"1", "密码错误", "8801", "张三"}, "clerkInfo", {{"ErrorCode", "1"}, {"ErrorMsg", "密码错误"}}},
 };
 
-std::string traceOf(int command, const Lines& lines)
-{
-    std::string trace = std::to_string(command);
-    for (const auto& line : lines)
-        trace += "|" + line;
-    return trace;
-}
-
 } // namespace
 
-TEST_F(DispatcherTest, OutcomeRepliesReachTheirOneCallback)
+TEST_F(DispatcherTest, RepliesReachTheirOneCallback)
 {
     UserDefaults::standard().registerDefaults({{"dbVersion", "7"}});
-    for (const auto& row : kOutcomeRows) {
-        SCOPED_TRACE(traceOf(row.command, row.lines));
+    for (const auto& row : kReplyRows) {
+        SCOPED_TRACE(std::to_string(row.command) + " " + ::testing::PrintToString(row.lines));
         auto fresh = std::make_shared<RecordingReceiver>();
         handle().setDelegate(fresh);
         deliver(row.command, row.lines);
         EXPECT_EQ(fresh->calls, (Lines {row.callback}));
+        EXPECT_EQ(fresh->dictionary, row.dictionary);
         EXPECT_EQ(std::tie(fresh->flag, fresh->text, fresh->text2, fresh->text3),
                   std::tie(row.success, row.text, row.text2, row.text3));
     }
     EXPECT_TRUE(log.contains("请求微信支付状态错误!"));
-}
-
-TEST_F(DispatcherTest, DictionaryRepliesReachTheirCallback)
-{
-    for (const auto& row : kDictionaryRows) {
-        SCOPED_TRACE(traceOf(row.command, row.lines));
-        receiver->calls.clear();
-        deliver(row.command, row.lines);
-        EXPECT_EQ(calls(), (Lines {row.callback}));
-        EXPECT_EQ(receiver->dictionary, row.expected);
-    }
     EXPECT_EQ(session().clerkNo, ""); // clerk information logs nobody in
 }
 

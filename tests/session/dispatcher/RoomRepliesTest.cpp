@@ -103,24 +103,16 @@ TEST_F(DispatcherTest, RoomListBoundaries)
 
 TEST_F(DispatcherTest, DisplayStatePrecedence)
 {
-    struct Case {
-        const char* state;
-        const char* flag;
-        const char* bad;
-        std::int64_t expected;
-    };
-    const Case cases[] = {
+    // Room state, room flag, out of order, and the state shown.
+    const std::tuple<const char*, const char*, const char*, std::int64_t> cases[] = {
         {"R", "1", "1", RoomDisplaySeating}, {"", "1", "0", RoomDisplaySeating}, {"R", "0", "1", RoomDisplayBooked},
         {"I", "1", "1", RoomDisplayOpen},    {"I", "6", "1", RoomDisplayOpen},    {"S", "0", "0", RoomDisplaySettling},
         {"L", "6", "0", RoomDisplayCleaning}, {"", "6", "1", RoomDisplayMerged},  {"", "0", "1", RoomDisplayOutOfOrder},
         {"", "0", "0", RoomDisplayFree},     {"N", "0", "1", RoomDisplayFree},
     };
-    for (const auto& c : cases) {
-        RoomStatesObject room;
-        room.RoomState = c.state;
-        room.RoomFlag = c.flag;
-        room.IfBad = c.bad;
-        EXPECT_EQ(handle().GetRoomState(room), c.expected) << c.state << "/" << c.flag << "/" << c.bad;
+    for (const auto& [state, flag, bad, expected] : cases) {
+        const RoomStatesObject room {.RoomState = state, .RoomFlag = flag, .IfBad = bad};
+        EXPECT_EQ(handle().GetRoomState(room), expected) << state << "/" << flag << "/" << bad;
     }
 }
 
@@ -140,11 +132,9 @@ TEST_F(DispatcherTest, RoomDetailsWithLabels)
     ASSERT_TRUE(receiver->room);
     const auto& room = *receiver->room;
     EXPECT_EQ(receiver->room, handle().roomState);
-    EXPECT_EQ(room.State(), "已预订");
-    EXPECT_FALSE(room.Flag());
-    EXPECT_EQ(room.ReserveFlag(), "有预定");
-    EXPECT_EQ(room.RoomMoneyMode(), "包房费+消费模式");
-    EXPECT_EQ(room.SettleMode(), "酒吧即付款");
+    EXPECT_EQ(std::make_tuple(room.State(), room.Flag(), room.ReserveFlag(), room.RoomMoneyMode(),
+                              room.SettleMode()),
+              std::make_tuple("已预订", std::nullopt, "有预定", "包房费+消费模式", "酒吧即付款"));
     EXPECT_EQ(session().priceId, "2");
     EXPECT_EQ(std::tie(room.PriceID, room.RoomType, room.ReserveClerkNo, room.VipID,
                        room.DJ1_DangAnID, room.Server2_XingMing, room.PrintLocate,
@@ -162,19 +152,17 @@ TEST_F(DispatcherTest, RoomDetailsWithLabels)
               std::make_tuple("", "1", "房台不存在"));
     EXPECT_EQ(session().priceId, "2");
     EXPECT_EQ(kept->State(), "已预订");
-}
 
-TEST_F(DispatcherTest, LabelSettersLeaveUnknownCodesAlone)
-{
-    RoomStateAndInfo room;
-    room.setState("N");
-    room.setState("Q");
-    room.setState("");
-    EXPECT_EQ(room.State(), "可用房");
-    room.setFlag("0");
-    EXPECT_EQ(room.Flag(), "可用房");
-    room.setRoomMoneyMode("4");
-    EXPECT_FALSE(room.RoomMoneyMode());
+    // Label setters leave codes without a label alone.
+    RoomStateAndInfo labels;
+    labels.setState("N");
+    labels.setState("Q");
+    labels.setState("");
+    EXPECT_EQ(labels.State(), "可用房");
+    labels.setFlag("0");
+    EXPECT_EQ(labels.Flag(), "可用房");
+    labels.setRoomMoneyMode("4");
+    EXPECT_FALSE(labels.RoomMoneyMode());
 }
 
 TEST_F(DispatcherTest, ClerkLogin)
