@@ -4,19 +4,9 @@
 
 #include <tuple>
 
-namespace {
-std::vector<std::string> withRecords(std::vector<std::string> head, std::size_t count, std::size_t stride)
-{
-    for (std::size_t r = 0; r < count; ++r)
-        for (std::size_t i = 0; i < stride; ++i)
-            head.push_back(std::to_string(r) + ":" + std::to_string(i));
-    return head;
-}
-} // namespace
-
 TEST_F(DispatcherTest, UnsettledFolioLines)
 {
-    auto lines = withRecords({"1", "", "100.00", "M7", "x"}, 2, 13);
+    auto lines = concat({"1", "", "100.00", "M7", "x"}, records(2, 13, ""));
     lines.resize(lines.size() - 3);
     deliver(156, lines);
     const auto& folio = receiver->folio;
@@ -33,7 +23,7 @@ TEST_F(DispatcherTest, UnsettledFolioLines)
 
 TEST_F(DispatcherTest, StorableDrinksAndBottleLines)
 {
-    auto drinks = withRecords({"0", "", "x", "x", "x"}, 2, 8);
+    auto drinks = concat({"0", "", "x", "x", "x"}, records(2, 8, ""));
     drinks.pop_back(); // the second record lacks its eighth line
     deliver(183, drinks);
     ASSERT_EQ(receiver->drinks.size(), 1u);

@@ -23,6 +23,22 @@ inline std::string replyText(int command, const std::vector<std::string>& fromLi
     return text;
 }
 
+// `count` records of `stride` lines, each field "<prefix><record>:<offset>".
+inline std::vector<std::string> records(std::size_t count, std::size_t stride, const std::string& prefix = "r")
+{
+    std::vector<std::string> lines;
+    for (std::size_t r = 0; r < count; ++r)
+        for (std::size_t i = 0; i < stride; ++i)
+            lines.push_back(prefix + std::to_string(r) + ":" + std::to_string(i));
+    return lines;
+}
+
+inline std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 class RecordingStatusDisplay : public ConnectionStatusDisplay {
 public:
     std::string offLine, wifi;

@@ -12,12 +12,11 @@ const char* const kOddLines[] = {
 
 std::string oddReply(std::mt19937& random, int command)
 {
-    std::uniform_int_distribution<int> lineCount(0, 120);
+    std::uniform_int_distribution<std::size_t> lineCount(0, 120);
     std::uniform_int_distribution<std::size_t> pick(0, std::size(kOddLines) - 1);
-    std::vector<std::string> lines;
-    const int count = lineCount(random);
-    for (int i = 0; i < count; ++i)
-        lines.emplace_back(kOddLines[pick(random)]);
+    std::vector<std::string> lines(lineCount(random));
+    for (auto& line : lines)
+        line = kOddLines[pick(random)];
     return replyText(command, lines);
 }
 

@@ -2,26 +2,6 @@
 
 #include <tuple>
 
-namespace {
-
-// `count` records of `stride` lines, each field "<record>:<offset>".
-std::vector<std::string> records(std::size_t count, std::size_t stride, const std::string& prefix = "r")
-{
-    std::vector<std::string> lines;
-    for (std::size_t r = 0; r < count; ++r)
-        for (std::size_t i = 0; i < stride; ++i)
-            lines.push_back(prefix + std::to_string(r) + ":" + std::to_string(i));
-    return lines;
-}
-
-std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-} // namespace
-
 TEST_F(DispatcherTest, MenuCategoriesAndDishes)
 {
     const std::vector<std::string> head {"0", "", "x", "x", "x"}; // lines 2 to 6
