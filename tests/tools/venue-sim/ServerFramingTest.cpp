@@ -55,14 +55,21 @@ TEST_F(ServerFraming, GarbageEndsThatLinkOnlyAndIsLogged)
 
 TEST_F(ServerFraming, ClientsComeAndGoAndEachGetsItsOwnAnswers)
 {
-    start({"free", "free"});
+    // Two rooms that answer differently: each client must get the details of the room it asked for.
+    start({"free", "open"});
     std::vector<std::unique_ptr<VenueTestClient>> clients;
     for (int i = 0; i < 5; ++i)
         clients.push_back(std::make_unique<VenueTestClient>(port()));
     for (std::size_t i = 0; i < clients.size(); ++i)
         ASSERT_TRUE(clients[i]->send(119, {i % 2 ? "A02" : "A01", "", "0"}));
-    for (std::size_t i = 0; i < clients.size(); ++i)
-        EXPECT_EQ(clients[i]->readReply().value_or(ReplyLines("")).command(), 119) << i;
+    std::vector<ReplyLines> answers;
+    for (auto& client : clients)
+        answers.push_back(client->readReply().value_or(ReplyLines("")));
+    ASSERT_NE(answers[0].lines(), answers[1].lines());
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        EXPECT_EQ(answers[i].command(), 119) << i;
+        EXPECT_EQ(answers[i].lines(), answers[i % 2].lines()) << i;
+    }
     clients.erase(clients.begin(), clients.begin() + 3);
     EXPECT_TRUE(server().waitForLog("client 2 closed", 2s));
     EXPECT_TRUE(clients.back()->ask(60));
