@@ -159,10 +159,12 @@ std::shared_ptr<UIView> UITableView::makeSectionView(const std::optional<std::st
 {
     if (!title)
         return nullptr;
-    auto container = UIView::create();
+    // The title lines up with the rows' text, 15 points in from either side, whatever width the
+    // table gives the header later.
+    auto container = UIView::create(CGRectMake(0, 0, 100, 30));
     container->setBackgroundColor(m_style == UITableViewStyle::Plain ? UIColor::colorWithWhite(0.93, 1)
                                                                       : UIColor::clearColor());
-    auto label = UILabel::create();
+    auto label = UILabel::create(CGRectMake(15, 0, 70, 30));
     label->setText(*title);
     label->setFont(header && m_style == UITableViewStyle::Plain ? UIFont::boldSystemFontOfSize(15)
                                                                  : UIFont::systemFontOfSize(14));

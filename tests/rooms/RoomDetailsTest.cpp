@@ -18,7 +18,8 @@ Shown detailsFor(std::int64_t state, const std::string& checkInMode, const std::
 {
     DataCenter::sharedInstance().CheckInRoomMode = checkInMode;
     auto room = std::make_shared<RoomStatesObject>(RoomStatesObject {
-        .RoomNo = "A01", .CheckInDateTime = "20:05", .MyRoomState = state,
+        .RoomNo = "A01", .ReserveDateTime = "19:30", .ArriveDateTime = "20:00", .CheckInDateTime = "20:05",
+        .MyRoomState = state,
         .MT_PreSettleFlag = preSettle});
     auto info = std::make_shared<RoomStateAndInfo>();
     info->RoomType = "中包";
@@ -63,7 +64,15 @@ TEST_F(ScreenTest, DetailsShowTheRoomsFactsByState)
     EXPECT_EQ(detailsFor(RoomDisplayFree, "1").facts["房台状态"], "可用房");
     EXPECT_EQ(detailsFor(RoomDisplayOutOfOrder, "1").facts["房台状态"], "维修房");
     EXPECT_EQ(detailsFor(RoomDisplayMerged, "1").facts["房台状态"], "消费中");
-    // A room checking out shows its booking only when pre-settled.
+    auto booked = detailsFor(RoomDisplayBooked, "1");
+    EXPECT_EQ(booked.sections, (Titles {"房台信息", "预定信息"}));
+    EXPECT_EQ(std::tie(booked.facts["定位经理"], booked.facts["预定时间"], booked.facts["抵达时间"],
+                       booked.facts["客人人数"]),
+              std::make_tuple("王丽", "19:30", "20:00", "6"));
+    // Seated and cleaning rooms have no booking to show; a room checking out shows its booking
+    // only when pre-settled.
+    EXPECT_EQ(detailsFor(RoomDisplaySeating, "1").sections, (Titles {"房台信息"}));
+    EXPECT_EQ(detailsFor(RoomDisplayCleaning, "1").sections, (Titles {"房台信息"}));
     EXPECT_EQ(detailsFor(RoomDisplaySettling, "1", "0").sections, (Titles {"房台信息"}));
     EXPECT_EQ(detailsFor(RoomDisplaySettling, "1", "01").sections, (Titles {"房台信息", "预定信息"}));
 }

@@ -113,6 +113,7 @@ TEST_F(TableViewTest, SectionsStackTheirHeadersRowsAndFooters)
     auto label = std::dynamic_pointer_cast<UILabel>(header->subviews().at(0));
     ASSERT_TRUE(label);
     EXPECT_EQ(label->text(), "房台信息");
+    EXPECT_EQ(label->frame(), CGRectMake(15, 0, 220, 38));
     EXPECT_EQ(table->headerViewForSection(0), nullptr);
 }
 
