@@ -222,78 +222,110 @@ public:
         return true;
     }
 
-    bool storyboard(const json& root, StoryboardDescription& out)
+    bool sceneNavigation(const json& s, SceneDescription& scene, const std::string& where)
     {
-        if (!root.is_object())
-            return fail("", "the file must hold an object");
-        if (!requiredString(root, "initialScene", out.initialScene, ""))
+        auto nav = s.find("navigationController");
+        if (nav == s.end())
+            return true;
+        if (!nav->is_object())
+            return fail(where, "'navigationController' must be an object");
+        auto hidden = nav->find("navigationBarHidden");
+        if (hidden != nav->end() && !hidden->is_boolean())
+            return fail(where, "'navigationBarHidden' must be true or false");
+        scene.inNavigationController = true;
+        scene.navigationBarHidden = hidden != nav->end() && hidden->get<bool>();
+        return true;
+    }
+
+    // Scene ids and identifiers are unique across the file; views are checked one scene at a time.
+    bool readScene(const json& s, SceneDescription& scene, const std::string& where, std::set<std::string>& sceneIDs,
+                   std::set<std::string>& identifiers)
+    {
+        if (!s.is_object())
+            return fail(where, "a scene must be an object");
+        if (!requiredString(s, "id", scene.id, where) || !requiredString(s, "class", scene.className, where)
+            || !optionalString(s, "identifier", scene.identifier, where)
+            || !optionalString(s, "title", scene.title, where))
             return false;
+        if (!sceneIDs.insert(scene.id).second)
+            return fail(where, "the scene id '" + scene.id + "' is used twice");
+        if (!scene.identifier.empty() && !identifiers.insert(scene.identifier).second)
+            return fail(where, "the identifier '" + scene.identifier + "' is used twice");
+        if (!sceneNavigation(s, scene, where))
+            return false;
+        if (auto v = s.find("view"); v != s.end()) {
+            std::set<std::string> ids;
+            scene.view.emplace();
+            if (!view(*v, *scene.view, where + ".view", ids) || !references(*scene.view, ids, where + ".view"))
+                return false;
+        }
+        return true;
+    }
+
+    bool readScenes(const json& root, StoryboardDescription& out)
+    {
         auto scenes = root.find("scenes");
         if (scenes == root.end() || !scenes->is_array() || scenes->empty())
             return fail("", "'scenes' must be a list of at least one scene");
         std::set<std::string> sceneIDs, identifiers;
         for (std::size_t i = 0; i < scenes->size(); ++i) {
-            const json& s = (*scenes)[i];
-            const std::string where = "scenes[" + std::to_string(i) + "]";
-            if (!s.is_object())
-                return fail(where, "a scene must be an object");
-            SceneDescription scene;
-            if (!requiredString(s, "id", scene.id, where) || !requiredString(s, "class", scene.className, where)
-                || !optionalString(s, "identifier", scene.identifier, where)
-                || !optionalString(s, "title", scene.title, where))
+            SceneDescription s;
+            if (!readScene((*scenes)[i], s, "scenes[" + std::to_string(i) + "]", sceneIDs, identifiers))
                 return false;
-            if (!sceneIDs.insert(scene.id).second)
-                return fail(where, "the scene id '" + scene.id + "' is used twice");
-            if (!scene.identifier.empty() && !identifiers.insert(scene.identifier).second)
-                return fail(where, "the identifier '" + scene.identifier + "' is used twice");
-            if (auto nav = s.find("navigationController"); nav != s.end()) {
-                if (!nav->is_object())
-                    return fail(where, "'navigationController' must be an object");
-                auto hidden = nav->find("navigationBarHidden");
-                if (hidden != nav->end() && !hidden->is_boolean())
-                    return fail(where, "'navigationBarHidden' must be true or false");
-                scene.inNavigationController = true;
-                scene.navigationBarHidden = hidden != nav->end() && hidden->get<bool>();
-            }
-            if (auto v = s.find("view"); v != s.end()) {
-                std::set<std::string> ids;
-                scene.view.emplace();
-                if (!view(*v, *scene.view, where + ".view", ids) || !references(*scene.view, ids, where + ".view"))
-                    return false;
-            }
-            out.scenes.push_back(std::move(scene));
-        }
-        if (!out.sceneWithID(out.initialScene))
-            return fail("", "the initial scene '" + out.initialScene + "' is not among the scenes");
-        if (auto segues = root.find("segues"); segues != root.end()) {
-            if (!segues->is_array())
-                return fail("", "'segues' must be a list");
-            for (std::size_t i = 0; i < segues->size(); ++i) {
-                const json& s = (*segues)[i];
-                const std::string where = "segues[" + std::to_string(i) + "]";
-                if (!s.is_object())
-                    return fail(where, "a segue must be an object");
-                SegueDescription segue;
-                std::string kind;
-                if (!requiredString(s, "identifier", segue.identifier, where)
-                    || !requiredString(s, "source", segue.source, where)
-                    || !requiredString(s, "destination", segue.destination, where)
-                    || !requiredString(s, "kind", kind, where))
-                    return false;
-                if (kind == "push")
-                    segue.kind = UIStoryboardSegueKind::Push;
-                else if (kind == "modal")
-                    segue.kind = UIStoryboardSegueKind::Modal;
-                else
-                    return fail(where, "the kind '" + kind + "' is neither push nor modal");
-                if (!out.sceneWithID(segue.source) || !out.sceneWithID(segue.destination))
-                    return fail(where, "the segue '" + segue.identifier + "' joins scenes that are not in the file");
-                if (out.segue(segue.source, segue.identifier))
-                    return fail(where, "the segue '" + segue.identifier + "' leaves its scene twice");
-                out.segues.push_back(std::move(segue));
-            }
+            out.scenes.push_back(std::move(s));
         }
         return true;
+    }
+
+    // Needs the scenes already read: a segue must join two of them and leave its source once.
+    bool readSegue(const json& s, StoryboardDescription& out, const std::string& where)
+    {
+        if (!s.is_object())
+            return fail(where, "a segue must be an object");
+        SegueDescription segue;
+        std::string kind;
+        if (!requiredString(s, "identifier", segue.identifier, where)
+            || !requiredString(s, "source", segue.source, where)
+            || !requiredString(s, "destination", segue.destination, where)
+            || !requiredString(s, "kind", kind, where))
+            return false;
+        if (kind == "push")
+            segue.kind = UIStoryboardSegueKind::Push;
+        else if (kind == "modal")
+            segue.kind = UIStoryboardSegueKind::Modal;
+        else
+            return fail(where, "the kind '" + kind + "' is neither push nor modal");
+        if (!out.sceneWithID(segue.source) || !out.sceneWithID(segue.destination))
+            return fail(where, "the segue '" + segue.identifier + "' joins scenes that are not in the file");
+        if (out.segue(segue.source, segue.identifier))
+            return fail(where, "the segue '" + segue.identifier + "' leaves its scene twice");
+        out.segues.push_back(std::move(segue));
+        return true;
+    }
+
+    bool readSegues(const json& root, StoryboardDescription& out)
+    {
+        auto segues = root.find("segues");
+        if (segues == root.end())
+            return true;
+        if (!segues->is_array())
+            return fail("", "'segues' must be a list");
+        for (std::size_t i = 0; i < segues->size(); ++i) {
+            if (!readSegue((*segues)[i], out, "segues[" + std::to_string(i) + "]"))
+                return false;
+        }
+        return true;
+    }
+
+    bool storyboard(const json& root, StoryboardDescription& out)
+    {
+        if (!root.is_object())
+            return fail("", "the file must hold an object");
+        if (!requiredString(root, "initialScene", out.initialScene, "") || !readScenes(root, out))
+            return false;
+        if (!out.sceneWithID(out.initialScene))
+            return fail("", "the initial scene '" + out.initialScene + "' is not among the scenes");
+        return readSegues(root, out);
     }
 
     bool nib(const json& root, NibDescription& out)
