@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <sys/prctl.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
@@ -40,46 +41,27 @@ bool openLog(const std::filesystem::path& path, std::ofstream& file)
     return static_cast<bool>(file);
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// The venue data with the command line's binding values laid over it; faults go to standard error.
+std::optional<VenueData> boundVenueData(const VenueSimOptions& options)
 {
-    const pid_t parent = ::getppid();
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent)
-        return 0; // the parent died before the request took effect
-
     std::string error;
-    const auto options = VenueSimOptions::parse(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) {
-        std::fprintf(stderr, "venue-sim: %s\n%s\n", error.c_str(), VenueSimOptions::usage());
-        return 2;
-    }
-    if (options->help) {
-        std::printf("%s\n", VenueSimOptions::usage());
-        return 0;
-    }
-    auto data = VenueData::fromFile(options->dataFile, error);
+    auto data = VenueData::fromFile(options.dataFile, error);
     if (!data) {
         std::fprintf(stderr, "venue-sim: %s\n", error.c_str());
-        return 1;
+        return std::nullopt;
     }
-
-    for (const auto& [name, value] : options->binding)
+    for (const auto& [name, value] : options.binding)
         data->binding().set(name, value);
     if (!data->binding().clerkNo.empty() && !data->clerkByNumber(data->binding().clerkNo)) {
         std::fprintf(stderr, "venue-sim: the binding names an unknown clerk %s\n", data->binding().clerkNo.c_str());
-        return 1;
+        return std::nullopt;
     }
+    return data;
+}
 
-    std::ofstream logFile;
-    if (options->logFile && !openLog(*options->logFile, logFile))
-        return 1;
-    std::ostream& logStream = options->logFile ? static_cast<std::ostream&>(logFile) : std::cout;
-
-    // A reader that stops reading the log must not end the server; failed log writes are ignored.
-    std::signal(SIGPIPE, SIG_IGN);
-
+// Serves until a stop signal arrives; returns the exit status.
+int serve(const VenueSimOptions& options, VenueData data, std::ostream& logStream)
+{
     const int signalFd = stopSignalsAsBytes();
     if (signalFd < 0) {
         std::perror("venue-sim: signalfd");
@@ -92,10 +74,11 @@ int main(int argc, char** argv)
         std::lock_guard lock(logMutex);
         logStream << line << std::endl;
     };
-    PictureServer pictures(PictureServer::dishPictures(data->menu(), data->folder()), log);
+    PictureServer pictures(PictureServer::dishPictures(data.menu(), data.folder()), log);
     RunLoop& loop = RunLoop::main();
-    VenueServer server(loop, std::move(*data), options->server, log);
-    if (!server.listen(options->port, error) || !pictures.listen(options->picturePort, error)) {
+    VenueServer server(loop, std::move(data), options.server, log);
+    std::string error;
+    if (!server.listen(options.port, error) || !pictures.listen(options.picturePort, error)) {
         std::fprintf(stderr, "venue-sim: cannot listen on %s\n", error.c_str());
         return 1;
     }
@@ -120,4 +103,37 @@ int main(int argc, char** argv)
     ::close(signalFd);
     log("stopped by signal " + std::to_string(received));
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        return 0; // the parent died before the request took effect
+
+    std::string error;
+    const auto options = VenueSimOptions::parse(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "venue-sim: %s\n%s\n", error.c_str(), VenueSimOptions::usage());
+        return 2;
+    }
+    if (options->help) {
+        std::printf("%s\n", VenueSimOptions::usage());
+        return 0;
+    }
+    auto data = boundVenueData(*options);
+    if (!data)
+        return 1;
+
+    std::ofstream logFile;
+    if (options->logFile && !openLog(*options->logFile, logFile))
+        return 1;
+    std::ostream& logStream = options->logFile ? static_cast<std::ostream&>(logFile) : std::cout;
+
+    // A reader that stops reading the log must not end the server; failed log writes are ignored.
+    std::signal(SIGPIPE, SIG_IGN);
+    return serve(*options, std::move(*data), logStream);
 }
