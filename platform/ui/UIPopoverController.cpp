@@ -6,6 +6,7 @@
 #include "platform/ui/UIWindow.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 std::vector<std::weak_ptr<UIPopoverController>>& visibleList()
@@ -19,6 +20,51 @@ struct Placement {
     CGRect frame;
     double room; // how much of the panel's extent the screen has on that side
 };
+
+// Where a panel may lie: inside the screen margins and below the status bar.
+struct PanelArea {
+    double left, top, right, bottom;
+
+    double clampX(double x, double width) const { return std::max(left, std::min(x, right - width)); }
+    double clampY(double y, double height) const { return std::max(top, std::min(y, bottom - height)); }
+};
+
+// The panel on each side of the anchor, its arrow pointing back at it.
+std::array<Placement, 4> placementsAround(const CGRect& anchor, CGSize panel, const PanelArea& area)
+{
+    constexpr double arrow = UIPopoverController::ArrowLength;
+    const double x = area.clampX(CGRectGetMidX(anchor) - panel.width / 2, panel.width);
+    const double y = area.clampY(CGRectGetMidY(anchor) - panel.height / 2, panel.height);
+    return {{
+        {UIPopoverArrowDirectionUp, CGRectMake(x, CGRectGetMaxY(anchor) + arrow, panel.width, panel.height),
+         area.bottom - (CGRectGetMaxY(anchor) + arrow)},
+        {UIPopoverArrowDirectionDown,
+         CGRectMake(x, CGRectGetMinY(anchor) - arrow - panel.height, panel.width, panel.height),
+         CGRectGetMinY(anchor) - arrow - area.top},
+        {UIPopoverArrowDirectionLeft, CGRectMake(CGRectGetMaxX(anchor) + arrow, y, panel.width, panel.height),
+         area.right - (CGRectGetMaxX(anchor) + arrow)},
+        {UIPopoverArrowDirectionRight,
+         CGRectMake(CGRectGetMinX(anchor) - arrow - panel.width, y, panel.width, panel.height),
+         CGRectGetMinX(anchor) - arrow - area.left},
+    }};
+}
+
+// The first permitted side with room for the whole panel, else the permitted side with the most.
+const Placement& chosenPlacement(const std::array<Placement, 4>& placements, CGSize panel, unsigned permitted)
+{
+    for (const auto& p : placements) {
+        const double needed = (p.direction & (UIPopoverArrowDirectionUp | UIPopoverArrowDirectionDown)) ? panel.height
+                                                                                                         : panel.width;
+        if ((permitted & p.direction) && p.room >= needed)
+            return p;
+    }
+    const Placement* chosen = nullptr;
+    for (const auto& p : placements) {
+        if ((permitted & p.direction) && (!chosen || p.room > chosen->room))
+            chosen = &p;
+    }
+    return *chosen;
+}
 } // namespace
 
 std::shared_ptr<UIPopoverController> UIPopoverController::create(std::shared_ptr<UIViewController> content)
@@ -87,47 +133,14 @@ void UIPopoverController::presentPopoverFromRect(const CGRect& rect, UIView& vie
     const CGRect screen = window->bounds();
     const CGSize content = effectiveContentSize();
     const CGSize panel {content.width + 2 * Border, content.height + 2 * Border};
-    const double top = UIApplication::sharedApplication().statusBarFrame().size.height + ScreenMargin;
-    const double left = ScreenMargin, right = screen.size.width - ScreenMargin, bottom = screen.size.height - ScreenMargin;
-    const auto clampX = [&](double x) { return std::max(left, std::min(x, right - panel.width)); };
-    const auto clampY = [&](double y) { return std::max(top, std::min(y, bottom - panel.height)); };
-    const double midX = CGRectGetMidX(anchor), midY = CGRectGetMidY(anchor);
+    const PanelArea area {ScreenMargin, UIApplication::sharedApplication().statusBarFrame().size.height + ScreenMargin,
+                          screen.size.width - ScreenMargin, screen.size.height - ScreenMargin};
+    const auto placements = placementsAround(anchor, panel, area);
+    const Placement& chosen = chosenPlacement(placements, panel, permitted);
+    CGRect frame = chosen.frame;
+    frame.origin = {area.clampX(frame.origin.x, panel.width), area.clampY(frame.origin.y, panel.height)};
 
-    const Placement placements[] = {
-        {UIPopoverArrowDirectionUp,
-         CGRectMake(clampX(midX - panel.width / 2), CGRectGetMaxY(anchor) + ArrowLength, panel.width, panel.height),
-         bottom - (CGRectGetMaxY(anchor) + ArrowLength)},
-        {UIPopoverArrowDirectionDown,
-         CGRectMake(clampX(midX - panel.width / 2), CGRectGetMinY(anchor) - ArrowLength - panel.height, panel.width,
-                    panel.height),
-         CGRectGetMinY(anchor) - ArrowLength - top},
-        {UIPopoverArrowDirectionLeft,
-         CGRectMake(CGRectGetMaxX(anchor) + ArrowLength, clampY(midY - panel.height / 2), panel.width, panel.height),
-         right - (CGRectGetMaxX(anchor) + ArrowLength)},
-        {UIPopoverArrowDirectionRight,
-         CGRectMake(CGRectGetMinX(anchor) - ArrowLength - panel.width, clampY(midY - panel.height / 2), panel.width,
-                    panel.height),
-         CGRectGetMinX(anchor) - ArrowLength - left},
-    };
-    const Placement* chosen = nullptr;
-    for (const auto& p : placements) {
-        const double needed = (p.direction & (UIPopoverArrowDirectionUp | UIPopoverArrowDirectionDown)) ? panel.height
-                                                                                                         : panel.width;
-        if ((permitted & p.direction) && p.room >= needed) {
-            chosen = &p;
-            break;
-        }
-    }
-    if (!chosen) {
-        for (const auto& p : placements) {
-            if ((permitted & p.direction) && (!chosen || p.room > chosen->room))
-                chosen = &p;
-        }
-    }
-    CGRect frame = chosen->frame;
-    frame.origin = {clampX(frame.origin.x), clampY(frame.origin.y)};
-
-    m_arrow = chosen->direction;
+    m_arrow = chosen.direction;
     m_panel = UIView::create(frame);
     layoutPanel();
     window->addSubview(m_panel);
