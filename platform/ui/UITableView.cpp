@@ -258,22 +258,42 @@ void UITableView::placeViews()
 {
     const CGRect b = bounds();
     const double width = b.size.width;
-    if (m_tableHeaderView) {
-        m_tableHeaderView->setFrame(CGRectMake(0, 0, width, m_tableHeaderView->bounds().size.height));
-        if (m_tableHeaderView->superview() != this)
-            addSubview(m_tableHeaderView);
-    }
+    if (m_tableHeaderView)
+        placeSubview(m_tableHeaderView, CGRectMake(0, 0, width, m_tableHeaderView->bounds().size.height));
     if (m_tableFooterView) {
-        m_tableFooterView->setFrame(CGRectMake(0, contentSize().height - m_tableFooterView->bounds().size.height, width,
-                                               m_tableFooterView->bounds().size.height));
-        if (m_tableFooterView->superview() != this)
-            addSubview(m_tableFooterView);
+        const double height = m_tableFooterView->bounds().size.height;
+        placeSubview(m_tableFooterView, CGRectMake(0, contentSize().height - height, width, height));
     }
+    recycleCellsOutside(b);
 
-    // Cells that have left the view go to the reuse queue first, so the rows coming in can use them.
+    auto source = dataSource();
+    auto d = delegate();
+    for (int s = 0; s < numberOfSections(); ++s) {
+        auto& section = m_sections[static_cast<std::size_t>(s)];
+        if (section.headerView)
+            placeSubview(section.headerView, CGRectMake(0, section.headerY, width, section.headerHeight));
+        const double footerY = section.rowY.empty() ? section.headerY + section.headerHeight
+                                                    : section.rowY.back() + section.rowHeights.back();
+        if (section.footerView)
+            placeSubview(section.footerView, CGRectMake(0, footerY, width, section.footerHeight));
+        if (source)
+            showRowsOfSection(s, b, *source, d.get());
+    }
+}
+
+void UITableView::placeSubview(const std::shared_ptr<UIView>& view, const CGRect& frame)
+{
+    view->setFrame(frame);
+    if (view->superview() != this)
+        addSubview(view);
+}
+
+// Cells that have left the view go to the reuse queue first, so the rows coming in can use them.
+void UITableView::recycleCellsOutside(const CGRect& visible)
+{
     for (auto it = m_visible.begin(); it != m_visible.end();) {
         const CGRect r = rectForRowAtIndexPath(it->first);
-        if (contains(it->first) && CGRectIntersectsRect(r, b)) {
+        if (contains(it->first) && CGRectIntersectsRect(r, visible)) {
             ++it;
             continue;
         }
@@ -282,42 +302,27 @@ void UITableView::placeViews()
             m_reuseQueue[it->second->reuseIdentifier()].push_back(it->second);
         it = m_visible.erase(it);
     }
+}
 
-    auto source = dataSource();
-    auto d = delegate();
-    for (int s = 0; s < numberOfSections(); ++s) {
-        auto& section = m_sections[static_cast<std::size_t>(s)];
-        if (section.headerView) {
-            section.headerView->setFrame(CGRectMake(0, section.headerY, width, section.headerHeight));
-            if (section.headerView->superview() != this)
-                addSubview(section.headerView);
-        }
-        const double footerY = section.rowY.empty() ? section.headerY + section.headerHeight
-                                                    : section.rowY.back() + section.rowHeights.back();
-        if (section.footerView) {
-            section.footerView->setFrame(CGRectMake(0, footerY, width, section.footerHeight));
-            if (section.footerView->superview() != this)
-                addSubview(section.footerView);
-        }
-        if (!source)
+void UITableView::showRowsOfSection(int s, const CGRect& visible, UITableViewDataSource& source,
+                                    UITableViewDelegate* tableDelegate)
+{
+    for (int r = 0; r < numberOfRowsInSection(s); ++r) {
+        const NSIndexPath indexPath {s, r};
+        const CGRect rect = rectForRowAtIndexPath(indexPath);
+        if (!CGRectIntersectsRect(rect, visible) || m_visible.count(indexPath))
             continue;
-        for (int r = 0; r < numberOfRowsInSection(s); ++r) {
-            const NSIndexPath indexPath {s, r};
-            const CGRect rect = rectForRowAtIndexPath(indexPath);
-            if (!CGRectIntersectsRect(rect, b) || m_visible.count(indexPath))
-                continue;
-            auto cell = source->tableViewCellForRowAtIndexPath(*this, indexPath);
-            if (!cell) {
-                NSLog("UITableView: the data source gave no cell for row %s", indexPath.description().c_str());
-                cell = UITableViewCell::create(UITableViewCellStyle::Default, "");
-            }
-            cell->setFrame(rect);
-            cell->setSelected(m_selected.count(indexPath) > 0);
-            if (d)
-                d->tableViewWillDisplayCell(*this, *cell, indexPath);
-            insertSubviewAtIndex(cell, 0);
-            m_visible[indexPath] = cell;
+        auto cell = source.tableViewCellForRowAtIndexPath(*this, indexPath);
+        if (!cell) {
+            NSLog("UITableView: the data source gave no cell for row %s", indexPath.description().c_str());
+            cell = UITableViewCell::create(UITableViewCellStyle::Default, "");
         }
+        cell->setFrame(rect);
+        cell->setSelected(m_selected.count(indexPath) > 0);
+        if (tableDelegate)
+            tableDelegate->tableViewWillDisplayCell(*this, *cell, indexPath);
+        insertSubviewAtIndex(cell, 0);
+        m_visible[indexPath] = cell;
     }
 }
 

@@ -119,6 +119,11 @@ private:
     void loadGeometry();
     void clearVisibleCells();
     void placeViews();
+    void placeSubview(const std::shared_ptr<UIView>& view, const CGRect& frame);
+    void recycleCellsOutside(const CGRect& visible);
+    // Asks the data source for the rows of the section that have come into view.
+    void showRowsOfSection(int section, const CGRect& visible, UITableViewDataSource& source,
+                           UITableViewDelegate* tableDelegate);
     bool contains(const NSIndexPath& indexPath) const;
     std::shared_ptr<UIView> makeSectionView(const std::optional<std::string>& title, bool header) const;
     double automaticHeaderHeight(bool hasTitle, bool header) const;
