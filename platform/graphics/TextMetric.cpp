@@ -67,6 +67,53 @@ void wrapParagraph(std::u32string_view p, double size, double width, bool byWord
     const std::u32string text = trimmedRight(p.substr(lineStart));
     out.push_back({text, TextMetric::width(text, size)});
 }
+
+struct Taken {
+    std::size_t count = 0;
+    double width = 0;
+};
+
+// The characters from one end of the line that fit the limit with `reserve` (the ellipsis) left over.
+Taken takenFromFront(std::u32string_view line, double size, double limit, double reserve)
+{
+    Taken taken;
+    const auto fits = [&](char32_t c) { return taken.width + TextMetric::advance(c, size) + reserve <= limit + Slack; };
+    while (taken.count < line.size() && fits(line[taken.count]))
+        taken.width += TextMetric::advance(line[taken.count++], size);
+    return taken;
+}
+
+Taken takenFromBack(std::u32string_view line, double size, double limit, double reserve)
+{
+    Taken taken;
+    const auto fits = [&](char32_t c) { return taken.width + TextMetric::advance(c, size) + reserve <= limit + Slack; };
+    const auto at = [&](std::size_t n) { return line[line.size() - 1 - n]; };
+    while (taken.count < line.size() && fits(at(taken.count)))
+        taken.width += TextMetric::advance(at(taken.count++), size);
+    return taken;
+}
+
+// Takes from whichever end has given less so far, until the next character would not fit.
+std::u32string truncatedInTheMiddle(std::u32string_view line, double size, double limit, double ellipsis)
+{
+    std::size_t front = 0, back = 0;
+    double frontWidth = 0, backWidth = 0;
+    while (front + back < line.size()) {
+        const bool takeFront = frontWidth <= backWidth;
+        const char32_t c = takeFront ? line[front] : line[line.size() - 1 - back];
+        const double a = TextMetric::advance(c, size);
+        if (frontWidth + backWidth + a + ellipsis > limit + Slack)
+            break;
+        if (takeFront) {
+            frontWidth += a;
+            ++front;
+        } else {
+            backWidth += a;
+            ++back;
+        }
+    }
+    return std::u32string(line.substr(0, front)) + Ellipsis + std::u32string(line.substr(line.size() - back));
+}
 } // namespace
 
 bool TextMetric::isWide(char32_t c)
@@ -160,61 +207,30 @@ TextMetric::Line TextMetric::fitLine(std::u32string_view line, double size, doub
         return {std::u32string(line), full};
 
     const double e = advance(Ellipsis, size);
+    std::u32string text;
     switch (mode) {
-    case NSLineBreakMode::ByTruncatingTail: {
+    case NSLineBreakMode::ByTruncatingTail:
         if (e > limit + Slack)
             return {};
-        std::size_t n = 0;
-        double w = 0;
-        while (n < line.size() && w + advance(line[n], size) + e <= limit + Slack)
-            w += advance(line[n++], size);
-        std::u32string text = trimmedRight(line.substr(0, n)) + Ellipsis;
+        text = trimmedRight(line.substr(0, takenFromFront(line, size, limit, e).count)) + Ellipsis;
         return {text, width(text, size)};
-    }
-    case NSLineBreakMode::ByTruncatingHead: {
+    case NSLineBreakMode::ByTruncatingHead:
         if (e > limit + Slack)
             return {};
-        std::size_t n = 0;
-        double w = 0;
-        while (n < line.size() && w + advance(line[line.size() - 1 - n], size) + e <= limit + Slack)
-            w += advance(line[line.size() - 1 - n++], size);
-        std::u32string text = std::u32string(1, Ellipsis) + std::u32string(line.substr(line.size() - n));
+        text = Ellipsis + std::u32string(line.substr(line.size() - takenFromBack(line, size, limit, e).count));
         return {text, width(text, size)};
-    }
-    case NSLineBreakMode::ByTruncatingMiddle: {
+    case NSLineBreakMode::ByTruncatingMiddle:
         if (e > limit + Slack)
             return {};
-        // Take from whichever end has given less so far, until the next character would not fit.
-        std::size_t front = 0, back = 0;
-        double frontWidth = 0, backWidth = 0;
-        while (front + back < line.size()) {
-            const bool takeFront = frontWidth <= backWidth;
-            const char32_t c = takeFront ? line[front] : line[line.size() - 1 - back];
-            const double a = advance(c, size);
-            if (frontWidth + backWidth + a + e > limit + Slack)
-                break;
-            if (takeFront) {
-                frontWidth += a;
-                ++front;
-            } else {
-                backWidth += a;
-                ++back;
-            }
-        }
-        std::u32string text = std::u32string(line.substr(0, front)) + Ellipsis
-            + std::u32string(line.substr(line.size() - back));
+        text = truncatedInTheMiddle(line, size, limit, e);
         return {text, width(text, size)};
-    }
     case NSLineBreakMode::ByWordWrapping:
     case NSLineBreakMode::ByCharWrapping:
     case NSLineBreakMode::ByClipping:
         break;
     }
-    std::size_t n = 0;
-    double w = 0;
-    while (n < line.size() && w + advance(line[n], size) <= limit + Slack)
-        w += advance(line[n++], size);
-    return {std::u32string(line.substr(0, n)), w};
+    const Taken clipped = takenFromFront(line, size, limit, 0);
+    return {std::u32string(line.substr(0, clipped.count)), clipped.width};
 }
 
 std::vector<TextMetric::Line> TextMetric::layout(std::string_view text, double pointSize, double lineWidth,
