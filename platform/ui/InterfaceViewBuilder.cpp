@@ -71,6 +71,65 @@ std::shared_ptr<UIView> make(const ViewDescription& contents, const std::string&
     return view;
 }
 
+using NamedObjects = std::map<std::string, std::pair<InterfaceObject, std::string>>;
+
+// Holders and targets, with their classes, by the names the file uses for them.
+NamedObjects namedObjects(const std::vector<Built>& built, const InterfaceObject& owner, const std::string& ownerClass)
+{
+    NamedObjects objects;
+    objects["owner"] = {owner, ownerClass};
+    for (const auto& b : built) {
+        if (!b.contents->id.empty())
+            objects[b.contents->id] = {InterfaceObject(b.view), b.contents->className};
+    }
+    return objects;
+}
+
+void setOutlets(const Built& b, NamedObjects& objects, const std::string& fileName)
+{
+    for (const auto& [outlet, holder] : b.contents->outlets) {
+        const auto& [object, cls] = objects[holder];
+        if (std::holds_alternative<std::monostate>(object))
+            continue; // loaded without an owner: its outlets stay unset
+        const auto* setter = InterfaceRegistry::shared().outlet(cls, outlet);
+        if (setter && !(*setter)(object, b.view))
+            NSLog("Interface file %s: outlet '%s' of %s cannot hold a %s", fileName.c_str(), outlet.c_str(),
+                  cls.c_str(), b.contents->className.c_str());
+    }
+}
+
+void setConnections(const Built& b, NamedObjects& objects, const std::string& fileName)
+{
+    for (const auto& [name, target] : b.contents->connections) {
+        const auto& object = objects[target].first;
+        if (std::holds_alternative<std::monostate>(object))
+            continue;
+        const auto* setter = InterfaceRegistry::shared().connection(b.contents->className, name);
+        if (setter && !(*setter)(*b.view, object))
+            NSLog("Interface file %s: %s '%s' of %s does not adopt its protocol", fileName.c_str(), name.c_str(),
+                  target.c_str(), b.contents->className.c_str());
+    }
+}
+
+void addActions(const Built& b, NamedObjects& objects)
+{
+    auto control = std::dynamic_pointer_cast<UIControl>(b.view);
+    for (const auto& action : b.contents->actions) {
+        const auto& [object, cls] = objects[action.target];
+        const auto* call = InterfaceRegistry::shared().action(cls, action.selector);
+        if (!control || !call || std::holds_alternative<std::monostate>(object))
+            continue;
+        control->addTarget(
+            identity(object),
+            [target = WeakObject(object), call = *call, selector = action.selector](UIControl& sender) {
+                const auto live = target.lock();
+                if (!std::holds_alternative<std::monostate>(live) && !call(live, sender))
+                    NSLog("Interface: the target of '%s' cannot take it", selector.c_str());
+            },
+            action.events);
+    }
+}
+
 } // namespace
 
 std::vector<std::shared_ptr<UIView>> InterfaceViewBuilder::build(const std::vector<const ViewDescription*>& roots,
@@ -93,49 +152,11 @@ std::vector<std::shared_ptr<UIView>> InterfaceViewBuilder::build(const std::vect
         top.push_back(std::move(view));
     }
 
-    // Holders and targets, by the names the file uses for them.
-    std::map<std::string, std::pair<InterfaceObject, std::string>> objects;
-    objects["owner"] = {owner, ownerClass};
+    auto objects = namedObjects(built, owner, ownerClass);
     for (const auto& b : built) {
-        if (!b.contents->id.empty())
-            objects[b.contents->id] = {InterfaceObject(b.view), b.contents->className};
-    }
-
-    const auto& registry = InterfaceRegistry::shared();
-    for (const auto& b : built) {
-        for (const auto& [outlet, holder] : b.contents->outlets) {
-            const auto& [object, cls] = objects[holder];
-            if (std::holds_alternative<std::monostate>(object))
-                continue; // loaded without an owner: its outlets stay unset
-            const auto* setter = registry.outlet(cls, outlet);
-            if (setter && !(*setter)(object, b.view))
-                NSLog("Interface file %s: outlet '%s' of %s cannot hold a %s", fileName.c_str(), outlet.c_str(),
-                      cls.c_str(), b.contents->className.c_str());
-        }
-        for (const auto& [name, target] : b.contents->connections) {
-            const auto& object = objects[target].first;
-            if (std::holds_alternative<std::monostate>(object))
-                continue;
-            const auto* setter = registry.connection(b.contents->className, name);
-            if (setter && !(*setter)(*b.view, object))
-                NSLog("Interface file %s: %s '%s' of %s does not adopt its protocol", fileName.c_str(), name.c_str(),
-                      target.c_str(), b.contents->className.c_str());
-        }
-        auto control = std::dynamic_pointer_cast<UIControl>(b.view);
-        for (const auto& action : b.contents->actions) {
-            const auto& [object, cls] = objects[action.target];
-            const auto* call = registry.action(cls, action.selector);
-            if (!control || !call || std::holds_alternative<std::monostate>(object))
-                continue;
-            control->addTarget(
-                identity(object),
-                [target = WeakObject(object), call = *call, selector = action.selector](UIControl& sender) {
-                    const auto live = target.lock();
-                    if (!std::holds_alternative<std::monostate>(live) && !call(live, sender))
-                        NSLog("Interface: the target of '%s' cannot take it", selector.c_str());
-                },
-                action.events);
-        }
+        setOutlets(b, objects, fileName);
+        setConnections(b, objects, fileName);
+        addActions(b, objects);
     }
     return top;
 }
