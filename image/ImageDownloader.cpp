@@ -118,9 +118,9 @@ std::shared_ptr<ImageOperation> ImageDownloader::downloadImageWithURL(const std:
 }
 
 // Runs under the downloader's lock, for the first caller of a URL.
-std::shared_ptr<ImageDownloaderOperation> ImageDownloader::createOperation(const NSURL& url, ImageDownloadOptions options)
+URLRequest ImageDownloader::downloadRequest(const NSURL& url, ImageDownloadOptions options) const
 {
-    State& s = *m_state;
+    const State& s = *m_state;
     const double timeout = s.downloadTimeout == 0 ? 15.0 : s.downloadTimeout;
     URLRequest request(url, timeout,
                        (options & ImageDownloadUseURLCache) ? URLRequestCachePolicy::UseProtocolCachePolicy
@@ -128,7 +128,33 @@ std::shared_ptr<ImageDownloaderOperation> ImageDownloader::createOperation(const
     request.HTTPShouldHandleCookies = (options & ImageDownloadHandleCookies) != 0;
     request.HTTPShouldUsePipelining = true;
     request.allHTTPHeaderFields = s.headersFilter ? s.headersFilter(url, s.headers) : s.headers;
+    return request;
+}
 
+void ImageDownloader::setUpOperation(const std::shared_ptr<ImageDownloaderOperation>& created,
+                                     ImageDownloadOptions options)
+{
+    State& s = *m_state;
+    created->shouldDecompressImages = s.shouldDecompressImages;
+    if (!s.username.empty() && !s.password.empty()) {
+        created->username = s.username;
+        created->password = s.password;
+    }
+    if (options & ImageDownloadHighPriority)
+        created->setQueuePriority(OperationQueuePriority::High);
+    else if (options & ImageDownloadLowPriority)
+        created->setQueuePriority(OperationQueuePriority::Low);
+    if (s.executionOrder == ImageDownloadOrder::LIFO) {
+        if (const auto last = s.lastAddedOperation.lock(); last && !last->isExecuting() && !last->isFinished())
+            last->addDependency(created);
+        s.lastAddedOperation = created;
+    }
+}
+
+std::shared_ptr<ImageDownloaderOperation> ImageDownloader::createOperation(const NSURL& url, ImageDownloadOptions options)
+{
+    State& s = *m_state;
+    const URLRequest request = downloadRequest(url, options);
     const std::string key = url.absoluteString();
     const std::weak_ptr<State> weak = m_state;
     auto operation = std::make_shared<std::weak_ptr<ImageDownloaderOperation>>();
@@ -164,19 +190,6 @@ std::shared_ptr<ImageDownloaderOperation> ImageDownloader::createOperation(const
         ? s.operationFactory(request, options, onProgress, onCompleted, onCancelled)
         : std::make_shared<ImageDownloaderOperation>(request, options, onProgress, onCompleted, onCancelled);
     *operation = created;
-    created->shouldDecompressImages = s.shouldDecompressImages;
-    if (!s.username.empty() && !s.password.empty()) {
-        created->username = s.username;
-        created->password = s.password;
-    }
-    if (options & ImageDownloadHighPriority)
-        created->setQueuePriority(OperationQueuePriority::High);
-    else if (options & ImageDownloadLowPriority)
-        created->setQueuePriority(OperationQueuePriority::Low);
-    if (s.executionOrder == ImageDownloadOrder::LIFO) {
-        if (const auto last = s.lastAddedOperation.lock(); last && !last->isExecuting() && !last->isFinished())
-            last->addDependency(created);
-        s.lastAddedOperation = created;
-    }
+    setUpOperation(created, options);
     return created;
 }
