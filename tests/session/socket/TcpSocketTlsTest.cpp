@@ -212,7 +212,7 @@ TEST_F(TlsTest, AMegabyteGoesThroughAndAResetPeerIsAnErrorNotASignal)
 
 TEST_F(TlsTest, OurClientTalksToTheOpensslServer)
 {
-    const auto port = LoopbackPeer::closedPort();
+    const auto port = LoopbackPeer::freePort();
     Child tool("exec timeout 20 openssl s_server -quiet -rev -accept 127.0.0.1:" + std::to_string(port)
                + " -cert " + certs.file("server.pem") + " -key " + certs.file("server.key") + " >/dev/null 2>&1");
     ASSERT_TRUE(waitForListener(port));

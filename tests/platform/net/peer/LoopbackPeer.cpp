@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -101,10 +103,44 @@ void LoopbackPeer::send(std::string bytes) { enqueue({Action::Send, std::move(by
 void LoopbackPeer::closeConnection() { enqueue({Action::Close}); }
 void LoopbackPeer::resetConnection() { enqueue({Action::Reset}); }
 
-std::uint16_t LoopbackPeer::closedPort()
+std::uint16_t LoopbackPeer::freePort()
 {
     LoopbackPeer gone;
     return gone.port();
+}
+
+std::uint16_t LoopbackPeer::closedPort()
+{
+    // The port stays bound, never listening, until the program ends: connects to it are refused,
+    // and no parallel test's listener, nor a connect choosing its own port (which would reach
+    // itself), can take it in the meantime.
+    static std::mutex mutex;
+    static std::vector<int> held;
+    const int v4 = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (v4 < 0 || ::bind(v4, reinterpret_cast<sockaddr*>(&address), length) != 0
+        || ::getsockname(v4, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        die("closed port");
+    // The same port on ::1 too, where the machine has it, for tests that connect by name.
+    const int on = 1;
+    const int v6 = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 address6 {};
+    address6.sin6_family = AF_INET6;
+    address6.sin6_addr = in6addr_loopback;
+    address6.sin6_port = address.sin_port;
+    if (v6 >= 0)
+        ::setsockopt(v6, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
+    const bool v6Held = v6 >= 0 && ::bind(v6, reinterpret_cast<sockaddr*>(&address6), sizeof address6) == 0;
+    std::lock_guard lock(mutex);
+    held.push_back(v4);
+    if (v6Held)
+        held.push_back(v6);
+    else if (v6 >= 0)
+        ::close(v6);
+    return ntohs(address.sin_port);
 }
 
 std::string LoopbackPeer::received() const

@@ -49,8 +49,10 @@ public:
     // further connect hangs. Returns how many it opened; bounded in count and time.
     int fillBacklog();
 
-    // A loopback port that nothing listens on any more.
+    // A loopback port that nothing listens on, and nothing will while the program runs.
     static std::uint16_t closedPort();
+    // A loopback port free at the moment, for another program to listen on.
+    static std::uint16_t freePort();
 
 private:
     struct Action {
