@@ -2,6 +2,7 @@
 #include "platform/foundation/NotificationCenter.h"
 
 #include "tests/image/ImageTestSupport.h"
+#include "tests/platform/net/peer/LoopbackPeer.h"
 #include "tests/support/TestHttpServer.h"
 
 #include <gtest/gtest.h>
@@ -113,11 +114,7 @@ TEST(ImageDownload, NoUrlRefusedPortAndChunkedBodies)
     }));
     EXPECT_TRUE(noUrl && finished);
 
-    std::string refused;
-    {
-        TestHttpServer gone;
-        refused = gone.url("/p");
-    }
+    const auto refused = "http://127.0.0.1:" + std::to_string(LoopbackPeer::closedPort()) + "/p";
     EXPECT_EQ(load(rig, refused).code(), NSURLError::CannotConnectToHost);
 
     TestHttpServer server;
