@@ -90,6 +90,38 @@ std::vector<std::shared_ptr<ImageDownloadCaller>> takeCallers(ImageDownloadTable
         table.erase(it);
     return callers;
 }
+
+URLRequest downloadRequest(const NSURL& url, ImageDownloadOptions options, const ImageDownloadSettings& s)
+{
+    const double timeout = s.downloadTimeout == 0 ? 15.0 : s.downloadTimeout;
+    URLRequest request(url, timeout,
+                       (options & ImageDownloadUseURLCache) ? URLRequestCachePolicy::UseProtocolCachePolicy
+                                                            : URLRequestCachePolicy::ReloadIgnoringLocalCacheData);
+    request.HTTPShouldHandleCookies = (options & ImageDownloadHandleCookies) != 0;
+    request.HTTPShouldUsePipelining = true;
+    request.allHTTPHeaderFields = s.headersFilter ? s.headersFilter(url, s.headers) : s.headers;
+    return request;
+}
+
+// Credentials, priority and, last in first out, the order among the operations not yet started.
+void setUpOperation(const std::shared_ptr<ImageDownloaderOperation>& created, ImageDownloadOptions options,
+                    const ImageDownloadSettings& s, std::weak_ptr<ImageDownloaderOperation>& lastAdded)
+{
+    created->shouldDecompressImages = s.shouldDecompressImages;
+    if (!s.username.empty() && !s.password.empty()) {
+        created->username = s.username;
+        created->password = s.password;
+    }
+    if (options & ImageDownloadHighPriority)
+        created->setQueuePriority(OperationQueuePriority::High);
+    else if (options & ImageDownloadLowPriority)
+        created->setQueuePriority(OperationQueuePriority::Low);
+    if (s.executionOrder == ImageDownloadOrder::LIFO) {
+        if (const auto last = lastAdded.lock(); last && !last->isExecuting() && !last->isFinished())
+            last->addDependency(created);
+        lastAdded = created;
+    }
+}
 } // namespace
 
 std::shared_ptr<ImageOperation> ImageDownloader::downloadImageWithURL(const std::optional<NSURL>& url,
@@ -118,43 +150,10 @@ std::shared_ptr<ImageOperation> ImageDownloader::downloadImageWithURL(const std:
 }
 
 // Runs under the downloader's lock, for the first caller of a URL.
-URLRequest ImageDownloader::downloadRequest(const NSURL& url, ImageDownloadOptions options) const
-{
-    const State& s = *m_state;
-    const double timeout = s.downloadTimeout == 0 ? 15.0 : s.downloadTimeout;
-    URLRequest request(url, timeout,
-                       (options & ImageDownloadUseURLCache) ? URLRequestCachePolicy::UseProtocolCachePolicy
-                                                            : URLRequestCachePolicy::ReloadIgnoringLocalCacheData);
-    request.HTTPShouldHandleCookies = (options & ImageDownloadHandleCookies) != 0;
-    request.HTTPShouldUsePipelining = true;
-    request.allHTTPHeaderFields = s.headersFilter ? s.headersFilter(url, s.headers) : s.headers;
-    return request;
-}
-
-void ImageDownloader::setUpOperation(const std::shared_ptr<ImageDownloaderOperation>& created,
-                                     ImageDownloadOptions options)
-{
-    State& s = *m_state;
-    created->shouldDecompressImages = s.shouldDecompressImages;
-    if (!s.username.empty() && !s.password.empty()) {
-        created->username = s.username;
-        created->password = s.password;
-    }
-    if (options & ImageDownloadHighPriority)
-        created->setQueuePriority(OperationQueuePriority::High);
-    else if (options & ImageDownloadLowPriority)
-        created->setQueuePriority(OperationQueuePriority::Low);
-    if (s.executionOrder == ImageDownloadOrder::LIFO) {
-        if (const auto last = s.lastAddedOperation.lock(); last && !last->isExecuting() && !last->isFinished())
-            last->addDependency(created);
-        s.lastAddedOperation = created;
-    }
-}
-
 std::shared_ptr<ImageDownloaderOperation> ImageDownloader::createOperation(const NSURL& url, ImageDownloadOptions options)
 {
-    State& s = *m_state;
-    const URLRequest request = downloadRequest(url, options);
+    const ImageDownloadSettings s = m_state->settingsCopy();
+    const URLRequest request = downloadRequest(url, options, s);
     const std::string key = url.absoluteString();
     const std::weak_ptr<State> weak = m_state;
     auto operation = std::make_shared<std::weak_ptr<ImageDownloaderOperation>>();
@@ -190,6 +189,6 @@ std::shared_ptr<ImageDownloaderOperation> ImageDownloader::createOperation(const
         ? s.operationFactory(request, options, onProgress, onCompleted, onCancelled)
         : std::make_shared<ImageDownloaderOperation>(request, options, onProgress, onCompleted, onCancelled);
     *operation = created;
-    setUpOperation(created, options);
+    setUpOperation(created, options, s, m_state->lastAddedOperation);
     return created;
 }

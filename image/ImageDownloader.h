@@ -64,8 +64,5 @@ private:
     struct State;
     class Token;
     std::shared_ptr<ImageDownloaderOperation> createOperation(const NSURL& url, ImageDownloadOptions options);
-    URLRequest downloadRequest(const NSURL& url, ImageDownloadOptions options) const;
-    // Credentials, priority and, last in first out, the order among the operations not yet started.
-    void setUpOperation(const std::shared_ptr<ImageDownloaderOperation>& created, ImageDownloadOptions options);
     std::shared_ptr<State> m_state;
 };

@@ -5,18 +5,18 @@
 
 void ImageDownloader::setValueForHTTPHeaderField(const std::optional<std::string>& value, const std::string& field)
 {
-    std::lock_guard lock(m_state->mutex);
+    std::lock_guard lock(m_state->settingsMutex);
     if (value)
-        m_state->headers[field] = *value;
+        m_state->settings.headers[field] = *value;
     else
-        m_state->headers.erase(field);
+        m_state->settings.headers.erase(field);
 }
 
 std::optional<std::string> ImageDownloader::valueForHTTPHeaderField(const std::string& field) const
 {
-    std::lock_guard lock(m_state->mutex);
-    const auto it = m_state->headers.find(field);
-    return it == m_state->headers.end() ? std::nullopt : std::optional<std::string>(it->second);
+    std::lock_guard lock(m_state->settingsMutex);
+    const auto it = m_state->settings.headers.find(field);
+    return it == m_state->settings.headers.end() ? std::nullopt : std::optional<std::string>(it->second);
 }
 
 int ImageDownloader::maxConcurrentDownloads() const
@@ -46,55 +46,55 @@ void ImageDownloader::cancelAllDownloads()
 
 bool ImageDownloader::shouldDecompressImages() const
 {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->shouldDecompressImages;
+    std::lock_guard lock(m_state->settingsMutex);
+    return m_state->settings.shouldDecompressImages;
 }
 
 void ImageDownloader::setShouldDecompressImages(bool decompress)
 {
-    std::lock_guard lock(m_state->mutex);
-    m_state->shouldDecompressImages = decompress;
+    std::lock_guard lock(m_state->settingsMutex);
+    m_state->settings.shouldDecompressImages = decompress;
 }
 
 double ImageDownloader::downloadTimeout() const
 {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->downloadTimeout;
+    std::lock_guard lock(m_state->settingsMutex);
+    return m_state->settings.downloadTimeout;
 }
 
 void ImageDownloader::setDownloadTimeout(double seconds)
 {
-    std::lock_guard lock(m_state->mutex);
-    m_state->downloadTimeout = seconds;
+    std::lock_guard lock(m_state->settingsMutex);
+    m_state->settings.downloadTimeout = seconds;
 }
 
 ImageDownloadOrder ImageDownloader::executionOrder() const
 {
-    std::lock_guard lock(m_state->mutex);
-    return m_state->executionOrder;
+    std::lock_guard lock(m_state->settingsMutex);
+    return m_state->settings.executionOrder;
 }
 
 void ImageDownloader::setExecutionOrder(ImageDownloadOrder order)
 {
-    std::lock_guard lock(m_state->mutex);
-    m_state->executionOrder = order;
+    std::lock_guard lock(m_state->settingsMutex);
+    m_state->settings.executionOrder = order;
 }
 
 void ImageDownloader::setCredential(std::string username, std::string password)
 {
-    std::lock_guard lock(m_state->mutex);
-    m_state->username = std::move(username);
-    m_state->password = std::move(password);
+    std::lock_guard lock(m_state->settingsMutex);
+    m_state->settings.username = std::move(username);
+    m_state->settings.password = std::move(password);
 }
 
 void ImageDownloader::setHeadersFilter(HeadersFilter filter)
 {
-    std::lock_guard lock(m_state->mutex);
-    m_state->headersFilter = std::move(filter);
+    std::lock_guard lock(m_state->settingsMutex);
+    m_state->settings.headersFilter = std::move(filter);
 }
 
 void ImageDownloader::setOperationClass(OperationFactory factory)
 {
-    std::lock_guard lock(m_state->mutex);
-    m_state->operationFactory = std::move(factory);
+    std::lock_guard lock(m_state->settingsMutex);
+    m_state->settings.operationFactory = std::move(factory);
 }

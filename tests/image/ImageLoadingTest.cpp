@@ -122,6 +122,21 @@ TEST(ImageDownload, NoUrlRefusedPortAndChunkedBodies)
     EXPECT_TRUE(load(rig, server.url("/c")).image);
 }
 
+// The owner's headers filter runs as a download is set up, and may read the settings back.
+TEST(ImageDownload, HeadersFilterMayReadTheDownloaderSettings)
+{
+    ImageTestRig rig;
+    TestHttpServer server;
+    server.serve("/p", jpeg, "image/jpeg");
+    rig.downloader->setValueForHTTPHeaderField("secret", "X-Token");
+    rig.downloader->setHeadersFilter([downloader = rig.downloader.get()](const NSURL&, auto headers) {
+        headers["X-Echo"] = downloader->valueForHTTPHeaderField("X-Token").value_or("");
+        return headers;
+    });
+    EXPECT_TRUE(load(rig, server.url("/p")).image);
+    EXPECT_EQ(server.requests().at(0).headers.at("x-echo"), "secret");
+}
+
 TEST(ImageDownload, NotModifiedFinishesEveryCallerOnceWithNothing)
 {
     ImageTestRig rig;
