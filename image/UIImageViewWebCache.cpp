@@ -3,7 +3,6 @@
 #include "image/ImageManager.h"
 #include "image/UIViewWebCacheOperation.h"
 #include "image/ViewLoadSteps.h"
-#include "platform/foundation/MainThread.h"
 
 namespace {
 
@@ -59,12 +58,11 @@ void img_setImageWithURL(const UIImageViewPtr& view, const std::optional<NSURL>&
         });
     }
     if (!url) {
-        ViewLoadSteps::onMain([weak, completed, url] {
+        ViewLoadSteps::onMain([weak] {
             if (auto v = weak.lock())
                 removeActivityIndicator(*v);
-            if (completed)
-                completed(nullptr, NSError::make(ImageErrorDomain, -1, "Trying to load a nil url"), ImageCacheType::None, url);
         });
+        ViewLoadSteps::reportNilURL(std::move(completed));
         return;
     }
     if (showActivityIndicatorView(*view))
