@@ -80,6 +80,12 @@ void ImageManager::setDelegate(std::weak_ptr<ImageManagerDelegate> delegate)
     m_delegate = std::move(delegate);
 }
 
+std::shared_ptr<ImageManagerDelegate> ImageManager::delegate() const
+{
+    std::lock_guard lock(m_settingsMutex);
+    return m_delegate.lock();
+}
+
 void ImageManager::setCacheKeyFilter(std::function<std::string(const NSURL&)> filter)
 {
     std::lock_guard lock(m_settingsMutex);
@@ -162,11 +168,7 @@ void ImageManager::queryDone(const std::shared_ptr<Load>& load, UIImagePtr cache
         removeRunning(operation);
         return;
     }
-    std::shared_ptr<ImageManagerDelegate> delegate;
-    {
-        std::lock_guard lock(m_settingsMutex);
-        delegate = m_delegate.lock();
-    }
+    const auto delegate = this->delegate();
     const bool wanted = (!cached || (load->options & ImageLoadRefreshCached))
         && (!delegate || delegate->imageManagerShouldDownloadImageForURL(*this, load->url));
     if (wanted) {
@@ -222,11 +224,7 @@ void ImageManager::downloadDone(const std::shared_ptr<Load>& load, bool hadCache
                 m_failedURLs.erase(load->url.absoluteString());
             }
             const bool toDisk = !(load->options & ImageLoadMemoryOnly);
-            std::shared_ptr<ImageManagerDelegate> delegate;
-            {
-                std::lock_guard lock(m_settingsMutex);
-                delegate = m_delegate.lock();
-            }
+            const auto delegate = this->delegate();
             if ((load->options & ImageLoadRefreshCached) && hadCachedImage && !image) {
                 // The server confirmed the cached copy: the caller has it already.
             } else if (image && (image->images().empty() || (load->options & ImageLoadTransformAnimated)) && delegate

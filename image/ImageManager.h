@@ -75,6 +75,7 @@ public:
 
 private:
     struct Load;
+    std::shared_ptr<ImageManagerDelegate> delegate() const;
     void queryDone(const std::shared_ptr<Load>& load, UIImagePtr cached, ImageCacheType cacheType);
     void startDownload(const std::shared_ptr<Load>& load, const UIImagePtr& cached);
     void downloadDone(const std::shared_ptr<Load>& load, bool hadCachedImage, UIImagePtr image, ImageData data,
