@@ -14,19 +14,14 @@ std::shared_ptr<ImageOperation> load(const std::shared_ptr<UIView>& view, const 
         url, options, std::move(progress),
         [weak, url, show = std::move(show), completed = std::move(completed)](
             UIImagePtr image, NSErrorPtr error, ImageCacheType type, bool finished, const std::optional<NSURL>&) {
-            const auto apply = [&] {
-                auto v = weak.lock();
-                if (!v)
-                    return;
-                if (image)
-                    show(*v, image);
-                if (completed && finished)
-                    completed(image, error, type, url);
-            };
-            if (MainThread::isMain())
-                apply();
-            else
-                MainThread::sync(apply);
+            // The manager reports on the main thread.
+            auto v = weak.lock();
+            if (!v)
+                return;
+            if (image)
+                show(*v, image);
+            if (completed && finished)
+                completed(image, error, type, url);
         });
 }
 
