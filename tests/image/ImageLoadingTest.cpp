@@ -184,6 +184,19 @@ TEST(ImageDownload, CancellingOneCallerLeavesTheOthersTheirPicture)
     EXPECT_FALSE(rig.manager->isRunning());
     ASSERT_TRUE(pump([&] { return rig.downloader->currentDownloadCount() == 0; }));
     EXPECT_EQ(lone.calls, 0);
+
+    // Every load at once, mid-transfer: none stays running and nobody hears of them.
+    std::vector<LoadResult> all(2);
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        server.setReply("/all" + std::to_string(i), {.body = jpeg, .hold = 0.3});
+        rig.manager->downloadImageWithURL(server.url("/all" + std::to_string(i)), 0, {}, all[i].recorder());
+    }
+    ASSERT_TRUE(pump([&] { return rig.downloader->currentDownloadCount() == all.size(); }));
+    rig.manager->cancelAll();
+    EXPECT_FALSE(rig.manager->isRunning());
+    ASSERT_TRUE(pump([&] { return rig.downloader->currentDownloadCount() == 0; }));
+    pump([] { return false; }, 0.4);
+    EXPECT_EQ(all[0].calls + all[1].calls, 0);
 }
 
 TEST(ImageDownload, AtMostTheLimitRunAtOnce)
