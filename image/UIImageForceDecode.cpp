@@ -13,7 +13,8 @@ UIImagePtr decodedImageWithImage(const UIImagePtr& image)
     default:
         break;
     }
-    // Redrawn into premultiplied-first pixels: what a bitmap context of ours holds already.
+    // Our surfaces already hold decoded premultiplied-first pixels, which a redraw would only
+    // copy: the same pixels come back, labelled as such.
     return UIImage::imageWithSurface(cairo_surface_reference(image->surface()), image->scale(),
                                      image->orientation(), CGImageAlphaInfo::PremultipliedFirst);
 }
