@@ -20,11 +20,6 @@ void AVCaptureMetadataOutput::setMetadataObjectsDelegate(std::weak_ptr<AVCapture
     m_delegate = std::move(delegate);
 }
 
-std::vector<AVMetadataObjectType> AVCaptureMetadataOutput::availableMetadataObjectTypes() const
-{
-    return MetadataCodeTypes::all();
-}
-
 void AVCaptureMetadataOutput::setMetadataObjectTypes(const std::vector<AVMetadataObjectType>& types)
 {
     const auto& available = MetadataCodeTypes::all();

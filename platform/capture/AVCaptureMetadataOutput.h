@@ -16,8 +16,7 @@ public:
     static std::shared_ptr<AVCaptureMetadataOutput> create() { return std::make_shared<AVCaptureMetadataOutput>(); }
 
     void setMetadataObjectsDelegate(std::weak_ptr<AVCaptureMetadataOutputObjectsDelegate> delegate);
-    std::vector<AVMetadataObjectType> availableMetadataObjectTypes() const;
-    // Types outside the available ones are left out.
+    // Types the output cannot recognise are left out.
     void setMetadataObjectTypes(const std::vector<AVMetadataObjectType>& types);
     std::vector<AVMetadataObjectType> metadataObjectTypes() const;
 

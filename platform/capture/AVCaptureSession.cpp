@@ -143,11 +143,6 @@ bool AVCaptureSession::isRunning() const
     return m_running;
 }
 
-bool AVCaptureSession::isCapturing() const
-{
-    return m_thread.joinable();
-}
-
 UIImagePtr AVCaptureSession::currentFrame() const
 {
     std::lock_guard lock(m_mutex);

@@ -45,8 +45,6 @@ public:
     void startRunning();
     void stopRunning();
     bool isRunning() const;
-    // Whether a capture thread exists now.
-    bool isCapturing() const;
 
     // The last frame seen, for previews.
     UIImagePtr currentFrame() const;

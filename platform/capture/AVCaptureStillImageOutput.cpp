@@ -15,12 +15,6 @@ void AVCaptureStillImageOutput::captureStillImageAsynchronouslyFromConnection(co
     m_pending.push_back(std::move(completion));
 }
 
-bool AVCaptureStillImageOutput::isCapturingStillImage() const
-{
-    std::lock_guard lock(m_mutex);
-    return !m_pending.empty();
-}
-
 void AVCaptureStillImageOutput::captureFrame(const UIImagePtr& frame)
 {
     std::vector<Completion> requests;

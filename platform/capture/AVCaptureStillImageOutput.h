@@ -25,7 +25,6 @@ public:
     void setOutputSettings(std::map<std::string, std::string> settings) { m_settings = std::move(settings); }
 
     void captureStillImageAsynchronouslyFromConnection(const AVCaptureConnection* connection, Completion completion);
-    bool isCapturingStillImage() const;
 
     void captureFrame(const UIImagePtr& frame) override;
     void sessionDidStop() override;
@@ -34,7 +33,7 @@ private:
     void answer(std::vector<Completion> requests, CMSampleBufferPtr buffer, const std::string& error);
 
     std::map<std::string, std::string> m_settings;
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::vector<Completion> m_pending;
 };
 

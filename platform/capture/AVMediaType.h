@@ -4,4 +4,3 @@
 
 using AVMediaType = std::string;
 inline const AVMediaType AVMediaTypeVideo = "vide";
-inline const AVMediaType AVMediaTypeAudio = "soun";
