@@ -1,10 +1,10 @@
 #include "scan/ScanView.h"
 
+#include "platform/capture/AVCaptureMetadataOutput.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/UIGraphics.h"
 #include "scan/ScanFrameGeometry.h"
 
-#include <algorithm>
 #include <cmath>
 
 std::shared_ptr<ScanView> ScanView::initWithFrame(const CGRect& frame, ScanViewStylePtr style)
@@ -176,7 +176,5 @@ CGRect ScanView::getScanRectWithPreView(const UIView& view, const ScanViewStyle&
         const double pw = vh * 1080 / 1920;
         r = CGRectMake(g.T / vh, ((pw - vw) / 2 + g.L) / pw, g.H / vh, g.W / pw);
     }
-    const auto unit = [](double v) { return std::clamp(v, 0.0, 1.0); };
-    const double x = unit(r.origin.x), y = unit(r.origin.y);
-    return CGRectMake(x, y, unit(r.origin.x + r.size.width) - x, unit(r.origin.y + r.size.height) - y);
+    return AVCaptureMetadataOutput::clampedToUnitSquare(r);
 }

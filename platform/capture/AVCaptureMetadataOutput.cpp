@@ -44,13 +44,19 @@ CGRect AVCaptureMetadataOutput::rectOfInterest() const
     return m_rectOfInterest;
 }
 
-void AVCaptureMetadataOutput::setRectOfInterest(const CGRect& rect)
+CGRect AVCaptureMetadataOutput::clampedToUnitSquare(const CGRect& rect)
 {
     const double x = unit(rect.origin.x), y = unit(rect.origin.y);
     const double right = std::max(x, unit(rect.origin.x + rect.size.width));
     const double bottom = std::max(y, unit(rect.origin.y + rect.size.height));
+    return CGRectMake(x, y, right - x, bottom - y);
+}
+
+void AVCaptureMetadataOutput::setRectOfInterest(const CGRect& rect)
+{
+    const CGRect kept = clampedToUnitSquare(rect);
     std::lock_guard lock(m_mutex);
-    m_rectOfInterest = CGRectMake(x, y, right - x, bottom - y);
+    m_rectOfInterest = kept;
 }
 
 CGRect AVCaptureMetadataOutput::cropInFrame(const CGRect& r, double frameWidth, double frameHeight)

@@ -25,6 +25,8 @@ public:
     // the unit square; the default is all of it.
     CGRect rectOfInterest() const;
     void setRectOfInterest(const CGRect& rect);
+    // A rectangle as the output keeps it: within the unit square, no side negative, nothing NaN.
+    static CGRect clampedToUnitSquare(const CGRect& rect);
     // The frame's pixels that the rectangle of interest covers.
     static CGRect cropInFrame(const CGRect& rectOfInterest, double frameWidth, double frameHeight);
 
