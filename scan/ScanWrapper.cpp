@@ -13,6 +13,12 @@ double systemVersion()
     return std::strtod(UIDevice::currentDevice().systemVersion().c_str(), nullptr);
 }
 
+bool defaultDeviceHasFlash()
+{
+    const auto device = AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo);
+    return device && device->hasTorch() && device->hasFlash();
+}
+
 // What the second engine reports, as the one record the screens expect.
 ZXingWrapper::Block recordBlock(ScanResultBlock success)
 {
@@ -53,7 +59,7 @@ ScanWrapper::~ScanWrapper() = default;
 
 void ScanWrapper::startScan()
 {
-    if (m_scanNativeObj && !m_isUseZXingLib)
+    if (m_scanNativeObj)
         m_scanNativeObj->startScan();
     else if (m_scanZXingObj)
         m_scanZXingObj->start();
@@ -61,7 +67,7 @@ void ScanWrapper::startScan()
 
 void ScanWrapper::stopScan()
 {
-    if (m_scanNativeObj && !m_isUseZXingLib)
+    if (m_scanNativeObj)
         m_scanNativeObj->stopScan();
     else if (m_scanZXingObj)
         m_scanZXingObj->stop();
@@ -69,16 +75,15 @@ void ScanWrapper::stopScan()
 
 void ScanWrapper::changeScanObjType(const std::vector<AVMetadataObjectType>& objType)
 {
-    if (m_scanNativeObj && !m_isUseZXingLib)
+    if (m_scanNativeObj)
         m_scanNativeObj->changeScanType(objType);
 }
 
 void ScanWrapper::openFlash(bool on)
 {
-    const auto device = AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo);
-    if (!device || !device->hasTorch() || !device->hasFlash())
+    if (!defaultDeviceHasFlash())
         return;
-    if (m_scanNativeObj && !m_isUseZXingLib)
+    if (m_scanNativeObj)
         m_scanNativeObj->setTorch(on);
     else if (m_scanZXingObj)
         m_scanZXingObj->openTorch(on);
@@ -86,10 +91,9 @@ void ScanWrapper::openFlash(bool on)
 
 void ScanWrapper::openOrCloseFlash()
 {
-    const auto device = AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo);
-    if (!device || !device->hasTorch() || !device->hasFlash())
+    if (!defaultDeviceHasFlash())
         return;
-    if (m_scanNativeObj && !m_isUseZXingLib)
+    if (m_scanNativeObj)
         m_scanNativeObj->changeTorch();
     else if (m_scanZXingObj)
         m_scanZXingObj->openOrCloseTorch();
@@ -97,7 +101,7 @@ void ScanWrapper::openOrCloseFlash()
 
 bool ScanWrapper::hasCamera() const
 {
-    if (m_scanNativeObj && !m_isUseZXingLib)
+    if (m_scanNativeObj)
         return m_scanNativeObj->input() != nullptr;
     return AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo) &&
            AVCaptureDevice::grantsFrames(AVCaptureDevice::authorizationStatusForMediaType(AVMediaTypeVideo));

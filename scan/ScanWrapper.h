@@ -69,6 +69,7 @@ public:
 private:
     ScanWrapper() = default;
 
+    // Exactly one engine is made: the capture layer's, or the second one (always when forced).
     ScanNativePtr m_scanNativeObj;
     std::shared_ptr<ZXingWrapper> m_scanZXingObj;
     ObjectTypes m_arrayBarCodeType;
