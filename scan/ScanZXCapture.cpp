@@ -301,7 +301,7 @@ void ScanZXCapture::setScanRect(const CGRect& rect)
 ScanZXCapture::FrameSettings ScanZXCapture::frameSettings()
 {
     std::lock_guard lock(m_mutex);
-    FrameSettings settings {m_rotation.load(), m_scanRect, m_invert.load(), m_wantsLuminance.load(),
+    FrameSettings settings {m_delegate, m_rotation.load(), m_scanRect, m_invert.load(), m_wantsLuminance.load(),
                             m_captureToFilename};
     m_captureToFilename.reset();
     return settings;

@@ -88,6 +88,7 @@ public:
 
 private:
     struct FrameSettings {
+        std::weak_ptr<ScanZXCaptureDelegate> delegate;
         double rotation = 0;
         CGRect scanRect;
         bool invert = false;

@@ -11,11 +11,8 @@ void ScanZXCapture::captureOutput(AVCaptureOutput&, const CMSampleBufferPtr& sam
     if (!sampleBuffer || !sampleBuffer->image)
         return;
     std::weak_ptr<ScanZXCapture> weak = weak_from_this();
-    std::weak_ptr<ScanZXCaptureDelegate> delegate;
-    {
-        std::lock_guard lock(m_mutex);
-        delegate = m_delegate;
-    }
+    const FrameSettings settings = frameSettings();
+    const std::weak_ptr<ScanZXCaptureDelegate>& delegate = settings.delegate;
     if (!cameraIsReady.exchange(true)) {
         RunLoop::main().post([weak, delegate] {
             auto capture = weak.lock();
@@ -24,7 +21,6 @@ void ScanZXCapture::captureOutput(AVCaptureOutput&, const CMSampleBufferPtr& sam
                 receiver->ScanCaptureCameraIsReady(*capture);
         });
     }
-    const FrameSettings settings = frameSettings();
     const bool hasDelegate = !delegate.expired();
     if (!settings.saveTo && !settings.luminance && !hasDelegate)
         return;
