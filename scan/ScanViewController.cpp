@@ -25,11 +25,11 @@ void ScanViewController::viewDidAppear(bool animated)
                 screen->startScan();
         },
         StartDelay, this);
-    m_alertObserver = NotificationCenter::defaultCenter().addObserver(UIAlertViewDidDismissNotification,
-                                                                      [weak](const Notification&) {
-                                                                          if (auto screen = std::static_pointer_cast<ScanViewController>(weak.lock()))
-                                                                              screen->alertClosed();
-                                                                      });
+    m_alertObserver = NotificationCenter::defaultCenter().addObserver(
+        UIAlertViewDidDismissNotification, [weak](const Notification&) {
+            if (auto screen = std::static_pointer_cast<ScanViewController>(weak.lock()))
+                screen->alertClosed();
+        });
 }
 
 void ScanViewController::viewWillDisappear(bool animated)

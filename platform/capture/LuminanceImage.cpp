@@ -23,8 +23,9 @@ void pixelBounds(const CGRect* crop, int w, int h, int& x0, int& y0, int& x1, in
     y1 = clampTo(std::ceil(crop->origin.y + crop->size.height), h);
 }
 // One row of premultiplied ARGB (bytes B, G, R, A in memory) to brightness over white, in 16-bit
-// steps: each frame passes through here, so it must cost little beside the reading itself. A premultiplied channel never exceeds its alpha, so a channel plus what the
-// alpha leaves uncovered stays within a byte.
+// steps: each frame passes through here, so it must cost little beside the reading itself. A
+// premultiplied channel never exceeds its alpha, so a channel plus what the alpha leaves
+// uncovered stays within a byte.
 void lumaRow(const unsigned char* in, int count, std::uint8_t* out)
 {
     for (int x = 0; x < count; ++x) {
