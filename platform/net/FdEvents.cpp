@@ -37,12 +37,6 @@ void FdEvents::enable(std::uint32_t kinds)
     sync();
 }
 
-void FdEvents::disable(std::uint32_t kinds)
-{
-    m_enabled &= ~kinds;
-    sync();
-}
-
 void FdEvents::sync()
 {
     if (!m_loop || m_fd < 0 || m_modes.empty())

@@ -26,10 +26,6 @@ public:
     void schedule(RunLoop& loop, std::vector<RunLoopMode> modes);
     void unschedule();
     void enable(std::uint32_t kinds);
-    void disable(std::uint32_t kinds);
-    std::uint32_t enabled() const { return m_enabled; }
-    RunLoop* loop() const { return m_loop; }
-    const std::vector<RunLoopMode>& modes() const { return m_modes; }
 
 private:
     void fired(std::uint32_t events);
