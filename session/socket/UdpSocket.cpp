@@ -13,7 +13,7 @@
 std::shared_ptr<UdpSocket> UdpSocket::create(UdpSocketDelegate* delegate, std::int64_t userData, bool enableIPv4,
                                              bool enableIPv6, RunLoop& runLoop)
 {
-    auto socket = std::make_shared<UdpSocket>(Passkey {}, delegate, userData, enableIPv4, enableIPv6, runLoop);
+    auto socket = std::make_shared<UdpSocket>(Passkey {}, delegate, userData, runLoop);
     // The event sources hold the socket weakly, so they are made once it is shared.
     if (enableIPv4)
         socket->openFamily(true);
@@ -32,7 +32,7 @@ std::shared_ptr<UdpSocket> UdpSocket::createIPv6(RunLoop& runLoop)
     return create(nullptr, 0, false, true, runLoop);
 }
 
-UdpSocket::UdpSocket(Passkey, UdpSocketDelegate* delegate, std::int64_t userData, bool, bool, RunLoop& runLoop)
+UdpSocket::UdpSocket(Passkey, UdpSocketDelegate* delegate, std::int64_t userData, RunLoop& runLoop)
     : m_runLoop(&runLoop)
     , m_delegate(delegate)
     , m_userData(userData)

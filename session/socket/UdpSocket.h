@@ -57,8 +57,7 @@ public:
                                              RunLoop& runLoop = RunLoop::main());
     static std::shared_ptr<UdpSocket> createIPv4(RunLoop& runLoop = RunLoop::main());
     static std::shared_ptr<UdpSocket> createIPv6(RunLoop& runLoop = RunLoop::main());
-    UdpSocket(Passkey, UdpSocketDelegate* delegate, std::int64_t userData, bool enableIPv4, bool enableIPv6,
-              RunLoop& runLoop);
+    UdpSocket(Passkey, UdpSocketDelegate* delegate, std::int64_t userData, RunLoop& runLoop);
     ~UdpSocket();
     UdpSocket(const UdpSocket&) = delete;
     UdpSocket& operator=(const UdpSocket&) = delete;
