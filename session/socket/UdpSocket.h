@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <netinet/in.h>
 #include <optional>
 #include <span>
 #include <string>
@@ -133,6 +134,8 @@ public:
 
 private:
     using Generation = std::uint64_t;
+    static constexpr std::size_t kAddress4Length = sizeof(sockaddr_in);
+    static constexpr std::size_t kAddress6Length = sizeof(sockaddr_in6);
     struct Family {
         UniqueFd fd;
         std::unique_ptr<FdEvents> events;

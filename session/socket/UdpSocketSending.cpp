@@ -1,17 +1,10 @@
 // The sending half of UdpSocket: queueing datagrams, handing them to the socket, their timeouts.
 #include "session/socket/UdpSocket.h"
 
-#include "platform/net/SocketAddress.h"
 #include "platform/net/SocketCalls.h"
 
 #include <cerrno>
-#include <netinet/in.h>
 #include <sys/socket.h>
-
-namespace {
-constexpr std::size_t kAddress4Length = sizeof(sockaddr_in);
-constexpr std::size_t kAddress6Length = sizeof(sockaddr_in6);
-} // namespace
 
 bool UdpSocket::sendData(std::span<const std::uint8_t> data, TimeInterval timeout, std::int64_t tag)
 {

@@ -15,9 +15,6 @@
 
 namespace {
 
-constexpr std::size_t kAddress4Length = sizeof(sockaddr_in);
-constexpr std::size_t kAddress6Length = sizeof(sockaddr_in6);
-
 SocketError udpError(UdpSocketError code, const char* message)
 {
     return {UdpSocketErrorDomain, code, message};
