@@ -5,7 +5,6 @@
 #include "platform/foundation/Log.h"
 
 #include <cerrno>
-#include <cstring>
 #include <limits>
 #include <netdb.h>
 

@@ -2,12 +2,10 @@
 // sending and receiving each have a file of their own.
 #include "session/socket/UdpSocket.h"
 
-#include "platform/foundation/Log.h"
 #include "platform/net/SocketCalls.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <sys/socket.h>
 
 std::shared_ptr<UdpSocket> UdpSocket::create(UdpSocketDelegate* delegate, std::int64_t userData, bool enableIPv4,
