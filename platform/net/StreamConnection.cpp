@@ -312,7 +312,7 @@ std::ptrdiff_t StreamConnection::read(std::uint8_t* buffer, std::size_t length)
     if (m_tls)
         return tlsRead(buffer, length);
     const ssize_t got = SocketCalls::receive(m_fd.get(), buffer, length);
-    if (got > 0 || (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))) {
+    if (got > 0 || (got < 0 && SocketCalls::mustRetryLater(errno))) {
         s.armed = true;
         updateSource();
         return got > 0 ? got : StreamWouldBlock;
@@ -347,7 +347,7 @@ std::ptrdiff_t StreamConnection::write(const std::uint8_t* bytes, std::size_t le
     if (m_tls)
         return tlsWrite(bytes, length);
     const ssize_t sent = SocketCalls::sendNoSignal(m_fd.get(), bytes, length);
-    if (sent >= 0 || errno == EAGAIN || errno == EWOULDBLOCK) {
+    if (sent >= 0 || SocketCalls::mustRetryLater(errno)) {
         s.armed = true;
         updateSource();
         return sent >= 0 ? sent : StreamWouldBlock;

@@ -150,7 +150,7 @@ int TlsSession::Bio::write(BIO* bio, const char* bytes, int length)
     BIO_clear_retry_flags(bio);
     auto* self = static_cast<Bio*>(BIO_get_data(bio));
     const ssize_t sent = SocketCalls::sendNoSignal(self->fd, bytes, static_cast<std::size_t>(length));
-    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+    if (sent < 0 && SocketCalls::mustRetryLater(errno))
         BIO_set_retry_write(bio);
     return static_cast<int>(sent);
 }
@@ -166,7 +166,7 @@ int TlsSession::Bio::read(BIO* bio, char* buffer, int length)
         return static_cast<int>(count);
     }
     const ssize_t got = SocketCalls::receive(self->fd, buffer, static_cast<std::size_t>(length));
-    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+    if (got < 0 && SocketCalls::mustRetryLater(errno))
         BIO_set_retry_read(bio);
     return static_cast<int>(got);
 }
