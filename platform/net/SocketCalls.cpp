@@ -23,9 +23,6 @@ bool pollFor(int fd, short events)
     return ready > 0 && (entry.revents & (events | POLLHUP | POLLERR)) != 0;
 }
 
-} // namespace
-
-namespace {
 UniqueFd createSocket(int family, int type, int* error)
 {
     UniqueFd fd(::socket(family, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
@@ -44,6 +41,7 @@ UniqueFd createSocket(int family, int type, int* error)
     }
     return fd;
 }
+
 } // namespace
 
 UniqueFd SocketCalls::createStreamSocket(int family, int* error)
