@@ -190,6 +190,7 @@ TEST_F(TlsTest, AMegabyteGoesThroughAndAResetPeerIsAnErrorNotASignal)
         megabyte[i] = static_cast<char>(i * 7 % 251);
     socket->writeData(bytes(megabyte), 10.0, 1);
     ASSERT_TRUE(runUntil([&] { return !server.reads.empty() || client.disconnected(); }, 20.0));
+    ASSERT_EQ(server.reads.size(), 1u) << ::testing::PrintToString(client.log);
     EXPECT_TRUE(server.reads[0] == megabyte);
 
     // One record read in two parts: the second part waits inside the TLS layer, not in the
