@@ -99,9 +99,18 @@ public:
             m_info.properties[name] = std::move(setter);
             return *this;
         }
-        Builder& connection(const std::string& name, ConnectionSetter setter)
+        // A setter member taking a weak link to protocol P: the file's target must adopt it.
+        template <class P>
+        Builder& connection(const std::string& name, void (T::*setter)(std::weak_ptr<P>))
         {
-            m_info.connections[name] = std::move(setter);
+            m_info.connections[name] = [setter](UIView& view, const InterfaceObject& target) {
+                auto* object = dynamic_cast<T*>(&view);
+                auto linked = interfaceObjectAs<P>(target);
+                if (!object || !linked)
+                    return false;
+                (object->*setter)(std::move(linked));
+                return true;
+            };
             return *this;
         }
 

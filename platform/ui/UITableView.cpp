@@ -624,21 +624,6 @@ void UITableView::registerInterfaceClass(InterfaceRegistry& r)
         .property("sectionFooterHeight",
                   prop<UITableView>(asNumber, [](UITableView& t, double h) { t.setSectionFooterHeight(h); }))
         .property("allowsSelection", prop<UITableView>(asFlag, [](UITableView& t, bool a) { t.setAllowsSelection(a); }))
-        .connection("dataSource",
-                    [](UIView& view, const InterfaceObject& target) {
-                        auto* table = dynamic_cast<UITableView*>(&view);
-                        auto source = interfaceObjectAs<UITableViewDataSource>(target);
-                        if (!table || !source)
-                            return false;
-                        table->setDataSource(source);
-                        return true;
-                    })
-        .connection("delegate", [](UIView& view, const InterfaceObject& target) {
-            auto* table = dynamic_cast<UITableView*>(&view);
-            auto delegate = interfaceObjectAs<UITableViewDelegate>(target);
-            if (!table || !delegate)
-                return false;
-            table->setDelegate(delegate);
-            return true;
-        });
+        .connection("dataSource", &UITableView::setDataSource)
+        .connection("delegate", &UITableView::setDelegate);
 }

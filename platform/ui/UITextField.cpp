@@ -283,12 +283,5 @@ void UITextField::registerInterfaceClass(InterfaceRegistry& r)
                           return V::choice(v, {{"default", 0}, {"numbersAndPunctuation", 2}, {"numberPad", 4}});
                       },
                       [](UITextField& f, int k) { f.setKeyboardType(static_cast<UIKeyboardType>(k)); }))
-        .connection("delegate", [](UIView& view, const InterfaceObject& target) {
-            auto* field = dynamic_cast<UITextField*>(&view);
-            auto delegate = interfaceObjectAs<UITextFieldDelegate>(target);
-            if (!field || !delegate)
-                return false;
-            field->setDelegate(delegate);
-            return true;
-        });
+        .connection("delegate", &UITextField::setDelegate);
 }

@@ -3,6 +3,8 @@
 #include "platform/ui/UIButton.h"
 #include "platform/ui/UILabel.h"
 #include "platform/ui/UINib.h"
+#include "platform/ui/UITableView.h"
+#include "platform/ui/UITextField.h"
 
 namespace {
 
@@ -14,7 +16,7 @@ public:
     void setName(std::shared_ptr<UILabel> label) { name = std::move(label); }
 };
 
-class Panel : public UIViewController {
+class Panel : public UIViewController, public UITextFieldDelegate {
 public:
     std::shared_ptr<UIButton> closeButton;
     int closes = 0;
@@ -44,7 +46,9 @@ protected:
               { "class": "UILabel", "frame": [2, 2, 76, 20], "outlets": { "name": "tile" } },
               { "class": "UILabel", "frame": [2, 24, 76, 20], "outlets": { "detail": "tile" } },
               { "class": "UIButton", "frame": [60, 0, 20, 20], "outlets": { "closeButton": "owner" },
-                "actions": [ { "event": "touchUpInside", "selector": "close:", "target": "owner" } ] } ] } ] })");
+                "actions": [ { "event": "touchUpInside", "selector": "close:", "target": "owner" } ] },
+              { "class": "UITextField", "delegate": "owner" },
+              { "class": "UITableView", "dataSource": "owner" } ] } ] })");
     }
 };
 
@@ -71,13 +75,17 @@ TEST_F(NibTest, TopLevelViewsComeInFileOrderWithOutletsBetweenThemAndNoOwnerConn
     EXPECT_NE(another->name, tile->name);
 }
 
-TEST_F(NibTest, TheOwnerGetsItsOutletsAndActionsWithoutBeingKeptAlive)
+TEST_F(NibTest, TheOwnerGetsItsOutletsActionsAndTheLinksItAdoptsWithoutBeingKeptAlive)
 {
     auto panel = std::make_shared<Panel>();
     auto nib = UINib::nibWithName("Tile");
     ASSERT_TRUE(nib);
     auto views = nib->instantiateWithOwner(std::static_pointer_cast<UIViewController>(panel));
     ASSERT_TRUE(panel->closeButton);
+    const auto& inTile = views.back()->subviews();
+    EXPECT_EQ(std::dynamic_pointer_cast<UITextField>(inTile.at(3))->delegate().get(), panel.get());
+    EXPECT_FALSE(std::dynamic_pointer_cast<UITableView>(inTile.at(4))->dataSource());
+    EXPECT_TRUE(log.contains("dataSource 'owner' of UITableView does not adopt its protocol"));
     EXPECT_TRUE(panel->closeButton->tap());
     EXPECT_EQ(panel->closes, 1);
 
