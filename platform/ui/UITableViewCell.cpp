@@ -1,6 +1,6 @@
 #include "platform/ui/UITableViewCell.h"
 
-#include "platform/ui/InterfaceProperty.h"
+#include "platform/ui/InterfaceRegistry.h"
 
 #include "platform/graphics/UIGraphics.h"
 
@@ -170,6 +170,5 @@ void UITableViewCell::drawRect(const CGRect&)
 
 void UITableViewCell::registerInterfaceClass(InterfaceRegistry& r)
 {
-    using namespace InterfaceProperty;
     r.registerViewClass<UITableViewCell>("UITableViewCell", "UIView");
 }
