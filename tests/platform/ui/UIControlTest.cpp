@@ -1,6 +1,9 @@
 #include "platform/ui/UIActivityIndicatorView.h"
 #include "platform/ui/UIButton.h"
 #include "platform/ui/UIControl.h"
+#include "platform/ui/UIImageView.h"
+#include "platform/graphics/CGContext.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -95,4 +98,23 @@ TEST(UIActivityIndicatorView, HidesWhenStopped)
     EXPECT_FALSE(spinner->isHidden());
     spinner->setHidesWhenStopped(true);
     EXPECT_TRUE(spinner->isHidden());
+}
+
+TEST(UIImageView, AnimationShowsTheFrameOfTheMomentInTurnThenThePictureAgain)
+{
+    ManualMainClock clock;
+    const auto picture = [] { return CGContext::createBitmap(CGSizeMake(1, 1), 1, true)->makeImage(); };
+    auto view = UIImageView::create();
+    view->setImage(picture());
+    const std::vector<UIImagePtr> frames {picture(), picture(), picture()};
+    view->setAnimationImages({frames[0], nullptr, frames[1], frames[2]}); // a missing frame is dropped
+    view->setAnimationDuration(0.3);
+    view->startAnimating();
+    // Seconds since the start and the frame shown then; the frames come round again.
+    for (const auto& [at, frame] : {std::pair {0.0, 0}, {0.15, 1}, {0.25, 2}, {0.35, 0}, {0.45, 1}}) {
+        clock.clock().set(1000 + at);
+        EXPECT_EQ(view->currentImage(), frames[static_cast<std::size_t>(frame)]) << at;
+    }
+    view->stopAnimating();
+    EXPECT_EQ(view->currentImage(), view->image());
 }
