@@ -95,7 +95,7 @@ void UIControl::sendActionsForControlEvents(unsigned events)
 
 bool UIControl::tap()
 {
-    if (!m_enabled || isHidden() || !isUserInteractionEnabled())
+    if (!acceptsTaps())
         return false;
     std::shared_ptr<UIView> keep = weak_from_this().lock();
     setHighlighted(true);

@@ -73,6 +73,10 @@ public:
     // disabled, hidden or not interactive. Returns whether the tap was delivered.
     bool tap();
 
+protected:
+    // Whether a tap reaches the control at all, whichever kind of tap it is.
+    bool acceptsTaps() const { return m_enabled && !isHidden() && isUserInteractionEnabled(); }
+
 private:
     struct Registration {
         const void* target;

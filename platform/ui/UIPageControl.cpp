@@ -58,7 +58,7 @@ void UIPageControl::setCurrentPageIndicatorTintColor(UIColorPtr color)
 
 bool UIPageControl::tapAtPoint(CGPoint point)
 {
-    if (!isEnabled() || isHidden() || !isUserInteractionEnabled() || !pointInside(point))
+    if (!acceptsTaps() || !pointInside(point))
         return false;
     const std::int64_t before = m_currentPage;
     setCurrentPage(point.x < CGRectGetMidX(bounds()) ? before - 1 : before + 1);

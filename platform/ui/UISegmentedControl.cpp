@@ -73,7 +73,7 @@ const UISegmentedControl::TitleTextAttributes* UISegmentedControl::titleTextAttr
 
 bool UISegmentedControl::tapSegmentAtIndex(int index)
 {
-    if (!isEnabled() || isHidden() || index < 0 || index >= numberOfSegments())
+    if (!acceptsTaps() || index < 0 || index >= numberOfSegments())
         return false;
     const bool changed = index != m_selected;
     setSelectedSegmentIndex(index);

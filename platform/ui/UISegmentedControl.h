@@ -43,6 +43,7 @@ public:
     const TitleTextAttributes* titleTextAttributesForState(unsigned state) const;
 
     // A tap on a segment: selects it and sends the value-changed actions when the choice changed.
+    // Ignored, as UIControl::tap is, while the control takes no taps, and for no segment.
     bool tapSegmentAtIndex(int index);
     // The label that shows a segment's title (for drawing and tests).
     std::shared_ptr<UILabel> labelForSegmentAtIndex(int index) const;

@@ -164,7 +164,7 @@ void UITextField::didMoveToWindow()
 
 bool UITextField::tap()
 {
-    if (!isEnabled() || isHidden() || !isUserInteractionEnabled())
+    if (!acceptsTaps())
         return false;
     return becomeFirstResponder();
 }

@@ -38,6 +38,9 @@ TEST(UISegmentedControl, TapsSendValueChangedOnlyOnChange)
     EXPECT_EQ(changes, 1);
     control->setEnabled(false);
     EXPECT_FALSE(control->tapSegmentAtIndex(2));
+    control->setEnabled(true);
+    control->setUserInteractionEnabled(false);
+    EXPECT_FALSE(control->tapSegmentAtIndex(2));
     EXPECT_EQ(control->selectedSegmentIndex(), 1);
 }
 
