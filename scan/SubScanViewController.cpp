@@ -4,12 +4,11 @@
 #include "platform/foundation/Log.h"
 #include "platform/ui/UIScreen.h"
 
-template <class Screen>
-UIControl::Action SubScanViewController::action(void (Screen::*method)())
+UIControl::Action SubScanViewController::action(void (SubScanViewController::*method)())
 {
     std::weak_ptr<UIViewController> weak = weak_from_this();
     return [weak, method](UIControl&) {
-        if (auto screen = std::dynamic_pointer_cast<Screen>(weak.lock()))
+        if (auto screen = std::static_pointer_cast<SubScanViewController>(weak.lock()))
             ((*screen).*method)();
     };
 }

@@ -65,8 +65,7 @@ public:
     UIButtonPtr btnConfirmVipPay;
 
 private:
-    template <class Screen>
-    UIControl::Action action(void (Screen::*method)());
+    UIControl::Action action(void (SubScanViewController::*method)());
     UIButtonPtr makePanelButton(const std::string& title, CGPoint centre, void (SubScanViewController::*method)());
     UITextFieldPtr makePanelField(std::int64_t tag, CGPoint centre);
     UILabelPtr makePanelCaption(const std::string& text, CGPoint centre);
