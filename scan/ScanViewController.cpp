@@ -127,11 +127,12 @@ void ScanViewController::imagePickerControllerDidFinishPickingMediaWithInfo(
     UIImagePickerController& picker, const std::map<std::string, UIImagePtr>& info)
 {
     picker.dismissViewControllerAnimated(true);
-    const auto edited = info.find(UIImagePickerControllerEditedImage);
-    const auto original = info.find(UIImagePickerControllerOriginalImage);
-    const UIImagePtr image = edited != info.end() && edited->second ? edited->second
-        : original != info.end()                                  ? original->second
-                                                                  : nullptr;
+    const auto picked = [&info](const std::string& key) -> UIImagePtr {
+        const auto found = info.find(key);
+        return found != info.end() ? found->second : nullptr;
+    };
+    const UIImagePtr edited = picked(UIImagePickerControllerEditedImage);
+    const UIImagePtr image = edited ? edited : picked(UIImagePickerControllerOriginalImage);
     std::weak_ptr<UIViewController> weak = weak_from_this();
     ScanWrapper::recognizeImage(image, [weak](const ScanResults& array) {
         if (auto screen = std::static_pointer_cast<ScanViewController>(weak.lock()))
