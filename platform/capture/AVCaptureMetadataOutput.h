@@ -40,7 +40,8 @@ private:
     std::vector<AVMetadataObjectType> m_types;
     CGRect m_rectOfInterest = CGRectMake(0, 0, 1, 1);
     // The camera shows its pictures over and over: the brightness of the last one is kept, so a
-    // picture seen again is not converted again. Used on the capture thread only.
+    // picture seen again is not converted again. recognise() is public and may run off the
+    // capture thread too, so the kept picture has a lock of its own.
     struct LastFrame {
         std::weak_ptr<const UIImage> frame;
         CGRect crop;
