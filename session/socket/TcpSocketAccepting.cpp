@@ -3,17 +3,14 @@
 
 #include "platform/net/HostResolver.h"
 
-#include <cerrno>
 #include <netdb.h>
 
 namespace {
 
 SocketError resolverError(const HostResolver::Result& result)
 {
-    if (result.resolverError == EAI_SYSTEM && result.systemError != 0) {
-        errno = result.systemError;
-        return TcpSocket::getErrnoError();
-    }
+    if (result.resolverError == EAI_SYSTEM && result.systemError != 0)
+        return posixError(result.systemError);
     return {SocketErrorDomains::NetDB, result.resolverError, ::gai_strerror(result.resolverError)};
 }
 
@@ -83,15 +80,13 @@ bool TcpSocket::listenOn(std::optional<SocketAddress> address4, std::optional<So
 {
     int code = 0;
     if (address4 && !(m_socket4 = SocketHandle::create(AF_INET, &code))) {
-        errno = code;
-        fillError(error, getErrnoError());
+        fillError(error, posixError(code));
         return false;
     }
     if (address6)
         m_socket6 = SocketHandle::create(AF_INET6, &code); // without it, IPv4 alone listens
     if (!m_socket4 && !m_socket6) {
-        errno = code;
-        fillError(error, getErrnoError());
+        fillError(error, posixError(code));
         return false;
     }
     m_runLoop = m_homeRunLoop;
@@ -114,8 +109,7 @@ bool TcpSocket::listenWith(SocketHandle& socket, const SocketAddress& address, b
     if (socket.setReuseAddress(&code) && socket.bind(address, &code)
         && socket.listen(*m_runLoop, m_runLoopModes, std::move(onAccept), &code))
         return true;
-    errno = code;
-    fillError(error, getErrnoError());
+    fillError(error, posixError(code));
     return false;
 }
 

@@ -4,7 +4,6 @@
 #include "platform/foundation/Log.h"
 #include "platform/net/StreamPair.h"
 
-#include <cerrno>
 
 namespace {
 
@@ -175,8 +174,7 @@ bool TcpSocket::bindSocketToAddress(const SocketAddress* interface, SocketError*
     int code = 0;
     if (getCFSocket()->bind(*interface, &code))
         return true;
-    errno = code;
-    fillError(error, getErrnoError());
+    fillError(error, posixError(code));
     return false;
 }
 
@@ -208,8 +206,7 @@ bool TcpSocket::connectSocketToAddress(const SocketAddress& remote, SocketError*
 void TcpSocket::doSocketOpen(int error)
 {
     if (error != 0) {
-        errno = error; // report the system's reason (refused, unreachable...) rather than a bare failure
-        closeWithError(getErrnoError());
+        closeWithError(posixError(error)); // the system's reason (refused, unreachable...), not a bare failure
         return;
     }
     const bool isV4 = m_socket4 != nullptr;
