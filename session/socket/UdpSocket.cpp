@@ -173,6 +173,8 @@ void UdpSocket::postPlacementWork()
     scheduleDequeueSend();
     scheduleDequeueReceive();
     performLater(&UdpSocket::maybeScheduleClose);
+    if (m_closeNoticeId)
+        performLater(&UdpSocket::tellClosed, &m_closeNoticeId); // the notice still owed moves along
 }
 
 void UdpSocket::performLater(void (UdpSocket::*action)(), RunLoop::Id* id)
@@ -214,11 +216,13 @@ void UdpSocket::close()
     ++m_generation;
     if (wasClosed || !m_delegate)
         return; // one notice, however often it is closed
-    std::weak_ptr<UdpSocket> weak = weak_from_this();
-    loop().perform([weak] {
-        if (auto self = weak.lock(); self && self->m_delegate)
-            self->m_delegate->onUdpSocketDidClose(*self);
-    }, 0, this, m_runLoopModes);
+    performLater(&UdpSocket::tellClosed, &m_closeNoticeId);
+}
+
+void UdpSocket::tellClosed()
+{
+    if (m_delegate)
+        m_delegate->onUdpSocketDidClose(*this);
 }
 
 void UdpSocket::closeAfterSending()

@@ -188,6 +188,7 @@ private:
     // closing
     void emptyQueues();
     void maybeScheduleClose();
+    void tellClosed();
     bool sendSideIdle() const { return m_sendQueue.empty() && !m_currentSend; }
     bool receiveSideIdle() const { return m_receiveQueue.empty() && !m_currentReceive; }
 
@@ -219,4 +220,5 @@ private:
     Generation m_generation = 0;
     RunLoop::Id m_sendDequeueId = 0;
     RunLoop::Id m_receiveDequeueId = 0;
+    RunLoop::Id m_closeNoticeId = 0; // set while the delegate is owed the close notice
 };

@@ -139,6 +139,7 @@ TEST_F(UdpTest, ClosingTwiceTellsOnceAndTheDelegateMayReleaseTheSocket)
 {
     socket->close();
     socket->close();
+    ASSERT_TRUE(socket->setRunLoopModes({RunLoopModes::Default, "custom"})); // the notice goes along
     EXPECT_FALSE(socket->sendData(bytes("x"), "127.0.0.1", 9, 1.0, 1));
     EXPECT_THROW(socket->bindToPort(0), UdpSocketException);
     runPasses(5);
