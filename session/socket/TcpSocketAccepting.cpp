@@ -1,13 +1,13 @@
 // The listening part of TcpSocket: binding, accepting and handing over accepted connections.
 #include "session/socket/TcpSocket.h"
 
-#include "platform/net/HostResolver.h"
+#include "session/socket/HostAddresses.h"
 
 #include <netdb.h>
 
 namespace {
 
-SocketError resolverError(const HostResolver::Result& result)
+SocketError resolverError(const HostAddresses& result)
 {
     if (result.resolverError == EAI_SYSTEM && result.systemError != 0)
         return posixError(result.systemError);
@@ -48,30 +48,15 @@ bool TcpSocket::listeningAddresses(const std::optional<std::string>& interface, 
                                    std::optional<SocketAddress>& address4, std::optional<SocketAddress>& address6,
                                    SocketError* error) const
 {
-    if (!interface || interface->empty()) {
-        address4 = SocketAddress::numeric("0.0.0.0", port);
-        address6 = SocketAddress::numeric("::", port);
-        return true;
-    }
-    if (*interface == "localhost" || *interface == "loopback") {
-        address4 = SocketAddress::numeric("127.0.0.1", port);
-        address6 = SocketAddress::numeric("::1", port);
-        return true;
-    }
-    const auto result = HostResolver::resolve(*interface, port, SOCK_STREAM, true);
-    for (const auto& address : result.addresses) {
-        if (address.family() == AF_INET && !address4)
-            address4 = address;
-        else if (address.family() == AF_INET6 && !address6)
-            address6 = address;
-    }
+    HostAddresses found = HostAddresses::of(interface, port, SOCK_STREAM, true);
+    address4 = found.v4;
+    address6 = found.v6;
     if (address4 || address6)
         return true;
     // A lookup that answers nothing usable fails as a lookup that finds nothing.
-    HostResolver::Result failed = result;
-    if (failed.resolverError == 0)
-        failed.resolverError = EAI_NONAME;
-    fillError(error, resolverError(failed));
+    if (found.resolverError == 0)
+        found.resolverError = EAI_NONAME;
+    fillError(error, resolverError(found));
     return false;
 }
 

@@ -1,8 +1,8 @@
 // The setup part of UdpSocket: addresses, binding, connecting, groups and broadcast, options.
 #include "session/socket/UdpSocket.h"
 
-#include "platform/net/HostResolver.h"
 #include "platform/net/SocketAddress.h"
+#include "session/socket/HostAddresses.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -47,32 +47,11 @@ void fillAddress(UdpSocket::Address* out, const std::optional<SocketAddress>& ad
 int convert(const std::optional<std::string>& host, std::uint16_t port, bool passive, UdpSocket::Address* address4,
             UdpSocket::Address* address6)
 {
-    if (!host || host->empty()) {
-        if (!passive)
-            return EAI_NONAME;
-        fillAddress(address4, SocketAddress::numeric("0.0.0.0", port));
-        fillAddress(address6, SocketAddress::numeric("::", port));
-        return 0;
-    }
-    if (*host == "localhost" || *host == "loopback") {
-        fillAddress(address4, SocketAddress::numeric("127.0.0.1", port));
-        fillAddress(address6, SocketAddress::numeric("::1", port));
-        return 0;
-    }
-    const auto result = HostResolver::resolve(*host, port, SOCK_DGRAM, passive);
-    if (result.resolverError != 0)
-        return result.resolverError;
-    bool have4 = false;
-    bool have6 = false;
-    for (const auto& address : result.addresses) {
-        if (address.family() == AF_INET && !have4) {
-            fillAddress(address4, address);
-            have4 = true;
-        } else if (address.family() == AF_INET6 && !have6) {
-            fillAddress(address6, address);
-            have6 = true;
-        }
-    }
+    const auto found = HostAddresses::of(host, port, SOCK_DGRAM, passive);
+    if (found.resolverError != 0)
+        return found.resolverError;
+    fillAddress(address4, found.v4);
+    fillAddress(address6, found.v6);
     return 0;
 }
 
