@@ -3,8 +3,6 @@
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/RunLoop.h"
 
-#include <algorithm>
-
 LinkWatchdog::LinkWatchdog(std::function<void(const char* reason)> onExpired)
     : m_onExpired(std::move(onExpired))
 {
@@ -46,34 +44,37 @@ void LinkWatchdog::stop()
     m_timer.reset();
 }
 
+std::optional<LinkWatchdog::Due> LinkWatchdog::nextDue() const
+{
+    std::optional<Due> due;
+    if (m_frameSince)
+        due = Due {*m_frameSince + kStalledFrame, "a begun frame got no further byte"};
+    if (m_requestSince && (!due || *m_requestSince + kUnanswered < due->at))
+        due = Due {*m_requestSince + kUnanswered, "no reply came to a request"};
+    return due;
+}
+
 void LinkWatchdog::rearm()
 {
-    std::optional<TimeInterval> deadline;
-    if (m_frameSince)
-        deadline = *m_frameSince + kStalledFrame;
-    if (m_requestSince)
-        deadline = std::min(deadline.value_or(*m_requestSince + kUnanswered), *m_requestSince + kUnanswered);
-    if (!deadline) {
-        if (m_timer)
-            m_timer->invalidate();
-        m_timer.reset();
+    const auto due = nextDue();
+    if (!due) {
+        stop();
         return;
     }
     if (m_timer && m_timer->isValid()) {
-        m_timer->setFireDate(*deadline);
+        m_timer->setFireDate(due->at);
         return;
     }
-    m_timer = NSTimer::scheduledTimerWithTimeInterval(*deadline - RunLoop::main().now(), false,
+    m_timer = NSTimer::scheduledTimerWithTimeInterval(due->at - RunLoop::main().now(), false,
                                                       [this](NSTimer&) { expire(); });
 }
 
 void LinkWatchdog::expire()
 {
-    const char* reason = m_frameSince && (!m_requestSince || *m_frameSince + kStalledFrame <= *m_requestSince + kUnanswered)
-        ? "a begun frame got no further byte"
-        : "no reply came to a request";
+    const auto due = nextDue();
     m_frameSince.reset();
     m_requestSince.reset();
     m_timer.reset();
-    m_onExpired(reason);
+    if (due)
+        m_onExpired(due->reason);
 }

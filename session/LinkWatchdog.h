@@ -35,6 +35,13 @@ public:
     void stop();
 
 private:
+    // A deadline and what its passing means.
+    struct Due {
+        TimeInterval at;
+        const char* reason;
+    };
+    // The nearer of the running deadlines (the stalled frame's on a tie); nothing when none runs.
+    std::optional<Due> nextDue() const;
     void rearm();
     void expire();
 
