@@ -12,16 +12,6 @@
 
 namespace {
 
-SSL_CTX* contextOf(void* context)
-{
-    return static_cast<SSL_CTX*>(context);
-}
-
-SSL* sslOf(void* ssl)
-{
-    return static_cast<SSL*>(ssl);
-}
-
 bool isYes(const TlsSettings& settings, const char* key)
 {
     auto it = settings.find(key);
@@ -214,14 +204,14 @@ std::unique_ptr<TlsSession> TlsSession::create(const TlsSettings& settings, cons
 
 TlsSession::~TlsSession()
 {
-    SSL_free(sslOf(m_ssl));
-    SSL_CTX_free(contextOf(m_context));
+    SSL_free(m_ssl);
+    SSL_CTX_free(m_context);
 }
 
 TlsSession::Status TlsSession::outcome(int result)
 {
     const int savedErrno = errno;
-    switch (SSL_get_error(sslOf(m_ssl), result)) {
+    switch (SSL_get_error(m_ssl, result)) {
     case SSL_ERROR_WANT_READ:
         return Status::WantRead;
     case SSL_ERROR_WANT_WRITE:
@@ -232,7 +222,7 @@ TlsSession::Status TlsSession::outcome(int result)
         if (ERR_peek_last_error() == 0) {
             // The peer went away without a goodbye, or the descriptor failed.
             if (savedErrno == 0) {
-                if (SSL_is_init_finished(sslOf(m_ssl)))
+                if (SSL_is_init_finished(m_ssl))
                     return Status::Closed;
                 m_error = {StreamErrorDomain::Ssl, -1, "the peer closed the connection during the handshake"};
             } else {
@@ -243,7 +233,7 @@ TlsSession::Status TlsSession::outcome(int result)
         [[fallthrough]];
     default:
         m_error = openSslError("TLS failure");
-        if (const long verdict = SSL_get_verify_result(sslOf(m_ssl)); verdict != X509_V_OK)
+        if (const long verdict = SSL_get_verify_result(m_ssl); verdict != X509_V_OK)
             m_error.reason += std::string(": ") + X509_verify_cert_error_string(verdict);
         return Status::Failed;
     }
@@ -253,7 +243,7 @@ TlsSession::Status TlsSession::handshake()
 {
     ERR_clear_error();
     errno = 0;
-    const int result = SSL_do_handshake(sslOf(m_ssl));
+    const int result = SSL_do_handshake(m_ssl);
     return result == 1 ? Status::Done : outcome(result);
 }
 
@@ -261,7 +251,7 @@ TlsSession::Status TlsSession::read(std::uint8_t* buffer, std::size_t length, st
 {
     ERR_clear_error();
     errno = 0;
-    const int result = SSL_read_ex(sslOf(m_ssl), buffer, length, count);
+    const int result = SSL_read_ex(m_ssl, buffer, length, count);
     return result == 1 ? Status::Done : outcome(result);
 }
 
@@ -269,20 +259,20 @@ TlsSession::Status TlsSession::write(const std::uint8_t* bytes, std::size_t leng
 {
     ERR_clear_error();
     errno = 0;
-    const int result = SSL_write_ex(sslOf(m_ssl), bytes, length, count);
+    const int result = SSL_write_ex(m_ssl, bytes, length, count);
     return result == 1 ? Status::Done : outcome(result);
 }
 
 bool TlsSession::hasBufferedBytes() const
 {
-    return SSL_pending(sslOf(m_ssl)) > 0 || SSL_has_pending(sslOf(m_ssl)) || m_bio->earlyLeft() > 0;
+    return SSL_pending(m_ssl) > 0 || SSL_has_pending(m_ssl) || m_bio->earlyLeft() > 0;
 }
 
 void TlsSession::shutdown()
 {
-    if (SSL_is_init_finished(sslOf(m_ssl))) {
+    if (SSL_is_init_finished(m_ssl)) {
         ERR_clear_error();
-        SSL_shutdown(sslOf(m_ssl));
+        SSL_shutdown(m_ssl);
         ERR_clear_error();
     }
 }

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+struct ssl_st;     // OpenSSL's SSL
+struct ssl_ctx_st; // and SSL_CTX, whose headers stay out of this one
+
 // One TLS session over a non-blocking TCP descriptor it does not own. Bytes go out without
 // raising SIGPIPE; bytes that were read off the descriptor before TLS began are fed to the
 // handshake first. Failures are stream errors of the SSL domain whose reason is OpenSSL's
@@ -41,8 +44,8 @@ private:
     TlsSession() = default;
     Status outcome(int result);
 
-    void* m_context = nullptr; // SSL_CTX
-    void* m_ssl = nullptr;     // SSL
+    ssl_ctx_st* m_context = nullptr;
+    ssl_st* m_ssl = nullptr;
     std::unique_ptr<Bio> m_bio;
     StreamError m_error;
 };
