@@ -4,7 +4,6 @@
 #include "platform/graphics/UIGraphics.h"
 
 #include <cmath>
-#include <functional>
 #include <limits>
 #include <numbers>
 
@@ -24,6 +23,36 @@ CGFloat floorSingle(CGFloat value)
 double radians(double degrees)
 {
     return degrees * std::numbers::pi / 180;
+}
+
+using Corners = std::array<CGPoint, 4>;
+
+Corners cornersOf(const CGRect& r)
+{
+    return {CGPointMake(CGRectGetMinX(r), CGRectGetMinY(r)), CGPointMake(CGRectGetMaxX(r), CGRectGetMinY(r)),
+            CGPointMake(CGRectGetMaxX(r), CGRectGetMaxY(r)), CGPointMake(CGRectGetMinX(r), CGRectGetMaxY(r))};
+}
+
+// A card turned by a (radians, not 0) whose enclosing box on screen is `box`, about mid.
+Corners turnedCorners(CGPoint mid, CGSize box, double a)
+{
+    const CGFloat hw = box.width / 2;
+    const CGFloat hh = box.height / 2;
+    const CGFloat sh = 2 * hh * std::sin(a);
+    const CGFloat sw = 2 * hw * std::sin(a);
+    if (a > 0)
+        return {CGPointMake(mid.x - hw + sh, mid.y - hh), CGPointMake(mid.x + hw, mid.y - hh + sw),
+                CGPointMake(mid.x + hw - sh, mid.y + hh), CGPointMake(mid.x - hw, mid.y + hh - sw)};
+    return {CGPointMake(mid.x - hw, mid.y - hh - sw), CGPointMake(mid.x + hw + sh, mid.y - hh),
+            CGPointMake(mid.x + hw, mid.y + hh + sw), CGPointMake(mid.x - hw - sh, mid.y + hh)};
+}
+
+void addOutline(CGContext& context, const Corners& corners)
+{
+    context.moveToPoint(corners[0].x, corners[0].y);
+    for (std::size_t i = 1; i < corners.size(); ++i)
+        context.addLineToPoint(corners[i].x, corners[i].y);
+    context.closePath();
 }
 
 } // namespace
@@ -101,7 +130,7 @@ void SnapshotStackView::calculateScalingToFitStack()
     }
 }
 
-void SnapshotStackView::drawRect(const CGRect& rect)
+void SnapshotStackView::drawRect(const CGRect&)
 {
     auto context = UIGraphicsGetCurrentContext();
     if (!m_image || !context)
@@ -113,7 +142,7 @@ void SnapshotStackView::drawRect(const CGRect& rect)
     context->setLineWidth(1);
     if (m_displayStack)
         calculateScalingToFitStack(); // for the frame the view has now
-    const CGRect card = m_displayStack ? drawStack(*context, mid, frameSize, rect) : drawSingleCard(*context, mid, frameSize);
+    const CGRect card = m_displayStack ? drawStack(*context, mid, frameSize) : drawSingleCard(*context, mid, frameSize);
     m_image->drawInRect(CGRectMake(card.origin.x + kPictureInset, card.origin.y + kPictureInset,
                                    card.size.width - 2 * kPictureInset, card.size.height - 2 * kPictureInset));
 }
@@ -154,48 +183,31 @@ CGRect SnapshotStackView::drawSingleCard(CGContext& context, CGPoint mid, CGSize
     return card;
 }
 
-CGRect SnapshotStackView::drawStack(CGContext& context, CGPoint mid, CGSize frameSize, const CGRect& dirty) const
+CGRect SnapshotStackView::drawStack(CGContext& context, CGPoint mid, CGSize frameSize) const
 {
     const auto& limiting = m_snapshotPositions[static_cast<std::size_t>(m_minScaleShotIdx)];
     const double s = m_scaledUsingWidth ? (frameSize.width - 1 - 10) / limiting.boundingRectSize.width
                                         : (frameSize.height - 1 - 10) / limiting.boundingRectSize.height;
     const CGFloat pw = m_image->size().width * s;
     const CGFloat ph = m_image->size().height * s;
-    CGRect pictureCard = dirty;
+    // The unturned card carries the picture.
+    const CGRect pictureCard = CGRectMake(floorSingle(mid.x - pw / 2) + 0.5, floorSingle(mid.y - ph / 2) + 0.5,
+                                          floorSingle(pw), floorSingle(ph));
     for (const auto& card : m_snapshotPositions) {
         const double a = radians(card.angleRotation);
-        std::function<void()> addCard;
-        if (a == 0) {
-            pictureCard = CGRectMake(floorSingle(mid.x - pw / 2) + 0.5, floorSingle(mid.y - ph / 2) + 0.5,
-                                     floorSingle(pw), floorSingle(ph));
-            addCard = [&context, r = pictureCard] { context.addRect(r); };
-        } else {
-            const CGFloat hw = card.boundingRectSize.width * s / 2;
-            const CGFloat hh = card.boundingRectSize.height * s / 2;
-            const CGFloat sh = 2 * hh * std::sin(a);
-            const CGFloat sw = 2 * hw * std::sin(a);
-            const std::array<CGPoint, 4> corners = a > 0
-                ? std::array<CGPoint, 4> {CGPointMake(mid.x - hw + sh, mid.y - hh), CGPointMake(mid.x + hw, mid.y - hh + sw),
-                                          CGPointMake(mid.x + hw - sh, mid.y + hh), CGPointMake(mid.x - hw, mid.y + hh - sw)}
-                : std::array<CGPoint, 4> {CGPointMake(mid.x - hw, mid.y - hh - sw), CGPointMake(mid.x + hw + sh, mid.y - hh),
-                                          CGPointMake(mid.x + hw, mid.y + hh + sw), CGPointMake(mid.x - hw - sh, mid.y + hh)};
-            addCard = [&context, corners] {
-                context.moveToPoint(corners[0].x, corners[0].y);
-                for (std::size_t i = 1; i < corners.size(); ++i)
-                    context.addLineToPoint(corners[i].x, corners[i].y);
-                context.closePath();
-            };
-        }
+        const Corners corners = a == 0
+            ? cornersOf(pictureCard)
+            : turnedCorners(mid, CGSizeMake(card.boundingRectSize.width * s, card.boundingRectSize.height * s), a);
         // Filling uses the path up, so the card's outline is laid once for its shadow and once
         // for the card itself.
         context.saveGState();
         context.beginPath();
         context.saveGState();
-        addCard();
+        addOutline(context, corners);
         context.setShadowWithColor(CGSizeMake(0, 2 * m_shadowDirSign), 6, UIColor::colorWithWhite(0, 0.4));
         context.fillPath();
         context.restoreGState();
-        addCard();
+        addOutline(context, corners);
         context.drawPath(CGPathDrawingMode::FillStroke);
         context.restoreGState();
     }

@@ -54,7 +54,7 @@ private:
     void calculateScalingToFitStack();
     // Both draw their cards and give the rectangle of the card that carries the picture.
     CGRect drawSingleCard(CGContext& context, CGPoint mid, CGSize frameSize) const;
-    CGRect drawStack(CGContext& context, CGPoint mid, CGSize frameSize, const CGRect& dirty) const;
+    CGRect drawStack(CGContext& context, CGPoint mid, CGSize frameSize) const;
 
     UIImagePtr m_image;
     double m_imageAspect = 1;
