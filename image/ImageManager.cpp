@@ -213,11 +213,13 @@ void ImageManager::downloadDone(const std::shared_ptr<Load>& load, bool hadCache
     const auto& operation = load->operation;
     if (!operation->isCancelled()) {
         if (error) {
-            report(load, nullptr, error, ImageCacheType::None, finished);
+            // Remembered before the caller hears of it, so a load the caller starts from its
+            // completion already finds the address failed.
             if (!isTransient(error->code)) {
                 std::lock_guard lock(m_failedMutex);
                 m_failedURLs.insert(load->url.absoluteString());
             }
+            report(load, nullptr, error, ImageCacheType::None, finished);
         } else {
             if (load->options & ImageLoadRetryFailed) {
                 std::lock_guard lock(m_failedMutex);

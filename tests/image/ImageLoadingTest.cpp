@@ -68,7 +68,16 @@ TEST_P(DownloadFailures, ReportOnceAndCacheNothing)
     server.redirect("/loop", "/loop");
     server.redirect("/file", "file:///etc/hostname");
     const std::string path = GetParam().path;
-    const auto failed = load(rig, server.url(path));
+    LoadResult failed;
+    bool rememberedWhenTold = false;
+    rig.manager->downloadImageWithURL(server.url(path), 0, {},
+                                      [&, record = failed.recorder()](UIImagePtr i, NSErrorPtr e, ImageCacheType t,
+                                                                      bool f, const std::optional<NSURL>& url) {
+                                          rememberedWhenTold = url && rig.manager->isFailedURL(*url);
+                                          record(std::move(i), std::move(e), t, f, url);
+                                      });
+    ASSERT_TRUE(pump([&] { return failed.calls > 0; }));
+    EXPECT_EQ(rememberedWhenTold, GetParam().remembered); // a retry from the completion is refused
     EXPECT_EQ(failed.calls, 1);
     EXPECT_FALSE(failed.image);
     EXPECT_EQ(failed.code(), GetParam().code);
