@@ -37,13 +37,12 @@ public:
     bool listen(std::uint16_t port, std::string& error);
     std::uint16_t port() const { return m_port; }
     void close();
-    std::size_t pictureCount() const { return m_pictures.size(); }
 
+private:
     // The answer to one request: status and, for 200, the picture.
     int answer(const std::string& method, const std::string& path, const std::string& flag, const std::string& id,
                const Picture*& picture) const;
 
-private:
     std::map<std::string, Picture> m_pictures;
     LogSink m_log;
     MHD_Daemon* m_daemon = nullptr;
