@@ -104,7 +104,6 @@ public:
     const std::shared_ptr<ProgressHUD>& HUD() const { return m_HUD; }
     const std::string& roomRegionID() const { return m_roomRegionID; }
     int lastRefreshedPage() const { return m_lastRefreshedPage; }
-    bool goScanStoreWinePage() const { return m_goScanStoreWinePage; }
     // The scanner the bottle chain opened.
     const ScannerSession& wineScanner() const { return m_wineScanner; }
     const std::string& roomTypeID() const { return m_roomTypeID; }

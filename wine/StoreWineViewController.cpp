@@ -2,7 +2,6 @@
 
 #include "kit/UIAlertViewQN.h"
 #include "platform/ui/UIAlertView.h"
-#include "platform/ui/UIButton.h"
 #include "platform/ui/UILabel.h"
 #include "session/DataCenter.h"
 #include "session/ServerNetworkCenter.h"
@@ -17,10 +16,10 @@ void StoreWineViewController::viewDidLoad()
     // After a scan there is no request and no photograph yet.
     m_lblRequest = addLabel("存酒请求：" + session.sotreWineID + "  照片：" + session.storeWineImageName,
                             CGRectMake(40, 190, area.size.width - 80, 40));
-    m_confirmButton = addButton("确认存酒", CGRectMake(area.size.width - 320, area.size.height - 90, 140, 56),
-                                [](RoomSceneViewController& screen) {
-                                    static_cast<StoreWineViewController&>(screen).btnConfirmAction();
-                                });
+    addButton("确认存酒", CGRectMake(area.size.width - 320, area.size.height - 90, 140, 56),
+              [](RoomSceneViewController& screen) {
+                  static_cast<StoreWineViewController&>(screen).btnConfirmAction();
+              });
 }
 
 void StoreWineViewController::btnConfirmAction()

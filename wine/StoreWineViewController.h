@@ -26,12 +26,10 @@ public:
 
     const std::shared_ptr<UILabel>& lblGuest() const { return m_lblGuest; }
     const std::shared_ptr<UILabel>& lblRequest() const { return m_lblRequest; }
-    const std::shared_ptr<UIButton>& confirmButton() const { return m_confirmButton; }
 
 private:
     std::shared_ptr<UILabel> m_lblGuest;
     std::shared_ptr<UILabel> m_lblRequest;
-    std::shared_ptr<UIButton> m_confirmButton;
 };
 
 void registerWineInterfaceClasses();
