@@ -498,7 +498,9 @@ void CGContext::drawPath(CGPathDrawingMode mode)
     const bool fill = mode != CGPathDrawingMode::Stroke;
     const bool stroke = mode == CGPathDrawingMode::Stroke || mode == CGPathDrawingMode::FillStroke
         || mode == CGPathDrawingMode::EOFillStroke;
-    render(pathOperation(fill, evenOdd, stroke), pathInkBounds(stroke));
+    // Taken before pathOperation() takes the path over, and only when a shadow needs them.
+    const auto inkBounds = state().shadowColor ? pathInkBounds(stroke) : std::nullopt;
+    render(pathOperation(fill, evenOdd, stroke), inkBounds);
 }
 
 std::optional<CGRect> CGContext::pathInkBounds(bool stroke) const

@@ -186,12 +186,14 @@ TEST(CGContext, TextStaysInsideItsMeasuredBox)
 }
 
 // The shadow of a shape is its coverage blurred, offset and tinted, wherever the shape lies:
-// worked out here over the whole picture for text and for a rectangle running off the picture.
+// worked out here over the whole picture for text, a stroke far wider than its path and a
+// rectangle running off the picture.
 TEST(CGContext, ShadowMatchesTheBlurredCoverageOfTheWholePicture)
 {
     const std::vector<std::function<void(CGContext&)>> shapes = {
         [](CGContext& c) { c.showTextLine(U"Wj宽(8)", CGPointMake(20, 30), *UIFont::boldSystemFontOfSize(20)); },
-        [](CGContext& c) { c.fillRect(CGRectMake(-6, 70, 30, 40)); }};
+        [](CGContext& c) { c.fillRect(CGRectMake(-6, 70, 30, 40)); },
+        [](CGContext& c) { c.setLineWidth(30); c.strokeRect(CGRectMake(60, 30, 10, 10)); }};
     for (const double scale : {1.0, 2.0}) {
         for (std::size_t n = 0; n < shapes.size(); ++n) {
             const auto paint = [&](bool shadow) {
