@@ -754,9 +754,7 @@ void CGContext::drawImageUpright(const CGRect& rect, const UIImage& image)
 // The cells of the line, with room around them for glyphs that reach past their cell.
 CGRect CGContext::textInkBounds(std::u32string_view line, CGPoint origin, const UIFont& font)
 {
-    double width = 0;
-    for (char32_t c : line)
-        width += TextMetric::advance(c, font.pointSize());
+    const double width = TextMetric::width(line, font.pointSize());
     const double room = font.pointSize() / 2;
     return CGRectMake(origin.x - room, origin.y - room, width + 2 * room, font.lineHeight() + 2 * room);
 }
