@@ -73,23 +73,20 @@ struct Taken {
     double width = 0;
 };
 
-// The characters from one end of the line that fit the limit with `reserve` (the ellipsis) left over.
-Taken takenFromFront(std::u32string_view line, double size, double limit, double reserve)
-{
-    Taken taken;
-    const auto fits = [&](char32_t c) { return taken.width + TextMetric::advance(c, size) + reserve <= limit + Slack; };
-    while (taken.count < line.size() && fits(line[taken.count]))
-        taken.width += TextMetric::advance(line[taken.count++], size);
-    return taken;
-}
+enum class End { Front, Back };
 
-Taken takenFromBack(std::u32string_view line, double size, double limit, double reserve)
+// The characters from one end of the line that fit the limit with `reserve` (the ellipsis) left over.
+Taken takenFrom(End end, std::u32string_view line, double size, double limit, double reserve)
 {
     Taken taken;
-    const auto fits = [&](char32_t c) { return taken.width + TextMetric::advance(c, size) + reserve <= limit + Slack; };
-    const auto at = [&](std::size_t n) { return line[line.size() - 1 - n]; };
-    while (taken.count < line.size() && fits(at(taken.count)))
-        taken.width += TextMetric::advance(at(taken.count++), size);
+    const auto at = [&](std::size_t n) { return end == End::Front ? line[n] : line[line.size() - 1 - n]; };
+    while (taken.count < line.size()) {
+        const double a = TextMetric::advance(at(taken.count), size);
+        if (taken.width + a + reserve > limit + Slack)
+            break;
+        taken.width += a;
+        ++taken.count;
+    }
     return taken;
 }
 
@@ -212,12 +209,12 @@ TextMetric::Line TextMetric::fitLine(std::u32string_view line, double size, doub
     case NSLineBreakMode::ByTruncatingTail:
         if (e > limit + Slack)
             return {};
-        text = trimmedRight(line.substr(0, takenFromFront(line, size, limit, e).count)) + Ellipsis;
+        text = trimmedRight(line.substr(0, takenFrom(End::Front, line, size, limit, e).count)) + Ellipsis;
         return {text, width(text, size)};
     case NSLineBreakMode::ByTruncatingHead:
         if (e > limit + Slack)
             return {};
-        text = Ellipsis + std::u32string(line.substr(line.size() - takenFromBack(line, size, limit, e).count));
+        text = Ellipsis + std::u32string(line.substr(line.size() - takenFrom(End::Back, line, size, limit, e).count));
         return {text, width(text, size)};
     case NSLineBreakMode::ByTruncatingMiddle:
         if (e > limit + Slack)
@@ -229,7 +226,7 @@ TextMetric::Line TextMetric::fitLine(std::u32string_view line, double size, doub
     case NSLineBreakMode::ByClipping:
         break;
     }
-    const Taken clipped = takenFromFront(line, size, limit, 0);
+    const Taken clipped = takenFrom(End::Front, line, size, limit, 0);
     return {std::u32string(line.substr(0, clipped.count)), clipped.width};
 }
 
