@@ -107,3 +107,14 @@ std::optional<std::string> readFile(const fs::path& path)
         return std::nullopt;
     return out.str();
 }
+
+std::optional<fs::path> moveUnreadableAside(const fs::path& path)
+{
+    auto aside = path;
+    aside += ".unreadable";
+    std::error_code ec;
+    fs::rename(path, aside, ec);
+    if (ec)
+        return std::nullopt;
+    return aside;
+}

@@ -22,3 +22,6 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
                          std::filesystem::perms permissions = std::filesystem::perms::owner_read
                              | std::filesystem::perms::owner_write);
 std::optional<std::string> readFile(const std::filesystem::path& path);
+// Renames a file that could not be read to "<path>.unreadable", so that a fresh one written in
+// its place does not destroy what it held. The new name, or nothing when the rename failed.
+std::optional<std::filesystem::path> moveUnreadableAside(const std::filesystem::path& path);

@@ -41,12 +41,9 @@ UserDefaults::UserDefaults(std::filesystem::path file)
         m_user = std::move(parsed);
     } else {
         // The first save would replace the unreadable file; keep it beside the new one instead.
-        auto aside = m_file;
-        aside += ".unreadable";
-        std::error_code ec;
-        std::filesystem::rename(m_file, aside, ec);
-        NSLog("user defaults file %s is not readable; kept as %s, starting with no user values", m_file.c_str(),
-              aside.c_str());
+        const auto aside = moveUnreadableAside(m_file);
+        NSLog("user defaults file %s is not readable; %s%s, starting with no user values", m_file.c_str(),
+              aside ? "kept as " : "not kept aside", aside ? aside->c_str() : "");
     }
 }
 

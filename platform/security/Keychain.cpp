@@ -105,15 +105,9 @@ int Keychain::add(const KeychainItem& item)
         return errSecDuplicateItem;
     if (status != errSecItemNotFound && status != errSecDecode)
         return status;
-    if (status == errSecDecode) {
-        // Whatever the unreadable item held may still matter to someone: keep it beside.
-        auto aside = fileFor(item.service);
-        aside += ".unreadable";
-        std::error_code ec;
-        fs::rename(fileFor(item.service), aside, ec);
-        if (ec)
-            return errSecIO;
-    }
+    // Whatever the unreadable item held may still matter to someone: keep it beside.
+    if (status == errSecDecode && !moveUnreadableAside(fileFor(item.service)))
+        return errSecIO;
     return store(item);
 }
 
