@@ -152,10 +152,15 @@ struct Destination {
 
 namespace JpegCodec {
 
+bool hasSignature(std::string_view bytes)
+{
+    return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xD8;
+}
+
 UIImagePtr decode(std::string_view bytes, double scale)
 {
     Decoded decoded;
-    if (bytes.empty() || !decodeInto(bytes, decoded))
+    if (!hasSignature(bytes) || !decodeInto(bytes, decoded))
         return nullptr;
     if (decoded.sawEnd) {
         cairo_surface_destroy(decoded.surface);
@@ -168,7 +173,7 @@ UIImagePtr decode(std::string_view bytes, double scale)
 UIImagePtr decodePartial(std::string_view bytes)
 {
     Decoded decoded;
-    if (bytes.empty() || !decodeInto(bytes, decoded))
+    if (!hasSignature(bytes) || !decodeInto(bytes, decoded))
         return nullptr;
     if (decoded.sawEnd && !decoded.progressive) {
         if (decoded.rowsBeforeEnd == 0) {

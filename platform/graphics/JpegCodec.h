@@ -10,6 +10,8 @@
 // inverted CMYK that Adobe applications write included). The size is checked from the header
 // before any pixels are allocated.
 namespace JpegCodec {
+// The start-of-image marker, FF D8.
+bool hasSignature(std::string_view bytes);
 // Null for bytes that are not a whole JPEG (data that ends early is refused).
 UIImagePtr decode(std::string_view bytes, double scale);
 // The rows that have arrived, at the top of a picture of the full size; a progressive picture

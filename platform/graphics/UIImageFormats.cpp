@@ -11,7 +11,7 @@
 
 std::shared_ptr<UIImage> UIImage::imageWithData(std::string_view bytes, double scale)
 {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF)
+    if (JpegCodec::hasSignature(bytes))
         return JpegCodec::decode(bytes, scale);
     if (PngCodec::hasSignature(bytes))
         return PngCodec::decode(bytes, scale);
@@ -24,7 +24,7 @@ std::shared_ptr<UIImage> UIImage::imageWithData(std::string_view bytes, double s
 
 std::shared_ptr<UIImage> UIImage::imageWithPartialData(std::string_view bytes)
 {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF)
+    if (JpegCodec::hasSignature(bytes))
         return JpegCodec::decodePartial(bytes);
     // The other formats are shown once whole.
     return imageWithData(bytes, 1);
