@@ -716,24 +716,6 @@ void CGContext::drawRadialGradient(const CGGradient& gradient, CGPoint startCent
     });
 }
 
-void CGContext::drawImage(const CGRect& rect, const UIImage& image)
-{
-    const CGRect r = CGRectStandardize(rect);
-    if (!m_cr || state().singular || !usableRect(r) || r.size.width <= 0 || r.size.height <= 0)
-        return;
-    render([&](cairo_t* cr) {
-        cairo_save(cr);
-        cairo_translate(cr, r.origin.x, r.origin.y + r.size.height);
-        cairo_scale(cr, r.size.width / image.pixelWidth(), -r.size.height / image.pixelHeight());
-        cairo_set_source_surface(cr, image.surface(), 0, 0);
-        cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-        cairo_new_path(cr);
-        cairo_rectangle(cr, 0, 0, image.pixelWidth(), image.pixelHeight());
-        cairo_fill(cr);
-        cairo_restore(cr);
-    }, r);
-}
-
 void CGContext::drawImageUpright(const CGRect& rect, const UIImage& image)
 {
     const CGRect r = CGRectStandardize(rect);

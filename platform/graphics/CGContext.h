@@ -102,8 +102,8 @@ public:
     void eoClip();
     void clipToRect(const CGRect& rect);
     // Clips to the alpha of the picture stretched over rect; outside rect nothing is drawn.
-    // The picture is laid as the platform lays it in this call and in drawImage: its first row
-    // at the far edge of rect in y, so code written for a top-left context flips first.
+    // The picture is laid as the platform lays it: its first row at the far edge of rect in y,
+    // so code written for a top-left context flips first.
     void clipToMask(const CGRect& rect, const UIImage& mask);
     CGRect getClipBoundingBox() const;
 
@@ -112,8 +112,6 @@ public:
     void drawRadialGradient(const CGGradient& gradient, CGPoint startCenter, CGFloat startRadius, CGPoint endCenter,
                             CGFloat endRadius, unsigned options);
 
-    // The picture stretched over rect, laid as in clipToMask.
-    void drawImage(const CGRect& rect, const UIImage& image);
     // The picture stretched over rect, the right way up (what UIImage's drawing uses).
     void drawImageUpright(const CGRect& rect, const UIImage& image);
 
