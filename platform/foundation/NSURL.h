@@ -10,15 +10,11 @@ public:
     static std::optional<NSURL> URLWithString(const std::string& text);
 
     const std::string& absoluteString() const { return m_text; }
-    // Lower case, without the colon.
-    const std::string& scheme() const { return m_scheme; }
-    bool isHTTP() const { return m_scheme == "http" || m_scheme == "https"; }
 
     friend bool operator==(const NSURL& a, const NSURL& b) { return a.m_text == b.m_text; }
     friend auto operator<=>(const NSURL& a, const NSURL& b) { return a.m_text <=> b.m_text; }
 
 private:
-    NSURL(std::string text, std::string scheme);
+    explicit NSURL(std::string text);
     std::string m_text;
-    std::string m_scheme;
 };

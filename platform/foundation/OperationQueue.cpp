@@ -160,15 +160,3 @@ void OperationQueue::setSuspended(bool suspended)
     }
     schedule(m_state);
 }
-
-bool OperationQueue::isSuspended() const
-{
-    std::lock_guard lock(m_state->mutex);
-    return m_state->suspended;
-}
-
-void OperationQueue::waitUntilAllOperationsAreFinished()
-{
-    std::unique_lock lock(m_state->mutex);
-    m_state->changed.wait(lock, [&] { return m_state->running.empty() && m_state->waiting.empty(); });
-}

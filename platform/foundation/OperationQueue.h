@@ -30,8 +30,6 @@ public:
     void cancelAllOperations();
     // A suspended queue starts nothing; what runs goes on.
     void setSuspended(bool suspended);
-    bool isSuspended() const;
-    void waitUntilAllOperationsAreFinished();
 
     struct State;
 

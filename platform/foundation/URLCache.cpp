@@ -41,28 +41,10 @@ void URLCache::storeCachedResponse(CachedURLResponse cached, const URLRequest& r
     m_entries.insert(url, std::move(cached), cost);
 }
 
-void URLCache::removeCachedResponseForRequest(const URLRequest& request)
-{
-    std::lock_guard lock(m_mutex);
-    m_entries.remove(request.url.absoluteString());
-}
-
 void URLCache::removeAllCachedResponses()
 {
     std::lock_guard lock(m_mutex);
     m_entries.clear();
-}
-
-std::size_t URLCache::currentMemoryUsage() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_entries.totalCost();
-}
-
-std::size_t URLCache::memoryCapacity() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_entries.costLimit();
 }
 
 void URLCache::setMemoryCapacity(std::size_t capacity)

@@ -24,10 +24,7 @@ public:
 
     std::optional<CachedURLResponse> cachedResponseForRequest(const URLRequest& request) const;
     void storeCachedResponse(CachedURLResponse cached, const URLRequest& request);
-    void removeCachedResponseForRequest(const URLRequest& request);
     void removeAllCachedResponses();
-    std::size_t currentMemoryUsage() const;
-    std::size_t memoryCapacity() const;
     void setMemoryCapacity(std::size_t capacity);
 
 private:
