@@ -105,21 +105,14 @@ std::string storedRandomIdentifier(const std::filesystem::path& file)
 
 } // namespace
 
-std::string VendorIdentifier::identifierFor(const std::filesystem::path& machineIdentityFile,
-                                            const std::filesystem::path& storedFallback)
-{
-    if (auto identity = machineIdentity(machineIdentityFile)) {
-        if (auto bytes = hashed(*identity))
-            return uuidText(*bytes, 5);
-    }
-    return storedRandomIdentifier(storedFallback);
-}
-
 std::string VendorIdentifier::identifierForVendor()
 {
     const auto& override = machineIdentityOverride();
-    return identifierFor(override.empty() ? std::filesystem::path(kMachineIdentityFile) : override,
-                         Paths::dataFolder() / "vendor-identifier");
+    if (auto identity = machineIdentity(override.empty() ? std::filesystem::path(kMachineIdentityFile) : override)) {
+        if (auto bytes = hashed(*identity))
+            return uuidText(*bytes, 5);
+    }
+    return storedRandomIdentifier(Paths::dataFolder() / "vendor-identifier");
 }
 
 void VendorIdentifier::setMachineIdentityFileForTesting(std::filesystem::path path)

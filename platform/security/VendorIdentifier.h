@@ -15,9 +15,6 @@ public:
 
     // The uppercase 36-character UUID text.
     static std::string identifierForVendor();
-    // The derivation, for a given identity file and stored-fallback file.
-    static std::string identifierFor(const std::filesystem::path& machineIdentity,
-                                     const std::filesystem::path& storedFallback);
 
     // Tests point the machine identity elsewhere; an empty path restores the system's.
     static void setMachineIdentityFileForTesting(std::filesystem::path path);
