@@ -131,7 +131,7 @@ void URLConnection::run()
         }
     }
     if (!created) {
-        fail(0, "Connection can't be initialized");
+        fail(NSURLError::Unknown, "Connection can't be initialized");
         return;
     }
     // The request's timeout is also the longest silence allowed once connected.
