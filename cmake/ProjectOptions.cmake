@@ -9,7 +9,6 @@ if(FLOORPAD_WERROR)
   target_compile_options(floorpad_options INTERFACE -Werror)
 endif()
 target_include_directories(floorpad_options INTERFACE ${CMAKE_SOURCE_DIR})
-target_compile_definitions(floorpad_options INTERFACE FLOORPAD_RESOURCES_DIR="${FLOORPAD_RESOURCES_DIR}")
 
 if(FLOORPAD_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
