@@ -174,6 +174,14 @@ TEST_F(TlsTest, PlainLineFirstThenTlsWithTheHandshakeAlreadyReadAhead)
     ASSERT_TRUE(runUntil([&] { return !client.reads.empty() || client.disconnected(); }));
     EXPECT_EQ(client.reads, std::vector<std::string> {"secret\r\n"});
     EXPECT_EQ(server.reads, (std::vector<std::string> {"STARTTLS\r\n", "secret\r\n"}));
+
+    // Asked again on a secured connection, it is secure at once: nothing waits for the peer.
+    socket->startTLS(trustingTheTestCa());
+    socket->writeData(bytes("again\r\n"), 5.0, 4);
+    socket->readDataToData(TcpSocket::CRLFData(), 5.0, 5);
+    ASSERT_TRUE(runUntil([&] { return client.reads.size() == 2 || client.disconnected(); }, 2.0));
+    EXPECT_EQ(client.reads[1], "again\r\n");
+    EXPECT_EQ(client.count("didSecure"), 2);
 }
 
 TEST_F(TlsTest, AMegabyteGoesThroughAndAResetPeerIsAnErrorNotASignal)
