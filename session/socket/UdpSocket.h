@@ -91,7 +91,8 @@ public:
     static std::string addressHost(const Address& address);
 
     // ---- set-up. Each answers false with the error when asked; misuse throws
-    // UdpSocketException. Port 0 binds one port, chosen by the system, for both families.
+    // UdpSocketException. Port 0 binds one port, chosen by the system, for both families. A bind
+    // binds every family it names or none, so a failed one may be tried again.
     bool bindToPort(std::uint16_t port, SocketError* error = nullptr);
     bool bindToAddress(const std::optional<std::string>& host, std::uint16_t port, SocketError* error = nullptr);
     bool connectToHost(const std::string& host, std::uint16_t port, SocketError* error = nullptr);
