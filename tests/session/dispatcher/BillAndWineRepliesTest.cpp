@@ -13,8 +13,11 @@ TEST_F(DispatcherTest, UnsettledFolioLines)
     EXPECT_EQ(std::tie(folio.PayedMoney, folio.MasterID), std::make_tuple("100.00", "M7"));
     ASSERT_EQ(folio.DataDetail.size(), 1u);
     const auto& line = *folio.DataDetail[0];
-    EXPECT_EQ(std::tie(line.FolioID, line.GroupID, line.Str05),
-              std::make_tuple("0:0", "0:7", "0:12"));
+    const auto fields = records(1, 13, "");
+    EXPECT_EQ((std::vector<std::optional<std::string>> {line.FolioID, line.FoodName, line.Price, line.VipPrice,
+                                                        line.Quantity, line.DisRate, line.Monad, line.GroupID, line.Str01,
+                                                        line.Str02, line.Str03, line.Str04, line.Str05}),
+              std::vector<std::optional<std::string>>(fields.begin(), fields.end()));
     EXPECT_FALSE(line.isSelected);
     EXPECT_FALSE(line.SetNote);
     deliver(156, {"0", "", "0", "M8"});
