@@ -111,10 +111,7 @@ TEST_F(FurtherLoaders, PrefetcherCountsFailuresAndFinishesTheList)
 {
     auto prefetcher = prefetcherOnRig();
     int queued = 0;
-    prefetcher->setPrefetcherQueue([&](std::function<void()> work) {
-        ++queued;
-        MainThread::async(std::move(work));
-    });
+    prefetcher->setPrefetcherQueue([&](std::function<void()> work) { ++queued; MainThread::async(std::move(work)); });
     auto heard = std::make_shared<Heard>();
     prefetcher->setDelegate(heard);
     std::vector<std::optional<NSURL>> urls {std::nullopt};

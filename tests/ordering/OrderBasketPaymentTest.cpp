@@ -8,18 +8,12 @@
 
 namespace {
 
-// How the venue answers the order paid by code: as shipped ("2", the guest still to pay), paid
-// at once, not at all, or the link is gone before the order could go out.
-enum class Answer { Pending, Paid, Silence, NoLink };
-
 // The staff password (1122 is the acting clerk 8805's, 1357 clerk 8802's), the code the scanner
-// reads (none: no scanner), the order paid by code (empty: none) and the alert that ends it.
-struct BasketRow {
-    const char *name, *password, *scanned, *request, *alert;
-    Answer answer = Answer::Pending;
-};
+// reads (none: no scanner), the order paid by code (empty: none), the alert that ends it, and the
+// venue's answer to that order: as shipped ("2", the guest still to pay), paid, none, or no link.
+enum class Answer { Pending, Paid, Silence, NoLink };
+struct BasketRow { const char *name, *password, *scanned, *request, *alert; Answer answer = Answer::Pending; };
 const char* const kPaidBy8805 = "request 168 fields=[A01|8805|1122|1|1101|威士忌（12年）||2|N|加冰|280012345678901234]";
-
 const BasketRow kBasketRows[] = {
     {"PaidByCode", "1122", "280012345678901234", kPaidBy8805, "等待顾客支付"},
     {"AnotherClerksPassword", "1357", "280012345678901234",
