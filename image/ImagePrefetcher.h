@@ -31,11 +31,11 @@ public:
     std::shared_ptr<ImagePrefetcherDelegate> delegate() const { return m_delegate.lock(); }
     void setDelegate(const std::shared_ptr<ImagePrefetcherDelegate>& delegate) { m_delegate = delegate; }
     int maxConcurrentDownloads() const;
+    void setMaxConcurrentDownloads(int count);
     // Where each finished load starts the next one of the list; a later pass of the main run
     // loop unless set (an empty queue sets that back).
     const Queue& prefetcherQueue() const { return m_prefetcherQueue; }
     void setPrefetcherQueue(Queue queue);
-    void setMaxConcurrentDownloads(int count);
 
     const std::vector<std::optional<NSURL>>& prefetchURLs() const { return m_prefetchURLs; }
     std::uint64_t requestedCount() const { return m_requestedCount; }

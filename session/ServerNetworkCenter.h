@@ -46,7 +46,10 @@ public:
     // be framed; a request then says false, for a screen that would otherwise wait for its reply.
     void sentMsg(std::string_view body);
     bool sentMsg(int command, const std::vector<std::string>& fields);
-    bool sentMsg(VenueCommand command, const std::vector<std::string>& fields) { return sentMsg(commandNumber(command), fields); }
+    bool sentMsg(VenueCommand command, const std::vector<std::string>& fields)
+    {
+        return sentMsg(commandNumber(command), fields);
+    }
     void sendMsg(int command, const std::vector<std::string>& fields);
     void sendMsg(VenueCommand command, const std::vector<std::string>& fields) { sendMsg(commandNumber(command), fields); }
 

@@ -61,7 +61,7 @@ TEST_P(OrderBasketPaymentTest, StaffPasswordScanAndOrder)
         ASSERT_TRUE(advanceUntil([&] { return !basket->scanner().isWaiting(); }));
         EXPECT_EQ(basket->HUD() != nullptr, *row.request != '\0'); // up while the payment goes out
         EXPECT_TRUE(advanceUntil([&] { return ScreenInFront::visibleController() == basket; }));
-        if (row.answer == Answer::Silence) // the unanswered link is cut
+        if (row.answer == Answer::Silence && waitForLog("request 168")) // the unanswered link is cut
             advance(LinkWatchdog::kUnanswered + 1);
     }
     EXPECT_TRUE(advanceUntil([&] { return alertMessage() == row.alert; })) << alertMessage();
