@@ -7,7 +7,10 @@
 
 #include <filesystem>
 #include <iterator>
+#include <fstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 TEST(UserDefaults, UserValuesWinOverRegisteredOnesAndPersist)
 {
@@ -58,20 +61,77 @@ TEST(UserDefaults, CorruptFileStartsEmptyAndIsReplacedOnWrite)
     EXPECT_EQ(readFile(data.path() / "defaults.json.unreadable"), "{not json");
 }
 
-TEST(Paths, AtomicWriteSetsPermissionsAndReplaces)
+namespace {
+pid_t finishedProcess()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// Sets an environment variable (or unsets it, with no value) until the end of the scope.
+struct ScopedEnv {
+    std::string name;
+    std::optional<std::string> before;
+    ScopedEnv(std::string n, const char* value) : name(std::move(n))
+    {
+        if (const char* was = std::getenv(name.c_str()))
+            before = was;
+        value ? ::setenv(name.c_str(), value, 1) : ::unsetenv(name.c_str());
+    }
+    ~ScopedEnv() { before ? ::setenv(name.c_str(), before->c_str(), 1) : ::unsetenv(name.c_str()); }
+};
+} // namespace
+
+TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
 {
     ScopedDataFolder data;
-    const auto file = data.path() / "nested" / "item";
+    const auto folder = data.path() / "nested";
+    const auto file = folder / "item";
+    const auto outside = data.path() / "outside";
+    ASSERT_TRUE(writeFileAtomically(outside, "keep", std::filesystem::perms::owner_read | std::filesystem::perms::group_read));
+    // A link where the temporary file was once named, and what writers killed mid-way left.
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_symlink(outside, folder / ("item.tmp-" + std::to_string(::getpid())));
+    const std::string dead = std::to_string(finishedProcess());
+    for (const auto& name : {"item.tmp-" + dead, "defaults.json.tmp-" + dead + "-a1B2c3", "keep.tmp-" + dead + "-x"})
+        std::ofstream(folder / name) << "left";
     ASSERT_TRUE(writeFileAtomically(file, "one"));
     ASSERT_TRUE(writeFileAtomically(file, "two"));
     EXPECT_EQ(readFile(file), "two");
+    EXPECT_EQ(readFile(outside), "keep");
     struct stat st {};
+    ASSERT_EQ(::stat(outside.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0440u);
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_FALSE(readFile(data.path() / "absent"));
-    // Nothing but the file itself is left in the folder.
-    const std::filesystem::directory_iterator entries(file.parent_path());
-    EXPECT_EQ(std::distance(entries, std::filesystem::directory_iterator {}), 1);
+    // The leftovers are gone; the file, the link of a running writer and a stranger's file stay.
+    const std::filesystem::directory_iterator entries(folder);
+    EXPECT_EQ(std::distance(entries, std::filesystem::directory_iterator {}), 3);
+}
+
+// Without a home the data folder lies where anyone may create names: it must be our own.
+TEST(Paths, WithoutHomeTheDataFolderIsPrivateOrRefused)
+{
+    ScopedDataFolder data;
+    Paths::setDataFolder(std::nullopt);
+    const ScopedEnv noData("FLOORPAD_DATA_DIR", nullptr), noHome("HOME", nullptr);
+    const ScopedEnv temporary("TMPDIR", data.path().c_str());
+    const auto folder = Paths::dataFolder();
+    EXPECT_EQ(folder, data.path() / ("floorpad-" + std::to_string(::getuid())));
+    EXPECT_EQ(Paths::prepareDataFolder(), std::nullopt);
+    struct stat st {};
+    ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    std::filesystem::permissions(folder, std::filesystem::perms::all);
+    EXPECT_NE(Paths::prepareDataFolder().value_or("").find(folder.string()), std::string::npos);
+    std::filesystem::remove(folder);
+    std::filesystem::create_directory_symlink(data.path(), folder);
+    EXPECT_TRUE(Paths::prepareDataFolder());
 }
 
 // Strings and numbers from a settings file are checked where the program registers its defaults.
