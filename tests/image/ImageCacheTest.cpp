@@ -1,8 +1,8 @@
 #include "image/DiskFiles.h"
 #include "image/ImageCache.h"
 #include "image/UIImageGIF.h"
-#include "platform/graphics/CGContext.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/ui/UIApplication.h"
 
@@ -19,9 +19,7 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-std::atomic<int> flushes {0};
-} // namespace
+static std::atomic<int> flushes {0};
 
 // Counts the flushes to disk of this program on their way to the C library.
 extern "C" int fsync(int fd)

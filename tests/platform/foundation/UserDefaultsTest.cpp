@@ -8,8 +8,6 @@
 #include <filesystem>
 #include <iterator>
 #include <fstream>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 TEST(UserDefaults, UserValuesWinOverRegisteredOnesAndPersist)
@@ -61,52 +59,24 @@ TEST(UserDefaults, CorruptFileStartsEmptyAndIsReplacedOnWrite)
     EXPECT_EQ(readFile(data.path() / "defaults.json.unreadable"), "{not json");
 }
 
-namespace {
-pid_t finishedProcess()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    ::waitpid(child, nullptr, 0);
-    return child;
-}
-
-// Sets an environment variable (or unsets it, with no value) until the end of the scope.
-struct ScopedEnv {
-    std::string name;
-    std::optional<std::string> before;
-    ScopedEnv(std::string n, const char* value) : name(std::move(n))
-    {
-        if (const char* was = std::getenv(name.c_str()))
-            before = was;
-        value ? ::setenv(name.c_str(), value, 1) : ::unsetenv(name.c_str());
-    }
-    ~ScopedEnv() { before ? ::setenv(name.c_str(), before->c_str(), 1) : ::unsetenv(name.c_str()); }
-};
-} // namespace
-
 TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
 {
     ScopedDataFolder data;
     const auto folder = data.path() / "nested";
     const auto file = folder / "item";
     const auto outside = data.path() / "outside";
-    ASSERT_TRUE(writeFileAtomically(outside, "keep", std::filesystem::perms::owner_read | std::filesystem::perms::group_read));
+    ASSERT_TRUE(writeFileAtomically(outside, "keep"));
     // A link where the temporary file was once named, and what writers killed mid-way left.
     std::filesystem::create_directories(folder);
     std::filesystem::create_symlink(outside, folder / ("item.tmp-" + std::to_string(::getpid())));
-    const std::string dead = std::to_string(finishedProcess());
+    const std::string dead = "2147483647"; // above any process id
     for (const auto& name : {"item.tmp-" + dead, "defaults.json.tmp-" + dead + "-a1B2c3", "keep.tmp-" + dead + "-x"})
         std::ofstream(folder / name) << "left";
     ASSERT_TRUE(writeFileAtomically(file, "one"));
     ASSERT_TRUE(writeFileAtomically(file, "two"));
     EXPECT_EQ(readFile(file), "two");
     EXPECT_EQ(readFile(outside), "keep");
-    struct stat st {};
-    ASSERT_EQ(::stat(outside.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0440u);
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600));
     EXPECT_FALSE(readFile(data.path() / "absent"));
     // The leftovers are gone; the file, the link of a running writer and a stranger's file stay.
     const std::filesystem::directory_iterator entries(folder);
@@ -116,22 +86,25 @@ TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
 // Without a home the data folder lies where anyone may create names: it must be our own.
 TEST(Paths, WithoutHomeTheDataFolderIsPrivateOrRefused)
 {
-    ScopedDataFolder data;
+    ScopedDataFolder data; // puts FLOORPAD_DATA_DIR back afterwards
     Paths::setDataFolder(std::nullopt);
-    const ScopedEnv noData("FLOORPAD_DATA_DIR", nullptr), noHome("HOME", nullptr);
-    const ScopedEnv temporary("TMPDIR", data.path().c_str());
+    const auto valueOf = [](const char* name) { return std::string(std::getenv(name) ? std::getenv(name) : ""); };
+    const std::string home = valueOf("HOME"), temporary = valueOf("TMPDIR");
+    ::unsetenv("FLOORPAD_DATA_DIR");
+    ::unsetenv("HOME");
+    ::setenv("TMPDIR", data.path().c_str(), 1);
     const auto folder = Paths::dataFolder();
     EXPECT_EQ(folder, data.path() / ("floorpad-" + std::to_string(::getuid())));
     EXPECT_EQ(Paths::prepareDataFolder(), std::nullopt);
-    struct stat st {};
-    ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(std::filesystem::symlink_status(folder).permissions(), std::filesystem::perms::owner_all);
 
     std::filesystem::permissions(folder, std::filesystem::perms::all);
     EXPECT_NE(Paths::prepareDataFolder().value_or("").find(folder.string()), std::string::npos);
     std::filesystem::remove(folder);
     std::filesystem::create_directory_symlink(data.path(), folder);
     EXPECT_TRUE(Paths::prepareDataFolder());
+    ::setenv("HOME", home.c_str(), 1);
+    temporary.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", temporary.c_str(), 1);
 }
 
 // Strings and numbers from a settings file are checked where the program registers its defaults.
