@@ -71,7 +71,8 @@ std::optional<std::string> Paths::prepareDataFolder()
     if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()
         || (info.st_mode & 077) != 0)
         return "the data folder " + folder.string()
-            + " is not a folder of this user's closed to others; set HOME or FLOORPAD_DATA_DIR";
+            + " is not private (a folder, not a link, owned by this user and closed to others);"
+              " set HOME or FLOORPAD_DATA_DIR";
     return std::nullopt;
 }
 

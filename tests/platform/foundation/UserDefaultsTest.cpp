@@ -83,30 +83,6 @@ TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
     EXPECT_EQ(std::distance(entries, std::filesystem::directory_iterator {}), 3);
 }
 
-// Without a home the data folder lies where anyone may create names: it must be our own.
-TEST(Paths, WithoutHomeTheDataFolderIsPrivateOrRefused)
-{
-    ScopedDataFolder data; // puts FLOORPAD_DATA_DIR back afterwards
-    Paths::setDataFolder(std::nullopt);
-    const auto valueOf = [](const char* name) { return std::string(std::getenv(name) ? std::getenv(name) : ""); };
-    const std::string home = valueOf("HOME"), temporary = valueOf("TMPDIR");
-    ::unsetenv("FLOORPAD_DATA_DIR");
-    ::unsetenv("HOME");
-    ::setenv("TMPDIR", data.path().c_str(), 1);
-    const auto folder = Paths::dataFolder();
-    EXPECT_EQ(folder, data.path() / ("floorpad-" + std::to_string(::getuid())));
-    EXPECT_EQ(Paths::prepareDataFolder(), std::nullopt);
-    EXPECT_EQ(std::filesystem::symlink_status(folder).permissions(), std::filesystem::perms::owner_all);
-
-    std::filesystem::permissions(folder, std::filesystem::perms::all);
-    EXPECT_NE(Paths::prepareDataFolder().value_or("").find(folder.string()), std::string::npos);
-    std::filesystem::remove(folder);
-    std::filesystem::create_directory_symlink(data.path(), folder);
-    EXPECT_TRUE(Paths::prepareDataFolder());
-    ::setenv("HOME", home.c_str(), 1);
-    temporary.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", temporary.c_str(), 1);
-}
-
 // Strings and numbers from a settings file are checked where the program registers its defaults.
 TEST(PropertyList, ReadsXmlDictionaries)
 {
