@@ -64,8 +64,9 @@ void removeLeftoverTemporaryFiles(const fs::path& folder)
     }
 }
 
-// Whether this is the process's first write into the folder. Leftovers come from processes
-// that died before this one started, so one look per folder is enough.
+// Whether this is the process's first write into the folder. Leftovers are mostly those of
+// earlier runs, so one look per folder and process is enough, and the writes into a large
+// cache folder do not each walk it.
 bool firstWriteInto(const fs::path& folder)
 {
     static auto* mutex = new std::mutex;
