@@ -12,7 +12,9 @@ namespace DiskFiles {
 
 std::optional<std::string> readCapped(const fs::path& path, std::size_t limit)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    // Without O_NONBLOCK a named pipe in a picture's place would hold the disk queue until some
+    // writer came along; opened, it is turned away below with everything else that is no file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat info {};

@@ -52,9 +52,10 @@ void ImageCache::observeApplication()
         if (auto self = weak.lock())
             self->clearMemory();
     }));
+    // Both cleans ask for background time, so that the program waits for them before it exits.
     m_observers.push_back(center.addObserver(UIApplicationWillTerminateNotification, [weak](const Notification&) {
         if (auto self = weak.lock())
-            self->cleanDisk();
+            self->backgroundCleanDisk();
     }));
     m_observers.push_back(center.addObserver(UIApplicationDidEnterBackgroundNotification, [weak](const Notification&) {
         if (auto self = weak.lock())
@@ -147,7 +148,12 @@ void ImageCache::writeToDisk(const UIImagePtr& image, bool recalculate, const st
     if (!bytes)
         return;
     const fs::path path = defaultCachePathForKey(key);
-    if (!writeFileAtomically(path, *bytes))
+    std::error_code ec;
+    // Whatever else took the picture's name (a pipe, a link) is replaced by the rename; only a
+    // folder has to go first.
+    if (fs::is_directory(fs::symlink_status(path, ec)))
+        fs::remove_all(path, ec);
+    if (!writeFileAtomically(path, *bytes, fs::perms::owner_read | fs::perms::owner_write, FileFlush::Skip))
         return;
     if (shouldDisableiCloud)
         DiskFiles::markExcludedFromBackup(path);
@@ -222,8 +228,9 @@ std::shared_ptr<ImageCacheQuery> ImageCache::queryDiskCacheForKey(const std::str
 
 bool ImageCache::diskImageExistsWithKey(const std::string& key) const
 {
+    // Only what a read would serve counts: a regular file, not a link, pipe or folder.
     std::error_code ec;
-    return fs::exists(defaultCachePathForKey(key), ec);
+    return fs::is_regular_file(fs::symlink_status(defaultCachePathForKey(key), ec));
 }
 
 void ImageCache::diskImageExistsWithKey(const std::string& key, std::function<void(bool)> completion)
