@@ -29,6 +29,7 @@ TEST_P(OrderBasketPaymentTest, StaffPasswordScanAndOrder)
 {
     const BasketRow& row = GetParam();
     ScanTestCamera camera({qrFrame(row.scanned && *row.scanned ? row.scanned : "-")});
+    camera.hold(); // until the scanner's picture is taken
     auto basket = showRoomScreen<OrderedFoodViewController>();
     SocketDataHandle::sharedInstance().getTmpSelectFood().foodSetArray = {std::make_shared<OKFolioObject>(
         OKFolioObject {.FoodNo = "1101", .FoodName = "威士忌（12年）", .Flag = "N", .Quantity = "2", .Note = "加冰"})};
@@ -39,7 +40,9 @@ TEST_P(OrderBasketPaymentTest, StaffPasswordScanAndOrder)
     EXPECT_EQ(advanceUntil([&] { return (scanner = basket->scanner().scanner()) != nullptr; }), row.scanned != nullptr);
     if (scanner) {
         EXPECT_EQ(scanner->topTitleValue, "微信扫码支付");
+        ASSERT_TRUE(advanceUntil([&] { return camera.hasShownAFrame(); }));
         keepScreenPicture(std::string("ordering-basket-scan-screen-") + row.name);
+        camera.release();
         if (!*row.scanned)
             basket->scanResult(""); // a delivery with nothing read
         ASSERT_TRUE(advanceUntil([&] { return !basket->scanner().isWaiting(); }));
