@@ -1,6 +1,8 @@
 // Decoding pictures through UIImage, beside the raw library decoding the same bytes into a
-// plain buffer, so the overhead can be read as a ratio: JPEG (baseline and progressive) and
-// RGBA PNG at 1024 × 768, and an animated GIF of 20 frames.
+// plain buffer of the same pixels, and the ratio of the two printed after the table: JPEG
+// (baseline and progressive) and RGBA PNG at 1024 × 768, and an animated GIF of 20 frames.
+#include "RatioReporter.h"
+
 #include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/UIImage.h"
 
@@ -89,6 +91,7 @@ const std::string& animatedGif()
     return bytes;
 }
 
+// The JPEG baseline: the library decoding straight into the rows of one BGRA buffer.
 void rawJpeg(const std::string& bytes, std::vector<unsigned char>& buffer)
 {
     jpeg_decompress_struct cinfo;
@@ -140,7 +143,9 @@ void BM_PngRgbaUIImage(benchmark::State& state)
         benchmark::DoNotOptimize(UIImage::imageWithData(rgbaPng()));
 }
 
-// The library's own simplified reader, premultiplying into BGRA as UIImage holds its pixels.
+// The library's own simplified reader into BGRA (which leaves alpha straight), then every colour
+// times its alpha over 255 in one pass that the compiler vectorises, as UIImage holds its pixels
+// premultiplied.
 void BM_PngRgbaRaw(benchmark::State& state)
 {
     std::vector<unsigned char> buffer;
@@ -152,6 +157,14 @@ void BM_PngRgbaRaw(benchmark::State& state)
         image.format = PNG_FORMAT_BGRA;
         buffer.resize(PNG_IMAGE_SIZE(image));
         png_image_finish_read(&image, nullptr, buffer.data(), 0, nullptr);
+        for (std::size_t i = 0; i < buffer.size(); i += 4) {
+            const unsigned alpha = buffer[i + 3];
+            for (std::size_t c = i; c < i + 3; ++c) {
+                const unsigned t = buffer[c] * alpha + 128;
+                buffer[c] = static_cast<unsigned char>((t + (t >> 8)) >> 8);
+            }
+        }
+        benchmark::DoNotOptimize(buffer.data());
     }
 }
 
@@ -209,4 +222,5 @@ BENCHMARK(BM_PngRgbaUIImage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngRgbaRaw)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Gif20FramesUIImage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Gif20FramesRaw)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+RATIO_BENCHMARK_MAIN({"BM_JpegBaselineUIImage", "BM_JpegBaselineRaw"}, {"BM_JpegProgressiveUIImage", "BM_JpegProgressiveRaw"},
+                     {"BM_PngRgbaUIImage", "BM_PngRgbaRaw"}, {"BM_Gif20FramesUIImage", "BM_Gif20FramesRaw"})
