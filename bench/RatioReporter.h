@@ -21,9 +21,11 @@ public:
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
+        // With repetitions, the median stands for the benchmark.
         for (const auto& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if ((run.run_type == Run::RT_Iteration || median) && !run.error_occurred)
+                m_times[run.run_name.str()] = run.GetAdjustedRealTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }
