@@ -220,7 +220,8 @@ bool framesFitBudget(std::string_view bytes)
                     return false;
         } else if (type == IMAGE_DESC_RECORD_TYPE) {
             budget -= canvas;
-            if (budget < 0 || DGifGetImageDesc(gif.get()) == GIF_ERROR || DGifGetCode(gif.get(), &code, &block) == GIF_ERROR)
+            if (budget < 0 || DGifGetImageDesc(gif.get()) == GIF_ERROR ||
+                DGifGetCode(gif.get(), &code, &block) == GIF_ERROR)
                 return false;
             while (block)
                 if (DGifGetCodeNext(gif.get(), &block) == GIF_ERROR)
