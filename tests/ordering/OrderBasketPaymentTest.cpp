@@ -37,6 +37,7 @@ TEST_P(OrderBasketPaymentTest, StaffPasswordScanAndOrder)
 {
     const BasketRow& row = GetParam();
     ScanTestCamera camera({qrFrame(row.scanned && *row.scanned ? row.scanned : "-")});
+    camera.hold(); // until the scanner's picture is taken
     auto basket = showRoomScreen<OrderedFoodViewController>();
     if (row.answer == Answer::Paid || row.answer == Answer::Silence)
         server->onServer([paid = row.answer == Answer::Paid](VenueServer& venue) {
@@ -55,7 +56,9 @@ TEST_P(OrderBasketPaymentTest, StaffPasswordScanAndOrder)
         EXPECT_EQ(scanner->topTitleValue, "微信扫码支付");
         if (row.answer == Answer::NoLink)
             ServerNetworkCenter::resetForTesting(); // a link that was never started again
+        ASSERT_TRUE(advanceUntil([&] { return camera.hasShownAFrame(); }));
         keepScreenPicture(std::string("ordering-basket-scan-screen-") + row.name);
+        camera.release();
         if (!*row.scanned)
             basket->scanResult(""); // a delivery with nothing read
         ASSERT_TRUE(advanceUntil([&] { return !basket->scanner().isWaiting(); }));

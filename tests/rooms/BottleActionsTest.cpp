@@ -75,6 +75,7 @@ TEST_P(BottleActionsTest, ScannedTextToRequestsAndAlert)
 {
     const BottleRow& row = GetParam();
     ScanTestCamera camera({qrFrame(*row.scanned ? row.scanned : "-")}); // the guest's phone
+    camera.hold(); // until the scanner's picture is taken
     auto floor = openFloor();
     ASSERT_TRUE(floor);
     if (row.noVenueId)
@@ -94,7 +95,9 @@ TEST_P(BottleActionsTest, ScannedTextToRequestsAndAlert)
         std::shared_ptr<SubScanViewController> scanner;
         ASSERT_TRUE(advanceUntil([&] { return (scanner = floor->wineScanner().scanner()) && ScreenInFront::visibleController() == scanner; }));
         EXPECT_EQ(scanner->topTitleValue, row.action == 2100 ? "扫码存酒" : "扫码取酒");
+        ASSERT_TRUE(advanceUntil([&] { return camera.hasShownAFrame(); }));
         keepScreenPicture(std::string("bottle-scan-screen-") + row.name);
+        camera.release();
         ASSERT_TRUE(advanceUntil([&] { return !floor->wineScanner().isWaiting() || topAlert(); }));
         floor->scanResult(row.scanned); // the same scan delivered again
         if (floor->wineScanner().isWaiting()) { // refused: closing the alert sets the scanner reading again
