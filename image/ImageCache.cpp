@@ -176,10 +176,10 @@ UIImagePtr ImageCache::imageFromDiskCacheForKey(const std::string& key)
 
 std::optional<std::string> ImageCache::diskImageDataBySearchingAllPathsForKey(const std::string& key) const
 {
-    if (auto bytes = DiskFiles::readCapped(defaultCachePathForKey(key), ImageMaxDataBytes))
+    if (auto bytes = readStoredFile(defaultCachePathForKey(key), ImageMaxDataBytes))
         return bytes;
     for (const auto& folder : customPaths()) {
-        if (auto bytes = DiskFiles::readCapped(cachePathForKey(key, folder), ImageMaxDataBytes))
+        if (auto bytes = readStoredFile(cachePathForKey(key, folder), ImageMaxDataBytes))
             return bytes;
     }
     return std::nullopt;

@@ -34,7 +34,13 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
                          std::filesystem::perms permissions = std::filesystem::perms::owner_read
                              | std::filesystem::perms::owner_write,
                          FileFlush flush = FileFlush::ToDisk);
+// Reads what stands at path, following links and waiting as the file asks (bundled resources,
+// system files).
 std::optional<std::string> readFile(const std::filesystem::path& path);
+// Reads a file the program keeps in its own folders, where anyone who can write there may have
+// planted something: links are not followed, a named pipe is not waited on, and only a regular
+// file of at most limit bytes counts. Nothing otherwise, or when it cannot be read whole.
+std::optional<std::string> readStoredFile(const std::filesystem::path& path, std::size_t limit);
 // Renames a file that could not be read to "<path>.unreadable", so that a fresh one written in
 // its place does not destroy what it held. The new name, or nothing when the rename failed.
 std::optional<std::filesystem::path> moveUnreadableAside(const std::filesystem::path& path);

@@ -57,6 +57,9 @@ TEST(UserDefaults, CorruptFileStartsEmptyAndIsReplacedOnWrite)
     EXPECT_EQ(again.stringForKey("x"), "1");
     // What could not be read is kept for a person to look at, not overwritten.
     EXPECT_EQ(readFile(data.path() / "defaults.json.unreadable"), "{not json");
+    // Settings linked in from elsewhere are not read through the link.
+    std::filesystem::create_symlink(file, data.path() / "linked.json");
+    EXPECT_FALSE(UserDefaults(data.path() / "linked.json").objectForKey("x"));
 }
 
 TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)

@@ -39,4 +39,7 @@ TEST(Keychain, ServiceNamesStayInsideTheFolder)
     ASSERT_EQ(keychain.add(item), errSecSuccess);
     EXPECT_EQ(keychain.fileFor(item.service).parent_path(), data.path() / "kc");
     EXPECT_EQ(keychain.add(KeychainItem {}), errSecParam);
+    // An item linked in from elsewhere is not read through its link.
+    std::filesystem::create_symlink(keychain.fileFor(item.service), keychain.fileFor("linked"));
+    EXPECT_EQ(keychain.copyMatching("linked", &item), errSecIO);
 }
