@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <numbers>
 
 namespace {
@@ -902,17 +901,8 @@ void CGContext::clipToPixelBox(const PixelBox& box)
 
 void CGContext::blurPlane(cairo_surface_t* coverage, double sigma)
 {
-    const int width = cairo_image_surface_get_width(coverage), height = cairo_image_surface_get_height(coverage);
-    const int stride = cairo_image_surface_get_stride(coverage);
-    unsigned char* data = cairo_image_surface_get_data(coverage);
-    std::vector<std::uint8_t> plane(static_cast<std::size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(plane.data() + static_cast<std::size_t>(y) * width, data + static_cast<std::ptrdiff_t>(y) * stride,
-                    static_cast<std::size_t>(width));
-    ShadowBlur::blur(plane, width, height, sigma);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(data + static_cast<std::ptrdiff_t>(y) * stride, plane.data() + static_cast<std::size_t>(y) * width,
-                    static_cast<std::size_t>(width));
+    ShadowBlur::blur(cairo_image_surface_get_data(coverage), cairo_image_surface_get_width(coverage),
+                     cairo_image_surface_get_height(coverage), cairo_image_surface_get_stride(coverage), sigma);
     cairo_surface_mark_dirty(coverage);
 }
 

@@ -4,20 +4,89 @@
 #include <cmath>
 
 namespace {
-// One box pass of radius r along a row or column read with the given step, written contiguously.
-void boxPass(const std::uint8_t* in, std::uint8_t* out, int count, int step, int r)
+// Rounded division of a window's sum by its size. Sums stay below 256 × window, so with 48
+// fraction bits the product never loses the exact quotient for windows below 2^20; wider
+// windows (only on planes wider than half a million pixels) divide.
+class WindowDivider {
+public:
+    explicit WindowDivider(int window)
+        : m_window(static_cast<std::uint32_t>(window))
+        , m_multiplier(window < (1 << 20) ? ((std::uint64_t {1} << 48) / m_window + 1) : 0)
+    {
+    }
+    bool exactByMultiplying() const { return m_multiplier != 0; }
+    std::uint8_t byMultiplying(std::uint32_t sum) const
+    {
+        return static_cast<std::uint8_t>(((sum + m_window / 2) * m_multiplier) >> 48);
+    }
+    std::uint8_t byDividing(std::uint32_t sum) const
+    {
+        return static_cast<std::uint8_t>((sum + m_window / 2) / m_window);
+    }
+
+private:
+    std::uint32_t m_window;
+    std::uint64_t m_multiplier;
+};
+
+// The plane being blurred, a scratch plane of the same size and a zero-edged line, so that the
+// passes read beyond the edges as transparent without testing every pixel.
+struct BlurBuffers {
+    std::uint8_t* plane;
+    std::ptrdiff_t stride;
+    int width, height, r;
+    std::vector<std::uint8_t> scratch;
+    std::vector<std::uint8_t> padded;
+    std::vector<std::uint32_t> sums;
+};
+
+// Rows of the plane, box-averaged along x, into the scratch plane.
+template <auto Divide>
+void horizontalPass(BlurBuffers& b, const WindowDivider& divide)
 {
-    const int window = 2 * r + 1;
-    int sum = 0;
-    // The plane is treated as transparent beyond its edges.
-    for (int i = -r; i <= r; ++i)
-        sum += (i >= 0 && i < count) ? in[i * step] : 0;
-    for (int i = 0; i < count; ++i) {
-        out[i] = static_cast<std::uint8_t>((sum + window / 2) / window);
-        const int leaving = i - r;
-        const int entering = i + r + 1;
-        sum -= (leaving >= 0 && leaving < count) ? in[leaving * step] : 0;
-        sum += (entering >= 0 && entering < count) ? in[entering * step] : 0;
+    const int r = b.r, window = 2 * r + 1;
+    std::uint8_t* line = b.padded.data();
+    for (int y = 0; y < b.height; ++y) {
+        std::copy_n(b.plane + y * b.stride, b.width, line + r);
+        std::uint32_t sum = 0;
+        for (int i = 0; i < window - 1; ++i)
+            sum += line[i];
+        std::uint8_t* out = b.scratch.data() + static_cast<std::ptrdiff_t>(y) * b.width;
+        for (int x = 0; x < b.width; ++x) {
+            sum += line[x + window - 1];
+            out[x] = (divide.*Divide)(sum);
+            sum -= line[x];
+        }
+    }
+}
+
+// Columns of the scratch plane, box-averaged along y, back into the plane; all columns advance
+// together a row at a time, so memory is read in order.
+template <auto Divide>
+void verticalPass(BlurBuffers& b, const WindowDivider& divide)
+{
+    const int r = b.r, w = b.width;
+    const auto row = [&](int y) { return b.scratch.data() + static_cast<std::ptrdiff_t>(y) * w; };
+    std::fill(b.sums.begin(), b.sums.end(), 0U);
+    for (int y = 0; y < std::min(r, b.height); ++y)
+        std::transform(b.sums.begin(), b.sums.end(), row(y), b.sums.begin(), std::plus<>());
+    for (int y = 0; y < b.height; ++y) {
+        if (y + r < b.height)
+            std::transform(b.sums.begin(), b.sums.end(), row(y + r), b.sums.begin(), std::plus<>());
+        std::uint8_t* out = b.plane + y * b.stride;
+        for (int x = 0; x < w; ++x)
+            out[x] = (divide.*Divide)(b.sums[static_cast<std::size_t>(x)]);
+        if (y - r >= 0)
+            std::transform(b.sums.begin(), b.sums.end(), row(y - r), b.sums.begin(), std::minus<>());
+    }
+}
+
+template <auto Divide>
+void threePasses(BlurBuffers& b, const WindowDivider& divide)
+{
+    for (int pass = 0; pass < 3; ++pass) {
+        horizontalPass<Divide>(b, divide);
+        verticalPass<Divide>(b, divide);
     }
 }
 
@@ -31,25 +100,27 @@ int boxRadius(double sigma)
 
 void ShadowBlur::blur(std::vector<std::uint8_t>& plane, int width, int height, double sigma)
 {
-    if (width <= 0 || height <= 0 || !(sigma > 0) || plane.size() < static_cast<std::size_t>(width) * height)
+    if (width <= 0 || height <= 0 || plane.size() < static_cast<std::size_t>(width) * height)
+        return;
+    blur(plane.data(), width, height, width, sigma);
+}
+
+void ShadowBlur::blur(std::uint8_t* plane, int width, int height, std::ptrdiff_t stride, double sigma)
+{
+    if (width <= 0 || height <= 0 || stride < width || !(sigma > 0))
         return;
     const int r = std::min(boxRadius(sigma), std::max(width, height));
     if (r == 0)
         return;
-    std::vector<std::uint8_t> line(static_cast<std::size_t>(std::max(width, height)));
-    for (int pass = 0; pass < 3; ++pass) {
-        for (int y = 0; y < height; ++y) {
-            std::uint8_t* row = plane.data() + static_cast<std::size_t>(y) * width;
-            boxPass(row, line.data(), width, 1, r);
-            std::copy_n(line.data(), width, row);
-        }
-        for (int x = 0; x < width; ++x) {
-            std::uint8_t* column = plane.data() + x;
-            boxPass(column, line.data(), height, width, r);
-            for (int y = 0; y < height; ++y)
-                column[static_cast<std::size_t>(y) * width] = line[static_cast<std::size_t>(y)];
-        }
-    }
+    const auto area = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    BlurBuffers b {plane, stride, width, height, r, std::vector<std::uint8_t>(area),
+                   std::vector<std::uint8_t>(static_cast<std::size_t>(width) + 2 * r + 1),
+                   std::vector<std::uint32_t>(static_cast<std::size_t>(width))};
+    const WindowDivider divide(2 * r + 1);
+    if (divide.exactByMultiplying())
+        threePasses<&WindowDivider::byMultiplying>(b, divide);
+    else
+        threePasses<&WindowDivider::byDividing>(b, divide);
 }
 
 int ShadowBlur::reach(double sigma)
