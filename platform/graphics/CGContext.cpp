@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <utility>
 
 namespace {
 // Coordinates beyond this overflow the drawing library's fixed-point numbers; they and
@@ -918,4 +919,14 @@ std::shared_ptr<UIImage> CGContext::makeImage() const
     cairo_paint(cr);
     cairo_destroy(cr);
     return UIImage::imageWithSurface(copy, m_scale);
+}
+
+std::shared_ptr<UIImage> CGContext::takeImage()
+{
+    if (!m_cr)
+        return nullptr;
+    cairo_destroy(m_cr);
+    m_cr = nullptr;
+    cairo_surface_flush(m_surface);
+    return UIImage::imageWithSurface(std::exchange(m_surface, nullptr), m_scale);
 }
