@@ -29,33 +29,44 @@ std::vector<std::uint8_t> inkBox()
     return plane;
 }
 
-// The baseline: the same three box passes each way, byte for byte, written plainly. Each row or
-// column is copied into a line with zeros beyond its ends, so no pixel is tested against the
-// edges, and each average is a plain division.
+// The baseline: the same three box passes each way, byte for byte, written plainly but without
+// waste. A row is copied into a line with zeros beyond its ends, so no pixel is tested against the
+// edges; columns advance together a row at a time through running sums, so memory is read in
+// order; each average is a plain division.
 void plainBoxBlur(std::vector<std::uint8_t>& plane, int width, int height, int r)
 {
-    const int window = 2 * r + 1, longest = std::max(width, height);
-    std::vector<std::uint8_t> line(static_cast<std::size_t>(longest + 2 * r + 1)), out(static_cast<std::size_t>(longest));
-    const auto boxLine = [&](std::uint8_t* first, int count, int step) {
-        for (int i = 0; i < count; ++i)
-            line[static_cast<std::size_t>(r + i)] = first[i * step];
-        std::fill_n(line.begin() + r + count, r, 0);
-        int sum = 0;
-        for (int i = 0; i < window - 1; ++i)
-            sum += line[static_cast<std::size_t>(i)];
-        for (int i = 0; i < count; ++i) {
-            sum += line[static_cast<std::size_t>(i + window - 1)];
-            out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((sum + window / 2) / window);
-            sum -= line[static_cast<std::size_t>(i)];
-        }
-        for (int i = 0; i < count; ++i)
-            first[i * step] = out[static_cast<std::size_t>(i)];
-    };
+    const int window = 2 * r + 1;
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(width + 2 * r + 1)), copy(plane.size());
+    std::vector<int> sums(static_cast<std::size_t>(width));
+    const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(width));
+    const auto at = [&](std::vector<std::uint8_t>& p, int x, int y) -> std::uint8_t& { return p[std::size_t(y * width + x)]; };
     for (int pass = 0; pass < 3; ++pass) {
-        for (int y = 0; y < height; ++y)
-            boxLine(plane.data() + static_cast<std::ptrdiff_t>(y) * width, width, 1);
-        for (int x = 0; x < width; ++x)
-            boxLine(plane.data() + x, height, width);
+        for (int y = 0; y < height; ++y) {
+            std::copy_n(&at(plane, 0, y), width, line.begin() + r);
+            int sum = 0;
+            for (int i = 0; i < window - 1; ++i)
+                sum += line[std::size_t(i)];
+            for (int x = 0; x < width; ++x) {
+                sum += line[std::size_t(x + window - 1)];
+                at(copy, x, y) = static_cast<std::uint8_t>((sum + window / 2) / window);
+                sum -= line[std::size_t(x)];
+            }
+        }
+        std::fill(sums.begin(), sums.end(), 0);
+        for (int y = 0; y < std::min(r, height); ++y) {
+            for (int x = 0; x < width; ++x)
+                sums[std::size_t(x)] += at(copy, x, y);
+        }
+        for (int y = 0; y < height; ++y) {
+            const std::uint8_t* entering = y + r < height ? &at(copy, 0, y + r) : zeros.data();
+            const std::uint8_t* leaving = y - r >= 0 ? &at(copy, 0, y - r) : zeros.data();
+            std::uint8_t* out = &at(plane, 0, y);
+            for (int x = 0; x < width; ++x) {
+                sums[std::size_t(x)] += entering[x];
+                out[x] = static_cast<std::uint8_t>((sums[std::size_t(x)] + window / 2) / window);
+                sums[std::size_t(x)] -= leaving[x];
+            }
+        }
     }
 }
 
