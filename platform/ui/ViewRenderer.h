@@ -4,8 +4,8 @@
 #include "platform/graphics/UIImage.h"
 #include "platform/ui/UIView.h"
 
-#include <filesystem>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
