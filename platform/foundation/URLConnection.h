@@ -6,7 +6,6 @@
 #include "platform/foundation/URLResponse.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstddef>
 #include <mutex>
 #include <optional>
@@ -30,13 +29,14 @@ public:
 
 // One HTTP(S) transfer on libcurl, run to its end on the calling thread.
 //
-// Limits: the request's timeout bounds the connect and every silence after it, before the
-// response as while receiving (NSURLErrorTimedOut), and the whole transfer may take ten times
-// as long; bodies beyond
+// Limits: the request's timeout (in whole seconds after the connect) bounds the connect and every
+// stall after it, silent or nearly so, before the response as while receiving
+// (NSURLErrorTimedOut), and the whole transfer may take ten times as long; bodies beyond
 // maxBodyBytes fail with NSURLErrorDataLengthExceedsMaximum, whether announced or only received;
 // redirects go to http and https only. A body shorter than announced is a lost connection.
 // With the protocol cache policy, a stored response is revalidated (If-None-Match or
-// If-Modified-Since) and a 304 answer serves the stored copy.
+// If-Modified-Since) and a 304 answer serves the stored copy. Connections to a server are kept
+// for the next transfer on the same thread.
 class URLConnection {
 public:
     struct Options {
@@ -82,6 +82,8 @@ private:
     void finishFromCache();
     void fail(int code, const std::string& description);
     void configure();
+    void transfer();
+    void releaseHandles();
 
     URLRequest m_request;
     URLConnectionDelegate& m_delegate;
@@ -97,5 +99,4 @@ private:
     std::size_t m_received = 0;
     std::string m_body; // kept only when the response may be cached
     int m_limitError = 0;
-    std::chrono::steady_clock::time_point m_lastActivity;
 };
