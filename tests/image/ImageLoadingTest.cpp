@@ -76,8 +76,7 @@ TEST_P(DownloadFailures, ReportOnceAndCacheNothing)
                                           rememberedWhenTold = url && rig.manager->isFailedURL(*url);
                                           record(std::move(i), std::move(e), t, f, url);
                                       });
-    // Well within the ten timeouts that bound a whole transfer.
-    ASSERT_TRUE(pump([&] { return failed.calls > 0; }, 5));
+    ASSERT_TRUE(pump([&] { return failed.calls > 0; }, 5)); // well within the whole transfer's bound
     EXPECT_EQ(rememberedWhenTold, GetParam().remembered); // a retry from the completion is refused
     EXPECT_EQ(failed.calls, 1);
     EXPECT_FALSE(failed.image);
