@@ -40,8 +40,7 @@ int failureInChild(bool (*setUp)())
 TEST(URLLoading, ConnectionsThatCannotStart)
 {
     const std::pair<bool (*)(), int> rows[] = {
-        // A private network namespace, whose loopback is down: nothing can leave it. A later try may
-    // find the network, so this is offline rather than a fault of the host.
+        // A private network namespace, its loopback down: offline, and nothing leaves it.
         {[] { return ::unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0; }, NSURLError::NotConnectedToInternet},
         // The transfer library started again with an allocator that refuses everything.
         {[] {
