@@ -4,7 +4,8 @@
 // `--parallel --parallel-immediate --parallel-max 6` into /dev/null. The baseline therefore does
 // the same network work and no picture work at all; both start cold (a fresh process for the
 // tool, a fresh downloader for us) and run side by side in each iteration. The time reported is
-// ours; `curl_ms` is the tool's and `ratio` ours over the tool's.
+// ours; `curl_ms` is the tool's, `ratio` ours over the tool's, and `our_connections` how many
+// connections we opened for the sixty.
 #include "image/ImageDownloader.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/JpegCodec.h"
@@ -68,7 +69,7 @@ public:
         m_daemon = MHD_start_daemon(MHD_USE_THREAD_PER_CONNECTION | MHD_USE_INTERNAL_POLLING_THREAD, 0, nullptr,
                                     nullptr, &HoldingServer::answer, this, MHD_OPTION_SOCK_ADDR,
                                     reinterpret_cast<sockaddr*>(&address), MHD_OPTION_CONNECTION_TIMEOUT, 10u,
-                                    MHD_OPTION_END);
+                                    MHD_OPTION_NOTIFY_CONNECTION, &HoldingServer::connected, this, MHD_OPTION_END);
         const MHD_DaemonInfo* info = m_daemon ? MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_BIND_PORT) : nullptr;
         m_port = info ? info->port : 0;
     }
@@ -81,6 +82,7 @@ public:
     HoldingServer& operator=(const HoldingServer&) = delete;
 
     std::uint16_t port() const { return m_port; }
+    int connections() const { return m_connections.load(); }
     std::size_t bytes() const
     {
         std::size_t total = 0;
@@ -98,6 +100,11 @@ public:
     }
 
 private:
+    static void connected(void* self, MHD_Connection*, void**, MHD_ConnectionNotificationCode code)
+    {
+        if (code == MHD_CONNECTION_NOTIFY_STARTED)
+            ++static_cast<HoldingServer*>(self)->m_connections;
+    }
     static MHD_Result answer(void* self, MHD_Connection* connection, const char* url, const char*, const char*,
                              const char*, size_t*, void** state)
     {
@@ -120,6 +127,7 @@ private:
     }
 
     std::chrono::milliseconds m_hold;
+    std::atomic<int> m_connections {0};
     std::vector<std::string> m_pictures;
     MHD_Daemon* m_daemon = nullptr;
     std::uint16_t m_port = 0;
@@ -184,9 +192,12 @@ void BM_SixtyPicturesAgainstCurlTool(benchmark::State& state)
     double ours = 0;
     double tool = 0;
     int round = 0;
+    int connections = 0;
     for (auto _ : state) {
         const double baseline = curlTool(server.urls(round++), config);
+        const int before = server.connections();
         const double measured = downloader(server.urls(round++));
+        connections += server.connections() - before;
         if (baseline < 0 || measured < 0) {
             state.SkipWithError("a download failed");
             break;
@@ -198,6 +209,7 @@ void BM_SixtyPicturesAgainstCurlTool(benchmark::State& state)
     std::filesystem::remove(config);
     state.counters["curl_ms"] = benchmark::Counter(tool * 1000, benchmark::Counter::kAvgIterations);
     state.counters["ratio"] = tool > 0 ? ours / tool : 0;
+    state.counters["our_connections"] = benchmark::Counter(connections, benchmark::Counter::kAvgIterations);
     state.counters["picture_kB"] = static_cast<double>(server.bytes()) / kPictures / 1024;
 }
 
