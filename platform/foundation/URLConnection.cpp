@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <mutex>
 
@@ -177,13 +178,20 @@ void URLConnection::run()
     releaseHandles();
 }
 
-// Silence and a near-silent drip both end in the library's low-speed limit, as timed out.
+// The request's timeout is also the longest silence allowed once connected; a drip that is never
+// quite silent ends in the library's low-speed limit, timed out all the same.
 void URLConnection::transfer()
 {
+    const auto idleLimit = std::chrono::duration<double>(m_request.timeoutInterval > 0 ? m_request.timeoutInterval : 60);
+    m_lastActivity = std::chrono::steady_clock::now();
     int running = 1;
     while (running && !m_cancelled && !m_stopped) {
         if (curl_multi_perform(m_handles->multi, &running) != CURLM_OK)
             break;
+        if (running && std::chrono::steady_clock::now() - m_lastActivity > idleLimit) {
+            fail(NSURLError::TimedOut, "The request timed out.");
+            return;
+        }
         if (running && !m_cancelled && !m_stopped)
             curl_multi_poll(m_handles->multi, nullptr, 0, 100, nullptr);
     }
@@ -196,6 +204,7 @@ void URLConnection::transfer()
 
 bool URLConnection::headerLine(std::string_view line)
 {
+    m_lastActivity = std::chrono::steady_clock::now();
     if (m_cancelled || m_stopped)
         return false;
     if (line.starts_with("HTTP/")) {
@@ -266,6 +275,7 @@ bool URLConnection::deliverResponse()
 
 bool URLConnection::body(std::string_view data)
 {
+    m_lastActivity = std::chrono::steady_clock::now();
     if (m_cancelled || m_stopped || m_servedFromCache)
         return !m_cancelled && !m_stopped;
     if (!m_responseDelivered && !deliverResponseWithoutHeaders())

@@ -6,6 +6,7 @@
 #include "platform/foundation/URLResponse.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <mutex>
 #include <optional>
@@ -29,9 +30,9 @@ public:
 
 // One HTTP(S) transfer on libcurl, run to its end on the calling thread.
 //
-// Limits: the request's timeout (in whole seconds after the connect) bounds the connect and every
-// stall after it, silent or nearly so, before the response as while receiving
-// (NSURLErrorTimedOut), and the whole transfer may take ten times as long; bodies beyond
+// Limits: the request's timeout bounds the connect and every silence after it, before the
+// response as while receiving, and (in whole seconds) every stretch of less than a kilobyte a
+// second (NSURLErrorTimedOut); the whole transfer may take ten times as long; bodies beyond
 // maxBodyBytes fail with NSURLErrorDataLengthExceedsMaximum, whether announced or only received;
 // redirects go to http and https only. A body shorter than announced is a lost connection.
 // With the protocol cache policy, a stored response is revalidated (If-None-Match or
@@ -99,4 +100,5 @@ private:
     std::size_t m_received = 0;
     std::string m_body; // kept only when the response may be cached
     int m_limitError = 0;
+    std::chrono::steady_clock::time_point m_lastActivity;
 };
