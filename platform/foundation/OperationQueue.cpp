@@ -88,6 +88,10 @@ void OperationQueue::State::work(const std::shared_ptr<State>& self)
             changed.notify_all();
             // Its end may have made others ready, for this worker, idle ones or new ones.
             schedule(self, lock, 1);
+            // Its last owner may let go of the queue with it: never under the queue's lock.
+            lock.unlock();
+            operation.reset();
+            lock.lock();
             continue;
         }
         ++idle;
