@@ -33,6 +33,7 @@ struct OperationQueue::State {
     bool suspended = false;
     bool stopping = false;
     int idle = 0; // workers waiting for an operation
+    int seeking = 0; // workers started or done with one, about to look for the next
     std::vector<Worker> workers;
 };
 
@@ -75,6 +76,7 @@ std::shared_ptr<Operation> OperationQueue::State::takeNext()
 void OperationQueue::State::work(const std::shared_ptr<State>& self)
 {
     std::unique_lock lock(mutex);
+    --seeking; // counted from its start, so that no second worker is started for the same operation
     while (true) {
         if (!handed.empty()) {
             auto operation = std::move(handed.front());
@@ -87,11 +89,13 @@ void OperationQueue::State::work(const std::shared_ptr<State>& self)
             std::erase(running, operation);
             changed.notify_all();
             // Its end may have made others ready, for this worker, idle ones or new ones.
-            schedule(self, lock, 1);
+            ++seeking;
+            schedule(self, lock);
             // Its last owner may let go of the queue with it: never under the queue's lock.
             lock.unlock();
             operation.reset();
             lock.lock();
+            --seeking;
             continue;
         }
         ++idle;
@@ -145,15 +149,16 @@ void OperationQueue::addOperation(const std::shared_ptr<Operation>& operation)
 }
 
 // Under the queue's lock, which it may let go for a moment: hands out what may start now, wakes
-// idle workers for it and starts new ones where they and the seeking ones (workers about to look
-// for their next operation) are too few, then joins the workers that have ended.
-void OperationQueue::schedule(const std::shared_ptr<State>& state, std::unique_lock<std::mutex>& lock, int seeking)
+// idle workers for it and starts new ones where they and the seeking ones are too few, then joins
+// the workers that have ended.
+void OperationQueue::schedule(const std::shared_ptr<State>& state, std::unique_lock<std::mutex>& lock)
 {
     while (auto operation = state->takeNext())
         state->handed.push_back(std::move(operation));
     if (!state->handed.empty())
         state->wanted.notify_all();
-    for (int missing = static_cast<int>(state->handed.size()) - state->idle - seeking; missing > 0; --missing) {
+    for (int missing = static_cast<int>(state->handed.size()) - state->idle - state->seeking; missing > 0; --missing) {
+        ++state->seeking;
         auto done = std::make_shared<std::atomic<bool>>(false);
         state->workers.push_back({std::thread([state, done] {
                                       state->work(state);

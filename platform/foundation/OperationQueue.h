@@ -35,6 +35,6 @@ public:
     struct State;
 
 private:
-    static void schedule(const std::shared_ptr<State>& state, std::unique_lock<std::mutex>& lock, int seeking = 0);
+    static void schedule(const std::shared_ptr<State>& state, std::unique_lock<std::mutex>& lock);
     std::shared_ptr<State> m_state;
 };
