@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase {"reset", {.body = jpeg, .reset = true}, NSURLError::NetworkConnectionLost, true},
         FailureCase {"html", {.body = "<html><body>Server error</body></html>"}, 0, true},
         FailureCase {"empty", {}, 0, true},
-        FailureCase {"not HTTP", {.raw = "SSH-2.0-OpenSSH_9.2\r\n"}, NSURLError::BadServerResponse, true},
+        FailureCase {"not HTTP", {.raw = "HELLO 1.0\r\n"}, NSURLError::BadServerResponse, true},
         FailureCase {"endless header line", {.raw = "HTTP/1.1 200 OK\r\nX-Pad: " + std::string(300000, 'a')},
                      NSURLError::BadServerResponse, true},
         FailureCase {"huge length", {.body = jpeg, .contentLength = "99999999999"},
