@@ -10,5 +10,14 @@ struct NSIndexPath {
 
     static NSIndexPath indexPathForRowInSection(int row, int section) { return {section, row}; }
     auto operator<=>(const NSIndexPath&) const = default;
-    std::string description() const { return "[" + std::to_string(section) + ", " + std::to_string(row) + "]"; }
+    std::string description() const
+    {
+        // Appended in turn: gcc 12 warns falsely (-Wrestrict) about "[" + std::to_string(...) at -O3.
+        std::string text = "[";
+        text += std::to_string(section);
+        text += ", ";
+        text += std::to_string(row);
+        text += ']';
+        return text;
+    }
 };
