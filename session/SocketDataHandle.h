@@ -84,7 +84,7 @@ private:
     using Handler = void (SocketDataHandle::*)(const ReplyLines&);
     static const std::map<VenueCommand, Handler>& handlers();
 
-    void linkEvent(const std::string& detail);
+    void linkEvent(std::string_view detail);
     void scheduleReconnect();
     void showConnectionText(const std::string& text);
     void showAlert(const std::string& title, const std::string& message, const std::string& button);
