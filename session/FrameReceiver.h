@@ -38,9 +38,9 @@ public:
     // The receive loop of every venue link: cuts the frames at the front one by one and hands
     // each decoded text to deliver, which returns whether to go on. A frame whose check fails or
     // whose text does not decode is only told to dropped (when given) and skipped. Each turn
-    // consumes a whole frame or stops, so the loop ends with the buffer.
-    // Each call decodes into a buffer of its own, so a receiver of a frame may feed and drain
-    // this receiver again (a nested run of the loop) without overwriting the text it is given.
+    // consumes a whole frame or stops, so the loop ends with the buffer. Each call decodes into
+    // a buffer of its own, so a receiver of a frame may feed and drain this receiver again (a
+    // nested run of the loop) without overwriting the text it is given.
     Drained deliverFrames(const Deliver& deliver, const Dropped& dropped = {});
     void clear();
     std::size_t buffered() const { return m_bytes.size() - m_offset; }
