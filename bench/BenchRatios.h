@@ -2,8 +2,8 @@
 
 // Runs the benchmarks of one program and then prints, for each pair named, how many times the
 // baseline's CPU time per iteration the measured benchmark takes. The best time of each counts
-// (with --benchmark_repetitions, the fastest repetition): on a shared machine the slower runs
-// measure the neighbours.
+// (with --benchmark_repetitions, the fastest repetition; the median when only aggregates are
+// reported): on a shared machine the slower runs measure the neighbours.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -30,20 +30,26 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+            if (run.error_occurred)
                 continue;
             const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             const auto name = run.run_name.str();
+            if (run.run_type == Run::RT_Aggregate) {
+                if (run.aggregate_name == "median")
+                    m_median[name] = seconds; // all there is with --benchmark_report_aggregates_only
+                continue;
+            }
             const auto found = m_best.find(name);
             m_best[name] = found == m_best.end() ? seconds : std::min(found->second, seconds);
         }
     }
     void printRatios(const std::vector<RatioPair>& pairs) const
     {
+        const auto& times = m_best.empty() ? m_median : m_best;
         for (const auto& pair : pairs) {
-            const auto measured = m_best.find(pair.measured);
-            const auto baseline = m_best.find(pair.baseline);
-            if (measured == m_best.end() || baseline == m_best.end())
+            const auto measured = times.find(pair.measured);
+            const auto baseline = times.find(pair.baseline);
+            if (measured == times.end() || baseline == times.end())
                 continue; // filtered out
             std::printf("ratio %-36s / %-36s = %.2f (%.1f us / %.1f us)\n", pair.measured.c_str(),
                         pair.baseline.c_str(), measured->second / baseline->second, measured->second * 1e6,
@@ -53,6 +59,7 @@ public:
 
 private:
     std::map<std::string, double> m_best;
+    std::map<std::string, double> m_median;
 };
 
 inline int runWithRatios(int argc, char** argv, const std::vector<RatioPair>& pairs)
