@@ -2,11 +2,9 @@
 // iconv conversion into a buffer allocated beforehand, and the CRC over the same bytes (with
 // the program's own CRC, so that only the overhead around them shows in the ratio). Framing's
 // baseline converts UTF-8 to GB18030, checking's converts back.
-#include "bench/BenchRatios.h"
+#include "bench/RatioToBaseline.h"
 #include "session/ReplyLines.h"
 #include "session/VenueMessage.h"
-
-#include <benchmark/benchmark.h>
 
 #include <iconv.h>
 #include <string>
@@ -39,6 +37,17 @@ const std::string& reply64k()
     return body;
 }
 
+// Converts `input` with cd into `out`, which is large enough; returns the bytes produced.
+std::size_t rawConvert(iconv_t cd, std::string_view input, std::string& out)
+{
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    return out.size() - outLeft;
+}
+
 void BM_FrameRequest(benchmark::State& state)
 {
     for (auto _ : state)
@@ -49,18 +58,31 @@ BENCHMARK(BM_FrameRequest);
 void BM_FrameReply64k(benchmark::State& state)
 {
     const auto& body = reply64k();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(VenueMessage::buildFrame(body));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+    iconv_t cd = iconv_open("GB18030", "UTF-8");
+    std::string out(body.size() * 2, '\0');
+    measureAgainstBaseline(
+        state, [&] { benchmark::DoNotOptimize(VenueMessage::buildFrame(body)); },
+        [&] {
+            const std::size_t produced = rawConvert(cd, body, out);
+            benchmark::DoNotOptimize(VenueMessage::getCRC(std::string_view(out.data(), produced)));
+        });
+    iconv_close(cd);
 }
 BENCHMARK(BM_FrameReply64k);
 
 void BM_CheckAndDecodeReply64k(benchmark::State& state)
 {
     const auto frame = *VenueMessage::buildFrame(reply64k());
-    for (auto _ : state)
-        benchmark::DoNotOptimize(VenueMessage::decodeFrame(frame));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
+    const std::string_view text(frame.data(), frame.size() - 1);
+    iconv_t cd = iconv_open("UTF-8", "GB18030");
+    std::string out(frame.size() * 2, '\0');
+    measureAgainstBaseline(
+        state, [&] { benchmark::DoNotOptimize(VenueMessage::decodeFrame(frame)); },
+        [&] {
+            if (VenueMessage::getCRC(text) == static_cast<std::uint8_t>(frame.back()))
+                benchmark::DoNotOptimize(rawConvert(cd, text, out));
+        });
+    iconv_close(cd);
 }
 BENCHMARK(BM_CheckAndDecodeReply64k);
 
@@ -76,53 +98,6 @@ void BM_CheckDecodeAndSplitReply64k(benchmark::State& state)
 }
 BENCHMARK(BM_CheckDecodeAndSplitReply64k);
 
-// Converts `input` with cd into `out`, which is large enough; returns the bytes produced.
-std::size_t rawConvert(iconv_t cd, std::string_view input, std::string& out)
-{
-    char* in = const_cast<char*>(input.data());
-    std::size_t inLeft = input.size();
-    char* outPtr = out.data();
-    std::size_t outLeft = out.size();
-    iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    return out.size() - outLeft;
-}
-
-// The baseline of framing.
-void BM_RawIconvAndCrc64k(benchmark::State& state)
-{
-    const auto& body = reply64k();
-    iconv_t cd = iconv_open("GB18030", "UTF-8");
-    std::string out(body.size() * 2, '\0');
-    for (auto _ : state) {
-        const std::size_t produced = rawConvert(cd, body, out);
-        benchmark::DoNotOptimize(VenueMessage::getCRC(std::string_view(out.data(), produced)));
-    }
-    iconv_close(cd);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
-}
-BENCHMARK(BM_RawIconvAndCrc64k);
-
-// The baseline of checking and decoding.
-void BM_RawCrcAndIconvBack64k(benchmark::State& state)
-{
-    const auto frame = *VenueMessage::buildFrame(reply64k());
-    const std::string_view text(frame.data(), frame.size() - 1);
-    iconv_t cd = iconv_open("UTF-8", "GB18030");
-    std::string out(frame.size() * 2, '\0');
-    for (auto _ : state) {
-        if (VenueMessage::getCRC(text) == static_cast<std::uint8_t>(frame.back()))
-            benchmark::DoNotOptimize(rawConvert(cd, text, out));
-    }
-    iconv_close(cd);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * frame.size()));
-}
-BENCHMARK(BM_RawCrcAndIconvBack64k);
-
 } // namespace
 
-int main(int argc, char** argv)
-{
-    return bench::runWithRatios(argc, argv,
-                                {{"BM_FrameReply64k", "BM_RawIconvAndCrc64k"},
-                                 {"BM_CheckAndDecodeReply64k", "BM_RawCrcAndIconvBack64k"}});
-}
+BENCHMARK_MAIN();
