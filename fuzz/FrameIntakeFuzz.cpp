@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t split = size ? data[0] % (size + 1) : 0;
     for (const auto& part : {std::span(data, split), std::span(data + split, size - split)}) {
         receiver.append(part);
-        receiver.deliverFrames([](const std::string& text) {
+        receiver.deliverFrames([](std::string_view text) {
             DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", text);
             return true;
         });

@@ -143,10 +143,10 @@ void ClientNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
     if (&socket != m_mainSocket.get())
         return;
     m_receiveData.append(data);
-    m_watchdog.bytesArrived();
     const auto drained = m_receiveData.deliverFrames(
-        [&](const std::string& text) {
-            NSLog("clientNetWork have receive msg:%s", text.c_str());
+        [&](std::string_view text) {
+            NSLog("clientNetWork have receive msg:%.*s", static_cast<int>(text.size()), text.data());
+            m_watchdog.frameArrived();
             DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", text);
             return &socket == m_mainSocket.get() && !socket.isDisconnected();
         },

@@ -32,7 +32,7 @@ DataCenter::DataCenter()
     NSLog("UDID:%s", UDID.c_str());
 }
 
-void DataCenter::forwardNoticeCode(const std::string& code, const std::string& detail)
+void DataCenter::forwardNoticeCode(const std::string& code, std::string_view detail)
 {
     NotificationCenter::defaultCenter().post(kNotificationName, this, {{"code", code}, {"detail", detail}});
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class SqlDatabase;
@@ -22,8 +23,10 @@ public:
     // Drops the instance; the next sharedInstance() builds a fresh session (tests).
     static void resetForTesting();
 
-    // Posts "getDataFromCenter" synchronously with userInfo {"code": code, "detail": detail}.
-    void forwardNoticeCode(const std::string& code, const std::string& detail);
+    // Posts "getDataFromCenter" synchronously with userInfo {"code": code, "detail": detail}. The
+    // detail travels as a view, never copied: delivery ends before this returns, and observers
+    // read it in place (Notification::textForKey).
+    void forwardNoticeCode(const std::string& code, std::string_view detail);
     // The song with that code in the song table of `db`, or nothing.
     std::shared_ptr<SongObject> getSongObjectWithSongId(const std::string& songId) const;
     // The clerk a staff-password command names: none in the password-only hall, where the

@@ -11,33 +11,26 @@ void FrameReceiver::append(std::span<const std::uint8_t> bytes)
     m_bytes.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-FrameReceiver::Cut FrameReceiver::next()
+FrameReceiver::Cut FrameReceiver::next(std::string& scratch)
 {
     const std::string_view pending = std::string_view(m_bytes).substr(m_offset);
-    if (pending.empty())
-        return {};
-    // A digit missing from the front already rules a frame out; no need to wait for six bytes.
-    for (std::size_t i = 0; i < pending.size() && i < VenueMessage::kLengthDigits; ++i) {
-        if (pending[i] < '0' || pending[i] > '9')
-            return {Outcome::Corrupt};
-    }
     const auto length = VenueMessage::announcedLength(pending);
-    if (!length)
-        return {};
+    if (!length) {
+        // A digit missing from the front already rules a frame out; no need to wait for six bytes.
+        const auto digits = pending.substr(0, VenueMessage::kLengthDigits);
+        const bool digitsSoFar = digits.find_first_not_of("0123456789") == std::string_view::npos;
+        return {digitsSoFar && digits.size() < VenueMessage::kLengthDigits ? Outcome::NeedMore : Outcome::Corrupt};
+    }
     if (*length < VenueMessage::kMinimumFrame)
         return {Outcome::Corrupt};
     if (*length > pending.size())
         return {};
     const std::string_view frame = pending.substr(0, *length);
-    Cut cut;
-    cut.length = *length;
-    if (!VenueMessage::checkIfVaildMsg(frame)) {
-        cut.outcome = Outcome::BadCheck;
-    } else if (auto text = VenueMessage::decodeFrame(frame)) {
-        cut.outcome = Outcome::Frame;
-        cut.text = std::move(*text);
-    } else {
-        cut.outcome = Outcome::Undecodable;
+    Cut cut {Outcome::BadCheck, *length};
+    if (VenueMessage::checkIfVaildMsg(frame)) {
+        const auto text = VenueMessage::checkedFrameText(scratch, frame);
+        cut.outcome = text ? Outcome::Frame : Outcome::Undecodable;
+        cut.text = text.value_or(std::string_view());
     }
     m_offset += *length;
     if (m_offset == m_bytes.size())
@@ -47,8 +40,9 @@ FrameReceiver::Cut FrameReceiver::next()
 
 FrameReceiver::Drained FrameReceiver::deliverFrames(const Deliver& deliver, const Dropped& dropped)
 {
+    std::string scratch;
     for (;;) {
-        Cut cut = next();
+        const Cut cut = next(scratch);
         switch (cut.outcome) {
         case Outcome::NeedMore:
             return {Stop::NeedMore};

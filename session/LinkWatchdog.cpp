@@ -21,7 +21,7 @@ void LinkWatchdog::requestSent()
     }
 }
 
-void LinkWatchdog::bytesArrived()
+void LinkWatchdog::frameArrived()
 {
     m_requestSince.reset();
 }

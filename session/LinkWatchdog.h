@@ -9,9 +9,10 @@
 class NSTimer;
 
 // Notices a venue link that has gone quiet without closing: a frame that has begun and gets no
-// further byte for kStalledFrame seconds, or nothing at all received for kUnanswered seconds
-// after a request whose reply is expected. A server that keeps sending, however slowly, never
-// trips it. One one-shot timer on the main run loop, moved to the nearer deadline as bytes and
+// further byte for kStalledFrame seconds, or no whole frame received for kUnanswered seconds
+// after a request whose reply is expected. Bytes alone answer nothing: after a bogus length every
+// later reply is swallowed into one frame that never ends, and only whole frames show the link
+// works. One one-shot timer on the main run loop, moved to the nearer deadline as bytes and
 // requests come and go; it calls onExpired once and then stays quiet until armed again.
 class LinkWatchdog {
 public:
@@ -23,12 +24,12 @@ public:
     LinkWatchdog(const LinkWatchdog&) = delete;
     LinkWatchdog& operator=(const LinkWatchdog&) = delete;
 
-    // A request went out whose reply someone waits for; the oldest one not yet followed by any
-    // received byte sets the deadline.
+    // A request went out whose reply someone waits for; the oldest one not yet followed by a
+    // whole frame sets the deadline.
     void requestSent();
-    // Bytes arrived: whatever was awaited has been answered. Called before they are handed on,
-    // so that requests sent while handling them are awaited afresh.
-    void bytesArrived();
+    // A whole, checked frame arrived: whatever was awaited has been answered. Called before the
+    // frame is handed on, so that requests sent while handling it are awaited afresh.
+    void frameArrived();
     // The arrived bytes have been cut into frames; `frameBegun` when part of one is left over.
     void bytesConsumed(bool frameBegun);
     // The link is new or gone: nothing is awaited any more.

@@ -126,9 +126,9 @@ void ServerNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
     if (&socket != m_mainSocket.get())
         return;
     m_receiveData.append(data);
-    m_watchdog.bytesArrived();
     // A wrong CRC or text that is not GB18030 is dropped without a word to the server.
-    const auto drained = m_receiveData.deliverFrames([&](const std::string& text) {
+    const auto drained = m_receiveData.deliverFrames([&](std::string_view text) {
+        m_watchdog.frameArrived();
         DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", text);
         // The notice may have reconnected or disconnected; the rest then belongs to no one.
         return &socket == m_mainSocket.get() && !socket.isDisconnected();

@@ -108,14 +108,14 @@ bool SocketDataHandle::handlesCommand(int command)
 
 void SocketDataHandle::didReceiveDataFromSocket(const Notification& notification)
 {
-    const std::string code = notification.stringForKey("code");
-    const std::string detail = notification.stringForKey("detail");
+    const std::string_view code = notification.textForKey("code");
+    const std::string_view detail = notification.textForKey("detail");
     if (code == "confirmInputAmount") {
         tellDelegate([](SocketDataHandleDelegate& d) { d.socketDataHandleDidConfirmInputAmount(); });
     } else if (code == "sysMsg") {
         linkEvent(detail);
     } else if (code == "tcpMsg") {
-        const ReplyLines lines(detail);
+        const auto lines = ReplyLines::viewing(detail);
         if (lines.count() < 2)
             return; // no command number
         auto it = handlers().find(static_cast<VenueCommand>(lines.command()));
@@ -124,7 +124,7 @@ void SocketDataHandle::didReceiveDataFromSocket(const Notification& notification
     }
 }
 
-void SocketDataHandle::linkEvent(const std::string& detail)
+void SocketDataHandle::linkEvent(std::string_view detail)
 {
     if (detail == "clientConnected") {
         ClientNetworkCenter::sharedInstance().sentMsgAskForBillList();

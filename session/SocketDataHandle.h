@@ -25,11 +25,12 @@ class NSTimer;
 // the screen in front (held without owning it). Main thread only.
 //
 // How a reply travels: the link (ServerNetworkCenter) cuts a whole, checked frame from the bytes
-// it reads and posts its text through DataCenter as the notice "tcpMsg"; this dispatcher observes
-// that notice, reads the command on line 1 and looks it up in its table (handlers()); the
-// handler, named after the command, reads its lines into records and into the session's fields
-// (DataCenter's and the shared state below), then calls one SocketDataHandleDelegate callback of
-// the screen in front, which redraws from them.
+// it reads, decodes it, and posts a view of the text through DataCenter as the notice "tcpMsg";
+// this dispatcher observes that notice, splits the text into lines that view it, reads the
+// command on line 1 and looks it up in its table (handlers()); the handler, named after the
+// command, copies its lines into records and into the session's fields (DataCenter's and the
+// shared state below), the only copies of the text made, then calls one SocketDataHandleDelegate
+// callback of the screen in front, which redraws from them.
 class SocketDataHandle {
 public:
     static constexpr double kReconnectDelay = 1.0;
@@ -84,7 +85,7 @@ private:
     using Handler = void (SocketDataHandle::*)(const ReplyLines&);
     static const std::map<VenueCommand, Handler>& handlers();
 
-    void linkEvent(const std::string& detail);
+    void linkEvent(std::string_view detail);
     void scheduleReconnect();
     void showConnectionText(const std::string& text);
     void showAlert(const std::string& title, const std::string& message, const std::string& button);

@@ -4,7 +4,6 @@
 #include "platform/foundation/TextEncoding.h"
 
 #include <array>
-#include <cstdio>
 
 namespace {
 
@@ -31,10 +30,9 @@ std::string commandLine(int command)
 
 std::uint8_t VenueMessage::getCRC(const std::uint8_t* bytes, std::int32_t length)
 {
-    std::uint8_t reg = 0;
-    for (std::int32_t i = 0; i < length; ++i)
-        reg = kTable[reg ^ bytes[i]];
-    return reg;
+    if (length <= 0)
+        return 0;
+    return getCRC(std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length)));
 }
 
 std::uint8_t VenueMessage::getCRC(std::string_view bytes)
@@ -84,21 +82,19 @@ bool VenueMessage::fieldsAreSendable(const std::vector<std::string>& fields)
 
 std::optional<std::string> VenueMessage::buildFrame(std::string_view body)
 {
-    auto encoded = TextEncoding::toGB18030(body);
-    if (!encoded) {
+    // The body is encoded straight behind room for its length, which is known only after.
+    std::string frame(kLengthDigits, '0');
+    if (!TextEncoding::appendGB18030(frame, body)) {
         NSLog("request not sent: its text cannot be encoded in GB18030");
         return std::nullopt;
     }
-    if (encoded->size() > kMaximumBody) {
-        NSLog("request not sent: its body of %zu bytes is longer than a frame can hold", encoded->size());
+    const std::size_t bodyBytes = frame.size() - kLengthDigits;
+    if (bodyBytes > kMaximumBody) {
+        NSLog("request not sent: its body of %zu bytes is longer than a frame can hold", bodyBytes);
         return std::nullopt;
     }
-    char digits[kLengthDigits + 1];
-    std::snprintf(digits, sizeof digits, "%06zu", encoded->size() + kMinimumFrame);
-    std::string frame;
-    frame.reserve(encoded->size() + kMinimumFrame);
-    frame.append(digits, kLengthDigits);
-    frame += *encoded;
+    for (std::size_t i = kLengthDigits, length = bodyBytes + kMinimumFrame; i-- > 0; length /= 10)
+        frame[i] = static_cast<char>('0' + length % 10);
     frame.push_back(static_cast<char>(getCRC(frame)));
     return frame;
 }
@@ -126,6 +122,11 @@ std::optional<std::string> VenueMessage::decodeFrame(std::string_view frame)
     if (frame.size() < kMinimumFrame || !checkIfVaildMsg(frame))
         return std::nullopt;
     return TextEncoding::fromGB18030(frame.substr(0, frame.size() - 1));
+}
+
+std::optional<std::string_view> VenueMessage::checkedFrameText(std::string& scratch, std::string_view frame)
+{
+    return TextEncoding::decodeGB18030Into(scratch, frame.substr(0, frame.size() - 1));
 }
 
 std::optional<std::size_t> VenueMessage::announcedLength(std::string_view buffered)

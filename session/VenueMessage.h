@@ -38,6 +38,9 @@ std::optional<std::string> arrayFrame(int command, const std::vector<std::string
 // The text of a checked frame: its bytes without the CRC byte, decoded from GB18030 (the six
 // length digits stay in front). Nothing when the CRC is wrong or the bytes do not decode.
 std::optional<std::string> decodeFrame(std::string_view frame);
+// The same for a whole frame (at least kMinimumFrame bytes) whose CRC has been checked already,
+// decoded into a scratch buffer (TextEncoding::decodeGB18030Into): the view is the text.
+std::optional<std::string_view> checkedFrameText(std::string& scratch, std::string_view frame);
 
 // The frame length announced by the first six bytes, when they are six ASCII digits.
 std::optional<std::size_t> announcedLength(std::string_view buffered);

@@ -5,11 +5,16 @@
 
 namespace {
 
-// One converter per thread and direction, reset before each use.
+// One converter per thread and direction. Both encodings are stateless, so a converter needs
+// neither a reset before a conversion nor a flush after one; only a failed conversion may
+// leave part of a character behind, and it resets the converter.
 class Converter {
 public:
-    Converter(const char* to, const char* from)
+    // growth: how many output bytes to expect per input byte, so that one pass of iconv
+    // normally suffices.
+    Converter(const char* to, const char* from, double growth)
         : m_cd(iconv_open(to, from))
+        , m_growth(growth)
     {
     }
     ~Converter()
@@ -20,60 +25,81 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    std::optional<std::string> convert(std::string_view input)
+    // Converts input into buffer from offset `at` on, growing the buffer when it is too short
+    // but never shrinking it (its bytes past the result are left as they are); returns where
+    // the converted bytes end.
+    std::optional<std::size_t> convert(std::string& buffer, std::size_t at, std::string_view input)
     {
         if (m_cd == reinterpret_cast<iconv_t>(-1))
             return std::nullopt;
-        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        std::string out;
-        out.resize(input.size() * 2 + 16);
+        const auto wanted = at + static_cast<std::size_t>(static_cast<double>(input.size()) * m_growth) + 16;
+        if (buffer.size() < wanted)
+            buffer.resize(wanted);
+        std::size_t produced = at;
         char* in = const_cast<char*>(input.data());
         std::size_t inLeft = input.size();
-        std::size_t produced = 0;
-        while (true) {
-            char* outPtr = out.data() + produced;
-            std::size_t outLeft = out.size() - produced;
-            const std::size_t result = iconv(m_cd, inLeft ? &in : nullptr, &inLeft, &outPtr, &outLeft);
-            produced = out.size() - outLeft;
-            if (result != static_cast<std::size_t>(-1)) {
-                if (inLeft == 0)
-                    break;
+        while (inLeft > 0) {
+            char* outPtr = buffer.data() + produced;
+            std::size_t outLeft = buffer.size() - produced;
+            const std::size_t result = iconv(m_cd, &in, &inLeft, &outPtr, &outLeft);
+            produced = buffer.size() - outLeft;
+            if (result != static_cast<std::size_t>(-1))
                 continue;
-            }
             if (errno == E2BIG) {
-                out.resize(out.size() * 2);
+                buffer.resize(buffer.size() * 2);
                 continue;
             }
-            return std::nullopt; // EILSEQ or EINVAL: not convertible, or cut inside a character
-        }
-        // Flush any shift state.
-        char* outPtr = out.data() + produced;
-        std::size_t outLeft = out.size() - produced;
-        if (iconv(m_cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
+            // EILSEQ or EINVAL: not convertible, or cut inside a character.
+            iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
             return std::nullopt;
-        produced = out.size() - outLeft;
-        out.resize(produced);
-        return out;
+        }
+        return produced;
     }
 
 private:
     iconv_t m_cd;
+    double m_growth;
 };
 
 } // namespace
 
+bool TextEncoding::appendGB18030(std::string& out, std::string_view utf8)
+{
+    // ASCII keeps its size and Chinese shrinks; the two UTF-8 bytes of a Latin, Greek or
+    // Cyrillic letter may become four, and then the output grows once.
+    thread_local Converter converter("GB18030", "UTF-8", 1.0);
+    const std::size_t start = out.size();
+    const auto end = converter.convert(out, start, utf8);
+    out.resize(end.value_or(start));
+    return end.has_value();
+}
+
+std::optional<std::string_view> TextEncoding::decodeGB18030Into(std::string& buffer, std::string_view bytes)
+{
+    // Two GB18030 bytes become at most three UTF-8 bytes, four at most four.
+    thread_local Converter converter("UTF-8", "GB18030", 1.5);
+    const auto end = converter.convert(buffer, 0, bytes);
+    if (!end)
+        return std::nullopt;
+    return std::string_view(buffer.data(), *end);
+}
+
 std::optional<std::string> TextEncoding::toGB18030(std::string_view utf8)
 {
-    if (!isValidUtf8(utf8))
+    std::string out;
+    if (!appendGB18030(out, utf8))
         return std::nullopt;
-    thread_local Converter converter("GB18030", "UTF-8");
-    return converter.convert(utf8);
+    return out;
 }
 
 std::optional<std::string> TextEncoding::fromGB18030(std::string_view bytes)
 {
-    thread_local Converter converter("UTF-8", "GB18030");
-    return converter.convert(bytes);
+    std::string out;
+    const auto text = decodeGB18030Into(out, bytes);
+    if (!text)
+        return std::nullopt;
+    out.resize(text->size());
+    return out;
 }
 
 std::string TextEncoding::fromUndeclared(std::string_view bytes)
@@ -82,8 +108,11 @@ std::string TextEncoding::fromUndeclared(std::string_view bytes)
         return std::string(bytes);
     if (auto text = fromGB18030(bytes))
         return *std::move(text);
-    thread_local Converter latin1("UTF-8", "ISO-8859-1");
-    return latin1.convert(bytes).value_or(std::string());
+    // A Latin-1 byte becomes at most two UTF-8 bytes.
+    thread_local Converter latin1("UTF-8", "ISO-8859-1", 2.0);
+    std::string text;
+    text.resize(latin1.convert(text, 0, bytes).value_or(0));
+    return text;
 }
 
 bool TextEncoding::isValidUtf8(std::string_view text)

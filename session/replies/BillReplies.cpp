@@ -22,7 +22,7 @@ SocketDataHandle::ResultFlag SocketDataHandle::resultFlag(const ReplyLines& line
 
 void SocketDataHandle::replyBill(const ReplyLines& lines)
 {
-    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetBill(lines.lines()); });
+    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetBill(lines.texts()); });
 }
 
 void SocketDataHandle::replyRoomMaster(const ReplyLines& lines)
@@ -72,5 +72,5 @@ void SocketDataHandle::replyMemberPassword(const ReplyLines& lines)
 
 void SocketDataHandle::replyBillNetPay(const ReplyLines& lines)
 {
-    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetBillConfirmNetPay(lines.lines()); });
+    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetBillConfirmNetPay(lines.texts()); });
 }

@@ -33,7 +33,7 @@ void SocketDataHandle::replyOrderLines(const ReplyLines& lines)
         line->CanDiscount = lines[s + 5];
         line->Monad = lines[s + 6];
         line->IfLowLimitPrice = lines[s + 7];
-        line->PrinterNo = lines[s + 8] + printLocate;
+        line->PrinterNo = std::string(lines[s + 8]) + printLocate;
         line->OverTimes = lines[s + 9];
         line->IfPack = lines[s + 10];
         line->IfPackChild = lines[s + 11];
@@ -64,7 +64,7 @@ void SocketDataHandle::replyDishRemarks(const ReplyLines& lines)
 {
     if (lines.count() <= 3)
         return;
-    const std::vector<std::string> remarks(lines.lines().begin() + 3, lines.lines().end());
+    const std::vector<std::string> remarks = lines.texts(3);
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidAddInfoOfFood(remarks); });
 }
 

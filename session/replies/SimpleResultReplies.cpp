@@ -27,7 +27,7 @@ void SocketDataHandle::replyClerkLogin(const ReplyLines& lines)
 
 void SocketDataHandle::replyBindClient(const ReplyLines& lines)
 {
-    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleBoundClient(*this, lines.lines()); });
+    tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleBoundClient(*this, lines.texts()); });
 }
 
 void SocketDataHandle::replyMemberCardConsumption(const ReplyLines& lines)

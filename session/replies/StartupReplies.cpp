@@ -15,7 +15,7 @@ void SocketDataHandle::replyServerDate(const ReplyLines& lines)
     }
     UserInfo::sharUserInfo().SysTime = lines[4];
     if (m_statusDisplay) {
-        m_statusDisplay->setWifiStr("系统日期：" + lines[4]);
+        m_statusDisplay->setWifiStr("系统日期：" + std::string(lines[4]));
         m_statusDisplay->showCustomStatus();
     }
 }
@@ -24,9 +24,9 @@ void SocketDataHandle::replyVenueIdentity(const ReplyLines& lines)
 {
     NSLog("%s", lines.description().c_str());
     const bool success = lines.errorCode() == "0";
-    const std::string message = success ? "" : lines.errorMessage();
-    const std::string id = success ? lines[4] : "";
-    const std::string name = success ? lines[5] : "";
+    const std::string message = success ? ReplyLine() : lines.errorMessage();
+    const std::string id = success ? lines[4] : ReplyLine();
+    const std::string name = success ? lines[5] : ReplyLine();
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetChangSuoID(success, message, id, name); });
 }
 

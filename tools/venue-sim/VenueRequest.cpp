@@ -12,16 +12,16 @@ VenueRequest::VenueRequest(int command, std::vector<std::string> fields)
 
 std::optional<VenueRequest> VenueRequest::parse(std::string_view text)
 {
-    const ReplyLines lines(text);
-    const std::string& commandLine = lines.line(1);
+    const auto lines = ReplyLines::viewing(text);
+    const std::string_view commandLine = lines.line(1);
     if (!lines.has(1) || commandLine.empty() || commandLine.size() > 9
         || !std::all_of(commandLine.begin(), commandLine.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
 
-    std::vector<std::string> fields(lines.lines().begin() + 2, lines.lines().end());
+    std::vector<std::string> fields = lines.texts(2);
     if (!fields.empty() && fields.back().empty() && text.ends_with("\r\n"))
         fields.pop_back();
-    return VenueRequest(std::stoi(commandLine), std::move(fields));
+    return VenueRequest(std::stoi(std::string(commandLine)), std::move(fields));
 }
 
 const std::string& VenueRequest::field(std::size_t index) const

@@ -223,7 +223,7 @@ void VenueServer::handleFrames(VenueConnection& connection)
     const int id = connection.id();
     const std::string who = "client " + std::to_string(id);
     const auto drained = connection.reader().deliverFrames(
-        [&](const std::string& text) {
+        [&](std::string_view text) {
             respond(connection, text);
             return !connection.closing;
         },
@@ -235,7 +235,7 @@ void VenueServer::handleFrames(VenueConnection& connection)
         drop(id, "its length field \"" + printable(drained.front) + "\" is no frame length");
 }
 
-void VenueServer::respond(VenueConnection& connection, const std::string& text)
+void VenueServer::respond(VenueConnection& connection, std::string_view text)
 {
     const auto request = VenueRequest::parse(text);
     if (!request) {

@@ -48,7 +48,7 @@ private:
     void onClientEvent(int id, std::uint32_t events);
     void readFrom(VenueConnection& connection, bool& peerClosed);
     void handleFrames(VenueConnection& connection);
-    void respond(VenueConnection& connection, const std::string& text);
+    void respond(VenueConnection& connection, std::string_view text);
     void send(VenueConnection& connection, const ReplyBuilder& reply);
     void updateInterest(VenueConnection& connection);
     void drop(int id, const std::string& reason);

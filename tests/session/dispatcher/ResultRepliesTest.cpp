@@ -103,7 +103,7 @@ TEST_F(DispatcherTest, BindingAndBillRepliesPassTheirLinesWhole)
         const auto text = replyText(command, {"2", "待支付", "NO9"});
         deliver(text);
         EXPECT_EQ(calls().back(), callback);
-        EXPECT_EQ(receiver->lines, ReplyLines(text).lines());
+        EXPECT_EQ(receiver->lines, ReplyLines(text).texts());
         EXPECT_EQ(receiver->lines.at(4), "NO9");
     }
 }

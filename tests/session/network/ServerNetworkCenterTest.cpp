@@ -87,7 +87,7 @@ TEST_F(ServerConnection, FramesSentJustBeforeTheServerClosesAreAllHandedOn)
 
 TEST_F(ServerConnection, ALengthThatCannotStartAFrameDropsTheBufferAndTheLink)
 {
-    for (const std::string garbage : {"HTTP/1.1 400 Bad Request\r\n", "000003abc", "-00010xyz"}) {
+    for (const std::string garbage : {"HTTP/1.1 400 Bad Request\r\n", "000003abc", "-00010xyz", "000000"}) {
         LoopbackPeer peer;
         notices.clear();
         connectServer(peer);

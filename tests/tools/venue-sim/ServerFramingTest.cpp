@@ -65,10 +65,10 @@ TEST_F(ServerFraming, ClientsComeAndGoAndEachGetsItsOwnAnswers)
     std::vector<ReplyLines> answers;
     for (auto& client : clients)
         answers.push_back(client->readReply().value_or(ReplyLines("")));
-    ASSERT_NE(answers[0].lines(), answers[1].lines());
+    ASSERT_NE(answers[0].texts(), answers[1].texts());
     for (std::size_t i = 0; i < answers.size(); ++i) {
         EXPECT_EQ(answers[i].command(), 119) << i;
-        EXPECT_EQ(answers[i].lines(), answers[i % 2].lines()) << i;
+        EXPECT_EQ(answers[i].texts(), answers[i % 2].texts()) << i;
     }
     clients.erase(clients.begin(), clients.begin() + 3);
     EXPECT_TRUE(server().waitForLog("client 2 closed", 2s));

@@ -24,7 +24,7 @@ protected:
             lines.emplace_back(bill[s], bill[s + 13]);
         return lines;
     }
-    double foodMoney(const std::string& room) { return std::atof(ask(109, {room})[10].c_str()); }
+    double foodMoney(const std::string& room) { return std::atof(std::string(ask(109, {room})[10]).c_str()); }
 };
 
 TEST_F(ServiceReplyState, ConfirmedOrdersGoOnTheBillAndSettlingPaysThem)
@@ -83,7 +83,7 @@ TEST_F(ServiceReplyState, MobilePaymentsCompleteAfterPolling)
 TEST_F(ServiceReplyState, MemberCardsPayFromTheirBalance)
 {
     const auto balance = [&](const std::string& card, const std::string& password) {
-        return std::atof(ask(127, {card, password})[12].c_str());
+        return std::atof(std::string(ask(127, {card, password})[12]).c_str());
     };
     ASSERT_EQ(ask(163, beerAndWings({"VIP442194", "442194"})).errorCode(), "0");
     EXPECT_DOUBLE_EQ(balance("VIP442194", "442194"), 1200 - 166);
