@@ -234,15 +234,12 @@ void ImageManager::downloadDone(const std::shared_ptr<Load>& load, bool hadCache
                 auto transformed = delegate->imageManagerTransformDownloadedImage(*this, image, load->url);
                 if (transformed && finished) {
                     const bool changed = transformed != image;
-                    imageCache()->storeImage(transformed, changed,
-                                             changed || !data ? std::nullopt : std::optional<std::string>(*data),
-                                             load->key, toDisk);
+                    imageCache()->storeImage(transformed, changed, changed ? ImageData() : data, load->key, toDisk);
                 }
                 report(load, transformed, nullptr, ImageCacheType::None, finished);
             } else {
                 if (image && finished)
-                    imageCache()->storeImage(image, false, data ? std::optional<std::string>(*data) : std::nullopt,
-                                             load->key, toDisk);
+                    imageCache()->storeImage(image, false, data, load->key, toDisk);
                 report(load, image, nullptr, ImageCacheType::None, finished);
             }
         }
