@@ -13,7 +13,7 @@
 
 #include <chrono>
 #include <filesystem>
-#include <optional>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -99,11 +99,11 @@ void BM_Download60(benchmark::State& state)
         server.setReply(paths.back(), reply);
     }
     int round = 0;
-    std::optional<Rig> rig;
+    std::unique_ptr<Rig> rig;
     for (auto _ : state) {
         state.PauseTiming();
         rig.reset(); // the last round's folder and manager go untimed
-        rig.emplace();
+        rig = std::make_unique<Rig>();
         rig->downloader->setMaxConcurrentDownloads(limit);
         std::vector<std::string> urls;
         for (const auto& path : paths)
@@ -126,11 +126,11 @@ void BM_FiftyLoadsOfOneUrl(benchmark::State& state)
     reply.hold = 0.05;
     server.setReply("/one", reply);
     int round = 0;
-    std::optional<Rig> rig;
+    std::unique_ptr<Rig> rig;
     for (auto _ : state) {
         state.PauseTiming();
         rig.reset();
-        rig.emplace();
+        rig = std::make_unique<Rig>();
         const std::string url = server.url("/one?r=" + std::to_string(round++));
         state.ResumeTiming();
         if (!loadAll(*rig->manager, std::vector<std::string>(50, url)))

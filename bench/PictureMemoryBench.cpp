@@ -5,10 +5,11 @@
 // high-water mark, reset first) and what is resident at the end, once the disk queue is idle;
 // for the large pictures also the peak above the start in pictures' worth (256 MB each).
 //
-// BM_MemoryCacheHit finds a picture in the image cache's memory level. Its baseline is the least
-// a thread-safe keyed store does: a mutex and a std::unordered_map<std::string,
-// std::shared_ptr<UIImage>> find returning a copy of the pointer (BM_LockedMapHit). The hit
-// prints its time over the baseline's, measured alongside, as "vs_locked_map".
+// BM_MemoryCacheHit finds a picture in the image cache's memory level, BM_ManagerMemoryHit loads
+// one that is there through a manager (on the main thread, as a view does). Their baseline is
+// the least a thread-safe keyed store does: a mutex and a std::unordered_map<std::string,
+// std::shared_ptr<UIImage>> find returning a copy of the pointer (BM_LockedMapHit). Each hit
+// prints its time over the baseline's as "vs_locked_map", both timed alongside in batches.
 #include "image/ImageManager.h"
 #include "platform/foundation/ProcessMemory.h"
 #include "platform/foundation/RunLoop.h"
@@ -147,13 +148,21 @@ struct LockedMap {
     }
 };
 
-double nanosecondsPerLockedMapHit(LockedMap& baseline, const std::string& key)
+// The least time per call over a few batches: the machine is shared, and the fastest batch is
+// the one least disturbed.
+template<typename Lookup>
+double nanosecondsPerCall(const Lookup& lookup)
 {
-    constexpr int rounds = 1'000'000;
-    const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < rounds; ++i)
-        benchmark::DoNotOptimize(baseline.find(key));
-    return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() / rounds;
+    constexpr int batches = 5, calls = 200'000;
+    double best = 0;
+    for (int b = 0; b < batches; ++b) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < calls; ++i)
+            benchmark::DoNotOptimize(lookup());
+        const double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() / calls;
+        best = b == 0 ? ns : std::min(best, ns);
+    }
+    return best;
 }
 
 void BM_LockedMapHit(benchmark::State& state)
@@ -167,23 +176,52 @@ void BM_LockedMapHit(benchmark::State& state)
         benchmark::DoNotOptimize(baseline.find(key));
 }
 
+// Twenty pictures under their keys, in the cache and in the baseline's map.
+struct HitRig {
+    std::shared_ptr<ImageCache> cache = ImageCache::create("bench-hit");
+    LockedMap baseline;
+    std::string key = pictureKeys()[7];
+    HitRig()
+    {
+        const auto picture = UIImage::placeholder("p", {4, 4});
+        for (const auto& k : pictureKeys()) {
+            cache->storeImage(picture, k, false);
+            baseline.map[k] = picture;
+        }
+    }
+    template<typename Lookup>
+    void report(benchmark::State& state, const Lookup& lookup)
+    {
+        const double baselineNs = nanosecondsPerCall([&] { return baseline.find(key); });
+        state.counters["vs_locked_map"] = nanosecondsPerCall(lookup) / baselineNs;
+    }
+};
+
 void BM_MemoryCacheHit(benchmark::State& state)
 {
-    const auto cache = ImageCache::create("bench-hit");
-    LockedMap baseline;
-    const auto picture = UIImage::placeholder("p", {4, 4});
-    for (const auto& key : pictureKeys()) {
-        cache->storeImage(picture, key, false);
-        baseline.map[key] = picture;
-    }
-    const std::string key = pictureKeys()[7];
-    const double baselineNs = nanosecondsPerLockedMapHit(baseline, key);
-    const auto start = std::chrono::steady_clock::now();
+    HitRig rig;
+    const auto lookup = [&] { return rig.cache->imageFromMemoryCacheForKey(rig.key); };
     for (auto _ : state)
-        benchmark::DoNotOptimize(cache->imageFromMemoryCacheForKey(key));
-    const double ownNs = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count()
-        / static_cast<double>(state.iterations());
-    state.counters["vs_locked_map"] = ownNs / baselineNs;
+        benchmark::DoNotOptimize(lookup());
+    rig.report(state, lookup);
+}
+
+// The whole load of a picture in memory, as a view asks for it on the main thread.
+void BM_ManagerMemoryHit(benchmark::State& state)
+{
+    HitRig rig;
+    const auto manager = ImageManager::create();
+    manager->setImageCache(rig.cache);
+    const NSURL url = *NSURL::URLWithString(rig.key);
+    const auto lookup = [&] {
+        UIImagePtr found;
+        manager->downloadImageWithURL(url, 0, {}, [&](UIImagePtr image, NSErrorPtr, ImageCacheType, bool,
+                                                      const std::optional<NSURL>&) { found = std::move(image); });
+        return found;
+    };
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lookup());
+    rig.report(state, lookup);
 }
 
 } // namespace
@@ -192,4 +230,5 @@ BENCHMARK(BM_TwoHundredPictures)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_TwelveLargePictures)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_LockedMapHit);
 BENCHMARK(BM_MemoryCacheHit);
+BENCHMARK(BM_ManagerMemoryHit);
 BENCHMARK_MAIN();
