@@ -27,8 +27,9 @@
 // maxCacheAge seconds go when the application terminates or enters the background, and with a
 // maxCacheSize the oldest go until half of it is left.
 //
-// Disk work runs on one serial queue; completions are queued to the main thread. The memory
-// level is safe from any thread.
+// The memory level counts pictures by the bytes of their pixels and keeps at most maxMemoryCost
+// of them (AutoPurgeCache's default unless set; 0: no limit). It is safe from any thread. Disk
+// work runs on one serial queue; completions are queued to the main thread.
 class ImageCache : public std::enable_shared_from_this<ImageCache> {
 public:
     using QueryDone = std::function<void(UIImagePtr, ImageCacheType)>;
