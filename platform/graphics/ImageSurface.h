@@ -11,8 +11,8 @@
 namespace ImageSurface {
 inline constexpr std::size_t LargeBytes = 256 * 1024;
 
-// Pixels left as they are in memory, for a decoder that writes every row: zeroing a small
-// buffer would cost a pass over the whole picture.
+// Pixels left as they are in memory, for a writer that fills every row (a decoder, a copy):
+// zeroing a small buffer would cost a pass over the whole picture.
 cairo_surface_t* createForDecoding(int width, int height);
 // Every pixel transparent black.
 cairo_surface_t* create(int width, int height);
