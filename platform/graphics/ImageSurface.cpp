@@ -1,15 +1,68 @@
 #include "platform/graphics/ImageSurface.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace ImageSurface {
 namespace {
 
+// Mappings let go, kept for the next picture of the same size up to PoolBytes in all (the oldest
+// go first): fresh pages cost a fault each, which for a stream of like-sized pictures (every
+// dish picture is 1024 × 768) would take longer than decoding them.
+class MappingPool {
+public:
+    static constexpr std::size_t PoolBytes = std::size_t(16) << 20;
+
+    static MappingPool& shared()
+    {
+        static auto* pool = new MappingPool();
+        return *pool;
+    }
+
+    void* take(std::size_t bytes)
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = std::find_if(m_free.begin(), m_free.end(), [&](const auto& m) { return m.second == bytes; });
+        if (it == m_free.end())
+            return nullptr;
+        void* data = it->first;
+        m_pooled -= bytes;
+        m_free.erase(it);
+        return data;
+    }
+
+    void give(void* data, std::size_t bytes)
+    {
+        std::lock_guard lock(m_mutex);
+        while (!m_free.empty() && m_pooled + bytes > PoolBytes) {
+            ::munmap(m_free.front().first, m_free.front().second);
+            m_pooled -= m_free.front().second;
+            m_free.erase(m_free.begin());
+        }
+        if (bytes > PoolBytes) {
+            ::munmap(data, bytes);
+            return;
+        }
+        m_free.emplace_back(data, bytes);
+        m_pooled += bytes;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::pair<void*, std::size_t>> m_free; // oldest first
+    std::size_t m_pooled = 0;
+};
+
 struct Pixels {
     void* data = nullptr;
-    std::size_t bytes = 0;
+    std::size_t bytes = 0; // whole pages when mapped
     bool mapped = false;
 };
 
@@ -17,19 +70,27 @@ void release(void* closure)
 {
     auto* pixels = static_cast<Pixels*>(closure);
     if (pixels->mapped)
-        ::munmap(pixels->data, pixels->bytes);
+        MappingPool::shared().give(pixels->data, pixels->bytes);
     else
         std::free(pixels->data);
     delete pixels;
 }
 
-// Mapped pages come zeroed; small buffers are cleared only when asked.
+void* map(std::size_t bytes, bool cleared)
+{
+    if (void* reused = MappingPool::shared().take(bytes))
+        return cleared ? std::memset(reused, 0, bytes) : reused;
+    void* data = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return data == MAP_FAILED ? nullptr : data; // fresh pages come zeroed
+}
+
 Pixels* allocate(std::size_t bytes, bool cleared)
 {
+    static const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     auto* pixels = new Pixels {nullptr, bytes, bytes >= LargeBytes};
     if (pixels->mapped) {
-        void* data = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        pixels->data = data == MAP_FAILED ? nullptr : data;
+        pixels->bytes = (bytes + page - 1) / page * page;
+        pixels->data = map(pixels->bytes, cleared);
     } else {
         pixels->data = cleared ? std::calloc(1, bytes) : std::malloc(bytes);
     }

@@ -5,9 +5,10 @@
 #include <cstddef>
 
 // ARGB32 surfaces for pictures. Pixel buffers of LargeBytes or more are mapped from the system
-// and unmapped when the surface goes: the allocator would keep a freed multi-megabyte block for
-// the next one (its threshold for mapping rises with every large free), so a shift of pictures
-// would leave the process at the most it ever held. Check a surface's status like any other's.
+// and, beyond a few megabytes kept for the next pictures of the same size, unmapped when the
+// surface goes: the allocator would keep every freed multi-megabyte block (its threshold for
+// mapping rises with each large free), so a shift of pictures would leave the process at the
+// most it ever held. Check a surface's status like any other's.
 namespace ImageSurface {
 inline constexpr std::size_t LargeBytes = 256 * 1024;
 
