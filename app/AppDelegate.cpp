@@ -6,6 +6,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
+#include "image/ImageCache.h"
 #include "kit/AlertViewReplyAlertDisplay.h"
 #include "kit/StatusStripConnectionDisplay.h"
 #include "platform/ui/UIScreen.h"
@@ -17,6 +18,9 @@ bool AppDelegate::applicationDidFinishLaunching(UIApplication&)
 {
     registerDefaultsFromSettingsBundle();
     registerApplicationInterfaceClasses();
+    // The picture cache removes its expired files when the application leaves; it has to exist
+    // to hear of it, even in a run that shows no picture.
+    ImageCache::sharedImageCache();
     // The dispatcher shows the link's state and the server date on the status strip, and the
     // alerts of refused replies as alert views.
     SocketDataHandle::sharedInstance().setStatusDisplay(&StatusStripConnectionDisplay::shared());

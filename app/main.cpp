@@ -19,6 +19,10 @@
 
 namespace {
 
+// What the tablet grants an application that is leaving for work it asked time for, such as
+// the picture cache's clean.
+constexpr double BackgroundTimeAtExit = 5;
+
 struct Options {
     std::optional<std::filesystem::path> screens;
     std::vector<std::pair<std::string, std::string>> settings;
@@ -138,6 +142,10 @@ int main(int argc, char** argv)
         usage(argv[0]);
         return 2;
     }
+    if (const auto problem = Paths::prepareDataFolder()) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], problem->c_str());
+        return 1;
+    }
     for (const auto& [key, value] : options->settings)
         UserDefaults::standard().setObject(key, value);
     if (!installCamera(*options))
@@ -169,7 +177,7 @@ int main(int argc, char** argv)
         recorder->capture();
         NSLog("%d screen pictures in %s", recorder->filesWritten(), options->screens->c_str());
     }
-    application.terminate();
+    application.quit(BackgroundTimeAtExit);
     if (signalFd >= 0)
         ::close(signalFd);
     return 0;

@@ -1,7 +1,6 @@
 #include "image/DiskFiles.h"
 
 #include <chrono>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -9,29 +8,6 @@
 namespace fs = std::filesystem;
 
 namespace DiskFiles {
-
-std::optional<std::string> readCapped(const fs::path& path, std::size_t limit)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info {};
-    std::optional<std::string> result;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) <= limit) {
-        std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        if (got == bytes.size())
-            result = std::move(bytes);
-    }
-    ::close(fd);
-    return result;
-}
 
 void markExcludedFromBackup(const fs::path& path)
 {

@@ -16,8 +16,6 @@ struct Entry {
     std::uint64_t size = 0;        // bytes of content
 };
 
-// Nothing when the file cannot be read or holds more than limit bytes.
-std::optional<std::string> readCapped(const std::filesystem::path& path, std::size_t limit);
 void markExcludedFromBackup(const std::filesystem::path& path);
 // Every file below folder, sub-folders included; hidden names skipped.
 std::vector<Entry> filesBelow(const std::filesystem::path& folder);

@@ -52,9 +52,10 @@ void ImageCache::observeApplication()
         if (auto self = weak.lock())
             self->clearMemory();
     }));
+    // Both cleans ask for background time, so that the program waits for them before it exits.
     m_observers.push_back(center.addObserver(UIApplicationWillTerminateNotification, [weak](const Notification&) {
         if (auto self = weak.lock())
-            self->cleanDisk();
+            self->backgroundCleanDisk();
     }));
     m_observers.push_back(center.addObserver(UIApplicationDidEnterBackgroundNotification, [weak](const Notification&) {
         if (auto self = weak.lock())
@@ -171,7 +172,12 @@ std::optional<std::string> ImageCache::encodedBytes(const UIImage& image, const 
 void ImageCache::writeToDisk(const std::string& bytes, const std::string& key)
 {
     const fs::path path = defaultCachePathForKey(key);
-    if (!writeFileAtomically(path, bytes))
+    std::error_code ec;
+    // Whatever else took the picture's name (a pipe, a link) is replaced by the rename; only a
+    // folder has to go first.
+    if (fs::is_directory(fs::symlink_status(path, ec)))
+        fs::remove_all(path, ec);
+    if (!writeFileAtomically(path, bytes, fs::perms::owner_read | fs::perms::owner_write, FileFlush::Skip))
         return;
     if (shouldDisableiCloud)
         DiskFiles::markExcludedFromBackup(path);
@@ -194,10 +200,10 @@ UIImagePtr ImageCache::imageFromDiskCacheForKey(const std::string& key)
 
 std::optional<std::string> ImageCache::diskImageDataBySearchingAllPathsForKey(const std::string& key) const
 {
-    if (auto bytes = DiskFiles::readCapped(defaultCachePathForKey(key), ImageMaxDataBytes))
+    if (auto bytes = readStoredFile(defaultCachePathForKey(key), ImageMaxDataBytes))
         return bytes;
     for (const auto& folder : customPaths()) {
-        if (auto bytes = DiskFiles::readCapped(cachePathForKey(key, folder), ImageMaxDataBytes))
+        if (auto bytes = readStoredFile(cachePathForKey(key, folder), ImageMaxDataBytes))
             return bytes;
     }
     return std::nullopt;
@@ -246,8 +252,9 @@ std::shared_ptr<ImageCacheQuery> ImageCache::queryDiskCacheForKey(const std::str
 
 bool ImageCache::diskImageExistsWithKey(const std::string& key) const
 {
+    // Only what a read would serve counts: a regular file, not a link, pipe or folder.
     std::error_code ec;
-    return fs::exists(defaultCachePathForKey(key), ec);
+    return fs::is_regular_file(fs::symlink_status(defaultCachePathForKey(key), ec));
 }
 
 void ImageCache::diskImageExistsWithKey(const std::string& key, std::function<void(bool)> completion)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 std::shared_ptr<ImagePrefetcher> ImagePrefetcher::sharedImagePrefetcher()
 {
@@ -14,14 +15,19 @@ std::shared_ptr<ImagePrefetcher> ImagePrefetcher::sharedImagePrefetcher()
 
 std::shared_ptr<ImagePrefetcher> ImagePrefetcher::create()
 {
-    auto prefetcher = std::make_shared<ImagePrefetcher>();
-    prefetcher->setMaxConcurrentDownloads(3);
-    return prefetcher;
+    return std::make_shared<ImagePrefetcher>();
 }
 
 ImagePrefetcher::ImagePrefetcher()
     : m_manager(ImageManager::create())
+    , m_prefetcherQueue(MainThread::async)
 {
+    setMaxConcurrentDownloads(3);
+}
+
+void ImagePrefetcher::setPrefetcherQueue(Queue queue)
+{
+    m_prefetcherQueue = queue ? std::move(queue) : Queue(MainThread::async);
 }
 
 int ImagePrefetcher::maxConcurrentDownloads() const
@@ -89,14 +95,17 @@ void ImagePrefetcher::loadReported(std::uint64_t index, const UIImagePtr& image,
         listener->imagePrefetcherDidPrefetchURL(*this, m_prefetchURLs[index], m_finishedCount, total);
     if (total > m_requestedCount) {
         auto self = shared_from_this();
-        MainThread::async([self] { self->startPrefetchingAtIndex(self->m_requestedCount); });
+        m_prefetcherQueue([self] { self->startPrefetchingAtIndex(self->m_requestedCount); });
     } else if (m_finishedCount == m_requestedCount) {
-        reportStatus();
-        if (auto completed = std::move(m_completionBlock)) {
-            m_completionBlock = nullptr;
-            completed(m_finishedCount, m_skippedCount);
-        }
+        // The list's blocks are done with before anyone hears of its end: a listener may start
+        // the next list from there, with blocks of its own that must stay.
+        auto completed = std::exchange(m_completionBlock, nullptr);
         m_progressBlock = nullptr;
+        const std::uint64_t finishedCount = m_finishedCount;
+        const std::uint64_t skippedCount = m_skippedCount;
+        reportStatus();
+        if (completed)
+            completed(finishedCount, skippedCount);
     }
 }
 

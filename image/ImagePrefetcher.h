@@ -16,11 +16,13 @@ class ImagePrefetcher : public std::enable_shared_from_this<ImagePrefetcher> {
 public:
     using ProgressBlock = std::function<void(std::uint64_t finishedCount, std::uint64_t totalCount)>;
     using CompletionBlock = std::function<void(std::uint64_t finishedCount, std::uint64_t skippedCount)>;
+    // Runs work later; the prefetcher's counters are not locked, so it must run it on the main thread.
+    using Queue = std::function<void(std::function<void()>)>;
 
     static std::shared_ptr<ImagePrefetcher> sharedImagePrefetcher();
+    static std::shared_ptr<ImagePrefetcher> create();
     // A new manager on the shared cache and downloader; the downloader's limit becomes 3, which
     // is the limit of every picture download of the program.
-    static std::shared_ptr<ImagePrefetcher> create();
     ImagePrefetcher();
 
     const std::shared_ptr<ImageManager>& manager() const { return m_manager; }
@@ -30,6 +32,10 @@ public:
     void setDelegate(const std::shared_ptr<ImagePrefetcherDelegate>& delegate) { m_delegate = delegate; }
     int maxConcurrentDownloads() const;
     void setMaxConcurrentDownloads(int count);
+    // Where each finished load starts the next one of the list; a later pass of the main run
+    // loop unless set (an empty queue sets that back).
+    const Queue& prefetcherQueue() const { return m_prefetcherQueue; }
+    void setPrefetcherQueue(Queue queue);
 
     const std::vector<std::optional<NSURL>>& prefetchURLs() const { return m_prefetchURLs; }
     std::uint64_t requestedCount() const { return m_requestedCount; }
@@ -57,4 +63,5 @@ private:
     double m_startedTime = 0;
     CompletionBlock m_completionBlock;
     ProgressBlock m_progressBlock;
+    Queue m_prefetcherQueue;
 };

@@ -43,6 +43,11 @@ void OrderedFoodViewController::socketDataHandleDidGetClerkInfo(const ResultDict
         UIAlertViewQN::setMsg(resultValue(info, "ErrorMsg"))->show();
         return;
     }
+    // The password typed may be another clerk's than the one acting; the server checks the
+    // order's password against its clerk, so that clerk acts from now on, as in the bottle chain.
+    auto& session = DataCenter::sharedInstance();
+    session.clerkNo = resultValue(info, "ClerkNo");
+    session.clerkName = resultValue(info, "ClerkName");
     m_scanner.open(*this, m_payTitle);
 }
 
@@ -58,11 +63,6 @@ void OrderedFoodViewController::scanResult(const std::string& text)
         UIAlertViewQN::setMsg(std::string("付款码无效"))->show();
         return;
     }
-    m_HUD = ProgressHUD::createWithView(view());
-    view()->addSubview(m_HUD);
-    m_HUD->setLabelText(std::string("支付中,请耐心等候..."));
-    m_HUD->show(true);
-
     const auto& session = DataCenter::sharedInstance();
     const auto& lines = SocketDataHandle::sharedInstance().getTmpSelectFood().foodSetArray;
     std::vector<std::string> fields {session.roomNo, session.passwordOperator(), m_staffPassword,
@@ -70,7 +70,33 @@ void OrderedFoodViewController::scanResult(const std::string& text)
     for (const auto& line : lines)
         fields.insert(fields.end(), {line->FoodNo, line->FoodName, line->Price, line->Quantity, line->Flag, line->Note});
     fields.push_back(text);
-    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::OrderPaidByCode, fields);
+    if (!ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::OrderPaidByCode, fields)) {
+        UIAlertViewQN::setMsg(std::string("网络未连接，支付请求未发出"))->show();
+        return;
+    }
+    m_HUD = ProgressHUD::createWithView(view());
+    view()->addSubview(m_HUD);
+    m_HUD->setLabelText(std::string("支付中,请耐心等候..."));
+    m_HUD->show(true);
+}
+
+// A link lost while the payment is awaited (dropped, or gone silent and cut) takes its reply
+// with it; the guest may have paid, so the clerk is told to check rather than to pay again.
+bool OrderedFoodViewController::socketDataHandleServerConnect(SocketDataHandle&, bool connected)
+{
+    if (!connected && m_HUD) {
+        endPaymentWait();
+        UIAlertViewQN::setMsg(std::string("网络连接已断开，支付结果未知，请核实后再操作"))->show();
+    }
+    return false; // reconnecting stays the dispatcher's
+}
+
+void OrderedFoodViewController::endPaymentWait()
+{
+    if (m_HUD) {
+        m_HUD->removeFromSuperview();
+        m_HUD.reset();
+    }
 }
 
 // "0" paid: the basket is done. "1" refused. Anything else waits for the guest.
@@ -78,10 +104,7 @@ void OrderedFoodViewController::socketDataHandleDidConfirmInputFoodNetPay(const 
                                                                           const std::string& errorMsg,
                                                                           const std::string&)
 {
-    if (m_HUD) {
-        m_HUD->removeFromSuperview();
-        m_HUD.reset();
-    }
+    endPaymentWait();
     if (code == "0")
         SocketDataHandle::sharedInstance().clearTmpSelectOld();
     if (!errorMsg.empty())

@@ -28,6 +28,7 @@ public:
     void customAlertViewClick(std::int64_t tag, bool isOk, const std::string& input, std::int32_t curCmd) override;
 
     void socketDataHandleDidGetClerkInfo(const ResultDictionary& info) override;
+    bool socketDataHandleServerConnect(SocketDataHandle& handle, bool connected) override;
     void socketDataHandleDidConfirmInputFoodNetPay(const std::string& code, const std::string& errorMsg,
                                                    const std::string& orderNo) override;
 
@@ -35,6 +36,9 @@ public:
     const std::shared_ptr<ProgressHUD>& HUD() const { return m_HUD; }
 
 private:
+    // The payment is no longer awaited: the indicator goes, and the screen is usable again.
+    void endPaymentWait();
+
     ScannerSession m_scanner;
     std::string m_payTitle;
     std::string m_staffPassword;

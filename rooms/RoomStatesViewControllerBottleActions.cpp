@@ -93,7 +93,9 @@ void RoomStatesViewController::getStoreWineMainByOpenid()
 // Reply 210: the guest's pending store request for the room, if there is one.
 void RoomStatesViewController::socketDataHandleDidGetWxRequestStore(const ResultDictionary& request)
 {
-    if (!resultSucceeded(request)) {
+    // Only "1" refuses here: the server answers a found request with other codes too, and the
+    // dispatcher hands the request's lines on for every code but "1".
+    if (resultValue(request, "ErrorCode") == "1") {
         showMessage(resultValue(request, "ErrorMsg"));
         return;
     }

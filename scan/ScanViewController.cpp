@@ -73,9 +73,10 @@ void ScanViewController::startScan()
     m_scanObj->startScan();
     m_stoppedByResult = false;
     m_qRScanView->stopDeviceReadying();
-    // With no camera nothing would ever move behind the frame: say so instead of animating.
+    // Without a camera's pictures nothing would ever move behind the frame: say why instead of
+    // animating. A camera that may not be used is there all the same, so "no camera" would mislead.
     if (!m_scanObj->hasCamera()) {
-        m_qRScanView->showNotice(NoCameraNotice);
+        m_qRScanView->showNotice(ScanWrapper::isCameraUseAllowed() ? NoCameraNotice : CameraNotAllowedNotice);
         return;
     }
     m_qRScanView->showNotice("");

@@ -22,6 +22,7 @@ public:
     static constexpr double StartDelay = 0.2;
     static constexpr const char* CameraPermissionMessage = "   请到设置隐私中开启本程序相机权限   ";
     static constexpr const char* NoCameraNotice = "未检测到相机";
+    static constexpr const char* CameraNotAllowedNotice = "相机未被授权使用";
 
     ~ScanViewController() override;
 

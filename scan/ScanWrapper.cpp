@@ -103,8 +103,7 @@ bool ScanWrapper::hasCamera() const
 {
     if (m_scanNativeObj)
         return m_scanNativeObj->input() != nullptr;
-    return AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo) &&
-           AVCaptureDevice::grantsFrames(AVCaptureDevice::authorizationStatusForMediaType(AVMediaTypeVideo));
+    return AVCaptureDevice::defaultDeviceWithMediaType(AVMediaTypeVideo) && isCameraUseAllowed();
 }
 
 bool ScanWrapper::isSysIos7Later()
@@ -122,6 +121,11 @@ bool ScanWrapper::isGetCameraPermission()
     if (!isSysIos7Later())
         return true;
     return AVCaptureDevice::authorizationStatusForMediaType(AVMediaTypeVideo) != AVAuthorizationStatus::Denied;
+}
+
+bool ScanWrapper::isCameraUseAllowed()
+{
+    return AVCaptureDevice::grantsFrames(AVCaptureDevice::authorizationStatusForMediaType(AVMediaTypeVideo));
 }
 
 // The program keeps no photo library, so nothing can have denied access to it.

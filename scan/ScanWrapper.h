@@ -44,6 +44,8 @@ public:
     static bool isSysIos7Later();
     static bool isSysIos8Later();
     static bool isGetCameraPermission();
+    // Whether the camera may give pictures at all: neither denied nor restricted.
+    static bool isCameraUseAllowed();
     static bool isGetPhotoPermission();
     // The code of a still picture as a one-record list; an empty list when none can be read.
     static void recognizeImage(const UIImagePtr& image, const ScanResultBlock& success);

@@ -76,9 +76,9 @@ void ServerNetworkCenter::sentMsg(std::string_view body)
     writeFrame(VenueMessage::buildFrame(body));
 }
 
-void ServerNetworkCenter::sentMsg(int command, const std::vector<std::string>& fields)
+bool ServerNetworkCenter::sentMsg(int command, const std::vector<std::string>& fields)
 {
-    writeRequest(command, VenueMessage::fieldListFrame(command, fields));
+    return writeRequest(command, VenueMessage::fieldListFrame(command, fields));
 }
 
 void ServerNetworkCenter::sendMsg(int command, const std::vector<std::string>& fields)
@@ -86,10 +86,13 @@ void ServerNetworkCenter::sendMsg(int command, const std::vector<std::string>& f
     writeRequest(command, VenueMessage::arrayFrame(command, fields));
 }
 
-void ServerNetworkCenter::writeRequest(int command, const std::optional<std::string>& frame)
+bool ServerNetworkCenter::writeRequest(int command, const std::optional<std::string>& frame)
 {
-    if (writeFrame(frame) && SocketDataHandle::handlesCommand(command))
+    if (!writeFrame(frame))
+        return false;
+    if (SocketDataHandle::handlesCommand(command))
         m_watchdog.requestSent();
+    return true;
 }
 
 bool ServerNetworkCenter::writeFrame(const std::optional<std::string>& frame)

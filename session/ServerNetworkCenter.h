@@ -43,10 +43,13 @@ public:
 
     // Frame a body or a request and write it (5 s timeout). Nothing is written, and a line is
     // logged, when there is no connection started or the link is down, or the request cannot
-    // be framed.
+    // be framed; a request then says false, for a screen that would otherwise wait for its reply.
     void sentMsg(std::string_view body);
-    void sentMsg(int command, const std::vector<std::string>& fields);
-    void sentMsg(VenueCommand command, const std::vector<std::string>& fields) { sentMsg(commandNumber(command), fields); }
+    bool sentMsg(int command, const std::vector<std::string>& fields);
+    bool sentMsg(VenueCommand command, const std::vector<std::string>& fields)
+    {
+        return sentMsg(commandNumber(command), fields);
+    }
     void sendMsg(int command, const std::vector<std::string>& fields);
     void sendMsg(VenueCommand command, const std::vector<std::string>& fields) { sendMsg(commandNumber(command), fields); }
 
@@ -60,7 +63,7 @@ private:
     ServerNetworkCenter() = default;
     // Whether it was handed to the socket.
     bool writeFrame(const std::optional<std::string>& frame);
-    void writeRequest(int command, const std::optional<std::string>& frame);
+    bool writeRequest(int command, const std::optional<std::string>& frame);
     void linkWentQuiet(const char* reason);
 
     std::shared_ptr<TcpSocket> m_mainSocket;

@@ -214,8 +214,26 @@ void CarouselView::scrollViewDidScroll(UIScrollView& scrollView)
     refreshVisibleCellAppearance();
 }
 
-// The page is where the swipe came to rest, within the pages there are.
 void CarouselView::scrollViewDidEndDecelerating(UIScrollView& scrollView)
+{
+    settleOnRestingPage(scrollView);
+}
+
+// A tap on the page dots scrolls by animation, and a drag may stop right on a page: the page
+// they leave in the middle is as much the current one as where a swipe coasts to.
+void CarouselView::scrollViewDidEndScrollingAnimation(UIScrollView& scrollView)
+{
+    settleOnRestingPage(scrollView);
+}
+
+void CarouselView::scrollViewDidEndDragging(UIScrollView& scrollView, bool willDecelerate)
+{
+    if (!willDecelerate)
+        settleOnRestingPage(scrollView);
+}
+
+// The page is where the scroll view came to rest, within the pages there are.
+void CarouselView::settleOnRestingPage(UIScrollView& scrollView)
 {
     std::int64_t page = 0;
     const CGFloat extent = pageExtent();

@@ -47,7 +47,8 @@ public:
     // The next layout pass asks the data source again and rebuilds every page.
     void reloadData();
     std::shared_ptr<UIView> dequeueReusableCell();
-    // Scrolls, animated, to a page that exists; tells nobody.
+    // Scrolls, animated, to a page that exists; the page control and the delegate hear of it
+    // when the animation has ended, as after a swipe.
     void scrollToPage(std::uint64_t page);
 
     const std::shared_ptr<UIScrollView>& scrollView() const { return m_scrollView; }
@@ -61,6 +62,8 @@ public:
     std::shared_ptr<UIView> hitTest(CGPoint point) override;
     void scrollViewDidScroll(UIScrollView& scrollView) override;
     void scrollViewDidEndDecelerating(UIScrollView& scrollView) override;
+    void scrollViewDidEndScrollingAnimation(UIScrollView& scrollView) override;
+    void scrollViewDidEndDragging(UIScrollView& scrollView, bool willDecelerate) override;
 
 private:
     void initialize();
@@ -70,6 +73,8 @@ private:
     void setPageAtIndex(std::size_t index);
     void setPagesAtContentOffset(CGPoint offset);
     void refreshVisibleCellAppearance();
+    // The page control and the delegate hear of the page in the middle once scrolling stopped.
+    void settleOnRestingPage(UIScrollView& scrollView);
     bool horizontal() const { return m_orientation == CarouselViewOrientation::Horizontal; }
     // Along the paging direction.
     CGFloat pageExtent() const { return horizontal() ? m_pageSize.width : m_pageSize.height; }

@@ -1,5 +1,7 @@
 #include "platform/capture/CodeReader.h"
 
+#include "platform/foundation/TextEncoding.h"
+
 #include <ZXing/ReadBarcode.h>
 
 #include <algorithm>
@@ -8,6 +10,19 @@
 namespace CodeReader {
 namespace {
 std::vector<DecodedCode> readCodes(const LuminanceImage& image, ZXing::BarcodeFormats formats);
+
+// The library renders bytes of no declared character set as UTF-8 and stops quietly at the first
+// byte that is not, leaving the bytes' own leading part: such a text is read again from all of
+// its bytes. A text it rendered from a known set (an ECI, kanji mode) is kept.
+std::string textOf(const ZXing::Result& result)
+{
+    std::string text = result.text();
+    const auto& bytes = result.bytes();
+    const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (result.hasECI() || text.size() >= raw.size() || !raw.starts_with(text))
+        return text;
+    return TextEncoding::fromUndeclared(raw);
+}
 
 void append(std::vector<DecodedCode>& codes, const ZXing::Result& result)
 {
@@ -19,7 +34,7 @@ void append(std::vector<DecodedCode>& codes, const ZXing::Result& result)
         minX = std::min<double>(minX, corner.x), maxX = std::max<double>(maxX, corner.x);
         minY = std::min<double>(minY, corner.y), maxY = std::max<double>(maxY, corner.y);
     }
-    codes.push_back({result.format(), result.text(), CGRectMake(minX, minY, maxX - minX, maxY - minY)});
+    codes.push_back({result.format(), textOf(result), CGRectMake(minX, minY, maxX - minX, maxY - minY)});
 }
 } // namespace
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 // Reads the codes of a luminance picture through zxing-cpp. Byte-mode text without a declared
-// character set is taken as UTF-8, which is how the venue's codes carry Chinese.
+// character set is UTF-8 when its bytes are, else GB18030 (the venue's own), else Latin-1.
 struct DecodedCode {
     ZXing::BarcodeFormat format = ZXing::BarcodeFormat::None;
     std::string text;

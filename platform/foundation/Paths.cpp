@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <fstream>
@@ -32,14 +33,48 @@ fs::path Paths::resourcesFolder()
     return FLOORPAD_RESOURCES_DIR;
 }
 
-fs::path Paths::dataFolder()
+namespace {
+// The data folder the user named or the one under HOME; nothing when there is neither.
+std::optional<fs::path> chosenDataFolder()
 {
     if (const char* env = std::getenv("FLOORPAD_DATA_DIR"); env && *env)
         return env;
     if (dataOverride())
         return *dataOverride();
-    const char* home = std::getenv("HOME");
-    return fs::path(home && *home ? home : "/tmp") / ".local/share/floorpad";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return fs::path(home) / ".local/share/floorpad";
+    return std::nullopt;
+}
+
+fs::path privateFallbackFolder()
+{
+    std::error_code ec;
+    fs::path temporary = fs::temp_directory_path(ec);
+    if (ec)
+        temporary = "/tmp";
+    return temporary / ("floorpad-" + std::to_string(::getuid()));
+}
+} // namespace
+
+fs::path Paths::dataFolder()
+{
+    return chosenDataFolder().value_or(privateFallbackFolder());
+}
+
+std::optional<std::string> Paths::prepareDataFolder()
+{
+    if (chosenDataFolder())
+        return std::nullopt;
+    const fs::path folder = privateFallbackFolder();
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return "cannot create the data folder " + folder.string() + ": " + std::strerror(errno);
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()
+        || (info.st_mode & 077) != 0)
+        return "the data folder " + folder.string()
+            + " is not private (a folder, not a link, owned by this user and closed to others);"
+              " set HOME or FLOORPAD_DATA_DIR";
+    return std::nullopt;
 }
 
 void Paths::setDataFolder(std::optional<fs::path> folder)
@@ -61,41 +96,6 @@ std::optional<fs::path> Paths::pathForResource(const std::string& name, const st
     return std::nullopt;
 }
 
-bool writeFileAtomically(const fs::path& path, std::string_view bytes, fs::perms permissions)
-{
-    std::error_code ec;
-    if (path.has_parent_path())
-        fs::create_directories(path.parent_path(), ec);
-    fs::path temp = path;
-    temp += ".tmp-" + std::to_string(::getpid());
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(permissions));
-    if (fd < 0)
-        return false;
-    // open() honours the umask; the file must have exactly the permissions asked for.
-    ::fchmod(fd, static_cast<mode_t>(permissions));
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ::close(fd);
-            ::unlink(temp.c_str());
-            return false;
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
-}
-
 std::optional<std::string> readFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -106,6 +106,31 @@ std::optional<std::string> readFile(const fs::path& path)
     if (in.bad())
         return std::nullopt;
     return out.str();
+}
+
+std::optional<std::string> readStoredFile(const fs::path& path, std::size_t limit)
+{
+    // Without O_NONBLOCK a named pipe in the file's place would hold the reader until some writer
+    // came along; opened, it is turned away below with everything else that is no file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info {};
+    std::optional<std::string> result;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) <= limit) {
+        std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (got == bytes.size())
+            result = std::move(bytes);
+    }
+    ::close(fd);
+    return result;
 }
 
 std::optional<fs::path> moveUnreadableAside(const fs::path& path)

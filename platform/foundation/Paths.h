@@ -6,22 +6,41 @@
 
 // Where the program finds its bundled resources and keeps what it stores between runs.
 //   resources: $FLOORPAD_RESOURCES, else the folder the build was configured with;
-//   data:      $FLOORPAD_DATA_DIR, else setDataFolder(), else ~/.local/share/floorpad.
+//   data:      $FLOORPAD_DATA_DIR, else setDataFolder(), else ~/.local/share/floorpad, else
+//              (no HOME) a private folder "floorpad-<uid>" in the temporary folder.
 namespace Paths {
 std::filesystem::path resourcesFolder();
 std::filesystem::path dataFolder();
+// Run before anything is kept in the data folder. The private fallback lies where every user
+// can create names, so it is created closed to others and must then be a folder of this user's
+// that nobody else may enter; a folder named by the user or under HOME is taken as it is.
+// Why the folder cannot be used, or nothing.
+std::optional<std::string> prepareDataFolder();
 void setDataFolder(std::optional<std::filesystem::path> folder);
 void setResourcesFolder(std::optional<std::filesystem::path> folder);
 // resources/<name>.<type> when it exists (the main bundle's resource lookup).
 std::optional<std::filesystem::path> pathForResource(const std::string& name, const std::string& type);
 } // namespace Paths
 
-// Writes the bytes to a temporary file beside path, flushes it and renames it over path, so a
-// reader sees either the old or the new contents. Creates missing parent folders.
+// Whether a write waits for its bytes to reach the disk. What must survive a power cut (settings,
+// the keychain) is flushed; what may be lost so long as it is never damaged (cached pictures)
+// need not be, since the rename alone already keeps a reader from seeing half a file.
+enum class FileFlush { ToDisk, Skip };
+
+// Writes the bytes to a new temporary file beside path and renames it over path, so a reader sees
+// either the old or the new contents. Creates missing parent folders. The first write of the
+// process into a folder removes the temporary files that killed writers left there.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::filesystem::perms permissions = std::filesystem::perms::owner_read
-                             | std::filesystem::perms::owner_write);
+                             | std::filesystem::perms::owner_write,
+                         FileFlush flush = FileFlush::ToDisk);
+// Reads what stands at path, following links and waiting as the file asks (bundled resources,
+// system files).
 std::optional<std::string> readFile(const std::filesystem::path& path);
+// Reads a file the program keeps in its own folders, where anyone who can write there may have
+// planted something: links are not followed, a named pipe is not waited on, and only a regular
+// file of at most limit bytes counts. Nothing otherwise, or when it cannot be read whole.
+std::optional<std::string> readStoredFile(const std::filesystem::path& path, std::size_t limit);
 // Renames a file that could not be read to "<path>.unreadable", so that a fresh one written in
 // its place does not destroy what it held. The new name, or nothing when the rename failed.
 std::optional<std::filesystem::path> moveUnreadableAside(const std::filesystem::path& path);

@@ -76,6 +76,16 @@ std::optional<std::string> TextEncoding::fromGB18030(std::string_view bytes)
     return converter.convert(bytes);
 }
 
+std::string TextEncoding::fromUndeclared(std::string_view bytes)
+{
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
+    if (auto text = fromGB18030(bytes))
+        return *std::move(text);
+    thread_local Converter latin1("UTF-8", "ISO-8859-1");
+    return latin1.convert(bytes).value_or(std::string());
+}
+
 bool TextEncoding::isValidUtf8(std::string_view text)
 {
     std::size_t i = 0;

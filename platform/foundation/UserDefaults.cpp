@@ -33,7 +33,8 @@ void UserDefaults::resetStandard()
 UserDefaults::UserDefaults(std::filesystem::path file)
     : m_file(std::move(file))
 {
-    auto bytes = readFile(m_file);
+    // Settings are a few kilobytes; a file far larger is not the settings.
+    auto bytes = readStoredFile(m_file, 16 << 20);
     if (!bytes)
         return;
     auto parsed = nlohmann::json::parse(*bytes, nullptr, false);

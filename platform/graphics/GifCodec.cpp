@@ -165,8 +165,7 @@ struct Animation {
     double total = 0;
 };
 
-bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control, double scale, Animation& out,
-               std::int64_t& budget)
+bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control, double scale, Animation& out)
 {
     if (DGifGetImageDesc(gif) == GIF_ERROR)
         return false;
@@ -174,9 +173,6 @@ bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control
     const Rect frame {desc.Left, desc.Top, desc.Width, desc.Height};
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!PixelLimits::allows(frame.width, frame.height) || !map)
-        return false;
-    budget -= static_cast<std::int64_t>(gif->SWidth) * gif->SHeight;
-    if (budget < 0)
         return false;
     const Rect area = canvas.clip(frame);
     std::vector<GifByteType> indexes;
@@ -198,11 +194,48 @@ bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control
     return true;
 }
 
+// Whether every frame, each a canvas, fits the budget together. The frames are counted over
+// their compressed blocks, before the canvas or any frame is made: a small file of many frames
+// on a large canvas is refused for the cost of reading it.
+bool framesFitBudget(std::string_view bytes)
+{
+    Reader reader {bytes, 0};
+    int error = 0;
+    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readBytes, &error));
+    if (!gif)
+        return false;
+    const std::int64_t canvas = static_cast<std::int64_t>(gif->SWidth) * gif->SHeight;
+    std::int64_t budget = GifCodec::FrameBudget;
+    for (;;) {
+        GifRecordType type;
+        if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR)
+            return false;
+        int code = 0;
+        GifByteType* block = nullptr;
+        if (type == EXTENSION_RECORD_TYPE) {
+            if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR)
+                return false;
+            while (block)
+                if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR)
+                    return false;
+        } else if (type == IMAGE_DESC_RECORD_TYPE) {
+            budget -= canvas;
+            if (budget < 0 || DGifGetImageDesc(gif.get()) == GIF_ERROR ||
+                DGifGetCode(gif.get(), &code, &block) == GIF_ERROR)
+                return false;
+            while (block)
+                if (DGifGetCodeNext(gif.get(), &block) == GIF_ERROR)
+                    return false;
+        } else if (type == TERMINATE_RECORD_TYPE) {
+            return true;
+        }
+    }
+}
+
 bool readAll(GifFileType* gif, double scale, Animation& out)
 {
     Compositor canvas(gif->SWidth, gif->SHeight);
     FrameControl control;
-    std::int64_t budget = GifCodec::FrameBudget;
     for (;;) {
         GifRecordType type;
         if (DGifGetRecordType(gif, &type) == GIF_ERROR)
@@ -213,7 +246,7 @@ bool readAll(GifFileType* gif, double scale, Animation& out)
             control = readControl(gif, ok);
             break;
         case IMAGE_DESC_RECORD_TYPE:
-            ok = readFrame(gif, canvas, control, scale, out, budget);
+            ok = readFrame(gif, canvas, control, scale, out);
             control = FrameControl {};
             break;
         case TERMINATE_RECORD_TYPE:
@@ -242,7 +275,7 @@ UIImagePtr decode(std::string_view bytes, double scale)
     Reader reader {bytes, 0};
     int error = 0;
     std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readBytes, &error));
-    if (!gif || !PixelLimits::allows(gif->SWidth, gif->SHeight))
+    if (!gif || !PixelLimits::allows(gif->SWidth, gif->SHeight) || !framesFitBudget(bytes))
         return nullptr;
     Animation animation;
     if (!readAll(gif.get(), scale, animation))

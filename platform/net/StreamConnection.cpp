@@ -548,8 +548,13 @@ void StreamConnection::deliver(Side side)
 
 bool StreamConnection::startTLS(const TlsSettings& settings, std::vector<std::uint8_t> alreadyReceived)
 {
-    if (m_tls)
+    if (m_tls) {
+        // Already secured: told as a handshake that has just completed, since the caller now
+        // waits for that; one still under way tells when it ends.
+        if (!m_handshaking && m_phase == Phase::Connected)
+            tellHandshakeDone();
         return true;
+    }
     if (m_phase != Phase::Connected || m_sides[ReadSide].status != StreamStatus::Open
         || m_sides[WriteSide].status != StreamStatus::Open)
         return false;
@@ -576,14 +581,7 @@ void StreamConnection::continueHandshake()
     case TlsSession::Status::Done:
         m_handshaking = false;
         m_handshakeWaitsFor = 0;
-        // The completion is told as one readiness event per side; both sides stay armed, as
-        // whoever takes that event may well not read or write yet.
-        for (Side side : {ReadSide, WriteSide}) {
-            auto& s = m_sides[side];
-            s.armed = true;
-            s.pending |= side == ReadSide ? StreamEventHasBytesAvailable : StreamEventCanAcceptBytes;
-            scheduleDispatch(side);
-        }
+        tellHandshakeDone();
         break;
     case TlsSession::Status::WantRead:
         m_handshakeWaitsFor = RunLoop::Readable;
@@ -599,6 +597,18 @@ void StreamConnection::continueHandshake()
         return;
     }
     updateSource();
+}
+
+// The completion is told as one readiness event per side; both stay armed, as whoever takes
+// that event may well not read or write yet.
+void StreamConnection::tellHandshakeDone()
+{
+    for (Side side : {ReadSide, WriteSide}) {
+        auto& s = m_sides[side];
+        s.armed = true;
+        s.pending |= side == ReadSide ? StreamEventHasBytesAvailable : StreamEventCanAcceptBytes;
+        scheduleDispatch(side);
+    }
 }
 
 std::ptrdiff_t StreamConnection::tlsRead(std::uint8_t* buffer, std::size_t length)

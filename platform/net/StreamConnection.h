@@ -55,8 +55,9 @@ public:
     // Switches the open connection to TLS. The handshake runs from here on and the sides hear
     // nothing but errors until it completes; then each gets one readiness event (bytes
     // available, can accept bytes). Bytes read off the connection earlier and not used are
-    // handed back for the handshake. Once started, a further call agrees at once. False when
-    // the connection is not open or the settings cannot be used.
+    // handed back for the handshake. Once started, a further call agrees at once, and on a
+    // secured connection is told as a completed handshake again. False when the connection is
+    // not open or the settings cannot be used.
     bool startTLS(const TlsSettings& settings, std::vector<std::uint8_t> alreadyReceived = {});
 
     StreamStatus status(Side side) const { return m_sides[side].status; }
@@ -105,6 +106,7 @@ private:
     bool sideIsLive(Side side) const;
     void endOfStream();
     void continueHandshake();
+    void tellHandshakeDone();
     std::ptrdiff_t tlsRead(std::uint8_t* buffer, std::size_t length);
     std::ptrdiff_t tlsWrite(const std::uint8_t* bytes, std::size_t length);
 

@@ -75,7 +75,7 @@ int Keychain::copyMatching(const std::string& service, KeychainItem* item) const
     const auto path = fileFor(service);
     if (!fs::exists(path, ec))
         return ec ? errSecIO : errSecItemNotFound;
-    auto bytes = readFile(path);
+    auto bytes = readStoredFile(path, 1 << 20);
     if (!bytes)
         return errSecIO;
     auto json = nlohmann::json::parse(*bytes, nullptr, false);

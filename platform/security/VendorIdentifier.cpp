@@ -92,7 +92,7 @@ bool isUuidText(const std::string& text)
 
 std::string storedRandomIdentifier(const std::filesystem::path& file)
 {
-    if (auto stored = readFile(file); stored && isUuidText(*stored))
+    if (auto stored = readStoredFile(file, 64); stored && isUuidText(*stored))
         return *stored;
     const auto bytes = randomBytes();
     if (!bytes)

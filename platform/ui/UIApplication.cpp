@@ -1,6 +1,7 @@
 #include "platform/ui/UIApplication.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/ui/UIAlertView.h"
 #include "platform/ui/UIWindow.h"
 
@@ -138,6 +139,17 @@ void UIApplication::terminate()
     if (m_delegate)
         m_delegate->applicationWillTerminate(*this);
     NotificationCenter::defaultCenter().post(UIApplicationWillTerminateNotification, this);
+}
+
+bool UIApplication::quit(double backgroundTime)
+{
+    resignActive();
+    enterBackground();
+    terminate();
+    // Tasks end themselves from the main loop, often with work handed back from other threads.
+    const bool ended = RunLoop::main().runUntil([this] { return backgroundTaskCount() == 0; }, backgroundTime);
+    expireBackgroundTasks();
+    return ended;
 }
 
 void UIApplication::receiveMemoryWarning()

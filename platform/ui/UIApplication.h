@@ -88,6 +88,11 @@ public:
     void enterBackground();
     void enterForeground();
     void terminate();
+    // The program ends as the tablet ends an application the user leaves: it resigns active,
+    // enters the background and is told it will terminate; then the main loop runs until every
+    // background task has ended or backgroundTime seconds have gone, and the tasks still running
+    // are expired. Whether every task ended in time.
+    bool quit(double backgroundTime);
     // The system is short of memory: caches that can be rebuilt should be let go.
     void receiveMemoryWarning();
 

@@ -65,10 +65,10 @@ void SocketDataHandle::replyBindHall(const ReplyLines& lines)
 
 void SocketDataHandle::replyClerkInfo(const ReplyLines& lines)
 {
-    ResultDictionary result {{"ErrorCode", lines.errorCode()}, {"ErrorMsg", lines.errorMessage()}};
-    if (lines.errorCode() == "0") {
-        result["ClerkNo"] = lines[4];
-        result["ClerkName"] = lines[5];
-    }
+    auto result = resultDictionary(lines, {{"ClerkNo", 4}, {"ClerkName", 5}});
+    // A success that names no clerk would make nobody the acting clerk, and the requests after
+    // it would go out without a clerk number; it reaches the screen as a refusal that says why.
+    if (lines.errorCode() == "0" && (!lines.has(5) || lines[4].empty()))
+        result = {{"ErrorCode", "1"}, {"ErrorMsg", "未取得员工信息"}};
     tellDelegate([&](SocketDataHandleDelegate& d) { d.socketDataHandleDidGetClerkInfo(result); });
 }

@@ -284,6 +284,7 @@ void TcpSocket::close(bool notify)
     m_disconnectId = 0;
     if (m_connectTimer)
         endConnectTimeout();
+    endTLSHandshakeTimeout();
     // The read stream goes first; the descriptor is closed once, when the second stream goes.
     if (m_readStream) {
         m_readStream->setClient(0, nullptr);
@@ -381,6 +382,11 @@ SocketError TcpSocket::getReadTimeoutError()
 SocketError TcpSocket::getWriteTimeoutError()
 {
     return tcpError(TcpSocketWriteTimeoutError, "Write operation timed out");
+}
+
+SocketError TcpSocket::getTLSHandshakeTimeoutError()
+{
+    return tcpError(TcpSocketTLSHandshakeTimeoutError, "TLS handshake timed out");
 }
 
 std::optional<SocketError> TcpSocket::getStreamError() const

@@ -54,6 +54,8 @@ public:
         kSocketCanAcceptBytes = 0x1000,
         kSocketHasBytesAvailable = 0x2000,
     };
+    // The longest a TLS handshake may take when nothing queued behind it has a shorter timeout.
+    static constexpr TimeInterval kTLSHandshakeTimeout = 60;
 
     // The run loop is the one the socket attaches to when it connects, and on which all its
     // events, timers and deferred work run.
@@ -153,7 +155,9 @@ public:
     // The settings (keys in platform/net/TlsSettings.h) go to the stream layer as they are;
     // none at all make a client that checks the server's chain and name. Settings the stream
     // layer refuses close the socket with code -1; a failed handshake closes it with an error
-    // of the SSL domain carrying OpenSSL's reason.
+    // of the SSL domain carrying OpenSSL's reason. A handshake that outlasts the shortest
+    // timeout of the reads and writes queued behind it (kTLSHandshakeTimeout at most) closes the
+    // socket with code 6.
     void startTLS(TlsSettings settings = {});
 
     // bytesDone / total of the current read, 1.0 for reads without a fixed length; NaN (and
@@ -192,6 +196,7 @@ public:
     static SocketError getReadMaxedOutError();
     static SocketError getReadTimeoutError();
     static SocketError getWriteTimeoutError();
+    static SocketError getTLSHandshakeTimeoutError();
     static std::optional<SocketError> errorFromCFStreamError(StreamError error);
 
 private:
@@ -253,6 +258,9 @@ private:
     void maybeStartTLS();
     void onTLSHandshakeSuccessful();
     bool markerMustWait(bool isTlsMarker) const;
+    TimeInterval tlsHandshakeTimeout() const;
+    void endTLSHandshakeTimeout();
+    void doTLSHandshakeTimeout();
 
     // reading
     void queueRead(std::unique_ptr<AsyncReadPacket> packet);
@@ -307,6 +315,7 @@ private:
     std::thread::id m_runLoopThread;
     std::vector<RunLoopMode> m_runLoopModes {RunLoopModes::Default};
     std::shared_ptr<NSTimer> m_connectTimer;
+    std::shared_ptr<NSTimer> m_tlsHandshakeTimer;
 
     std::deque<std::unique_ptr<AsyncReadPacket>> m_readQueue;
     std::unique_ptr<AsyncReadPacket> m_currentRead;

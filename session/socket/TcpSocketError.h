@@ -11,4 +11,5 @@ enum TcpSocketError : int {
     TcpSocketReadMaxedOutError = 3,
     TcpSocketReadTimeoutError = 4,
     TcpSocketWriteTimeoutError = 5,
+    TcpSocketTLSHandshakeTimeoutError = 6,
 };

@@ -120,7 +120,7 @@ void TcpSocket::detachFrom(RunLoop& runLoop)
         if (socket)
             socket->unscheduleEvents();
     }
-    for (auto* timer : {m_connectTimer.get(), m_readTimer.get(), m_writeTimer.get()}) {
+    for (auto* timer : {m_connectTimer.get(), m_tlsHandshakeTimer.get(), m_readTimer.get(), m_writeTimer.get()}) {
         if (timer)
             timer->removeFromRunLoop();
     }
@@ -128,7 +128,7 @@ void TcpSocket::detachFrom(RunLoop& runLoop)
 
 void TcpSocket::attachTo(RunLoop& runLoop)
 {
-    for (auto* timer : {m_connectTimer.get(), m_readTimer.get(), m_writeTimer.get()}) {
+    for (auto* timer : {m_connectTimer.get(), m_tlsHandshakeTimer.get(), m_readTimer.get(), m_writeTimer.get()}) {
         if (timer)
             timer->addToRunLoop(runLoop, m_runLoopModes);
     }

@@ -66,6 +66,17 @@ void UdpSocket::closeFamily(bool v4)
     f.fd.reset();
 }
 
+// A fresh socket in place of the old one, waiting for what the current requests waited for.
+void UdpSocket::reopenFamily(bool v4)
+{
+    closeFamily(v4);
+    openFamily(v4);
+    m_flags &= ~(v4 ? kSock4CanAcceptBytes | kSock4HasBytesAvailable : kSock6CanAcceptBytes | kSock6HasBytesAvailable);
+    Family& f = family(v4);
+    if (f.isValid())
+        f.events->enable((m_currentReceive ? RunLoop::Readable : 0u) | (m_currentSend ? RunLoop::Writable : 0u));
+}
+
 void UdpSocket::setMaxReceiveBufferSize(std::uint32_t size)
 {
     m_maxReceiveBufferSize = std::clamp<std::uint32_t>(size, 1, 65535);

@@ -91,7 +91,8 @@ public:
     static std::string addressHost(const Address& address);
 
     // ---- set-up. Each answers false with the error when asked; misuse throws
-    // UdpSocketException. Port 0 binds one port, chosen by the system, for both families.
+    // UdpSocketException. Port 0 binds one port, chosen by the system, for both families. A bind
+    // binds every family it names or none, so a failed one may be tried again.
     bool bindToPort(std::uint16_t port, SocketError* error = nullptr);
     bool bindToAddress(const std::optional<std::string>& host, std::uint16_t port, SocketError* error = nullptr);
     bool connectToHost(const std::string& host, std::uint16_t port, SocketError* error = nullptr);
@@ -136,6 +137,8 @@ private:
     using Generation = std::uint64_t;
     static constexpr std::size_t kAddress4Length = sizeof(sockaddr_in);
     static constexpr std::size_t kAddress6Length = sizeof(sockaddr_in6);
+    // Ports the system is asked for when its choice for IPv4 is taken for IPv6.
+    static constexpr int kBindAttempts = 5;
     struct Family {
         UniqueFd fd;
         std::unique_ptr<FdEvents> events;
@@ -146,10 +149,13 @@ private:
     Family& family(bool v4) { return v4 ? m_socket4 : m_socket6; }
     void openFamily(bool v4);
     void closeFamily(bool v4);
+    void reopenFamily(bool v4);
     void socketEvent(bool v4, std::uint32_t events);
     void checkNotClosed() const;
 
     // set-up
+    // Binds the families that have both a socket and an address, all or none of them.
+    bool bindFamilies(const Address& address4, Address address6, SocketError* error);
     bool bindFamily(bool v4, const Address& address, SocketError* error);
     bool connectFamily(bool v4, const Address& address, SocketError* error);
     bool joinGroup(bool v4, const Address& group, const Address& interface, SocketError* error);

@@ -52,11 +52,11 @@ void UdpSocket::maybeDequeueReceive()
 
 void UdpSocket::doReceive(bool v4)
 {
-    if (!family(v4).isValid())
-        return;
     const Generation generation = m_generation;
+    // The delegate may close the socket, or only this family (by connecting to the other one).
+    const auto stillReading = [&] { return m_currentReceive && generation == m_generation && family(v4).isValid(); };
     for (int taken = 0; taken < kMostDatagramsPerEvent; ++taken) {
-        if (!m_currentReceive || generation != m_generation)
+        if (!stillReading())
             return;
         const ReadOutcome outcome = readOneDatagram(v4);
         if (outcome == ReadOutcome::Waiting || outcome == ReadOutcome::Finished)
@@ -75,7 +75,7 @@ void UdpSocket::doReceive(bool v4)
         }
     }
     // Datagrams keep coming: the rest wait for the next pass.
-    if (m_currentReceive && generation == m_generation)
+    if (stillReading())
         family(v4).events->enable(RunLoop::Readable);
 }
 

@@ -142,46 +142,53 @@ bool UdpSocket::bindToAddress(const std::optional<std::string>& host, std::uint1
         fillError(error, netDbError(code));
         return false;
     }
-    const int on = 1;
-    for (Family* f : {&m_socket4, &m_socket6}) {
-        if (f->isValid())
-            ::setsockopt(f->fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (!address4.empty() && !isIPv4() && address6.empty()) {
+        fillError(error, ipv4Unavailable());
+        return false;
     }
-    if (!address4.empty()) {
-        if (!isIPv4() && address6.empty()) {
-            fillError(error, ipv4Unavailable());
-            return false;
-        }
-        if (isIPv4() && !bindFamily(true, address4, error))
-            return false;
-        if (address6.empty())
-            closeFamily(false);
-        // One port for both families: the one the system chose for IPv4.
-        if (port == 0 && !address6.empty() && isIPv4()) {
-            auto v6 = *asAddress(address6);
-            v6.setPort(SocketAddress::localOf(m_socket4.fd.get()).value_or(SocketAddress()).port());
-            address6 = v6.bytes();
-        }
+    if (!address6.empty() && !isIPv6() && address4.empty()) {
+        fillError(error, ipv6Unavailable());
+        return false;
     }
-    if (!address6.empty()) {
-        if (!isIPv6() && address4.empty()) {
-            fillError(error, ipv6Unavailable());
+    // The port the system chose for IPv4 may be taken for IPv6: another choice may not be.
+    for (int attempt = 1; !bindFamilies(address4, address6, error); ++attempt) {
+        if (port != 0 || attempt == kBindAttempts)
             return false;
-        }
-        if (isIPv6() && !bindFamily(false, address6, error))
-            return false;
-        if (address4.empty())
-            closeFamily(true);
     }
+    if (!address4.empty() && address6.empty())
+        closeFamily(false);
+    if (!address6.empty() && address4.empty())
+        closeFamily(true);
     m_flags |= kDidBind;
+    return true;
+}
+
+bool UdpSocket::bindFamilies(const Address& address4, Address address6, SocketError* error)
+{
+    const bool with4 = isIPv4() && !address4.empty();
+    const bool with6 = isIPv6() && !address6.empty();
+    if (with4 && !bindFamily(true, address4, error))
+        return false;
+    auto v6 = asAddress(address6);
+    if (with4 && with6 && v6->port() == 0) {
+        // One port for both families: the one the system chose for IPv4.
+        v6->setPort(SocketAddress::localOf(m_socket4.fd.get()).value_or(SocketAddress()).port());
+        address6 = v6->bytes();
+    }
+    if (with6 && !bindFamily(false, address6, error)) {
+        if (with4)
+            reopenFamily(true); // all or nothing, and a bound socket cannot be unbound
+        return false;
+    }
     return true;
 }
 
 bool UdpSocket::bindFamily(bool v4, const Address& address, SocketError* error)
 {
-    if (::bind(family(v4).fd.get(), reinterpret_cast<const sockaddr*>(address.data()),
-               static_cast<socklen_t>(address.size()))
-        == 0)
+    const int fd = family(v4).fd.get();
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(address.data()), static_cast<socklen_t>(address.size())) == 0)
         return true;
     fillError(error, udpError(UdpSocketCFSocketError, "General CFSocket error"));
     return false;

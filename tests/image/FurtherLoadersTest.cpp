@@ -2,6 +2,7 @@
 #include "image/MKAnnotationViewWebCache.h"
 #include "image/UIButtonWebCache.h"
 #include "image/UIImageViewHighlightedWebCache.h"
+#include "platform/foundation/MainThread.h"
 
 #include "tests/image/ImageTestSupport.h"
 #include "tests/support/TestHttpServer.h"
@@ -29,7 +30,9 @@ protected:
 
     std::shared_ptr<ImagePrefetcher> prefetcherOnRig()
     {
-        auto prefetcher = ImagePrefetcher::create();
+        ImageDownloader::sharedDownloader()->setMaxConcurrentDownloads(6);
+        auto prefetcher = std::make_shared<ImagePrefetcher>();
+        EXPECT_EQ(prefetcher->maxConcurrentDownloads(), 3) << "made plainly, it limits the shared downloader";
         prefetcher->manager()->setImageCache(rig.cache);
         prefetcher->manager()->setImageDownloader(rig.downloader);
         prefetcher->setMaxConcurrentDownloads(3);
@@ -102,10 +105,13 @@ struct Heard : ImagePrefetcherDelegate {
     }
 };
 
-// Ten URLs, every fourth missing, and one that is no URL at all, three at a time.
+// Ten URLs, every fourth missing, and one that is no URL at all, three at a time, each next one
+// started through the prefetcher's queue; then a list started as the first one completes.
 TEST_F(FurtherLoaders, PrefetcherCountsFailuresAndFinishesTheList)
 {
     auto prefetcher = prefetcherOnRig();
+    int queued = 0;
+    prefetcher->setPrefetcherQueue([&](std::function<void()> work) { ++queued; MainThread::async(std::move(work)); });
     auto heard = std::make_shared<Heard>();
     prefetcher->setDelegate(heard);
     std::vector<std::optional<NSURL>> urls {std::nullopt};
@@ -116,20 +122,23 @@ TEST_F(FurtherLoaders, PrefetcherCountsFailuresAndFinishesTheList)
     }
     Counts progress, completions;
     std::uint64_t mostRunning = 0; // loads requested and not yet finished, as each one ends
-    prefetcher->prefetchURLs(
-        urls,
-        [&](std::uint64_t f, std::uint64_t t) {
-            progress.emplace_back(f, t);
-            mostRunning = std::max(mostRunning, prefetcher->requestedCount() - f + 1);
-        },
-        [&](std::uint64_t f, std::uint64_t s) { completions.emplace_back(f, s); });
-    ASSERT_TRUE(pump([&] { return !completions.empty(); }));
+    const ImagePrefetcher::ProgressBlock onProgress = [&](std::uint64_t f, std::uint64_t t) {
+        progress.emplace_back(f, t);
+        mostRunning = std::max(mostRunning, prefetcher->requestedCount() - f + 1);
+    };
+    prefetcher->prefetchURLs(urls, onProgress, [&](std::uint64_t f, std::uint64_t s) {
+        completions.emplace_back(f, s);
+        prefetcher->prefetchURLs({url("/a.jpg")}, onProgress,
+                                 [&](std::uint64_t f2, std::uint64_t s2) { completions.emplace_back(f2, s2); });
+    });
+    ASSERT_TRUE(pump([&] { return completions.size() == 2; }));
     pump([] { return false; }, 0.2);
-    EXPECT_EQ(completions, (Counts {{11, 3}}));
-    EXPECT_EQ(progress.size(), 11u);
-    EXPECT_EQ(heard->perURL, 11u);
-    EXPECT_EQ(heard->finishes, (Counts {{8, 3}}));
+    EXPECT_EQ(completions, (Counts {{11, 3}, {1, 0}}));
+    EXPECT_EQ(progress.size(), 12u);
+    EXPECT_EQ(heard->perURL, 12u);
+    EXPECT_EQ(heard->finishes, (Counts {{8, 3}, {1, 0}}));
     EXPECT_EQ(mostRunning, 3u);
+    EXPECT_GE(queued, 8); // every URL past the first three starts from it
 
     prefetcher->prefetchURLs({}, {}, [&](std::uint64_t f, std::uint64_t s) { completions.emplace_back(f, s); });
     EXPECT_EQ(completions.back(), std::make_pair(std::uint64_t {0}, std::uint64_t {0})) << "an empty list ends at once";

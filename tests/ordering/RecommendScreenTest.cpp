@@ -73,6 +73,8 @@ TEST_F(RecommendScreenTest, ShowsTheVenuesRecommendedDishesWithWhatTheBasketHold
     const CGRect dots = screen->pageControl()->bounds();
     EXPECT_TRUE(screen->pageControl()->tapAtPoint(CGPointMake(CGRectGetMaxX(dots) - 2, CGRectGetMidY(dots))));
     EXPECT_EQ(flow.scrollView()->contentOffset(), CGPointMake(1600, 0));
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return screen->currentFoodIndex() == 2; }, 2.0));
+    EXPECT_EQ(screen->lblFoodName()->text(), screen->foods()[2]->NameChs);
 }
 
 TEST_F(RecommendScreenTest, DishCardStacksItsPhotographOverTheDefaultPicture)

@@ -44,11 +44,7 @@ TEST(CodeImages, QRImagesAreSharpCentredAndRefuseWhatCannotBeDrawn)
 
 TEST(CodeImages, OtherFormatsThroughTheWriterAndItsRefusals)
 {
-    struct Case {
-        const AVMetadataObjectType* type;
-        std::string text;
-        bool drawn;
-    } cases[] = {
+    const struct { const AVMetadataObjectType* type; std::string text; bool drawn; } cases[] = {
         {&AVMetadataObjectTypeCode128Code, "ORDER-2041", true},
         {&AVMetadataObjectTypeEAN13Code, "6901234567892", true},
         {&AVMetadataObjectTypeEAN13Code, "69012345678AB", false},

@@ -129,15 +129,14 @@ TEST_F(ScanCaptureTest, TorchTogglesAndLeavesAutoAlone)
     ScanTestCamera camera({});
     auto wrapper = ScanWrapper::initWithPreView(preview, std::nullopt, CGRectZero, {});
     auto device = wrapper->scanNativeObj()->device();
-    wrapper->openOrCloseFlash();
-    EXPECT_EQ(device->torchMode(), AVCaptureTorchMode::On);
-    wrapper->openOrCloseFlash();
-    EXPECT_EQ(device->torchMode(), AVCaptureTorchMode::Off);
-    device->lockForConfiguration();
-    device->setTorchMode(AVCaptureTorchMode::Auto);
-    device->unlockForConfiguration();
-    wrapper->openOrCloseFlash();
-    EXPECT_EQ(device->torchMode(), AVCaptureTorchMode::Auto);
+    using enum AVCaptureTorchMode;
+    for (const auto& [before, after] : {std::pair {Off, On}, std::pair {On, Off}, std::pair {Auto, Auto}}) {
+        device->lockForConfiguration();
+        device->setTorchMode(before);
+        device->unlockForConfiguration();
+        wrapper->openOrCloseFlash();
+        EXPECT_EQ(device->torchMode(), after);
+    }
 }
 
 TEST_F(ScanCaptureTest, ScanRectCoversInTheFrameWhatTheOverlayShows)

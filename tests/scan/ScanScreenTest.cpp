@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 // The screen that opens the scanner, as the bill and the room floor do.
 class Presenter : public UIViewController, public ScanResultDelegate {
@@ -49,10 +51,14 @@ protected:
     }
     std::shared_ptr<SubScanViewController> present(bool vip = false)
     {
-        auto style = ScanViewStyle::create();
+        auto style = ScanViewStyle::create(); // as the program's presenters style it
         style->centerUpOffset = vip ? 200 : 0;
         style->xScanRetangleOffset = 200;
+        style->photoframeAngleStyle = 0;
+        style->photoframeAngleW = style->photoframeAngleH = 80;
         style->photoframeLineW = vip ? 0 : 10;
+        style->colorAngle = UIColor::colorWithRed(0, 200 / 255.0, 20 / 255.0, 1);
+        style->animationImage = UIImage::imageNamed("CodeScan.bundle/qrcode_Scan_weixin_Line");
         auto scan = std::make_shared<SubScanViewController>();
         scan->topTitleValue = vip ? "会员支付" : "扫码存酒";
         scan->isVipCard = vip;
@@ -88,10 +94,37 @@ TEST_F(ScanScreenTest, DismissedBeforeTheStartNeverStartsTheCamera)
     EXPECT_EQ(camera.shown(), 0u);
 }
 
+// A camera that may not be used says so, a denied one stays black: neither animates over nothing.
+TEST_F(ScanScreenTest, ACameraThatMayNotBeUsedSaysSoAndADeniedOneStaysBlack)
+{
+    const struct { const char* name; AVAuthorizationStatus status; const char* notice; } rows[] = {
+        {"camera-restricted", AVAuthorizationStatus::Restricted, ScanViewController::CameraNotAllowedNotice},
+        {"camera-denied", AVAuthorizationStatus::Denied, "(none)"},
+    };
+    for (const auto& row : rows) {
+        ScanTestCamera camera({qrFrame("x")});
+        AVCaptureDevice::setAuthorizationStatus(row.status);
+        auto scan = present();
+        clock.advance(UIViewController::TransitionDuration + 0.3);
+        keepScreenPicture(std::string("scan-screen-") + row.name);
+        const auto notice = scan->qRScanView()->labelNotice();
+        EXPECT_EQ(notice ? notice->text() : "(none)", row.notice) << row.name;
+        EXPECT_EQ(scan->scanObj() != nullptr, row.status != AVAuthorizationStatus::Denied) << row.name;
+        EXPECT_FALSE(scan->qRScanView()->activityView() || scan->qRScanView()->scanLineAnimation()) << row.name;
+        EXPECT_EQ(scan->view()->backgroundColor(), UIColor::blackColor()) << row.name;
+        scan->clickReturn();
+        clock.advance(1);
+    }
+}
+
+// Two codes in one frame: both are logged in the order read, and the first one is handed over.
 TEST_F(ScanScreenTest, CodeReachesThePresenterAndARejectingAlertResumesCapture)
 {
-    ScanTestCamera camera({qrFrame("1001|wine|7", 4)});
+    ScanTestCamera camera({codeFrame({640, 480}, {{"1001|wine|7", ZXing::BarcodeFormat::QRCode, {40, 120}, 6, 4},
+                                                  {"1002|wine|8", ZXing::BarcodeFormat::QRCode, {400, 120}, 6}})});
+    camera.hold();
     presenter->rejectWithAlert = true;
+    LogCapture log;
     std::weak_ptr<SubScanViewController> weak;
     std::weak_ptr<AVCaptureSession> session;
     {
@@ -101,10 +134,15 @@ TEST_F(ScanScreenTest, CodeReachesThePresenterAndARejectingAlertResumesCapture)
         ASSERT_TRUE(scan->scanObj());
         EXPECT_FALSE(scan->qRScanView()->activityView());
         EXPECT_TRUE(scan->qRScanView()->scanLineAnimation()->isAnimating());
+        ASSERT_TRUE(runMainUntil([&] { return camera.hasShownAFrame(); }));
         keepScreenPicture("scan-screen-reading");
+        camera.release();
         session = scan->scanObj()->scanNativeObj()->session();
         ASSERT_TRUE(runMainUntil([&] { return !presenter->texts.empty(); }));
-        EXPECT_EQ(presenter->texts[0], "1001|wine|7");
+        auto logged = log.lines();
+        std::erase_if(logged, [](const std::string& line) { return line.rfind("scanResult:", 0) != 0; });
+        ASSERT_EQ(std::set(logged.begin(), logged.end()), (std::set<std::string> {"scanResult:1001|wine|7", "scanResult:1002|wine|8"}));
+        EXPECT_EQ(std::vector {"scanResult:" + presenter->texts.at(0)}, std::vector {logged[0]});
         EXPECT_FALSE(session.lock()->isRunning());
         // The camera's light picture shows through the dimmed band beside the frame.
         const auto shown = ViewRenderer::render(*scan->view()).get()->pixelAt(20, 400);

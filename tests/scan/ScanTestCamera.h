@@ -12,6 +12,8 @@
 #include <vector>
 
 // The default camera for a test: it shows the scripted frames in order and then holds the last.
+// While held, it shows an empty scene instead and keeps its place in the script, so that a
+// picture of the scanner showing the camera's picture is taken before any code is read.
 class ScanTestCamera {
 public:
     explicit ScanTestCamera(std::vector<UIImagePtr> frames, AVCaptureDevice::Features features = {})
@@ -22,7 +24,9 @@ public:
         auto source = std::make_shared<RenderedFrameSource>(
             [state]() -> UIImagePtr {
                 std::lock_guard lock(state->mutex);
-                const std::size_t i = state->shown++;
+                if (state->shown++, state->held)
+                    return state->scene;
+                const std::size_t i = state->next++;
                 return state->frames.empty() ? nullptr : state->frames[std::min(i, state->frames.size() - 1)];
             },
             0.005);
@@ -34,11 +38,18 @@ public:
         AVCaptureDevice::setAuthorizationStatus(AVAuthorizationStatus::Authorized);
     }
     std::size_t shown() const { return m_state->shown.load(); }
+    // A frame asked for after another means that one has reached the session's preview.
+    bool hasShownAFrame() const { return shown() > 1; }
+    void hold() { m_state->held = true; }
+    void release() { m_state->held = false; }
 
 private:
     struct State {
         std::mutex mutex;
         std::vector<UIImagePtr> frames;
+        const UIImagePtr scene = codeFrame({640, 480}, {});
+        std::atomic<bool> held {false};
+        std::size_t next = 0;
         std::atomic<std::size_t> shown {0};
     };
     std::shared_ptr<State> m_state;

@@ -1,4 +1,5 @@
 #include "kit/carousel/CarouselView.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,14 @@ TEST(Carousel, RestingPageReachesPageControlAndDelegateOnlyWhenItChanged)
     EXPECT_EQ(carousel.pages->heard, (std::vector<std::int64_t> {2, 4}));
     EXPECT_EQ(carousel.dots->currentPage(), 4);
     EXPECT_EQ(carousel.flow->currentPageIndex(), 4);
+
+    // Scrolled to by the page dots, heard when the animation ends; a drag that stops on a page.
+    carousel.flow->scrollToPage(1);
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return carousel.pages->heard.size() == 3; }, 2.0));
+    carousel.flow->scrollView()->setContentOffset(CGPointMake(2400, 0));
+    carousel.flow->scrollViewDidEndDragging(*carousel.flow->scrollView(), false);
+    EXPECT_EQ(carousel.pages->heard, (std::vector<std::int64_t> {2, 4, 1, 3}));
+    EXPECT_EQ(carousel.dots->currentPage(), 3);
 }
 
 TEST(Carousel, EmptyOrSizelessCarouselRestsOnPageZeroAndScrollsNowhere)

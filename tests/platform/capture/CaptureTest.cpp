@@ -22,9 +22,7 @@ TEST(MetadataOutput, RectangleOfInterestIsClampedAndAnEmptyCropReadsNothing)
 {
     auto output = AVCaptureMetadataOutput::create();
     output->setMetadataObjectTypes({AVMetadataObjectTypeQRCode});
-    struct Case {
-        CGRect asked, kept;
-    } cases[] = {
+    const struct { CGRect asked, kept; } cases[] = {
         {CGRectMake(-0.5, 0.25, 1, 2), CGRectMake(0, 0.25, 0.5, 0.75)},
         {CGRectMake(0.2, 0.2, NAN, 0.5), CGRectMake(0.2, 0.2, 0, 0.5)},
         {CGRectMake(2, 2, 1, 1), CGRectMake(1, 1, 0, 0)},
@@ -54,11 +52,8 @@ TEST(CodeReader, TransparentBackgroundReadsAsLightAndTypesMapBothWays)
     ASSERT_EQ(codes.size(), 1u);
     EXPECT_EQ(codes[0].text, "clear");
 
-    struct Case {
-        ZXing::BarcodeFormat format;
-        std::string text;
-        std::vector<AVMetadataObjectType> asked;
-        std::optional<std::string> type, reported;
+    const struct {
+        ZXing::BarcodeFormat format; std::string text; std::vector<AVMetadataObjectType> asked; std::optional<std::string> type, reported;
     } cases[] = {
         {ZXing::BarcodeFormat::UPCA, "012345678905", {AVMetadataObjectTypeEAN13Code}, AVMetadataObjectTypeEAN13Code, "0012345678905"},
         {ZXing::BarcodeFormat::ITF, "12345678901231", {AVMetadataObjectTypeITF14Code}, AVMetadataObjectTypeITF14Code, "12345678901231"},
@@ -101,19 +96,28 @@ TEST(StillImageOutput, AnswersWithTheNextFrameOrWithNothingOnceStopped)
     RunLoop::main().reset();
 }
 
-// A code written by the qrencode tool, Chinese in byte mode without a declared character set.
-TEST(CodeReader, ReadsWhatQrencodeWrote)
+// Codes written by the qrencode tool in byte mode without a declared character set, and in
+// kanji mode (Shift_JIS): UTF-8, the venue's GB18030, Latin-1 and kanji all read whole.
+TEST(CodeReader, ReadsWhatQrencodeWroteInEveryCharacterSet)
 {
-    const auto path = std::filesystem::temp_directory_path() / ("floorpad-qrencode-" + std::to_string(::getpid()) + ".png");
-    const std::string text = "1001|存酒|张三";
-    const std::string command = "qrencode -8 -s 4 -o '" + path.string() + "' '" + text + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << "the qrencode tool is missing";
-    auto picture = UIImage::imageWithContentsOfFile(path);
-    std::filesystem::remove(path);
-    ASSERT_TRUE(picture);
-    auto codes = CodeReader::read(LuminanceImage::fromImage(*picture), ZXing::BarcodeFormat::QRCode);
-    ASSERT_EQ(codes.size(), 1u);
-    EXPECT_EQ(codes[0].text, text);
+    const struct { const char *mode, *bytes, *text; } cases[] = {
+        {"-8", "1001|存酒|张三", "1001|存酒|张三"},
+        {"-8", "1001|\xD5\xC5\xC8\xFD|\xB4\xE6\xBE\xC6", "1001|张三|存酒"},
+        {"-8", "caf\xE9", "café"},
+        {"-k", "\x88\x9F\x88\xA0", "亜唖"},
+    };
+    const auto base = (std::filesystem::temp_directory_path() / ("floorpad-qrencode-" + std::to_string(::getpid()))).string();
+    for (const auto& c : cases) {
+        std::ofstream(base + ".txt", std::ios::binary) << c.bytes;
+        const std::string command = std::string("qrencode ") + c.mode + " -s 4 -r '" + base + ".txt' -o '" + base + ".png'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << "the qrencode tool is missing";
+        auto picture = UIImage::imageWithContentsOfFile(base + ".png");
+        std::filesystem::remove(base + ".txt"), std::filesystem::remove(base + ".png");
+        ASSERT_TRUE(picture);
+        auto codes = CodeReader::read(LuminanceImage::fromImage(*picture), ZXing::BarcodeFormat::QRCode);
+        ASSERT_EQ(codes.size(), 1u) << c.text;
+        EXPECT_EQ(codes[0].text, c.text);
+    }
 }
 
 // The library stops the process on some bar codes seen twice in one picture (found by fuzzing

@@ -7,7 +7,8 @@
 
 #include <filesystem>
 #include <iterator>
-#include <sys/stat.h>
+#include <fstream>
+#include <unistd.h>
 
 TEST(UserDefaults, UserValuesWinOverRegisteredOnesAndPersist)
 {
@@ -56,22 +57,33 @@ TEST(UserDefaults, CorruptFileStartsEmptyAndIsReplacedOnWrite)
     EXPECT_EQ(again.stringForKey("x"), "1");
     // What could not be read is kept for a person to look at, not overwritten.
     EXPECT_EQ(readFile(data.path() / "defaults.json.unreadable"), "{not json");
+    // Settings linked in from elsewhere are not read through the link.
+    std::filesystem::create_symlink(file, data.path() / "linked.json");
+    EXPECT_FALSE(UserDefaults(data.path() / "linked.json").objectForKey("x"));
 }
 
-TEST(Paths, AtomicWriteSetsPermissionsAndReplaces)
+TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
 {
     ScopedDataFolder data;
-    const auto file = data.path() / "nested" / "item";
+    const auto folder = data.path() / "nested";
+    const auto file = folder / "item";
+    const auto outside = data.path() / "outside";
+    ASSERT_TRUE(writeFileAtomically(outside, "keep"));
+    // A link where the temporary file was once named, and what writers killed mid-way left.
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_symlink(outside, folder / ("item.tmp-" + std::to_string(::getpid())));
+    const std::string dead = "2147483647"; // above any process id
+    for (const auto& name : {"item.tmp-" + dead, "defaults.json.tmp-" + dead + "-a1B2c3", "keep.tmp-" + dead + "-x"})
+        std::ofstream(folder / name) << "left";
     ASSERT_TRUE(writeFileAtomically(file, "one"));
     ASSERT_TRUE(writeFileAtomically(file, "two"));
     EXPECT_EQ(readFile(file), "two");
-    struct stat st {};
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(readFile(outside), "keep");
+    EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600));
     EXPECT_FALSE(readFile(data.path() / "absent"));
-    // Nothing but the file itself is left in the folder.
-    const std::filesystem::directory_iterator entries(file.parent_path());
-    EXPECT_EQ(std::distance(entries, std::filesystem::directory_iterator {}), 1);
+    // The leftovers are gone; the file, the link of a running writer and a stranger's file stay.
+    const std::filesystem::directory_iterator entries(folder);
+    EXPECT_EQ(std::distance(entries, std::filesystem::directory_iterator {}), 3);
 }
 
 // Strings and numbers from a settings file are checked where the program registers its defaults.

@@ -94,9 +94,14 @@ TEST(PictureDecoding, BrokenAndHostilePicturesGiveNothing)
     for (int i = 0; i < 4; ++i)
         hugePng[29 + i] = static_cast<char>(~crc >> (24 - 8 * i));
     corruptPng[200] ^= 0x5A; // in the pixel data, whose checksum then fails
+    // Thirteen small frames on a 2048 × 2048 canvas: together beyond what an animation may hold.
+    const std::string still = testPicture("still.gif"); // header, screen, colours; then a frame and ';'
+    std::string manyFrames = still.substr(0, 6) + std::string("\0\x08\0\x08", 4) + still.substr(10, 9);
+    for (int i = 0; i < 13; ++i)
+        manyFrames += still.substr(19, still.size() - 20) + (i == 12 ? ";" : "");
     const std::string cases[] = {
         jpeg.substr(0, jpeg.size() - 20), png.substr(0, png.size() - 20), gif.substr(0, gif.size() - 10),
-        hugeJpeg, hugeGif, hugePng, corruptPng, "RIFF\x10\0\0\0WEBPVP8 garbage", std::string("\xFF\xD8\xFF", 3),
+        hugeJpeg, hugeGif, hugePng, corruptPng, manyFrames, "RIFF\x10\0\0\0WEBPVP8 garbage", std::string("\xFF\xD8\xFF", 3),
         "<html>not found</html>", "",
     };
     for (const auto& bytes : cases)

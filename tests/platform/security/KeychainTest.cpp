@@ -21,6 +21,10 @@ TEST(Keychain, AddFindUpdateRemove)
     EXPECT_EQ(keychain.update("UUID", item), errSecSuccess);
     ASSERT_EQ(keychain.copyMatching("UUID", &found), errSecSuccess);
     EXPECT_EQ(found.data, "new");
+    // A failed update keeps the old item.
+    EXPECT_EQ(keychain.update("UUID", {"", "", "", "", "", "newer"}), errSecParam); // no service to store under
+    ASSERT_EQ(keychain.copyMatching("UUID", &found), errSecSuccess);
+    EXPECT_EQ(found.data, "new");
 
     EXPECT_EQ(keychain.remove("UUID"), errSecSuccess);
     EXPECT_EQ(keychain.remove("UUID"), errSecItemNotFound);
@@ -35,15 +39,7 @@ TEST(Keychain, ServiceNamesStayInsideTheFolder)
     ASSERT_EQ(keychain.add(item), errSecSuccess);
     EXPECT_EQ(keychain.fileFor(item.service).parent_path(), data.path() / "kc");
     EXPECT_EQ(keychain.add(KeychainItem {}), errSecParam);
-}
-
-TEST(Keychain, AFailedUpdateKeepsTheOldItem)
-{
-    ScopedDataFolder data;
-    Keychain keychain(data.path() / "kc");
-    ASSERT_EQ(keychain.add({"UUID", "", "", "", "", "old"}), errSecSuccess);
-    EXPECT_EQ(keychain.update("UUID", {"", "", "", "", "", "new"}), errSecParam); // no service to store under
-    KeychainItem found;
-    ASSERT_EQ(keychain.copyMatching("UUID", &found), errSecSuccess);
-    EXPECT_EQ(found.data, "old");
+    // An item linked in from elsewhere is not read through its link.
+    std::filesystem::create_symlink(keychain.fileFor(item.service), keychain.fileFor("linked"));
+    EXPECT_EQ(keychain.copyMatching("linked", &item), errSecIO);
 }

@@ -4,6 +4,8 @@
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIWindow.h"
 
+#include <chrono>
+
 namespace {
 class ScriptedController : public UIViewController {
 public:
@@ -84,6 +86,23 @@ TEST_F(ApplicationTest, ControllersLoadOnceAndHearAppearance)
     window->setRootViewController(nullptr);
     EXPECT_EQ(log, (std::vector<std::string> {"will disappear", "did disappear"}));
     EXPECT_TRUE(window->subviews().empty());
+}
+
+// Leaving, the program waits for background tasks only so long: one that never ends expires.
+TEST_F(ApplicationTest, QuittingGivesBackgroundTasksABoundedTime)
+{
+    auto& app = UIApplication::sharedApplication();
+    std::vector<std::string> seen;
+    auto token = NotificationCenter::defaultCenter().addObserver("", [&](const Notification& n) { seen.push_back(n.name); });
+    bool expired = false;
+    app.beginBackgroundTask([&] { expired = true; });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(app.quit(0.3));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+    EXPECT_TRUE(expired);
+    EXPECT_EQ(app.backgroundTaskCount(), 0u);
+    EXPECT_EQ(seen, (std::vector {UIApplicationWillResignActiveNotification, UIApplicationDidEnterBackgroundNotification,
+                                  UIApplicationWillTerminateNotification}));
 }
 
 // Readings taken by the monitor's timer, one a second, and the warnings received after each.

@@ -13,8 +13,11 @@ TEST_F(DispatcherTest, UnsettledFolioLines)
     EXPECT_EQ(std::tie(folio.PayedMoney, folio.MasterID), std::make_tuple("100.00", "M7"));
     ASSERT_EQ(folio.DataDetail.size(), 1u);
     const auto& line = *folio.DataDetail[0];
-    EXPECT_EQ(std::tie(line.FolioID, line.GroupID, line.Str05),
-              std::make_tuple("0:0", "0:7", "0:12"));
+    const auto fields = records(1, 13, "");
+    EXPECT_EQ((std::vector<std::optional<std::string>> {line.FolioID, line.FoodName, line.Price, line.VipPrice,
+                                                        line.Quantity, line.DisRate, line.Monad, line.GroupID, line.Str01,
+                                                        line.Str02, line.Str03, line.Str04, line.Str05}),
+              std::vector<std::optional<std::string>>(fields.begin(), fields.end()));
     EXPECT_FALSE(line.isSelected);
     EXPECT_FALSE(line.SetNote);
     deliver(156, {"0", "", "0", "M8"});
@@ -32,12 +35,9 @@ TEST_F(DispatcherTest, StorableDrinksAndBottleLines)
     EXPECT_TRUE(receiver->drinks.empty());
     EXPECT_EQ(calls().back(), "storeFoodList");
 
-    auto whole = SelectedStoreWineFoodObject::wholeBottles("F1", "红酒", 3);
-    EXPECT_EQ(whole.requestFields(), (std::vector<std::string> {"F1", "红酒", "0", "3", "0.00"}));
-    EXPECT_EQ(whole.foodCount, "3");
-    auto opened = SelectedStoreWineFoodObject::openedBottle("F1", "红酒", 0.5);
-    EXPECT_EQ(opened.requestFields(), (std::vector<std::string> {"F1", "红酒", "1", "0", "0.50"}));
-    EXPECT_EQ(opened.foodCount, "0.50");
+    // The lines' request fields go out in the store request of the bottle chain's tests.
+    EXPECT_EQ(SelectedStoreWineFoodObject::wholeBottles("F1", "红酒", 3).foodCount, "3");
+    EXPECT_EQ(SelectedStoreWineFoodObject::openedBottle("F1", "红酒", 0.5).foodCount, "0.50");
 }
 
 // The player's replies are followed end to end against the venue server.

@@ -71,6 +71,9 @@ const ReplyRow kReplyRows[] = {
     {102, {"0", "", "8801", "张三"}, "clerkInfo",
      {{"ErrorCode", "0"}, {"ErrorMsg", ""}, {"ClerkNo", "8801"}, {"ClerkName", "张三"}}},
     {102, {"1", "密码错误", "8801", "张三"}, "clerkInfo", {{"ErrorCode", "1"}, {"ErrorMsg", "密码错误"}}},
+    // A success naming no clerk is a refusal.
+    {102, {"0", "", "8801"}, "clerkInfo", {{"ErrorCode", "1"}, {"ErrorMsg", "未取得员工信息"}}},
+    {102, {"0", "", "", "张三"}, "clerkInfo", {{"ErrorCode", "1"}, {"ErrorMsg", "未取得员工信息"}}},
 };
 
 } // namespace

@@ -174,6 +174,34 @@ TEST_F(TlsTest, PlainLineFirstThenTlsWithTheHandshakeAlreadyReadAhead)
     ASSERT_TRUE(runUntil([&] { return !client.reads.empty() || client.disconnected(); }));
     EXPECT_EQ(client.reads, std::vector<std::string> {"secret\r\n"});
     EXPECT_EQ(server.reads, (std::vector<std::string> {"STARTTLS\r\n", "secret\r\n"}));
+
+    // Asked again on a secured connection, it is secure at once: nothing waits for the peer.
+    socket->startTLS(trustingTheTestCa());
+    socket->writeData(bytes("again\r\n"), 5.0, 4);
+    socket->readDataToData(TcpSocket::CRLFData(), 5.0, 5);
+    ASSERT_TRUE(runUntil([&] { return client.reads.size() == 2 || client.disconnected(); }, 2.0));
+    EXPECT_EQ(client.reads[1], "again\r\n");
+    EXPECT_EQ(client.count("didSecure"), 2);
+}
+
+TEST_F(TlsTest, AStalledHandshakeEndsWhenTheFirstOperationWaitingBehindItWouldTimeOut)
+{
+    // A silent server, and one that sends a record header and no more.
+    for (const std::string& stall : {std::string(), std::string("\x16\x03\x03\x00\x40", 5)}) {
+        SCOPED_TRACE(stall.size());
+        LoopbackPeer peer;
+        RecordingDelegate stalled;
+        auto s = TcpSocket::create(&stalled, 0, loop);
+        ASSERT_TRUE(s->connectToHost(peer.host(), peer.port(), 2.0));
+        s->startTLS(trustingTheTestCa());
+        s->writeData(bytes("ping\n"), 5.0, 1);
+        s->readDataToData(TcpSocket::LFData(), 0.3, 2);
+        ASSERT_TRUE(runUntil([&] { return peer.connectionCount() == 1; }));
+        if (!stall.empty())
+            peer.send(stall);
+        ASSERT_TRUE(runUntil([&] { return stalled.disconnected(); }, 2.0));
+        EXPECT_EQ(stalled.count("willDisconnect TcpSocketErrorDomain 6"), 1);
+    }
 }
 
 TEST_F(TlsTest, AMegabyteGoesThroughAndAResetPeerIsAnErrorNotASignal)

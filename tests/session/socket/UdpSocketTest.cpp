@@ -12,7 +12,7 @@ namespace {
 // Writes every callback down as one line.
 struct Recorder : UdpSocketDelegate {
     std::vector<std::string> log;
-    std::function<void(UdpSocket&)> onReceive;
+    std::function<bool(UdpSocket&)> onReceive; // answers whether the receive takes the datagram
 
     void onUdpSocketDidSendDataWithTag(UdpSocket&, std::int64_t tag) override
     {
@@ -27,9 +27,7 @@ struct Recorder : UdpSocketDelegate {
     {
         log.push_back("received " + std::to_string(tag) + " " + std::string(data.begin(), data.end()) + " from "
                       + host);
-        if (onReceive)
-            onReceive(socket);
-        return true;
+        return !onReceive || onReceive(socket);
     }
     void onUdpSocketDidNotReceiveDataWithTag(UdpSocket&, std::int64_t tag, const SocketError& error) override
     {
@@ -135,6 +133,44 @@ TEST_F(UdpTest, AConnectedSocketHearsOnlyItsPeer)
     EXPECT_TRUE(socket->sendData(bytes("back"), 1.0, 6));
 }
 
+TEST_F(UdpTest, ADelegateThatDeclinesADatagramMayConnectAwayFromTheFamilyBeingRead)
+{
+    ASSERT_TRUE(socket->bindToPort(0));
+    auto peer6 = UdpSocket::create(&sender, 0, false, true, loop);
+    ASSERT_TRUE(peer6->bindToAddress("::1", 0));
+    receiver.onReceive = [&](UdpSocket& s) {
+        if (s.isConnected())
+            return true;
+        EXPECT_TRUE(s.connectToHost("::1", peer6->localPort())); // closes the IPv4 socket mid-read
+        return false;
+    };
+    peer->sendData(bytes("four"), "127.0.0.1", socket->localPort(), 1.0, 1);
+    ASSERT_TRUE(runUntil([&] { return sender.log.size() == 1; }));
+    socket->receiveWithTimeout(2.0, 7);
+    ASSERT_TRUE(runUntil([&] { return receiver.log.size() == 1; }));
+    peer6->sendData(bytes("six"), "::1", socket->localPort(), 1.0, 2);
+    ASSERT_TRUE(runUntil([&] { return receiver.log.size() == 2; }));
+    EXPECT_EQ(receiver.log[1], "received 7 six from ::1");
+}
+
+TEST_F(UdpTest, ABindRefusedForOneFamilyLeavesTheSocketFreeToBindAgain)
+{
+    // The port is taken for IPv6 only, by a socket that does not share it.
+    UniqueFd taken(::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    const auto loopback6 = *SocketAddress::numeric("::1", 0);
+    ASSERT_EQ(::bind(taken.get(), loopback6.data(), loopback6.length()), 0);
+    const auto port = SocketAddress::localOf(taken.get())->port();
+    SocketError error;
+    EXPECT_FALSE(socket->bindToAddress("localhost", port, &error));
+    EXPECT_EQ(error.code, UdpSocketCFSocketError);
+    ASSERT_TRUE(socket->bindToAddress("localhost", 0, &error)) << error.description;
+    EXPECT_TRUE(socket->isIPv4() && socket->isIPv6());
+    peer->sendData(bytes("again"), "127.0.0.1", socket->localPort(), 1.0, 1);
+    socket->receiveWithTimeout(1.0, 2);
+    ASSERT_TRUE(runUntil([&] { return !receiver.log.empty(); }));
+    EXPECT_EQ(receiver.log[0], "received 2 again from 127.0.0.1");
+}
+
 TEST_F(UdpTest, ClosingTwiceTellsOnceAndTheDelegateMayReleaseTheSocket)
 {
     socket->close();
@@ -158,7 +194,10 @@ TEST_F(UdpTest, ClosingTwiceTellsOnceAndTheDelegateMayReleaseTheSocket)
     peer = UdpSocket::create(&sender, 0, true, true, loop);
     socket = UdpSocket::create(&receiver, 0, true, false, loop);
     ASSERT_TRUE(socket->bindToAddress("127.0.0.1", 0));
-    receiver.onReceive = [&](UdpSocket&) { socket.reset(); };
+    receiver.onReceive = [&](UdpSocket&) {
+        socket.reset();
+        return true;
+    };
     socket->receiveWithTimeout(1.0, 1);
     socket->receiveWithTimeout(1.0, 2);
     peer->sendData(bytes("bye"), "127.0.0.1", socket->localPort(), 1.0, 1);

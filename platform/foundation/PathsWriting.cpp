@@ -1,0 +1,116 @@
+// Writing files whole, and clearing away what interrupted writes left behind.
+#include "platform/foundation/Paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <mutex>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr std::string_view TemporaryMarker = ".tmp-";
+// A writer that has held a temporary file this long has died, even if its process id now
+// belongs to another process.
+constexpr time_t StaleTemporarySeconds = 600;
+
+bool isAlphanumeric(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// The writer's process id when name is one of our temporary files: "<name>.tmp-<pid>" (the form
+// older versions wrote) or "<name>.tmp-<pid>-<six letters or digits>".
+std::optional<pid_t> temporaryFileWriter(const std::string& name)
+{
+    const auto marker = name.rfind(TemporaryMarker);
+    if (marker == std::string::npos || marker == 0)
+        return std::nullopt;
+    std::string_view digits = std::string_view(name).substr(marker + TemporaryMarker.size());
+    if (const auto dash = digits.find('-'); dash != std::string_view::npos) {
+        const auto unique = digits.substr(dash + 1);
+        if (unique.size() != 6 || !isAlphanumeric(unique))
+            return std::nullopt;
+        digits = digits.substr(0, dash);
+    }
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), pid);
+    if (error != std::errc() || end != digits.data() + digits.size() || pid <= 0)
+        return std::nullopt;
+    return pid;
+}
+
+// A killed writer leaves its temporary file for good; later writes into the folder never reuse
+// its name, so nothing else would ever remove it.
+void removeLeftoverTemporaryFiles(const fs::path& folder)
+{
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const auto writer = temporaryFileWriter(it->path().filename().string());
+        struct stat info {};
+        if (!writer || ::lstat(it->path().c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+            continue;
+        const bool writerGone = ::kill(*writer, 0) != 0 && errno == ESRCH;
+        if (writerGone || std::time(nullptr) - info.st_mtime > StaleTemporarySeconds)
+            ::unlink(it->path().c_str());
+    }
+}
+
+// Whether this is the process's first write into the folder. Leftovers are mostly those of
+// earlier runs, so one look per folder and process is enough, and the writes into a large
+// cache folder do not each walk it.
+bool firstWriteInto(const fs::path& folder)
+{
+    static auto* mutex = new std::mutex;
+    static auto* seen = new std::set<fs::path>;
+    std::lock_guard lock(*mutex);
+    if (seen->size() >= 256)
+        seen->clear();
+    return seen->insert(folder).second;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+} // namespace
+
+bool writeFileAtomically(const fs::path& path, std::string_view bytes, fs::perms permissions, FileFlush flush)
+{
+    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (firstWriteInto(folder))
+        removeLeftoverTemporaryFiles(folder);
+    // A name nobody can guess, created new: nothing planted beside the file is followed or reused.
+    std::string temporary = path.string() + std::string(TemporaryMarker) + std::to_string(::getpid()) + "-XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // The file is created 0600; it must have exactly the permissions asked for.
+    bool ok = ::fchmod(fd, static_cast<mode_t>(permissions)) == 0 && writeAll(fd, bytes)
+        && (flush == FileFlush::Skip || ::fsync(fd) == 0);
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,31 @@
+#include "image/ImageCache.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+// Run without HOME, the program keeps its data in a private folder of the temporary folder and,
+// on its way out, removes the pictures that expired, though it showed none.
+TEST(Program, RemovesExpiredPicturesAtExitAndKeepsItsFallbackFolderPrivate)
+{
+    ScopedDataFolder scratch;
+    const auto data = scratch.path() / ("floorpad-" + std::to_string(::getuid()));
+    const auto cache = data / "caches" / "default" / (ImageCache::NamespacePrefix + "default");
+    fs::create_directories(cache);
+    fs::permissions(data, fs::perms::owner_all);
+    for (const char* name : {"expired", "fresh"})
+        std::ofstream(cache / name) << name;
+    fs::last_write_time(cache / "expired", fs::file_time_type::clock::now() - std::chrono::hours(24 * 7 + 1));
+    const std::string run = "env -u HOME -u FLOORPAD_DATA_DIR TMPDIR=" + scratch.path().string() + " timeout 60 "
+        + FLOORPAD_PROGRAM + " --seconds 0.3 --setting Server_Ip=127.0.0.1 --setting Server_Port=1 >/dev/null 2>&1";
+    EXPECT_EQ(std::system(run.c_str()), 0);
+    EXPECT_FALSE(fs::exists(cache / "expired"));
+    EXPECT_TRUE(fs::exists(cache / "fresh"));
+    fs::permissions(data, fs::perms::all);
+    EXPECT_EQ(WEXITSTATUS(std::system(run.c_str())), 1) << "a folder others may enter is refused";
+}
