@@ -6,8 +6,6 @@
 #include "platform/graphics/UIImage.h"
 #include "platform/ui/ScreenInFront.h"
 #include "platform/ui/TypeName.h"
-#include "platform/ui/UIApplication.h"
-#include "platform/ui/UIWindow.h"
 #include "platform/ui/ViewRenderer.h"
 
 #include <cstdio>
@@ -30,12 +28,19 @@ ScreenRecorder::~ScreenRecorder()
 
 void ScreenRecorder::capture()
 {
-    for (const auto& window : UIApplication::sharedApplication().windows())
-        window->layoutIfNeeded();
-    auto picture = ViewRenderer::renderScreen();
-    // Most seconds nothing on screen has changed: comparing the pixels is cheap, encoding is not.
-    if (!picture || (m_lastPicture && picture->hasSamePixels(*m_lastPicture)))
+    // Most seconds nothing on screen has changed, which the views' fingerprint tells without
+    // drawing. A changed fingerprint may still draw the same pixels (a value set and set back,
+    // a tile redrawn the same), and comparing them is far cheaper than encoding.
+    const std::uint64_t fingerprint = ViewRenderer::screenFingerprint();
+    if (m_lastFingerprint == fingerprint)
         return;
+    auto picture = ViewRenderer::renderScreen();
+    if (!picture)
+        return;
+    if (m_lastPicture && picture->hasSamePixels(*m_lastPicture)) {
+        m_lastFingerprint = fingerprint;
+        return;
+    }
     auto bytes = picture->pngData();
     if (!bytes)
         return;
@@ -50,4 +55,5 @@ void ScreenRecorder::capture()
         return;
     }
     m_lastPicture = std::move(picture);
+    m_lastFingerprint = fingerprint;
 }

@@ -3,7 +3,9 @@
 #include "platform/foundation/NotificationCenter.h"
 
 #include <filesystem>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class NSTimer;
@@ -11,7 +13,8 @@ class UIImage;
 
 // Writes what the screen shows as numbered PNG files into a folder, so a person can follow the
 // program without a display: at once whenever the screen in front changes, and otherwise at most
-// once a second while what it shows keeps changing.
+// once a second while what it shows keeps changing. A screen that has not changed costs a walk
+// over its views, not a drawing.
 class ScreenRecorder {
 public:
     explicit ScreenRecorder(std::filesystem::path folder);
@@ -19,7 +22,8 @@ public:
     ScreenRecorder(const ScreenRecorder&) = delete;
     ScreenRecorder& operator=(const ScreenRecorder&) = delete;
 
-    // Renders the screen and writes it when its pixels differ from the last file written.
+    // Renders the screen when its views changed and writes it when its pixels differ from the
+    // last file written.
     void capture();
     int filesWritten() const { return m_written; }
     const std::filesystem::path& folder() const { return m_folder; }
@@ -29,5 +33,6 @@ private:
     NotificationCenter::Token m_observer;
     std::shared_ptr<NSTimer> m_timer;
     std::shared_ptr<UIImage> m_lastPicture; // the screen last written
+    std::optional<std::uint64_t> m_lastFingerprint; // of the views last drawn
     int m_written = 0;
 };

@@ -1,6 +1,7 @@
 // What writing the screen costs: drawing text with a blurred shadow (as every label of the
-// floor does), a whole floor of such labels, and Cairo's own PNG encoding of the same screen,
-// which is the yardstick: drawing a screen should cost no more than encoding it.
+// floor does), a whole floor of such labels, and writing the same screen as PNG, measured against
+// libpng's cheapest usual setting.
+#include "bench/RatioToBaseline.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/UIColor.h"
 #include "platform/graphics/UIFont.h"
@@ -8,8 +9,11 @@
 #include "platform/graphics/UIImage.h"
 
 #include <benchmark/benchmark.h>
+#include <png.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -67,13 +71,60 @@ std::shared_ptr<UIImage> floorPicture()
     return picture;
 }
 
-void BM_CairoPNGEncodingOfTheFloor(benchmark::State& state)
+// The baseline: libpng at level 1 with the SUB filter, the cheapest setting commonly used for
+// screenshots, fed the same opaque screen as RGB rows made from the same pixels.
+std::string libpngLevel1Sub(const UIImage& picture)
+{
+    cairo_surface_t* surface = picture.surface();
+    const int width = picture.pixelWidth(), height = picture.pixelHeight();
+    const int stride = cairo_image_surface_get_stride(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    std::string out;
+    std::vector<png_byte> row(static_cast<std::size_t>(width) * 3);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(png, &out, [](png_structp p, png_bytep bytes, png_size_t length) {
+        static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(bytes), length);
+    }, nullptr);
+    png_set_compression_level(png, 1);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* source = data + static_cast<std::ptrdiff_t>(y) * stride;
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t p;
+            std::memcpy(&p, source + x * 4, 4);
+            row[std::size_t(x) * 3] = static_cast<png_byte>(p >> 16);
+            row[std::size_t(x) * 3 + 1] = static_cast<png_byte>(p >> 8);
+            row[std::size_t(x) * 3 + 2] = static_cast<png_byte>(p);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// The program's PNG writing against the baseline; the sizes include the drawing library's own
+// writer (zlib's default level, every row filter), which the files are held to.
+void BM_PNGWritingOfTheFloor(benchmark::State& state)
 {
     const auto picture = floorPicture();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(picture->pngData());
+    std::size_t written = 0, baseline = 0;
+    measureAgainstBaseline(
+        state, [&] { written = picture->pngData()->size(); }, [&] { baseline = libpngLevel1Sub(*picture).size(); });
+    std::string cairos;
+    cairo_surface_write_to_png_stream(picture->surface(), [](void* out, const unsigned char* bytes, unsigned int length) {
+        static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(bytes), length);
+        return CAIRO_STATUS_SUCCESS;
+    }, &cairos);
+    state.counters["bytes"] = static_cast<double>(written);
+    state.counters["baseline_bytes"] = static_cast<double>(baseline);
+    state.counters["cairo_bytes"] = static_cast<double>(cairos.size());
 }
-BENCHMARK(BM_CairoPNGEncodingOfTheFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PNGWritingOfTheFloor)->Unit(benchmark::kMillisecond);
 
 // What the screen recorder pays each second for a screen that has not changed.
 void BM_SamePixelsCheckOfTheFloor(benchmark::State& state)

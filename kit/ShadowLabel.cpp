@@ -7,6 +7,7 @@
 #include "platform/graphics/TextMetric.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/ui/UIScreen.h"
+#include "platform/ui/ViewFingerprint.h"
 
 #include <algorithm>
 #include <cmath>
@@ -219,6 +220,18 @@ bool ShadowLabel::drawsOffscreen(const CGRect& rect) const
 }
 
 // Drawing.
+
+// The values that only take effect at the next redraw count as well: a screen written after
+// such a change shows it.
+void ShadowLabel::addDrawnContent(ViewFingerprint& f) const
+{
+    UILabel::addDrawnContent(f);
+    f.add(m_shadowBlur).add(m_innerShadowColor).add(m_innerShadowOffset).add(m_gradientColors.size());
+    for (const auto& color : m_gradientColors)
+        f.add(color);
+    f.add(m_gradientStartPoint).add(m_gradientEndPoint).add(m_oversampling).add(m_minSamples).add(m_maxSamples);
+    f.add(m_textInsets.top).add(m_textInsets.left).add(m_textInsets.bottom).add(m_textInsets.right);
+}
 
 void ShadowLabel::drawRect(const CGRect& rect)
 {

@@ -72,6 +72,7 @@ public:
     bool drawsOffscreen(const CGRect& rect) const;
 
     void drawRect(const CGRect& rect) override;
+    void addDrawnContent(ViewFingerprint& fingerprint) const override;
 
 private:
     void setDefaults();

@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <numbers>
+#include <utility>
 
 namespace {
 // Coordinates beyond this overflow the drawing library's fixed-point numbers; they and
@@ -903,17 +903,8 @@ void CGContext::clipToPixelBox(const PixelBox& box)
 
 void CGContext::blurPlane(cairo_surface_t* coverage, double sigma)
 {
-    const int width = cairo_image_surface_get_width(coverage), height = cairo_image_surface_get_height(coverage);
-    const int stride = cairo_image_surface_get_stride(coverage);
-    unsigned char* data = cairo_image_surface_get_data(coverage);
-    std::vector<std::uint8_t> plane(static_cast<std::size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(plane.data() + static_cast<std::size_t>(y) * width, data + static_cast<std::ptrdiff_t>(y) * stride,
-                    static_cast<std::size_t>(width));
-    ShadowBlur::blur(plane, width, height, sigma);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(data + static_cast<std::ptrdiff_t>(y) * stride, plane.data() + static_cast<std::size_t>(y) * width,
-                    static_cast<std::size_t>(width));
+    ShadowBlur::blur(cairo_image_surface_get_data(coverage), cairo_image_surface_get_width(coverage),
+                     cairo_image_surface_get_height(coverage), cairo_image_surface_get_stride(coverage), sigma);
     cairo_surface_mark_dirty(coverage);
 }
 
@@ -930,4 +921,14 @@ std::shared_ptr<UIImage> CGContext::makeImage() const
     cairo_paint(cr);
     cairo_destroy(cr);
     return UIImage::imageWithSurface(copy, m_scale);
+}
+
+std::shared_ptr<UIImage> CGContext::takeImage()
+{
+    if (!m_cr)
+        return nullptr;
+    cairo_destroy(m_cr);
+    m_cr = nullptr;
+    cairo_surface_flush(m_surface);
+    return UIImage::imageWithSurface(std::exchange(m_surface, nullptr), m_scale);
 }

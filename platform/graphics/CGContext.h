@@ -121,6 +121,8 @@ public:
 
     // A copy of the picture drawn so far (the platform's bitmap-context image).
     std::shared_ptr<UIImage> makeImage() const;
+    // The picture drawn, handed over without a copy; the context is inert afterwards.
+    std::shared_ptr<UIImage> takeImage();
 
     cairo_t* cairo() const { return m_cr; }
 

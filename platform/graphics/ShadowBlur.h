@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -7,6 +8,8 @@
 // applied in place to an 8-bit coverage plane of width × height.
 namespace ShadowBlur {
 void blur(std::vector<std::uint8_t>& plane, int width, int height, double sigma);
+// The same over rows that lie stride bytes apart (a drawing surface's own layout).
+void blur(std::uint8_t* plane, int width, int height, std::ptrdiff_t stride, double sigma);
 // How many pixels beyond a shape the blur can spread coverage.
 int reach(double sigma);
 } // namespace ShadowBlur

@@ -19,12 +19,6 @@ std::shared_ptr<cairo_surface_t> adopt(cairo_surface_t* surface)
     return std::shared_ptr<cairo_surface_t>(surface, cairo_surface_destroy);
 }
 
-cairo_status_t appendToString(void* closure, const unsigned char* data, unsigned int length)
-{
-    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-    return CAIRO_STATUS_SUCCESS;
-}
-
 // Every picture is kept as ARGB32 so that readers and the mask code see one layout.
 cairo_surface_t* toArgb(cairo_surface_t* surface)
 {
@@ -229,14 +223,6 @@ UIImage::Pixel UIImage::pixelAt(int x, int y) const
         return {};
     const auto un = [a](std::uint32_t c) { return static_cast<std::uint8_t>(std::min<std::uint32_t>(255, (c * 255 + a / 2) / a)); };
     return {un((argb >> 16) & 0xFF), un((argb >> 8) & 0xFF), un(argb & 0xFF), a};
-}
-
-std::optional<std::string> UIImage::pngData() const
-{
-    std::string out;
-    if (cairo_surface_write_to_png_stream(m_surface.get(), appendToString, &out) != CAIRO_STATUS_SUCCESS)
-        return std::nullopt;
-    return out;
 }
 
 bool UIImage::hasSamePixels(const UIImage& other) const

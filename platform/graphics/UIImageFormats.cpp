@@ -40,6 +40,11 @@ std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::filesystem:
     return imageWithData(*bytes, scale);
 }
 
+std::optional<std::string> UIImage::pngData() const
+{
+    return PngCodec::encode(m_surface.get());
+}
+
 std::optional<std::string> UIImage::jpegData(double quality) const
 {
     return JpegCodec::encode(*this, quality);

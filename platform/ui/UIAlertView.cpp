@@ -1,4 +1,5 @@
 #include "platform/ui/UIAlertView.h"
+#include "platform/ui/ViewFingerprint.h"
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/NSStringDrawing.h"
@@ -158,6 +159,14 @@ void UIAlertView::layoutForScreen(CGRect screen)
     setFrame(CGRectMake(CGRectGetMidX(screen) - Width / 2, CGRectGetMidY(screen) - height / 2, Width, height));
     for (std::size_t i = 0; i < m_textFields.size(); ++i)
         m_textFields[i]->setFrame(fieldFrame(i));
+}
+
+void UIAlertView::addDrawnContent(ViewFingerprint& f) const
+{
+    UIView::addDrawnContent(f);
+    f.add(m_title).add(m_message.has_value()).add(m_message.value_or("")).add(m_cancelButtonIndex).add(m_buttons.size());
+    for (const auto& button : m_buttons)
+        f.add(button);
 }
 
 void UIAlertView::drawRect(const CGRect&)

@@ -58,6 +58,7 @@ public:
 
     void layoutForScreen(CGRect screen);
     void drawRect(const CGRect& rect) override;
+    void addDrawnContent(ViewFingerprint& fingerprint) const override;
 
 private:
     // Where the text fields start and where the buttons start, from the top of the alert.

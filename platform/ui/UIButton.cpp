@@ -1,4 +1,5 @@
 #include "platform/ui/UIButton.h"
+#include "platform/ui/ViewFingerprint.h"
 
 #include "platform/ui/InterfaceProperty.h"
 
@@ -183,6 +184,12 @@ void UIButton::drawRect(const CGRect&)
 {
     if (const auto background = currentBackgroundImage())
         background->drawInRect(bounds());
+}
+
+void UIButton::addDrawnContent(ViewFingerprint& f) const
+{
+    UIView::addDrawnContent(f);
+    f.add(currentBackgroundImage());
 }
 
 void UIButton::registerInterfaceClass(InterfaceRegistry& r)

@@ -56,6 +56,7 @@ public:
     void layoutSubviews() override;
     CGSize sizeThatFits(CGSize size) const override;
     void drawRect(const CGRect& rect) override;
+    void addDrawnContent(ViewFingerprint& fingerprint) const override;
 
 private:
     template <class T>

@@ -1,4 +1,5 @@
 #include "platform/ui/UIImageView.h"
+#include "platform/ui/ViewFingerprint.h"
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/UIGraphics.h"
@@ -30,19 +31,19 @@ UIImageView::UIImageView(const CGRect& frame)
 void UIImageView::setImage(UIImagePtr image)
 {
     m_image = std::move(image);
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UIImageView::setHighlightedImage(UIImagePtr image)
 {
     m_highlightedImage = std::move(image);
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UIImageView::setHighlighted(bool highlighted)
 {
     m_highlighted = highlighted;
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 UIImagePtr UIImageView::currentImage() const
@@ -63,7 +64,7 @@ void UIImageView::setAnimationImages(std::vector<UIImagePtr> images)
     m_animationImages = std::move(images);
     if (m_animationImages.empty())
         m_animating = false;
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UIImageView::startAnimating()
@@ -72,13 +73,19 @@ void UIImageView::startAnimating()
         return;
     m_animating = true;
     m_animationStart = RunLoop::main().now();
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UIImageView::stopAnimating()
 {
     m_animating = false;
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
+}
+
+// The picture shown now: a running animation shows its frames in turn without asking for redraws.
+void UIImageView::addDrawnContent(ViewFingerprint& f) const
+{
+    f.add(currentImage());
 }
 
 CGSize UIImageView::sizeThatFits(CGSize) const

@@ -41,6 +41,7 @@ public:
 
     CGSize sizeThatFits(CGSize size) const override;
     void drawRect(const CGRect& rect) override;
+    void addDrawnContent(ViewFingerprint& fingerprint) const override;
 
 private:
     UIImagePtr m_image;

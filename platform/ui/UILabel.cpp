@@ -1,4 +1,5 @@
 #include "platform/ui/UILabel.h"
+#include "platform/ui/ViewFingerprint.h"
 
 #include "platform/ui/InterfaceProperty.h"
 
@@ -30,61 +31,61 @@ UILabel::UILabel(const CGRect& frame)
 void UILabel::setText(std::string text)
 {
     m_text = std::move(text);
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UILabel::setFont(UIFontPtr font)
 {
     m_font = font ? std::move(font) : defaultFont();
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UILabel::setTextColor(UIColorPtr color)
 {
     m_textColor = color ? std::move(color) : UIColor::blackColor();
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UILabel::setHighlightedTextColor(UIColorPtr color)
 {
     m_highlightedTextColor = std::move(color);
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UILabel::setHighlighted(bool highlighted)
 {
     m_highlighted = highlighted;
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UILabel::setEnabled(bool enabled)
 {
     m_enabled = enabled;
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UILabel::setTextAlignment(NSTextAlignment alignment)
 {
     m_alignment = alignment;
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UILabel::setLineBreakMode(NSLineBreakMode mode)
 {
     m_lineBreakMode = mode;
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UILabel::setNumberOfLines(int lines)
 {
     m_numberOfLines = std::max(0, lines);
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UILabel::setAdjustsFontSizeToFitWidth(bool adjusts)
 {
     m_adjustsFontSize = adjusts;
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UILabel::setMinimumFontSize(double size)
@@ -100,13 +101,20 @@ void UILabel::setMinimumScaleFactor(double factor)
 void UILabel::setShadowColor(UIColorPtr color)
 {
     m_shadowColor = std::move(color);
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UILabel::setShadowOffset(CGSize offset)
 {
     m_shadowOffset = offset;
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
+}
+
+void UILabel::addDrawnContent(ViewFingerprint& f) const
+{
+    f.add(m_text).add(m_font).add(m_textColor).add(m_highlightedTextColor).add(m_shadowColor).add(m_shadowOffset);
+    f.add(m_highlighted).add(m_enabled).add(m_alignment).add(m_lineBreakMode).add(m_numberOfLines);
+    f.add(m_adjustsFontSize).add(m_minimumFontSize).add(m_minimumScaleFactor).add(m_baselineAdjustment);
 }
 
 UIColorPtr UILabel::currentTextColor() const

@@ -65,6 +65,7 @@ public:
     virtual CGRect textRectForBounds(const CGRect& bounds, int numberOfLines) const;
     virtual void drawTextInRect(const CGRect& rect);
     void drawRect(const CGRect& rect) override;
+    void addDrawnContent(ViewFingerprint& fingerprint) const override;
 
 private:
     std::string m_text;

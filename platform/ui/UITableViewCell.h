@@ -36,7 +36,11 @@ public:
     void setAccessoryView(std::shared_ptr<UIView> view);
 
     UITableViewCellSelectionStyle selectionStyle() const { return m_selectionStyle; }
-    void setSelectionStyle(UITableViewCellSelectionStyle style) { m_selectionStyle = style; }
+    void setSelectionStyle(UITableViewCellSelectionStyle style)
+    {
+        m_selectionStyle = style;
+        setNeedsDisplay();
+    }
     bool isSelected() const { return m_selected; }
     virtual void setSelected(bool selected, bool animated = false);
     bool isHighlighted() const { return m_highlighted; }

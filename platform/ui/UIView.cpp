@@ -1,4 +1,5 @@
 #include "platform/ui/UIView.h"
+#include "platform/ui/ViewFingerprint.h"
 
 #include "platform/ui/InterfaceProperty.h"
 
@@ -109,7 +110,7 @@ void UIView::setBounds(const CGRect& rect)
         autoresizeSubviews(old);
     setNeedsLayout();
     if (m_contentMode == UIViewContentMode::Redraw)
-        setNeedsDisplay();
+        setNeedsDisplayKeepingStamp();
 }
 
 void UIView::setCenter(const CGPoint& center)
@@ -155,13 +156,13 @@ void UIView::setHidden(bool hidden)
 void UIView::setBackgroundColor(const UIColorPtr& color)
 {
     m_backgroundColor = color;
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 void UIView::setContentMode(UIViewContentMode mode)
 {
     m_contentMode = mode;
-    setNeedsDisplay();
+    setNeedsDisplayKeepingStamp();
 }
 
 // Hierarchy.
@@ -335,7 +336,20 @@ void UIView::sizeToFit()
     setFrame(CGRectMake(f.origin.x, f.origin.y, size.width, size.height));
 }
 
+void UIView::setNeedsDisplay()
+{
+    // Stamps are unique across views, so that one view put in another's place shows.
+    static std::uint64_t lastStamp = 0;
+    m_needsDisplay = true;
+    m_contentStamp = ++lastStamp;
+}
+
 void UIView::drawRect(const CGRect&) {}
+
+void UIView::addDrawnContent(ViewFingerprint& fingerprint) const
+{
+    fingerprint.add(m_contentStamp);
+}
 
 // Coordinates.
 

@@ -17,6 +17,7 @@
 class InterfaceRegistry;
 
 class UIGestureRecognizer;
+class ViewFingerprint;
 class UIViewController;
 class UIWindow;
 
@@ -103,12 +104,16 @@ public:
     virtual CGSize sizeThatFits(CGSize size) const;
     void sizeToFit();
 
-    // Drawing.
-    void setNeedsDisplay() { m_needsDisplay = true; }
+    // Drawing. Asking for a redraw also gives the view's content a new stamp, which tells a
+    // screen drawn before from one drawn after.
+    void setNeedsDisplay();
     bool needsDisplay() const { return m_needsDisplay; }
     void clearNeedsDisplay() { m_needsDisplay = false; }
     // Draws the view's own content into the current graphics context, in bounds coordinates.
     virtual void drawRect(const CGRect& rect);
+    // Adds what drawRect draws to the fingerprint: by default the content's stamp. A class whose
+    // drawing reads values that change without setNeedsDisplay adds those values.
+    virtual void addDrawnContent(ViewFingerprint& fingerprint) const;
 
     // Coordinate conversion. A null view stands for the window (the root of this tree);
     // views of different trees meet in the space that their roots' frames are given in.
@@ -188,6 +193,9 @@ public:
     static void resetAnimations();
 
 protected:
+    // A redraw for a change that the fingerprint shows by value, so the stamp stays: setting a
+    // value and setting it back leaves the fingerprint as it was.
+    void setNeedsDisplayKeepingStamp() { m_needsDisplay = true; }
     // Called when the bounds size changed, before the subviews are autoresized.
     virtual void boundsSizeDidChange(CGSize) {}
     // endEditing with force: a resignation that no delegate may refuse.
@@ -222,6 +230,7 @@ private:
     bool m_autoresizesSubviews = true;
     bool m_needsLayout = true;
     bool m_needsDisplay = true;
+    std::uint64_t m_contentStamp = 0;
     CALayer m_layer;
     GestureRecognizerList m_gestureRecognizers;
     std::vector<UIMotionEffectPtr> m_motionEffects;

@@ -5,6 +5,9 @@
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIWindow.h"
+#include "platform/ui/ViewFingerprint.h"
+
+#include <typeinfo>
 
 namespace {
 void roundedRectPath(CGContext& context, const CGRect& rect, double radius)
@@ -96,7 +99,20 @@ std::shared_ptr<UIImage> ViewRenderer::render(UIView& view, double scale)
         return nullptr;
     if (!view.isHidden() && view.alpha() > 0)
         drawContent(view, context);
-    return context->makeImage();
+    return context->takeImage();
+}
+
+ViewRenderer::ScreenViews ViewRenderer::layOutScreen(const CGRect& screen)
+{
+    auto& application = UIApplication::sharedApplication();
+    ScreenViews views {application.windows(), application.topAlert()};
+    for (const auto& window : views.windows)
+        window->layoutIfNeeded();
+    if (views.alert) {
+        views.alert->layoutForScreen(screen);
+        views.alert->layoutIfNeeded();
+    }
+    return views;
 }
 
 std::shared_ptr<UIImage> ViewRenderer::renderScreen(double scale)
@@ -105,19 +121,46 @@ std::shared_ptr<UIImage> ViewRenderer::renderScreen(double scale)
     auto context = CGContext::createBitmap(screen.size, scale);
     if (!context->isValid())
         return nullptr;
-    auto& application = UIApplication::sharedApplication();
-    for (const auto& window : application.windows()) {
-        window->layoutIfNeeded();
+    const auto views = layOutScreen(screen);
+    for (const auto& window : views.windows)
         drawView(*window, context);
-    }
-    if (auto alert = application.topAlert()) {
+    if (views.alert) {
         context->setFillColor(UIColor::colorWithWhite(0, 0.4));
         context->fillRect(screen);
-        alert->layoutForScreen(screen);
-        alert->layoutIfNeeded();
-        drawView(*alert, context);
+        drawView(*views.alert, context);
     }
-    return context->makeImage();
+    return context->takeImage();
+}
+
+std::uint64_t ViewRenderer::screenFingerprint()
+{
+    const CGRect screen = UIScreen::mainScreen().bounds();
+    const auto views = layOutScreen(screen);
+    ViewFingerprint fingerprint;
+    fingerprint.add(screen).add(views.windows.size());
+    for (const auto& window : views.windows)
+        addToFingerprint(*window, fingerprint);
+    if (views.alert)
+        addToFingerprint(*views.alert, fingerprint);
+    return fingerprint.value();
+}
+
+// Mirrors drawView and drawContent: whatever they read goes in.
+void ViewRenderer::addToFingerprint(const UIView& view, ViewFingerprint& f)
+{
+    if (view.isHidden() || view.alpha() <= 0) {
+        f.add(std::uint64_t {0});
+        return;
+    }
+    const CALayer& layer = view.layer();
+    f.add(&typeid(view)).add(view.center()).add(view.bounds()).add(view.transform()).add(view.alpha());
+    f.add(view.backgroundColor()).add(view.contentMode()).add(layer.cornerRadius).add(layer.masksToBounds);
+    f.add(layer.borderWidth).add(layer.borderColor).add(layer.shadowOpacity > 0 ? layer.shadowColor : nullptr);
+    f.add(static_cast<double>(layer.shadowOpacity)).add(layer.shadowOffset).add(layer.shadowRadius);
+    view.addDrawnContent(f);
+    f.add(view.subviews().size());
+    for (const auto& subview : view.subviews())
+        addToFingerprint(*subview, f);
 }
 
 bool ViewRenderer::writePNG(UIView& view, const std::filesystem::path& path, double scale)

@@ -4,8 +4,14 @@
 #include "platform/graphics/UIImage.h"
 #include "platform/ui/UIView.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <vector>
+
+class UIAlertView;
+class UIWindow;
+class ViewFingerprint;
 
 // Draws view trees into pictures, so that what a screen shows can be looked at and checked.
 // Each view draws, in order: its layer's shadow and background (with the corner radius), its
@@ -19,6 +25,10 @@ public:
     // The whole screen: the visible windows by level, then the alert in front, if any, over a dimmed screen.
     static std::shared_ptr<UIImage> renderScreen(double scale = 1);
 
+    // A hash of everything renderScreen would draw, found without drawing: the same for the
+    // same screen, and (but for the rarest of collisions) different once anything drawn differs.
+    static std::uint64_t screenFingerprint();
+
     static bool writePNG(UIView& view, const std::filesystem::path& path, double scale = 1);
     static bool writeScreenPNG(const std::filesystem::path& path, double scale = 1);
 
@@ -28,4 +38,11 @@ public:
 
 private:
     static void drawContent(UIView& view, const std::shared_ptr<CGContext>& context);
+    static void addToFingerprint(const UIView& view, ViewFingerprint& fingerprint);
+    // What the screen shows, laid out: the visible windows by level, then the alert in front.
+    struct ScreenViews {
+        std::vector<std::shared_ptr<UIWindow>> windows;
+        std::shared_ptr<UIAlertView> alert;
+    };
+    static ScreenViews layOutScreen(const CGRect& screen);
 };

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -183,6 +184,50 @@ TEST(CGContext, TextStaysInsideItsMeasuredBox)
     EXPECT_GT(centredInk.count, 0);
     EXPECT_GE(centredInk.minX, 44);
     EXPECT_LE(centredInk.maxX, 56);
+}
+
+// The blur is three rounded box averages each way, rows then columns, with nothing beyond the
+// plane's edges: worked out here pixel by pixel, for boxes wider than the plane, for rows that
+// lie apart in memory, whose gaps stay untouched, and for coverage away from the edges or none.
+TEST(ShadowBlur, IsThreeRoundedBoxAveragesEachWay)
+{
+    struct Case {
+        int w, h;
+        std::ptrdiff_t stride;
+        double sigma;
+        int margin; // free of coverage
+    };
+    for (const auto& [w, h, stride, sigma, margin] : {Case {37, 23, 37, 2.5, 0}, Case {3, 40, 8, 9, 0}, Case {50, 1, 64, 5, 0},
+                                                      Case {10, 6, 10, 30, 0}, Case {40, 30, 48, 2.5, 9}, Case {6, 6, 6, 3, 3}}) {
+        std::vector<std::uint8_t> plane(static_cast<std::size_t>(stride * h), 7);
+        std::vector<int> expected(static_cast<std::size_t>(w * h));
+        unsigned seed = 12345;
+        for (int i = 0; i < w * h; ++i) {
+            seed = seed * 1103515245 + 12345;
+            const int x = i % w, y = i / w;
+            const bool inside = std::min({x, y, w - 1 - x, h - 1 - y}) >= margin;
+            expected[std::size_t(i)] = plane[std::size_t(y * stride + x)] = inside && (seed >> 16) % 3 == 0 ? (seed >> 8) & 0xFF : 0;
+        }
+        const int r = std::min(static_cast<int>(std::lround((std::sqrt(4 * sigma * sigma + 1) - 1) / 2)), std::max(w, h));
+        const auto box = [&, w = w, h = h](bool alongRows) {
+            const auto in = expected;
+            for (int i = 0; i < w * h; ++i) {
+                int sum = 0;
+                for (int k = -r; k <= r; ++k) {
+                    const int x = i % w + (alongRows ? k : 0), y = i / w + (alongRows ? 0 : k);
+                    sum += x >= 0 && x < w && y >= 0 && y < h ? in[std::size_t(y * w + x)] : 0;
+                }
+                expected[std::size_t(i)] = (sum + r) / (2 * r + 1);
+            }
+        };
+        for (int pass = 0; pass < 3; ++pass)
+            box(true), box(false);
+        ShadowBlur::blur(plane.data(), w, h, stride, sigma);
+        for (int i = 0; i < stride * h; ++i) {
+            const int want = i % stride < w ? expected[std::size_t(i / stride * w + i % stride)] : 7;
+            ASSERT_EQ(plane[std::size_t(i)], want) << "pixel " << i % stride << "," << i / stride << " of " << w << "x" << h;
+        }
+    }
 }
 
 // The shadow of a shape is its coverage blurred, offset and tinted, wherever the shape lies:

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -50,6 +52,33 @@ TEST(UIImage, PngRoundTripKeepsPixelsAndScale)
     EXPECT_TRUE(image->hasSamePixels(*UIImage::imageWithData(bytes, 2)));
     EXPECT_FALSE(image->hasSamePixels(*UIImage::imageWithData(bytes, 1)));
     EXPECT_FALSE(image->hasSamePixels(*UIImage::imageWithData(pngOf(8, 4, 2, UIColor::colorWithRed(0, 0.5, 0.99, 0.5)), 2)));
+}
+
+// Written here or by the drawing library, a picture reads back the same: every alpha with every
+// colour value it can carry, and an opaque picture, which both write without alpha.
+TEST(UIImage, PngDataReadsBackAsTheDrawingLibrarysOwn)
+{
+    for (const bool opaque : {false, true}) {
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 256, 256);
+        unsigned char* data = cairo_image_surface_get_data(surface);
+        for (std::uint32_t y = 0; y < 256; ++y) {
+            for (std::uint32_t x = 0; x < 256; ++x) {
+                const std::uint32_t a = opaque ? 255 : y, c = std::min(x, a);
+                const std::uint32_t argb = a << 24 | c << 16 | (a - c) << 8 | c / 2;
+                std::memcpy(data + y * cairo_image_surface_get_stride(surface) + x * 4, &argb, 4);
+            }
+        }
+        cairo_surface_mark_dirty(surface);
+        std::string theirs;
+        cairo_surface_write_to_png_stream(surface, [](void* out, const unsigned char* bytes, unsigned int length) {
+            static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(bytes), length);
+            return CAIRO_STATUS_SUCCESS;
+        }, &theirs);
+        const auto ours = UIImage::imageWithSurface(surface, 1)->pngData();
+        ASSERT_TRUE(ours);
+        EXPECT_EQ((*ours)[25], theirs[25]) << "colour type";
+        EXPECT_TRUE(UIImage::imageWithData(*ours, 1)->hasSamePixels(*UIImage::imageWithData(theirs, 1))) << opaque;
+    }
 }
 
 TEST(UIImage, NamedPicturesComeFromResourcesWithPlaceholders)

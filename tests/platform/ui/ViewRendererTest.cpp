@@ -1,8 +1,13 @@
 #include "ApplicationFixture.h"
 #include "platform/graphics/UIGraphics.h"
 #include "platform/ui/UIAlertView.h"
+#include "platform/ui/UIImageView.h"
+#include "platform/ui/UILabel.h"
 #include "platform/ui/UIWindow.h"
 #include "platform/ui/ViewRenderer.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <functional>
 
 namespace {
 using RendererTest = ApplicationTest;
@@ -80,4 +85,52 @@ TEST_F(RendererTest, ScreenShowsWindowsByLevelAndTheAlertInFront)
     screen = ViewRenderer::renderScreen();
     EXPECT_LT(screen->pixelAt(20, 400).blue, 200); // dimmed
     EXPECT_GT(screen->pixelAt(512, 384).red, 200); // the alert's pale box in the middle
+}
+
+// The screen's fingerprint changes with whatever would be drawn differently and with nothing
+// else: a value set and set back, a colour made anew or a subview taken out and put back leave it.
+TEST_F(RendererTest, ScreenFingerprintFollowsWhatIsDrawn)
+{
+    ManualMainClock time;
+    auto window = UIWindow::create(CGRectMake(0, 0, 1024, 768));
+    window->makeKeyAndVisible();
+    auto label = UILabel::create(CGRectMake(10, 10, 100, 20));
+    auto picture = UIImageView::create(CGRectMake(10, 40, 20, 20));
+    auto cross = std::make_shared<CrossView>(CGRectMake(10, 70, 20, 20));
+    for (const auto& view : std::vector<UIViewPtr> {label, picture, cross})
+        window->addSubview(view);
+    const std::vector frames {UIImage::placeholder("a", {4, 4}), UIImage::placeholder("b", {4, 4}),
+                              UIImage::placeholder("c", {4, 4})};
+    const std::pair<const char*, std::function<void()>> same[] = {
+        {"nothing", [] {}},
+        {"text set and set back", [&] { label->setText("x"), label->setText(""); }},
+        {"a colour made anew", [&] { window->setBackgroundColor(UIColor::colorWithWhite(0, 0)); }},
+        {"a subview out and back", [&] { label->removeFromSuperview(), window->insertSubviewAtIndex(label, 0); }},
+    };
+    const std::pair<const char*, std::function<void()>> different[] = {
+        {"text", [&] { label->setText("A02"); }},
+        {"colour", [&] { label->setBackgroundColor(UIColor::redColor()); }},
+        {"frame", [&] { cross->setFrame(CGRectMake(12, 70, 20, 20)); }},
+        {"alpha", [&] { label->setAlpha(0.5); }},
+        {"image", [&] { picture->setImage(frames[2]); }},
+        {"a drawing asked for", [&] { cross->setNeedsDisplay(); }},
+        {"hidden", [&] { cross->setHidden(true); }},
+        {"a subview added", [&] { window->addSubview(UIView::create(CGRectMake(0, 0, 5, 5))); }},
+        {"animation started", [&] { picture->setAnimationImages(frames), picture->setAnimationDuration(1), picture->startAnimating(); }},
+        {"its next frame", [&] { time.advance(0.75); }},
+        {"an alert", [&] { UIAlertView::create("提示", "m", {}, "确定")->show(); }},
+        {"another message over it", [&] { UIAlertView::create("提示", "n", {}, "确定")->show(); }},
+    };
+    window->setBackgroundColor(UIColor::clearColor());
+    std::uint64_t last = ViewRenderer::screenFingerprint();
+    for (const auto& [change, apply] : same) {
+        apply();
+        EXPECT_EQ(ViewRenderer::screenFingerprint(), last) << change;
+    }
+    for (const auto& [change, apply] : different) {
+        apply();
+        const std::uint64_t now = ViewRenderer::screenFingerprint();
+        EXPECT_NE(now, last) << change;
+        last = now;
+    }
 }
