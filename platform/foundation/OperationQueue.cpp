@@ -1,23 +1,39 @@
 #include "platform/foundation/OperationQueue.h"
 
 #include <algorithm>
+#include <chrono>
+#include <deque>
 #include <thread>
 
+namespace {
+// How long a worker with nothing to do waits for more before it ends. Pictures come in bursts as
+// the screens scroll; a worker that stays keeps its thread and its open connections for the next.
+constexpr auto kIdleWorkerLifetime = std::chrono::seconds(10);
+} // namespace
+
 struct OperationQueue::State {
-    // A thread per started operation; joined once its operation is done, so that no thread
-    // outlives the queue and finished ones do not pile up.
+    // A worker thread; joined once it has ended, so that no thread outlives the queue and ended
+    // ones do not pile up.
     struct Worker {
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> done;
     };
     std::vector<Worker> takeDoneWorkers(bool all);
+    std::shared_ptr<Operation> takeNext();
+    void work(const std::shared_ptr<State>& self);
 
     mutable std::mutex mutex;
-    std::condition_variable changed;
+    std::condition_variable changed; // an operation ended
+    std::condition_variable wanted; // an operation was handed out, or the queue ends
     std::vector<std::shared_ptr<Operation>> waiting; // in the order added
-    std::vector<std::shared_ptr<Operation>> running;
+    std::vector<std::shared_ptr<Operation>> running; // started, or handed out to be
+    // Started as far as the queue's order goes, for the next free worker to run.
+    std::deque<std::shared_ptr<Operation>> handed;
     int maxConcurrent = DefaultMaxConcurrentOperationCount;
     bool suspended = false;
+    bool stopping = false;
+    int idle = 0; // workers waiting for an operation
+    int seeking = 0; // workers started or done with one, about to look for the next
     std::vector<Worker> workers;
 };
 
@@ -34,6 +50,60 @@ std::vector<OperationQueue::State::Worker> OperationQueue::State::takeDoneWorker
         }
     }
     return taken;
+}
+
+// Under the queue's lock: the ready operation of highest priority, first added among equals, when
+// the limit lets one more run.
+std::shared_ptr<Operation> OperationQueue::State::takeNext()
+{
+    if (stopping || suspended || static_cast<int>(running.size()) >= std::max(1, maxConcurrent))
+        return nullptr;
+    auto best = waiting.end();
+    for (auto it = waiting.begin(); it != waiting.end(); ++it) {
+        if ((*it)->isReady() && (best == waiting.end() || (*it)->queuePriority() > (*best)->queuePriority()))
+            best = it;
+    }
+    if (best == waiting.end())
+        return nullptr;
+    auto operation = *best;
+    waiting.erase(best);
+    running.push_back(operation);
+    return operation;
+}
+
+// A worker's life: the operations handed out, one after another, then a while idle, and ended
+// when nothing came or the queue ends.
+void OperationQueue::State::work(const std::shared_ptr<State>& self)
+{
+    std::unique_lock lock(mutex);
+    --seeking; // counted from its start, so that no second worker is started for the same operation
+    while (true) {
+        if (!handed.empty()) {
+            auto operation = std::move(handed.front());
+            handed.pop_front();
+            lock.unlock();
+            operation->start();
+            operation->setExecuting(false);
+            operation->setFinished(true);
+            lock.lock();
+            std::erase(running, operation);
+            changed.notify_all();
+            // Its end may have made others ready, for this worker, idle ones or new ones.
+            ++seeking;
+            schedule(self, lock);
+            // Its last owner may let go of the queue with it: never under the queue's lock.
+            lock.unlock();
+            operation.reset();
+            lock.lock();
+            --seeking;
+            continue;
+        }
+        ++idle;
+        const bool woken = wanted.wait_for(lock, kIdleWorkerLifetime, [&] { return stopping || !handed.empty(); });
+        --idle;
+        if (handed.empty() && (!woken || stopping))
+            return;
+    }
 }
 
 namespace {
@@ -53,8 +123,9 @@ OperationQueue::~OperationQueue()
 {
     cancelAllOperations();
     std::unique_lock lock(m_state->mutex);
-    m_state->suspended = true;
+    m_state->stopping = true;
     m_state->waiting.clear();
+    m_state->wanted.notify_all();
     // Let go from one of its own operations (its owner dropped there), the queue cannot wait for
     // that one: it waits for the others and leaves its own thread to end by itself.
     const auto self = std::find_if(m_state->workers.begin(), m_state->workers.end(),
@@ -72,49 +143,35 @@ void OperationQueue::addOperation(const std::shared_ptr<Operation>& operation)
 {
     if (!operation)
         return;
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->waiting.push_back(operation);
-    }
-    schedule(m_state);
+    std::unique_lock lock(m_state->mutex);
+    m_state->waiting.push_back(operation);
+    schedule(m_state, lock);
 }
 
-// Starts what the limit allows. Runs under no lock of the caller's; operations start on fresh
-// threads, each of which reschedules when its operation returns.
-void OperationQueue::schedule(const std::shared_ptr<State>& state)
+// Under the queue's lock, which it may let go for a moment: hands out what may start now, wakes
+// idle workers for it and starts new ones where they and the seeking ones are too few, then joins
+// the workers that have ended.
+void OperationQueue::schedule(const std::shared_ptr<State>& state, std::unique_lock<std::mutex>& lock)
 {
-    std::vector<State::Worker> finished;
-    {
-        std::lock_guard lock(state->mutex);
-        finished = state->takeDoneWorkers(false);
-        while (!state->suspended && static_cast<int>(state->running.size()) < std::max(1, state->maxConcurrent)) {
-            auto best = state->waiting.end();
-            for (auto it = state->waiting.begin(); it != state->waiting.end(); ++it) {
-                if ((*it)->isReady() && (best == state->waiting.end() || (*it)->queuePriority() > (*best)->queuePriority()))
-                    best = it;
-            }
-            if (best == state->waiting.end())
-                break;
-            auto operation = *best;
-            state->waiting.erase(best);
-            state->running.push_back(operation);
-            auto done = std::make_shared<std::atomic<bool>>(false);
-            state->workers.push_back({std::thread([state, operation, done] {
-                                          operation->start();
-                                          operation->setExecuting(false);
-                                          operation->setFinished(true);
-                                          {
-                                              std::lock_guard ended(state->mutex);
-                                              std::erase(state->running, operation);
-                                          }
-                                          state->changed.notify_all();
-                                          schedule(state);
-                                          *done = true;
-                                      }),
-                                      done});
-        }
+    while (auto operation = state->takeNext())
+        state->handed.push_back(std::move(operation));
+    if (!state->handed.empty())
+        state->wanted.notify_all();
+    for (int missing = static_cast<int>(state->handed.size()) - state->idle - state->seeking; missing > 0; --missing) {
+        ++state->seeking;
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        state->workers.push_back({std::thread([state, done] {
+                                      state->work(state);
+                                      *done = true;
+                                  }),
+                                  done});
     }
-    join(finished);
+    auto ended = state->takeDoneWorkers(false);
+    if (ended.empty())
+        return;
+    lock.unlock();
+    join(ended);
+    lock.lock();
 }
 
 int OperationQueue::maxConcurrentOperationCount() const
@@ -125,11 +182,9 @@ int OperationQueue::maxConcurrentOperationCount() const
 
 void OperationQueue::setMaxConcurrentOperationCount(int count)
 {
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->maxConcurrent = count;
-    }
-    schedule(m_state);
+    std::unique_lock lock(m_state->mutex);
+    m_state->maxConcurrent = count;
+    schedule(m_state, lock);
 }
 
 std::size_t OperationQueue::operationCount() const
@@ -154,9 +209,7 @@ void OperationQueue::cancelAllOperations()
 
 void OperationQueue::setSuspended(bool suspended)
 {
-    {
-        std::lock_guard lock(m_state->mutex);
-        m_state->suspended = suspended;
-    }
-    schedule(m_state);
+    std::unique_lock lock(m_state->mutex);
+    m_state->suspended = suspended;
+    schedule(m_state, lock);
 }

@@ -10,7 +10,8 @@
 
 // Runs operations on threads of its own, at most maxConcurrentOperationCount at a time. Of the
 // ready operations the one of highest priority starts first, and among equals the one added
-// first. Each running operation has a thread to itself, so the limit bounds the threads.
+// first. Each running operation has a worker thread to itself, so the limit bounds the threads;
+// a worker goes on to the next operation, and waits a while for one before it ends.
 class OperationQueue {
 public:
     static constexpr int DefaultMaxConcurrentOperationCount = 6;
@@ -34,6 +35,6 @@ public:
     struct State;
 
 private:
-    static void schedule(const std::shared_ptr<State>& state);
+    static void schedule(const std::shared_ptr<State>& state, std::unique_lock<std::mutex>& lock);
     std::shared_ptr<State> m_state;
 };

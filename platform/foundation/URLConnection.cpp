@@ -12,11 +12,32 @@
 
 struct URLConnection::Handles {
     CURL* easy = nullptr;
-    CURLM* multi = nullptr;
+    CURLM* multi = nullptr; // the running thread's, see threadMulti()
     curl_slist* headers = nullptr;
 };
 
 namespace {
+
+// Slower than this for the whole request timeout, a transfer has stalled as surely as a silent
+// one: at it a picture could not arrive within the transfer's overall bound.
+constexpr long kLeastBytesPerSecond = 1024;
+// Idle connections a thread keeps for its next transfers.
+constexpr long kKeptConnectionsPerThread = 2;
+
+// Each thread keeps one multi handle, and in it the connections its transfers leave open, so a
+// download worker's next picture from the same server needs no new connection. A multi handle
+// may serve one thread only, which this keeps true; the connections close when the thread ends.
+CURLM* threadMulti()
+{
+    struct Multi {
+        CURLM* handle = nullptr;
+        ~Multi() { curl_multi_cleanup(handle); }
+    };
+    thread_local Multi multi;
+    if (!multi.handle && (multi.handle = curl_multi_init()))
+        curl_multi_setopt(multi.handle, CURLMOPT_MAXCONNECTS, kKeptConnectionsPerThread);
+    return multi.handle;
+}
 
 // Cookies are kept for the process, shared by every transfer that handles them.
 CURLSH* cookieShare()
@@ -30,6 +51,18 @@ CURLSH* cookieShare()
         return s;
     }();
     return share;
+}
+
+// Whether an HTTP request of the transfer went out to its server: what fails after that is the
+// reply's fault.
+bool requestSent(CURL* easy)
+{
+    long sent = 0;
+    char* url = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_REQUEST_SIZE, &sent);
+    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &url);
+    const std::string_view effective = url ? url : "";
+    return sent > 0 && (effective.starts_with("http://") || effective.starts_with("https://"));
 }
 
 std::string trimmed(std::string_view text)
@@ -59,15 +92,21 @@ void URLConnection::initialiseLibrary()
 
 URLConnection::~URLConnection()
 {
+    releaseHandles();
+}
+
+// The easy handle goes, the thread's multi handle and its connections stay.
+void URLConnection::releaseHandles()
+{
     std::lock_guard lock(m_handlesMutex);
     if (!m_handles)
         return;
     if (m_handles->multi && m_handles->easy)
         curl_multi_remove_handle(m_handles->multi, m_handles->easy);
     curl_easy_cleanup(m_handles->easy);
-    curl_multi_cleanup(m_handles->multi);
     curl_slist_free_all(m_handles->headers);
     delete m_handles;
+    m_handles = nullptr;
 }
 
 void URLConnection::cancel()
@@ -90,6 +129,8 @@ void URLConnection::configure()
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout * 1000));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(timeout * 10000));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, kLeastBytesPerSecond);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, std::max(1L, std::lround(std::ceil(timeout))));
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, m_options.allowInvalidCertificates ? 0L : 1L);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, m_options.allowInvalidCertificates ? 0L : 2L);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &URLConnection::receive<&URLConnection::headerLine>);
@@ -123,18 +164,24 @@ void URLConnection::run()
     bool created = false;
     {
         std::lock_guard lock(m_handlesMutex);
-        m_handles = new Handles {curl_easy_init(), curl_multi_init(), nullptr};
+        m_handles = new Handles {curl_easy_init(), threadMulti(), nullptr};
         created = m_handles->easy && m_handles->multi;
         if (created) {
             configure();
             curl_multi_add_handle(m_handles->multi, m_handles->easy);
         }
     }
-    if (!created) {
-        fail(NSURLError::Unknown, "Connection can't be initialized");
-        return;
-    }
-    // The request's timeout is also the longest silence allowed once connected.
+    if (created)
+        transfer();
+    else
+        fail(0, "Connection can't be initialized");
+    releaseHandles();
+}
+
+// The request's timeout is also the longest silence allowed once connected; a drip that is never
+// quite silent ends in the library's low-speed limit, timed out all the same.
+void URLConnection::transfer()
+{
     const auto idleLimit = std::chrono::duration<double>(m_request.timeoutInterval > 0 ? m_request.timeoutInterval : 60);
     m_lastActivity = std::chrono::steady_clock::now();
     int running = 1;
@@ -251,7 +298,9 @@ void URLConnection::finish(int code)
         return;
     }
     if (code != CURLE_OK) {
-        const auto error = URLErrors::fromCurl(code);
+        long osErrno = 0;
+        curl_easy_getinfo(m_handles->easy, CURLINFO_OS_ERRNO, &osErrno);
+        const auto error = URLErrors::fromCurl(code, static_cast<int>(osErrno), requestSent(m_handles->easy));
         fail(error.first, error.second);
         return;
     }

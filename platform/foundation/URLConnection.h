@@ -31,12 +31,13 @@ public:
 // One HTTP(S) transfer on libcurl, run to its end on the calling thread.
 //
 // Limits: the request's timeout bounds the connect and every silence after it, before the
-// response as while receiving (NSURLErrorTimedOut), and the whole transfer may take ten times
-// as long; bodies beyond
+// response as while receiving, and (in whole seconds) every stretch of less than a kilobyte a
+// second (NSURLErrorTimedOut); the whole transfer may take ten times as long; bodies beyond
 // maxBodyBytes fail with NSURLErrorDataLengthExceedsMaximum, whether announced or only received;
 // redirects go to http and https only. A body shorter than announced is a lost connection.
 // With the protocol cache policy, a stored response is revalidated (If-None-Match or
-// If-Modified-Since) and a 304 answer serves the stored copy.
+// If-Modified-Since) and a 304 answer serves the stored copy. Connections to a server are kept
+// for the next transfer on the same thread.
 class URLConnection {
 public:
     struct Options {
@@ -82,6 +83,8 @@ private:
     void finishFromCache();
     void fail(int code, const std::string& description);
     void configure();
+    void transfer();
+    void releaseHandles();
 
     URLRequest m_request;
     URLConnectionDelegate& m_delegate;

@@ -2,11 +2,17 @@
 
 #include "platform/foundation/NSError.h"
 
+#include <cerrno>
+
 #include <curl/curl.h>
 
 namespace URLErrors {
 
-std::pair<int, std::string> fromCurl(int curlCode)
+namespace {
+const std::pair<int, std::string> badServerResponse {NSURLError::BadServerResponse, "The server returned a bad response."};
+} // namespace
+
+std::pair<int, std::string> fromCurl(int curlCode, int osErrno, bool requestSent)
 {
     switch (static_cast<CURLcode>(curlCode)) {
     case CURLE_OPERATION_TIMEDOUT:
@@ -15,6 +21,8 @@ std::pair<int, std::string> fromCurl(int curlCode)
     case CURLE_COULDNT_RESOLVE_PROXY:
         return {NSURLError::CannotFindHost, "A server with the specified hostname could not be found."};
     case CURLE_COULDNT_CONNECT:
+        if (osErrno == ENETUNREACH || osErrno == EHOSTUNREACH || osErrno == ENETDOWN)
+            return {NSURLError::NotConnectedToInternet, "The Internet connection appears to be offline."};
         return {NSURLError::CannotConnectToHost, "Could not connect to the server."};
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
@@ -25,8 +33,8 @@ std::pair<int, std::string> fromCurl(int curlCode)
         return {NSURLError::NetworkConnectionLost, "The network connection was lost."};
     case CURLE_TOO_MANY_REDIRECTS:
         return {NSURLError::HTTPTooManyRedirects, "too many HTTP redirects"};
-    case CURLE_UNSUPPORTED_PROTOCOL:
-        return {NSURLError::UnsupportedURL, "unsupported URL"};
+    case CURLE_UNSUPPORTED_PROTOCOL: // also a reply that is not HTTP at all
+        return requestSent ? badServerResponse : std::pair<int, std::string> {NSURLError::UnsupportedURL, "unsupported URL"};
     case CURLE_URL_MALFORMAT:
         return {NSURLError::BadURL, "bad URL"};
     case CURLE_PEER_FAILED_VERIFICATION:
@@ -39,7 +47,11 @@ std::pair<int, std::string> fromCurl(int curlCode)
     case CURLE_FILE_COULDNT_READ_FILE:
         return {NSURLError::FileDoesNotExist, "The requested URL was not found on this server."};
     case CURLE_WEIRD_SERVER_REPLY:
-        return {NSURLError::BadServerResponse, "The server returned a bad response."};
+        return badServerResponse;
+    case CURLE_OUT_OF_MEMORY: // once asked, a header line past libcurl's bound
+        if (requestSent)
+            return badServerResponse;
+        [[fallthrough]];
     default:
         return {NSURLError::Unknown, curl_easy_strerror(static_cast<CURLcode>(curlCode))};
     }

@@ -76,7 +76,7 @@ TEST_P(DownloadFailures, ReportOnceAndCacheNothing)
                                           rememberedWhenTold = url && rig.manager->isFailedURL(*url);
                                           record(std::move(i), std::move(e), t, f, url);
                                       });
-    ASSERT_TRUE(pump([&] { return failed.calls > 0; }));
+    ASSERT_TRUE(pump([&] { return failed.calls > 0; }, 5)); // well within the whole transfer's bound
     EXPECT_EQ(rememberedWhenTold, GetParam().remembered); // a retry from the completion is refused
     EXPECT_EQ(failed.calls, 1);
     EXPECT_FALSE(failed.image);
@@ -101,11 +101,15 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase {"silent past the timeout", {.body = jpeg, .hold = 3}, NSURLError::TimedOut, false},
         FailureCase {"drip with a long pause", {.body = jpeg, .pieceSize = 100, .pace = 3},
                      NSURLError::TimedOut, false},
+        FailureCase {"drip never quite silent", {.body = jpeg, .pieceSize = 1, .pace = 0.3}, NSURLError::TimedOut, false},
         FailureCase {"truncated", {.body = jpeg, .truncateAfter = 100},
                      NSURLError::NetworkConnectionLost, true},
         FailureCase {"reset", {.body = jpeg, .reset = true}, NSURLError::NetworkConnectionLost, true},
         FailureCase {"html", {.body = "<html><body>Server error</body></html>"}, 0, true},
         FailureCase {"empty", {}, 0, true},
+        FailureCase {"not HTTP", {.raw = "HELLO 1.0\r\n"}, NSURLError::BadServerResponse, true},
+        FailureCase {"endless header line", {.raw = "HTTP/1.1 200 OK\r\nX-Pad: " + std::string(300000, 'a')},
+                     NSURLError::BadServerResponse, true},
         FailureCase {"huge length", {.body = jpeg, .contentLength = "99999999999"},
                      NSURLError::DataLengthExceedsMaximum, true},
         FailureCase {"redirect loop", {}, NSURLError::HTTPTooManyRedirects, true, "/loop"},

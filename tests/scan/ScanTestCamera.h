@@ -1,8 +1,11 @@
 #pragma once
 
 #include "platform/capture/AVCaptureDevice.h"
+#include "platform/capture/CodeReader.h"
 #include "platform/foundation/RunLoop.h"
 #include "tests/support/CodeFrames.h"
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
@@ -12,7 +15,7 @@
 #include <vector>
 
 // The default camera for a test: it shows the scripted frames in order and then holds the last.
-// While held, it shows an empty scene instead and keeps its place in the script, so that a
+// While held, it shows the next frame out of focus and keeps its place in the script, so that a
 // picture of the scanner showing the camera's picture is taken before any code is read.
 class ScanTestCamera {
 public:
@@ -26,8 +29,7 @@ public:
                 std::lock_guard lock(state->mutex);
                 if (state->shown++, state->held)
                     return state->scene;
-                const std::size_t i = state->next++;
-                return state->frames.empty() ? nullptr : state->frames[std::min(i, state->frames.size() - 1)];
+                return state->frame(state->next++);
             },
             0.005);
         AVCaptureDevice::setDevices({AVCaptureDevice::create(source, features)});
@@ -40,17 +42,26 @@ public:
     std::size_t shown() const { return m_state->shown.load(); }
     // A frame asked for after another means that one has reached the session's preview.
     bool hasShownAFrame() const { return shown() > 1; }
-    void hold() { m_state->held = true; }
+    // Nothing may be read while held: the screen's picture is taken before the code is read.
+    void hold()
+    {
+        std::lock_guard lock(m_state->mutex);
+        const auto next = m_state->frame(m_state->next);
+        m_state->scene = next ? outOfFocus(*next) : nullptr;
+        EXPECT_TRUE(!next || CodeReader::read(LuminanceImage::fromImage(*m_state->scene), ZXing::BarcodeFormat::Any).empty());
+        m_state->held = true;
+    }
     void release() { m_state->held = false; }
 
 private:
     struct State {
         std::mutex mutex;
         std::vector<UIImagePtr> frames;
-        const UIImagePtr scene = codeFrame({640, 480}, {});
+        UIImagePtr scene;
         std::atomic<bool> held {false};
         std::size_t next = 0;
         std::atomic<std::size_t> shown {0};
+        UIImagePtr frame(std::size_t i) const { return frames.empty() ? nullptr : frames[std::min(i, frames.size() - 1)]; }
     };
     std::shared_ptr<State> m_state;
 };

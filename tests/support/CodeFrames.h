@@ -46,3 +46,15 @@ inline UIImagePtr codeFrame(CGSize size, const std::vector<CodeInFrame>& codes, 
     }
     return context->makeImage();
 }
+
+// The frame as a camera still focusing sees it: drawn at a small fraction of its size and stretched
+// back (bilinear, the context's filter when enlarging), so that its codes are a blur no reader reads.
+inline UIImagePtr outOfFocus(const UIImage& frame, double fraction = 1.0 / 8)
+{
+    const CGSize size = frame.size();
+    auto small = CGContext::createBitmap({size.width * fraction, size.height * fraction}, frame.scale());
+    small->drawImageUpright(CGRectMake(0, 0, size.width * fraction, size.height * fraction), frame);
+    auto shown = CGContext::createBitmap(size, frame.scale());
+    shown->drawImageUpright(CGRectMake(0, 0, size.width, size.height), *small->makeImage());
+    return shown->makeImage();
+}

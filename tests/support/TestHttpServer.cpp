@@ -209,6 +209,10 @@ void TestHttpServer::answer(int fd, const Reply& reply, InFlight& inFlight)
 {
     if (!pause(reply.hold))
         return;
+    if (reply.raw) {
+        sendAll(fd, *reply.raw);
+        return;
+    }
     if (reply.reset) {
         inFlight.end();
         const linger hard {1, 0};

@@ -32,6 +32,8 @@ public:
         std::optional<std::string> contentLength;
         // Resets the connection instead of answering.
         bool reset = false;
+        // Sends these bytes instead of an answer, then closes.
+        std::optional<std::string> raw;
     };
     struct Request {
         std::string method;
