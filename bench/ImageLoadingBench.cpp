@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -98,19 +99,22 @@ void BM_Download60(benchmark::State& state)
         server.setReply(paths.back(), reply);
     }
     int round = 0;
+    std::unique_ptr<Rig> rig;
     for (auto _ : state) {
         state.PauseTiming();
-        Rig rig;
-        rig.downloader->setMaxConcurrentDownloads(limit);
+        rig.reset(); // the last round's folder and manager go untimed
+        rig = std::make_unique<Rig>();
+        rig->downloader->setMaxConcurrentDownloads(limit);
         std::vector<std::string> urls;
         for (const auto& path : paths)
             urls.push_back(server.url(path) + "?r=" + std::to_string(round));
         ++round;
         server.resetPeak();
         state.ResumeTiming();
-        if (!loadAll(*rig.manager, urls))
+        if (!loadAll(*rig->manager, urls))
             state.SkipWithError("downloads did not finish");
     }
+    rig.reset();
     state.counters["peak_connections"] = server.peakConnections();
 }
 
@@ -122,14 +126,17 @@ void BM_FiftyLoadsOfOneUrl(benchmark::State& state)
     reply.hold = 0.05;
     server.setReply("/one", reply);
     int round = 0;
+    std::unique_ptr<Rig> rig;
     for (auto _ : state) {
         state.PauseTiming();
-        Rig rig;
+        rig.reset();
+        rig = std::make_unique<Rig>();
         const std::string url = server.url("/one?r=" + std::to_string(round++));
         state.ResumeTiming();
-        if (!loadAll(*rig.manager, std::vector<std::string>(50, url)))
+        if (!loadAll(*rig->manager, std::vector<std::string>(50, url)))
             state.SkipWithError("loads did not finish");
     }
+    rig.reset();
     state.counters["requests_per_round"] = static_cast<double>(server.requests().size()) / std::max(1, round);
 }
 

@@ -1,12 +1,15 @@
 #include "image/AutoPurgeCache.h"
 
+#include "platform/ui/MemoryWarningMonitor.h"
 #include "platform/ui/UIApplication.h"
 
 AutoPurgeCache::AutoPurgeCache(std::string name)
     : m_name(std::move(name))
 {
+    m_entries.setCostLimit(DefaultTotalCostLimit);
     m_memoryWarning = NotificationCenter::defaultCenter().addObserver(
         UIApplicationDidReceiveMemoryWarningNotification, [this](const Notification&) { removeAllObjects(); });
+    MemoryWarningMonitor::shared().start();
 }
 
 UIImagePtr AutoPurgeCache::objectForKey(const std::string& key)

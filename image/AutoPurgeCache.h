@@ -8,10 +8,15 @@
 #include <mutex>
 #include <string>
 
-// Pictures in memory by key, each with a cost. Beyond the cost or count limit (0: none) the
-// least recently used go first. Empties itself on a memory warning. Thread-safe.
+// Pictures in memory by key, each with a cost in bytes. Beyond the cost or count limit (0: none)
+// the least recently used go first; a picture dearer than the cost limit is not kept. The cost
+// limit starts at DefaultTotalCostLimit, so a long shift stays bounded. Empties itself on a
+// memory warning, which the platform's monitor (started with the first cache) posts when memory
+// runs short. Thread-safe.
 class AutoPurgeCache {
 public:
+    static constexpr std::size_t DefaultTotalCostLimit = std::size_t(64) << 20;
+
     explicit AutoPurgeCache(std::string name);
 
     const std::string& name() const { return m_name; }

@@ -107,53 +107,77 @@ std::vector<fs::path> ImageCache::customPaths() const
 
 std::size_t ImageCache::costOf(const UIImage& image)
 {
-    const CGSize size = image.size();
-    return static_cast<std::size_t>(size.height * size.width * image.scale() * image.scale());
+    return image.pixelBytes();
 }
 
 void ImageCache::storeImage(const UIImagePtr& image, const std::string& key, bool toDisk)
 {
-    storeImage(image, true, std::nullopt, key, toDisk);
+    storeImage(image, true, ImageData(), key, toDisk);
 }
 
 void ImageCache::storeImage(const UIImagePtr& image, bool recalculate, std::optional<std::string> data,
                             const std::string& key, bool toDisk)
 {
+    storeImage(image, recalculate, data ? std::make_shared<const std::string>(std::move(*data)) : ImageData(), key,
+               toDisk);
+}
+
+// The disk queue may be far behind: what waits there holds the bytes to write, and the decoded
+// picture (many times their size) only when it has to be encoded.
+void ImageCache::storeImage(const UIImagePtr& image, bool recalculate, ImageData data, const std::string& key,
+                            bool toDisk)
+{
     if (!image || key.empty())
         return;
     if (shouldCacheImagesInMemory)
         m_memCache.setObject(key, image, costOf(*image));
-    if (!toDisk)
+    if (!toDisk || !isFirstWrite(key, data))
         return;
-    m_ioQueue.async([this, image, recalculate, data = std::move(data), key] { writeToDisk(image, recalculate, data, key); });
+    if (data && !recalculate) {
+        m_ioQueue.async([this, data = std::move(data), key] { writeToDisk(*data, key); });
+        return;
+    }
+    m_ioQueue.async([this, image, data = std::move(data), key] {
+        if (const auto bytes = encodedBytes(*image, data))
+            writeToDisk(*bytes, key);
+    });
+}
+
+bool ImageCache::isFirstWrite(const std::string& key, const ImageData& data)
+{
+    if (!data)
+        return true;
+    std::lock_guard lock(m_writesMutex);
+    std::erase_if(m_lastWrites, [](const auto& entry) { return entry.second.expired(); });
+    auto& last = m_lastWrites[key];
+    if (last.lock() == data)
+        return false;
+    last = data;
+    return true;
 }
 
 // Runs on the disk queue. Pictures we encode ourselves are drawn upright first: the file has no
 // room for an orientation, so a sideways camera picture would come back sideways.
-void ImageCache::writeToDisk(const UIImagePtr& image, bool recalculate, const std::optional<std::string>& data,
-                             const std::string& key)
+std::optional<std::string> ImageCache::encodedBytes(const UIImage& image, const ImageData& data) const
 {
-    std::optional<std::string> bytes;
-    if (!recalculate && data) {
-        bytes = data;
-    } else {
-        const auto alpha = image->alphaInfo();
-        bool png = alpha != CGImageAlphaInfo::None && alpha != CGImageAlphaInfo::NoneSkipLast
-            && alpha != CGImageAlphaInfo::NoneSkipFirst;
-        if (data && data->size() >= 8)
-            png = PngCodec::hasSignature(*data);
-        const auto upright = image->uprightImage();
-        bytes = png ? upright->pngData() : upright->jpegData(1.0);
-    }
-    if (!bytes)
-        return;
+    const auto alpha = image.alphaInfo();
+    bool png = alpha != CGImageAlphaInfo::None && alpha != CGImageAlphaInfo::NoneSkipLast
+        && alpha != CGImageAlphaInfo::NoneSkipFirst;
+    if (data && data->size() >= 8)
+        png = PngCodec::hasSignature(*data);
+    const auto upright = image.uprightImage();
+    return png ? upright->pngData() : upright->jpegData(1.0);
+}
+
+void ImageCache::writeToDisk(const std::string& bytes, const std::string& key)
+{
     const fs::path path = defaultCachePathForKey(key);
     std::error_code ec;
     // Whatever else took the picture's name (a pipe, a link) is replaced by the rename; only a
     // folder has to go first.
     if (fs::is_directory(fs::symlink_status(path, ec)))
         fs::remove_all(path, ec);
-    if (!writeFileAtomically(path, *bytes, fs::perms::owner_read | fs::perms::owner_write, FileFlush::Skip))
+    if (!writeFileAtomically(path, bytes, fs::perms::owner_read | fs::perms::owner_write, FileFlush::Skip))
         return;
     if (shouldDisableiCloud)
         DiskFiles::markExcludedFromBackup(path);

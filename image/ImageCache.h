@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,8 +27,9 @@
 // maxCacheAge seconds go when the application terminates or enters the background, and with a
 // maxCacheSize the oldest go until half of it is left.
 //
-// Disk work runs on one serial queue; completions are queued to the main thread. The memory
-// level is safe from any thread.
+// The memory level counts pictures by the bytes of their pixels and keeps at most maxMemoryCost
+// of them (AutoPurgeCache's default unless set; 0: no limit). It is safe from any thread. Disk
+// work runs on one serial queue; completions are queued to the main thread.
 class ImageCache : public std::enable_shared_from_this<ImageCache> {
 public:
     using QueryDone = std::function<void(UIImagePtr, ImageCacheType)>;
@@ -53,6 +56,8 @@ public:
     void addReadOnlyCachePath(const std::filesystem::path& path);
 
     // Storing.
+    // The bytes of one download are written once, however many of its callers store them.
+    void storeImage(const UIImagePtr& image, bool recalculate, ImageData data, const std::string& key, bool toDisk);
     void storeImage(const UIImagePtr& image, bool recalculate, std::optional<std::string> data,
                     const std::string& key, bool toDisk);
     void storeImage(const UIImagePtr& image, const std::string& key, bool toDisk = true);
@@ -92,13 +97,14 @@ public:
     void setMaxMemoryCountLimit(std::size_t count) { m_memCache.setCountLimit(count); }
     AutoPurgeCache& memCache() { return m_memCache; }
 
-    // A picture's memory cost: its pixel count.
+    // A picture's memory cost: the bytes of its pixels.
     static std::size_t costOf(const UIImage& image);
 
 private:
     void observeApplication();
-    void writeToDisk(const UIImagePtr& image, bool recalculate, const std::optional<std::string>& data,
-                     const std::string& key);
+    bool isFirstWrite(const std::string& key, const ImageData& data);
+    std::optional<std::string> encodedBytes(const UIImage& image, const ImageData& data) const;
+    void writeToDisk(const std::string& bytes, const std::string& key);
     void cleanDiskNow();
     std::vector<std::filesystem::path> customPaths() const;
 
@@ -107,6 +113,9 @@ private:
     AutoPurgeCache m_memCache;
     mutable std::mutex m_pathsMutex;
     std::vector<std::filesystem::path> m_customPaths;
+    std::mutex m_writesMutex;
+    // The bytes last queued for each key while they live: the callers of one download share them.
+    std::map<std::string, std::weak_ptr<const std::string>> m_lastWrites;
     std::vector<NotificationCenter::Token> m_observers;
     // Last: destroyed first, so queued disk work finishes while the rest is still there.
     SerialQueue m_ioQueue;

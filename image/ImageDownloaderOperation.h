@@ -15,7 +15,6 @@
 #include <optional>
 #include <string>
 
-using ImageData = std::shared_ptr<const std::string>;
 // (received bytes, expected bytes): expected is -1 before the response, 0 when it has no length.
 using ImageDownloadProgressBlock = std::function<void(std::int64_t receivedSize, std::int64_t expectedSize)>;
 // finished NO marks a partial picture of a progressive download; more calls follow.

@@ -96,8 +96,14 @@ std::string ImageManager::cacheKeyForURL(const std::optional<NSURL>& url) const
 {
     if (!url)
         return {};
+    auto filtered = filteredKey(*url);
+    return filtered ? std::move(*filtered) : url->absoluteString();
+}
+
+std::optional<std::string> ImageManager::filteredKey(const NSURL& url) const
+{
     std::lock_guard lock(m_settingsMutex);
-    return m_cacheKeyFilter ? m_cacheKeyFilter(*url) : url->absoluteString();
+    return m_cacheKeyFilter ? std::optional<std::string>(m_cacheKeyFilter(url)) : std::nullopt;
 }
 
 ImageDownloadOptions ImageManager::downloadOptionsFor(ImageLoadOptions options, bool refreshingCachedImage)
@@ -128,20 +134,37 @@ std::shared_ptr<ImageCombinedOperation> ImageManager::downloadImageWithURL(const
 {
     auto operation = std::make_shared<ImageCombinedOperation>();
     const auto url = toURL(argument);
-    if (!url || (!(options & ImageLoadRetryFailed) && isFailedURL(*url))) {
-        MainThread::sync([&] {
+    // Answers that need neither the disk nor the network come before the call returns, and
+    // the load never runs.
+    const auto answer = [&](const UIImagePtr& image, const NSErrorPtr& error, ImageCacheType type) {
+        const auto call = [&] {
             if (completed)
-                completed(nullptr, NSError::make(NSURLErrorDomain, NSURLError::FileDoesNotExist), ImageCacheType::None,
-                          true, url);
-        });
+                completed(image, error, type, true, url);
+        };
+        if (MainThread::isMain())
+            call(); // without the hand-over's allocation
+        else
+            MainThread::sync(call);
+    };
+    if (!url || (!(options & ImageLoadRetryFailed) && isFailedURL(*url))) {
+        answer(nullptr, NSError::make(NSURLErrorDomain, NSURLError::FileDoesNotExist), ImageCacheType::None);
         return operation;
+    }
+    const auto filtered = filteredKey(*url);
+    const std::string& key = filtered ? *filtered : url->absoluteString();
+    // The memory hit, what screens scrolling back over their pictures ask for most, is the
+    // cheapest answer of all: no disk query, no running entry.
+    if (!(options & ImageLoadRefreshCached)) {
+        if (auto image = imageCache()->imageFromMemoryCacheForKey(key)) {
+            answer(image, nullptr, ImageCacheType::Memory);
+            return operation;
+        }
     }
     {
         std::lock_guard lock(m_runningMutex);
         m_runningOperations.push_back(operation);
     }
-    auto load = std::make_shared<Load>(Load {operation, *url, options, std::move(progress), std::move(completed),
-                                             cacheKeyForURL(url)});
+    auto load = std::make_shared<Load>(Load {operation, *url, options, std::move(progress), std::move(completed), key});
     // Cancelled while the disk is still being asked, the load leaves the running list at once.
     std::weak_ptr<ImageManager> weakSelf = weak_from_this();
     std::weak_ptr<ImageCombinedOperation> weakOperation = operation;
@@ -218,12 +241,14 @@ void ImageManager::downloadDone(const std::shared_ptr<Load>& load, bool hadCache
             if (!isTransient(error->code)) {
                 std::lock_guard lock(m_failedMutex);
                 m_failedURLs.insert(load->url.absoluteString());
+                m_anyFailed = true;
             }
             report(load, nullptr, error, ImageCacheType::None, finished);
         } else {
             if (load->options & ImageLoadRetryFailed) {
                 std::lock_guard lock(m_failedMutex);
                 m_failedURLs.erase(load->url.absoluteString());
+                m_anyFailed = !m_failedURLs.empty();
             }
             const bool toDisk = !(load->options & ImageLoadMemoryOnly);
             const auto delegate = this->delegate();
@@ -234,15 +259,12 @@ void ImageManager::downloadDone(const std::shared_ptr<Load>& load, bool hadCache
                 auto transformed = delegate->imageManagerTransformDownloadedImage(*this, image, load->url);
                 if (transformed && finished) {
                     const bool changed = transformed != image;
-                    imageCache()->storeImage(transformed, changed,
-                                             changed || !data ? std::nullopt : std::optional<std::string>(*data),
-                                             load->key, toDisk);
+                    imageCache()->storeImage(transformed, changed, changed ? ImageData() : data, load->key, toDisk);
                 }
                 report(load, transformed, nullptr, ImageCacheType::None, finished);
             } else {
                 if (image && finished)
-                    imageCache()->storeImage(image, false, data ? std::optional<std::string>(*data) : std::nullopt,
-                                             load->key, toDisk);
+                    imageCache()->storeImage(image, false, data, load->key, toDisk);
                 report(load, image, nullptr, ImageCacheType::None, finished);
             }
         }
@@ -299,6 +321,8 @@ std::size_t ImageManager::runningOperationCount() const
 
 bool ImageManager::isFailedURL(const NSURL& url) const
 {
+    if (!m_anyFailed)
+        return false;
     std::lock_guard lock(m_failedMutex);
     return m_failedURLs.count(url.absoluteString()) != 0;
 }

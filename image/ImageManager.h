@@ -7,6 +7,7 @@
 #include "platform/foundation/NSError.h"
 #include "platform/foundation/NSURL.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -76,6 +77,8 @@ public:
 private:
     struct Load;
     std::shared_ptr<ImageManagerDelegate> delegate() const;
+    // The filter's key for the URL; nothing without a filter (the key is then the URL's text).
+    std::optional<std::string> filteredKey(const NSURL& url) const;
     void queryDone(const std::shared_ptr<Load>& load, UIImagePtr cached, ImageCacheType cacheType);
     void startDownload(const std::shared_ptr<Load>& load, const UIImagePtr& cached);
     void downloadDone(const std::shared_ptr<Load>& load, bool hadCachedImage, UIImagePtr image, ImageData data,
@@ -91,6 +94,8 @@ private:
     std::function<std::string(const NSURL&)> m_cacheKeyFilter;
     mutable std::mutex m_failedMutex;
     std::set<std::string> m_failedURLs;
+    // Lets the memory hit pass without the lock while nothing has failed.
+    std::atomic<bool> m_anyFailed {false};
     mutable std::recursive_mutex m_runningMutex;
     std::vector<std::shared_ptr<ImageCombinedOperation>> m_runningOperations;
 };

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // Where a picture came from.
 enum class ImageCacheType : int { None = 0, Disk = 1, Memory = 2 };
 
 inline const std::string ImageErrorDomain = "ImageErrorDomain";
+
+// The bytes of a downloaded picture, one buffer shared by everyone who waited for it.
+using ImageData = std::shared_ptr<const std::string>;
 
 // Options of a picture load (the manager and the view entries).
 using ImageLoadOptions = unsigned;

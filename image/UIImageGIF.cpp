@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/GifCodec.h"
+#include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/MainScreenScale.h"
 #include "platform/graphics/PixelLimits.h"
 
@@ -22,7 +23,7 @@ UIImagePtr drawFrame(const UIImage& frame, CGSize target, CGPoint origin, CGSize
     if (!PixelLimits::allows(w, h))
         return nullptr;
     // A fresh, transparent canvas per frame: frames with transparency must not show the last.
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_surface_t* surface = ImageSurface::create(w, h);
     cairo_t* cr = cairo_create(surface);
     cairo_scale(cr, scale, scale);
     ImageOrientation::transformInto(cr, frame.orientation(), CGRectMake(origin.x, origin.y, scaled.width, scaled.height),

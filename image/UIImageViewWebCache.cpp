@@ -180,17 +180,24 @@ void setActivityIndicator(UIImageView& view, UIActivityIndicatorViewPtr indicato
 void addActivityIndicator(UIImageView& view)
 {
     auto& state = stateOf(view);
-    if (!state.indicator) {
-        state.indicator = UIActivityIndicatorView::create(static_cast<UIActivityIndicatorViewStyle>(state.indicatorStyle));
+    auto indicator = state.indicator;
+    if (!indicator) {
+        indicator = UIActivityIndicatorView::create(static_cast<UIActivityIndicatorViewStyle>(state.indicatorStyle));
         // Centred in the view, and kept there when the view changes size.
-        state.indicator->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleRightMargin
-                                             | UIViewAutoresizingFlexibleTopMargin
-                                             | UIViewAutoresizingFlexibleBottomMargin);
-        const CGRect b = view.bounds();
-        state.indicator->setCenter(CGPointMake(b.origin.x + b.size.width / 2, b.origin.y + b.size.height / 2));
-        view.addSubview(state.indicator);
+        indicator->setAutoresizingMask(UIViewAutoresizingFlexibleLeftMargin | UIViewAutoresizingFlexibleRightMargin
+                                       | UIViewAutoresizingFlexibleTopMargin | UIViewAutoresizingFlexibleBottomMargin);
+        state.indicator = indicator;
+        // Views change on the main thread only; a load that reported first has taken the spinner off.
+        ViewLoadSteps::onMain([weak = view.weak_from_this(), indicator] {
+            const auto v = weak.lock();
+            if (!v || stateOf(*v).indicator != indicator)
+                return;
+            const CGRect b = v->bounds();
+            indicator->setCenter(CGPointMake(b.origin.x + b.size.width / 2, b.origin.y + b.size.height / 2));
+            v->addSubview(indicator);
+        });
     }
-    state.indicator->startAnimating();
+    ViewLoadSteps::onMain([indicator] { indicator->startAnimating(); });
 }
 
 void removeActivityIndicator(UIImageView& view)

@@ -28,9 +28,13 @@ public:
         return it == m_index.end() ? nullptr : &it->second->value;
     }
 
+    // An entry dearer than the whole cost limit is not kept (taking it would push out every
+    // other entry and then itself); it still replaces what the key held.
     void insert(const std::string& key, Value value, std::size_t cost)
     {
         remove(key);
+        if (m_costLimit && cost > m_costLimit)
+            return;
         m_entries.push_front({key, std::move(value), cost});
         m_index[key] = m_entries.begin();
         m_totalCost += cost;

@@ -2,6 +2,7 @@
 #include "platform/graphics/UIImageOrientation.h"
 
 #include "platform/foundation/Log.h"
+#include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/MainScreenScale.h"
 #include "platform/graphics/PixelLimits.h"
 #include "platform/graphics/ShadowBlur.h"
@@ -152,7 +153,7 @@ CGContext::CGContext(CGSize size, double scale, int pixelWidth, int pixelHeight,
     initial.fill = UIColor::blackColor();
     initial.stroke = UIColor::blackColor();
     m_states.push_back(initial);
-    m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight);
+    m_surface = ImageSurface::create(pixelWidth, pixelHeight);
     if (cairo_surface_status(m_surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(m_surface);
         m_surface = nullptr;
@@ -912,7 +913,8 @@ std::shared_ptr<UIImage> CGContext::makeImage() const
     if (!m_cr)
         return nullptr;
     cairo_surface_flush(m_surface);
-    cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_pixelWidth, m_pixelHeight);
+    // Every pixel is copied over, so the new buffer need not be cleared first.
+    cairo_surface_t* copy = ImageSurface::createForDecoding(m_pixelWidth, m_pixelHeight);
     cairo_t* cr = cairo_create(copy);
     cairo_set_source_surface(cr, m_surface, 0, 0);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);

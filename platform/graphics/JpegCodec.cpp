@@ -143,6 +143,12 @@ void clearRowsFrom(cairo_surface_t* surface, int firstRow)
     cairo_surface_mark_dirty(surface);
 }
 
+// The EXIF block comes before the pixels, so a picture still arriving already has its turn.
+UIImageOrientation orientationOf(std::string_view bytes)
+{
+    return ImageOrientation::fromExif(ExifOrientation::readFromJpeg(bytes));
+}
+
 struct Destination {
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
@@ -166,8 +172,7 @@ UIImagePtr decode(std::string_view bytes, double scale)
         cairo_surface_destroy(decoded.surface);
         return nullptr;
     }
-    const auto orientation = ImageOrientation::fromExif(ExifOrientation::readFromJpeg(bytes));
-    return UIImage::imageWithSurface(decoded.surface, scale, orientation, CGImageAlphaInfo::NoneSkipFirst);
+    return UIImage::imageWithSurface(decoded.surface, scale, orientationOf(bytes), CGImageAlphaInfo::NoneSkipFirst);
 }
 
 UIImagePtr decodePartial(std::string_view bytes)
@@ -183,7 +188,7 @@ UIImagePtr decodePartial(std::string_view bytes)
         clearRowsFrom(decoded.surface, static_cast<int>(decoded.rowsBeforeEnd));
     }
     const auto alpha = decoded.sawEnd ? CGImageAlphaInfo::PremultipliedFirst : CGImageAlphaInfo::NoneSkipFirst;
-    return UIImage::imageWithSurface(decoded.surface, 1, UIImageOrientation::Up, alpha);
+    return UIImage::imageWithSurface(decoded.surface, 1, orientationOf(bytes), alpha);
 }
 
 std::optional<std::string> encode(const UIImage& image, double quality, bool progressive)

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
+#include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/MainScreenScale.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ cairo_surface_t* toArgb(cairo_surface_t* surface)
     if (cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32)
         return surface;
     const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-    cairo_surface_t* argb = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_surface_t* argb = ImageSurface::create(w, h);
     cairo_t* cr = cairo_create(argb);
     cairo_set_source_surface(cr, surface, 0, 0);
     cairo_paint(cr);
@@ -126,7 +127,7 @@ std::shared_ptr<UIImage> UIImage::uprightImage() const
         return imageWithScale(m_scale, m_orientation);
     const bool swap = ImageOrientation::swapsSides(m_orientation);
     const int w = swap ? pixelHeight() : pixelWidth(), h = swap ? pixelWidth() : pixelHeight();
-    cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_surface_t* target = ImageSurface::create(w, h);
     cairo_t* cr = cairo_create(target);
     ImageOrientation::transformInto(cr, m_orientation, CGRectMake(0, 0, w, h), pixelWidth(), pixelHeight());
     cairo_set_source_surface(cr, m_surface.get(), 0, 0);
@@ -187,6 +188,20 @@ void UIImage::clearNamedCache()
 }
 
 int UIImage::pixelWidth() const { return cairo_image_surface_get_width(m_surface.get()); }
+
+std::size_t UIImage::pixelBytes() const
+{
+    const auto own = [](cairo_surface_t* surface) {
+        return static_cast<std::size_t>(cairo_image_surface_get_stride(surface))
+            * static_cast<std::size_t>(cairo_image_surface_get_height(surface));
+    };
+    std::size_t bytes = own(m_surface.get());
+    for (const auto& frame : m_images) {
+        if (frame->m_surface != m_surface)
+            bytes += own(frame->m_surface.get());
+    }
+    return bytes;
+}
 int UIImage::pixelHeight() const { return cairo_image_surface_get_height(m_surface.get()); }
 
 CGSize UIImage::size() const

@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -74,6 +75,8 @@ public:
     double duration() const { return m_duration; }
     int pixelWidth() const;
     int pixelHeight() const;
+    // Memory its pixels take, every frame's included.
+    std::size_t pixelBytes() const;
     const std::string& name() const { return m_name; }
     bool isPlaceholder() const { return m_placeholder; }
     cairo_surface_t* surface() const { return m_surface.get(); }

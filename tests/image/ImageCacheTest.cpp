@@ -3,6 +3,7 @@
 #include "image/UIImageGIF.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/CGContext.h"
+#include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/ui/UIApplication.h"
 
@@ -57,12 +58,19 @@ TEST(ImageCache, FilesAreNamedByTheMd5OfTheKeyInTheNamespaceFolder)
 TEST(ImageCache, StoredPicturesAreWrittenWholeAndUpright)
 {
     ImageTestRig rig;
+    rig.cache->shouldCacheImagesInMemory = false;
     const std::string jpeg = testPicture("photo.jpg");
-    rig.cache->storeImage(UIImage::imageWithData(jpeg), false, jpeg, "given", true);
     rig.cache->storeImage(UIImage::imageWithData(jpeg), "opaque");
     rig.cache->storeImage(UIImage::imageWithData(testPicture("interlaced.png")), "alpha");
     rig.cache->storeImage(UIImage::imageWithData(jpeg), true, "\x89PNG\r\n\x1a\nrest", "signature", true);
     rig.cache->storeImage(UIImage::imageWithData(testPicture("exif6-mm.jpg")), "turned");
+    // Waiting behind those, the write of downloaded bytes holds them, not the decoded picture.
+    const std::weak_ptr<UIImage> given = [&] {
+        auto picture = UIImage::imageWithData(jpeg);
+        rig.cache->storeImage(picture, false, jpeg, "given", true);
+        return picture;
+    }();
+    EXPECT_TRUE(given.expired());
     rig.settleDisk();
     EXPECT_EQ(fileOf(*rig.cache, "given"), jpeg);
     EXPECT_EQ(fileOf(*rig.cache, "opaque")[0], '\xFF');
@@ -141,8 +149,15 @@ TEST(ImageCache, CleaningGoesByAgeAndSizeAndNeverFollowsLinks)
 TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)
 {
     ImageTestRig rig;
-    const auto picture = UIImage::imageWithData(testPicture("photo.jpg")); // 128 pixels
-    rig.cache->setMaxMemoryCost(300);
+    // Out of the box a long shift of pictures stays within a ceiling.
+    const auto large = UIImage::imageWithSurface(ImageSurface::create(1024, 768), 1);
+    for (int i = 0; i < 40; ++i)
+        rig.cache->storeImage(large, std::to_string(i), false);
+    EXPECT_LE(rig.cache->memCache().totalCost(), rig.cache->maxMemoryCost());
+    EXPECT_LT(rig.cache->memCache().count(), 40u);
+
+    const auto picture = UIImage::imageWithData(testPicture("photo.jpg")); // 16 × 8 pixels, 512 bytes
+    rig.cache->setMaxMemoryCost(1300);
     rig.cache->storeImage(picture, "1", false);
     rig.cache->storeImage(picture, "2", false);
     EXPECT_TRUE(rig.cache->imageFromMemoryCacheForKey("1")); // now the most recent
@@ -150,6 +165,10 @@ TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)
     EXPECT_TRUE(rig.cache->imageFromMemoryCacheForKey("1"));
     EXPECT_FALSE(rig.cache->imageFromMemoryCacheForKey("2"));
     EXPECT_TRUE(rig.cache->imageFromMemoryCacheForKey("3"));
+    // A picture dearer than the whole limit is not kept, and pushes nothing out.
+    rig.cache->storeImage(UIImage::placeholder("big", {24, 24}), "big", false);
+    EXPECT_FALSE(rig.cache->imageFromMemoryCacheForKey("big"));
+    EXPECT_EQ(rig.cache->memCache().count(), 2u);
 
     UIApplication::sharedApplication().receiveMemoryWarning();
     EXPECT_FALSE(rig.cache->imageFromMemoryCacheForKey("1"));

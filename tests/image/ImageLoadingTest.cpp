@@ -212,6 +212,27 @@ TEST(ImageDownload, CancellingOneCallerLeavesTheOthersTheirPicture)
     EXPECT_EQ(all[0].calls + all[1].calls, 0);
 }
 
+// Every caller of one download stores its picture, but the file is written once: the first
+// caller takes it away again before the others store.
+TEST(ImageDownload, CallersOfOneDownloadWriteItsFileOnce)
+{
+    ImageTestRig rig;
+    TestHttpServer server;
+    server.setReply("/p", {.body = jpeg, .hold = 0.2});
+    const std::string url = server.url("/p");
+    int calls = 0;
+    for (int i = 0; i < 5; ++i) {
+        rig.manager->downloadImageWithURL(url, 0, {}, [&](auto&&...) {
+            if (calls++ == 0)
+                rig.cache->removeImageForKey(url);
+        });
+    }
+    ASSERT_TRUE(pump([&] { return calls == 5; }));
+    rig.settleDisk();
+    EXPECT_FALSE(rig.cache->diskImageExistsWithKey(url));
+    EXPECT_EQ(server.requestCount("/p"), 1u);
+}
+
 TEST(ImageDownload, AtMostTheLimitRunAtOnce)
 {
     ImageTestRig rig;

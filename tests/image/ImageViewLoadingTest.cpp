@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 TEST(ImageViewLoading, ANewLoadReplacesTheRunningOneAndCachedPicturesShowAtOnce)
 {
     SharedRig rig;
@@ -27,6 +29,12 @@ TEST(ImageViewLoading, ANewLoadReplacesTheRunningOneAndCachedPicturesShowAtOnce)
     EXPECT_EQ(slowLoad.calls, 0);
     EXPECT_EQ(view->image()->alphaInfo(), CGImageAlphaInfo::PremultipliedFirst);
     EXPECT_FALSE(activityIndicator(*view));
+    // Asked for from another thread, the spinner goes up on the main thread.
+    std::thread([&] { addActivityIndicator(*view); }).join();
+    EXPECT_TRUE(view->subviews().empty());
+    ASSERT_TRUE(pump([&] { return !view->subviews().empty(); }));
+    EXPECT_TRUE(activityIndicator(*view)->isAnimating());
+    removeActivityIndicator(*view);
 
     // Now in memory: shown, and the completion run, before the entry returns.
     const auto other = UIImageView::create();

@@ -139,6 +139,11 @@ TEST(PictureDecoding, PartialJpegShowsReceivedRowsAtTheTop)
     const auto rough = UIImage::imageWithPartialData(progressive.substr(0, progressive.size() * 3 / 5));
     ASSERT_TRUE(rough);
     EXPECT_EQ(rough->pixelAt(10, 250).alpha, 255);
+    // The camera's turn (an EXIF block taken from another picture) is known before the pixels.
+    const std::string turned = whole.substr(0, 2) + testPicture("exif6-mm.jpg").substr(2, 36) + whole.substr(2);
+    const auto early = UIImage::imageWithPartialData(turned.substr(0, turned.size() * 3 / 5));
+    ASSERT_TRUE(early);
+    EXPECT_EQ(early->orientation(), UIImageOrientation::Right);
 }
 
 TEST(PictureDecoding, ExifReaderStaysWithinItsBytes)

@@ -1,5 +1,6 @@
 #include "ApplicationFixture.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/MemoryWarningMonitor.h"
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIWindow.h"
 
@@ -102,4 +103,38 @@ TEST_F(ApplicationTest, QuittingGivesBackgroundTasksABoundedTime)
     EXPECT_EQ(app.backgroundTaskCount(), 0u);
     EXPECT_EQ(seen, (std::vector {UIApplicationWillResignActiveNotification, UIApplicationDidEnterBackgroundNotification,
                                   UIApplicationWillTerminateNotification}));
+}
+
+// Readings taken by the monitor's timer, one a second, and the warnings received after each.
+TEST_F(ApplicationTest, MemoryWarningsComeWhenMemoryRunsShortThenRestForAWhile)
+{
+    constexpr std::uint64_t MB = 1 << 20;
+    const auto clock = std::make_shared<ManualClock>();
+    RunLoop loop(clock);
+    MemoryWarningMonitor::Readings readings;
+    MemoryWarningMonitor monitor([&] { return readings; }, {.maxResident = 500 * MB, .minAvailable = 200 * MB}, loop);
+    int warnings = 0;
+    auto token = NotificationCenter::defaultCenter().addObserver(UIApplicationDidReceiveMemoryWarningNotification,
+                                                                 [&](const Notification&) { ++warnings; });
+    monitor.start();
+    monitor.start();
+    loop.runOnce();
+    const struct {
+        std::uint64_t resident, available;
+        TimeInterval wait;
+        int warnings;
+    } steps[] = {
+        {100 * MB, 4000 * MB, 1, 0}, {0, 0, 1, 0},              // plenty, then nothing readable
+        {501 * MB, 4000 * MB, 1, 1}, {600 * MB, 4000 * MB, 9, 1}, // the process grew: once, then a rest
+        {100 * MB, 199 * MB, 1, 2},  {100 * MB, 199 * MB, 1, 2},  // the machine is short
+        {100 * MB, 4000 * MB, 20, 2},
+    };
+    for (const auto& step : steps) {
+        readings = {step.resident, step.available};
+        for (TimeInterval waited = 0; waited < step.wait; ++waited) {
+            clock->advance(1);
+            loop.runOnce();
+        }
+        EXPECT_EQ(warnings, step.warnings) << step.resident / MB << " MB held, " << step.available / MB << " MB left";
+    }
 }
