@@ -1,6 +1,8 @@
 #include "platform/foundation/NotificationCenter.h"
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 
 struct NotificationCenter::Token::State {
     struct Observer {
@@ -8,13 +10,17 @@ struct NotificationCenter::Token::State {
         std::string name;
         const void* object;
         std::shared_ptr<Handler> handler;
-        std::shared_ptr<bool> alive;
+        std::shared_ptr<std::atomic<bool>> alive;
     };
+    // Posting is the main thread's, but an observing object may be released on any thread (a
+    // download's last reference ends on its worker), so its token's removal takes the lock too.
+    mutable std::mutex mutex;
     std::vector<Observer> observers;
     std::uint64_t nextId = 1;
 
     void remove(std::uint64_t id)
     {
+        std::lock_guard lock(mutex);
         auto it = std::find_if(observers.begin(), observers.end(), [id](const Observer& o) { return o.id == id; });
         if (it == observers.end())
             return;
@@ -75,16 +81,20 @@ NotificationCenter::NotificationCenter()
 
 NotificationCenter::Token NotificationCenter::addObserver(std::string name, Handler handler, const void* object)
 {
+    std::lock_guard lock(m_state->mutex);
     const auto id = m_state->nextId++;
     m_state->observers.push_back({id, std::move(name), object, std::make_shared<Handler>(std::move(handler)),
-                                  std::make_shared<bool>(true)});
+                                  std::make_shared<std::atomic<bool>>(true)});
     return Token(m_state, id);
 }
 
 void NotificationCenter::post(const Notification& notification)
 {
     auto state = m_state; // an observer may drop the last reference to the center's state
-    const auto snapshot = state->observers;
+    const auto snapshot = [&] {
+        std::lock_guard lock(state->mutex);
+        return state->observers;
+    }();
     for (const auto& observer : snapshot) {
         if (!*observer.alive)
             continue;
@@ -103,6 +113,7 @@ void NotificationCenter::post(std::string name, const void* object, std::map<std
 
 std::size_t NotificationCenter::observerCount(const std::string& name) const
 {
+    std::lock_guard lock(m_state->mutex);
     return static_cast<std::size_t>(std::count_if(m_state->observers.begin(), m_state->observers.end(),
                                                   [&](const auto& o) { return o.name == name; }));
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <optional>
+#include <thread>
 
 TEST(NotificationCenter, DeliversByNameAndSenderWithUserInfo)
 {
@@ -33,6 +35,24 @@ TEST(NotificationCenter, TokenRemovesObserver)
     center.post("n");
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(center.observerCount("n"), 0u);
+}
+
+// An object that observes may be released on a worker thread (a download's last reference).
+TEST(NotificationCenter, ObserversComeAndGoOnOtherThreadsWhileTheMainThreadPosts)
+{
+    NotificationCenter center;
+    int heard = 0;
+    auto steady = center.addObserver("n", [&](const Notification&) { ++heard; });
+    std::atomic<bool> stop {false};
+    std::thread churn([&] {
+        while (!stop)
+            auto passing = center.addObserver("n", [](const Notification&) {});
+    });
+    for (int i = 0; i < 100000; ++i)
+        center.post("n");
+    stop = true;
+    churn.join();
+    EXPECT_EQ(heard, 100000);
 }
 
 TEST(NotificationCenter, ObserversChangedDuringDelivery)
