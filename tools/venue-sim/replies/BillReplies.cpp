@@ -10,7 +10,6 @@
 namespace {
 
 constexpr std::size_t kFirstBillItemLine = 27;
-constexpr std::size_t kFirstFolioLine = 7;
 
 bool hasGuests(const VenueRoom& room)
 {
