@@ -18,13 +18,15 @@ struct ThreadClock {
 };
 
 // Times the code measured and its baseline in turns within each iteration, so that both see the
-// same state of the machine, and reports each one's time per iteration and their ratio.
-template <class Measured, class Baseline>
-void measureAgainstBaseline(benchmark::State& state, Measured&& measured, Baseline&& baseline)
+// same state of the machine, and reports each one's time per iteration and their ratio. What
+// prepare does before each iteration is timed for neither.
+template <class Measured, class Baseline, class Prepare>
+void measureAgainstBaseline(benchmark::State& state, Measured&& measured, Baseline&& baseline, Prepare&& prepare)
 {
     using Clock = ThreadClock;
     Clock::duration measuredTime {}, baselineTime {};
     for (auto _ : state) {
+        prepare();
         const auto start = Clock::now();
         measured();
         const auto middle = Clock::now();
@@ -38,4 +40,10 @@ void measureAgainstBaseline(benchmark::State& state, Measured&& measured, Baseli
     state.counters["measured_us"] = micros(measuredTime);
     state.counters["baseline_us"] = micros(baselineTime);
     state.counters["ratio"] = micros(measuredTime) / micros(baselineTime);
+}
+
+template <class Measured, class Baseline>
+void measureAgainstBaseline(benchmark::State& state, Measured&& measured, Baseline&& baseline)
+{
+    measureAgainstBaseline(state, measured, baseline, [] {});
 }

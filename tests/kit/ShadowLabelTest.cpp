@@ -1,5 +1,7 @@
 #include "kit/ShadowLabel.h"
+#include "platform/ui/UIApplication.h"
 #include "platform/ui/UIScreen.h"
+#include "platform/ui/UIWindow.h"
 #include "platform/ui/ViewRenderer.h"
 #include "tests/support/InkBox.h"
 
@@ -101,6 +103,15 @@ TEST(ShadowLabel, EffectSettersRedrawOnlyOnChange)
     EXPECT_FALSE(redraws(*label, [&] { label->setTextInsets({0, 0, 0, 4}); }));
     EXPECT_FALSE(redraws(*label, [&] { label->setShadowBlur(9); }));
     EXPECT_FALSE(redraws(*label, [&] { label->setGradientStartPoint({0, 0}); }));
+
+    // Though they ask no redraw, they show on the next screen the recorder writes.
+    auto window = UIWindow::create(CGRectMake(0, 0, 1024, 768));
+    window->makeKeyAndVisible();
+    window->addSubview(label);
+    const auto before = ViewRenderer::screenFingerprint();
+    label->setShadowBlur(3);
+    EXPECT_NE(ViewRenderer::screenFingerprint(), before);
+    UIApplication::sharedApplication().resetForTesting();
 }
 
 TEST(ShadowLabel, ColourComponentsAndBlending)
