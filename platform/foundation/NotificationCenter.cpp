@@ -20,11 +20,14 @@ struct NotificationCenter::Token::State {
 
     void remove(std::uint64_t id)
     {
+        // Let go only once the lock is: what the handler holds may own tokens of this center.
+        std::shared_ptr<Handler> handler;
         std::lock_guard lock(mutex);
         auto it = std::find_if(observers.begin(), observers.end(), [id](const Observer& o) { return o.id == id; });
         if (it == observers.end())
             return;
         *it->alive = false;
+        handler = std::move(it->handler);
         observers.erase(it);
     }
 };

@@ -35,6 +35,12 @@ TEST(NotificationCenter, TokenRemovesObserver)
     center.post("n");
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(center.observerCount("n"), 0u);
+    // A handler may own another observer's token; removing the one removes the other.
+    auto inner = std::make_shared<NotificationCenter::Token>(center.addObserver("m", [](const Notification&) {}));
+    auto outer = center.addObserver("n", [inner](const Notification&) {});
+    inner.reset();
+    outer.reset();
+    EXPECT_EQ(center.observerCount("m"), 0u);
 }
 
 // An object that observes may be released on a worker thread (a download's last reference).
