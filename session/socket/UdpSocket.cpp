@@ -67,14 +67,20 @@ void UdpSocket::closeFamily(bool v4)
 }
 
 // A fresh socket in place of the old one, waiting for what the current requests waited for.
+// Broadcast, which may be enabled before binding, is the one option an unbound socket can hold.
 void UdpSocket::reopenFamily(bool v4)
 {
+    int broadcast = 0;
+    socklen_t size = sizeof broadcast;
+    ::getsockopt(family(v4).fd.get(), SOL_SOCKET, SO_BROADCAST, &broadcast, &size);
     closeFamily(v4);
     openFamily(v4);
     m_flags &= ~(v4 ? kSock4CanAcceptBytes | kSock4HasBytesAvailable : kSock6CanAcceptBytes | kSock6HasBytesAvailable);
     Family& f = family(v4);
-    if (f.isValid())
-        f.events->enable((m_currentReceive ? RunLoop::Readable : 0u) | (m_currentSend ? RunLoop::Writable : 0u));
+    if (!f.isValid())
+        return;
+    ::setsockopt(f.fd.get(), SOL_SOCKET, SO_BROADCAST, &broadcast, sizeof broadcast);
+    f.events->enable((m_currentReceive ? RunLoop::Readable : 0u) | (m_currentSend ? RunLoop::Writable : 0u));
 }
 
 void UdpSocket::setMaxReceiveBufferSize(std::uint32_t size)

@@ -1,3 +1,4 @@
+#include "session/FrameReceiver.h"
 #include "session/ReplyLines.h"
 #include "session/VenueMessage.h"
 #include "tests/support/TestEnvironment.h"
@@ -50,16 +51,6 @@ TEST(VenueMessage, WorkedRequestFramesOfBothForms)
     EXPECT_EQ(empty->size(), 13u);
     EXPECT_EQ(empty->substr(0, 12), "000013\r\n60\r\n");
     EXPECT_EQ(*empty, *arrayFrame(60, {}));
-}
-
-TEST(VenueMessage, BodyLengthCountsGB18030Bytes)
-{
-    auto frame = fieldListFrame(102, {"张三"});
-    ASSERT_TRUE(frame);
-    // "\r\n102\r\n" (7) + two characters of two bytes (4) + "\r\n" (2) + 7
-    EXPECT_EQ(frame->size(), 20u);
-    EXPECT_EQ(frame->substr(0, 6), "000020");
-    EXPECT_EQ(decodeFrame(*frame), "000020\r\n102\r\n张三\r\n");
 }
 
 TEST(VenueMessage, RefusesWhatCannotBeFramedSafely)
@@ -115,4 +106,25 @@ TEST(ReplyLines, RecordCountsAreBoundedByTheLinesPresent)
     EXPECT_EQ(lines.recordCount(3, 2, INT64_MAX), 5u);
     EXPECT_EQ(lines.recordCount(3, 0, 4), 0u);
     EXPECT_EQ(lines.recordCount(50, 2, 4), 0u);
+}
+
+// A front that is no length fails before six bytes come; a receiver of a frame may drain bytes
+// that arrive meanwhile without losing the text it holds. A length counts GB18030 bytes (17 is
+// "\r\n60\r\n" with a two-byte character and "\r\n", plus 7).
+TEST(FrameReceiver, AShortBadFrontFailsAtOnceAndANestedDrainKeepsTheOuterText)
+{
+    FrameReceiver receiver;
+    const auto feed = [&](std::string_view s) {
+        receiver.append({reinterpret_cast<const std::uint8_t*>(s.data()), s.size()});
+    };
+    feed("00a");
+    EXPECT_EQ(receiver.deliverFrames([](std::string_view) { return true; }).stop, FrameReceiver::Stop::Corrupt);
+    std::vector<std::string> seen;
+    feed(*fieldListFrame(60, {"外"}));
+    receiver.deliverFrames([&](std::string_view outer) {
+        feed(*fieldListFrame(61, {"内"}));
+        receiver.deliverFrames([&](std::string_view inner) { return seen.emplace_back(inner), true; });
+        return seen.emplace_back(outer), true;
+    });
+    EXPECT_EQ(seen, (std::vector<std::string> {"000017\r\n61\r\n内\r\n", "000017\r\n60\r\n外\r\n"}));
 }

@@ -161,14 +161,20 @@ TEST_F(UdpTest, ABindRefusedForOneFamilyLeavesTheSocketFreeToBindAgain)
     ASSERT_EQ(::bind(taken.get(), loopback6.data(), loopback6.length()), 0);
     const auto port = SocketAddress::localOf(taken.get())->port();
     SocketError error;
+    ASSERT_TRUE(socket->enableBroadcast(true)); // before binding, and kept through a refused bind
     EXPECT_FALSE(socket->bindToAddress("localhost", port, &error));
     EXPECT_EQ(error.code, UdpSocketCFSocketError);
     ASSERT_TRUE(socket->bindToAddress("localhost", 0, &error)) << error.description;
     EXPECT_TRUE(socket->isIPv4() && socket->isIPv6());
+    ASSERT_TRUE(peer->bindToPort(0));
     peer->sendData(bytes("again"), "127.0.0.1", socket->localPort(), 1.0, 1);
     socket->receiveWithTimeout(1.0, 2);
     ASSERT_TRUE(runUntil([&] { return !receiver.log.empty(); }));
     EXPECT_EQ(receiver.log[0], "received 2 again from 127.0.0.1");
+    socket->sendData(bytes("all"), "127.255.255.255", peer->localPort(), 1.0, 3);
+    peer->receiveWithTimeout(1.0, 4);
+    ASSERT_TRUE(runUntil([&] { return sender.log.size() == 2; }, 1.5)) << receiver.log.back();
+    EXPECT_EQ(sender.log[1], "received 4 all from 127.0.0.1");
 }
 
 TEST_F(UdpTest, ClosingTwiceTellsOnceAndTheDelegateMayReleaseTheSocket)
