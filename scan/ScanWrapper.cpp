@@ -50,7 +50,6 @@ std::shared_ptr<ScanWrapper> ScanWrapper::initWithPreView(const UIViewPtr& preVi
 std::shared_ptr<ScanWrapper> ScanWrapper::initZXingWithPreView(const UIViewPtr& preView, ScanResultBlock success)
 {
     std::shared_ptr<ScanWrapper> wrapper(new ScanWrapper);
-    wrapper->m_isUseZXingLib = true;
     wrapper->m_scanZXingObj = ZXingWrapper::initWithPreView(preView, recordBlock(std::move(success)));
     return wrapper;
 }

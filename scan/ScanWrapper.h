@@ -39,7 +39,6 @@ public:
     const ScanNativePtr& scanNativeObj() const { return m_scanNativeObj; }
     const std::shared_ptr<ZXingWrapper>& scanZXingObj() const { return m_scanZXingObj; }
     const ObjectTypes& arrayBarCodeType() const { return m_arrayBarCodeType; }
-    bool isUseZXingLib() const { return m_isUseZXingLib; }
 
     static bool isSysIos7Later();
     static bool isSysIos8Later();
@@ -75,7 +74,6 @@ private:
     ScanNativePtr m_scanNativeObj;
     std::shared_ptr<ZXingWrapper> m_scanZXingObj;
     ObjectTypes m_arrayBarCodeType;
-    bool m_isUseZXingLib = false;
 };
 
 using ScanWrapperPtr = std::shared_ptr<ScanWrapper>;
