@@ -45,9 +45,7 @@ void OrderedFoodViewController::socketDataHandleDidGetClerkInfo(const ResultDict
     }
     // The password typed may be another clerk's than the one acting; the server checks the
     // order's password against its clerk, so that clerk acts from now on, as in the bottle chain.
-    auto& session = DataCenter::sharedInstance();
-    session.clerkNo = resultValue(info, "ClerkNo");
-    session.clerkName = resultValue(info, "ClerkName");
+    DataCenter::sharedInstance().actAsClerkNamedIn(info);
     m_scanner.open(*this, m_payTitle);
 }
 

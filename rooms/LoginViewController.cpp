@@ -71,9 +71,7 @@ void LoginViewController::socketDataHandleDidGetClerkInfo(const ResultDictionary
         UIAlertViewQN::setMsg(resultValue(info, "ErrorMsg"))->show();
         return;
     }
-    auto& session = DataCenter::sharedInstance();
-    session.clerkNo = resultValue(info, "ClerkNo");
-    session.clerkName = resultValue(info, "ClerkName");
+    DataCenter::sharedInstance().actAsClerkNamedIn(info);
     m_left = true;
     performSegueWithIdentifier("showRoonStatesVC", this);
 }

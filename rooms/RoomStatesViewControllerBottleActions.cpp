@@ -27,8 +27,7 @@ void RoomStatesViewController::socketDataHandleDidGetClerkInfo(const ResultDicti
         return;
     }
     auto& session = DataCenter::sharedInstance();
-    session.clerkNo = resultValue(info, "ClerkNo");
-    session.clerkName = resultValue(info, "ClerkName");
+    session.actAsClerkNamedIn(info);
     ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::RoomMaster, {session.roomNo, "", ""});
 }
 

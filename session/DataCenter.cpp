@@ -56,3 +56,9 @@ std::shared_ptr<SongObject> DataCenter::getSongObjectWithSongId(const std::strin
     song->songSource = rows->stringForColumn("S_CopyDest").value_or("");
     return song;
 }
+
+void DataCenter::actAsClerkNamedIn(const ResultDictionary& clerkInfo)
+{
+    clerkNo = resultValue(clerkInfo, "ClerkNo");
+    clerkName = resultValue(clerkInfo, "ClerkName");
+}

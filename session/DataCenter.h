@@ -3,6 +3,7 @@
 #include "session/records/ObjRoomType.h"
 #include "session/records/SongCatalogueRecords.h"
 #include "session/records/SongObject.h"
+#include "session/SocketDataHandleDelegate.h"
 
 #include <cstdint>
 #include <memory>
@@ -32,6 +33,9 @@ public:
     // The clerk a staff-password command names: none in the password-only hall, where the
     // password alone identifies him.
     std::string passwordOperator() const { return noLoginOnlyCheckPW ? std::string() : clerkNo; }
+    // The clerk a successful staff check names acts from then on: at login, and wherever a
+    // password typed later may be another clerk's, whose number must travel with it.
+    void actAsClerkNamedIn(const ResultDictionary& clerkInfo);
 
     std::shared_ptr<SqlDatabase> db;
     std::vector<OkSingerObject> arrayAllSinger;
