@@ -6,6 +6,7 @@
 #include "platform/graphics/MainScreenScale.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -68,6 +69,12 @@ std::optional<std::pair<fs::path, double>> findNamedPicture(const std::string& n
 std::mutex g_cacheMutex;
 std::map<std::string, std::shared_ptr<UIImage>> g_namedCache;
 } // namespace
+
+std::uint64_t UIImage::Identity::next()
+{
+    static std::atomic<std::uint64_t> last {0};
+    return ++last;
+}
 
 UIImage::UIImage(std::shared_ptr<cairo_surface_t> surface, double scale, std::string name, bool placeholder)
     : m_surface(std::move(surface))

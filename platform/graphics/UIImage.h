@@ -95,8 +95,19 @@ public:
     // Into the current graphics context, upright, scaled to fill rect.
     void drawInRect(const CGRect& rect) const;
     void drawAtPoint(const CGPoint& point) const;
+    // Which picture this is, never given to another in the process's life (a copy gets its own).
+    // A freed picture's address is soon handed to the next one, so an address is no identity.
+    std::uint64_t identity() const { return m_identity.value; }
 
 private:
+    struct Identity {
+        std::uint64_t value = next();
+        Identity() = default;
+        Identity(const Identity&) : value(next()) {}
+        Identity& operator=(const Identity&) { value = next(); return *this; }
+        static std::uint64_t next();
+    };
+    Identity m_identity;
     UIImage(std::shared_ptr<cairo_surface_t> surface, double scale, std::string name, bool placeholder);
     std::shared_ptr<cairo_surface_t> m_surface;
     double m_scale;

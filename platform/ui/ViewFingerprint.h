@@ -4,6 +4,7 @@
 #include "platform/graphics/CGGeometry.h"
 #include "platform/graphics/UIColor.h"
 #include "platform/graphics/UIFont.h"
+#include "platform/graphics/UIImage.h"
 
 #include <cstdint>
 #include <memory>
@@ -12,7 +13,7 @@
 
 // A running hash of what a view tree draws, so that a screen can be known unchanged without
 // drawing it. Values go in by value (a colour made anew with the same components hashes the
-// same); pictures, which never change once made, by identity.
+// same); pictures, which never change once made, by their identity number.
 class ViewFingerprint {
 public:
     ViewFingerprint& add(std::uint64_t value);
@@ -27,6 +28,7 @@ public:
     ViewFingerprint& add(const void* object) { return add(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(object))); }
     template <class T>
     ViewFingerprint& add(const std::shared_ptr<T>& object) { return add(static_cast<const void*>(object.get())); }
+    ViewFingerprint& add(const UIImagePtr& image) { return add(image ? image->identity() : std::uint64_t {0}); }
     ViewFingerprint& add(const UIColorPtr& color);
     ViewFingerprint& add(const UIFontPtr& font);
     ViewFingerprint& add(const CGPoint& point) { return add(point.x).add(point.y); }
