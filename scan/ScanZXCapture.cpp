@@ -198,6 +198,7 @@ void ScanZXCapture::setDelegate(std::weak_ptr<ScanZXCaptureDelegate> delegate)
     {
         std::lock_guard lock(m_mutex);
         m_delegate = std::move(delegate);
+        ++m_generation;
     }
     if (present)
         hardStop = false;
@@ -227,6 +228,8 @@ void ScanZXCapture::stop()
     if (session()->isRunning())
         session()->stopRunning();
     running = false;
+    std::lock_guard lock(m_mutex);
+    ++m_generation;
 }
 
 void ScanZXCapture::hard_stop()
@@ -296,15 +299,42 @@ void ScanZXCapture::setScanRect(const CGRect& rect)
 {
     std::lock_guard lock(m_mutex);
     m_scanRect = rect;
+    ++m_generation;
+}
+
+void ScanZXCapture::setRotation(double degrees)
+{
+    std::lock_guard lock(m_mutex);
+    m_rotation = degrees;
+    ++m_generation;
+}
+
+double ScanZXCapture::rotation() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_rotation;
+}
+
+void ScanZXCapture::setInvert(bool invert)
+{
+    std::lock_guard lock(m_mutex);
+    m_invert = invert;
+    ++m_generation;
 }
 
 ScanZXCapture::FrameSettings ScanZXCapture::frameSettings()
 {
     std::lock_guard lock(m_mutex);
-    FrameSettings settings {m_delegate, m_rotation.load(), m_scanRect, m_invert.load(), m_wantsLuminance.load(),
+    FrameSettings settings {m_generation, m_delegate, m_rotation, m_scanRect, m_invert, m_wantsLuminance.load(),
                             m_captureToFilename};
     m_captureToFilename.reset();
     return settings;
+}
+
+bool ScanZXCapture::isCurrent(std::uint64_t generation) const
+{
+    std::lock_guard lock(m_mutex);
+    return running && generation == m_generation;
 }
 
 // A turn by whole or any degrees, clockwise for positive ones, onto a canvas the size of the

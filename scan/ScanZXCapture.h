@@ -21,8 +21,11 @@ inline const std::string kCAOnOrderOut = "onOrderOut";
 
 // The second engine's camera: every frame, on the session's capture thread, is turned by
 // `rotation`, cropped to `scanRect`, and read with zxing-cpp; results, the camera-ready notice
-// and the grey picture go to the main run loop. Nothing of it runs after it is destroyed: the
-// session it owns stops and joins its thread.
+// and the grey picture go to the main run loop. A result reaches the delegate only while the
+// capture runs with the settings its frame was read with: one read before a stop, or before a
+// change of delegate, rotation, rectangle or inversion, is dropped (the capture starts as soon as
+// it has a delegate, before its owner has set the rectangle). Nothing of it runs after it is
+// destroyed: the session it owns stops and joins its thread.
 class ScanZXCapture final : public AVCaptureVideoDataOutputSampleBufferDelegate,
                             public std::enable_shared_from_this<ScanZXCapture> {
 public:
@@ -67,10 +70,10 @@ public:
     UIImagePtr lastScannedImage() const;
     void setLastScannedImage(UIImagePtr image);
     void setCaptureToFilename(std::filesystem::path path);
-    void setRotation(double degrees) { m_rotation = degrees; }
-    double rotation() const { return m_rotation; }
+    void setRotation(double degrees);
+    double rotation() const;
     void setScanRect(const CGRect& rect);
-    void setInvert(bool invert) { m_invert = invert; }
+    void setInvert(bool invert);
 
     bool running = false;
     bool hardStop = false;
@@ -88,6 +91,7 @@ public:
 
 private:
     struct FrameSettings {
+        std::uint64_t generation = 0;
         std::weak_ptr<ScanZXCaptureDelegate> delegate;
         double rotation = 0;
         CGRect scanRect;
@@ -96,6 +100,7 @@ private:
         std::optional<std::filesystem::path> saveTo;
     };
     FrameSettings frameSettings();
+    bool isCurrent(std::uint64_t generation) const;
     void showLuminance(const class LuminanceImage& image);
 
     AVCaptureDevicePtr m_captureDevice;
@@ -106,14 +111,16 @@ private:
     UIImageViewPtr m_binaryLayer;
     UIImageViewPtr m_luminanceLayer;
 
-    // Read on the capture thread.
+    // Read on the capture thread. The generation advances with every stop and every change of
+    // a setting that decides what a frame reads.
     mutable std::mutex m_mutex;
+    std::uint64_t m_generation = 0;
     std::weak_ptr<ScanZXCaptureDelegate> m_delegate;
     UIImagePtr m_lastScannedImage;
     std::optional<std::filesystem::path> m_captureToFilename;
-    std::atomic<double> m_rotation {0};
+    double m_rotation = 0;
     CGRect m_scanRect;
-    std::atomic<bool> m_invert {false};
+    bool m_invert = false;
     std::atomic<bool> m_wantsLuminance {false};
 };
 

@@ -41,10 +41,10 @@ void ScanZXCapture::captureOutput(AVCaptureOutput&, const CMSampleBufferPtr& sam
     const auto codes = CodeReader::read(luminance, ZXing::BarcodeFormat::Any);
     if (codes.empty())
         return;
-    RunLoop::main().post([weak, delegate, code = codes.front(), image] {
+    RunLoop::main().post([weak, delegate, generation = settings.generation, code = codes.front(), image] {
         auto capture = weak.lock();
         auto receiver = delegate.lock();
-        if (capture && receiver)
+        if (capture && receiver && capture->isCurrent(generation))
             receiver->captureResult(*capture, code, image);
     });
 }

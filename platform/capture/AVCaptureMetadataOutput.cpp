@@ -28,8 +28,11 @@ void AVCaptureMetadataOutput::setMetadataObjectTypes(const std::vector<AVMetadat
         if (std::find(available.begin(), available.end(), type) != available.end())
             kept.push_back(type);
     }
-    std::lock_guard lock(m_mutex);
-    m_types = std::move(kept);
+    {
+        std::lock_guard lock(m_mutex);
+        m_types = std::move(kept);
+    }
+    advanceGeneration();
 }
 
 std::vector<AVMetadataObjectType> AVCaptureMetadataOutput::metadataObjectTypes() const
@@ -55,8 +58,11 @@ CGRect AVCaptureMetadataOutput::clampedToUnitSquare(const CGRect& rect)
 void AVCaptureMetadataOutput::setRectOfInterest(const CGRect& rect)
 {
     const CGRect kept = clampedToUnitSquare(rect);
-    std::lock_guard lock(m_mutex);
-    m_rectOfInterest = kept;
+    {
+        std::lock_guard lock(m_mutex);
+        m_rectOfInterest = kept;
+    }
+    advanceGeneration();
 }
 
 CGRect AVCaptureMetadataOutput::cropInFrame(const CGRect& r, double frameWidth, double frameHeight)
@@ -106,6 +112,9 @@ std::vector<AVMetadataObjectPtr> AVCaptureMetadataOutput::recognise(const UIImag
 
 void AVCaptureMetadataOutput::captureFrame(const UIImagePtr& frame)
 {
+    // Taken before the settings the frame is read with: a setting changed after this point
+    // leaves the batch stale, since the setters store first and advance afterwards.
+    const std::uint64_t generation = this->generation();
     std::weak_ptr<AVCaptureMetadataOutputObjectsDelegate> delegate;
     {
         std::lock_guard lock(m_mutex);
@@ -118,10 +127,10 @@ void AVCaptureMetadataOutput::captureFrame(const UIImagePtr& frame)
         return;
     auto connections = this->connections();
     std::weak_ptr<AVCaptureOutput> self = weak_from_this();
-    RunLoop::main().post([self, delegate, batch = std::move(batch), connections = std::move(connections)] {
+    RunLoop::main().post([self, delegate, generation, batch = std::move(batch), connections = std::move(connections)] {
         auto output = self.lock();
         auto receiver = delegate.lock();
-        if (output && receiver)
+        if (output && receiver && output->isCurrent(generation))
             receiver->captureOutput(*output, batch, connections.empty() ? nullptr : connections.front().get());
     });
 }

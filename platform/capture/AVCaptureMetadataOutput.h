@@ -10,7 +10,8 @@
 
 // Recognises codes in every frame and reports each frame that held any as one batch, in the
 // reader's order, on the main run loop. The delegate is held weakly: a batch for a delegate that
-// is gone is dropped.
+// is gone is dropped, and so is one whose generation has passed (the session stopped, or the
+// types or the rectangle changed, after its frame was read).
 class AVCaptureMetadataOutput final : public AVCaptureOutput {
 public:
     static std::shared_ptr<AVCaptureMetadataOutput> create() { return std::make_shared<AVCaptureMetadataOutput>(); }

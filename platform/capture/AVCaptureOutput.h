@@ -3,6 +3,7 @@
 #include "platform/capture/AVCaptureConnection.h"
 #include "platform/graphics/UIImage.h"
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -17,15 +18,30 @@ public:
     std::vector<AVCaptureConnectionPtr> connections() const;
 
     virtual void captureFrame(const UIImagePtr& frame) = 0;
+
+    // Advances whenever the session starts or stops and whenever the output changes what it looks
+    // for. A report posted from a frame is handed over only while the session runs in the
+    // generation the frame was read in: a stop followed by a start before the main loop comes
+    // round must not bring the last run's reports into the new one.
+    std::uint64_t generation() const;
+    bool isCurrent(std::uint64_t generation) const;
+
+protected:
+    bool sessionIsRunning() const;
+    // Called after a setting a frame is read with has changed.
+    void advanceGeneration();
     // The session stopped (on the thread that stopped it); work waiting for a frame ends here.
     virtual void sessionDidStop() {}
 
 private:
     friend class AVCaptureSession;
     void setConnection(AVCaptureConnectionPtr connection);
+    void setSessionRunning(bool running);
 
-    mutable std::mutex m_connectionMutex;
+    mutable std::mutex m_stateMutex;
     AVCaptureConnectionPtr m_connection;
+    bool m_sessionRunning = false;
+    std::uint64_t m_generation = 0;
 };
 
 using AVCaptureOutputPtr = std::shared_ptr<AVCaptureOutput>;

@@ -52,11 +52,14 @@ void AVCaptureSession::addOutput(const AVCaptureOutputPtr& output)
 {
     if (!canAddOutput(output))
         return;
+    bool running;
     {
         std::lock_guard lock(m_mutex);
         m_outputs.push_back(output);
+        running = m_running;
     }
     connectOutputs();
+    output->setSessionRunning(running);
 }
 
 void AVCaptureSession::removeOutput(const AVCaptureOutputPtr& output)
@@ -65,8 +68,10 @@ void AVCaptureSession::removeOutput(const AVCaptureOutputPtr& output)
         std::lock_guard lock(m_mutex);
         std::erase(m_outputs, output);
     }
-    if (output)
+    if (output) {
         output->setConnection(nullptr);
+        output->setSessionRunning(false);
+    }
 }
 
 std::vector<AVCaptureOutputPtr> AVCaptureSession::outputs() const
@@ -94,14 +99,18 @@ void AVCaptureSession::connectOutputs()
 void AVCaptureSession::startRunning()
 {
     std::shared_ptr<FrameSource> source;
+    std::vector<AVCaptureOutputPtr> outputs;
     {
         std::lock_guard lock(m_mutex);
         if (m_running)
             return;
         m_running = true;
+        outputs = m_outputs;
         if (!m_inputs.empty() && m_inputs.front()->device())
             source = m_inputs.front()->device()->frameSource();
     }
+    for (const auto& output : outputs)
+        output->setSessionRunning(true);
     if (!source)
         return;
     joinThread();
@@ -121,7 +130,7 @@ void AVCaptureSession::stopRunning()
     }
     joinThread();
     for (const auto& output : outputs)
-        output->sessionDidStop();
+        output->setSessionRunning(false);
 }
 
 void AVCaptureSession::joinThread()

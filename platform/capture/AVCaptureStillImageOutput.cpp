@@ -11,8 +11,16 @@ void AVCaptureStillImageOutput::captureStillImageAsynchronouslyFromConnection(co
         answer({std::move(completion)}, nullptr, "no active connection");
         return;
     }
-    std::lock_guard lock(m_mutex);
-    m_pending.push_back(std::move(completion));
+    {
+        // Checked under the lock a stop takes to answer what waits, so a request is either
+        // answered by that stop or sees the session stopped.
+        std::lock_guard lock(m_mutex);
+        if (sessionIsRunning()) {
+            m_pending.push_back(std::move(completion));
+            return;
+        }
+    }
+    answer({std::move(completion)}, nullptr, "the session is not running");
 }
 
 void AVCaptureStillImageOutput::captureFrame(const UIImagePtr& frame)

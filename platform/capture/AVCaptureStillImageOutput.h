@@ -15,7 +15,8 @@ inline const std::string AVVideoCodecJPEG = "jpeg";
 
 // Takes still pictures: a request is answered with the next frame, on the main run loop. A
 // request the session cannot answer (not running, or stopped before the next frame) is answered
-// without a picture and with an error text.
+// without a picture and with an error text; one made while the session is stopped is answered so
+// at once, never with a frame of a later run.
 class AVCaptureStillImageOutput final : public AVCaptureOutput {
 public:
     using Completion = std::function<void(CMSampleBufferPtr buffer, const std::string& error)>;
@@ -27,9 +28,9 @@ public:
     void captureStillImageAsynchronouslyFromConnection(const AVCaptureConnection* connection, Completion completion);
 
     void captureFrame(const UIImagePtr& frame) override;
-    void sessionDidStop() override;
 
 private:
+    void sessionDidStop() override;
     void answer(std::vector<Completion> requests, CMSampleBufferPtr buffer, const std::string& error);
 
     std::map<std::string, std::string> m_settings;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 class ScanCaptureTest : public ::testing::Test {
@@ -54,6 +55,23 @@ TEST_F(ScanCaptureTest, FirstFrameWithCodesIsDeliveredOnceAfterCaptureStoppedWit
     EXPECT_FALSE(runMainUntil([&] { return deliveries.size() > 1; }, 0.1));
     scan->startScan();
     ASSERT_TRUE(runMainUntil([&] { return deliveries.size() == 2; }));
+}
+
+TEST_F(ScanCaptureTest, ABatchWaitingOnTheMainLoopIsDroppedByARestartOrAChangeOfWhatIsLookedFor)
+{
+    const std::function<void(ScanNative&, ScanTestCamera&)> changes[] = {
+        [](ScanNative& scan, ScanTestCamera& camera) { scan.stopScan(); camera.hold(); scan.startScan(); },
+        [](ScanNative& scan, ScanTestCamera&) { scan.output()->setRectOfInterest(CGRectMake(0, 0, 0, 0)); },
+        [](ScanNative& scan, ScanTestCamera&) { scan.changeScanType({AVMetadataObjectTypeEAN8Code}); },
+    };
+    for (const auto& change : changes) {
+        ScanTestCamera camera({qrFrame("late")});
+        auto scan = makeScan(false);
+        scan->startScan();
+        ASSERT_TRUE(camera.awaitFrames(2));
+        change(*scan, camera);
+        EXPECT_FALSE(runMainUntil([&] { return !deliveries.empty(); }, 0.1));
+    }
 }
 
 TEST_F(ScanCaptureTest, BatchWithoutReadableCodeIsIgnoredAndAStopDropsAPendingPicture)

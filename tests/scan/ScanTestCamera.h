@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,7 @@ public:
         auto source = std::make_shared<RenderedFrameSource>(
             [state]() -> UIImagePtr {
                 std::lock_guard lock(state->mutex);
+                state->asked.notify_all();
                 if (state->shown++, state->held)
                     return state->scene;
                 return state->frame(state->next++);
@@ -42,6 +44,14 @@ public:
     std::size_t shown() const { return m_state->shown.load(); }
     // A frame asked for after another means that one has reached the session's preview.
     bool hasShownAFrame() const { return shown() > 1; }
+    // Waits, without running the main loop, until `more` frames have been asked for: what each
+    // frame before the last of them gave is then waiting on the main loop.
+    bool awaitFrames(std::size_t more)
+    {
+        std::unique_lock lock(m_state->mutex);
+        const auto target = m_state->shown + more;
+        return m_state->asked.wait_for(lock, std::chrono::seconds(5), [&] { return m_state->shown >= target; });
+    }
     // Nothing may be read while held: the screen's picture is taken before the code is read.
     void hold()
     {
@@ -56,6 +66,7 @@ public:
 private:
     struct State {
         std::mutex mutex;
+        std::condition_variable asked;
         std::vector<UIImagePtr> frames;
         UIImagePtr scene;
         std::atomic<bool> held {false};

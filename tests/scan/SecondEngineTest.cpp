@@ -59,20 +59,47 @@ TEST_F(SecondEngineTest, OlderSystemsScanLiveThroughTheSecondEngineAndTakeTheFir
     EXPECT_TRUE(ScanWrapper::isGetCameraPermission());
 }
 
-TEST_F(SecondEngineTest, ScanRectLimitsWhatIsReadInTheTurnedFrame)
+TEST_F(SecondEngineTest, ScanRectLimitsWhatIsReadInTheTurnedFrameWhichGivesItsFirstCode)
 {
-    ScanTestCamera camera({qrFrame("in the corner")});
-    for (const auto& [rect, reads] : {std::pair {CGRectZero, true}, std::pair {CGRectMake(0, 350, 480, 290), false},
-                                      std::pair {CGRectMake(200, 150, 200, 250), true}}) {
+    const auto corner = qrFrame("in the corner");
+    const auto two = codeFrame({640, 480}, {{"上", ZXing::BarcodeFormat::QRCode, {40, 40}}, {"下", ZXing::BarcodeFormat::QRCode, {360, 200}}});
+    const struct { UIImagePtr frame; CGRect rect; std::optional<std::string> read; } rows[] = {
+        {corner, CGRectZero, "in the corner"},
+        {corner, CGRectMake(0, 350, 480, 290), std::nullopt},
+        {corner, CGRectMake(200, 150, 200, 250), "in the corner"},
+        {two, CGRectZero, "上"},
+    };
+    for (const auto& row : rows) {
+        ScanTestCamera camera({row.frame});
         std::vector<std::string> texts;
         auto adapter = ZXingWrapper::initWithPreView(nullptr, [&](std::int32_t, const std::string& text, const UIImagePtr&) {
             texts.push_back(text);
         });
-        adapter->setScanRect(rect);
+        // The capture runs from the adapter's making: what it read before the rectangle was set waits on the main loop.
+        ASSERT_TRUE(camera.awaitFrames(2));
+        adapter->setScanRect(row.rect);
         adapter->start();
-        EXPECT_EQ(runMainUntil([&] { return !texts.empty(); }, reads ? 5 : 0.2), reads);
+        runMainUntil([&] { return !texts.empty(); }, row.read ? 5 : 0.2);
+        EXPECT_EQ(texts.empty() ? std::nullopt : std::optional(texts[0]), row.read);
         adapter->stop();
     }
+}
+
+TEST_F(SecondEngineTest, NothingIsDeliveredBeforeTheStartNorFromARunThatEnded)
+{
+    ScanTestCamera camera({qrFrame("late")});
+    std::vector<std::string> texts;
+    auto adapter = ZXingWrapper::initWithPreView(nullptr, [&](std::int32_t, const std::string& text, const UIImagePtr&) {
+        texts.push_back(text);
+    });
+    ASSERT_TRUE(camera.awaitFrames(2));
+    EXPECT_FALSE(runMainUntil([&] { return !texts.empty(); }, 0.1)) << "results came before they were wished for";
+    adapter->start();
+    ASSERT_TRUE(camera.awaitFrames(2));
+    adapter->stop();
+    camera.hold();
+    adapter->start();
+    EXPECT_FALSE(runMainUntil([&] { return !texts.empty(); }, 0.1)) << "a result of the run that ended came";
 }
 
 TEST_F(SecondEngineTest, WithoutADelegateThePreviewComingOnScreenRunsTheCapture)
