@@ -3,6 +3,7 @@
 #include "platform/ui/UITextField.h"
 #include "rooms/InitViewController.h"
 #include "rooms/LoginViewController.h"
+#include "rooms/RoomStatesViewController.h"
 #include "tests/platform/net/peer/LoopbackPeer.h"
 
 namespace {
@@ -117,6 +118,17 @@ TEST_F(LoginTest, SendsTheTypedCodeOnceAndShowsARefusal)
     EXPECT_EQ(logged("request 102 fields=[0|||9999|||]"), 1u);
     EXPECT_EQ(DataCenter::sharedInstance().clerkNo, "8805"); // still the clerk of the binding
     EXPECT_FALSE(login->loginPending());
+}
+
+TEST_F(LoginTest, TheClerkTheStaffCheckNamesActsFromTheNextRequestOn)
+{
+    ASSERT_TRUE(field->tap());
+    field->typeText("1357"); // clerk 8802's, not 8805 of the binding
+    UIControl sender;
+    login->btnLoginAction(sender);
+    EXPECT_TRUE(waitForScreen<RoomStatesViewController>());
+    EXPECT_TRUE(waitForRequest("request 161 fields=[1|0|1|8802||]"));
+    EXPECT_EQ(DataCenter::sharedInstance().clerkName, "陈建国");
 }
 
 TEST_F(LoginTest, RefusesACodeWithALineBreak)

@@ -97,3 +97,42 @@ TEST_F(NetworkFixture, TheDispatchersDelayedReconnectLeavesAConnectAScreenStarte
     clock.advance(1.5);
     EXPECT_EQ(server().connectAttempts(), attempts);
 }
+
+// A link replaced from inside its connect notice, right after a request on it: the new link
+// inherits neither the old one's awaited reply (which would cut it 15 s later) nor its being up.
+TEST_F(NetworkFixture, ALinkReplacedInItsConnectNoticeIsUpOnlyOnceConnectedAndKeepsNoOldDeadline)
+{
+    ManualMainClock clock;
+    for (const auto& [secondary, silent] : {std::pair {false, false}, {false, true}, {true, false}, {true, true}}) {
+        SCOPED_TRACE(std::string(secondary ? "secondary" : "server") + (silent ? ", silent" : ", healthy"));
+        LoopbackPeer first, healthy, quiet({.accept = false, .backlog = 0});
+        ASSERT_GT(quiet.fillBacklog(), 0);
+        const auto connect = [&](LoopbackPeer& peer) {
+            secondary ? client().connectToServerWithIp(peer.host(), peer.port()) : (pointAt(peer), server().initConnect());
+        };
+        const auto up = [&] { return secondary ? client().isConnect() : server().isConnect(); };
+        bool replaced = false;
+        onNotice = [&](const std::string&, const std::string& detail) {
+            if (replaced || detail.find("Connected") == std::string::npos)
+                return;
+            replaced = true;
+            secondary ? client().sentMsg(161, {"0"}) : (void)server().sentMsg(161, {"0"});
+            connect(silent ? quiet : healthy);
+        };
+        notices.clear();
+        connect(first);
+        ASSERT_TRUE(runUntil([&] { return replaced; }));
+        if (silent) {
+            runFor(0.2);
+            EXPECT_FALSE(up());
+        } else {
+            ASSERT_TRUE(runUntil([&] { return up() && healthy.connectionCount() == 1; }));
+            clock.advance(LinkWatchdog::kUnanswered + 1);
+            EXPECT_TRUE(up());
+            EXPECT_EQ(count("sysMsg", secondary ? "clientDidDisconnect" : "serverDidDisconnect"), 0);
+        }
+        onNotice = nullptr;
+        ServerNetworkCenter::resetForTesting();
+        ClientNetworkCenter::resetForTesting();
+    }
+}
