@@ -4,7 +4,6 @@
 #include "kit/UIAlertViewQN.h"
 #include "platform/ui/UIAlertView.h"
 #include "session/DataCenter.h"
-#include "session/ServerNetworkCenter.h"
 #include "session/VenueMessage.h"
 
 namespace {
@@ -74,7 +73,7 @@ void BillViewController::sendVipPwByCardNo(const std::string& cardNo)
         return;
     }
     m_cardNo = cardNo;
-    ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::MemberPassword, {cardNo});
+    sendPaymentRequest(VenueCommand::MemberPassword, {cardNo});
 }
 
 void BillViewController::confirmVipPwPay(const std::string& password, const std::string& cardNo)
@@ -105,9 +104,8 @@ void BillViewController::customAlertViewClick(std::int64_t tag, bool isOk, const
     if (!isOk || tag != SettleCommand)
         return;
     const auto& session = DataCenter::sharedInstance();
-    ServerNetworkCenter::sharedInstance().sentMsg(SettleCommand, {session.roomNo, session.passwordOperator(), input,
-                                                                  std::to_string(m_payWay), m_payCode, m_cardNo,
-                                                                  m_cardPassword});
+    sendPaymentRequest(VenueCommand::BillNetPay, {session.roomNo, session.passwordOperator(), input, std::to_string(m_payWay),
+                                                  m_payCode, m_cardNo, m_cardPassword});
 }
 
 void BillViewController::socketDataHandleDidVipSendPassWord(const ResultDictionary& result)
@@ -117,11 +115,21 @@ void BillViewController::socketDataHandleDidVipSendPassWord(const ResultDictiona
         showMessage(message);
 }
 
-// Line 2 "1" refused, "2" not complete (a mobile payment waits for the guest), else settled;
-// line 3 is the server's word on it.
+// Line 2 "1" refused, "2" not complete, anything else settled; line 3 is the server's word on it.
+// A mobile payment that is not complete waits for the guest, and nothing here asks the server
+// how it ends, so the clerk is told to check rather than to take the bill as settled or to
+// settle it again. A settled bill has nothing left to pay: the floor shows the room's new state.
 void BillViewController::socketDataHandleDidGetBillConfirmNetPay(const ReplyLineList& lines)
 {
-    const std::string message = lines.size() > 3 ? lines[3] : std::string();
-    if (!message.empty())
-        showMessage(message);
+    const std::string code = lines.size() > 2 ? lines[2] : "1"; // no status is no settlement
+    const std::string word = lines.size() > 3 ? lines[3] : std::string();
+    const bool mobile = m_payWay == WeChat || m_payWay == AliPay;
+    if (code == "2" && mobile) {
+        showMessage("等待顾客支付，请核实付款结果后再操作");
+    } else if (code == "1" || code == "2") {
+        showMessage(word.empty() ? "结账失败" : word);
+    } else {
+        showMessage(word.empty() ? "结账成功" : word);
+        btnBackAction();
+    }
 }

@@ -68,10 +68,8 @@ void OrderedFoodViewController::scanResult(const std::string& text)
     for (const auto& line : lines)
         fields.insert(fields.end(), {line->FoodNo, line->FoodName, line->Price, line->Quantity, line->Flag, line->Note});
     fields.push_back(text);
-    if (!ServerNetworkCenter::sharedInstance().sentMsg(VenueCommand::OrderPaidByCode, fields)) {
-        UIAlertViewQN::setMsg(std::string("网络未连接，支付请求未发出"))->show();
+    if (!sendPaymentRequest(VenueCommand::OrderPaidByCode, fields))
         return;
-    }
     m_HUD = ProgressHUD::createWithView(view());
     view()->addSubview(m_HUD);
     m_HUD->setLabelText(std::string("支付中,请耐心等候..."));

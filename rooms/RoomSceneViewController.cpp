@@ -1,10 +1,13 @@
 #include "rooms/RoomSceneViewController.h"
 
+#include "kit/UIAlertViewQN.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/UIFont.h"
+#include "platform/ui/UIAlertView.h"
 #include "platform/ui/UIButton.h"
 #include "platform/ui/UILabel.h"
 #include "rooms/RoomInfoBarView.h"
+#include "session/ServerNetworkCenter.h"
 #include "session/SocketDataHandle.h"
 
 RoomSceneViewController::RoomSceneViewController(std::string className, std::string title, std::string backTitle)
@@ -62,6 +65,14 @@ std::shared_ptr<UILabel> RoomSceneViewController::addLabel(const std::string& te
     label->setTextColor(UIColor::darkGrayColor());
     view()->addSubview(label);
     return label;
+}
+
+bool RoomSceneViewController::sendPaymentRequest(VenueCommand command, const std::vector<std::string>& fields)
+{
+    if (ServerNetworkCenter::sharedInstance().sentMsg(command, fields))
+        return true;
+    UIAlertViewQN::setMsg(std::string("网络未连接，支付请求未发出"))->show();
+    return false;
 }
 
 void RoomSceneViewController::viewDidAppear(bool animated)

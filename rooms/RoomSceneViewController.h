@@ -2,10 +2,12 @@
 
 #include "platform/ui/UIViewController.h"
 #include "session/SocketDataHandleDelegate.h"
+#include "session/VenueCommand.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class RoomInfoBarView;
 class UIButton;
@@ -33,6 +35,9 @@ protected:
     std::shared_ptr<UIButton> addButton(const std::string& title, const CGRect& frame,
                                         std::function<void(RoomSceneViewController&)> action);
     std::shared_ptr<UILabel> addLabel(const std::string& text, const CGRect& frame);
+    // Sends a request of a payment; when the link is down it does not go out, and the clerk,
+    // who would otherwise wait for an answer that never comes, is told so. Whether it went out.
+    static bool sendPaymentRequest(VenueCommand command, const std::vector<std::string>& fields);
 
 private:
     void takeReplies();

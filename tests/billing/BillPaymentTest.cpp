@@ -5,16 +5,29 @@
 
 namespace {
 
-// A pay way, the code the scanner reads (none: no scanner), the settlement request (empty: none)
-// and the alert that ends it.
-struct PayRow { const char *name; int way; const char *scanned, *request, *alert; };
+// A pay way, the code the scanner reads (none: no scanner), the settlement request (empty: none),
+// the alert that ends it and whether the bill then closes; the venue answers as shipped, or
+// with line 2 and line 3 given here, or without a status line, or the link is down.
+enum class Answer { Shipped, Given, NoStatus, NoLink };
+struct PayRow { const char *name; int way; const char *scanned, *request, *alert; bool closes = false;
+                Answer answer = Answer::Shipped; const char *code = "", *word = ""; };
 
 // Staff password 1122 is the acting clerk 8805's.
+const char* const kCash = "request 171 fields=[A01|8805|1122|3|||]";
+const char* const kBankCard = "request 171 fields=[A01|8805|1122|4|||]";
+const char* const kPending = "等待顾客支付，请核实付款结果后再操作";
 const PayRow kPayRows[] = {
-    {"WeChatCode", 1, "280012345678901234", "request 171 fields=[A01|8805|1122|1|280012345678901234||]", "等待顾客支付"},
-    {"AliPayCode", 2, "289876543210", "request 171 fields=[A01|8805|1122|2|289876543210||]", "等待顾客支付"},
+    {"WeChatCode", 1, "280012345678901234", "request 171 fields=[A01|8805|1122|1|280012345678901234||]", kPending},
+    {"AliPayCode", 2, "289876543210", "request 171 fields=[A01|8805|1122|2|289876543210||]", kPending},
     {"MemberCardCode", 0, "VIP843950", "request 171 fields=[A01|8805|1122|0|VIP843950||]", "会员卡号或密码错误"},
-    {"Cash", 3, nullptr, "request 171 fields=[A01|8805|1122|3|||]", "结账成功"},
+    {"Cash", 3, nullptr, kCash, "结账成功", true},
+    {"RefusedWithoutAWord", 3, nullptr, kCash, "结账失败", false, Answer::Given, "1"},
+    {"IncompleteBankCard", 4, nullptr, kBankCard, "结账失败", false, Answer::Given, "2"},
+    {"PendingWithoutAWord", 1, "2800123", "request 171 fields=[A01|8805|1122|1|2800123||]", kPending, false, Answer::Given, "2"},
+    {"SettledWithoutAWord", 4, nullptr, kBankCard, "结账成功", true, Answer::Given, "0"},
+    {"SettledInTheVenuesWords", 3, nullptr, kCash, "已结账，收款300元", true, Answer::Given, "9", "已结账，收款300元"},
+    {"NoStatusLine", 3, nullptr, kCash, "结账失败", false, Answer::NoStatus},
+    {"LinkDown", 3, nullptr, "", "网络未连接，支付请求未发出", false, Answer::NoLink},
     {"NothingRead", 1, "", "", "(no alert)"},
     {"LineBreakInCode", 2, "2800\r\n12", "", "付款码无效"},
 };
@@ -23,14 +36,17 @@ inline void PrintTo(const PayRow& row, std::ostream* out) { *out << row.name; }
 
 class BillPaymentTest : public RoomFloorTest, public ::testing::WithParamInterface<PayRow> {
 protected:
-    // The scanner the bill's pay action opened, if any, once on screen.
+    // The scanner the bill's pay action opened, if any, once on screen. The bill is over a
+    // screen, as over the floor, so that it can close.
     std::shared_ptr<SubScanViewController> pay(int way)
     {
-        bill = showRoomScreen<BillViewController>();
+        bill = std::make_shared<BillViewController>();
+        showRoomScreen<UIViewController>()->presentViewController(bill, false);
+        EXPECT_TRUE(advanceUntil([&] { return bill->appearance() == UIViewController::Appearance::Appeared; }));
         keepScreenPicture("bill");
         bill->payAction(way);
         auto scanner = bill->scanner().scanner();
-        advanceUntil([&] { return scanner && scanner->appearance() == UIViewController::Appearance::Appeared; });
+        advanceUntil([&] { return !scanner || scanner->appearance() == UIViewController::Appearance::Appeared; });
         return scanner;
     }
     std::shared_ptr<BillViewController> bill;
@@ -43,6 +59,12 @@ TEST_P(BillPaymentTest, PayWayToSettlement)
     const PayRow& row = GetParam();
     ScanTestCamera camera({qrFrame(row.scanned && *row.scanned ? row.scanned : "-")});
     auto scanner = pay(row.way);
+    if (row.answer == Answer::Given || row.answer == Answer::NoStatus)
+        server->onServer([row](VenueServer& venue) {
+            venue.commands().add(171, [row](const VenueRequest&) {
+                return std::optional(row.answer == Answer::NoStatus ? ReplyBuilder::withoutStatus(171) : ReplyBuilder(171, row.code, row.word));
+            });
+        });
     ASSERT_EQ(scanner != nullptr, row.scanned != nullptr);
     if (scanner) {
         const char* const titles[] = {"会员支付", "微信扫码支付", "支付宝扫码支付"};
@@ -56,11 +78,14 @@ TEST_P(BillPaymentTest, PayWayToSettlement)
         // Nothing read or a code taken: the scanner goes. A refused code: it stays for another.
         EXPECT_TRUE(advanceUntil([&] { return !bill->presentedViewController() == (*row.request || !*row.scanned); }));
     }
-    EXPECT_EQ(answerKeypad("1122"), *row.request ? "请输入落单密码" : "none");
+    if (row.answer == Answer::NoLink)
+        ServerNetworkCenter::resetForTesting(); // a link that was never started again
+    EXPECT_EQ(answerKeypad("1122"), *row.request || row.answer == Answer::NoLink ? "请输入落单密码" : "none");
     EXPECT_TRUE(advanceUntil([&] { return alertMessage() == row.alert; })) << alertMessage();
     keepScreenPicture(std::string("bill-payment-") + row.name);
     EXPECT_EQ(logged("request 171"), *row.request ? 1u : 0u);
     EXPECT_TRUE(!*row.request || logged(row.request) == 1);
+    EXPECT_EQ(!bill->presentingViewController(), row.closes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, BillPaymentTest, ::testing::ValuesIn(kPayRows),
@@ -70,7 +95,9 @@ TEST_F(BillPaymentTest, MemberCardPanelChecksItsFieldsThenSettlesByCard)
 {
     auto scanner = pay(BillViewController::VipCard);
     ASSERT_TRUE(scanner && scanner->txtVipCardNo);
+    ServerNetworkCenter::resetForTesting(); // no link until after the first step
     const std::tuple<const char*, const char*, UIButtonPtr, const char*> steps[] = {
+        {"VIP843950", "", scanner->btnSendPw, "网络未连接，支付请求未发出"},
         {"", "", scanner->btnSendPw, "会员卡号不能为空"},
         {"", "843950", scanner->btnConfirmVipPay, "会员卡号不能为空"},
         {"VIP843950", "", scanner->btnConfirmVipPay, "支付密码不能为空"},
@@ -84,6 +111,8 @@ TEST_F(BillPaymentTest, MemberCardPanelChecksItsFieldsThenSettlesByCard)
         answerKeypad("1122");
         EXPECT_TRUE(advanceUntil([&] { return alertMessage() == message; })) << alertMessage();
         UIApplication::sharedApplication().topAlert()->tapButtonAtIndex(0);
+        if (!ServerNetworkCenter::sharedInstance().mainSocket())
+            ServerNetworkCenter::sharedInstance().initConnect();
     }
     EXPECT_EQ(logged("request 159 fields=[VIP843950]"), 1u);
     EXPECT_EQ(logged("request 171 fields=[A01|8805|1122|0||VIP843950|843950]"), 1u);

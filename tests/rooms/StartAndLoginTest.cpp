@@ -3,6 +3,7 @@
 #include "platform/ui/UITextField.h"
 #include "rooms/InitViewController.h"
 #include "rooms/LoginViewController.h"
+#include "rooms/RoomStatesViewController.h"
 #include "tests/platform/net/peer/LoopbackPeer.h"
 
 namespace {
@@ -26,19 +27,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(LoginTest, FollowsTheStartScreenThatBindsTheDevice)
-{
-    auto& session = DataCenter::sharedInstance();
-    EXPECT_EQ(session.ktvid, "0571026");
-    EXPECT_FALSE(session.ktvname.empty());
-    // The requests go out with exactly the fields the server expects, in order.
-    EXPECT_TRUE(server->waitForLog("request 60 fields=[]", std::chrono::seconds(2)));
-    EXPECT_EQ(logged("request 182 fields=[]"), 1u);
-    EXPECT_EQ(logged("request 90 fields=[" + session.UDID + "||0|]"), 1u);
-    EXPECT_TRUE(log.contains("setDelegate InitViewController"));
-    EXPECT_TRUE(log.contains("setDelegate LoginViewController"));
-}
 
 TEST_F(ScreenTest, UnreachableServerOffersOneRetryAlertThatReconnects)
 {
@@ -101,8 +89,17 @@ TEST_F(ScreenTest, RefusedVenueIdentityIsNotADeadEnd)
     EXPECT_TRUE(server->waitForLog("client 2 connected", std::chrono::seconds(3)));
 }
 
-TEST_F(LoginTest, SendsTheTypedCodeOnceAndShowsARefusal)
+// The main road: from the start screen through a refusal to the clerk the staff check names.
+TEST_F(LoginTest, FollowsTheStartScreenSendsTheTypedCodeOnceAndTheNamedClerkActs)
 {
+    EXPECT_EQ(DataCenter::sharedInstance().ktvid, "0571026");
+    EXPECT_FALSE(DataCenter::sharedInstance().ktvname.empty());
+    // The requests go out with exactly the fields the server expects, in order.
+    EXPECT_TRUE(server->waitForLog("request 60 fields=[]", std::chrono::seconds(2)));
+    EXPECT_EQ(logged("request 182 fields=[]"), 1u);
+    EXPECT_EQ(logged("request 90 fields=[" + DataCenter::sharedInstance().UDID + "||0|]"), 1u);
+    EXPECT_TRUE(log.contains("setDelegate InitViewController") && log.contains("setDelegate LoginViewController"));
+
     ASSERT_TRUE(field->tap());
     field->typeText("9999");
     // Two taps before the reply: one request, with the code typed but never confirmed.
@@ -117,6 +114,13 @@ TEST_F(LoginTest, SendsTheTypedCodeOnceAndShowsARefusal)
     EXPECT_EQ(logged("request 102 fields=[0|||9999|||]"), 1u);
     EXPECT_EQ(DataCenter::sharedInstance().clerkNo, "8805"); // still the clerk of the binding
     EXPECT_FALSE(login->loginPending());
+
+    field->setText("1357"); // clerk 8802's
+    login->textFieldDidEndEditing(*field);
+    login->btnLoginAction(sender);
+    EXPECT_TRUE(waitForScreen<RoomStatesViewController>());
+    EXPECT_TRUE(waitForRequest("request 161 fields=[1|0|1|8802||]")); // the next request carries the clerk
+    EXPECT_EQ(DataCenter::sharedInstance().clerkName, "陈建国");
 }
 
 TEST_F(LoginTest, RefusesACodeWithALineBreak)

@@ -83,23 +83,3 @@ TEST_F(SecondaryConnection, TheTwoLinksExcludeEachOtherWithoutFightingOverIt)
     EXPECT_EQ(secondary.connectionCount(), 1);
     EXPECT_EQ(venue.connectionCount(), 2);
 }
-
-// As on the server link: bytes that never complete a frame answer no request.
-TEST_F(SecondaryConnection, BytesThatNeverCompleteAFrameDropItFifteenSecondsAfterARequest)
-{
-    ManualMainClock clock;
-    LoopbackPeer peer;
-    client().connectToServerWithIp(peer.host(), peer.port());
-    ASSERT_TRUE(runUntil([&] { return client().isConnect(); }));
-    client().sentMsg(161, {"0", "25", "1"});
-    peer.send("999999");
-    for (int k = 0; k < 9; ++k) {
-        peer.send(frame("\r\n161\r\n0"));
-        ASSERT_TRUE(runUntil([&] { return peer.actionsDone(); }));
-        runFor(0.02);
-        clock.advance(1.6);
-    }
-    EXPECT_EQ(count("sysMsg", "clientDidDisconnect"), 0);
-    clock.advance(1.0);
-    EXPECT_EQ(count("sysMsg", "clientDidDisconnect"), 1);
-}

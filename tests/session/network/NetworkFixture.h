@@ -85,6 +85,14 @@ protected:
     // A reply as the server sends it, and its text as the session state receives it.
     static std::string frame(const std::string& body) { return VenueMessage::buildFrame(body).value(); }
     static std::string text(const std::string& body) { return VenueMessage::decodeFrame(frame(body)).value(); }
+    // The server link, or the secondary one, driven alike.
+    void connectTo(LoopbackPeer& peer, bool secondary)
+    {
+        secondary ? client().connectToServerWithIp(peer.host(), peer.port()) : (pointAt(peer), server().initConnect());
+    }
+    static bool linkUp(bool secondary) { return secondary ? client().isConnect() : server().isConnect(); }
+    static void request(bool secondary) { secondary ? client().sentMsg(161, {"0", "25", "1"}) : (void)server().sentMsg(161, {"0", "25", "1"}); }
+    int losses(bool secondary) const { return count("sysMsg", secondary ? "clientDidDisconnect" : "serverDidDisconnect"); }
     void connectServer(LoopbackPeer& peer)
     {
         pointAt(peer);

@@ -34,30 +34,34 @@ TEST_F(NetworkFixture, AQuietLinkIsDroppedOnlyWhenAFrameOrAnAwaitedReplyStalls)
     }
 }
 
-// The room floor asks every 1.5 s and has no link callback, so the dispatcher reconnects. Bytes
-// that never complete a frame (a stray "999999" swallows every reply after it) answer nothing.
+// The room floor asks every 1.5 s and has no link callback, so the dispatcher reconnects; the
+// secondary link reconnects itself. Bytes that never complete a frame (a stray "999999"
+// swallows every reply after it) answer nothing.
 TEST_F(NetworkFixture, APollingFloorIsReconnectedWithinFifteenSecondsOfItsFirstUnansweredRequest)
 {
     ManualMainClock clock;
     SocketDataHandle::sharedInstance();
-    for (const std::string stray : {"", "999999"}) {
+    for (const auto& [secondary, stray] : {std::pair {true, "999999"}, {false, ""}, {false, "999999"}}) {
+        SCOPED_TRACE(std::string(secondary ? "secondary " : "server ") + stray);
         LoopbackPeer peer;
         notices.clear();
-        connectServer(peer);
+        connectTo(peer, secondary);
+        ASSERT_TRUE(runUntil([&] { return linkUp(secondary); }));
         peer.send(stray);
         for (int k = 0; k < 10; ++k) {
-            server().sentMsg(161, {"0", "25", "1"});
-            if (!stray.empty())
+            request(secondary);
+            if (*stray)
                 peer.send(frame("\r\n161\r\n0\r\n\r\n25"));
             ASSERT_TRUE(runUntil([&] { return peer.actionsDone(); }));
             runFor(0.02);
             clock.advance(k < 9 ? 1.5 : 1.4);
         }
-        EXPECT_EQ(count("sysMsg", "serverDidDisconnect"), 0) << stray;
+        EXPECT_EQ(losses(secondary), 0);
         clock.advance(0.5);
-        EXPECT_EQ(count("sysMsg", "serverDidDisconnect"), 1) << stray;
+        EXPECT_EQ(losses(secondary), 1);
         clock.advance(1.1);
-        EXPECT_TRUE(runUntil([&] { return peer.connectionCount() == 2 && server().isConnect(); })) << stray;
+        EXPECT_TRUE(runUntil([&] { return peer.connectionCount() == 2 && linkUp(secondary); }));
+        ClientNetworkCenter::resetForTesting();
     }
 }
 
@@ -96,4 +100,33 @@ TEST_F(NetworkFixture, TheDispatchersDelayedReconnectLeavesAConnectAScreenStarte
     const auto attempts = server().connectAttempts();
     clock.advance(1.5);
     EXPECT_EQ(server().connectAttempts(), attempts);
+}
+
+// A link replaced from inside its connect notice, right after a request on it: the new link
+// inherits neither the old one's awaited reply (which would cut it 15 s later) nor its being up.
+TEST_F(NetworkFixture, ALinkReplacedInItsConnectNoticeIsUpOnlyOnceConnectedAndKeepsNoOldDeadline)
+{
+    ManualMainClock clock;
+    for (const auto& [secondary, silent] : {std::pair {false, false}, {false, true}, {true, false}, {true, true}}) {
+        SCOPED_TRACE(std::string(secondary ? "secondary" : "server") + (silent ? ", silent" : ", healthy"));
+        LoopbackPeer first, healthy, quiet({.accept = false, .backlog = 0});
+        ASSERT_GT(quiet.fillBacklog(), 0);
+        bool replaced = false;
+        onNotice = [&](const std::string&, const std::string& detail) {
+            if (!replaced && detail.find("Connected") != std::string::npos) {
+                replaced = true;
+                request(secondary);
+                connectTo(silent ? quiet : healthy, secondary);
+            }
+        };
+        notices.clear();
+        connectTo(first, secondary);
+        ASSERT_TRUE(runUntil([&] { return replaced; }));
+        EXPECT_EQ(runUntil([&] { return linkUp(secondary); }, silent ? 0.2 : 5.0), !silent);
+        clock.advance(silent ? 0 : LinkWatchdog::kUnanswered + 1);
+        EXPECT_EQ(std::make_pair(linkUp(secondary), losses(secondary)), std::make_pair(!silent, 0));
+        onNotice = nullptr;
+        ServerNetworkCenter::resetForTesting();
+        ClientNetworkCenter::resetForTesting();
+    }
 }
