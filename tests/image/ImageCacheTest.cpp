@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -180,6 +181,26 @@ TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)
     EXPECT_TRUE(UIApplication::sharedApplication().quit(10));
     EXPECT_EQ(UIApplication::sharedApplication().backgroundTaskCount(), 0u);
     EXPECT_FALSE(fs::exists(rig.cache->defaultCachePathForKey("expired")));
+}
+
+// A cache let go on a worker while the main thread delivers a memory warning is met either
+// alive or not at all.
+TEST(ImageCache, AMemoryWarningMeetsCachesLetGoOnAnotherThread)
+{
+    const auto picture = UIImage::placeholder("p", {4, 4});
+    AutoPurgeCache survivor("survivor");
+    std::atomic<bool> done {false};
+    std::thread worker([&] {
+        for (int i = 0; i < 15000; ++i)
+            std::make_unique<AutoPurgeCache>("passing")->setObject("k", picture, 64);
+        done = true;
+    });
+    while (!done) {
+        survivor.setObject("k", picture, 64);
+        UIApplication::sharedApplication().receiveMemoryWarning();
+        EXPECT_EQ(survivor.count(), 0u);
+    }
+    worker.join();
 }
 
 // Pictures may be lost but must never be served damaged: unlike settings, they are not flushed
