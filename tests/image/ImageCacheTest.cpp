@@ -5,6 +5,7 @@
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/UIImage.h"
+#include "platform/ui/MemoryWarningMonitor.h"
 #include "platform/ui/UIApplication.h"
 
 #include "tests/image/ImageTestSupport.h"
@@ -183,12 +184,15 @@ TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)
     EXPECT_FALSE(fs::exists(rig.cache->defaultCachePathForKey("expired")));
 }
 
-// A cache let go on a worker while the main thread delivers a memory warning is met either
-// alive or not at all.
-TEST(ImageCache, AMemoryWarningMeetsCachesLetGoOnAnotherThread)
+// The first cache starts the monitor that posts memory warnings. A cache let go on a worker while
+// the main thread delivers one is met either alive or not at all.
+TEST(ImageCache, CachesStartTheMemoryWarningsAndMeetThemWhenLetGoOnAnotherThread)
 {
+    ManualMainClock mainLoop; // a fresh main loop, as at launch
     const auto picture = UIImage::placeholder("p", {4, 4});
     AutoPurgeCache survivor("survivor");
+    RunLoop::main().runOnce();
+    EXPECT_TRUE(MemoryWarningMonitor::shared().isRunning());
     std::atomic<bool> done {false};
     std::thread worker([&] {
         for (int i = 0; i < 15000; ++i)
