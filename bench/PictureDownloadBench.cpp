@@ -1,17 +1,24 @@
-// Sixty distinct 1024x768 pictures from a loopback server that holds each reply 20 ms (and, for
-// comparison, not at all), six at a time: our image downloader (request, body, decoding and the redraw into a bitmap, as the
-// program receives them) against the curl tool fetching the same URLs with
-// `--parallel --parallel-immediate --parallel-max 6` into /dev/null. The baseline therefore does
-// the same network work and no picture work at all; both start cold (a fresh process for the
-// tool, a fresh downloader for us) and run side by side in each iteration. The time reported is
-// ours; `curl_ms` is the tool's, `ratio` ours over the tool's, and `our_connections` how many
-// connections we opened for the sixty.
+// Sixty distinct 1024x768 JPEGs from a loopback server that holds each reply 20 ms (and, for
+// comparison, not at all), six at a time, each run starting cold:
+// - ours: the image downloader, fresh, as the program receives pictures: request, body, decoding
+//   and the picture made ready to draw on a worker, the notice handed to the main loop;
+// - the baseline: the least a downloader does on the same libraries, six threads each with one
+//   libcurl handle kept alive, taking the next URL in turn and decoding its body as ours does.
+//   Its time is `baseline_ms`, and `ratio` ours over it: what the downloader itself costs;
+// - a reference: the curl tool fetching the same URLs with `--parallel --parallel-immediate
+//   --parallel-max 6` into /dev/null, network work only and no picture work (`curl_tool_ms`), so
+//   that one sees how much of either time the network takes.
+// All three run side by side in each iteration; `our_connections` counts the connections we
+// opened for the sixty.
 #include "image/ImageDownloader.h"
+#include "image/UIImageForceDecode.h"
+#include "image/UIImageMultiFormat.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/JpegCodec.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
+#include <curl/curl.h>
 #include <microhttpd.h>
 
 #include <arpa/inet.h>
@@ -162,6 +169,40 @@ double curlTool(const std::vector<std::string>& urls, const std::filesystem::pat
     return seconds(start);
 }
 
+std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* body)
+{
+    static_cast<std::string*>(body)->append(data, size * count);
+    return size * count;
+}
+
+// The least downloader over the URLs: six threads on libcurl, each body decoded as ours decodes
+// it; -1 when a picture does not arrive.
+double leastDownloader(const std::vector<std::string>& urls)
+{
+    const auto start = std::chrono::steady_clock::now();
+    std::atomic<std::size_t> next {0};
+    std::atomic<std::size_t> pictures {0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kParallel; ++t) {
+        threads.emplace_back([&] {
+            CURL* curl = curl_easy_init();
+            std::string body;
+            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
+            curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+            for (std::size_t i = next++; i < urls.size(); i = next++) {
+                body.clear();
+                curl_easy_setopt(curl, CURLOPT_URL, urls[i].c_str());
+                if (curl_easy_perform(curl) == CURLE_OK && decodedImageWithImage(img_imageWithData(body)))
+                    ++pictures;
+            }
+            curl_easy_cleanup(curl);
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    return pictures == urls.size() ? seconds(start) : -1;
+}
+
 // Our downloader, fresh, over the URLs; -1 when a picture does not arrive.
 double downloader(const std::vector<std::string>& urls)
 {
@@ -185,30 +226,36 @@ double downloader(const std::vector<std::string>& urls)
     return pictures == static_cast<int>(urls.size()) ? seconds(start) : -1;
 }
 
-void BM_SixtyPicturesAgainstCurlTool(benchmark::State& state)
+void BM_SixtyPicturesAgainstLeastDownloader(benchmark::State& state)
 {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
     HoldingServer server(std::chrono::milliseconds(state.range(0)));
     const auto config = std::filesystem::temp_directory_path() / ("floorpad-curl-" + std::to_string(::getpid()));
-    double ours = 0;
-    double tool = 0;
+    double ours = 0, least = 0, tool = 0;
     int round = 0;
     int connections = 0;
     for (auto _ : state) {
-        const double baseline = curlTool(server.urls(round++), config);
+        const double toolTime = curlTool(server.urls(round++), config);
+        const double leastTime = leastDownloader(server.urls(round++));
         const int before = server.connections();
         const double measured = downloader(server.urls(round++));
         connections += server.connections() - before;
-        if (baseline < 0 || measured < 0) {
+        if (toolTime < 0 || leastTime < 0 || measured < 0) {
             state.SkipWithError("a download failed");
             break;
         }
         state.SetIterationTime(measured);
         ours += measured;
-        tool += baseline;
+        least += leastTime;
+        tool += toolTime;
     }
     std::filesystem::remove(config);
-    state.counters["curl_ms"] = benchmark::Counter(tool * 1000, benchmark::Counter::kAvgIterations);
-    state.counters["ratio"] = tool > 0 ? ours / tool : 0;
+    const auto perIteration = [](double total) {
+        return benchmark::Counter(total * 1000, benchmark::Counter::kAvgIterations);
+    };
+    state.counters["baseline_ms"] = perIteration(least);
+    state.counters["curl_tool_ms"] = perIteration(tool);
+    state.counters["ratio"] = least > 0 ? ours / least : 0;
     state.counters["our_connections"] = benchmark::Counter(connections, benchmark::Counter::kAvgIterations);
     state.counters["picture_kB"] = static_cast<double>(server.bytes()) / kPictures / 1024;
 }
@@ -216,5 +263,5 @@ void BM_SixtyPicturesAgainstCurlTool(benchmark::State& state)
 } // namespace
 
 // The hold in milliseconds: 20 as the goal is set, and none, where only our own costs show.
-BENCHMARK(BM_SixtyPicturesAgainstCurlTool)->Arg(20)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_SixtyPicturesAgainstLeastDownloader)->Arg(20)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK_MAIN();

@@ -6,73 +6,67 @@
 AutoPurgeCache::AutoPurgeCache(std::string name)
     : m_name(std::move(name))
 {
-    m_entries.setCostLimit(DefaultTotalCostLimit);
+    setTotalCostLimit(DefaultTotalCostLimit);
     m_memoryWarning = NotificationCenter::defaultCenter().addObserver(
-        UIApplicationDidReceiveMemoryWarningNotification, [this](const Notification&) { removeAllObjects(); });
+        UIApplicationDidReceiveMemoryWarningNotification,
+        [weak = std::weak_ptr<Entries>(m_entries)](const Notification&) {
+            if (const auto entries = weak.lock())
+                entries->locked([](auto& cache) { cache.clear(); });
+        });
     MemoryWarningMonitor::shared().start();
 }
 
 UIImagePtr AutoPurgeCache::objectForKey(const std::string& key)
 {
-    std::lock_guard lock(m_mutex);
-    const auto* image = m_entries.find(key);
-    return image ? *image : nullptr;
+    return m_entries->locked([&](auto& cache) {
+        const auto* image = cache.find(key);
+        return image ? *image : nullptr;
+    });
 }
 
 void AutoPurgeCache::setObject(const std::string& key, UIImagePtr image, std::size_t cost)
 {
-    if (!image) {
-        removeObjectForKey(key);
-        return;
-    }
-    std::lock_guard lock(m_mutex);
-    m_entries.insert(key, std::move(image), cost);
+    if (!image)
+        return removeObjectForKey(key);
+    m_entries->locked([&](auto& cache) { cache.insert(key, std::move(image), cost); });
 }
 
 void AutoPurgeCache::removeObjectForKey(const std::string& key)
 {
-    std::lock_guard lock(m_mutex);
-    m_entries.remove(key);
+    m_entries->locked([&](auto& cache) { cache.remove(key); });
 }
 
 void AutoPurgeCache::removeAllObjects()
 {
-    std::lock_guard lock(m_mutex);
-    m_entries.clear();
+    m_entries->locked([](auto& cache) { cache.clear(); });
 }
 
 std::size_t AutoPurgeCache::totalCostLimit() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_entries.costLimit();
+    return m_entries->locked([](auto& cache) { return cache.costLimit(); });
 }
 
 void AutoPurgeCache::setTotalCostLimit(std::size_t limit)
 {
-    std::lock_guard lock(m_mutex);
-    m_entries.setCostLimit(limit);
+    m_entries->locked([&](auto& cache) { cache.setCostLimit(limit); });
 }
 
 std::size_t AutoPurgeCache::countLimit() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_entries.countLimit();
+    return m_entries->locked([](auto& cache) { return cache.countLimit(); });
 }
 
 void AutoPurgeCache::setCountLimit(std::size_t limit)
 {
-    std::lock_guard lock(m_mutex);
-    m_entries.setCountLimit(limit);
+    m_entries->locked([&](auto& cache) { cache.setCountLimit(limit); });
 }
 
 std::size_t AutoPurgeCache::totalCost() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_entries.totalCost();
+    return m_entries->locked([](auto& cache) { return cache.totalCost(); });
 }
 
 std::size_t AutoPurgeCache::count() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_entries.count();
+    return m_entries->locked([](auto& cache) { return cache.count(); });
 }

@@ -5,6 +5,7 @@
 #include "platform/graphics/UIImage.h"
 
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -33,8 +34,21 @@ public:
     std::size_t count() const;
 
 private:
+    struct Entries {
+        std::mutex mutex;
+        CostedCache<UIImagePtr> cache;
+
+        template<typename Step>
+        auto locked(const Step& step)
+        {
+            std::lock_guard lock(mutex);
+            return step(cache);
+        }
+    };
+
     std::string m_name;
-    mutable std::mutex m_mutex;
-    CostedCache<UIImagePtr> m_entries;
+    // Shared with the memory warning's handler, which may be running on the main thread while
+    // the cache's last owner lets it go on a worker: removing the observer does not wait for it.
+    std::shared_ptr<Entries> m_entries = std::make_shared<Entries>();
     NotificationCenter::Token m_memoryWarning;
 };

@@ -31,9 +31,14 @@ void MemoryWarningMonitor::start()
     });
 }
 
+bool MemoryWarningMonitor::isRunning() const
+{
+    return m_timer && m_loop.hasTimer(m_timer);
+}
+
 void MemoryWarningMonitor::schedule()
 {
-    if (m_timer && m_loop.hasTimer(m_timer))
+    if (isRunning())
         return;
     m_timer = m_loop.addTimer(m_loop.now() + m_thresholds.interval, m_thresholds.interval, [this] { check(); },
                               {RunLoopModes::Common});

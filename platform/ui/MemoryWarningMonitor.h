@@ -37,6 +37,8 @@ public:
     // Schedules the timer on the loop's next pass unless it is scheduled (a loop reset drops
     // it); safe from any thread.
     void start();
+    // Whether the timer is scheduled, on the loop's thread.
+    bool isRunning() const;
     // Takes one reading as the timer does; returns whether it warned.
     bool check();
 

@@ -5,6 +5,7 @@
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/UIImage.h"
+#include "platform/ui/MemoryWarningMonitor.h"
 #include "platform/ui/UIApplication.h"
 
 #include "tests/image/ImageTestSupport.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -180,6 +182,29 @@ TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)
     EXPECT_TRUE(UIApplication::sharedApplication().quit(10));
     EXPECT_EQ(UIApplication::sharedApplication().backgroundTaskCount(), 0u);
     EXPECT_FALSE(fs::exists(rig.cache->defaultCachePathForKey("expired")));
+}
+
+// The first cache starts the monitor that posts memory warnings. A cache let go on a worker while
+// the main thread delivers one is met either alive or not at all.
+TEST(ImageCache, CachesStartTheMemoryWarningsAndMeetThemWhenLetGoOnAnotherThread)
+{
+    ManualMainClock mainLoop; // a fresh main loop, as at launch
+    const auto picture = UIImage::placeholder("p", {4, 4});
+    AutoPurgeCache survivor("survivor");
+    RunLoop::main().runOnce();
+    EXPECT_TRUE(MemoryWarningMonitor::shared().isRunning());
+    std::atomic<bool> done {false};
+    std::thread worker([&] {
+        for (int i = 0; i < 15000; ++i)
+            std::make_unique<AutoPurgeCache>("passing")->setObject("k", picture, 64);
+        done = true;
+    });
+    while (!done) {
+        survivor.setObject("k", picture, 64);
+        UIApplication::sharedApplication().receiveMemoryWarning();
+        EXPECT_EQ(survivor.count(), 0u);
+    }
+    worker.join();
 }
 
 // Pictures may be lost but must never be served damaged: unlike settings, they are not flushed

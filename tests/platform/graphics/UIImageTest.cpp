@@ -1,6 +1,8 @@
-#include "platform/graphics/CGContext.h"
-#include "platform/graphics/UIImage.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/ProcessMemory.h"
+#include "platform/graphics/CGContext.h"
+#include "platform/graphics/ImageSurface.h"
+#include "platform/graphics/UIImage.h"
 
 #include "tests/support/TestEnvironment.h"
 
@@ -110,4 +112,28 @@ TEST(UIImage, NamedPicturesComeFromResourcesWithPlaceholders)
     // Names that climb out of the picture folder are never looked up.
     ASSERT_TRUE(writeFileAtomically(data.path() / "res" / "secret.png", pngOf(2, 2, 1, UIColor::blueColor())));
     EXPECT_TRUE(UIImage::imageNamed("../secret.png")->isPlaceholder());
+}
+
+// Over a shift, pictures let go give their memory back to the system, all but what the reuse pool
+// keeps for the next pictures of the same size (at most 16 MB). The resident size is read as the
+// warning monitor reads it, so it must also see the pictures while they are held.
+TEST(UIImage, FreedPicturesGiveTheirMemoryBack)
+{
+    constexpr std::uint64_t MB = 1 << 20;
+    const struct {
+        int width, height, count;
+    } rows[] = {{2000, 2000, 8}, {1024, 768, 40}};
+    for (const auto& row : rows) {
+        const std::uint64_t before = ProcessMemory::residentBytes();
+        const auto bytes = static_cast<std::size_t>(row.width) * static_cast<std::size_t>(row.height) * 4;
+        std::vector<cairo_surface_t*> pictures;
+        for (int i = 0; i < row.count; ++i) {
+            pictures.push_back(ImageSurface::createForDecoding(row.width, row.height));
+            std::memset(cairo_image_surface_get_data(pictures.back()), 0x5a, bytes);
+        }
+        EXPECT_GT(ProcessMemory::residentBytes(), before + bytes * row.count * 9 / 10) << row.width;
+        for (auto* picture : pictures)
+            cairo_surface_destroy(picture);
+        EXPECT_LT(ProcessMemory::residentBytes(), before + 24 * MB) << row.width;
+    }
 }

@@ -105,14 +105,15 @@ TEST_F(ApplicationTest, QuittingGivesBackgroundTasksABoundedTime)
                                   UIApplicationWillTerminateNotification}));
 }
 
-// Readings taken by the monitor's timer, one a second, and the warnings received after each.
+// Readings taken by the monitor's timer, one a second, and the warnings received after each,
+// with the thresholds the program's monitor has: over 1 GB held or under 256 MB left.
 TEST_F(ApplicationTest, MemoryWarningsComeWhenMemoryRunsShortThenRestForAWhile)
 {
     constexpr std::uint64_t MB = 1 << 20;
     const auto clock = std::make_shared<ManualClock>();
     RunLoop loop(clock);
     MemoryWarningMonitor::Readings readings;
-    MemoryWarningMonitor monitor([&] { return readings; }, {.maxResident = 500 * MB, .minAvailable = 200 * MB}, loop);
+    MemoryWarningMonitor monitor([&] { return readings; }, {}, loop);
     int warnings = 0;
     auto token = NotificationCenter::defaultCenter().addObserver(UIApplicationDidReceiveMemoryWarningNotification,
                                                                  [&](const Notification&) { ++warnings; });
@@ -124,9 +125,9 @@ TEST_F(ApplicationTest, MemoryWarningsComeWhenMemoryRunsShortThenRestForAWhile)
         TimeInterval wait;
         int warnings;
     } steps[] = {
-        {100 * MB, 4000 * MB, 1, 0}, {0, 0, 1, 0},              // plenty, then nothing readable
-        {501 * MB, 4000 * MB, 1, 1}, {600 * MB, 4000 * MB, 9, 1}, // the process grew: once, then a rest
-        {100 * MB, 199 * MB, 1, 2},  {100 * MB, 199 * MB, 1, 2},  // the machine is short
+        {1024 * MB, 257 * MB, 1, 0}, {0, 0, 1, 0},                 // at the edges, then nothing readable
+        {1025 * MB, 4000 * MB, 1, 1}, {1500 * MB, 4000 * MB, 9, 1}, // the process grew: once, then a rest
+        {100 * MB, 255 * MB, 1, 2},   {100 * MB, 255 * MB, 1, 2},   // the machine is short
         {100 * MB, 4000 * MB, 20, 2},
     };
     for (const auto& step : steps) {
