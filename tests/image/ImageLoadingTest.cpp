@@ -2,6 +2,7 @@
 #include "platform/foundation/NotificationCenter.h"
 
 #include "tests/image/ImageTestSupport.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/platform/net/peer/LoopbackPeer.h"
 #include "tests/support/TestHttpServer.h"
 
@@ -115,6 +116,21 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase {"redirect loop", {}, NSURLError::HTTPTooManyRedirects, true, "/loop"},
         FailureCase {"redirect to a file", {}, NSURLError::UnsupportedURL, true, "/file"}),
     [](const ::testing::TestParamInfo<FailureCase>& param) { return rowName(param.param.name); });
+
+// Offline, a picture fails for want of a network each time it is asked for, and is asked for
+// again once the network is back: the address is not remembered as one that fails.
+TEST(ImageDownload, OfflineFailuresAreTriedAgain)
+{
+    const int code = ChildProcess::run(ChildProcess::offline, [] {
+        ImageTestRig rig;
+        const std::string url = "http://127.0.0.1:9/p.jpg";
+        const int first = load(rig, url).code();
+        return load(rig, url).code() == first ? first : 0;
+    });
+    if (code == ChildProcess::CannotSetUp)
+        GTEST_SKIP() << "this machine cannot make a private network namespace";
+    EXPECT_EQ(code, NSURLError::NotConnectedToInternet & 0xff);
+}
 
 TEST(ImageDownload, NoUrlRefusedPortAndChunkedBodies)
 {
