@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 TEST(Keychain, AddFindUpdateRemove)
 {
     ScopedDataFolder data;
@@ -31,7 +33,7 @@ TEST(Keychain, AddFindUpdateRemove)
     EXPECT_EQ(keychain.update("UUID", item), errSecItemNotFound);
 }
 
-TEST(Keychain, ServiceNamesStayInsideTheFolder)
+TEST(Keychain, ItemsStayInTheirFolderAndReplaceWhatWasPlantedThere)
 {
     ScopedDataFolder data;
     Keychain keychain(data.path() / "kc");
@@ -39,7 +41,17 @@ TEST(Keychain, ServiceNamesStayInsideTheFolder)
     ASSERT_EQ(keychain.add(item), errSecSuccess);
     EXPECT_EQ(keychain.fileFor(item.service).parent_path(), data.path() / "kc");
     EXPECT_EQ(keychain.add(KeychainItem {}), errSecParam);
-    // An item linked in from elsewhere is not read through its link.
+    // What someone planted in an item's place holds no item, and storing the item replaces it:
+    // another item linked in is not read through its link, a named pipe is not waited on.
     std::filesystem::create_symlink(keychain.fileFor(item.service), keychain.fileFor("linked"));
-    EXPECT_EQ(keychain.copyMatching("linked", &item), errSecIO);
+    ASSERT_EQ(::mkfifo(keychain.fileFor("piped").c_str(), 0600), 0);
+    for (const std::string service : {"linked", "piped"}) {
+        EXPECT_EQ(keychain.copyMatching(service, &item), errSecItemNotFound) << service;
+        EXPECT_EQ(keychain.update(service, {service, "", "", "", "", "y"}), errSecItemNotFound) << service;
+        EXPECT_EQ(keychain.add({service, "", "", "", "", service}), errSecSuccess) << service;
+        ASSERT_EQ(keychain.copyMatching(service, &item), errSecSuccess) << service;
+        EXPECT_EQ(item.data, service);
+    }
+    ASSERT_EQ(keychain.copyMatching("../../escape", &item), errSecSuccess);
+    EXPECT_EQ(item.data, "x");
 }
