@@ -188,8 +188,7 @@ TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)
 TEST(ImageCache, PictureFilesAreRegularFilesWrittenWithoutFlushing)
 {
     ImageTestRig rig;
-    const auto elsewhere = rig.folder.path() / "elsewhere.jpg";
-    ASSERT_TRUE(writeFileAtomically(elsewhere, testPicture("photo.jpg")));
+    const auto elsewhere = fs::path(FLOORPAD_TEST_PICTURES) / "photo.jpg";
     const std::pair<std::string, std::function<bool(const fs::path&)>> plants[] = {
         {"pipe", [](const fs::path& path) { return ::mkfifo(path.c_str(), 0600) == 0; }},
         {"link", [&](const fs::path& path) { return ::symlink(elsewhere.c_str(), path.c_str()) == 0; }},

@@ -31,13 +31,8 @@ TEST(URLLoading, ConnectionsThatCannotStart)
 {
     for (int osErrno : {EHOSTUNREACH, ENETDOWN})
         EXPECT_EQ(URLErrors::fromCurl(CURLE_COULDNT_CONNECT, osErrno).first, NSURLError::NotConnectedToInternet);
-    struct Row {
-        bool (*setUp)();
-        const char* url;
-        int code;
-    };
     // Last: where no private network namespace can be made, the test ends at it.
-    const Row rows[] = {
+    const std::tuple<bool (*)(), const char*, int> rows[] = {
         // The transfer library started again with an allocator that refuses everything.
         {[] {
              curl_global_cleanup();

@@ -1,4 +1,7 @@
+#include "platform/foundation/Paths.h"
 #include "platform/security/Keychain.h"
+#include "platform/security/VendorIdentifier.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -54,4 +57,24 @@ TEST(Keychain, ItemsStayInTheirFolderAndReplaceWhatWasPlantedThere)
     }
     ASSERT_EQ(keychain.copyMatching("../../escape", &item), errSecSuccess);
     EXPECT_EQ(item.data, "x");
+}
+
+// With no machine identity, what was planted where the stored identifier belongs is not taken
+// for it (another identifier linked in, a named pipe that would hold the launch) but replaced by a
+// fresh one; in a child process, so that a read stuck on the pipe fails instead of hanging.
+TEST(VendorIdentifier, StoredIdentifierIsReadOnlyFromAFileOfItsOwn)
+{
+    ScopedDataFolder data;
+    const std::string planted = "01234567-89AB-4CDE-8F01-23456789ABCD";
+    ASSERT_TRUE(writeFileAtomically(data.path() / "planted", planted));
+    const auto file = data.path() / "vendor-identifier";
+    for (const bool link : {true, false}) {
+        std::filesystem::remove(file);
+        ASSERT_EQ(link ? ::symlink("planted", file.c_str()) : ::mkfifo(file.c_str(), 0600), 0);
+        EXPECT_EQ(ChildProcess::run([] { return true; }, [&] {
+            VendorIdentifier::setMachineIdentityFileForTesting(data.path() / "none");
+            const auto identifier = VendorIdentifier::identifierForVendor();
+            return identifier.size() == 36 && identifier != planted && readStoredFile(file, 64) == identifier;
+        }, 5), 1) << (link ? "link" : "pipe");
+    }
 }
