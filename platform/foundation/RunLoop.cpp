@@ -366,6 +366,13 @@ void RunLoop::waitForSources(const RunLoopMode& mode, TimeInterval maxWait)
 
 void RunLoop::runOnce(const RunLoopMode& mode, TimeInterval maxWait)
 {
+    runPass(mode, maxWait, nullptr);
+}
+
+// A caller waiting for a condition that this pass's work has met does not wait for sources; the
+// ready ones are still served.
+void RunLoop::runPass(const RunLoopMode& mode, TimeInterval maxWait, const std::function<bool()>* done)
+{
     const RunLoopMode previous = m_currentMode;
     m_currentMode = mode;
     ++m_pass;
@@ -374,7 +381,7 @@ void RunLoop::runOnce(const RunLoopMode& mode, TimeInterval maxWait)
     runPerforms(mode);
     for (auto& post : posts)
         post();
-    waitForSources(mode, maxWait);
+    waitForSources(mode, done && (*done)() ? 0 : maxWait);
     m_currentMode = previous;
 }
 
@@ -385,7 +392,7 @@ bool RunLoop::runUntil(const std::function<bool()>& done, TimeInterval timeout, 
         const TimeInterval left = deadline - realNow();
         if (left <= 0)
             return done();
-        runOnce(mode, std::min(left, 0.05));
+        runPass(mode, std::min(left, 0.05), &done);
     }
     return true;
 }

@@ -26,8 +26,9 @@ inline const RunLoopMode Common = "common";
 //   1. timers that are due (by fire date, then by the order they were added);
 //   2. deferred performs queued before the pass began;
 //   3. work posted from other threads before the pass began;
-//   4. a wait on the file descriptors (no wait when work is pending, otherwise until the next
-//      timer is due or the caller's limit), then the callbacks of the ready descriptors.
+//   4. a wait on the file descriptors (no wait when work is pending or runUntil's condition
+//      already holds, otherwise until the next timer is due or the caller's limit), then the
+//      callbacks of the ready descriptors.
 // Work queued during a pass therefore runs on a later pass, never inside the one that queued it.
 // Timers, performs and descriptors belong to modes and are serviced only while the loop runs in
 // one of them. Only post() and wakeUp() may be called from other threads.
@@ -125,6 +126,7 @@ private:
     static bool inModes(const std::vector<RunLoopMode>& modes, const RunLoopMode& mode);
     void fireTimers(const RunLoopMode& mode);
     void runPerforms(const RunLoopMode& mode);
+    void runPass(const RunLoopMode& mode, TimeInterval maxWait, const std::function<bool()>* done);
     std::vector<Callback> takePosts();
     void waitForSources(const RunLoopMode& mode, TimeInterval maxWait);
     void syncSource(Id id, Source& source, const RunLoopMode& mode);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <mutex>
+#include <netdb.h>
 
 #include <curl/curl.h>
 
@@ -63,6 +64,29 @@ bool requestSent(CURL* easy)
     curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &url);
     const std::string_view effective = url ? url : "";
     return sent > 0 && (effective.starts_with("http://") || effective.starts_with("https://"));
+}
+
+// libcurl says only that the host's name could not be resolved; asked again, the system's lookup
+// tells a name that does not exist from a resolver it could not reach.
+int lookupResult(CURL* easy)
+{
+    char* url = nullptr;
+    char* host = nullptr;
+    int result = EAI_NONAME;
+    curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &url);
+    CURLU* parsed = curl_url();
+    if (url && curl_url_set(parsed, CURLUPART_URL, url, 0) == CURLUE_OK
+        && curl_url_get(parsed, CURLUPART_HOST, &host, 0) == CURLUE_OK) {
+        addrinfo hints {};
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        result = ::getaddrinfo(host, nullptr, &hints, &found);
+        if (found)
+            ::freeaddrinfo(found);
+    }
+    curl_free(host);
+    curl_url_cleanup(parsed);
+    return result;
 }
 
 std::string trimmed(std::string_view text)
@@ -298,9 +322,12 @@ void URLConnection::finish(int code)
         return;
     }
     if (code != CURLE_OK) {
-        long osErrno = 0;
-        curl_easy_getinfo(m_handles->easy, CURLINFO_OS_ERRNO, &osErrno);
-        const auto error = URLErrors::fromCurl(code, static_cast<int>(osErrno), requestSent(m_handles->easy));
+        long cause = 0;
+        if (code == CURLE_COULDNT_RESOLVE_HOST)
+            cause = lookupResult(m_handles->easy);
+        else
+            curl_easy_getinfo(m_handles->easy, CURLINFO_OS_ERRNO, &cause);
+        const auto error = URLErrors::fromCurl(code, static_cast<int>(cause), requestSent(m_handles->easy));
         fail(error.first, error.second);
         return;
     }

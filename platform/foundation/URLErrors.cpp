@@ -3,6 +3,7 @@
 #include "platform/foundation/NSError.h"
 
 #include <cerrno>
+#include <netdb.h>
 
 #include <curl/curl.h>
 
@@ -10,19 +11,23 @@ namespace URLErrors {
 
 namespace {
 const std::pair<int, std::string> badServerResponse {NSURLError::BadServerResponse, "The server returned a bad response."};
+const std::pair<int, std::string> offline {NSURLError::NotConnectedToInternet, "The Internet connection appears to be offline."};
 } // namespace
 
-std::pair<int, std::string> fromCurl(int curlCode, int osErrno, bool requestSent)
+std::pair<int, std::string> fromCurl(int curlCode, int cause, bool requestSent)
 {
     switch (static_cast<CURLcode>(curlCode)) {
     case CURLE_OPERATION_TIMEDOUT:
         return {NSURLError::TimedOut, "The request timed out."};
     case CURLE_COULDNT_RESOLVE_HOST:
+        if (cause == EAI_AGAIN)
+            return offline;
+        [[fallthrough]];
     case CURLE_COULDNT_RESOLVE_PROXY:
         return {NSURLError::CannotFindHost, "A server with the specified hostname could not be found."};
     case CURLE_COULDNT_CONNECT:
-        if (osErrno == ENETUNREACH || osErrno == EHOSTUNREACH || osErrno == ENETDOWN)
-            return {NSURLError::NotConnectedToInternet, "The Internet connection appears to be offline."};
+        if (cause == ENETUNREACH || cause == EHOSTUNREACH || cause == ENETDOWN || cause == EADDRNOTAVAIL)
+            return offline;
         return {NSURLError::CannotConnectToHost, "Could not connect to the server."};
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:

@@ -3,6 +3,8 @@
 #include "platform/foundation/Paths.h"
 
 #include <cctype>
+#include <cerrno>
+#include <sys/stat.h>
 #include <nlohmann/json.hpp>
 
 namespace fs = std::filesystem;
@@ -71,10 +73,13 @@ fs::path Keychain::fileFor(const std::string& service) const
 
 int Keychain::copyMatching(const std::string& service, KeychainItem* item) const
 {
-    std::error_code ec;
     const auto path = fileFor(service);
-    if (!fs::exists(path, ec))
-        return ec ? errSecIO : errSecItemNotFound;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? errSecItemNotFound : errSecIO;
+    // A link or a pipe someone planted in an item's place holds no item; storing one replaces it.
+    if (!S_ISREG(info.st_mode))
+        return errSecItemNotFound;
     auto bytes = readStoredFile(path, 1 << 20);
     if (!bytes)
         return errSecIO;

@@ -24,7 +24,8 @@ struct KeychainItem {
 };
 
 // Generic-password items kept one per service in a file readable by the owner alone (0600),
-// replaced atomically on every change. Services match without regard to case.
+// replaced atomically on every change. Services match without regard to case. Anything but a
+// file in an item's place (a link, a named pipe) is no item, and storing one replaces it.
 class Keychain {
 public:
     // The keychain under the current data folder.

@@ -25,20 +25,26 @@ TEST_F(AppDelegateTest, EntriesWithoutKeyOrDefaultAreSkippedAndLaterOnesWin)
                   "<dict><key>Key</key><string>Server_Ip</string><key>DefaultValue</key><string>1.1.1.1</string></dict>"
                   "<dict><key>Key</key><string>Server_Ip</string><key>DefaultValue</key><string>2.2.2.2</string></dict>"
                   "<dict><key>Key</key><string>web_server</string></dict>"
-                  "<dict><key>Key</key><string>Server_Port</string><key>DefaultValue</key><integer>9100</integer></dict>");
+                  "<dict><key>Key</key><string>Server_Port</string><key>DefaultValue</key><integer>9100</integer></dict>"
+                  "<dict><key>Key</key><string>Name</string><key>DefaultValue</key><string>服务器</string></dict>"
+                  "<dict><key>Key</key><string>b</string><key>DefaultValue</key><true/></dict>");
     AppDelegate delegate;
     auto registered = delegate.registerDefaultsFromSettingsBundle();
-    EXPECT_EQ(registered.size(), 2u);
+    EXPECT_EQ(registered.size(), 4u);
     auto& defaults = UserDefaults::standard();
     EXPECT_EQ(defaults.stringForKey("Server_Ip"), "2.2.2.2");
+    EXPECT_EQ(defaults.stringForKey("Name"), "服务器");
+    EXPECT_TRUE(defaults.boolForKey("b"));
     EXPECT_FALSE(defaults.objectForKey("web_server"));
     EXPECT_EQ(defaults.integerForKey("Server_Port"), 9100);
 }
 
-TEST_F(AppDelegateTest, MissingBundleRegistersNothing)
+TEST_F(AppDelegateTest, MissingOrUnreadableBundleRegistersNothing)
 {
     AppDelegate delegate;
     Paths::setResourcesFolder(data.path() / "empty");
+    EXPECT_TRUE(delegate.registerDefaultsFromSettingsBundle().empty());
+    ASSERT_TRUE(writeFileAtomically(data.path() / "empty" / "Settings.bundle" / "Root.plist", "garbage"));
     EXPECT_TRUE(delegate.registerDefaultsFromSettingsBundle().empty());
     EXPECT_FALSE(UserDefaults::standard().stringForKey("Server_Port"));
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,14 +19,29 @@ TEST(Program, RemovesExpiredPicturesAtExitAndKeepsItsFallbackFolderPrivate)
     const auto cache = data / "caches" / "default" / (ImageCache::NamespacePrefix + "default");
     fs::create_directories(cache);
     fs::permissions(data, fs::perms::owner_all);
-    for (const char* name : {"expired", "fresh"})
-        std::ofstream(cache / name) << name;
-    fs::last_write_time(cache / "expired", fs::file_time_type::clock::now() - std::chrono::hours(24 * 7 + 1));
+    // So many expired pictures that their clean is over only if the program waits for it at exit.
+    const auto expired = fs::file_time_type::clock::now() - std::chrono::hours(24 * 7 + 1);
+    for (int i = 0; i < 1000; ++i) {
+        std::ofstream(cache / std::to_string(i)) << i;
+        fs::last_write_time(cache / std::to_string(i), expired);
+    }
+    std::ofstream(cache / "fresh") << "fresh";
     const std::string run = "env -u HOME -u FLOORPAD_DATA_DIR TMPDIR=" + scratch.path().string() + " timeout 60 "
         + FLOORPAD_PROGRAM + " --seconds 0.3 --setting Server_Ip=127.0.0.1 --setting Server_Port=1 >/dev/null 2>&1";
     EXPECT_EQ(std::system(run.c_str()), 0);
-    EXPECT_FALSE(fs::exists(cache / "expired"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(cache), {}), 1);
     EXPECT_TRUE(fs::exists(cache / "fresh"));
-    fs::permissions(data, fs::perms::all);
-    EXPECT_EQ(WEXITSTATUS(std::system(run.c_str())), 1) << "a folder others may enter is refused";
+
+    // Refused: a folder others may enter, a link even to a private folder of this user's, and a
+    // folder of another user's (last: only root can make one).
+    const auto refused = [&] { return WEXITSTATUS(std::system(run.c_str())) == 1; };
+    ASSERT_EQ(::chmod(data.c_str(), 0777), 0);
+    EXPECT_TRUE(refused()) << "open to others";
+    fs::remove_all(data);
+    ASSERT_TRUE(::mkdir((scratch.path() / "elsewhere").c_str(), 0700) == 0 && ::symlink("elsewhere", data.c_str()) == 0);
+    EXPECT_TRUE(refused()) << "a link";
+    ASSERT_TRUE(fs::remove(data) && ::mkdir(data.c_str(), 0700) == 0);
+    if (::chown(data.c_str(), ::getuid() + 1, ::getgid()) != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    EXPECT_TRUE(refused()) << "another user's";
 }

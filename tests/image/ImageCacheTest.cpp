@@ -208,26 +208,34 @@ TEST(ImageCache, CachesStartTheMemoryWarningsAndMeetThemWhenLetGoOnAnotherThread
 }
 
 // Pictures may be lost but must never be served damaged: unlike settings, they are not flushed
-// one by one, and only a regular file is a picture, so a pipe in its place cannot stall the queue.
+// one by one, and only a regular file is a picture, so a pipe in its place cannot stall the queue,
+// nor a link serve what it points at; storing the picture replaces what stood in its place.
 TEST(ImageCache, PictureFilesAreRegularFilesWrittenWithoutFlushing)
 {
     ImageTestRig rig;
-    const auto path = rig.cache->defaultCachePathForKey("k");
-    fs::create_directories(path.parent_path());
-    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    bool answered = false;
-    rig.cache->queryDiskCacheForKey("k", [&](UIImagePtr image, ImageCacheType) { answered = !image; });
-    const bool inTime = pump([&] { return answered; }, 3);
-    if (!inTime) // lets a reader stuck on the pipe go, so that the test ends
-        ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK));
-    EXPECT_TRUE(inTime);
-    EXPECT_FALSE(rig.cache->diskImageExistsWithKey("k"));
-
+    const auto elsewhere = fs::path(FLOORPAD_TEST_PICTURES) / "photo.jpg";
+    const std::pair<std::string, std::function<bool(const fs::path&)>> plants[] = {
+        {"pipe", [](const fs::path& path) { return ::mkfifo(path.c_str(), 0600) == 0; }},
+        {"link", [&](const fs::path& path) { return ::symlink(elsewhere.c_str(), path.c_str()) == 0; }},
+        {"folder", [](const fs::path& path) { return fs::create_directories(path / "inside"); }},
+    };
     flushes = 0;
-    rig.cache->storeImage(UIImage::imageWithData(testPicture("photo.jpg")), "k");
-    rig.settleDisk();
+    for (const auto& [key, plant] : plants) {
+        const auto path = rig.cache->defaultCachePathForKey(key);
+        fs::create_directories(path.parent_path());
+        ASSERT_TRUE(plant(path)) << key;
+        bool answered = false;
+        rig.cache->queryDiskCacheForKey(key, [&](UIImagePtr image, ImageCacheType) { answered = !image; });
+        const bool inTime = pump([&] { return answered; }, 3);
+        if (!inTime) // lets a reader stuck on the pipe go, so that the test ends
+            ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK));
+        EXPECT_TRUE(inTime) << key;
+        EXPECT_FALSE(rig.cache->diskImageExistsWithKey(key)) << key;
+        rig.cache->storeImage(UIImage::imageWithData(testPicture("photo.jpg")), key);
+        rig.settleDisk();
+        EXPECT_TRUE(rig.cache->diskImageExistsWithKey(key)) << key;
+    }
     EXPECT_EQ(flushes, 0);
-    EXPECT_TRUE(rig.cache->diskImageExistsWithKey("k"));
     EXPECT_TRUE(UserDefaults::standard().setObject("Server_Ip", "10.0.0.1"));
     EXPECT_GT(flushes, 0);
 }

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-TEST(TextEncoding, ChineseRoundTripsThroughGB18030)
+TEST(TextEncoding, ChineseRoundTripsThroughGB18030AndTheRestIsRefused)
 {
     const std::string text = "已连接 空房(12) 系统日期：2026-12-06 €𝄞";
     auto bytes = TextEncoding::toGB18030(text);
@@ -16,10 +16,7 @@ TEST(TextEncoding, ChineseRoundTripsThroughGB18030)
     auto back = TextEncoding::fromGB18030(*bytes);
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, text);
-}
-
-TEST(TextEncoding, RefusesWhatCannotBeConverted)
-{
+    // What cannot be converted is refused.
     EXPECT_FALSE(TextEncoding::toGB18030("bad \xFF utf-8"));
     EXPECT_FALSE(TextEncoding::toGB18030("\xED\xA0\x80")); // a surrogate
     EXPECT_FALSE(TextEncoding::fromGB18030("\xD2")); // cut inside a character
@@ -27,7 +24,7 @@ TEST(TextEncoding, RefusesWhatCannotBeConverted)
     EXPECT_EQ(TextEncoding::fromGB18030(""), std::string());
 }
 
-TEST(NumberValue, IntegersReadTheLeadingNumber)
+TEST(NumberValue, NumbersReadTheLeadingNumber)
 {
     EXPECT_EQ(intValue("42"), 42);
     EXPECT_EQ(intValue("  -17abc"), -17);
@@ -39,10 +36,7 @@ TEST(NumberValue, IntegersReadTheLeadingNumber)
     EXPECT_EQ(intValue("-99999999999"), std::numeric_limits<int>::min());
     EXPECT_EQ(integerValue("99999999999"), 99999999999LL);
     EXPECT_EQ(integerValue("99999999999999999999"), std::numeric_limits<std::int64_t>::max());
-}
-
-TEST(NumberValue, FloatsReadPlainDecimals)
-{
+    // Floating-point values read plain decimals.
     EXPECT_DOUBLE_EQ(doubleValue("12.50元"), 12.5);
     EXPECT_DOUBLE_EQ(doubleValue(" -.5"), -0.5);
     EXPECT_DOUBLE_EQ(doubleValue("1e3x"), 1000.0);

@@ -1,13 +1,11 @@
 #include "platform/foundation/URLConnection.h"
 #include "platform/foundation/URLErrors.h"
+#include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <curl/curl.h>
-#include <sched.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 struct FailureRecorder : URLConnectionDelegate {
@@ -18,24 +16,14 @@ struct FailureRecorder : URLConnectionDelegate {
     void connectionDidFail(const NSErrorPtr& error) override { code = error->code; }
 };
 
-constexpr int kCannotSetUp = 77;
-
-// The low byte of a transfer's error code, run in a child process after a set-up for the whole
-// process; kCannotSetUp, or minus the signal that ended the child.
-int failureInChild(bool (*setUp)())
+// The low byte of the error code of a transfer from url, run in a child process after setUp.
+int failureInChild(bool (*setUp)(), const char* url)
 {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+    return ChildProcess::run(setUp, [url] {
         FailureRecorder recorder;
-        if (!setUp())
-            ::_exit(kCannotSetUp);
-        URLConnection(URLRequest(*NSURL::URLWithString("http://127.0.0.1:9/p"), 2), recorder, {}).run();
-        ::_exit(recorder.code & 0xff);
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
-        return kCannotSetUp;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status); // a crash fails, never skips
+        URLConnection(URLRequest(*NSURL::URLWithString(url), 2), recorder, {}).run();
+        return recorder.code;
+    });
 }
 } // namespace
 
@@ -44,7 +32,7 @@ TEST(URLLoading, ConnectionsThatCannotStart)
     for (int osErrno : {EHOSTUNREACH, ENETDOWN})
         EXPECT_EQ(URLErrors::fromCurl(CURLE_COULDNT_CONNECT, osErrno).first, NSURLError::NotConnectedToInternet);
     // Last: where no private network namespace can be made, the test ends at it.
-    const std::pair<bool (*)(), int> rows[] = {
+    const std::tuple<bool (*)(), const char*, int> rows[] = {
         // The transfer library started again with an allocator that refuses everything.
         {[] {
              curl_global_cleanup();
@@ -53,14 +41,19 @@ TEST(URLLoading, ConnectionsThatCannotStart)
                         [](void*, std::size_t) -> void* { return nullptr; }, [](const char*) -> char* { return nullptr; },
                         [](std::size_t, std::size_t) -> void* { return nullptr; })
                  != CURLE_BAD_FUNCTION_ARGUMENT;
-         }, 0},
-        // A private network namespace, its loopback down: offline, and nothing leaves it.
-        {[] { return ::unshare(CLONE_NEWUSER | CLONE_NEWNET) == 0; }, NSURLError::NotConnectedToInternet},
+         }, "http://127.0.0.1:9/p", 0},
+        // Offline, every way out fails for want of a network, and a later try may succeed: no
+        // route, no source address, no resolver to ask.
+        {ChildProcess::offline, "http://127.0.0.1:9/p", NSURLError::NotConnectedToInternet},
+        {ChildProcess::offline, "http://[fd00::1]:8080/p", NSURLError::NotConnectedToInternet},
+        {ChildProcess::offline, "http://pictures.floorpad.invalid:8080/p", NSURLError::NotConnectedToInternet},
+        // But a name that no resolver could ever know is not found, offline or not.
+        {ChildProcess::offline, "http://-pictures.invalid:8080/p", NSURLError::CannotFindHost},
     };
-    for (const auto& [setUp, code] : rows) {
-        const int failure = failureInChild(setUp);
-        if (failure == kCannotSetUp)
+    for (const auto& [setUp, url, code] : rows) {
+        const int failure = failureInChild(setUp, url);
+        if (failure == ChildProcess::CannotSetUp)
             GTEST_SKIP() << "this machine cannot set the case up";
-        EXPECT_EQ(failure, code & 0xff);
+        EXPECT_EQ(failure, code & 0xff) << url;
     }
 }

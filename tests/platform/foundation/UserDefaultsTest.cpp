@@ -1,5 +1,4 @@
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -30,19 +29,15 @@ TEST(UserDefaults, UserValuesWinOverRegisteredOnesAndPersist)
     EXPECT_EQ(relaunched.stringForKey("Server_Ip"), "10.0.0.9");
     EXPECT_TRUE(relaunched.removeObjectForKey("Server_Ip"));
     EXPECT_EQ(relaunched.stringForKey("Server_Ip"), "127.0.0.1");
-}
 
-TEST(UserDefaults, ValueKindsConvert)
-{
-    ScopedDataFolder data;
-    UserDefaults defaults(data.path() / "d.json");
-    defaults.registerDefaults({{"n", 80000}, {"b", true}, {"t", "12abc"}, {"list", {1, 2}}, {"huge", 1e300}});
-    EXPECT_EQ(defaults.integerForKey("huge"), INT64_MAX);
-    EXPECT_EQ(defaults.stringForKey("n"), "80000");
-    EXPECT_EQ(defaults.stringForKey("b"), "1");
-    EXPECT_EQ(defaults.integerForKey("t"), 12);
-    EXPECT_FALSE(defaults.stringForKey("list"));
-    EXPECT_TRUE(defaults.boolForKey("b"));
+    // Values of other kinds convert as they are read.
+    relaunched.registerDefaults({{"n", 80000}, {"b", true}, {"t", "12abc"}, {"list", {1, 2}}, {"huge", 1e300}});
+    EXPECT_EQ(relaunched.integerForKey("huge"), INT64_MAX);
+    EXPECT_EQ(relaunched.stringForKey("n"), "80000");
+    EXPECT_EQ(relaunched.stringForKey("b"), "1");
+    EXPECT_EQ(relaunched.integerForKey("t"), 12);
+    EXPECT_FALSE(relaunched.stringForKey("list"));
+    EXPECT_TRUE(relaunched.boolForKey("b"));
 }
 
 TEST(UserDefaults, CorruptFileStartsEmptyAndIsReplacedOnWrite)
@@ -84,26 +79,4 @@ TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
     // The leftovers are gone; the file, the link of a running writer and a stranger's file stay.
     const std::filesystem::directory_iterator entries(folder);
     EXPECT_EQ(std::distance(entries, std::filesystem::directory_iterator {}), 3);
-}
-
-// Strings and numbers from a settings file are checked where the program registers its defaults.
-TEST(PropertyList, ReadsXmlDictionaries)
-{
-    ScopedDataFolder data;
-    const auto file = data.path() / "Root.plist";
-    ASSERT_TRUE(writeFileAtomically(file, R"(<?xml version="1.0" encoding="UTF-8"?>
-<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
-<plist version="1.0"><dict>
-<key>PreferenceSpecifiers</key><array>
-<dict><key>Key</key><string>Server_Ip</string><key>DefaultValue</key><string>服务器</string></dict>
-<dict><key>Key</key><string>b</string><key>DefaultValue</key><true/></dict>
-</array></dict></plist>)"));
-    auto plist = readPropertyList(file);
-    ASSERT_TRUE(plist);
-    const auto& specs = (*plist)["PreferenceSpecifiers"];
-    ASSERT_EQ(specs.size(), 2u);
-    EXPECT_EQ(specs[0]["DefaultValue"], "服务器");
-    EXPECT_EQ(specs[1]["DefaultValue"], true);
-    ASSERT_TRUE(writeFileAtomically(data.path() / "bad.plist", "garbage"));
-    EXPECT_FALSE(readPropertyList(data.path() / "bad.plist"));
 }

@@ -1,7 +1,12 @@
+#include "platform/foundation/Paths.h"
 #include "platform/security/Keychain.h"
+#include "platform/security/VendorIdentifier.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 TEST(Keychain, AddFindUpdateRemove)
 {
@@ -31,7 +36,7 @@ TEST(Keychain, AddFindUpdateRemove)
     EXPECT_EQ(keychain.update("UUID", item), errSecItemNotFound);
 }
 
-TEST(Keychain, ServiceNamesStayInsideTheFolder)
+TEST(Keychain, ItemsStayInTheirFolderAndReplaceWhatWasPlantedThere)
 {
     ScopedDataFolder data;
     Keychain keychain(data.path() / "kc");
@@ -39,7 +44,37 @@ TEST(Keychain, ServiceNamesStayInsideTheFolder)
     ASSERT_EQ(keychain.add(item), errSecSuccess);
     EXPECT_EQ(keychain.fileFor(item.service).parent_path(), data.path() / "kc");
     EXPECT_EQ(keychain.add(KeychainItem {}), errSecParam);
-    // An item linked in from elsewhere is not read through its link.
+    // What someone planted in an item's place holds no item, and storing the item replaces it:
+    // another item linked in is not read through its link, a named pipe is not waited on.
     std::filesystem::create_symlink(keychain.fileFor(item.service), keychain.fileFor("linked"));
-    EXPECT_EQ(keychain.copyMatching("linked", &item), errSecIO);
+    ASSERT_EQ(::mkfifo(keychain.fileFor("piped").c_str(), 0600), 0);
+    for (const std::string service : {"linked", "piped"}) {
+        EXPECT_EQ(keychain.copyMatching(service, &item), errSecItemNotFound) << service;
+        EXPECT_EQ(keychain.update(service, {service, "", "", "", "", "y"}), errSecItemNotFound) << service;
+        EXPECT_EQ(keychain.add({service, "", "", "", "", service}), errSecSuccess) << service;
+        ASSERT_EQ(keychain.copyMatching(service, &item), errSecSuccess) << service;
+        EXPECT_EQ(item.data, service);
+    }
+    ASSERT_EQ(keychain.copyMatching("../../escape", &item), errSecSuccess);
+    EXPECT_EQ(item.data, "x");
+}
+
+// With no machine identity, what was planted where the stored identifier belongs is not taken
+// for it (another identifier linked in, a named pipe that would hold the launch) but replaced by a
+// fresh one; in a child process, so that a read stuck on the pipe fails instead of hanging.
+TEST(VendorIdentifier, StoredIdentifierIsReadOnlyFromAFileOfItsOwn)
+{
+    ScopedDataFolder data;
+    const std::string planted = "01234567-89AB-4CDE-8F01-23456789ABCD";
+    ASSERT_TRUE(writeFileAtomically(data.path() / "planted", planted));
+    const auto file = data.path() / "vendor-identifier";
+    for (const bool link : {true, false}) {
+        std::filesystem::remove(file);
+        ASSERT_EQ(link ? ::symlink("planted", file.c_str()) : ::mkfifo(file.c_str(), 0600), 0);
+        EXPECT_EQ(ChildProcess::run([] { return true; }, [&] {
+            VendorIdentifier::setMachineIdentityFileForTesting(data.path() / "none");
+            const auto identifier = VendorIdentifier::identifierForVendor();
+            return identifier.size() == 36 && identifier != planted && readStoredFile(file, 64) == identifier;
+        }, 5), 1) << (link ? "link" : "pipe");
+    }
 }
