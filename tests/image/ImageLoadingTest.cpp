@@ -297,9 +297,14 @@ TEST(ImageDownload, LifoOrderPrioritiesAndConfirmedCopiesReportOnce)
     const auto queued = [&](ImageDownloadOrder order, const std::vector<std::pair<std::string, ImageLoadOptions>>& loads) {
         rig.downloader->setExecutionOrder(order);
         std::vector<LoadResult> results(loads.size());
+        const std::size_t asked = server.requests().size();
         for (std::size_t i = 0; i < loads.size(); ++i) {
             server.setReply(loads[i].first, {.body = jpeg, .hold = 0.1});
             rig.manager->downloadImageWithURL(server.url(loads[i].first), loads[i].second, {}, results[i].recorder());
+            // The rest queue behind the first only once a worker has taken it.
+            if (i == 0) {
+                EXPECT_TRUE(pump([&] { return server.requests().size() > asked; }));
+            }
         }
         EXPECT_TRUE(pump([&] { return std::all_of(results.begin(), results.end(), [](auto& r) { return r.calls > 0; }); }));
         std::vector<std::string> paths;
