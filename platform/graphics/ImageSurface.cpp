@@ -40,15 +40,16 @@ public:
 
     void give(void* data, std::size_t bytes)
     {
+        // Too large to keep, it leaves the pool as it was.
+        if (bytes > PoolBytes) {
+            ::munmap(data, bytes);
+            return;
+        }
         std::lock_guard lock(m_mutex);
         while (!m_free.empty() && m_pooled + bytes > PoolBytes) {
             ::munmap(m_free.front().first, m_free.front().second);
             m_pooled -= m_free.front().second;
             m_free.erase(m_free.begin());
-        }
-        if (bytes > PoolBytes) {
-            ::munmap(data, bytes);
-            return;
         }
         m_free.emplace_back(data, bytes);
         m_pooled += bytes;

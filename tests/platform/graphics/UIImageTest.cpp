@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace fs = std::filesystem;
@@ -142,5 +143,10 @@ TEST(UIImage, FreedPicturesGiveTheirMemoryBack)
         if (unmappingShows) {
             EXPECT_LT(ProcessMemory::residentBytes(), before + 24 * MB) << row.width;
         }
+        // The pool hands those pages on: a surface that must start transparent gets them cleared.
+        cairo_surface_t* fresh = ImageSurface::create(row.width, row.height);
+        const unsigned char* pixels = cairo_image_surface_get_data(fresh);
+        EXPECT_EQ(std::count(pixels, pixels + bytes, 0), static_cast<std::ptrdiff_t>(bytes)) << row.width;
+        cairo_surface_destroy(fresh);
     }
 }
