@@ -198,7 +198,7 @@ void ScanZXCapture::setDelegate(std::weak_ptr<ScanZXCaptureDelegate> delegate)
     {
         std::lock_guard lock(m_mutex);
         m_delegate = std::move(delegate);
-        ++m_generation;
+        settingChanged();
     }
     if (present)
         hardStop = false;
@@ -228,8 +228,6 @@ void ScanZXCapture::stop()
     if (session()->isRunning())
         session()->stopRunning();
     running = false;
-    std::lock_guard lock(m_mutex);
-    ++m_generation;
 }
 
 void ScanZXCapture::hard_stop()
@@ -299,14 +297,14 @@ void ScanZXCapture::setScanRect(const CGRect& rect)
 {
     std::lock_guard lock(m_mutex);
     m_scanRect = rect;
-    ++m_generation;
+    settingChanged();
 }
 
 void ScanZXCapture::setRotation(double degrees)
 {
     std::lock_guard lock(m_mutex);
     m_rotation = degrees;
-    ++m_generation;
+    settingChanged();
 }
 
 double ScanZXCapture::rotation() const
@@ -319,22 +317,24 @@ void ScanZXCapture::setInvert(bool invert)
 {
     std::lock_guard lock(m_mutex);
     m_invert = invert;
-    ++m_generation;
+    settingChanged();
 }
 
 ScanZXCapture::FrameSettings ScanZXCapture::frameSettings()
 {
     std::lock_guard lock(m_mutex);
-    FrameSettings settings {m_generation, m_delegate, m_rotation, m_scanRect, m_invert, m_wantsLuminance.load(),
+    FrameSettings settings {m_delegate, m_rotation, m_scanRect, m_invert, m_wantsLuminance.load(),
                             m_captureToFilename};
     m_captureToFilename.reset();
     return settings;
 }
 
-bool ScanZXCapture::isCurrent(std::uint64_t generation) const
+// Called after the setting is stored: a frame that read the settings before took the generation
+// before too. The capture thread never holds the output's lock and this one together.
+void ScanZXCapture::settingChanged()
 {
-    std::lock_guard lock(m_mutex);
-    return running && generation == m_generation;
+    if (m_output)
+        m_output->advanceGeneration();
 }
 
 // A turn by whole or any degrees, clockwise for positive ones, onto a canvas the size of the

@@ -91,7 +91,6 @@ public:
 
 private:
     struct FrameSettings {
-        std::uint64_t generation = 0;
         std::weak_ptr<ScanZXCaptureDelegate> delegate;
         double rotation = 0;
         CGRect scanRect;
@@ -100,7 +99,8 @@ private:
         std::optional<std::filesystem::path> saveTo;
     };
     FrameSettings frameSettings();
-    bool isCurrent(std::uint64_t generation) const;
+    // A setting a frame is read with has changed: what the output's frames gave before is stale.
+    void settingChanged();
     void showLuminance(const class LuminanceImage& image);
 
     AVCaptureDevicePtr m_captureDevice;
@@ -111,10 +111,8 @@ private:
     UIImageViewPtr m_binaryLayer;
     UIImageViewPtr m_luminanceLayer;
 
-    // Read on the capture thread. The generation advances with every stop and every change of
-    // a setting that decides what a frame reads.
+    // Read on the capture thread.
     mutable std::mutex m_mutex;
-    std::uint64_t m_generation = 0;
     std::weak_ptr<ScanZXCaptureDelegate> m_delegate;
     UIImagePtr m_lastScannedImage;
     std::optional<std::filesystem::path> m_captureToFilename;

@@ -6,11 +6,13 @@
 
 #include <ZXing/BarcodeFormat.h>
 
-void ScanZXCapture::captureOutput(AVCaptureOutput&, const CMSampleBufferPtr& sampleBuffer, const AVCaptureConnection*)
+void ScanZXCapture::captureOutput(AVCaptureOutput& output, const CMSampleBufferPtr& sampleBuffer, const AVCaptureConnection*)
 {
     if (!sampleBuffer || !sampleBuffer->image)
         return;
     std::weak_ptr<ScanZXCapture> weak = weak_from_this();
+    // Taken before the settings, which their setters store before advancing it.
+    const std::uint64_t generation = output.generation();
     const FrameSettings settings = frameSettings();
     const std::weak_ptr<ScanZXCaptureDelegate>& delegate = settings.delegate;
     if (!cameraIsReady.exchange(true)) {
@@ -41,10 +43,11 @@ void ScanZXCapture::captureOutput(AVCaptureOutput&, const CMSampleBufferPtr& sam
     const auto codes = CodeReader::read(luminance, ZXing::BarcodeFormat::Any);
     if (codes.empty())
         return;
-    RunLoop::main().post([weak, delegate, generation = settings.generation, code = codes.front(), image] {
+    // The frame came from the capture's own output, which lives as long as the capture.
+    RunLoop::main().post([weak, delegate, generation, code = codes.front(), image] {
         auto capture = weak.lock();
         auto receiver = delegate.lock();
-        if (capture && receiver && capture->isCurrent(generation))
+        if (capture && receiver && capture->m_output->isCurrent(generation))
             receiver->captureResult(*capture, code, image);
     });
 }

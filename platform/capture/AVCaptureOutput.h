@@ -25,11 +25,12 @@ public:
     // round must not bring the last run's reports into the new one.
     std::uint64_t generation() const;
     bool isCurrent(std::uint64_t generation) const;
+    // Called after a setting a frame is read with has changed, by the output or by a delegate
+    // that reads the frames with settings of its own.
+    void advanceGeneration();
 
 protected:
     bool sessionIsRunning() const;
-    // Called after a setting a frame is read with has changed.
-    void advanceGeneration();
     // The session stopped (on the thread that stopped it); work waiting for a frame ends here.
     virtual void sessionDidStop() {}
 
