@@ -108,28 +108,33 @@ void BillViewController::customAlertViewClick(std::int64_t tag, bool isOk, const
                                                   m_payCode, m_cardNo, m_cardPassword});
 }
 
+// The venue's word on the password it was asked to send, or a plain one when it gives none: a
+// refusal without words would leave the clerk waiting for a password that never comes.
 void BillViewController::socketDataHandleDidVipSendPassWord(const ResultDictionary& result)
 {
     const std::string message = resultValue(result, "ErrorMsg");
     if (!message.empty())
         showMessage(message);
+    else
+        showMessage(resultSucceeded(result) ? "动态密码已发送" : "动态密码发送失败");
 }
 
-// Line 2 "1" refused, "2" not complete, anything else settled; line 3 is the server's word on it.
-// A mobile payment that is not complete waits for the guest, and nothing here asks the server
-// how it ends, so the clerk is told to check rather than to take the bill as settled or to
-// settle it again. A settled bill has nothing left to pay: the floor shows the room's new state.
+// Line 2 "1" refused, "2" not complete, anything else settled; line 3 is the server's word on a
+// failure only. A mobile payment that is not complete waits for the guest, and nothing here asks
+// the server how it ends, so the clerk is told to check rather than to take the bill as settled
+// or to settle it again. A settled bill has nothing left to pay: the floor shows the room's new
+// state.
 void BillViewController::socketDataHandleDidGetBillConfirmNetPay(const ReplyLineList& lines)
 {
     const std::string code = lines.size() > 2 ? lines[2] : "1"; // no status is no settlement
-    const std::string word = lines.size() > 3 ? lines[3] : std::string();
     const bool mobile = m_payWay == WeChat || m_payWay == AliPay;
     if (code == "2" && mobile) {
         showMessage("等待顾客支付，请核实付款结果后再操作");
     } else if (code == "1" || code == "2") {
+        const std::string word = lines.size() > 3 ? lines[3] : std::string();
         showMessage(word.empty() ? "结账失败" : word);
     } else {
-        showMessage(word.empty() ? "结账成功" : word);
+        showMessage("结账成功");
         btnBackAction();
     }
 }

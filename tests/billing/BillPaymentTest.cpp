@@ -25,7 +25,9 @@ const PayRow kPayRows[] = {
     {"IncompleteBankCard", 4, nullptr, kBankCard, "结账失败", false, Answer::Given, "2"},
     {"PendingWithoutAWord", 1, "2800123", "request 171 fields=[A01|8805|1122|1|2800123||]", kPending, false, Answer::Given, "2"},
     {"SettledWithoutAWord", 4, nullptr, kBankCard, "结账成功", true, Answer::Given, "0"},
-    {"SettledInTheVenuesWords", 3, nullptr, kCash, "已结账，收款300元", true, Answer::Given, "9", "已结账，收款300元"},
+    {"SettledWithWordsIsToldPlainly", 3, nullptr, kCash, "结账成功", true, Answer::Given, "9", "已结账，收款300元"},
+    {"IncompleteMemberCard", 0, "VIP843950", "request 171 fields=[A01|8805|1122|0|VIP843950||]", "余额不足", false,
+     Answer::Given, "2", "余额不足"},
     {"NoStatusLine", 3, nullptr, kCash, "结账失败", false, Answer::NoStatus},
     {"LinkDown", 3, nullptr, "", "网络未连接，支付请求未发出", false, Answer::NoLink},
     {"NothingRead", 1, "", "", "(no alert)"},
@@ -109,7 +111,7 @@ TEST_F(BillPaymentTest, MemberCardPanelChecksItsFieldsThenSettlesByCard)
         scanner->txtVipCardPw->setText(password);
         button->tap();
         answerKeypad("1122");
-        EXPECT_TRUE(advanceUntil([&] { return alertMessage() == message; })) << alertMessage();
+        ASSERT_TRUE(advanceUntil([&] { return alertMessage() == message; })) << alertMessage();
         UIApplication::sharedApplication().topAlert()->tapButtonAtIndex(0);
         if (!ServerNetworkCenter::sharedInstance().mainSocket())
             ServerNetworkCenter::sharedInstance().initConnect();
@@ -117,4 +119,21 @@ TEST_F(BillPaymentTest, MemberCardPanelChecksItsFieldsThenSettlesByCard)
     EXPECT_EQ(logged("request 159 fields=[VIP843950]"), 1u);
     EXPECT_EQ(logged("request 171 fields=[A01|8805|1122|0||VIP843950|843950]"), 1u);
     EXPECT_FALSE(bill->presentedViewController()); // the scanner stayed until the payment
+}
+
+// The venue's answer to the dynamic password, told to the clerk in its words or, with none, plainly.
+TEST_F(BillPaymentTest, DynamicPasswordAnswerIsAlwaysTold)
+{
+    auto scanner = pay(BillViewController::VipCard);
+    ASSERT_TRUE(scanner && scanner->txtVipCardNo);
+    for (const auto& [code, word, message] : {std::tuple {"1", "", "动态密码发送失败"}, {"0", "", "动态密码已发送"},
+                                              {"1", "会员卡已冻结", "会员卡已冻结"}}) {
+        server->onServer([code = code, word = word](VenueServer& venue) {
+            venue.commands().add(159, [=](const VenueRequest&) { return std::optional(ReplyBuilder(159, code, word)); });
+        });
+        scanner->txtVipCardNo->setText("VIP843950");
+        scanner->btnSendPw->tap();
+        ASSERT_TRUE(advanceUntil([&] { return alertMessage() == message; })) << code << ": " << alertMessage();
+        UIApplication::sharedApplication().topAlert()->tapButtonAtIndex(0);
+    }
 }
