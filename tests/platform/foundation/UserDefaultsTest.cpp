@@ -63,7 +63,7 @@ TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
     const auto folder = data.path() / "nested";
     const auto file = folder / "item";
     const auto outside = data.path() / "outside";
-    ASSERT_TRUE(writeFileAtomically(outside, "keep"));
+    ASSERT_TRUE(writeFileAtomically(outside, "keep", std::filesystem::perms::owner_read | std::filesystem::perms::group_read));
     // A link where the temporary file was once named, and what writers killed mid-way left.
     std::filesystem::create_directories(folder);
     std::filesystem::create_symlink(outside, folder / ("item.tmp-" + std::to_string(::getpid())));
@@ -74,6 +74,7 @@ TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
     ASSERT_TRUE(writeFileAtomically(file, "two"));
     EXPECT_EQ(readFile(file), "two");
     EXPECT_EQ(readFile(outside), "keep");
+    EXPECT_EQ(std::filesystem::status(outside).permissions(), std::filesystem::perms(0440));
     EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600));
     EXPECT_FALSE(readFile(data.path() / "absent"));
     // The leftovers are gone; the file, the link of a running writer and a stranger's file stay.

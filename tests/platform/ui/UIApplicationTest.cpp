@@ -1,10 +1,12 @@
 #include "ApplicationFixture.h"
+#include "platform/foundation/MainThread.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/MemoryWarningMonitor.h"
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIWindow.h"
 
 #include <chrono>
+#include <thread>
 
 namespace {
 class ScriptedController : public UIViewController {
@@ -88,19 +90,29 @@ TEST_F(ApplicationTest, ControllersLoadOnceAndHearAppearance)
     EXPECT_TRUE(window->subviews().empty());
 }
 
-// Leaving, the program waits for background tasks only so long: one that never ends expires.
-TEST_F(ApplicationTest, QuittingGivesBackgroundTasksABoundedTime)
+// Leaving, the program gives work that asked for time a bounded wait: a task handed back from
+// another thread ends in time, one that never ends is expired when the time is up.
+TEST_F(ApplicationTest, QuittingWaitsBoundedlyForBackgroundTasks)
 {
     auto& app = UIApplication::sharedApplication();
     std::vector<std::string> seen;
     auto token = NotificationCenter::defaultCenter().addObserver("", [&](const Notification& n) { seen.push_back(n.name); });
-    bool expired = false;
-    app.beginBackgroundTask([&] { expired = true; });
+    bool quickExpired = false, stuckExpired = false;
+    const auto quick = app.beginBackgroundTask([&] { quickExpired = true; });
+    std::thread worker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        MainThread::async([&] { app.endBackgroundTask(quick); });
+    });
+    app.beginBackgroundTask([&] { stuckExpired = true; });
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(app.quit(0.3));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
-    EXPECT_TRUE(expired);
+    EXPECT_FALSE(app.quit(0.5));
+    const std::chrono::duration<double> waited = std::chrono::steady_clock::now() - start;
+    worker.join();
+    EXPECT_FALSE(quickExpired);
+    EXPECT_TRUE(stuckExpired);
     EXPECT_EQ(app.backgroundTaskCount(), 0u);
+    EXPECT_GE(waited.count(), 0.5);
+    EXPECT_LT(waited.count(), 5);
     EXPECT_EQ(seen, (std::vector {UIApplicationWillResignActiveNotification, UIApplicationDidEnterBackgroundNotification,
                                   UIApplicationWillTerminateNotification}));
 }

@@ -53,6 +53,16 @@ TEST(VenueMessage, WorkedRequestFramesOfBothForms)
     EXPECT_EQ(*empty, *arrayFrame(60, {}));
 }
 
+TEST(VenueMessage, BodyLengthCountsGB18030Bytes)
+{
+    auto frame = fieldListFrame(102, {"张三"});
+    ASSERT_TRUE(frame);
+    // "\r\n102\r\n" (7) + two characters of two bytes (4) + "\r\n" (2) + 7
+    EXPECT_EQ(frame->size(), 20u);
+    EXPECT_EQ(frame->substr(0, 6), "000020");
+    EXPECT_EQ(decodeFrame(*frame), "000020\r\n102\r\n张三\r\n");
+}
+
 TEST(VenueMessage, RefusesWhatCannotBeFramedSafely)
 {
     LogCapture log;
