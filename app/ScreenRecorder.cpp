@@ -8,7 +8,35 @@
 #include "platform/ui/TypeName.h"
 #include "platform/ui/ViewRenderer.h"
 
+#include <algorithm>
 #include <cstdio>
+
+namespace {
+// ASCII by rule, whatever the locale, so the names are the same ones scripts/demo matches.
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isNameCharacter(char c)
+{
+    return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+} // namespace
+
+bool ScreenRecorder::isPictureName(std::string_view name)
+{
+    constexpr std::string_view Extension = ".png";
+    const auto dash = name.find('-');
+    if (dash == std::string_view::npos || !name.ends_with(Extension) || dash + 1 + Extension.size() >= name.size())
+        return false;
+    const auto count = name.substr(0, dash);
+    const auto screen = name.substr(dash + 1, name.size() - dash - 1 - Extension.size());
+    // "%04d" of a count from 1: four digits, or more without a leading zero.
+    const bool countWritten = std::all_of(count.begin(), count.end(), isDigit)
+        && (count.size() == 4 ? count != "0000" : count.size() > 4 && count[0] != '0');
+    return countWritten && std::all_of(screen.begin(), screen.end(), isNameCharacter);
+}
 
 ScreenRecorder::ScreenRecorder(std::filesystem::path folder)
     : m_folder(std::move(folder))
@@ -45,12 +73,14 @@ void ScreenRecorder::capture()
     if (!bytes)
         return;
     auto front = ScreenInFront::visibleController();
-    const std::string screen = front ? typeNameOf(*front) : "NoScreen";
+    std::string screen = front ? typeNameOf(*front) : "NoScreen";
+    std::replace_if(screen.begin(), screen.end(), [](char c) { return !isNameCharacter(c); }, '_');
     char name[32];
     std::snprintf(name, sizeof name, "%04d-", ++m_written);
     const auto path = m_folder / (name + screen + ".png");
     if (!writeFileAtomically(path, *bytes, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write
-                                               | std::filesystem::perms::group_read | std::filesystem::perms::others_read)) {
+                                               | std::filesystem::perms::group_read | std::filesystem::perms::others_read,
+                             FileFlush::ToDisk, isPictureName)) {
         NSLog("could not write %s", path.c_str());
         return;
     }

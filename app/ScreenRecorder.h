@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class NSTimer;
 class UIImage;
@@ -27,6 +28,11 @@ public:
     void capture();
     int filesWritten() const { return m_written; }
     const std::filesystem::path& folder() const { return m_folder; }
+    // Whether a file name is one the recorder writes, "0001-LoginViewController.png": the count
+    // from 0001 up, then the screen's class name with anything but letters, digits and '_' made
+    // '_'. The folder is the user's to name, so nothing else in it is ever replaced or removed;
+    // scripts/demo clears the earlier run's pictures by the same rule.
+    static bool isPictureName(std::string_view name);
 
 private:
     std::filesystem::path m_folder;

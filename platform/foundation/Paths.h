@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,11 +30,14 @@ enum class FileFlush { ToDisk, Skip };
 
 // Writes the bytes to a new temporary file beside path and renames it over path, so a reader sees
 // either the old or the new contents. Creates missing parent folders. The first write of the
-// process into a folder removes the temporary files that killed writers left there.
+// process into a folder removes the temporary files that killed writers left there. In a folder
+// the program shares with other people's files, ownNames tells the names the caller writes, and
+// only the leftovers of those are removed: a stranger's file may look like a leftover.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::filesystem::perms permissions = std::filesystem::perms::owner_read
                              | std::filesystem::perms::owner_write,
-                         FileFlush flush = FileFlush::ToDisk);
+                         FileFlush flush = FileFlush::ToDisk,
+                         const std::function<bool(std::string_view name)>& ownNames = {});
 // Reads what stands at path, following links and waiting as the file asks (bundled resources,
 // system files).
 std::optional<std::string> readFile(const std::filesystem::path& path);

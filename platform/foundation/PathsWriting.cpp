@@ -50,13 +50,17 @@ std::optional<pid_t> temporaryFileWriter(const std::string& name)
 
 // A killed writer leaves its temporary file for good; later writes into the folder never reuse
 // its name, so nothing else would ever remove it.
-void removeLeftoverTemporaryFiles(const fs::path& folder)
+void removeLeftoverTemporaryFiles(const fs::path& folder, const std::function<bool(std::string_view)>& ownNames)
 {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const auto writer = temporaryFileWriter(it->path().filename().string());
+        const std::string name = it->path().filename().string();
+        const auto writer = temporaryFileWriter(name);
+        // A leftover is named after the file it was to become.
+        if (!writer || (ownNames && !ownNames(std::string_view(name).substr(0, name.rfind(TemporaryMarker)))))
+            continue;
         struct stat info {};
-        if (!writer || ::lstat(it->path().c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        if (::lstat(it->path().c_str(), &info) != 0 || S_ISDIR(info.st_mode))
             continue;
         const bool writerGone = ::kill(*writer, 0) != 0 && errno == ESRCH;
         if (writerGone || std::time(nullptr) - info.st_mtime > StaleTemporarySeconds)
@@ -92,13 +96,14 @@ bool writeAll(int fd, std::string_view bytes)
 }
 } // namespace
 
-bool writeFileAtomically(const fs::path& path, std::string_view bytes, fs::perms permissions, FileFlush flush)
+bool writeFileAtomically(const fs::path& path, std::string_view bytes, fs::perms permissions, FileFlush flush,
+                         const std::function<bool(std::string_view)>& ownNames)
 {
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (firstWriteInto(folder))
-        removeLeftoverTemporaryFiles(folder);
+        removeLeftoverTemporaryFiles(folder, ownNames);
     // A name nobody can guess, created new: nothing planted beside the file is followed or reused.
     std::string temporary = path.string() + std::string(TemporaryMarker) + std::to_string(::getpid()) + "-XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
