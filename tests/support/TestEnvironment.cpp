@@ -6,7 +6,7 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <algorithm>
-#include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <mutex>
 #include <unistd.h>
@@ -15,11 +15,11 @@ namespace fs = std::filesystem;
 
 ScopedDataFolder::ScopedDataFolder()
 {
-    static std::atomic<int> counter {0};
-    m_path = fs::temp_directory_path()
-        / ("floorpad-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(m_path);
-    fs::create_directories(m_path);
+    // A new folder of our own: whatever already stands in the temporary folder is someone else's.
+    std::string pattern = (fs::temp_directory_path() / "floorpad-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw fs::filesystem_error("cannot make a test data folder", pattern, std::error_code(errno, std::generic_category()));
+    m_path = pattern;
     if (const char* before = std::getenv("FLOORPAD_DATA_DIR"))
         m_before = before;
     ::setenv("FLOORPAD_DATA_DIR", m_path.c_str(), 1);
