@@ -76,7 +76,7 @@ void ScreenRecorder::capture()
     std::string screen = front ? typeNameOf(*front) : "NoScreen";
     std::replace_if(screen.begin(), screen.end(), [](char c) { return !isNameCharacter(c); }, '_');
     char name[32];
-    std::snprintf(name, sizeof name, "%04d-", ++m_written);
+    std::snprintf(name, sizeof name, "%04d-", m_written + 1);
     const auto path = m_folder / (name + screen + ".png");
     if (!writeFileAtomically(path, *bytes, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write
                                                | std::filesystem::perms::group_read | std::filesystem::perms::others_read,
@@ -84,6 +84,7 @@ void ScreenRecorder::capture()
         NSLog("could not write %s", path.c_str());
         return;
     }
+    ++m_written;
     m_lastPicture = std::move(picture);
     m_lastFingerprint = fingerprint;
 }

@@ -28,6 +28,11 @@ TEST(ScreenRecorder, WritesTheScreenOnlyWhenItsPixelsChange)
     }
     const auto files = std::distance(std::filesystem::directory_iterator(recorder.folder()), {});
     EXPECT_EQ(files, recorder.filesWritten());
+
+    // A folder that cannot be written counts nothing.
+    ASSERT_TRUE(std::ofstream(data.path() / "file") << "not a folder");
+    ScreenRecorder blocked(data.path() / "file" / "screens");
+    EXPECT_EQ(blocked.filesWritten(), 0);
     UIApplication::sharedApplication().resetForTesting();
 }
 
