@@ -166,7 +166,7 @@ TEST(ImageDownload, ADownloadInFlightAtTheEndOfTheProcessEndsBeforeStaticObjects
     std::fflush(nullptr);
     const auto start = std::chrono::steady_clock::now();
     const int status = ChildProcess::run([] { return true; }, [&]() -> int {
-        const auto threads = ChildProcess::threadCount();
+        const auto threads = ChildProcess::settledThreadCount();
         const auto downloader = ImageDownloader::sharedDownloader();
         downloader->downloadImageWithURL(NSURL::URLWithString(url), 0, {}, [](UIImagePtr, ImageData, NSErrorPtr, bool) { ::_exit(4); });
         // Under way: a worker has taken it and is connected or connecting.

@@ -38,6 +38,14 @@ inline std::size_t threadCount()
         std::distance(std::filesystem::directory_iterator("/proc/self/task"), std::filesystem::directory_iterator()));
 }
 
+// The threads of a child before its work starts any, once a first thread has come and gone: a
+// sanitizer may start one of its own then.
+inline std::size_t settledThreadCount()
+{
+    std::thread([] {}).join();
+    return threadCount();
+}
+
 // For a child whose work ends through exit(), as a program ends: fails it with ThreadLeftAtExit
 // when more than `threads` threads are alive once the static objects begin to go. The check is a
 // static made now, as a library makes its tables at first use, so it goes before every static

@@ -107,7 +107,7 @@ TEST(CaptureSession, NoCaptureRunsWhileTheProcessEnds)
     for (const bool startAtExit : {false, true}) {
         std::fflush(nullptr);
         const int status = ChildProcess::run([] { return true; }, [startAtExit]() -> int {
-            const auto threads = ChildProcess::threadCount();
+            const auto threads = ChildProcess::settledThreadCount();
             static std::atomic<int> frames {0};
             static const auto* kept = new AVCaptureSessionPtr(AVCaptureSession::create());
             (*kept)->addInput(AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::create(
