@@ -9,6 +9,7 @@
 #include "image/ImageCache.h"
 #include "kit/AlertViewReplyAlertDisplay.h"
 #include "kit/StatusStripConnectionDisplay.h"
+#include "platform/capture/AVCaptureSession.h"
 #include "platform/ui/UIScreen.h"
 #include "platform/ui/UIStoryboard.h"
 #include "platform/ui/UIWindow.h"
@@ -36,6 +37,11 @@ bool AppDelegate::applicationDidFinishLaunching(UIApplication&)
     m_window->setRootViewController(first);
     m_window->makeKeyAndVisible();
     return true;
+}
+
+void AppDelegate::applicationWillTerminate(UIApplication&)
+{
+    AVCaptureSession::stopAllRunning();
 }
 
 nlohmann::json AppDelegate::registerDefaultsFromSettingsBundle()

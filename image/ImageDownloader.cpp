@@ -2,12 +2,18 @@
 
 #include "image/ImageDownloaderCallbacks.h"
 #include "image/ImageDownloaderState.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/MainThread.h"
+#include "platform/foundation/ProcessExit.h"
 #include "platform/foundation/URLConnection.h"
 
 #include <algorithm>
-#include <cstdlib>
 
+namespace {
+// How long the process's end waits for downloads to stop: a cancelled transfer ends within a
+// fraction of a second, a picture being decoded when it is finished.
+constexpr std::chrono::milliseconds kExitWait {3000};
+} // namespace
 
 // A caller's handle on a download it started or joined.
 class ImageDownloader::Token : public ImageOperation {
@@ -50,17 +56,29 @@ private:
 
 std::shared_ptr<ImageDownloader> ImageDownloader::sharedDownloader()
 {
-    // Never destroyed, like the process's other singletons; at exit its workers are stopped
-    // before the statics they use go away.
+    // Never destroyed, like the process's other singletons; at the process's end its workers are
+    // stopped before the statics they use go away.
     static const auto* shared = [] {
         auto* downloader = new std::shared_ptr<ImageDownloader>(std::make_shared<ImageDownloader>());
-        std::atexit([] {
-            MainThread::shutdown();
-            sharedDownloader()->cancelAllDownloads();
-        });
+        ProcessExit::add([] { sharedDownloader()->stopAtExit(); });
         return downloader;
     }();
     return *shared;
+}
+
+// The callers leave the table that downloads report through, so that none hears of one any more,
+// even of one still running past the wait; they are let go only after it, outside the lock.
+// Workers waiting for the main thread, which waits here, are let go.
+void ImageDownloader::stopAtExit()
+{
+    MainThread::shutdown();
+    ImageDownloadTable waiters;
+    {
+        std::lock_guard lock(m_state->mutex);
+        waiters.swap(m_state->waiters);
+    }
+    if (!m_state->queue.stopWithin(kExitWait))
+        NSLog("downloads: a worker did not end in %lld ms at exit", static_cast<long long>(kExitWait.count()));
 }
 
 ImageDownloader::ImageDownloader()

@@ -64,5 +64,6 @@ private:
     struct State;
     class Token;
     std::shared_ptr<ImageDownloaderOperation> createOperation(const NSURL& url, ImageDownloadOptions options);
+    void stopAtExit();
     std::shared_ptr<State> m_state;
 };

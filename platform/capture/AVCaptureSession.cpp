@@ -1,9 +1,70 @@
 #include "platform/capture/AVCaptureSession.h"
 
+#include "platform/capture/CaptureThread.h"
+#include "platform/foundation/ProcessExit.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <algorithm>
-#include <chrono>
+#include <functional>
+#include <utility>
+
+namespace {
+struct RunningCapture {
+    std::weak_ptr<AVCaptureSession> session;
+    std::shared_ptr<CaptureThread> thread;
+};
+
+// The captures whose threads run, for the end of the application and of the process. Never
+// destroyed: it is used while the process ends.
+struct RunningCaptures {
+    std::mutex mutex;
+    std::vector<RunningCapture> running;
+
+    static RunningCaptures& shared()
+    {
+        static auto* captures = new RunningCaptures;
+        return *captures;
+    }
+
+    // Checked and listed under the lock that the process's end takes after it has begun, so the
+    // end either finds the new thread or prevents it.
+    std::shared_ptr<CaptureThread> start(std::weak_ptr<AVCaptureSession> session, double interval,
+                                         std::function<void()> frame)
+    {
+        static std::once_flag once;
+        std::call_once(once, [] { ProcessExit::add(&AVCaptureSession::stopAllRunning); });
+        std::lock_guard lock(mutex);
+        if (ProcessExit::hasBegun())
+            return nullptr;
+        auto thread = std::make_shared<CaptureThread>(interval, std::move(frame));
+        running.push_back({std::move(session), thread});
+        return thread;
+    }
+
+    // Once the thread is joined: until then the process's end must find it, to wait for it.
+    void forget(const std::shared_ptr<CaptureThread>& thread)
+    {
+        std::lock_guard lock(mutex);
+        std::erase_if(running, [&](const auto& capture) { return capture.thread == thread; });
+    }
+};
+} // namespace
+
+void AVCaptureSession::stopAllRunning()
+{
+    std::vector<RunningCapture> running;
+    {
+        std::lock_guard lock(RunningCaptures::shared().mutex);
+        running = RunningCaptures::shared().running;
+    }
+    // A session on its way out elsewhere cannot be stopped through, but its thread still can.
+    for (const auto& capture : running) {
+        if (auto session = capture.session.lock())
+            session->stopRunning();
+        capture.thread->stop();
+        RunningCaptures::shared().forget(capture.thread);
+    }
+}
 
 AVCaptureSession::~AVCaptureSession()
 {
@@ -114,8 +175,8 @@ void AVCaptureSession::startRunning()
     if (!source)
         return;
     joinThread();
-    m_stopRequested = false;
-    m_thread = std::thread([this, source] { captureLoop(source); });
+    m_thread = RunningCaptures::shared().start(weak_from_this(), source->frameInterval(),
+                                               [this, source] { captureOneFrame(*source); });
 }
 
 void AVCaptureSession::stopRunning()
@@ -135,15 +196,13 @@ void AVCaptureSession::stopRunning()
 
 void AVCaptureSession::joinThread()
 {
-    {
-        std::lock_guard lock(m_threadMutex);
-        m_stopRequested = true;
-    }
-    m_wake.notify_all();
+    auto thread = std::exchange(m_thread, nullptr);
+    if (!thread)
+        return;
     // Outputs hand the delegates they call on the capture thread back to the main run loop to be
     // let go, so the last owner of a session never drops it on the capture thread itself.
-    if (m_thread.joinable())
-        m_thread.join();
+    thread->stop();
+    RunningCaptures::shared().forget(thread);
 }
 
 bool AVCaptureSession::isRunning() const
@@ -163,18 +222,6 @@ void AVCaptureSession::addFrameObserver(const std::weak_ptr<UIView>& view)
     std::lock_guard lock(m_mutex);
     std::erase_if(m_frameObservers, [](const auto& observer) { return observer.expired(); });
     m_frameObservers.push_back(view);
-}
-
-void AVCaptureSession::captureLoop(std::shared_ptr<FrameSource> source)
-{
-    const auto interval = std::chrono::duration<double>(source->frameInterval());
-    std::unique_lock lock(m_threadMutex);
-    while (!m_stopRequested) {
-        lock.unlock();
-        captureOneFrame(*source);
-        lock.lock();
-        m_wake.wait_for(lock, interval, [this] { return m_stopRequested; });
-    }
 }
 
 void AVCaptureSession::captureOneFrame(FrameSource& source)

@@ -4,12 +4,12 @@
 #include "platform/capture/AVCaptureOutput.h"
 #include "platform/ui/UIView.h"
 
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+class CaptureThread;
 
 inline const std::string AVCaptureSessionPresetHigh = "AVCaptureSessionPresetHigh";
 inline const std::string AVCaptureSessionPresetPhoto = "AVCaptureSessionPresetPhoto";
@@ -19,7 +19,15 @@ inline const std::string AVCaptureSessionPresetPhoto = "AVCaptureSessionPresetPh
 // told on the main run loop. Without an input a running session sees nothing and starts no
 // thread. Stopping (or destroying) the session ends and joins the thread, so nothing of it
 // outlives the session. Configuration calls belong to the main thread.
-class AVCaptureSession {
+//
+// A session may also outlive main: held by a singleton that is never destroyed, by a static, or
+// by work left on the main loop. Its thread must still end before the process's static objects
+// go, the code reader's tables among them, which the library makes at its first read and so
+// destroys before anything of ours made earlier. Every running capture is therefore listed, and
+// the list is stopped and joined at the process's end (see ProcessExit), which comes before any
+// static object is destroyed; no capture starts after that. The application stops them all
+// already as it terminates.
+class AVCaptureSession : public std::enable_shared_from_this<AVCaptureSession> {
 public:
     static std::shared_ptr<AVCaptureSession> create() { return std::make_shared<AVCaptureSession>(); }
     AVCaptureSession() = default;
@@ -45,6 +53,8 @@ public:
     void startRunning();
     void stopRunning();
     bool isRunning() const;
+    // Stops every running session and joins its capture thread.
+    static void stopAllRunning();
 
     // The last frame seen, for previews.
     UIImagePtr currentFrame() const;
@@ -52,7 +62,6 @@ public:
     void addFrameObserver(const std::weak_ptr<UIView>& view);
 
 private:
-    void captureLoop(std::shared_ptr<FrameSource> source);
     void captureOneFrame(FrameSource& source);
     void connectOutputs();
     void joinThread();
@@ -65,10 +74,7 @@ private:
     UIImagePtr m_currentFrame;
     bool m_running = false;
 
-    std::mutex m_threadMutex;
-    std::condition_variable m_wake;
-    bool m_stopRequested = false;
-    std::thread m_thread;
+    std::shared_ptr<CaptureThread> m_thread;
 };
 
 using AVCaptureSessionPtr = std::shared_ptr<AVCaptureSession>;

@@ -139,6 +139,22 @@ OperationQueue::~OperationQueue()
     join(workers);
 }
 
+bool OperationQueue::stopWithin(std::chrono::milliseconds bound)
+{
+    cancelAllOperations();
+    std::unique_lock lock(m_state->mutex);
+    m_state->stopping = true;
+    m_state->waiting.clear();
+    m_state->wanted.notify_all();
+    // With nothing running, every worker is on its way out or idle, and idle ones were just woken
+    // to end: joining them takes no time.
+    const bool ended = m_state->changed.wait_for(lock, bound, [&] { return m_state->running.empty(); });
+    auto workers = m_state->takeDoneWorkers(ended);
+    lock.unlock();
+    join(workers);
+    return ended;
+}
+
 void OperationQueue::addOperation(const std::shared_ptr<Operation>& operation)
 {
     if (!operation)

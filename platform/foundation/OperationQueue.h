@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Operation.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <memory>
@@ -31,6 +32,9 @@ public:
     void cancelAllOperations();
     // A suspended queue starts nothing; what runs goes on.
     void setSuspended(bool suspended);
+    // For a queue that lives to the process's end: cancels everything, starts nothing more, and
+    // waits at most `bound` for the workers to end, joining those that did. Whether all did.
+    bool stopWithin(std::chrono::milliseconds bound);
 
     struct State;
 

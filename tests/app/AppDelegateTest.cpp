@@ -1,9 +1,14 @@
 #include "app/AppDelegate.h"
+#include "platform/capture/AVCaptureSession.h"
+#include "platform/capture/FrameSource.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 class AppDelegateTest : public ::testing::Test {
 protected:
@@ -47,4 +52,24 @@ TEST_F(AppDelegateTest, MissingOrUnreadableBundleRegistersNothing)
     ASSERT_TRUE(writeFileAtomically(data.path() / "empty" / "Settings.bundle" / "Root.plist", "garbage"));
     EXPECT_TRUE(delegate.registerDefaultsFromSettingsBundle().empty());
     EXPECT_FALSE(UserDefaults::standard().stringForKey("Server_Port"));
+}
+
+// The scan screen may be open as the program quits: its camera stops as the application terminates.
+TEST_F(AppDelegateTest, TerminatingStopsTheCameraLeftRunning)
+{
+    std::atomic<int> frames {0};
+    auto session = AVCaptureSession::create();
+    session->addInput(AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::create(
+        std::make_shared<RenderedFrameSource>([&]() -> UIImagePtr { ++frames; return nullptr; }, 0.001))));
+    session->startRunning();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return frames > 0; }, 5));
+    auto& application = UIApplication::sharedApplication();
+    application.setDelegate(std::make_shared<AppDelegate>());
+    application.quit(0);
+    application.setDelegate(nullptr);
+    EXPECT_FALSE(session->isRunning());
+    const int seen = frames;
+    RunLoop::main().runUntil([] { return false; }, 0.05);
+    EXPECT_EQ(frames, seen);
+    RunLoop::main().reset();
 }

@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 struct FormatCase {
     const char* file;
@@ -146,6 +149,36 @@ TEST(ImageDownload, NoUrlRefusedPortChunkedBodiesAndOffline)
     if (offline == ChildProcess::CannotSetUp)
         GTEST_SKIP() << "this machine cannot make a private network namespace";
     EXPECT_EQ(offline, NSURLError::NotConnectedToInternet & 0xff);
+}
+
+// A download still waiting for its server as the process ends is stopped and its worker joined,
+// promptly, before any static object goes; its caller hears nothing from then on. The server is a
+// bare listening socket that accepts into its backlog and never answers: no thread in this
+// process, which forks.
+TEST(ImageDownload, ADownloadInFlightAtTheEndOfTheProcessEndsBeforeStaticObjectsGo)
+{
+    sockaddr_in address {.sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}};
+    socklen_t length = sizeof address;
+    const int silent = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_TRUE(::bind(silent, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(silent, 4) == 0
+                && ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+    const auto url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/p.jpg";
+    std::fflush(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const int status = ChildProcess::run([] { return true; }, [&]() -> int {
+        const auto threads = ChildProcess::settledThreadCount();
+        const auto downloader = ImageDownloader::sharedDownloader();
+        downloader->downloadImageWithURL(NSURL::URLWithString(url), 0, {}, [](UIImagePtr, ImageData, NSErrorPtr, bool) { ::_exit(4); });
+        // Under way: a worker has taken it and is connected or connecting.
+        while (downloader->currentDownloadCount() == 0 || ChildProcess::threadCount() == threads)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ChildProcess::checkThreadsAtExit(threads);
+        std::exit(0);
+    });
+    ::close(silent);
+    EXPECT_EQ(status, 0) << "3: a worker outlived the program; 4: its caller heard of it after the end";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 // The owner's headers filter runs as a download is set up, and may read the settings back.

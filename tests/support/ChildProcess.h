@@ -1,9 +1,14 @@
 #pragma once
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <iterator>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 // Work kept out of the test's own process: after a whole-process set-up, or a call that may hang.
@@ -23,6 +28,41 @@ inline int run(const std::function<bool()>& setUp, const std::function<int()>& w
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
         return CannotSetUp;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+constexpr int ThreadLeftAtExit = 3;
+
+inline std::size_t threadCount()
+{
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/task"), std::filesystem::directory_iterator()));
+}
+
+// The threads of a child before its work starts any, once a first thread has come and gone: a
+// sanitizer may start one of its own then.
+inline std::size_t settledThreadCount()
+{
+    std::thread([] {}).join();
+    return threadCount();
+}
+
+// For a child whose work ends through exit(), as a program ends: fails it with ThreadLeftAtExit
+// when more than `threads` threads are alive once the static objects begin to go. The check is a
+// static made now, as a library makes its tables at first use, so it goes before every static
+// made earlier.
+inline void checkThreadsAtExit(std::size_t threads)
+{
+    static const struct Check {
+        std::size_t threads;
+        ~Check()
+        {
+            // A joined thread leaves the task list a moment after its join returns.
+            for (int i = 0; i < 20 && threadCount() > threads; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (threadCount() > threads)
+                ::_exit(ThreadLeftAtExit);
+        }
+    } check {threads};
 }
 
 // A private network namespace, its loopback down, so nothing leaves it; with /run hidden, no

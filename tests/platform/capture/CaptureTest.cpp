@@ -7,6 +7,7 @@
 #include "platform/foundation/RunLoop.h"
 
 #include "tests/scan/ScanTestCamera.h"
+#include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,37 @@ TEST(StillImageOutput, AnswersWithTheNextFrameOrWithNothingOnceStopped)
         EXPECT_FALSE(answers.back());
     }
     RunLoop::main().reset();
+}
+
+// No capture runs while the process's static objects go (the code reader's tables, made at its
+// first read, go first of all): one still running as the process ends, its session held by
+// something never destroyed, is stopped and its thread joined before, and none starts after.
+TEST(CaptureSession, NoCaptureRunsWhileTheProcessEnds)
+{
+    for (const bool startAtExit : {false, true}) {
+        std::fflush(nullptr);
+        const int status = ChildProcess::run([] { return true; }, [startAtExit]() -> int {
+            const auto threads = ChildProcess::settledThreadCount();
+            static std::atomic<int> frames {0};
+            static const auto* kept = new AVCaptureSessionPtr(AVCaptureSession::create());
+            (*kept)->addInput(AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::create(
+                std::make_shared<RenderedFrameSource>([] {
+                    ++frames;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                    return codeFrame(FrameSize, {});
+                }, 0.001))));
+            if (!startAtExit) {
+                (*kept)->startRunning();
+                while (frames < 2)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            ChildProcess::checkThreadsAtExit(threads);
+            if (startAtExit)
+                std::atexit([] { (*kept)->startRunning(); });
+            std::exit(0);
+        });
+        EXPECT_EQ(status, 0) << "3: a capture ran on as static objects went; started at exit: " << startAtExit;
+    }
 }
 
 // Codes written by the qrencode tool in byte mode without a declared character set, and in

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+
+// Work done as the process ends and before any object of static storage duration is destroyed:
+// ending the threads the program still runs then (a capture, picture downloads), which use such
+// objects (the code reader's tables, the transfer library, our singletons).
+//
+// Static objects go in the reverse order of their making, and a library makes some of its own
+// lazily, at first use, well after anything of ours was made or registered with atexit: neither
+// a static of ours nor an atexit handler is sure to run before those go. What is sure is that the
+// thread-local objects of the thread that ends the process are all destroyed before the first
+// static one is. So the work runs from the destructor of a thread-local object of the main
+// thread, made during static initialisation: when main returns or the main thread calls exit().
+// A process ended from another thread, or by _exit, runs none of it.
+namespace ProcessExit {
+// Work to run then, at most once, the last added first; any thread may add.
+void add(std::function<void()> work);
+// From the moment that work begins: a thread started after it would run into the static objects
+// going, so nothing should start one.
+bool hasBegun();
+} // namespace ProcessExit
