@@ -5,7 +5,9 @@
 #include "image/UIImageForceDecode.h"
 #include "image/UIImageMultiFormat.h"
 #include "platform/foundation/MainThread.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/ProcessExit.h"
 #include "platform/graphics/PngCodec.h"
 #include "platform/ui/UIApplication.h"
 
@@ -16,9 +18,24 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+// How long the process's end waits for the disk work under way.
+constexpr std::chrono::milliseconds kExitWait {2000};
+} // namespace
+
 std::shared_ptr<ImageCache> ImageCache::sharedImageCache()
 {
-    static const auto* shared = new std::shared_ptr<ImageCache>(create("default"));
+    // Never destroyed, like the process's other singletons; at the process's end its disk thread
+    // is stopped before the statics it uses go away. What was queued for the disk and not begun is
+    // dropped: a cache may lose files, and the clean of old pictures had its background time.
+    static const auto* shared = [] {
+        auto* cache = new std::shared_ptr<ImageCache>(create("default"));
+        ProcessExit::add([] {
+            if (!sharedImageCache()->m_ioQueue.stopWithin(kExitWait))
+                NSLog("picture cache: its disk work did not end in %lld ms at exit", static_cast<long long>(kExitWait.count()));
+        });
+        return cache;
+    }();
     return *shared;
 }
 

@@ -7,8 +7,11 @@
 struct SerialQueue::State {
     std::mutex mutex;
     std::condition_variable wake;
+    std::condition_variable ended;
     std::deque<std::function<void()>> work;
     bool stopping = false;
+    bool closed = false; // stopped for good: new work is dropped
+    bool finished = false;
 };
 
 SerialQueue::SerialQueue(std::string label)
@@ -25,20 +28,61 @@ SerialQueue::~SerialQueue()
         m_state->stopping = true;
     }
     m_state->wake.notify_all();
+    if (!m_thread.joinable())
+        return;
     if (isCurrent())
         m_thread.detach();
     else
         m_thread.join();
 }
 
+bool SerialQueue::stopWithin(std::chrono::milliseconds bound)
+{
+    if (isCurrent())
+        return false;
+    std::deque<std::function<void()>> dropped;
+    std::unique_lock lock(m_state->mutex);
+    m_state->stopping = m_state->closed = true;
+    dropped.swap(m_state->work);
+    m_state->wake.notify_all();
+    const bool ended = m_state->ended.wait_for(lock, bound, [&] { return m_state->finished; });
+    lock.unlock();
+    dropped.clear(); // what the work held may take locks of its own as it goes
+    if (m_thread.joinable())
+        ended ? m_thread.join() : m_thread.detach();
+    return ended;
+}
+
 void SerialQueue::async(std::function<void()> work)
 {
     {
         std::lock_guard lock(m_state->mutex);
+        if (m_state->closed)
+            return;
         m_state->work.push_back(std::move(work));
     }
     m_state->wake.notify_one();
 }
+
+namespace {
+// Tells a waiting caller that its work is over: run, or dropped by a stop before it began.
+struct Done {
+    std::mutex mutex;
+    std::condition_variable signal;
+    bool done = false;
+};
+struct DoneOnRelease {
+    std::shared_ptr<Done> state;
+    ~DoneOnRelease()
+    {
+        if (!state)
+            return;
+        std::lock_guard lock(state->mutex);
+        state->done = true;
+        state->signal.notify_all();
+    }
+};
+} // namespace
 
 void SerialQueue::sync(const std::function<void()>& work)
 {
@@ -46,17 +90,14 @@ void SerialQueue::sync(const std::function<void()>& work)
         work();
         return;
     }
-    std::mutex doneMutex;
-    std::condition_variable doneSignal;
-    bool done = false;
-    async([&] {
-        work();
-        std::lock_guard lock(doneMutex);
-        done = true;
-        doneSignal.notify_all();
-    });
-    std::unique_lock lock(doneMutex);
-    doneSignal.wait(lock, [&] { return done; });
+    auto done = std::make_shared<Done>();
+    {
+        auto release = std::make_shared<DoneOnRelease>();
+        release->state = done;
+        async([&work, release = std::move(release)] { work(); });
+    }
+    std::unique_lock lock(done->mutex);
+    done->signal.wait(lock, [&] { return done->done; });
 }
 
 void SerialQueue::loop(const std::shared_ptr<State>& state)
@@ -66,8 +107,11 @@ void SerialQueue::loop(const std::shared_ptr<State>& state)
         {
             std::unique_lock lock(state->mutex);
             state->wake.wait(lock, [&] { return state->stopping || !state->work.empty(); });
-            if (state->work.empty())
+            if (state->work.empty()) {
+                state->finished = true;
+                state->ended.notify_all();
                 return;
+            }
             work = std::move(state->work.front());
             state->work.pop_front();
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,10 @@ public:
     // waiting there could never end.
     void sync(const std::function<void()>& work);
     bool isCurrent() const { return std::this_thread::get_id() == m_thread.get_id(); }
+    // For a queue that lives to the process's end: drops what is queued and not begun, takes no
+    // more work (a sync call then returns without running its work), and waits at most `bound`
+    // for the work that runs, joining the thread if it ended. Whether it did.
+    bool stopWithin(std::chrono::milliseconds bound);
 
 private:
     struct State;

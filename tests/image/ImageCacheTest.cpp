@@ -9,6 +9,7 @@
 #include "platform/ui/UIApplication.h"
 
 #include "tests/image/ImageTestSupport.h"
+#include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -256,4 +257,19 @@ TEST(ImageCache, ScalingAndCroppingDrawsEveryFrameOnAClearCanvas)
     EXPECT_GT(cropped->images()[0]->pixelAt(25, 25).red, 200);
     EXPECT_EQ(cropped->images()[1]->pixelAt(25, 25).alpha, 0);
     EXPECT_DOUBLE_EQ(cropped->duration(), 0.2);
+}
+
+// The shared cache lives to the process's end, and its disk thread ends before the static objects
+// it uses go.
+TEST(ImageCache, TheSharedCachesDiskThreadEndsBeforeStaticObjectsGo)
+{
+    std::fflush(nullptr);
+    const int status = ChildProcess::run([] { return true; }, []() -> int {
+        const auto threads = ChildProcess::settledThreadCount();
+        const auto cache = ImageCache::sharedImageCache();
+        cache->getSize(); // its disk thread has started and run
+        ChildProcess::checkThreadsAtExit(threads);
+        std::exit(0);
+    });
+    EXPECT_EQ(status, 0) << "3: the disk thread outlived the program";
 }
