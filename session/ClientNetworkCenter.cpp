@@ -65,6 +65,7 @@ void ClientNetworkCenter::connectToServerWithIp(const std::string& host, int por
         disconnectToServer();
     m_watchdog.stop();
     m_receiveData.clear();
+    m_bytesRead = 0;
     m_dataOffset = 0;
     m_mainSocket = TcpSocket::create(this);
     NSLog("trying to connect server ip: %s, port: %i", host.c_str(), port);
@@ -142,6 +143,7 @@ void ClientNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
 {
     if (&socket != m_mainSocket.get())
         return;
+    m_bytesRead += data.size();
     m_receiveData.append(data);
     const auto drained = m_receiveData.deliverFrames(
         [&](std::string_view text) {

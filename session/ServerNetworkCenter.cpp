@@ -38,6 +38,7 @@ void ServerNetworkCenter::initConnect()
     ++m_connectAttempts;
     m_watchdog.stop();
     m_receiveData.clear();
+    m_bytesRead = 0;
     m_dataOffset = 0;
     // The socket being replaced is released silently. When this runs inside that socket's own
     // disconnect event, the socket keeps itself alive until the event has been handled.
@@ -125,6 +126,7 @@ void ServerNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
 {
     if (&socket != m_mainSocket.get())
         return;
+    m_bytesRead += data.size();
     m_receiveData.append(data);
     // A wrong CRC or text that is not GB18030 is dropped without a word to the server.
     const auto drained = m_receiveData.deliverFrames([&](std::string_view text) {

@@ -54,6 +54,9 @@ public:
     void sendMsg(VenueCommand command, const std::vector<std::string>& fields) { sendMsg(commandNumber(command), fields); }
 
     TcpSocket* mainSocket() const { return m_mainSocket.get(); }
+    // Bytes read on the current link. A read is handled before the run loop goes on, so bytes
+    // counted here have been acted on: tests wait on it for what their peer sent.
+    std::uint64_t bytesRead() const { return m_bytesRead; }
 
     void onSocketDidConnectToHost(TcpSocket& socket, const std::string& host, std::uint16_t port) override;
     void onSocketDidReadData(TcpSocket& socket, std::span<const std::uint8_t> data, std::int64_t tag) override;
@@ -69,6 +72,7 @@ private:
     std::shared_ptr<TcpSocket> m_mainSocket;
     bool m_isConnect = false;
     FrameReceiver m_receiveData;
+    std::uint64_t m_bytesRead = 0;
     std::int32_t m_dataOffset = 0;
     std::uint64_t m_connectAttempts = 0;
     LinkWatchdog m_watchdog {[this](const char* reason) { linkWentQuiet(reason); }};

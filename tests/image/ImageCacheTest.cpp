@@ -214,7 +214,9 @@ TEST(ImageCache, CachesStartTheMemoryWarningsAndMeetThemWhenLetGoOnAnotherThread
 TEST(ImageCache, PictureFilesAreRegularFilesWrittenWithoutFlushing)
 {
     ImageTestRig rig;
-    const auto elsewhere = fs::path(FLOORPAD_TEST_PICTURES) / "photo.jpg";
+    // The link points at a scratch copy: a store through it would overwrite what it points at.
+    const auto elsewhere = rig.folder.path() / "elsewhere.jpg";
+    ASSERT_TRUE(writeFileAtomically(elsewhere, testPicture("photo.jpg")));
     const std::pair<std::string, std::function<bool(const fs::path&)>> plants[] = {
         {"pipe", [](const fs::path& path) { return ::mkfifo(path.c_str(), 0600) == 0; }},
         {"link", [&](const fs::path& path) { return ::symlink(elsewhere.c_str(), path.c_str()) == 0; }},
@@ -236,6 +238,7 @@ TEST(ImageCache, PictureFilesAreRegularFilesWrittenWithoutFlushing)
         rig.settleDisk();
         EXPECT_TRUE(rig.cache->diskImageExistsWithKey(key)) << key;
     }
+    EXPECT_EQ(readFile(elsewhere), testPicture("photo.jpg"));
     EXPECT_EQ(flushes, 0);
     EXPECT_TRUE(UserDefaults::standard().setObject("Server_Ip", "10.0.0.1"));
     EXPECT_GT(flushes, 0);

@@ -34,7 +34,12 @@ struct ImageTestRig {
     // Drains the cache's disk queue.
     void settleDisk() { cache->getDiskCount(); }
     // A worker lets go of the manager just after its caller hears: it ends here, not at the exit.
-    ~ImageTestRig() { pump([&] { return manager.use_count() == 1; }, 5); }
+    // A hold that never goes is a leak or a worker still running, which the test must not hide.
+    ~ImageTestRig()
+    {
+        if (!pump([&] { return manager.use_count() == 1; }, 5))
+            ADD_FAILURE() << "the image manager is still held elsewhere: use count " << manager.use_count();
+    }
 };
 
 // The shared manager, which the view loaders use, on the rig's cache and downloader while it lives.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 
 namespace {
 class ScanCaptureTest : public ::testing::Test {
@@ -65,6 +66,8 @@ TEST_F(ScanCaptureTest, ABatchWaitingOnTheMainLoopIsDroppedByARestartOrAChangeOf
         [](ScanNative& scan, ScanTestCamera&) { scan.changeScanType({AVMetadataObjectTypeEAN8Code}); },
     };
     for (const auto& change : changes) {
+        SCOPED_TRACE("change " + std::to_string(&change - changes));
+        deliveries.clear(); // one row's fault is its own
         ScanTestCamera camera({qrFrame("late")});
         auto scan = makeScan(false);
         scan->startScan();

@@ -1,4 +1,5 @@
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -80,4 +81,26 @@ TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
     // The leftovers are gone; the file, the link of a running writer and a stranger's file stay.
     const std::filesystem::directory_iterator entries(folder);
     EXPECT_EQ(std::distance(entries, std::filesystem::directory_iterator {}), 3);
+}
+
+// Settings files come as XML property lists. A boolean comes back as a boolean, not as the number
+// or text the settings would read as true too, and a file that is no list reads as nothing.
+TEST(PropertyList, ReadsXmlDictionaries)
+{
+    ScopedDataFolder data;
+    const auto file = data.path() / "Root.plist";
+    ASSERT_TRUE(writeFileAtomically(file, R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict>
+<key>PreferenceSpecifiers</key><array>
+<dict><key>Key</key><string>Server_Ip</string><key>DefaultValue</key><string>服务器</string></dict>
+<dict><key>Key</key><string>b</string><key>DefaultValue</key><true/></dict>
+</array></dict></plist>)"));
+    auto plist = readPropertyList(file);
+    ASSERT_TRUE(plist);
+    const auto& specs = (*plist)["PreferenceSpecifiers"];
+    ASSERT_EQ(specs.size(), 2u);
+    EXPECT_EQ(specs[0]["DefaultValue"], "服务器");
+    EXPECT_EQ(specs[1]["DefaultValue"], true) << "a boolean, not a " << specs[1]["DefaultValue"].type_name();
+    ASSERT_TRUE(writeFileAtomically(data.path() / "bad.plist", "garbage"));
+    EXPECT_FALSE(readPropertyList(data.path() / "bad.plist"));
 }

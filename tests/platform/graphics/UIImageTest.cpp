@@ -150,3 +150,29 @@ TEST(UIImage, FreedPicturesGiveTheirMemoryBack)
         cairo_surface_destroy(fresh);
     }
 }
+
+// A picture too large for the reuse pool is given back at once and leaves the pool as it was, so
+// the next pictures of the pooled size are spared fresh page faults: they get the pooled pages,
+// which keep what was drawn on them where fresh ones come zeroed.
+TEST(UIImage, APictureTooLargeForTheReusePoolLeavesThePoolAsItWas)
+{
+    constexpr int width = 1000, height = 700, pooled = 5; // 2.7 MiB each: 13.4 MiB of the 16 the pool keeps
+    const auto bytes = static_cast<std::size_t>(width) * height * 4;
+    std::vector<cairo_surface_t*> pictures;
+    for (int i = 0; i < pooled; ++i) {
+        pictures.push_back(ImageSurface::createForDecoding(width, height));
+        std::memset(cairo_image_surface_get_data(pictures.back()), 0x5a, bytes);
+    }
+    for (auto* picture : pictures)
+        cairo_surface_destroy(picture);
+    cairo_surface_destroy(ImageSurface::createForDecoding(2200, 2200)); // 18.5 MiB
+    int reused = 0;
+    for (auto*& picture : pictures) {
+        picture = ImageSurface::createForDecoding(width, height);
+        const unsigned char* pixels = cairo_image_surface_get_data(picture);
+        reused += std::count(pixels, pixels + bytes, 0x5a) == static_cast<std::ptrdiff_t>(bytes);
+    }
+    EXPECT_EQ(reused, pooled);
+    for (auto* picture : pictures)
+        cairo_surface_destroy(picture);
+}

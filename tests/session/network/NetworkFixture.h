@@ -92,6 +92,7 @@ protected:
     }
     static bool linkUp(bool secondary) { return secondary ? client().isConnect() : server().isConnect(); }
     static void request(bool secondary) { secondary ? client().sentMsg(161, {"0", "25", "1"}) : (void)server().sentMsg(161, {"0", "25", "1"}); }
+    static std::uint64_t bytesRead(bool secondary) { return secondary ? client().bytesRead() : server().bytesRead(); }
     int losses(bool secondary) const { return count("sysMsg", secondary ? "clientDidDisconnect" : "serverDidDisconnect"); }
     void connectServer(LoopbackPeer& peer)
     {

@@ -1,5 +1,8 @@
 #include "tests/session/network/NetworkFixture.h"
 
+#include <algorithm>
+#include <cstring>
+
 // Silence drops the link only while a frame is half read or a reply is awaited.
 TEST_F(NetworkFixture, AQuietLinkIsDroppedOnlyWhenAFrameOrAnAwaitedReplyStalls)
 {
@@ -29,7 +32,8 @@ TEST_F(NetworkFixture, AQuietLinkIsDroppedOnlyWhenAFrameOrAnAwaitedReplyStalls)
         clock.advance(c.arrivesAt);
         if (!c.arrives.empty())
             peer.send(c.arrives);
-        runFor(0.2);
+        // Read late, the bytes would come after the clock has moved on, and the link go on time alone.
+        ASSERT_TRUE(runUntil([&] { return bytesRead(c.secondary) == c.arrives.size(); })) << c.name;
         clock.advance(c.quietUntil);
         EXPECT_EQ(losses(c.secondary), 0) << c.name;
         clock.advance(c.lostBy);
@@ -51,12 +55,15 @@ TEST_F(NetworkFixture, APollingFloorIsReconnectedWithinFifteenSecondsOfItsFirstU
         connectTo(peer, secondary);
         ASSERT_TRUE(runUntil([&] { return linkUp(secondary); }));
         peer.send(stray);
+        std::size_t sent = std::strlen(stray);
         for (int k = 0; k < 10; ++k) {
             request(secondary);
-            if (*stray)
-                peer.send(frame("\r\n161\r\n0\r\n\r\n25"));
-            ASSERT_TRUE(runUntil([&] { return peer.actionsDone(); }));
-            runFor(0.02);
+            if (*stray) {
+                const auto reply = frame("\r\n161\r\n0\r\n\r\n25");
+                peer.send(reply);
+                sent += reply.size();
+            }
+            ASSERT_TRUE(runUntil([&] { return bytesRead(secondary) == sent; }));
             clock.advance(k < 9 ? 1.5 : 1.4);
         }
         EXPECT_EQ(losses(secondary), 0);
@@ -79,8 +86,7 @@ TEST_F(NetworkFixture, ASlowButLiveServerKeepsTheLink)
     for (std::size_t at = 0, part = (reply.size() + 4) / 5; at < reply.size(); at += part) {
         clock.advance(2.8);
         peer.send(reply.substr(at, part));
-        ASSERT_TRUE(runUntil([&] { return peer.actionsDone(); }));
-        runFor(0.05);
+        ASSERT_TRUE(runUntil([&] { return bytesRead(false) == std::min(at + part, reply.size()); }));
     }
     ASSERT_TRUE(runUntil([&] { return replies().size() == 1; }));
     EXPECT_EQ(count("sysMsg", "serverDidDisconnect"), 0);
