@@ -47,8 +47,9 @@ TEST_F(ServerConnection, JoinedSplitAndDamagedFramesComeOutWhole)
     for (std::size_t cutAt : {std::size_t {3}, std::size_t {9}}) {
         notices.clear();
         const std::string whole = frame(two);
+        const auto before = server().bytesRead();
         peer.send(whole.substr(0, cutAt));
-        runFor(0.15);
+        ASSERT_TRUE(runUntil([&] { return server().bytesRead() == before + cutAt; }));
         EXPECT_TRUE(replies().empty());
         peer.send(whole.substr(cutAt));
         ASSERT_TRUE(runUntil([&] { return replies().size() == 1; }));
