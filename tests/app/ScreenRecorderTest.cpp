@@ -26,6 +26,12 @@ TEST(ScreenRecorder, WritesTheScreenOnlyWhenItsPixelsChange)
         recorder.capture();
         EXPECT_EQ(recorder.filesWritten(), written);
     }
+    // A single pixel a shade off is a change too.
+    auto dot = UIView::create(CGRectMake(500, 300, 1, 1));
+    dot->setBackgroundColor(UIColor::colorWithRed(0, 0, 0.99, 1));
+    window->addSubview(dot);
+    recorder.capture();
+    EXPECT_EQ(recorder.filesWritten(), 4);
     const auto files = std::distance(std::filesystem::directory_iterator(recorder.folder()), {});
     EXPECT_EQ(files, recorder.filesWritten());
 

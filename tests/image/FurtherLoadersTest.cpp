@@ -68,6 +68,21 @@ TEST_F(FurtherLoaders, ButtonStatesAndKindsLoadSideBySide)
     EXPECT_EQ(highlighted.error->localizedDescription, "Trying to load a nil url");
 }
 
+// A second load for the same state of a button silences the first, which a late answer would
+// otherwise put over the newer picture.
+TEST_F(FurtherLoaders, ANewLoadOfTheSameStateSilencesTheOldOne)
+{
+    held("/slow.jpg", 0.3);
+    auto button = UIButton::create();
+    LoadResult first, second;
+    img_setImageWithURL(button, url("/slow.jpg"), UIControlStateNormal, first.viewRecorder());
+    img_setImageWithURL(button, url("/b.jpg"), UIControlStateNormal, second.viewRecorder());
+    ASSERT_TRUE(pump([&] { return second.calls > 0; }));
+    pump([] { return false; }, 0.5);
+    EXPECT_EQ(first.calls, 0);
+    EXPECT_EQ(button->imageForState(UIControlStateNormal), second.image);
+}
+
 TEST_F(FurtherLoaders, HighlightedAndOwnPictureLoadsLeaveEachOtherAlone)
 {
     auto view = UIImageView::create();
@@ -82,12 +97,20 @@ TEST_F(FurtherLoaders, HighlightedAndOwnPictureLoadsLeaveEachOtherAlone)
     EXPECT_TRUE(failed.error);
     EXPECT_EQ(view->highlightedImage(), lit.image) << "a failed load leaves the picture as it was";
 
-    // A map marker keeps its placeholder when the load fails.
+    // A map marker takes its placeholder's size and keeps it when the load fails; a picture that
+    // comes replaces it, and the marker remembers where it came from.
     auto marker = MKAnnotationView::create();
     auto pin = UIImage::placeholder("pin", CGSizeMake(10, 12));
     img_setImageWithURL(marker, url("/missing.jpg"), pin, failed.viewRecorder());
+    EXPECT_EQ(marker->bounds().size, CGSizeMake(10, 12));
     ASSERT_TRUE(pump([&] { return failed.calls == 2; }));
     EXPECT_EQ(marker->image(), pin);
+    LoadResult pinned;
+    img_setImageWithURL(marker, url("/a.jpg"), pin, pinned.viewRecorder());
+    ASSERT_TRUE(pump([&] { return pinned.calls > 0; }));
+    EXPECT_TRUE(pinned.image);
+    EXPECT_EQ(marker->image(), pinned.image);
+    EXPECT_EQ(img_imageURL(*marker), url("/a.jpg"));
 }
 
 using Counts = std::vector<std::pair<std::uint64_t, std::uint64_t>>;
@@ -134,7 +157,11 @@ TEST_F(FurtherLoaders, PrefetcherCountsFailuresAndFinishesTheList)
     ASSERT_TRUE(pump([&] { return completions.size() == 2; }));
     pump([] { return false; }, 0.2);
     EXPECT_EQ(completions, (Counts {{11, 3}, {1, 0}}));
-    EXPECT_EQ(progress.size(), 12u);
+    Counts told; // each report carries its list's length
+    for (std::uint64_t finished = 1; finished <= 11; ++finished)
+        told.emplace_back(finished, 11);
+    told.emplace_back(1, 1);
+    EXPECT_EQ(progress, told);
     EXPECT_EQ(heard->perURL, 12u);
     EXPECT_EQ(heard->finishes, (Counts {{8, 3}, {1, 0}}));
     EXPECT_EQ(mostRunning, 3u);

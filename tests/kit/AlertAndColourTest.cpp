@@ -1,3 +1,4 @@
+#include "kit/AlertViewReplyAlertDisplay.h"
 #include "kit/UIAlertViewQN.h"
 #include "kit/UIColorQN.h"
 #include "platform/ui/UIApplication.h"
@@ -40,4 +41,20 @@ TEST(UIAlertViewQN, BuildsAnUnshownOneButtonNotice)
 
     EXPECT_EQ(UIAlertViewQN::setMsg(std::nullopt)->message(), std::nullopt);
     EXPECT_EQ(UIAlertViewQN::setMsg("")->message(), "");
+}
+
+// A venue's refusal reaches the clerk as an alert with the title, message and one button the
+// dispatcher chose for it.
+TEST(AlertViewReplyAlertDisplay, ShowsTheAlertItIsGiven)
+{
+    auto& app = UIApplication::sharedApplication();
+    app.resetForTesting();
+    AlertViewReplyAlertDisplay::shared().showAlert("提示信息", "工号不存在", "取消");
+    const auto alert = app.topAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->title(), "提示信息");
+    EXPECT_EQ(alert->message(), "工号不存在");
+    EXPECT_EQ(alert->numberOfButtons(), 1);
+    EXPECT_EQ(alert->buttonTitleAtIndex(0), "取消");
+    app.resetForTesting();
 }

@@ -1,5 +1,6 @@
 #include "tests/rooms/ScreenTestSupport.h"
 
+#include "platform/ui/UIButton.h"
 #include "platform/ui/UITextField.h"
 #include "rooms/InitViewController.h"
 #include "rooms/LoginViewController.h"
@@ -115,9 +116,15 @@ TEST_F(LoginTest, FollowsTheStartScreenSendsTheTypedCodeOnceAndTheNamedClerkActs
     EXPECT_EQ(DataCenter::sharedInstance().clerkNo, "8805"); // still the clerk of the binding
     EXPECT_FALSE(login->loginPending());
 
+    // The scene's own button logs in, as the clerk's tap does.
+    std::shared_ptr<UIButton> button;
+    for (const auto& view : field->superview()->subviews())
+        if (auto found = std::dynamic_pointer_cast<UIButton>(view))
+            button = found;
+    ASSERT_TRUE(button);
     field->setText("1357"); // clerk 8802's
     login->textFieldDidEndEditing(*field);
-    login->btnLoginAction(sender);
+    ASSERT_TRUE(button->tap());
     EXPECT_TRUE(waitForScreen<RoomStatesViewController>());
     EXPECT_TRUE(waitForRequest("request 161 fields=[1|0|1|8802||]")); // the next request carries the clerk
     EXPECT_EQ(DataCenter::sharedInstance().clerkName, "陈建国");

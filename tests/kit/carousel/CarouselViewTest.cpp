@@ -66,6 +66,11 @@ TEST_P(CarouselRange, PlacesTheVisibleStretchPlusOnePageEachSide)
     carousel.flow->scrollView()->setContentOffset(CGPointMake(c.offset, 0));
     EXPECT_EQ(carousel.flow->visibleRange(), c.expected);
     EXPECT_EQ(carousel.flow->scrollView()->subviews().size(), c.expected.length) << "only the range has views";
+    for (std::int64_t i = 0; i < c.pages; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        EXPECT_EQ(carousel.flow->pageViewAtIndex(i) != nullptr,
+                  at >= c.expected.location && at < c.expected.location + c.expected.length) << "page " << i;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Carousel, CarouselRange,
@@ -93,6 +98,16 @@ TEST(Carousel, SidePagesFadeAndShrinkByTheirDistanceFromTheMiddle)
     carousel.flow->scrollView()->setContentOffset(CGPointMake(400, 0));
     EXPECT_DOUBLE_EQ(page(0)->alpha(), 0.75);
     EXPECT_EQ(page(0)->frame(), CGRectMake(20, 20, 760, 510));
+}
+
+// At full alpha and scale the carousel leaves how its pages look to whoever made them.
+TEST(Carousel, FullAlphaAndScaleLeaveThePagesAlone)
+{
+    Carousel carousel;
+    carousel.flow->pageViewAtIndex(1)->setAlpha(0.3);
+    carousel.flow->scrollView()->setContentOffset(CGPointMake(400, 0));
+    EXPECT_DOUBLE_EQ(carousel.flow->pageViewAtIndex(1)->alpha(), 0.3);
+    EXPECT_EQ(carousel.flow->pageViewAtIndex(1)->frame(), CGRectMake(800, 0, 800, 550));
 }
 
 TEST(Carousel, PagesThatLeaveComeBackLastFirstAndReloadLetsThemGo)

@@ -45,7 +45,8 @@ TEST(GridViewTransform, PinchedFarEnoughOpensTheFullSizeView)
     EXPECT_EQ(cell->frame(), room.stage->bounds());
     EXPECT_EQ(room.transforms->asked, std::vector<std::int64_t> {7});
     EXPECT_EQ(room.transforms->started, 1);
-    // The place of the lifted item stays free.
+    // The place of the lifted item is free at once and stays free.
+    EXPECT_EQ(room.grid->cellForItemAtIndex(7), nullptr);
     room.grid->setNeedsLayout();
     room.grid->layoutIfNeeded();
     EXPECT_EQ(room.grid->cellForItemAtIndex(7), nullptr);

@@ -96,6 +96,16 @@ TEST(SnapshotStack, SmallPictureIsNeverScaledPastTheView)
     EXPECT_GT(picture.maxX - picture.minX, 60) << "still scaled up to fit";
 }
 
+TEST(SnapshotStack, NoPictureDrawsNothingNotEvenOneTakenAway)
+{
+    auto view = SnapshotStackView::create(CGRectMake(0, 0, 120, 120));
+    view->setDisplayAsStack(true);
+    EXPECT_EQ(inkOf(*ViewRenderer::render(*view), white).maxX, -1);
+    view->setImage(redPicture(50, 50));
+    view->setImage(nullptr);
+    EXPECT_EQ(inkOf(*ViewRenderer::render(*view), red).maxX, -1);
+}
+
 TEST(SnapshotStack, TakesItsPictureFromTheLatestAddress)
 {
     ImageTestRig rig;

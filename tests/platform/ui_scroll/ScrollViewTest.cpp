@@ -186,6 +186,7 @@ TEST(ScrollViewClipping, HidesContentOutsideItsBoundsUnlessTurnedOff)
         scroll->setContentOffset(CGPointMake(60, 0)); // the previous page lies to the left
         const auto image = ViewRenderer::render(*root);
         EXPECT_EQ(image->pixelAt(10, 20).red, clips ? 255 : 0) << clips;
+        EXPECT_EQ(image->pixelAt(90, 20).red, clips ? 255 : 0) << clips; // the next page, to the right
         EXPECT_EQ(image->pixelAt(50, 20).red, 0) << clips;
     }
 }

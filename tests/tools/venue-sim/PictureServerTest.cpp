@@ -31,10 +31,12 @@ INSTANTIATE_TEST_SUITE_P(
     VenueSim, PicturePage,
     testing::Values(
         PictureCase {"Dish", "GET /GetPhoto.aspx?Flag=1&id=1101&width=1024&height=768&time=2024-03-01%2010:00:00", "200", true},
+        PictureCase {"AnyCaseOfThePage", "GET /getphoto.ASPX?Flag=1&id=4005", "200", true},
         PictureCase {"HeadersOnly", "HEAD /GetPhoto.aspx?Flag=1&id=2002", "200", false},
         PictureCase {"DishWithoutPicture", "GET /GetPhoto.aspx?Flag=1&id=1001", "404", false},
         PictureCase {"UnknownDish", "GET /GetPhoto.aspx?Flag=1&id=../venue.json", "404", false},
         PictureCase {"OtherKind", "GET /GetPhoto.aspx?Flag=2&id=1101", "404", false},
+        PictureCase {"OtherPage", "GET /pictures/1101.jpg?Flag=1&id=1101", "404", false},
         PictureCase {"Upload", "POST /GetPhoto.aspx?Flag=1&id=1101", "405", false}),
     [](const auto& param) { return std::string(param.param.name); });
 
