@@ -40,9 +40,12 @@ bool ScreenRecorder::isPictureName(std::string_view name)
 
 ScreenRecorder::ScreenRecorder(std::filesystem::path folder)
     : m_folder(std::move(folder))
+    , m_record(m_folder, isPictureName)
 {
     std::error_code ec;
     std::filesystem::create_directories(m_folder, ec);
+    if (const auto removed = m_record.removeRecordedPictures())
+        NSLog("removed %zu screen pictures an earlier run wrote in %s", removed, m_folder.c_str());
     m_observer = NotificationCenter::defaultCenter().addObserver(ScreenInFrontDidChangeNotification,
                                                                  [this](const Notification&) { capture(); });
     m_timer = NSTimer::scheduledTimerWithTimeInterval(1.0, true, [this](NSTimer&) { capture(); });
@@ -75,16 +78,25 @@ void ScreenRecorder::capture()
     auto front = ScreenInFront::visibleController();
     std::string screen = front ? typeNameOf(*front) : "NoScreen";
     std::replace_if(screen.begin(), screen.end(), [](char c) { return !isNameCharacter(c); }, '_');
-    char name[32];
-    std::snprintf(name, sizeof name, "%04d-", m_written + 1);
-    const auto path = m_folder / (name + screen + ".png");
-    if (!writeFileAtomically(path, *bytes, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write
-                                               | std::filesystem::perms::group_read | std::filesystem::perms::others_read,
-                             FileFlush::ToDisk, isPictureName)) {
-        NSLog("could not write %s", path.c_str());
+    // Nothing of the user's is replaced: a name already taken is passed over for the next count.
+    for (int attempt = 0; attempt < MaxNamesPassedOver; ++attempt) {
+        char count[32];
+        std::snprintf(count, sizeof count, "%04d-", m_lastCount + 1);
+        const std::string name = count + screen + ".png";
+        const auto written = createFileAtomically(m_folder / name, *bytes,
+                                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write
+                                                      | std::filesystem::perms::group_read | std::filesystem::perms::others_read);
+        if (written == FileCreation::Failed)
+            break;
+        ++m_lastCount;
+        if (written == FileCreation::NameTaken)
+            continue;
+        if (!m_record.add(name))
+            NSLog("could not record %s in %s: a later run will leave it", name.c_str(), m_folder.c_str());
+        ++m_written;
+        m_lastPicture = std::move(picture);
+        m_lastFingerprint = fingerprint;
         return;
     }
-    ++m_written;
-    m_lastPicture = std::move(picture);
-    m_lastFingerprint = fingerprint;
+    NSLog("could not write the screen into %s", m_folder.c_str());
 }

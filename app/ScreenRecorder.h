@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PictureRecord.h"
 #include "platform/foundation/NotificationCenter.h"
 
 #include <filesystem>
@@ -16,6 +17,9 @@ class UIImage;
 // program without a display: at once whenever the screen in front changes, and otherwise at most
 // once a second while what it shows keeps changing. A screen that has not changed costs a walk
 // over its views, not a drawing.
+//
+// The folder is the user's to name. The recorder replaces nothing there (a name already taken is
+// passed over) and, as it starts, removes only the pictures its record says an earlier run wrote.
 class ScreenRecorder {
 public:
     explicit ScreenRecorder(std::filesystem::path folder);
@@ -28,17 +32,20 @@ public:
     void capture();
     int filesWritten() const { return m_written; }
     const std::filesystem::path& folder() const { return m_folder; }
-    // Whether a file name is one the recorder writes, "0001-LoginViewController.png": the count
-    // from 0001 up, then the screen's class name with anything but letters, digits and '_' made
-    // '_'. The folder is the user's to name, so nothing else in it is ever replaced or removed;
-    // scripts/demo clears the earlier run's pictures by the same rule.
+    // Whether a file name is of the form the recorder writes, "0001-LoginViewController.png": the
+    // count from 0001 up, then the screen's class name with anything but letters, digits and '_'
+    // made '_'. People name their own pictures so too: the form alone never proves a file ours.
     static bool isPictureName(std::string_view name);
 
 private:
+    static constexpr int MaxNamesPassedOver = 1000; // in one capture
+
     std::filesystem::path m_folder;
+    PictureRecord m_record;
     NotificationCenter::Token m_observer;
     std::shared_ptr<NSTimer> m_timer;
     std::shared_ptr<UIImage> m_lastPicture; // the screen last written
     std::optional<std::uint64_t> m_lastFingerprint; // of the views last drawn
     int m_written = 0;
+    int m_lastCount = 0; // in the last name written or passed over
 };

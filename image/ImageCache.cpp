@@ -194,7 +194,9 @@ void ImageCache::writeToDisk(const std::string& bytes, const std::string& key)
     // folder has to go first.
     if (fs::is_directory(fs::symlink_status(path, ec)))
         fs::remove_all(path, ec);
-    if (!writeFileAtomically(path, bytes, fs::perms::owner_read | fs::perms::owner_write, FileFlush::Skip))
+    // The cache's folder is its own whole: every killed write's leftover there is one of its files.
+    const auto cachesOwnNames = [](std::string_view) { return true; };
+    if (!writeFileAtomically(path, bytes, fs::perms::owner_read | fs::perms::owner_write, FileFlush::Skip, cachesOwnNames))
         return;
     if (shouldDisableiCloud)
         DiskFiles::markExcludedFromBackup(path);

@@ -3,6 +3,7 @@
 #include "kit/ProgressHUDViewIsNillException.h"
 #include "kit/RoundProgressView.h"
 #include "kit/SystemNotificationNames.h"
+#include "platform/foundation/DetachedThreads.h"
 #include "platform/graphics/CGGradient.h"
 #include "platform/graphics/TextMetric.h"
 #include "platform/graphics/UIGraphics.h"
@@ -310,14 +311,20 @@ void ProgressHUD::showWhileExecuting(std::function<void()> task, bool animated)
     m_task = std::move(task);
     m_taskInProgress = true;
     std::weak_ptr<UIView> weak = weak_from_this();
-    std::thread([task = m_task, weak] {
-        if (task)
-            task();
+    const auto ended = [weak] {
         RunLoop::main().post([weak] {
             if (auto self = weak.lock())
                 static_cast<ProgressHUD&>(*self).cleanUp();
         });
-    }).detach();
+    };
+    // Without a thread (the process is ending, or out of them) the task is not run, and the
+    // indicator goes as if it had ended.
+    if (!DetachedThreads::start([task = m_task, ended] {
+            if (task)
+                task();
+            ended();
+        }))
+        ended();
     show(animated);
 }
 

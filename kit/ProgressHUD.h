@@ -49,6 +49,8 @@ public:
     void hide(bool animated);
     void hideAfterDelay(bool animated, TimeInterval delay);
     // Runs the task on a thread of its own with the indicator up, and hides it when the task ends.
+    // The end of the process waits for the task within a bound (DetachedThreads). Once that end
+    // has begun, or with no thread to be had, the task is not run and the indicator goes.
     void showWhileExecuting(std::function<void()> task, bool animated);
 
     int mode() const { return m_mode; }

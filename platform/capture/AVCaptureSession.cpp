@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
+#include <unistd.h>
 #include <utility>
 
 namespace {
 struct RunningCapture {
     std::weak_ptr<AVCaptureSession> session;
     std::shared_ptr<CaptureThread> thread;
+    pid_t process; // whose thread it is: a forked child lists its parent's captures but has not their threads
 };
 
 // The captures whose threads run, for the end of the application and of the process. Never
@@ -19,6 +22,7 @@ struct RunningCapture {
 struct RunningCaptures {
     std::mutex mutex;
     std::vector<RunningCapture> running;
+    pid_t stoppedAtExitOf = 0; // the process whose end stops its captures
 
     static RunningCaptures& shared()
     {
@@ -31,13 +35,16 @@ struct RunningCaptures {
     std::shared_ptr<CaptureThread> start(std::weak_ptr<AVCaptureSession> session, double interval,
                                          std::function<void()> frame)
     {
-        static std::once_flag once;
-        std::call_once(once, [] { ProcessExit::add(&AVCaptureSession::stopAllRunning); });
         std::lock_guard lock(mutex);
         if (ProcessExit::hasBegun())
             return nullptr;
+        // Once in each process that starts a capture: a forked child's own captures need its end to stop them.
+        if (stoppedAtExitOf != ::getpid()) {
+            stoppedAtExitOf = ::getpid();
+            ProcessExit::add(&AVCaptureSession::stopAllRunning);
+        }
         auto thread = std::make_shared<CaptureThread>(interval, std::move(frame));
-        running.push_back({std::move(session), thread});
+        running.push_back({std::move(session), thread, ::getpid()});
         return thread;
     }
 
@@ -55,7 +62,8 @@ void AVCaptureSession::stopAllRunning()
     std::vector<RunningCapture> running;
     {
         std::lock_guard lock(RunningCaptures::shared().mutex);
-        running = RunningCaptures::shared().running;
+        std::copy_if(RunningCaptures::shared().running.begin(), RunningCaptures::shared().running.end(),
+                     std::back_inserter(running), [](const auto& capture) { return capture.process == ::getpid(); });
     }
     // A session on its way out elsewhere cannot be stopped through, but its thread still can.
     for (const auto& capture : running) {

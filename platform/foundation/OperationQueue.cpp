@@ -121,11 +121,8 @@ OperationQueue::OperationQueue()
 
 OperationQueue::~OperationQueue()
 {
-    cancelAllOperations();
+    beginStop();
     std::unique_lock lock(m_state->mutex);
-    m_state->stopping = true;
-    m_state->waiting.clear();
-    m_state->wanted.notify_all();
     // Let go from one of its own operations (its owner dropped there), the queue cannot wait for
     // that one: it waits for the others and leaves its own thread to end by itself.
     const auto self = std::find_if(m_state->workers.begin(), m_state->workers.end(),
@@ -141,11 +138,8 @@ OperationQueue::~OperationQueue()
 
 bool OperationQueue::stopWithin(std::chrono::milliseconds bound)
 {
-    cancelAllOperations();
+    beginStop();
     std::unique_lock lock(m_state->mutex);
-    m_state->stopping = true;
-    m_state->waiting.clear();
-    m_state->wanted.notify_all();
     // With nothing running, every worker is on its way out or idle, and idle ones were just woken
     // to end: joining them takes no time.
     const bool ended = m_state->changed.wait_for(lock, bound, [&] { return m_state->running.empty(); });
@@ -155,11 +149,37 @@ bool OperationQueue::stopWithin(std::chrono::milliseconds bound)
     return ended;
 }
 
+// Stopping comes first, so that an operation added while the others are cancelled (by one of
+// their cancels, say) never starts. The waiting ones are let go outside the lock: the list may be
+// an operation's last owner, and its end may ask the queue something.
+void OperationQueue::beginStop()
+{
+    std::vector<std::shared_ptr<Operation>> waiting;
+    std::vector<std::shared_ptr<Operation>> running;
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->stopping = true;
+        waiting.swap(m_state->waiting);
+        running = m_state->running;
+        m_state->wanted.notify_all();
+    }
+    for (const auto& operation : running)
+        operation->cancel();
+    for (const auto& operation : waiting)
+        operation->cancel();
+}
+
 void OperationQueue::addOperation(const std::shared_ptr<Operation>& operation)
 {
     if (!operation)
         return;
     std::unique_lock lock(m_state->mutex);
+    if (m_state->stopping) {
+        // Nothing starts any more: kept, it would only wait for good.
+        lock.unlock();
+        operation->cancel();
+        return;
+    }
     m_state->waiting.push_back(operation);
     schedule(m_state, lock);
 }

@@ -33,12 +33,14 @@ public:
     // A suspended queue starts nothing; what runs goes on.
     void setSuspended(bool suspended);
     // For a queue that lives to the process's end: cancels everything, starts nothing more, and
-    // waits at most `bound` for the workers to end, joining those that did. Whether all did.
+    // waits at most `bound` for the workers to end, joining those that did. Whether all did. An
+    // operation added from then on is cancelled and not kept.
     bool stopWithin(std::chrono::milliseconds bound);
 
     struct State;
 
 private:
+    void beginStop();
     static void schedule(const std::shared_ptr<State>& state, std::unique_lock<std::mutex>& lock);
     std::shared_ptr<State> m_state;
 };

@@ -29,15 +29,23 @@ std::optional<std::filesystem::path> pathForResource(const std::string& name, co
 enum class FileFlush { ToDisk, Skip };
 
 // Writes the bytes to a new temporary file beside path and renames it over path, so a reader sees
-// either the old or the new contents. Creates missing parent folders. The first write of the
-// process into a folder removes the temporary files that killed writers left there. In a folder
-// the program shares with other people's files, ownNames tells the names the caller writes, and
-// only the leftovers of those are removed: a stranger's file may look like a leftover.
+// either the old or the new contents. Creates missing parent folders. The process's first write
+// of a file removes the temporary files that killed writers of that file left beside it. A name
+// alone does not tell who made a file, so nothing else in the folder is touched, unless the folder
+// is the program's own whole: then ownNames tells the names the caller writes there, and the
+// first write into the folder removes the leftovers of all of them.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::filesystem::perms permissions = std::filesystem::perms::owner_read
                              | std::filesystem::perms::owner_write,
                          FileFlush flush = FileFlush::ToDisk,
                          const std::function<bool(std::string_view name)>& ownNames = {});
+// Writes a new file as writeFileAtomically does, but only where nothing has the name yet (a file,
+// a link, even a broken one): nothing that stood there is replaced.
+enum class FileCreation { Created, NameTaken, Failed };
+FileCreation createFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                                  std::filesystem::perms permissions = std::filesystem::perms::owner_read
+                                      | std::filesystem::perms::owner_write,
+                                  FileFlush flush = FileFlush::ToDisk);
 // Reads what stands at path, following links and waiting as the file asks (bundled resources,
 // system files).
 std::optional<std::string> readFile(const std::filesystem::path& path);

@@ -49,15 +49,15 @@ std::optional<pid_t> temporaryFileWriter(const std::string& name)
 }
 
 // A killed writer leaves its temporary file for good; later writes into the folder never reuse
-// its name, so nothing else would ever remove it.
+// its name, so nothing else would ever remove it. A leftover is named after the file it was to
+// become, and only those of the names in the rule go.
 void removeLeftoverTemporaryFiles(const fs::path& folder, const std::function<bool(std::string_view)>& ownNames)
 {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         const auto writer = temporaryFileWriter(name);
-        // A leftover is named after the file it was to become.
-        if (!writer || (ownNames && !ownNames(std::string_view(name).substr(0, name.rfind(TemporaryMarker)))))
+        if (!writer || !ownNames(std::string_view(name).substr(0, name.rfind(TemporaryMarker))))
             continue;
         struct stat info {};
         if (::lstat(it->path().c_str(), &info) != 0 || S_ISDIR(info.st_mode))
@@ -68,17 +68,17 @@ void removeLeftoverTemporaryFiles(const fs::path& folder, const std::function<bo
     }
 }
 
-// Whether this is the process's first write into the folder. Leftovers are mostly those of
-// earlier runs, so one look per folder and process is enough, and the writes into a large
-// cache folder do not each walk it.
-bool firstWriteInto(const fs::path& folder)
+// Whether this is the process's first look for leftovers of this file, or of this folder's own
+// names. Leftovers are mostly those of earlier runs, so one look per process is enough, and the
+// writes into a large cache folder do not each walk it.
+bool firstLookFor(const fs::path& fileOrFolder)
 {
     static auto* mutex = new std::mutex;
     static auto* seen = new std::set<fs::path>;
     std::lock_guard lock(*mutex);
     if (seen->size() >= 256)
         seen->clear();
-    return seen->insert(folder).second;
+    return seen->insert(fileOrFolder).second;
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -96,26 +96,61 @@ bool writeAll(int fd, std::string_view bytes)
 }
 } // namespace
 
-bool writeFileAtomically(const fs::path& path, std::string_view bytes, fs::perms permissions, FileFlush flush,
-                         const std::function<bool(std::string_view)>& ownNames)
+namespace {
+// Writes the bytes whole into a new temporary file beside path, with exactly the permissions
+// asked for. Its name, or nothing when it could not be written (then nothing is left).
+std::optional<std::string> writeTemporaryFile(const fs::path& path, std::string_view bytes, fs::perms permissions,
+                                              FileFlush flush, const std::function<bool(std::string_view)>& ownNames)
 {
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (firstWriteInto(folder))
+    if (ownNames && firstLookFor(folder)) {
         removeLeftoverTemporaryFiles(folder, ownNames);
+    } else if (!ownNames && firstLookFor(path)) {
+        const std::string name = path.filename().string();
+        removeLeftoverTemporaryFiles(folder, [&name](std::string_view target) { return target == name; });
+    }
     // A name nobody can guess, created new: nothing planted beside the file is followed or reused.
     std::string temporary = path.string() + std::string(TemporaryMarker) + std::to_string(::getpid()) + "-XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return std::nullopt;
     // The file is created 0600; it must have exactly the permissions asked for.
     bool ok = ::fchmod(fd, static_cast<mode_t>(permissions)) == 0 && writeAll(fd, bytes)
         && (flush == FileFlush::Skip || ::fsync(fd) == 0);
     ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!ok) {
         ::unlink(temporary.c_str());
+        return std::nullopt;
+    }
+    return temporary;
+}
+} // namespace
+
+bool writeFileAtomically(const fs::path& path, std::string_view bytes, fs::perms permissions, FileFlush flush,
+                         const std::function<bool(std::string_view)>& ownNames)
+{
+    const auto temporary = writeTemporaryFile(path, bytes, permissions, flush, ownNames);
+    if (!temporary)
+        return false;
+    if (::rename(temporary->c_str(), path.c_str()) != 0) {
+        ::unlink(temporary->c_str());
         return false;
     }
     return true;
+}
+
+FileCreation createFileAtomically(const fs::path& path, std::string_view bytes, fs::perms permissions, FileFlush flush)
+{
+    const auto temporary = writeTemporaryFile(path, bytes, permissions, flush, {});
+    if (!temporary)
+        return FileCreation::Failed;
+    // A link is made only under a free name, and whole: what took the name first stays as it is.
+    const int linked = ::link(temporary->c_str(), path.c_str());
+    const int error = errno;
+    ::unlink(temporary->c_str());
+    if (linked == 0)
+        return FileCreation::Created;
+    return error == EEXIST ? FileCreation::NameTaken : FileCreation::Failed;
 }

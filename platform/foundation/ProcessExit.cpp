@@ -1,14 +1,22 @@
 #include "platform/foundation/ProcessExit.h"
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <mutex>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
 namespace {
+struct Work {
+    pid_t process; // the one that added it
+    std::function<void()> run;
+};
+
 struct ExitWork {
     std::mutex mutex;
-    std::vector<std::function<void()>> work;
+    std::vector<Work> work;
     std::atomic<bool> begun {false};
 };
 
@@ -23,13 +31,21 @@ struct EndOfMainThread {
     ~EndOfMainThread()
     {
         exitWork().begun = true;
-        std::vector<std::function<void()>> work;
+        // A child forked from the main thread inherits this object and the parent's list, but not
+        // the parent's threads: the parent's work would wait on threads that are not there. It is
+        // neither run nor destroyed here, since what it holds belongs to the parent too.
+        const pid_t self = ::getpid();
+        std::vector<Work> work;
         {
             std::lock_guard lock(exitWork().mutex);
-            work.swap(exitWork().work);
+            auto& all = exitWork().work;
+            const auto others = std::stable_partition(all.begin(), all.end(),
+                                                      [self](const Work& w) { return w.process != self; });
+            std::move(others, all.end(), std::back_inserter(work));
+            all.erase(others, all.end());
         }
         for (auto it = work.rbegin(); it != work.rend(); ++it)
-            (*it)();
+            it->run();
     }
 };
 
@@ -48,7 +64,7 @@ namespace ProcessExit {
 void add(std::function<void()> work)
 {
     std::lock_guard lock(exitWork().mutex);
-    exitWork().work.push_back(std::move(work));
+    exitWork().work.push_back({::getpid(), std::move(work)});
 }
 
 bool hasBegun()

@@ -13,6 +13,10 @@
 // static one is. So the work runs from the destructor of a thread-local object of the main
 // thread, made during static initialisation: when main returns or the main thread calls exit().
 // A process ended from another thread, or by _exit, runs none of it.
+//
+// Work runs only in the process that added it: a forked child has none of its parent's threads,
+// so it runs only the work it adds itself. A registration made once for the whole program must
+// therefore be made again in a child that starts threads of the same kind.
 namespace ProcessExit {
 // Work to run then, at most once, the last added first; any thread may add.
 void add(std::function<void()> work);

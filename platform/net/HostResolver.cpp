@@ -1,11 +1,10 @@
 #include "platform/net/HostResolver.h"
 
+#include "platform/foundation/DetachedThreads.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <cerrno>
 #include <netdb.h>
-#include <system_error>
-#include <thread>
 
 std::shared_ptr<HostResolver> HostResolver::start(std::string host, std::uint16_t port, RunLoop& loop,
                                                   Completion completion)
@@ -13,15 +12,14 @@ std::shared_ptr<HostResolver> HostResolver::start(std::string host, std::uint16_
     std::shared_ptr<HostResolver> self(new HostResolver());
     self->m_loop = &loop;
     self->m_completion = std::move(completion);
-    // Detached: a slow resolver must not hold up whoever cancels. The thread keeps the shared
-    // state alive and, once cancelled, only drops its answer.
-    try {
-        std::thread([self, host, port] { deliver(self, resolve(host, port)); }).detach();
-    } catch (const std::system_error& error) {
-        // No thread to be had (the process is out of them): the lookup fails like any other.
+    // Not joined: a slow resolver must not hold up whoever cancels. The thread keeps the shared
+    // state alive and, once cancelled, only drops its answer; past the process's end it touches
+    // only that state and the loop, which the loop's owner keeps.
+    if (!DetachedThreads::start([self, host, port] { deliver(self, resolve(host, port)); })) {
+        // No thread to be had (the process is out of them, or ending): the lookup fails like any other.
         Result failed;
         failed.resolverError = EAI_SYSTEM;
-        failed.systemError = error.code().value();
+        failed.systemError = EAGAIN;
         deliver(self, std::move(failed));
     }
     return self;

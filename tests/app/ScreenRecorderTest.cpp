@@ -1,4 +1,6 @@
+#include "app/PictureRecord.h"
 #include "app/ScreenRecorder.h"
+#include "platform/foundation/Paths.h"
 #include "platform/graphics/UIColor.h"
 #include "platform/ui/UIApplication.h"
 #include "platform/ui/UIWindow.h"
@@ -32,8 +34,9 @@ TEST(ScreenRecorder, WritesTheScreenOnlyWhenItsPixelsChange)
     window->addSubview(dot);
     recorder.capture();
     EXPECT_EQ(recorder.filesWritten(), 4);
+    // Beside the pictures, only their record.
     const auto files = std::distance(std::filesystem::directory_iterator(recorder.folder()), {});
-    EXPECT_EQ(files, recorder.filesWritten());
+    EXPECT_EQ(files, recorder.filesWritten() + 1);
 
     // A folder that cannot be written counts nothing.
     ASSERT_TRUE(std::ofstream(data.path() / "file") << "not a folder");
@@ -46,28 +49,64 @@ namespace shown {
 class Screen : public UIViewController {};
 } // namespace shown
 
-// The folder is the user's to name. The recorder's names keep to the form scripts/demo clears,
-// and its first write there removes the leftovers of those names only, never a stranger's file
-// that merely looks like a leftover.
-TEST(ScreenRecorder, TouchesOnlyItsOwnNamesInTheFolder)
+// The folder is the user's to name, and people number their own pictures too. The recorder
+// replaces nothing there, not even a file under the very name it would write; as it starts it
+// removes only the pictures its record names, and those only while they are still what it wrote;
+// and of the leftovers of killed writes it removes only those of the files it writes.
+TEST(ScreenRecorder, TouchesOnlyWhatItWroteInTheFolder)
 {
     ScopedDataFolder data;
     const auto folder = data.path() / "screens";
-    std::filesystem::create_directories(folder);
-    for (const char* name : {"notes.tmp-999999999", "0001-Old.png.tmp-999999999-abc123"})
-        ASSERT_TRUE(std::ofstream(folder / name) << "left");
+    std::filesystem::create_directories(folder / "0009-shown__Screen.png");
+    const std::set<std::string> users {"0001-shown__Screen.png", "2023-Christmas.png", "0042-scan.png",
+                                       "notes.tmp-999999999", "0005-Old.png.tmp-999999999-abc123"};
+    for (const auto& name : users)
+        ASSERT_TRUE(std::ofstream(folder / name) << "mine");
+    ASSERT_TRUE(std::ofstream(folder / "0002-shown__Screen.png.tmp-999999999-abc123") << "left");
     auto window = UIWindow::create(CGRectMake(0, 0, 64, 48));
-    window->setRootViewController(std::make_shared<shown::Screen>());
+    auto screen = std::make_shared<shown::Screen>();
+    window->setRootViewController(screen);
     window->makeKeyAndVisible();
     {
         ScreenRecorder recorder(folder);
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
-            names.insert(entry.path().filename().string());
-        EXPECT_EQ(names, (std::set<std::string> {"0001-shown__Screen.png", "notes.tmp-999999999"}));
+        for (const auto& color : {UIColor::greenColor(), UIColor::blueColor()}) {
+            screen->view()->setBackgroundColor(color);
+            recorder.capture();
+        }
+        EXPECT_EQ(recorder.filesWritten(), 3);
     }
-    UIApplication::sharedApplication().resetForTesting();
+    auto expected = users;
+    expected.insert({"0009-shown__Screen.png", std::string(PictureRecord::FileName), "0002-shown__Screen.png",
+                     "0003-shown__Screen.png", "0004-shown__Screen.png"});
+    EXPECT_EQ(namesIn(folder), expected);
+    EXPECT_EQ(readFile(folder / "0001-shown__Screen.png"), "mine");
 
+    // Since then the user changed one picture and put a link in another's place.
+    ASSERT_TRUE(std::ofstream(folder / "0003-shown__Screen.png", std::ios::app) << "mine");
+    std::filesystem::remove(folder / "0004-shown__Screen.png");
+    std::filesystem::create_symlink("2023-Christmas.png", folder / "0004-shown__Screen.png");
+    window->setRootViewController(nullptr);
+    {
+        ScreenRecorder recorder(folder);
+        EXPECT_EQ(recorder.filesWritten(), 1);
+    }
+    expected.erase("0002-shown__Screen.png");
+    expected.insert("0001-NoScreen.png");
+    EXPECT_EQ(namesIn(folder), expected);
+    EXPECT_EQ(readFile(folder / "2023-Christmas.png"), "mine");
+
+    // A record that is no record removes nothing; it is moved aside, not lost.
+    ASSERT_TRUE(std::ofstream(folder / PictureRecord::FileName) << "[\"0001-NoScreen.png\"]");
+    {
+        ScreenRecorder recorder(folder);
+    }
+    EXPECT_TRUE(std::filesystem::exists(folder / "0001-NoScreen.png"));
+    EXPECT_EQ(readFile(folder / (std::string(PictureRecord::FileName) + ".unreadable")), "[\"0001-NoScreen.png\"]");
+    UIApplication::sharedApplication().resetForTesting();
+}
+
+TEST(ScreenRecorder, NamesItsPicturesByCountAndScreen)
+{
     for (const char* name : {"0001-Screen.png", "9999-Screen_2.png", "10000-Screen.png"})
         EXPECT_TRUE(ScreenRecorder::isPictureName(name)) << name;
     for (const char* name : {"0000-Screen.png", "001-Screen.png", "01000-Screen.png", "0001-.png", "0001-My Screen.png",

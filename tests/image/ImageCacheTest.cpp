@@ -276,3 +276,15 @@ TEST(ImageCache, TheSharedCachesDiskThreadEndsBeforeStaticObjectsGo)
     });
     EXPECT_EQ(status, 0) << "3: the disk thread outlived the program";
 }
+
+// A child forked once the shared cache's disk thread runs has no such thread: its end does not wait
+// out the bound for it.
+TEST(ImageCache, AForkedChildEndsWithoutWaitingForTheParentsDiskThread)
+{
+    ImageCache::sharedImageCache()->getSize();
+    std::fflush(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const int status = ChildProcess::run([] { return true; }, []() -> int { std::exit(0); }, 10);
+    EXPECT_EQ(status, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+}

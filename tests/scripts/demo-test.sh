@@ -24,27 +24,22 @@ for args in "--seconds" "--screens" "--seconds soon" "--seconds 5 --screens" "--
     fi
 done
 
-# An earlier run's pictures among the user's own things, given as a folder relative to where the
-# command runs, which is not the checkout.
+# A folder of the user's own pictures, numbered by date and count as people do, given relative to
+# where the command runs, which is not the checkout. The program alone removes what it recorded
+# writing, once it runs; the demo itself takes nothing from such a folder.
 pictures=$work/caller/pictures
-own=(0001-LoginViewController.png 0042-RoomStatesViewController.png 10000-NoScreen.png)
-others=(notes.txt 0000-Login.png 001-Login.png 01000-Login.png "0001-My Login.png" 0001-Écran.png
-        0001-Login.png.bak "copy 0001-Login.png" 0001-Login.PNG)
+own=(2023-Christmas.png 2024-holiday_beach.png 20240101-receipt.png 0001-IMG_4021.png 0042-scan.png
+     1999-map.png keep.png 0001-LoginViewController.png .floorpad-screens.json)
 mkdir -p "$pictures/0003-Folder.png"
-for name in "${own[@]}" "${others[@]}"; do echo picture >"$pictures/$name"; done
+for name in "${own[@]}"; do echo picture >"$pictures/$name"; done
 echo theirs >"$work/stranger/0002-Login.png"
-echo theirs >"$work/stranger/folder/0004-Login.png"
 ln -s "$work/stranger/0002-Login.png" "$pictures/0002-Login.png"
-ln -s "$work/stranger/folder" "$pictures/0005-Linked.png"
 demo --screens pictures --seconds 2.5
 status=$?
 [ "$status" -eq 97 ] || fail "the demo stopped with $status before its build: $(cat "$work/stderr")"
-for name in "${own[@]}"; do [ ! -e "$pictures/$name" ] || fail "an earlier picture stayed: $name"; done
-for name in "${others[@]}" 0003-Folder.png; do [ -e "$pictures/$name" ] || fail "removed: $name"; done
-for name in 0002-Login.png 0005-Linked.png; do [ -L "$pictures/$name" ] || fail "removed the link $name"; done
-for name in 0002-Login.png folder/0004-Login.png; do
-    [ -f "$work/stranger/$name" ] || fail "removed through a link: $name"
-done
+for name in "${own[@]}" 0003-Folder.png 0002-Login.png; do [ -e "$pictures/$name" ] || fail "removed: $name"; done
+[ -L "$pictures/0002-Login.png" ] || fail "removed the link"
+[ -f "$work/stranger/0002-Login.png" ] || fail "removed through a link"
 
 demo --screens new/deeper
 [ -d "$work/caller/new/deeper" ] || fail "a missing folder was not made where the command runs"

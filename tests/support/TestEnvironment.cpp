@@ -13,6 +13,14 @@
 
 namespace fs = std::filesystem;
 
+std::set<std::string> namesIn(const std::filesystem::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
 ScopedDataFolder::ScopedDataFolder()
 {
     // A new folder of our own: whatever already stands in the temporary folder is someone else's.

@@ -5,8 +5,12 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
+
+// The names of what stands in a folder (files, links, folders), without following links.
+std::set<std::string> namesIn(const std::filesystem::path& folder);
 
 // A fresh data folder for one test, removed afterwards; the standard user defaults and the main
 // run loop are reset around it.

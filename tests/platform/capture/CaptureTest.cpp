@@ -130,6 +130,34 @@ TEST(CaptureSession, NoCaptureRunsWhileTheProcessEnds)
     }
 }
 
+// A child forked while a capture runs has none of the parent's threads: its end stops only the
+// captures it started itself, and does not wait for the parent's.
+TEST(CaptureSession, AForkedChildEndsWithoutTheParentsCapture)
+{
+    const auto slowFrames = [] {
+        return AVCaptureDeviceInput::deviceInputWithDevice(AVCaptureDevice::create(std::make_shared<RenderedFrameSource>([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return codeFrame(FrameSize, {});
+        }, 0.001)));
+    };
+    auto parents = AVCaptureSession::create();
+    parents->addInput(slowFrames());
+    parents->startRunning();
+    std::fflush(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const int status = ChildProcess::run([] { return true; }, [&slowFrames]() -> int {
+        const auto threads = ChildProcess::settledThreadCount();
+        static const auto* own = new AVCaptureSessionPtr(AVCaptureSession::create());
+        (*own)->addInput(slowFrames());
+        (*own)->startRunning();
+        ChildProcess::checkThreadsAtExit(threads);
+        std::exit(0);
+    }, 10);
+    EXPECT_EQ(status, 0) << "3: its own capture ran on; minus a signal: it hung on the parent's";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    parents->stopRunning();
+}
+
 // Codes written by the qrencode tool in byte mode without a declared character set, and in
 // kanji mode (Shift_JIS): UTF-8, the venue's GB18030, Latin-1 and kanji all read whole.
 TEST(CodeReader, ReadsWhatQrencodeWroteInEveryCharacterSet)

@@ -5,9 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
-#include <iterator>
 #include <fstream>
+#include <set>
 #include <unistd.h>
 
 TEST(UserDefaults, UserValuesWinOverRegisteredOnesAndPersist)
@@ -78,9 +79,40 @@ TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
     EXPECT_EQ(std::filesystem::status(outside).permissions(), std::filesystem::perms(0440));
     EXPECT_EQ(std::filesystem::status(file).permissions(), std::filesystem::perms(0600));
     EXPECT_FALSE(readFile(data.path() / "absent"));
-    // The leftovers are gone; the file, the link of a running writer and a stranger's file stay.
-    const std::filesystem::directory_iterator entries(folder);
-    EXPECT_EQ(std::distance(entries, std::filesystem::directory_iterator {}), 3);
+    // The file's own leftover is gone; the link of a running writer, another file's leftover and
+    // a stranger's file stay.
+    EXPECT_EQ(namesIn(folder), (std::set<std::string> {"item", "item.tmp-" + std::to_string(::getpid()),
+                                                       "defaults.json.tmp-" + dead + "-a1B2c3", "keep.tmp-" + dead + "-x"}));
+}
+
+// A data folder the user names may hold their own files named like leftovers of killed writes,
+// dead writer or old as they are: the settings' writes remove only the leftovers of the settings
+// file, and a writer given the names of a folder the program owns whole removes those too.
+TEST(Paths, AtomicWritesRemoveOnlyTheLeftoversOfWhatTheyWrite)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "mine";
+    std::filesystem::create_directories(folder);
+    const std::string dead = "2147483647";
+    const std::set<std::string> users {"thesis.tex.tmp-4194000", "notes.tmp-1", "report.tmp-1-abc123"};
+    for (const auto& name : users)
+        ASSERT_TRUE(std::ofstream(folder / name) << "mine");
+    for (const char* name : {"notes.tmp-1", "report.tmp-1-abc123"})
+        std::filesystem::last_write_time(folder / name, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    for (const auto& name : {"defaults.json.tmp-" + dead, "defaults.json.tmp-" + dead + "-a1B2c3"})
+        ASSERT_TRUE(std::ofstream(folder / name) << "left");
+    UserDefaults(folder / "defaults.json").setObject("Server_Ip", "127.0.0.1");
+    auto expected = users;
+    expected.insert("defaults.json");
+    EXPECT_EQ(namesIn(folder), expected);
+
+    const auto owned = data.path() / "owned";
+    std::filesystem::create_directories(owned);
+    for (const auto& name : {"a.tmp-" + dead, "b.tmp-" + dead + "-a1B2c3", "c.tmp-" + dead})
+        ASSERT_TRUE(std::ofstream(owned / name) << "left");
+    ASSERT_TRUE(writeFileAtomically(owned / "a", "new", std::filesystem::perms::owner_read, FileFlush::Skip,
+                                    [](std::string_view name) { return name != "c"; }));
+    EXPECT_EQ(namesIn(owned), (std::set<std::string> {"a", "c.tmp-" + dead}));
 }
 
 // Settings files come as XML property lists. A boolean comes back as a boolean, not as the number
