@@ -76,9 +76,19 @@ TEST_F(FurtherLoaders, ANewLoadOfTheSameStateSilencesTheOldOne)
     auto button = UIButton::create();
     LoadResult first, second;
     img_setImageWithURL(button, url("/slow.jpg"), UIControlStateNormal, first.viewRecorder());
+    // The old load must be on the wire, not still asking the disk, for its answer to be late.
+    ASSERT_TRUE(pump([&] { return server.requestCount("/slow.jpg") == 1; }));
     img_setImageWithURL(button, url("/b.jpg"), UIControlStateNormal, second.viewRecorder());
     ASSERT_TRUE(pump([&] { return second.calls > 0; }));
-    pump([] { return false; }, 0.5);
+    // Until the held answer has gone out and no download is left: whatever the old load would
+    // hear, it has heard by then, however slow the machine. A downloader's worker returns only
+    // after its caller has heard.
+    ASSERT_TRUE(pump(
+        [&] {
+            return server.answeredCount("/slow.jpg") == 1 && rig.downloader->currentDownloadCount() == 0
+                && !ImageManager::sharedManager()->isRunning();
+        },
+        30));
     EXPECT_EQ(first.calls, 0);
     EXPECT_EQ(button->imageForState(UIControlStateNormal), second.image);
 }

@@ -3,6 +3,7 @@
 #include "platform/ui/UITextField.h"
 #include "platform/ui/UIWindow.h"
 
+#include "tests/support/SelectionLook.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -197,14 +198,17 @@ TEST(StaticContentTableViewController, TapsRunTheRowActionAndLetTheSelectionGo)
     EXPECT_TRUE(table->tapRowAtIndexPath({0, 0}));
     EXPECT_EQ(screen->taps, (std::vector<NSIndexPath> {{0, 0}}));
     EXPECT_EQ(table->indexPathForSelectedRow(), std::nullopt);
+    EXPECT_EQ(selectionLook(*table->cellForRowAtIndexPath({0, 0})), "plain"); // not left lit either
     EXPECT_TRUE(table->tapRowAtIndexPath({1, 0})); // a fact row: only deselected
     EXPECT_EQ(screen->taps.size(), 1u);
     EXPECT_EQ(table->indexPathForSelectedRow(), std::nullopt);
+    EXPECT_EQ(selectionLook(*table->cellForRowAtIndexPath({1, 0})), "plain");
 
     // A table that collects rows keeps them selected; while editing, its editing rule counts.
     table->setAllowsMultipleSelection(true);
     table->tapRowAtIndexPath({1, 0});
     EXPECT_EQ(table->indexPathsForSelectedRows(), (std::vector<NSIndexPath> {{1, 0}}));
+    EXPECT_EQ(selectionLook(*table->cellForRowAtIndexPath({1, 0})), "selected, fill, lit text, lit detail");
     table->setEditing(true);
     table->tapRowAtIndexPath({1, 1});
     EXPECT_EQ(table->indexPathsForSelectedRows(), std::vector<NSIndexPath> {});

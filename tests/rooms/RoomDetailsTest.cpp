@@ -5,6 +5,7 @@
 #include "platform/ui/UITableViewCell.h"
 #include "rooms/RoomInfoBarView.h"
 #include "rooms/RoomInfoViewController.h"
+#include "tests/support/SelectionLook.h"
 
 namespace {
 
@@ -75,6 +76,36 @@ TEST_F(ScreenTest, DetailsShowTheRoomsFactsByState)
     EXPECT_EQ(detailsFor(RoomDisplayCleaning, "1").sections, (Titles {"房台信息"}));
     EXPECT_EQ(detailsFor(RoomDisplaySettling, "1", "0").sections, (Titles {"房台信息"}));
     EXPECT_EQ(detailsFor(RoomDisplaySettling, "1", "01").sections, (Titles {"房台信息", "预定信息"}));
+}
+
+// The action rows act as buttons: a tap runs the action and leaves the row as it was, not lit
+// as if still held.
+TEST_F(ScreenTest, ATappedActionRowDoesNotStayLit)
+{
+    DataCenter::sharedInstance().CheckInRoomMode = "1";
+    auto details = RoomInfoViewController::create(UITableViewStyle::Grouped);
+    details->roomStateObj
+        = std::make_shared<RoomStatesObject>(RoomStatesObject {.RoomNo = "A01", .MyRoomState = RoomDisplayOpen});
+    auto table = details->tableView();
+    table->setFrame(CGRectMake(0, 0, 250, 2000));
+    table->layoutIfNeeded();
+    // Ordering and gifts open through the floor, and these details have none: the taps do
+    // nothing but go through the table.
+    const auto order = NSIndexPath::indexPathForRowInSection(0, 0);
+    const auto gifts = NSIndexPath::indexPathForRowInSection(0, 1);
+    auto orderRow = table->cellForRowAtIndexPath(order);
+    auto giftsRow = table->cellForRowAtIndexPath(gifts);
+    ASSERT_TRUE(orderRow && giftsRow);
+    ASSERT_EQ(orderRow->textLabel()->text(), "点  单");
+    ASSERT_EQ(giftsRow->textLabel()->text(), "会员卡赠");
+
+    EXPECT_TRUE(table->tapRowAtIndexPath(order));
+    EXPECT_EQ(selectionLook(*orderRow), "plain");
+    table->selectRowAtIndexPath(gifts, false, UITableViewScrollPosition::None);
+    EXPECT_EQ(selectionLook(*giftsRow), "selected, fill, lit text"); // what a row still held shows
+    EXPECT_TRUE(table->tapRowAtIndexPath(gifts));
+    EXPECT_EQ(selectionLook(*giftsRow), "plain");
+    EXPECT_EQ(table->indexPathForSelectedRow(), std::nullopt);
 }
 
 TEST_F(ScreenTest, PasswordOnlyBindingSendsModeThreeWithoutTheClerk)

@@ -124,7 +124,12 @@ TEST_F(LoginTest, FollowsTheStartScreenSendsTheTypedCodeOnceAndTheNamedClerkActs
     ASSERT_TRUE(button);
     field->setText("1357"); // clerk 8802's
     login->textFieldDidEndEditing(*field);
+    // A finger that comes down on the button and slides off before lifting logs nobody in.
+    for (const auto event : {UIControlEventTouchDown, UIControlEventTouchDragExit, UIControlEventTouchUpOutside})
+        button->sendActionsForControlEvents(event);
+    EXPECT_FALSE(login->loginPending());
     ASSERT_TRUE(button->tap());
+    EXPECT_TRUE(login->loginPending()); // on the lift inside
     EXPECT_TRUE(waitForScreen<RoomStatesViewController>());
     EXPECT_TRUE(waitForRequest("request 161 fields=[1|0|1|8802||]")); // the next request carries the clerk
     EXPECT_EQ(DataCenter::sharedInstance().clerkName, "陈建国");

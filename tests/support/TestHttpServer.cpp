@@ -109,6 +109,12 @@ std::size_t TestHttpServer::requestCount(const std::string& path) const
         std::count_if(m_requests.begin(), m_requests.end(), [&](const Request& r) { return r.path == path; }));
 }
 
+std::size_t TestHttpServer::answeredCount(const std::string& path) const
+{
+    std::lock_guard lock(m_mutex);
+    return static_cast<std::size_t>(std::count(m_answered.begin(), m_answered.end(), path));
+}
+
 void TestHttpServer::acceptLoop()
 {
     while (!m_stopping) {
@@ -203,6 +209,8 @@ void TestHttpServer::handle(int fd)
         }
     }
     answer(fd, reply, inFlight);
+    std::lock_guard lock(m_mutex);
+    m_answered.push_back(request.path);
 }
 
 void TestHttpServer::answer(int fd, const Reply& reply, InFlight& inFlight)

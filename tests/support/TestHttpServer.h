@@ -55,6 +55,10 @@ public:
 
     std::vector<Request> requests() const;
     std::size_t requestCount(const std::string& path) const;
+    // Requests for the path whose answer is over: sent whole, cut short as scripted, or given
+    // up on a client that went away. A request is counted by requestCount as soon as it comes,
+    // while its answer may still be held back.
+    std::size_t answeredCount(const std::string& path) const;
     // The most requests answered at once (one connection each).
     int peakConnections() const { return m_peak.load(); }
     void resetPeak() { m_peak = 0; }
@@ -86,6 +90,7 @@ private:
     mutable std::mutex m_mutex;
     std::map<std::string, Reply> m_replies;
     std::vector<Request> m_requests;
+    std::vector<std::string> m_answered; // paths, as asked
     std::vector<std::thread> m_connections;
     std::thread m_acceptThread;
 };

@@ -3,6 +3,8 @@
 #include "platform/ui/GestureDriver.h"
 #include "platform/ui/UITableViewController.h"
 
+#include "tests/support/SelectionLook.h"
+
 #include <map>
 
 namespace {
@@ -218,6 +220,39 @@ TEST_F(TableViewTest, TappingARowGoesThroughTheDelegate)
     EXPECT_FALSE(table->tapRowAtIndexPath({1, 0}));
     table->setAllowsSelection(false);
     EXPECT_FALSE(table->tapRowAtIndexPath({0, 0}));
+}
+
+// Every way a row is let go takes its look with it, not only its place in the selection.
+TEST_F(TableViewTest, ARowLooksSelectedExactlyWhileItIsSelected)
+{
+    rows->sections = {numbered(3)};
+    table->layoutIfNeeded();
+    const auto lookAt = [&](int row) { return selectionLook(*table->cellForRowAtIndexPath({0, row})); };
+    const std::string lit = "selected, fill, lit text, lit detail";
+    EXPECT_EQ(lookAt(0), "plain");
+
+    table->tapRowAtIndexPath({0, 0});
+    EXPECT_EQ(lookAt(0), lit);
+    table->tapRowAtIndexPath({0, 1}); // one row at a time: the table lets the first go itself
+    EXPECT_EQ(lookAt(0), "plain");
+    EXPECT_EQ(lookAt(1), lit);
+    table->deselectRowAtIndexPath({0, 1}, true);
+    EXPECT_EQ(lookAt(1), "plain");
+
+    table->selectRowAtIndexPath({0, 2}, false, UITableViewScrollPosition::None);
+    EXPECT_EQ(lookAt(2), lit);
+    table->selectRowAtIndexPath({0, 0}, false, UITableViewScrollPosition::None);
+    EXPECT_EQ(lookAt(2), "plain");
+    table->deselectRowAtIndexPath({0, 0}, false);
+    EXPECT_EQ(lookAt(0), "plain");
+
+    table->setAllowsMultipleSelection(true);
+    table->tapRowAtIndexPath({0, 1});
+    table->tapRowAtIndexPath({0, 2});
+    EXPECT_EQ(lookAt(1), lit);
+    table->tapRowAtIndexPath({0, 2}); // taken out of the collection
+    EXPECT_EQ(lookAt(2), "plain");
+    EXPECT_EQ(lookAt(1), lit);
 }
 
 TEST_F(TableViewTest, CellsPlaceTheirLabelsByStyleAndKeepAccessoriesRight)
