@@ -286,5 +286,7 @@ TEST(ImageCache, AForkedChildEndsWithoutWaitingForTheParentsDiskThread)
     const auto start = std::chrono::steady_clock::now();
     const int status = ChildProcess::run([] { return true; }, []() -> int { std::exit(0); }, 10);
     EXPECT_EQ(status, 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+    // Waiting for the thread would take the whole bound of 2 s; an exit alone takes far less, even
+    // with the second that ThreadSanitizer sleeps at every exit.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1800));
 }

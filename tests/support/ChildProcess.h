@@ -15,6 +15,15 @@
 namespace ChildProcess {
 constexpr int CannotSetUp = 77;
 
+// ThreadSanitizer stops a child that starts a thread once its parent had threads when it forked.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool ThreadsStartAfterAForkWithThreads = false;
+#elif defined(__has_feature)
+constexpr bool ThreadsStartAfterAForkWithThreads = !__has_feature(thread_sanitizer);
+#else
+constexpr bool ThreadsStartAfterAForkWithThreads = true;
+#endif
+
 // Runs setUp, then work, in a child ended after seconds: the low byte of what work returned,
 // CannotSetUp, or minus the signal that ended the child (so a crash or a hang fails).
 inline int run(const std::function<bool()>& setUp, const std::function<int()>& work, unsigned seconds = 30)

@@ -56,12 +56,13 @@ TEST(DetachedThreads, TheEndOfTheProcessWaitsForThemWithinABound)
         std::fflush(nullptr);
         const auto start = std::chrono::steady_clock::now();
         const int status = ChildProcess::run([] { return true; }, [row]() -> int {
-            const auto threads = ChildProcess::settledThreadCount();
+            // Nothing is counted in a child of a parent with threads, which a sanitizer may refuse.
+            const auto threads = row == StartedInTheParent ? 0 : ChildProcess::settledThreadCount();
             if (row == EndsInTime)
                 DetachedThreads::start([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
             if (row == RunsOnPastTheBound)
                 DetachedThreads::start([] { ::pause(); });
-            else
+            else if (row != StartedInTheParent)
                 ChildProcess::checkThreadsAtExit(threads);
             if (row == StartedAtExit)
                 std::atexit([] {
@@ -75,8 +76,9 @@ TEST(DetachedThreads, TheEndOfTheProcessWaitsForThemWithinABound)
         while (DetachedThreads::running() > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         EXPECT_EQ(status, 0) << "row " << row << "; 3: a thread ran on as static objects went";
-        const auto bound = row == RunsOnPastTheBound ? DetachedThreads::ExitWait + std::chrono::seconds(1)
-                                                     : std::chrono::milliseconds(1500);
+        // With room for the second that ThreadSanitizer sleeps at every exit.
+        const auto bound = row == RunsOnPastTheBound ? DetachedThreads::ExitWait + std::chrono::milliseconds(1800)
+                                                     : std::chrono::milliseconds(1800);
         EXPECT_LT(took, bound) << "row " << row;
         if (row == RunsOnPastTheBound) {
             EXPECT_GE(took, DetachedThreads::ExitWait) << "did not wait";
