@@ -84,5 +84,8 @@ bool PictureRecord::save() const
     for (const auto& entry : m_entries)
         pictures.push_back({{"name", entry.name}, {"inode", entry.inode}, {"size", entry.size}});
     const nlohmann::json record {{"pictures", std::move(pictures)}};
-    return writeFileAtomically(m_folder / FileName, record.dump(1));
+    // Rewritten with every picture, so not waited for on the disk: a record lost to a power cut
+    // only leaves its pictures in place.
+    return writeFileAtomically(m_folder / FileName, record.dump(), std::filesystem::perms::owner_read
+                                   | std::filesystem::perms::owner_write, FileFlush::Skip);
 }
