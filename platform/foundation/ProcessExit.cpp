@@ -4,6 +4,7 @@
 #include <atomic>
 #include <iterator>
 #include <mutex>
+#include <pthread.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -20,10 +21,16 @@ struct ExitWork {
     std::atomic<bool> begun {false};
 };
 
-// Never destroyed: it is used while the process ends.
+// Never destroyed: it is used while the process ends. Held across a fork, so that a child never
+// starts with the list locked by a thread it does not have.
 ExitWork& exitWork()
 {
-    static auto* work = new ExitWork;
+    static auto* work = [] {
+        auto* made = new ExitWork;
+        ::pthread_atfork([] { exitWork().mutex.lock(); }, [] { exitWork().mutex.unlock(); },
+                         [] { exitWork().mutex.unlock(); });
+        return made;
+    }();
     return *work;
 }
 
