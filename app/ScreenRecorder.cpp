@@ -12,7 +12,7 @@
 #include <cstdio>
 
 namespace {
-// ASCII by rule, whatever the locale, so the names are the same ones scripts/demo matches.
+// ASCII by rule, whatever the locale, so a name reads the same to every tool that lists the folder.
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';

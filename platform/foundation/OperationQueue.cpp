@@ -56,7 +56,7 @@ std::vector<OperationQueue::State::Worker> OperationQueue::State::takeDoneWorker
 // the limit lets one more run.
 std::shared_ptr<Operation> OperationQueue::State::takeNext()
 {
-    if (stopping || suspended || static_cast<int>(running.size()) >= std::max(1, maxConcurrent))
+    if (suspended || static_cast<int>(running.size()) >= std::max(1, maxConcurrent))
         return nullptr;
     auto best = waiting.end();
     for (auto it = waiting.begin(); it != waiting.end(); ++it) {

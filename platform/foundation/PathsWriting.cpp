@@ -143,6 +143,10 @@ bool writeFileAtomically(const fs::path& path, std::string_view bytes, fs::perms
 
 FileCreation createFileAtomically(const fs::path& path, std::string_view bytes, fs::perms permissions, FileFlush flush)
 {
+    // A name seen taken costs no write; one taken meanwhile is still caught by the link.
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0)
+        return FileCreation::NameTaken;
     const auto temporary = writeTemporaryFile(path, bytes, permissions, flush, {});
     if (!temporary)
         return FileCreation::Failed;
