@@ -3,31 +3,89 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-// Far above what a shift's pictures need.
-constexpr std::size_t RecordLimit = 16 << 20;
+// The first line of every record: what tells a record from any other file.
+constexpr std::string_view Header = R"({"record":"floorpad screen pictures","version":2})";
+// Far above a picture's line; a longer one is no picture's.
+constexpr std::size_t LongestLine = 4096;
 
-std::optional<struct stat> regularFileAt(const std::filesystem::path& path)
+// Calls each with every line of the file open at fd that a newline ends, in order, until it
+// returns false. A line longer than LongestLine comes as an empty one; a last line that no
+// newline ends was cut short and does not come at all. Memory stays bounded however long the file.
+void forEachWholeLine(int fd, const std::function<bool(std::string_view)>& each)
 {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    return info;
+    std::string buffer(64 * 1024, '\0');
+    std::string line;
+    bool tooLong = false;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        std::string_view chunk(buffer.data(), static_cast<std::size_t>(n));
+        for (auto end = chunk.find('\n');; end = chunk.find('\n')) {
+            const auto part = chunk.substr(0, end);
+            tooLong = tooLong || line.size() + part.size() > LongestLine;
+            if (!tooLong)
+                line.append(part);
+            if (end == std::string_view::npos)
+                break;
+            if (!each(tooLong ? std::string_view() : std::string_view(line)))
+                return;
+            line.clear();
+            tooLong = false;
+            chunk.remove_prefix(end + 1);
+        }
+    }
 }
 
-// What the entry holds under key, when it is a whole number.
-template <typename Number>
-std::optional<Number> numberIn(const nlohmann::json& entry, const char* key)
+// Why another account could have written the record opened, or nothing when none could.
+std::optional<std::string> whyNotTrusted(const struct stat& info)
 {
-    const auto it = entry.find(key);
-    if (it == entry.end() || !it->is_number_integer())
+    if (!S_ISREG(info.st_mode))
+        return "it is not a regular file";
+    if (info.st_uid != ::geteuid())
+        return "it belongs to another account (uid " + std::to_string(info.st_uid) + ")";
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%03o", static_cast<unsigned>(info.st_mode & 0777));
+        return std::string("others may write it (mode ") + mode + ")";
+    }
+    return std::nullopt;
+}
+
+template <typename Number>
+std::optional<Number> numberAt(const nlohmann::json& value)
+{
+    if (!value.is_number_integer())
         return std::nullopt;
-    return it->get<Number>();
+    return value.get<Number>();
+}
+
+// The file a picture's line names, as it stood once written.
+std::optional<FileIdentity> writtenIdentity(const nlohmann::json& entry)
+{
+    const auto field = [&entry](const char* key) { return entry.contains(key) ? entry[key] : nlohmann::json(); };
+    const auto changed = field("changed");
+    if (!changed.is_array() || changed.size() != 2)
+        return std::nullopt;
+    const auto device = numberAt<std::uint64_t>(field("device"));
+    const auto inode = numberAt<std::uint64_t>(field("inode"));
+    const auto size = numberAt<std::int64_t>(field("size"));
+    const auto seconds = numberAt<std::int64_t>(changed[0]);
+    const auto nanoseconds = numberAt<std::int64_t>(changed[1]);
+    if (!device || !inode || !size || !seconds || !nanoseconds)
+        return std::nullopt;
+    return FileIdentity {*device, *inode, *size, *seconds, *nanoseconds};
 }
 } // namespace
 
@@ -39,53 +97,99 @@ PictureRecord::PictureRecord(std::filesystem::path folder, std::function<bool(st
 
 std::size_t PictureRecord::removeRecordedPictures()
 {
-    const auto file = m_folder / FileName;
+    m_file.reset();
+    const auto path = m_folder / FileName;
+    const auto record = openStoredFile(path);
     struct stat info {};
-    if (::lstat(file.c_str(), &info) != 0)
+    if (!record && errno == ENOENT) {
+        startRecord();
         return 0;
-    const auto text = readStoredFile(file, RecordLimit);
-    const auto record = text ? nlohmann::json::parse(*text, nullptr, false) : nlohmann::json();
-    if (!record.is_object() || !record.contains("pictures") || !record["pictures"].is_array()) {
-        const auto aside = moveUnreadableAside(file);
-        NSLog("%s is no record of pictures; moved aside to %s, nothing removed", file.c_str(),
-              aside ? aside->c_str() : "(could not)");
+    }
+    const auto why = !record || ::fstat(record.get(), &info) != 0 ? std::optional(std::string(std::strerror(errno)))
+                                                                     : whyNotTrusted(info);
+    if (why) {
+        NSLog("the picture record %s is not trusted (%s): nothing removed, and this run records no pictures",
+              path.c_str(), why->c_str());
         return 0;
     }
     std::size_t removed = 0;
-    for (const auto& entry : record["pictures"]) {
-        const auto named = entry.is_object() ? entry.find("name") : entry.end();
-        if (named == entry.end() || !named->is_string())
-            continue;
-        const std::string name = *named;
-        if (!m_ownName(name) || std::filesystem::path(name) != std::filesystem::path(name).filename())
-            continue;
-        const auto picture = regularFileAt(m_folder / name);
-        if (picture && numberIn<std::uint64_t>(entry, "inode") == picture->st_ino
-            && numberIn<std::int64_t>(entry, "size") == picture->st_size && ::unlink((m_folder / name).c_str()) == 0)
-            ++removed;
+    if (!removePicturesNamedIn(record.get(), removed)) {
+        const auto aside = moveUnreadableAside(path);
+        NSLog("%s is no record of pictures that this version reads; %s%s, nothing removed", path.c_str(),
+              aside ? "set aside as " : "not set aside, and this run records no pictures", aside ? aside->c_str() : "");
+        if (!aside)
+            return 0;
+    } else {
+        // The record read goes, and only it: not a file put in its place meanwhile.
+        struct stat now {};
+        if (::lstat(path.c_str(), &now) != 0 || now.st_dev != info.st_dev || now.st_ino != info.st_ino
+            || ::unlink(path.c_str()) != 0) {
+            NSLog("could not clear the picture record %s: this run records no pictures", path.c_str());
+            return removed;
+        }
     }
-    m_entries.clear();
-    save();
+    startRecord();
     return removed;
 }
 
-bool PictureRecord::add(const std::string& name)
+bool PictureRecord::removePicturesNamedIn(int fd, std::size_t& removed) const
 {
-    const auto picture = regularFileAt(m_folder / name);
-    if (!picture)
-        return false;
-    m_entries.push_back({name, picture->st_ino, picture->st_size});
-    return save();
+    bool isRecord = false;
+    forEachWholeLine(fd, [&](std::string_view line) {
+        if (!isRecord)
+            return isRecord = line == Header;
+        removeIfStillWritten(std::string(line), removed);
+        return true;
+    });
+    return isRecord;
 }
 
-bool PictureRecord::save() const
+void PictureRecord::removeIfStillWritten(const std::string& line, std::size_t& removed) const
 {
-    auto pictures = nlohmann::json::array();
-    for (const auto& entry : m_entries)
-        pictures.push_back({{"name", entry.name}, {"inode", entry.inode}, {"size", entry.size}});
-    const nlohmann::json record {{"pictures", std::move(pictures)}};
-    // Rewritten with every picture, so not waited for on the disk: a record lost to a power cut
-    // only leaves its pictures in place.
-    return writeFileAtomically(m_folder / FileName, record.dump(), std::filesystem::perms::owner_read
-                                   | std::filesystem::perms::owner_write, FileFlush::Skip);
+    const auto entry = nlohmann::json::parse(line, nullptr, false);
+    if (!entry.is_object() || !entry.contains("name") || !entry["name"].is_string())
+        return;
+    const std::string name = entry["name"];
+    if (!m_ownName(name) || std::filesystem::path(name) != std::filesystem::path(name).filename())
+        return;
+    const auto written = writtenIdentity(entry);
+    const auto picture = m_folder / name;
+    struct stat info {};
+    if (written && ::lstat(picture.c_str(), &info) == 0 && S_ISREG(info.st_mode) && FileIdentity::of(info) == *written
+        && ::unlink(picture.c_str()) == 0)
+        ++removed;
+}
+
+void PictureRecord::startRecord()
+{
+    CreatedFile created;
+    const auto made = createFileAtomically(m_folder / FileName, std::string(Header) + "\n",
+                                           std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                           FileFlush::ToDisk, &created);
+    if (made == FileCreation::Created && created.appending)
+        m_file = std::move(created.appending);
+    else
+        NSLog("could not start the picture record in %s: this run records no pictures", m_folder.c_str());
+}
+
+bool PictureRecord::add(const std::string& name, const FileIdentity& written)
+{
+    if (!m_file)
+        return false;
+    const nlohmann::json entry {{"name", name},
+                                {"device", written.device},
+                                {"inode", written.inode},
+                                {"size", written.size},
+                                {"changed", {written.changedSeconds, written.changedNanoseconds}}};
+    const std::string line = entry.dump() + "\n";
+    // One whole line onto the end, on the disk as the picture before it is: a power cut loses at
+    // most this line. After a short write the record is not appended to again, so the part of a
+    // line it left stays the last one, which a reader passes over.
+    if (::write(m_file.get(), line.data(), line.size()) == static_cast<ssize_t>(line.size())
+        && ::fdatasync(m_file.get()) == 0)
+        return true;
+    NSLog("could not record %s in %s: it and the later pictures of this run will stay", name.c_str(),
+          m_folder.c_str());
+    m_file.reset();
+    return false;
 }

@@ -1,40 +1,47 @@
 #pragma once
 
-#include <cstdint>
+#include "platform/foundation/FileIdentity.h"
+#include "platform/foundation/UniqueFd.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The pictures the program wrote into a folder of the user's, kept there in a file of its own, so
 // that a later run removes those and nothing else: a name alone does not tell who wrote a file. A
-// picture still counts as the one written while it is the same regular file, neither replaced
-// nor changed in size; a link, a folder or the user's own file under its name stays.
+// picture counts as the one written only while it is that very file: the same device, inode and
+// size, and a change time untouched since its writing ended. An edit, a chmod, a new link, a copy
+// put back in its place or a file moved there all make it the user's.
+//
+// The record is a header line and then a line for each picture, appended: a picture costs the
+// same however many came before, and a record cut short loses at most its last line. It is
+// trusted only while no other account could have written it.
 class PictureRecord {
 public:
     static constexpr std::string_view FileName = ".floorpad-screens.json";
 
-    // ownName: the form of the names the program writes; the record lies where others may write,
-    // so a name of any other form in it is never removed.
+    // ownName: the form of the names the program writes; a name of any other form in a record is
+    // never removed.
     PictureRecord(std::filesystem::path folder, std::function<bool(std::string_view)> ownName);
 
-    // Removes the pictures the last record names and starts an empty one. A record that is no
-    // record (damaged, or a file of someone else's) is moved aside and nothing is removed.
-    // How many went.
+    // Removes the pictures the last record names and starts a new record. A record that another
+    // account owns or may write is left as it is: nothing is removed, and this run keeps no
+    // record. One this version cannot read is set aside and nothing is removed. How many went.
     std::size_t removeRecordedPictures();
-    // Records a picture just written under that name in the folder. Whether the record was kept.
-    bool add(const std::string& name);
+    // Whether this run's pictures are being recorded.
+    bool isKept() const { return m_file.isValid(); }
+    // Records a picture just written under that name in the folder, as it stood once written.
+    // Whether the record was kept.
+    bool add(const std::string& name, const FileIdentity& written);
 
 private:
-    struct Entry {
-        std::string name;
-        std::uint64_t inode;
-        std::int64_t size;
-    };
-    bool save() const;
+    // The pictures the record open at fd names, removed; false when it is no record.
+    bool removePicturesNamedIn(int fd, std::size_t& removed) const;
+    void removeIfStillWritten(const std::string& line, std::size_t& removed) const;
+    void startRecord();
 
     std::filesystem::path m_folder;
     std::function<bool(std::string_view)> m_ownName;
-    std::vector<Entry> m_entries;
+    UniqueFd m_file;
 };

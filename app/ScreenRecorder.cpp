@@ -38,23 +38,31 @@ bool ScreenRecorder::isPictureName(std::string_view name)
     return countWritten && std::all_of(screen.begin(), screen.end(), isNameCharacter);
 }
 
-ScreenRecorder::ScreenRecorder(std::filesystem::path folder)
+ScreenRecorder::ScreenRecorder(FolderLock folder)
     : m_folder(std::move(folder))
-    , m_record(m_folder, isPictureName)
+    , m_record(m_folder.folder(), isPictureName)
 {
-    std::error_code ec;
-    std::filesystem::create_directories(m_folder, ec);
+    if (!m_folder.isHeld()) {
+        NSLog("not writing the screen to %s: %s", m_folder.folder().c_str(), m_folder.problem().c_str());
+        return;
+    }
     if (const auto removed = m_record.removeRecordedPictures())
-        NSLog("removed %zu screen pictures an earlier run wrote in %s", removed, m_folder.c_str());
+        NSLog("removed %zu screen pictures an earlier run wrote in %s", removed, m_folder.folder().c_str());
     m_observer = NotificationCenter::defaultCenter().addObserver(ScreenInFrontDidChangeNotification,
                                                                  [this](const Notification&) { capture(); });
     m_timer = NSTimer::scheduledTimerWithTimeInterval(1.0, true, [this](NSTimer&) { capture(); });
     capture();
 }
 
+ScreenRecorder::ScreenRecorder(std::filesystem::path folder)
+    : ScreenRecorder(FolderLock(std::move(folder)))
+{
+}
+
 ScreenRecorder::~ScreenRecorder()
 {
-    m_timer->invalidate();
+    if (m_timer)
+        m_timer->invalidate();
 }
 
 void ScreenRecorder::capture()
@@ -62,6 +70,8 @@ void ScreenRecorder::capture()
     // Most seconds nothing on screen has changed, which the views' fingerprint tells without
     // drawing. A changed fingerprint may still draw the same pixels (a value set and set back,
     // a tile redrawn the same), and comparing them is far cheaper than encoding.
+    if (!m_folder.isHeld())
+        return;
     const std::uint64_t fingerprint = ViewRenderer::screenFingerprint();
     if (m_lastFingerprint == fingerprint)
         return;
@@ -83,20 +93,21 @@ void ScreenRecorder::capture()
         char count[32];
         std::snprintf(count, sizeof count, "%04d-", m_lastCount + 1);
         const std::string name = count + screen + ".png";
-        const auto written = createFileAtomically(m_folder / name, *bytes,
+        CreatedFile file;
+        const auto written = createFileAtomically(folder() / name, *bytes,
                                                   std::filesystem::perms::owner_read | std::filesystem::perms::owner_write
-                                                      | std::filesystem::perms::group_read | std::filesystem::perms::others_read);
+                                                      | std::filesystem::perms::group_read | std::filesystem::perms::others_read,
+                                                  FileFlush::ToDisk, &file);
         if (written == FileCreation::Failed)
             break;
         ++m_lastCount;
         if (written == FileCreation::NameTaken)
             continue;
-        if (!m_record.add(name))
-            NSLog("could not record %s in %s: a later run will leave it", name.c_str(), m_folder.c_str());
+        m_record.add(name, file.identity);
         ++m_written;
         m_lastPicture = std::move(picture);
         m_lastFingerprint = fingerprint;
         return;
     }
-    NSLog("could not write the screen into %s", m_folder.c_str());
+    NSLog("could not write the screen into %s", folder().c_str());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/PictureRecord.h"
+#include "platform/foundation/FolderLock.h"
 #include "platform/foundation/NotificationCenter.h"
 
 #include <filesystem>
@@ -18,10 +19,13 @@ class UIImage;
 // once a second while what it shows keeps changing. A screen that has not changed costs a walk
 // over its views, not a drawing.
 //
-// The folder is the user's to name. The recorder replaces nothing there (a name already taken is
-// passed over) and, as it starts, removes only the pictures its record says an earlier run wrote.
+// The folder is the user's to name, and one run's at a time: the recorder holds it while it lives.
+// It replaces nothing there (a name already taken is passed over) and, as it starts, removes only
+// the pictures its record says an earlier run wrote. Given a folder it does not hold, it writes
+// and removes nothing.
 class ScreenRecorder {
 public:
+    explicit ScreenRecorder(FolderLock folder);
     explicit ScreenRecorder(std::filesystem::path folder);
     ~ScreenRecorder();
     ScreenRecorder(const ScreenRecorder&) = delete;
@@ -31,7 +35,7 @@ public:
     // last file written.
     void capture();
     int filesWritten() const { return m_written; }
-    const std::filesystem::path& folder() const { return m_folder; }
+    const std::filesystem::path& folder() const { return m_folder.folder(); }
     // Whether a file name is of the form the recorder writes, "0001-LoginViewController.png": the
     // count from 0001 up, then the screen's class name with anything but letters, digits and '_'
     // made '_'. People name their own pictures so too: the form alone never proves a file ours.
@@ -40,7 +44,7 @@ public:
 private:
     static constexpr int MaxNamesPassedOver = 1000; // in one capture
 
-    std::filesystem::path m_folder;
+    FolderLock m_folder;
     PictureRecord m_record;
     NotificationCenter::Token m_observer;
     std::shared_ptr<NSTimer> m_timer;

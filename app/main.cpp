@@ -2,6 +2,7 @@
 #include "app/ScreenRecorder.h"
 #include "platform/capture/AVCaptureDevice.h"
 #include "platform/capture/PictureFrameSource.h"
+#include "platform/foundation/FolderLock.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/Paths.h"
@@ -69,7 +70,7 @@ void usage(const char* program)
     std::fprintf(stderr,
                  "usage: %s [--data-dir DIR] [--screens DIR] [--setting KEY=VALUE]... [--seconds N]\n"
                  "          [--camera PATH] [--camera-permission STATUS]\n"
-                 "  --data-dir DIR        where settings and the device identifier are kept\n"
+                 "  --data-dir DIR        where settings and the device identifier are kept (over FLOORPAD_DATA_DIR)\n"
                  "  --screens DIR         write what the screen shows as PNG files into DIR\n"
                  "  --setting KEY=VALUE   store a setting (Server_Ip, Server_Port, ...) before starting\n"
                  "  --seconds N           stop after N seconds (default: run until interrupted)\n"
@@ -83,7 +84,9 @@ std::optional<Options> parse(int argc, char** argv)
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
+        // An empty value is what a script passes for a variable it never set, never a choice:
+        // for a folder it would mean wherever the program happens to be run.
+        const bool hasValue = i + 1 < argc && *argv[i + 1] != '\0';
         if (arg == "--data-dir" && hasValue) {
             Paths::setDataFolder(std::filesystem::path(argv[++i]));
         } else if (arg == "--screens" && hasValue) {
@@ -142,6 +145,17 @@ int main(int argc, char** argv)
         usage(argv[0]);
         return 2;
     }
+    // The screens folder is held before anything is written or removed anywhere: a second run on
+    // it stops here.
+    std::optional<FolderLock> screens;
+    if (options->screens) {
+        screens.emplace(*options->screens);
+        if (!screens->isHeld()) {
+            std::fprintf(stderr, "%s: cannot write the screen to %s: %s\n", argv[0], options->screens->c_str(),
+                         screens->problem().c_str());
+            return 1;
+        }
+    }
     if (const auto problem = Paths::prepareDataFolder()) {
         std::fprintf(stderr, "%s: %s\n", argv[0], problem->c_str());
         return 1;
@@ -165,8 +179,8 @@ int main(int argc, char** argv)
     NSLog("data folder: %s", Paths::dataFolder().c_str());
 
     std::unique_ptr<ScreenRecorder> recorder;
-    if (options->screens) {
-        recorder = std::make_unique<ScreenRecorder>(*options->screens);
+    if (screens) {
+        recorder = std::make_unique<ScreenRecorder>(std::move(*screens));
         NSLog("writing the screen to %s", options->screens->c_str());
     }
     if (options->seconds > 0)

@@ -21,6 +21,12 @@ namespace fs = std::filesystem;
 namespace {
 // How long the process's end waits for the disk work under way.
 constexpr std::chrono::milliseconds kExitWait {2000};
+
+void stopAtExit(SerialQueue& diskQueue)
+{
+    if (!diskQueue.stopWithin(kExitWait))
+        NSLog("picture cache: its disk work did not end in %lld ms at exit", static_cast<long long>(kExitWait.count()));
+}
 } // namespace
 
 std::shared_ptr<ImageCache> ImageCache::sharedImageCache()
@@ -28,12 +34,12 @@ std::shared_ptr<ImageCache> ImageCache::sharedImageCache()
     // Never destroyed, like the process's other singletons; at the process's end its disk thread
     // is stopped before the statics it uses go away. What was queued for the disk and not begun is
     // dropped: a cache may lose files, and the clean of old pictures had its background time.
+    // Made once that end has passed its work, it is stopped at once: the disk thread, which its
+    // queue starts as it is made, is joined before anyone can give it work, and later work is dropped.
     static const auto* shared = [] {
         auto* cache = new std::shared_ptr<ImageCache>(create("default"));
-        ProcessExit::add([] {
-            if (!sharedImageCache()->m_ioQueue.stopWithin(kExitWait))
-                NSLog("picture cache: its disk work did not end in %lld ms at exit", static_cast<long long>(kExitWait.count()));
-        });
+        if (!ProcessExit::add([] { stopAtExit(sharedImageCache()->m_ioQueue); }))
+            stopAtExit((*cache)->m_ioQueue);
         return cache;
     }();
     return *shared;

@@ -57,10 +57,12 @@ private:
 std::shared_ptr<ImageDownloader> ImageDownloader::sharedDownloader()
 {
     // Never destroyed, like the process's other singletons; at the process's end its workers are
-    // stopped before the statics they use go away.
+    // stopped before the statics they use go away. Made once that end has passed its work, it is
+    // stopped at once, before any worker: its queue then cancels what it is given and starts none.
     static const auto* shared = [] {
         auto* downloader = new std::shared_ptr<ImageDownloader>(std::make_shared<ImageDownloader>());
-        ProcessExit::add([] { sharedDownloader()->stopAtExit(); });
+        if (!ProcessExit::add([] { sharedDownloader()->stopAtExit(); }))
+            (*downloader)->stopAtExit();
         return downloader;
     }();
     return *shared;
@@ -157,13 +159,18 @@ std::shared_ptr<ImageOperation> ImageDownloader::downloadImageWithURL(const std:
     caller->progress = std::move(progress);
     caller->completed = std::move(completed);
     const std::string key = url->absoluteString();
-    std::lock_guard lock(m_state->mutex);
-    auto& waiting = m_state->waiters[key];
-    waiting.callers.push_back(caller);
-    if (!waiting.operation) {
-        waiting.operation = createOperation(*url, options);
-        m_state->queue.addOperation(waiting.operation);
+    std::shared_ptr<ImageDownloaderOperation> created;
+    {
+        std::lock_guard lock(m_state->mutex);
+        auto& waiting = m_state->waiters[key];
+        waiting.callers.push_back(caller);
+        if (!waiting.operation)
+            created = waiting.operation = createOperation(*url, options);
     }
+    // Outside the lock: a queue stopped at the process's end cancels the operation at once, and the
+    // cancel takes the lock to tell the callers.
+    if (created)
+        m_state->queue.addOperation(created);
     return std::make_shared<Token>(m_state, key, caller);
 }
 

@@ -38,10 +38,13 @@ struct RunningCaptures {
         std::lock_guard lock(mutex);
         if (ProcessExit::hasBegun())
             return nullptr;
-        // Once in each process that starts a capture: a forked child's own captures need its end to stop them.
+        // Once in each process that starts a capture: a forked child's own captures need its end to
+        // stop them. A first start that passed the check as the end began finds the end closed
+        // here, and starts nothing that would then run on unstopped.
         if (stoppedAtExitOf != ::getpid()) {
+            if (!ProcessExit::add(&AVCaptureSession::stopAllRunning))
+                return nullptr;
             stoppedAtExitOf = ::getpid();
-            ProcessExit::add(&AVCaptureSession::stopAllRunning);
         }
         auto thread = std::make_shared<CaptureThread>(interval, std::move(frame));
         running.push_back({std::move(session), thread, ::getpid()});

@@ -24,14 +24,17 @@ struct Counted {
         return *counted;
     }
 
-    // Under the lock: makes the count this process's, and has the process's end wait for it.
-    void belongToThisProcess()
+    // Under the lock: makes the count this process's, once the process's end will wait for it.
+    // False when that end has passed its work already, so that it would wait for nothing.
+    bool belongToThisProcess()
     {
         if (process == ::getpid())
-            return;
+            return true;
+        if (!ProcessExit::add([this] { waitAtExit(); }))
+            return false;
         process = ::getpid();
         running = 0;
-        ProcessExit::add([this] { waitAtExit(); });
+        return true;
     }
 
     void waitAtExit()
@@ -51,11 +54,11 @@ bool start(std::function<void()> work)
     auto& counted = Counted::shared();
     {
         // Checked and counted under the lock that the process's end waits under once it has begun,
-        // so the end either counts the new thread or prevents it.
+        // so the end either counts the new thread or prevents it. The first start of a process may
+        // pass the check as the end begins and register the wait only after the end has closed.
         std::lock_guard lock(counted.mutex);
-        if (ProcessExit::hasBegun())
+        if (ProcessExit::hasBegun() || !counted.belongToThisProcess())
             return false;
-        counted.belongToThisProcess();
         ++counted.running;
     }
     try {

@@ -9,7 +9,9 @@
 // busy indicator is up. Each is counted while it runs. The end of the process that started them
 // waits up to ExitWait for them to return before any static object goes; one still running past
 // that is left to the work itself, which must then touch nothing that goes at exit (the main run
-// loop and the heap stay). None starts once that end has begun.
+// loop and the heap stay). None starts once that end has begun, nor when the end would not wait
+// for it: the first of a process registers that wait with ProcessExit::add, and a refusal there,
+// from a start that raced the end, refuses the start too.
 namespace DetachedThreads {
 constexpr std::chrono::milliseconds ExitWait {2000};
 

@@ -1,6 +1,7 @@
 #include "platform/foundation/Paths.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -37,10 +38,12 @@ namespace {
 // The data folder the user named or the one under HOME; nothing when there is neither.
 std::optional<fs::path> chosenDataFolder()
 {
-    if (const char* env = std::getenv("FLOORPAD_DATA_DIR"); env && *env)
-        return env;
+    // The command line names the folder for this run alone; the environment may have been set for
+    // every run long before.
     if (dataOverride())
         return *dataOverride();
+    if (const char* env = std::getenv("FLOORPAD_DATA_DIR"); env && *env)
+        return env;
     if (const char* home = std::getenv("HOME"); home && *home)
         return fs::path(home) / ".local/share/floorpad";
     return std::nullopt;
@@ -108,38 +111,63 @@ std::optional<std::string> readFile(const fs::path& path)
     return out.str();
 }
 
-std::optional<std::string> readStoredFile(const fs::path& path, std::size_t limit)
+UniqueFd openStoredFile(const fs::path& path)
 {
     // Without O_NONBLOCK a named pipe in the file's place would hold the reader until some writer
-    // came along; opened, it is turned away below with everything else that is no file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat info {};
-    std::optional<std::string> result;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) <= limit) {
-        std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-        std::size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        if (got == bytes.size())
-            result = std::move(bytes);
-    }
-    ::close(fd);
-    return result;
+    // came along; opened, it is turned away by whoever asks what it is.
+    return UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
 }
+
+std::optional<std::string> readStoredFile(const fs::path& path, std::size_t limit)
+{
+    const auto file = openStoredFile(path);
+    struct stat info {};
+    if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)
+        || static_cast<std::uint64_t>(info.st_size) > limit)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(file.get(), bytes.data() + got, bytes.size() - got);
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    if (got != bytes.size())
+        return std::nullopt;
+    return bytes;
+}
+
+namespace {
+// Far more copies than damaged files a person would leave lying about.
+constexpr int MostCopiesAside = 1000;
+
+// False, with errno set, when to is taken or the rename failed.
+bool renameWithoutReplacing(const fs::path& from, const fs::path& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system that cannot rename so: a new link is refused a taken name just the same.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    ::unlink(from.c_str());
+    return true;
+}
+} // namespace
 
 std::optional<fs::path> moveUnreadableAside(const fs::path& path)
 {
-    auto aside = path;
-    aside += ".unreadable";
-    std::error_code ec;
-    fs::rename(path, aside, ec);
-    if (ec)
-        return std::nullopt;
-    return aside;
+    for (int copy = 1; copy <= MostCopiesAside; ++copy) {
+        auto aside = path;
+        aside += ".unreadable";
+        if (copy > 1)
+            aside += "-" + std::to_string(copy);
+        if (renameWithoutReplacing(path, aside))
+            return aside;
+        if (errno != EEXIST)
+            return std::nullopt;
+    }
+    return std::nullopt;
 }

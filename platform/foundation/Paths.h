@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/foundation/FileIdentity.h"
+#include "platform/foundation/UniqueFd.h"
+
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -7,8 +10,9 @@
 
 // Where the program finds its bundled resources and keeps what it stores between runs.
 //   resources: $FLOORPAD_RESOURCES, else the folder the build was configured with;
-//   data:      $FLOORPAD_DATA_DIR, else setDataFolder(), else ~/.local/share/floorpad, else
-//              (no HOME) a private folder "floorpad-<uid>" in the temporary folder.
+//   data:      setDataFolder() (the command line's), else $FLOORPAD_DATA_DIR, else
+//              ~/.local/share/floorpad, else (no HOME) a private folder "floorpad-<uid>" in the
+//              temporary folder.
 namespace Paths {
 std::filesystem::path resourcesFolder();
 std::filesystem::path dataFolder();
@@ -39,20 +43,32 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
                              | std::filesystem::perms::owner_write,
                          FileFlush flush = FileFlush::ToDisk,
                          const std::function<bool(std::string_view name)>& ownNames = {});
-// Writes a new file as writeFileAtomically does, but only where nothing has the name yet (a file,
-// a link, even a broken one): nothing that stood there is replaced.
+// Writes a new file whole, but only where nothing has the name yet (a file, a link, even a broken
+// one): nothing that stood there is replaced. The file is written without a name where the file
+// system allows it, so a writer killed on the way leaves nothing behind; elsewhere under a
+// temporary name beside it, which such a writer leaves in place. No other file goes.
 enum class FileCreation { Created, NameTaken, Failed };
+// What was created: the file as it stood once its writing ended, and, open for appending, the
+// file itself.
+struct CreatedFile {
+    FileIdentity identity;
+    UniqueFd appending;
+};
 FileCreation createFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                                   std::filesystem::perms permissions = std::filesystem::perms::owner_read
                                       | std::filesystem::perms::owner_write,
-                                  FileFlush flush = FileFlush::ToDisk);
+                                  FileFlush flush = FileFlush::ToDisk, CreatedFile* created = nullptr);
 // Reads what stands at path, following links and waiting as the file asks (bundled resources,
 // system files).
 std::optional<std::string> readFile(const std::filesystem::path& path);
-// Reads a file the program keeps in its own folders, where anyone who can write there may have
-// planted something: links are not followed, a named pipe is not waited on, and only a regular
-// file of at most limit bytes counts. Nothing otherwise, or when it cannot be read whole.
+// Opens a file the program keeps in its own folders for reading, where anyone who can write there
+// may have planted something: a link is not followed and a named pipe is not waited on. What it
+// is must still be asked of the opened file.
+UniqueFd openStoredFile(const std::filesystem::path& path);
+// Reads such a file: only a regular file of at most limit bytes counts. Nothing otherwise, or when
+// it cannot be read whole.
 std::optional<std::string> readStoredFile(const std::filesystem::path& path, std::size_t limit);
-// Renames a file that could not be read to "<path>.unreadable", so that a fresh one written in
-// its place does not destroy what it held. The new name, or nothing when the rename failed.
+// Renames a file that could not be read to "<path>.unreadable", or, where that is taken, to
+// "<path>.unreadable-2" and on, so that a fresh one written in its place destroys nothing: no copy
+// set aside ever replaces another. The new name, or nothing when it could not be set aside.
 std::optional<std::filesystem::path> moveUnreadableAside(const std::filesystem::path& path);

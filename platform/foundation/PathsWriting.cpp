@@ -97,64 +97,112 @@ bool writeAll(int fd, std::string_view bytes)
 } // namespace
 
 namespace {
-// Writes the bytes whole into a new temporary file beside path, with exactly the permissions
-// asked for. Its name, or nothing when it could not be written (then nothing is left).
-std::optional<std::string> writeTemporaryFile(const fs::path& path, std::string_view bytes, fs::perms permissions,
-                                              FileFlush flush, const std::function<bool(std::string_view)>& ownNames)
+// Gives a new, empty file exactly the permissions asked for (it was created 0600) and its bytes.
+bool fill(int fd, std::string_view bytes, fs::perms permissions, FileFlush flush)
 {
-    const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ownNames && firstLookFor(folder)) {
-        removeLeftoverTemporaryFiles(folder, ownNames);
-    } else if (!ownNames && firstLookFor(path)) {
-        const std::string name = path.filename().string();
-        removeLeftoverTemporaryFiles(folder, [&name](std::string_view target) { return target == name; });
-    }
-    // A name nobody can guess, created new: nothing planted beside the file is followed or reused.
-    std::string temporary = path.string() + std::string(TemporaryMarker) + std::to_string(::getpid()) + "-XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    // The file is created 0600; it must have exactly the permissions asked for.
-    bool ok = ::fchmod(fd, static_cast<mode_t>(permissions)) == 0 && writeAll(fd, bytes)
+    return ::fchmod(fd, static_cast<mode_t>(permissions)) == 0 && writeAll(fd, bytes)
         && (flush == FileFlush::Skip || ::fsync(fd) == 0);
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) {
-        ::unlink(temporary.c_str());
+}
+
+fs::path folderOf(const fs::path& path)
+{
+    return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
+
+struct TemporaryFile {
+    std::string name;
+    UniqueFd fd; // open for appending
+};
+
+// Writes the bytes whole into a new temporary file beside path, under a name nobody can guess,
+// created new: nothing planted beside the file is followed or reused. Nothing when it could not
+// be written (then nothing is left).
+std::optional<TemporaryFile> writeTemporaryFile(const fs::path& path, std::string_view bytes, fs::perms permissions,
+                                                FileFlush flush)
+{
+    std::error_code ec;
+    fs::create_directories(folderOf(path), ec);
+    TemporaryFile file {path.string() + std::string(TemporaryMarker) + std::to_string(::getpid()) + "-XXXXXX", {}};
+    file.fd = UniqueFd(::mkostemp(file.name.data(), O_CLOEXEC | O_APPEND));
+    if (!file.fd)
+        return std::nullopt;
+    if (!fill(file.fd.get(), bytes, permissions, flush)) {
+        ::unlink(file.name.c_str());
         return std::nullopt;
     }
-    return temporary;
+    return file;
+}
+
+// The file open at fd as it now stands, and the file itself when the caller wants it.
+FileCreation created(UniqueFd fd, CreatedFile* file)
+{
+    struct stat info {};
+    if (file && ::fstat(fd.get(), &info) == 0)
+        *file = {FileIdentity::of(info), std::move(fd)};
+    return FileCreation::Created;
+}
+
+// Creates the file without a name first and links it in whole: nothing stays of a writer killed
+// on the way. Nothing when the file system has no unnamed files (or /proc is not there to link
+// one through).
+std::optional<FileCreation> createUnnamedFirst(const fs::path& path, std::string_view bytes, fs::perms permissions,
+                                               FileFlush flush, CreatedFile* file)
+{
+    UniqueFd fd(::open(folderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_APPEND | O_CLOEXEC, 0600));
+    if (!fd)
+        return std::nullopt;
+    if (!fill(fd.get(), bytes, permissions, flush))
+        return FileCreation::Failed;
+    const std::string unnamed = "/proc/self/fd/" + std::to_string(fd.get());
+    if (::linkat(AT_FDCWD, unnamed.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return created(std::move(fd), file);
+    if (errno == EEXIST)
+        return FileCreation::NameTaken;
+    return std::nullopt;
 }
 } // namespace
 
 bool writeFileAtomically(const fs::path& path, std::string_view bytes, fs::perms permissions, FileFlush flush,
                          const std::function<bool(std::string_view)>& ownNames)
 {
-    const auto temporary = writeTemporaryFile(path, bytes, permissions, flush, ownNames);
+    const fs::path folder = folderOf(path);
+    if (ownNames && firstLookFor(folder)) {
+        removeLeftoverTemporaryFiles(folder, ownNames);
+    } else if (!ownNames && firstLookFor(path)) {
+        const std::string name = path.filename().string();
+        removeLeftoverTemporaryFiles(folder, [&name](std::string_view target) { return target == name; });
+    }
+    auto temporary = writeTemporaryFile(path, bytes, permissions, flush);
     if (!temporary)
         return false;
-    if (::rename(temporary->c_str(), path.c_str()) != 0) {
-        ::unlink(temporary->c_str());
+    // Closed first, so a write error that only the close reports is not renamed into place.
+    const bool closed = ::close(temporary->fd.release()) == 0;
+    if (!closed || ::rename(temporary->name.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary->name.c_str());
         return false;
     }
     return true;
 }
 
-FileCreation createFileAtomically(const fs::path& path, std::string_view bytes, fs::perms permissions, FileFlush flush)
+FileCreation createFileAtomically(const fs::path& path, std::string_view bytes, fs::perms permissions, FileFlush flush,
+                                  CreatedFile* file)
 {
     // A name seen taken costs no write; one taken meanwhile is still caught by the link.
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0)
         return FileCreation::NameTaken;
-    const auto temporary = writeTemporaryFile(path, bytes, permissions, flush, {});
+    std::error_code ec;
+    fs::create_directories(folderOf(path), ec);
+    if (const auto done = createUnnamedFirst(path, bytes, permissions, flush, file))
+        return *done;
+    auto temporary = writeTemporaryFile(path, bytes, permissions, flush);
     if (!temporary)
         return FileCreation::Failed;
     // A link is made only under a free name, and whole: what took the name first stays as it is.
-    const int linked = ::link(temporary->c_str(), path.c_str());
+    const int linked = ::link(temporary->name.c_str(), path.c_str());
     const int error = errno;
-    ::unlink(temporary->c_str());
+    ::unlink(temporary->name.c_str());
     if (linked == 0)
-        return FileCreation::Created;
+        return created(std::move(temporary->fd), file);
     return error == EEXIST ? FileCreation::NameTaken : FileCreation::Failed;
 }

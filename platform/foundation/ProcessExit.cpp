@@ -4,6 +4,7 @@
 #include <atomic>
 #include <iterator>
 #include <mutex>
+#include <optional>
 #include <pthread.h>
 #include <unistd.h>
 #include <utility>
@@ -19,6 +20,7 @@ struct ExitWork {
     std::mutex mutex;
     std::vector<Work> work;
     std::atomic<bool> begun {false};
+    bool closed = false; // this process's end found none of its work left: no more is taken
 };
 
 // Never destroyed: it is used while the process ends. Held across a fork, so that a child never
@@ -38,21 +40,29 @@ struct EndOfMainThread {
     ~EndOfMainThread()
     {
         exitWork().begun = true;
-        // A child forked from the main thread inherits this object and the parent's list, but not
-        // the parent's threads: the parent's work would wait on threads that are not there. It is
-        // neither run nor destroyed here, since what it holds belongs to the parent too.
-        const pid_t self = ::getpid();
-        std::vector<Work> work;
-        {
-            std::lock_guard lock(exitWork().mutex);
-            auto& all = exitWork().work;
-            const auto others = std::stable_partition(all.begin(), all.end(),
-                                                      [self](const Work& w) { return w.process != self; });
-            std::move(others, all.end(), std::back_inserter(work));
-            all.erase(others, all.end());
+        // One at a time, under the lock, so that work added while the end runs (by the work
+        // itself, or by another thread) is found too, the last added first; the list closes in
+        // the same step that finds it empty, so no work can slip in after the last look.
+        while (auto work = takeLast(::getpid()))
+            (*work)();
+    }
+
+    // This process's last work; none when the list is closed. A child forked from the main
+    // thread inherits this object and the parent's list, but not the parent's threads: the
+    // parent's work would wait on threads that are not there. It is neither run nor destroyed
+    // here, since what it holds belongs to the parent too.
+    static std::optional<std::function<void()>> takeLast(pid_t self)
+    {
+        std::lock_guard lock(exitWork().mutex);
+        auto& all = exitWork().work;
+        const auto last = std::find_if(all.rbegin(), all.rend(), [self](const Work& w) { return w.process == self; });
+        if (last == all.rend()) {
+            exitWork().closed = true;
+            return std::nullopt;
         }
-        for (auto it = work.rbegin(); it != work.rend(); ++it)
-            it->run();
+        auto run = std::move(last->run);
+        all.erase(std::next(last).base());
+        return run;
     }
 };
 
@@ -68,10 +78,14 @@ EndOfMainThread& endOfThisThread()
 
 namespace ProcessExit {
 
-void add(std::function<void()> work)
+bool add(std::function<void()> work)
 {
+    // A refused work goes with the argument, outside the lock: what it holds may add work as it goes.
     std::lock_guard lock(exitWork().mutex);
+    if (exitWork().closed)
+        return false;
     exitWork().work.push_back({::getpid(), std::move(work)});
+    return true;
 }
 
 bool hasBegun()

@@ -17,9 +17,15 @@
 // Work runs only in the process that added it: a forked child has none of its parent's threads,
 // so it runs only the work it adds itself. A registration made once for the whole program must
 // therefore be made again in a child that starts threads of the same kind.
+//
+// The end runs this process's work until none is left, so work added while it runs (by work of its
+// own, or by another thread) runs too; only once it has found none left does it close the list.
+// Work added after that would never run, and is refused: whoever adds work that a thread of its
+// depends on must start no such thread when the work is refused.
 namespace ProcessExit {
-// Work to run then, at most once, the last added first; any thread may add.
-void add(std::function<void()> work);
+// Work to run then, at most once, the last added first; any thread may add. True when the work
+// will run; false once this process's end has closed its list, with the work dropped unrun.
+[[nodiscard]] bool add(std::function<void()> work);
 // From the moment that work begins: a thread started after it would run into the static objects
 // going, so nothing should start one.
 bool hasBegun();

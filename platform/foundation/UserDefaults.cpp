@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 std::unique_ptr<UserDefaults>& standardInstance()
@@ -34,17 +35,17 @@ UserDefaults::UserDefaults(std::filesystem::path file)
     : m_file(std::move(file))
 {
     // Settings are a few kilobytes; a file far larger is not the settings.
-    auto bytes = readStoredFile(m_file, 16 << 20);
-    if (!bytes)
-        return;
-    auto parsed = nlohmann::json::parse(*bytes, nullptr, false);
+    const auto bytes = readStoredFile(m_file, 16 << 20);
+    auto parsed = bytes ? nlohmann::json::parse(*bytes, nullptr, false) : nlohmann::json();
+    struct stat info {};
     if (parsed.is_object()) {
         m_user = std::move(parsed);
-    } else {
+    } else if (bytes || ::lstat(m_file.c_str(), &info) == 0) {
         // The first save would replace the unreadable file; keep it beside the new one instead.
         const auto aside = moveUnreadableAside(m_file);
+        m_fileKept = !aside;
         NSLog("user defaults file %s is not readable; %s%s, starting with no user values", m_file.c_str(),
-              aside ? "kept as " : "not kept aside", aside ? aside->c_str() : "");
+              aside ? "kept as " : "not kept aside, so values are not stored", aside ? aside->c_str() : "");
     }
 }
 
@@ -139,7 +140,7 @@ bool UserDefaults::removeObjectForKey(const std::string& key)
 
 bool UserDefaults::save() const
 {
-    if (writeFileAtomically(m_file, m_user.dump(2, ' ', false, nlohmann::json::error_handler_t::replace)))
+    if (!m_fileKept && writeFileAtomically(m_file, m_user.dump(2, ' ', false, nlohmann::json::error_handler_t::replace)))
         return true;
     NSLog("could not store user defaults in %s", m_file.c_str());
     return false;

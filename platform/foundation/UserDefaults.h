@@ -40,4 +40,6 @@ private:
     std::filesystem::path m_file;
     nlohmann::json m_registered = nlohmann::json::object();
     nlohmann::json m_user = nlohmann::json::object();
+    // An unreadable file that could not be set aside: it is never written over.
+    bool m_fileKept = false;
 };

@@ -6,6 +6,20 @@
 #include <cerrno>
 #include <netdb.h>
 
+namespace {
+// Never destroyed: read as lookups start, which may be as the process ends.
+HostResolver::Lookup& lookupInPlace()
+{
+    static auto* lookup = new HostResolver::Lookup;
+    return *lookup;
+}
+} // namespace
+
+void HostResolver::setLookupForTesting(Lookup lookup)
+{
+    lookupInPlace() = std::move(lookup);
+}
+
 std::shared_ptr<HostResolver> HostResolver::start(std::string host, std::uint16_t port, RunLoop& loop,
                                                   Completion completion)
 {
@@ -15,7 +29,10 @@ std::shared_ptr<HostResolver> HostResolver::start(std::string host, std::uint16_
     // Not joined: a slow resolver must not hold up whoever cancels. The thread keeps the shared
     // state alive and, once cancelled, only drops its answer; past the process's end it touches
     // only that state and the loop, which the loop's owner keeps.
-    if (!DetachedThreads::start([self, host, port] { deliver(self, resolve(host, port)); })) {
+    Lookup lookup = lookupInPlace();
+    if (!lookup)
+        lookup = [](const std::string& name, std::uint16_t number) { return resolve(name, number); };
+    if (!DetachedThreads::start([self, host, port, lookup] { deliver(self, lookup(host, port)); })) {
         // No thread to be had (the process is out of them, or ending): the lookup fails like any other.
         Result failed;
         failed.resolverError = EAI_SYSTEM;

@@ -33,6 +33,10 @@ public:
     // SOCK_DGRAM (UDP).
     static Result resolve(const std::string& host, std::uint16_t port, int socketType = SOCK_STREAM,
                           bool passive = false);
+    // What the lookups started from now on run in place of resolve(), for tests that need one held
+    // up as a slow resolver holds it; none puts resolve() back.
+    using Lookup = std::function<Result(const std::string& host, std::uint16_t port)>;
+    static void setLookupForTesting(Lookup lookup);
 
     // After cancel() the completion is never called; the lookup thread finishes on its own.
     void cancel();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/net/UniqueFd.h"
+#include "platform/foundation/UniqueFd.h"
 
 #include <cstddef>
 #include <sys/types.h>

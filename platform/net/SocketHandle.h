@@ -3,7 +3,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/FdEvents.h"
 #include "platform/net/SocketAddress.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/foundation/UniqueFd.h"
 
 #include <functional>
 #include <memory>

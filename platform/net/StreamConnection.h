@@ -6,7 +6,7 @@
 #include "platform/net/StreamError.h"
 #include "platform/net/StreamEvent.h"
 #include "platform/net/TlsSession.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/foundation/UniqueFd.h"
 
 #include <cstddef>
 #include <cstdint>

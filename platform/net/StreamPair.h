@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/net/ReadStream.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/foundation/UniqueFd.h"
 #include "platform/net/WriteStream.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "platform/foundation/NSTimer.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/FdEvents.h"
-#include "platform/net/UniqueFd.h"
+#include "platform/foundation/UniqueFd.h"
 #include "session/socket/AsyncReceivePacket.h"
 #include "session/socket/AsyncSendPacket.h"
 #include "session/socket/SocketError.h"

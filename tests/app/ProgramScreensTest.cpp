@@ -1,10 +1,14 @@
 #include "app/PictureRecord.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/UniqueFd.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
 #include <cstdlib>
 #include <fstream>
 #include <set>
@@ -57,19 +61,19 @@ TEST(Program, RemovesFromTheScreensFolderOnlyThePicturesItWroteThere)
     ASSERT_FALSE(written.empty());
     for (const auto& name : users)
         EXPECT_TRUE(fs::exists(fs::symlink_status(screens / name))) << "removed " << name;
-    // Marked old, as the user's are, so that what the next run writes tells itself apart; and one
-    // the user changed since.
-    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    // Held open, so that no picture the next run writes can be given a freed inode of these and
+    // pass for one that stayed; and one the user changed since.
+    std::map<std::string, UniqueFd> firstRun;
     for (const auto& name : written)
-        fs::last_write_time(screens / name, old);
+        firstRun.emplace(name, UniqueFd(::open((screens / name).c_str(), O_RDONLY | O_CLOEXEC)));
     const std::string changed = *written.begin();
     ASSERT_TRUE(std::ofstream(screens / changed, std::ios::app) << "edited");
 
     ASSERT_EQ(runWritingScreensInto(scratch.path() / "data", screens), 0);
-    for (const auto& name : picturesIn(screens)) {
-        if (users.contains(name) || name == changed)
-            continue;
-        EXPECT_GT(fs::last_write_time(screens / name), old + std::chrono::hours(1)) << "the first run's " << name << " stayed";
+    for (const auto& [name, fd] : firstRun) {
+        struct stat info {};
+        ASSERT_EQ(::fstat(fd.get(), &info), 0);
+        EXPECT_EQ(info.st_nlink, name == changed ? 1u : 0u) << "the first run's " << name;
     }
     for (const auto& name : users)
         EXPECT_TRUE(fs::exists(fs::symlink_status(screens / name))) << "removed " << name;

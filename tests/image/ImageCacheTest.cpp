@@ -277,6 +277,22 @@ TEST(ImageCache, TheSharedCachesDiskThreadEndsBeforeStaticObjectsGo)
     EXPECT_EQ(status, 0) << "3: the disk thread outlived the program";
 }
 
+// Made only once the process's end has passed its work, the shared cache leaves no disk thread
+// running into the static objects going.
+TEST(ImageCache, TheSharedCacheMadeAfterTheEndLeavesNoDiskThread)
+{
+    std::fflush(nullptr);
+    const int status = ChildProcess::run([] { return true; }, []() -> int {
+        ChildProcess::checkThreadsAtExit(ChildProcess::settledThreadCount());
+        // Made after the check, so gone before it.
+        static const struct MadeLate {
+            ~MadeLate() { ImageCache::sharedImageCache()->getSize(); }
+        } late;
+        std::exit(0);
+    });
+    EXPECT_EQ(status, 0) << "3: the disk thread outlived the program";
+}
+
 // A child forked once the shared cache's disk thread runs has no such thread: its end does not wait
 // out the bound for it.
 TEST(ImageCache, AForkedChildEndsWithoutWaitingForTheParentsDiskThread)

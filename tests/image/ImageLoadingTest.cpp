@@ -181,6 +181,28 @@ TEST(ImageDownload, ADownloadInFlightAtTheEndOfTheProcessEndsBeforeStaticObjects
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
+// Made only once the process's end has passed its work, the shared downloader starts no worker
+// for a download, which would run into the static objects going.
+TEST(ImageDownload, TheSharedDownloaderMadeAfterTheEndStartsNoWorker)
+{
+    const auto url = "http://127.0.0.1:" + std::to_string(LoopbackPeer::closedPort()) + "/p.jpg";
+    std::fflush(nullptr);
+    const int status = ChildProcess::run([] { return true; }, [&url]() -> int {
+        ChildProcess::checkThreadsAtExit(ChildProcess::settledThreadCount());
+        // Made after the check, so gone before it.
+        static const struct MadeLate {
+            std::string url;
+            ~MadeLate()
+            {
+                ImageDownloader::sharedDownloader()->downloadImageWithURL(
+                    NSURL::URLWithString(url), 0, {}, [](UIImagePtr, ImageData, NSErrorPtr, bool) {});
+            }
+        } late {url};
+        std::exit(0);
+    });
+    EXPECT_EQ(status, 0) << "3: a worker outlived the program";
+}
+
 // The owner's headers filter runs as a download is set up, and may read the settings back.
 TEST(ImageDownload, HeadersFilterMayReadTheDownloaderSettings)
 {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -32,9 +31,13 @@ private:
 } // namespace
 
 // A queue that lives to the process's end is stopped there: what runs is cancelled and waited for,
-// though never past the bound, and what waits, or is added later, never starts.
+// though never past the bound, and what waits, or is added later, never starts. The stop call
+// alone is timed: one still running at the bound is left to end by itself, never joined in it,
+// so the slack covers only a late wake-up, well short of a second bound.
 TEST(OperationQueue, StoppingWaitsWithinItsBoundForWhatRunsAndStartsNothingMore)
 {
+    constexpr auto bound = 300ms;
+    constexpr auto slack = 200ms;
     for (const auto windDown : {20ms, 800ms}) {
         OperationQueue queue;
         queue.setMaxConcurrentOperationCount(1);
@@ -45,11 +48,11 @@ TEST(OperationQueue, StoppingWaitsWithinItsBoundForWhatRunsAndStartsNothingMore)
         while (!running->started)
             std::this_thread::sleep_for(1ms);
         const auto start = std::chrono::steady_clock::now();
-        const bool ended = queue.stopWithin(300ms);
+        const bool ended = queue.stopWithin(bound);
         const auto took = std::chrono::steady_clock::now() - start;
-        EXPECT_EQ(ended, windDown < 300ms);
+        EXPECT_EQ(ended, windDown < bound);
         EXPECT_EQ(running->ended.load(), ended);
-        EXPECT_LT(took, std::max<std::chrono::nanoseconds>(windDown, 300ms) + 400ms) << windDown.count();
+        EXPECT_LT(took, bound + slack) << windDown.count();
         auto late = std::make_shared<WindingDown>(0ms);
         queue.addOperation(late);
         std::this_thread::sleep_for(50ms);

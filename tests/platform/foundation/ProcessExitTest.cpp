@@ -16,6 +16,10 @@ namespace {
 constexpr int RanTheParentsWork = 9;
 constexpr int SkippedItsOwnWork = 8;
 constexpr int StartedAfterTheEndBegan = 10;
+constexpr int RefusedWhileTheEndRan = 11;
+constexpr int DroppedWhatExitWorkAdded = 12;
+constexpr int TookWorkAfterTheEnd = 13;
+constexpr int RanRefusedWork = 14;
 } // namespace
 
 // The work runs in the process that added it only: a forked child runs what it added itself, and
@@ -23,14 +27,15 @@ constexpr int StartedAfterTheEndBegan = 10;
 TEST(ProcessExit, AForkedChildRunsOnlyTheWorkItAddedItself)
 {
     static const pid_t parent = ::getpid();
-    ProcessExit::add([] {
+    ASSERT_TRUE(ProcessExit::add([] {
         if (::getpid() != parent)
             ::_exit(RanTheParentsWork);
-    });
+    }));
     std::fflush(nullptr);
     const int status = ChildProcess::run([] { return true; }, []() -> int {
         static std::atomic<bool> ownRan {false};
-        ProcessExit::add([] { ownRan = true; });
+        if (!ProcessExit::add([] { ownRan = true; }))
+            return SkippedItsOwnWork;
         // Made after the work was added, so destroyed once it has run.
         static const struct Check {
             ~Check() { ::_exit(ownRan ? 0 : SkippedItsOwnWork); }
@@ -38,6 +43,42 @@ TEST(ProcessExit, AForkedChildRunsOnlyTheWorkItAddedItself)
         std::exit(0);
     }, 10);
     EXPECT_EQ(status, 0) << RanTheParentsWork << ": ran the parent's work; " << SkippedItsOwnWork << ": not its own";
+}
+
+// Work added while the end runs, by exit work, runs too; once the end has found nothing left,
+// work is refused and never run. The checks are static objects made last, which go first after
+// the end.
+TEST(ProcessExit, WorkAddedOnceTheEndHasBegunRunsOrIsRefused)
+{
+    for (const bool afterTheEnd : {false, true}) {
+        std::fflush(nullptr);
+        const int status = ChildProcess::run([] { return true; }, [afterTheEnd]() -> int {
+            static std::atomic<bool> added {false};
+            static std::atomic<bool> ran {false};
+            static const auto work = [] { ran = true; };
+            if (!afterTheEnd && !ProcessExit::add([] { added = ProcessExit::add(work); }))
+                return RefusedWhileTheEndRan;
+            static const struct Check {
+                bool afterTheEnd;
+                ~Check()
+                {
+                    if (afterTheEnd) {
+                        if (ProcessExit::add(work))
+                            ::_exit(TookWorkAfterTheEnd);
+                        ::_exit(ran ? RanRefusedWork : 0);
+                    }
+                    if (!added)
+                        ::_exit(RefusedWhileTheEndRan);
+                    ::_exit(ran ? 0 : DroppedWhatExitWorkAdded);
+                }
+            } check {afterTheEnd};
+            std::exit(0);
+        }, 10);
+        EXPECT_EQ(status, 0) << "after the end: " << afterTheEnd << "; " << RefusedWhileTheEndRan
+                             << ": exit work did not run, or its work was refused; " << DroppedWhatExitWorkAdded
+                             << ": took exit work's work and never ran it; " << TookWorkAfterTheEnd
+                             << ": took work after the end; " << RanRefusedWork << ": ran work it refused";
+    }
 }
 
 // The process's end waits for its unjoined threads within a bound, starts none from then on, and

@@ -59,6 +59,21 @@ TEST(UserDefaults, CorruptFileStartsEmptyAndIsReplacedOnWrite)
     EXPECT_FALSE(UserDefaults(data.path() / "linked.json").objectForKey("x"));
 }
 
+// Every copy set aside is kept: a second damaged file goes beside the first one, not over it.
+TEST(UserDefaults, EachUnreadableFileIsSetAsideBesideTheEarlierOnes)
+{
+    ScopedDataFolder data;
+    const auto file = data.path() / "defaults.json";
+    const std::string cutShort = R"({"Server_Ip":"10.0.0.5", "note":"my real venue")";
+    for (const std::string& damaged : {cutShort, std::string("garbage")}) {
+        ASSERT_TRUE(writeFileAtomically(file, damaged));
+        UserDefaults defaults(file);
+        EXPECT_TRUE(defaults.setObject("x", "1"));
+    }
+    EXPECT_EQ(readFile(data.path() / "defaults.json.unreadable"), cutShort);
+    EXPECT_EQ(readFile(data.path() / "defaults.json.unreadable-2"), "garbage");
+}
+
 TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
 {
     ScopedDataFolder data;
@@ -113,6 +128,28 @@ TEST(Paths, AtomicWritesRemoveOnlyTheLeftoversOfWhatTheyWrite)
     ASSERT_TRUE(writeFileAtomically(owned / "a", "new", std::filesystem::perms::owner_read, FileFlush::Skip,
                                     [](std::string_view name) { return name != "c"; }));
     EXPECT_EQ(namesIn(owned), (std::set<std::string> {"a", "c.tmp-" + dead}));
+}
+
+// A writer's process number may be taken by another process after it was killed: its leftover
+// goes once it is older than any write takes, while a fresh one of a live writer stays.
+TEST(Paths, AtomicWritesRemoveAnOldLeftoverWhoseProcessNumberIsTaken)
+{
+    ScopedDataFolder data;
+    const auto file = data.path() / "item";
+    const std::string live = std::to_string(::getpid());
+    const std::set<std::string> old {"item.tmp-" + live, "item.tmp-1-a1B2c3"};
+    const std::set<std::string> fresh {"item.tmp-" + live + "-x1Y2z3", "item.tmp-1"};
+    for (const auto& name : old) {
+        ASSERT_TRUE(std::ofstream(data.path() / name) << "left");
+        std::filesystem::last_write_time(data.path() / name,
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::minutes(11));
+    }
+    for (const auto& name : fresh)
+        ASSERT_TRUE(std::ofstream(data.path() / name) << "writing");
+    ASSERT_TRUE(writeFileAtomically(file, "new"));
+    auto expected = fresh;
+    expected.insert("item");
+    EXPECT_EQ(namesIn(data.path()), expected);
 }
 
 // Settings files come as XML property lists. A boolean comes back as a boolean, not as the number

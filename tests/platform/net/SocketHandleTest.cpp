@@ -2,10 +2,16 @@
 #include "platform/net/SocketHandle.h"
 
 #include "tests/platform/net/peer/LoopbackPeer.h"
+#include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <sys/un.h>
+#include <thread>
 
 // Connecting, refusals and handing the descriptor on are driven through the TCP socket's tests.
 TEST(SocketHandle, InvalidatingSilencesAPendingConnect)
@@ -64,4 +70,36 @@ TEST(HostResolver, NamesAreNoLiteralsAndACancelledLookupNeverAnswers)
         loop.runOnce(RunLoopModes::Default, 0.02);
     EXPECT_EQ(answers, 1);
     EXPECT_FALSE(cancelledAnswered);
+}
+
+// A resolver may hold a lookup for seconds: the process's end waits for one under way, within its
+// bound, so the lookup has returned before any static object goes.
+TEST(HostResolver, TheEndOfTheProcessWaitsForALookupUnderWay)
+{
+    constexpr int LookupRanIntoTheEnd = 5;
+    std::fflush(nullptr);
+    const int status = ChildProcess::run([] { return true; }, []() -> int {
+        static std::atomic<bool> underWay {false}, returned {false};
+        HostResolver::setLookupForTesting([](const std::string&, std::uint16_t) {
+            underWay = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            returned = true;
+            return HostResolver::Result {};
+        });
+        // As the program's main loop, never destroyed.
+        static auto* loop = new RunLoop;
+        HostResolver::start("venue.floorpad.invalid", 7, *loop, [](const HostResolver::Result&) {});
+        while (!underWay)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // Made last, so destroyed first of the static objects.
+        static const struct Check {
+            ~Check()
+            {
+                if (!returned)
+                    ::_exit(LookupRanIntoTheEnd);
+            }
+        } check;
+        std::exit(0);
+    }, 10);
+    EXPECT_EQ(status, 0) << LookupRanIntoTheEnd << ": the lookup still ran as static objects went";
 }

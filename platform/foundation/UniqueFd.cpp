@@ -1,4 +1,4 @@
-#include "platform/net/UniqueFd.h"
+#include "platform/foundation/UniqueFd.h"
 
 #include <unistd.h>
 

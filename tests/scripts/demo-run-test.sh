@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Runs a copy of scripts/demo past its build, in a checkout of its own where cmake, the install
+# step, the program and the venue server are stand-ins, to see what the demo does to the
+# pictures' folders around its build: when the build fails, and when it succeeds.
+#   demo-run-test.sh PATH/TO/scripts/demo
+set -uo pipefail
+export LC_ALL=C.UTF-8
+unset BUILD_DIR
+work=$(mktemp -d)
+trap 'rm -rf -- "$work"' EXIT
+failed=0
+fail() { echo "FAILED: $*" >&2; failed=1; }
+
+checkout=$work/checkout
+mkdir -p "$checkout/scripts" "$work/bin" "$work/stubs" "$work/caller"
+cp -- "$1" "$checkout/scripts/demo"
+printf '#!/bin/sh\nexit 0\n' >"$checkout/scripts/install-deps"
+# The program notes how it was started; the venue server names its two ports as the real one
+# does and stays until the demo ends it.
+printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s"\n' "$work/program-args" >"$work/stubs/floorpad"
+printf '#!/bin/sh\necho "listening on 127.0.0.1:40001"\necho "pictures on 127.0.0.1:40002"\nexec cat >/dev/null\n' \
+    >"$work/stubs/venue-sim"
+# Configuring does nothing. The build notes what the default folder holds while it runs, then
+# fails when told to, or makes the two programs.
+cat >"$work/bin/cmake" <<EOF
+#!/bin/sh
+[ "\$1" = --build ] || exit 0
+ls -A "$checkout/build/demo-screens" >"$work/during-build"
+[ -e "$work/build-fails" ] && exit 1
+mkdir -p "\$2/app" "\$2/tools/venue-sim"
+cp "$work/stubs/floorpad" "\$2/app/floorpad"
+cp "$work/stubs/venue-sim" "\$2/tools/venue-sim/venue-sim"
+EOF
+chmod +x "$checkout/scripts/demo" "$checkout/scripts/install-deps" "$work/stubs/"* "$work/bin/cmake"
+demo() { (cd "$work/caller" && PATH="$work/bin:$PATH" exec "$checkout/scripts/demo" "$@") >"$work/stdout" 2>"$work/stderr"; }
+
+# The user's folder holds pictures named as the program names its own, and other things; the
+# default folder holds pictures of an earlier run.
+pictures=$work/caller/pictures
+default=$checkout/build/demo-screens
+theirs=(0001-InitViewController.png 0002-RoomFloorViewController.png notes.txt .floorpad-screens.json)
+earlier=(0001-InitViewController.png 0005-RoomFloorViewController.png)
+mkdir -p "$pictures" "$default"
+for name in "${theirs[@]}"; do echo theirs >"$pictures/$name"; done
+for name in "${earlier[@]}"; do echo earlier >"$default/$name"; done
+users_folder_stays() {
+    for name in "${theirs[@]}"; do [ -e "$pictures/$name" ] || fail "$1: removed $name from the user's folder"; done
+}
+
+# A failed build loses nothing, and starts nothing.
+touch "$work/build-fails"
+for args in "--screens pictures" ""; do
+    # shellcheck disable=SC2086 # each case is its words
+    demo $args && fail "the demo went on past a failed build (${args:-default folder})"
+    [ -e "$work/during-build" ] || fail "the demo stopped before its build (${args:-default folder}): $(cat "$work/stderr")"
+    rm -f -- "$work/during-build"
+    users_folder_stays "a failed build (${args:-default folder})"
+    for name in "${earlier[@]}"; do [ -e "$default/$name" ] || fail "a failed build removed $name (${args:-default folder})"; done
+done
+[ -e "$work/program-args" ] && fail "the program ran after a failed build"
+rm -f -- "$work/build-fails"
+
+# A folder the user names is left to the program, which alone knows what it wrote there.
+demo --screens pictures --seconds 1 || fail "the demo failed with the user's folder: $(cat "$work/stderr")"
+users_folder_stays "the user's folder"
+grep -qxF -- "$pictures" "$work/program-args" || fail "the program was not given the user's folder"
+for setting in Server_Port=40001 webService_Port=40002; do
+    grep -qxF -- "$setting" "$work/program-args" || fail "the program was not given $setting"
+done
+
+# The default folder is the project's own: emptied of pictures, once the build has succeeded.
+demo || fail "the demo failed with the default folder: $(cat "$work/stderr")"
+for name in "${earlier[@]}"; do
+    grep -qxF -- "$name" "$work/during-build" || fail "$name was removed before the build had succeeded"
+    [ -e "$default/$name" ] && fail "$name of an earlier run is still in the default folder"
+done
+grep -qxF -- "$default" "$work/program-args" || fail "the program was not given the default folder"
+exit "$failed"
