@@ -68,6 +68,18 @@ for setting in Server_Port=40001 webService_Port=40002; do
     grep -qxF -- "$setting" "$work/program-args" || fail "the program was not given $setting"
 done
 
+# Nor while another run holds it: that run's pictures stay, and the demo stops.
+flock -o "$default" sh -c "echo \$\$ >'$work/held.tmp'; mv '$work/held.tmp' '$work/held'; exec sleep 30" \
+    </dev/null >/dev/null 2>&1 &
+holder=$!
+for _ in $(seq 100); do [ -e "$work/held" ] && break; sleep 0.1; done
+demo && fail "the demo ran on a folder another run held"
+kill "$(cat "$work/held")"
+wait "$holder"
+for name in "${earlier[@]}"; do [ -e "$default/$name" ] || fail "$name was removed while another run held the folder"; done
+grep -q "another run is using it" "$work/stderr" || fail "the demo did not say why it stopped: $(cat "$work/stderr")"
+rm -f -- "$work/program-args"
+
 # The default folder is the project's own: emptied of pictures, once the build has succeeded.
 demo || fail "the demo failed with the default folder: $(cat "$work/stderr")"
 for name in "${earlier[@]}"; do

@@ -3,17 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <set>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -27,55 +22,7 @@ int runIn(const fs::path& folder, const std::string& arguments, const std::strin
     const int status = std::system(run.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-std::set<std::string> picturesIn(const fs::path& folder)
-{
-    if (!fs::is_directory(folder))
-        return {};
-    auto names = namesIn(folder);
-    std::erase_if(names, [](const std::string& name) { return !name.ends_with(".png"); });
-    return names;
-}
 } // namespace
-
-// One run writes into a screens folder at a time. A second one started on it stops before it
-// writes or removes anything, there or in its data folder, and says why; the first runs on.
-TEST(Program, HoldsItsScreensFolderForOneRunAtATime)
-{
-    ScopedDataFolder scratch;
-    const auto screens = scratch.path() / "screens";
-    const pid_t first = ::fork();
-    if (first == 0) {
-        ::execl(FLOORPAD_PROGRAM, FLOORPAD_PROGRAM, "--data-dir", (scratch.path() / "first").c_str(), "--screens",
-                screens.c_str(), "--seconds", "20", "--setting", "Server_Port=1", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ASSERT_GT(first, 0);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (picturesIn(screens).empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const auto written = picturesIn(screens);
-
-    const auto started = std::chrono::steady_clock::now();
-    const int second = runIn(scratch.path(), "--data-dir second --screens screens");
-    const auto took = std::chrono::steady_clock::now() - started;
-    const auto firstRunsOn = ::waitpid(first, nullptr, WNOHANG) == 0;
-    const auto after = picturesIn(screens);
-    ::kill(first, SIGTERM);
-    int status = 0;
-    ASSERT_EQ(::waitpid(first, &status, 0), first);
-
-    ASSERT_FALSE(written.empty()) << "the first run wrote no picture";
-    EXPECT_EQ(second, 1);
-    EXPECT_LT(took, std::chrono::seconds(5));
-    const auto said = readFile(scratch.path() / "messages");
-    EXPECT_TRUE(said && said->find("another run is using it") != std::string::npos) << said.value_or("");
-    EXPECT_TRUE(firstRunsOn);
-    EXPECT_TRUE(std::includes(after.begin(), after.end(), written.begin(), written.end()))
-        << "the second run removed the first one's pictures";
-    EXPECT_FALSE(fs::exists(scratch.path() / "second")) << "the second run wrote its data folder";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-}
 
 // The data folder named on the command line is the one used, whatever the environment names; and
 // an empty folder name, as a script passes for a variable it never set, is refused before the
