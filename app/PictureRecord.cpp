@@ -54,11 +54,11 @@ std::optional<std::string> whyNotTrusted(const struct stat& info)
     if (!S_ISREG(info.st_mode))
         return "it is not a regular file";
     if (info.st_uid != ::geteuid())
-        return "it belongs to another account (uid " + std::to_string(info.st_uid) + ")";
+        return "it belongs to another account, uid " + std::to_string(info.st_uid);
     if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
         char mode[8];
         std::snprintf(mode, sizeof mode, "%03o", static_cast<unsigned>(info.st_mode & 0777));
-        return std::string("others may write it (mode ") + mode + ")";
+        return std::string("others may write it, mode ") + mode;
     }
     return std::nullopt;
 }
@@ -105,8 +105,9 @@ std::size_t PictureRecord::removeRecordedPictures()
         startRecord();
         return 0;
     }
-    const auto why = !record || ::fstat(record.get(), &info) != 0 ? std::optional(std::string(std::strerror(errno)))
-                                                                     : whyNotTrusted(info);
+    const auto why = !record || ::fstat(record.get(), &info) != 0
+        ? std::optional(std::string(errno == ELOOP ? "it is a link" : std::strerror(errno)))
+        : whyNotTrusted(info);
     if (why) {
         NSLog("the picture record %s is not trusted (%s): nothing removed, and this run records no pictures",
               path.c_str(), why->c_str());
