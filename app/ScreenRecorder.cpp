@@ -67,11 +67,11 @@ ScreenRecorder::~ScreenRecorder()
 
 void ScreenRecorder::capture()
 {
+    if (!m_folder.isHeld())
+        return;
     // Most seconds nothing on screen has changed, which the views' fingerprint tells without
     // drawing. A changed fingerprint may still draw the same pixels (a value set and set back,
     // a tile redrawn the same), and comparing them is far cheaper than encoding.
-    if (!m_folder.isHeld())
-        return;
     const std::uint64_t fingerprint = ViewRenderer::screenFingerprint();
     if (m_lastFingerprint == fingerprint)
         return;

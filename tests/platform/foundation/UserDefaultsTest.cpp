@@ -72,6 +72,18 @@ TEST(UserDefaults, EachUnreadableFileIsSetAsideBesideTheEarlierOnes)
     }
     EXPECT_EQ(readFile(data.path() / "defaults.json.unreadable"), cutShort);
     EXPECT_EQ(readFile(data.path() / "defaults.json.unreadable-2"), "garbage");
+
+    // Settings that are a link are set aside whole, the link itself; one that finds every name
+    // for a copy taken is not written over at all.
+    std::filesystem::remove(file);
+    std::filesystem::create_symlink("elsewhere.json", file);
+    EXPECT_TRUE(UserDefaults(file).setObject("x", "1"));
+    EXPECT_TRUE(std::filesystem::is_symlink(data.path() / "defaults.json.unreadable-3"));
+    for (int copy = 4; copy <= 1000; ++copy)
+        ASSERT_TRUE(std::ofstream(data.path() / ("defaults.json.unreadable-" + std::to_string(copy))));
+    ASSERT_TRUE(writeFileAtomically(file, "damaged"));
+    EXPECT_FALSE(UserDefaults(file).setObject("x", "1"));
+    EXPECT_EQ(readFile(file), "damaged");
 }
 
 TEST(Paths, AtomicWriteSetsPermissionsReplacesAndFollowsNothingPlanted)
