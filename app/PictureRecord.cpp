@@ -1,7 +1,6 @@
 #include "app/PictureRecord.h"
 
 #include "platform/foundation/Log.h"
-#include "platform/foundation/Paths.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -89,7 +88,7 @@ std::optional<FileIdentity> writtenIdentity(const nlohmann::json& entry)
 }
 } // namespace
 
-PictureRecord::PictureRecord(std::filesystem::path folder, std::function<bool(std::string_view)> ownName)
+PictureRecord::PictureRecord(SharedFolder folder, std::function<bool(std::string_view)> ownName)
     : m_folder(std::move(folder))
     , m_ownName(std::move(ownName))
 {
@@ -98,8 +97,9 @@ PictureRecord::PictureRecord(std::filesystem::path folder, std::function<bool(st
 std::size_t PictureRecord::removeRecordedPictures()
 {
     m_file.reset();
-    const auto path = m_folder / FileName;
-    const auto record = openStoredFile(path);
+    const std::string name(FileName);
+    const auto path = m_folder->pathOf(name);
+    const auto record = m_folder->openForReading(name);
     struct stat info {};
     if (!record && errno == ENOENT) {
         startRecord();
@@ -115,19 +115,20 @@ std::size_t PictureRecord::removeRecordedPictures()
     }
     std::size_t removed = 0;
     if (!removePicturesNamedIn(record.get(), removed)) {
-        const auto aside = moveUnreadableAside(path);
-        NSLog("%s is no record of pictures that this version reads; %s%s, nothing removed", path.c_str(),
-              aside ? "set aside as " : "not set aside, and this run records no pictures", aside ? aside->c_str() : "");
+        const auto aside = m_folder->setAside(name);
+        const std::string outcome = aside ? "set aside as " + m_folder->pathOf(*aside).string()
+                                          : std::string("not set aside (") + std::strerror(errno)
+                + "), and this run records no pictures";
+        NSLog("%s is no record of pictures that this version reads (its first line is not a record's): %s, nothing "
+              "removed",
+              path.c_str(), outcome.c_str());
         if (!aside)
             return 0;
-    } else {
+    } else if (!m_folder->removeIfStill(name, FileIdentity::of(info))) {
         // The record read goes, and only it: not a file put in its place meanwhile.
-        struct stat now {};
-        if (::lstat(path.c_str(), &now) != 0 || now.st_dev != info.st_dev || now.st_ino != info.st_ino
-            || ::unlink(path.c_str()) != 0) {
-            NSLog("could not clear the picture record %s: this run records no pictures", path.c_str());
-            return removed;
-        }
+        NSLog("could not clear the picture record %s (it is no longer the record read): this run records no pictures",
+              path.c_str());
+        return removed;
     }
     startRecord();
     return removed;
@@ -154,23 +155,23 @@ void PictureRecord::removeIfStillWritten(const std::string& line, std::size_t& r
     if (!m_ownName(name) || std::filesystem::path(name) != std::filesystem::path(name).filename())
         return;
     const auto written = writtenIdentity(entry);
-    const auto picture = m_folder / name;
-    struct stat info {};
-    if (written && ::lstat(picture.c_str(), &info) == 0 && S_ISREG(info.st_mode) && FileIdentity::of(info) == *written
-        && ::unlink(picture.c_str()) == 0)
+    if (written && m_folder->removeIfStill(name, *written))
         ++removed;
 }
 
 void PictureRecord::startRecord()
 {
     CreatedFile created;
-    const auto made = createFileAtomically(m_folder / FileName, std::string(Header) + "\n",
-                                           std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                                           FileFlush::ToDisk, &created);
-    if (made == FileCreation::Created && created.appending)
+    const auto made = m_folder->createNew(std::string(FileName), std::string(Header) + "\n", 0600, FileFlush::ToDisk,
+                                          &created);
+    if (made == FileCreation::Created && created.appending) {
         m_file = std::move(created.appending);
-    else
-        NSLog("could not start the picture record in %s: this run records no pictures", m_folder.c_str());
+        return;
+    }
+    const std::string why = made == FileCreation::NameTaken ? "something else took its name meanwhile"
+                                                            : std::strerror(errno);
+    NSLog("could not start the picture record in %s: %s: this run records no pictures", m_folder->path().c_str(),
+          why.c_str());
 }
 
 bool PictureRecord::add(const std::string& name, const FileIdentity& written)
@@ -186,11 +187,13 @@ bool PictureRecord::add(const std::string& name, const FileIdentity& written)
     // One whole line onto the end, on the disk as the picture before it is: a power cut loses at
     // most this line. After a short write the record is not appended to again, so the part of a
     // line it left stays the last one, which a reader passes over.
-    if (::write(m_file.get(), line.data(), line.size()) == static_cast<ssize_t>(line.size())
-        && ::fdatasync(m_file.get()) == 0)
+    const ssize_t appended = ::write(m_file.get(), line.data(), line.size());
+    const bool whole = appended == static_cast<ssize_t>(line.size());
+    if (whole && ::fdatasync(m_file.get()) == 0)
         return true;
-    NSLog("could not record %s in %s: it and the later pictures of this run will stay", name.c_str(),
-          m_folder.c_str());
+    const std::string why = whole || appended < 0 ? std::strerror(errno) : "the line was cut short";
+    NSLog("could not record %s in %s: %s: it and the later pictures of this run will stay", name.c_str(),
+          m_folder->path().c_str(), why.c_str());
     m_file.reset();
     return false;
 }

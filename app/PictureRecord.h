@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/FileIdentity.h"
+#include "platform/foundation/OpenFolder.h"
 #include "platform/foundation/UniqueFd.h"
 
 #include <filesystem>
@@ -16,14 +17,15 @@
 //
 // The record is a header line and then a line for each picture, appended: a picture costs the
 // same however many came before, and a record cut short loses at most its last line. It is
-// trusted only while no other account could have written it.
+// trusted only while no other account could have written it. Everything goes through the folder
+// as it was opened: whatever is later put at its path is left alone.
 class PictureRecord {
 public:
     static constexpr std::string_view FileName = ".floorpad-screens.json";
 
     // ownName: the form of the names the program writes; a name of any other form in a record is
     // never removed.
-    PictureRecord(std::filesystem::path folder, std::function<bool(std::string_view)> ownName);
+    PictureRecord(SharedFolder folder, std::function<bool(std::string_view)> ownName);
 
     // Removes the pictures the last record names and starts a new record. A record that another
     // account owns or may write is left as it is: nothing is removed, and this run keeps no
@@ -41,7 +43,7 @@ private:
     void removeIfStillWritten(const std::string& line, std::size_t& removed) const;
     void startRecord();
 
-    std::filesystem::path m_folder;
+    SharedFolder m_folder;
     std::function<bool(std::string_view)> m_ownName;
     UniqueFd m_file;
 };

@@ -9,7 +9,9 @@
 #include "platform/ui/ViewRenderer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 // ASCII by rule, whatever the locale, so a name reads the same to every tool that lists the folder.
@@ -38,16 +40,16 @@ bool ScreenRecorder::isPictureName(std::string_view name)
     return countWritten && std::all_of(screen.begin(), screen.end(), isNameCharacter);
 }
 
-ScreenRecorder::ScreenRecorder(FolderLock folder)
-    : m_folder(std::move(folder))
+ScreenRecorder::ScreenRecorder(FolderLock held)
+    : m_folder(std::move(held))
     , m_record(m_folder.folder(), isPictureName)
 {
     if (!m_folder.isHeld()) {
-        NSLog("not writing the screen to %s: %s", m_folder.folder().c_str(), m_folder.problem().c_str());
+        NSLog("not writing the screen to %s: %s", folder().c_str(), m_folder.problem().c_str());
         return;
     }
     if (const auto removed = m_record.removeRecordedPictures())
-        NSLog("removed %zu screen pictures an earlier run wrote in %s", removed, m_folder.folder().c_str());
+        NSLog("removed %zu screen pictures an earlier run wrote in %s", removed, folder().c_str());
     m_observer = NotificationCenter::defaultCenter().addObserver(ScreenInFrontDidChangeNotification,
                                                                  [this](const Notification&) { capture(); });
     m_timer = NSTimer::scheduledTimerWithTimeInterval(1.0, true, [this](NSTimer&) { capture(); });
@@ -94,12 +96,14 @@ void ScreenRecorder::capture()
         std::snprintf(count, sizeof count, "%04d-", m_lastCount + 1);
         const std::string name = count + screen + ".png";
         CreatedFile file;
-        const auto written = createFileAtomically(folder() / name, *bytes,
-                                                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write
-                                                      | std::filesystem::perms::group_read | std::filesystem::perms::others_read,
-                                                  FileFlush::ToDisk, &file);
-        if (written == FileCreation::Failed)
-            break;
+        // Readable by whom the user's file-creation mask allows, as any file the user makes.
+        const auto written = m_folder.folder()->createNew(name, *bytes, 0666, FileFlush::ToDisk, &file);
+        if (written == FileCreation::Failed) {
+            const std::string why = std::strerror(errno);
+            ++m_notWritten;
+            NSLog("could not write the screen into %s: %s", folder().c_str(), why.c_str());
+            return;
+        }
         ++m_lastCount;
         if (written == FileCreation::NameTaken)
             continue;
@@ -109,5 +113,6 @@ void ScreenRecorder::capture()
         m_lastFingerprint = fingerprint;
         return;
     }
-    NSLog("could not write the screen into %s", folder().c_str());
+    ++m_notWritten;
+    NSLog("could not write the screen into %s: %d names in a row were taken", folder().c_str(), MaxNamesPassedOver);
 }

@@ -19,7 +19,8 @@ class UIImage;
 // once a second while what it shows keeps changing. A screen that has not changed costs a walk
 // over its views, not a drawing.
 //
-// The folder is the user's to name, and one run's at a time: the recorder holds it while it lives.
+// The folder is the user's to name, and one run's at a time: the recorder holds it while it lives,
+// as it was opened, so renaming it or putting something else at its path changes nothing here.
 // It replaces nothing there (a name already taken is passed over) and, as it starts, removes only
 // the pictures its record says an earlier run wrote. Given a folder it does not hold, it writes
 // and removes nothing.
@@ -35,7 +36,10 @@ public:
     // last file written.
     void capture();
     int filesWritten() const { return m_written; }
-    const std::filesystem::path& folder() const { return m_folder.folder(); }
+    // Screens that changed and could not be written; one passed over as unchanged is none.
+    int filesNotWritten() const { return m_notWritten; }
+    // The folder as named: for messages. The recorder reaches it only as it was opened.
+    const std::filesystem::path& folder() const { return m_folder.path(); }
     // Whether a file name is of the form the recorder writes, "0001-LoginViewController.png": the
     // count from 0001 up, then the screen's class name with anything but letters, digits and '_'
     // made '_'. People name their own pictures so too: the form alone never proves a file ours.
@@ -51,5 +55,6 @@ private:
     std::shared_ptr<UIImage> m_lastPicture; // the screen last written
     std::optional<std::uint64_t> m_lastFingerprint; // of the views last drawn
     int m_written = 0;
+    int m_notWritten = 0;
     int m_lastCount = 0; // in the last name written or passed over
 };

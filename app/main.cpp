@@ -70,7 +70,8 @@ void usage(const char* program)
     std::fprintf(stderr,
                  "usage: %s [--data-dir DIR] [--screens DIR] [--setting KEY=VALUE]... [--seconds N]\n"
                  "          [--camera PATH] [--camera-permission STATUS]\n"
-                 "  --data-dir DIR        where settings and the device identifier are kept (over FLOORPAD_DATA_DIR)\n"
+                 "  --data-dir DIR        where settings and the device identifier are kept (over FLOORPAD_DATA_DIR,\n"
+                 "                        then HOME): a folder of yours that no other account may write\n"
                  "  --screens DIR         write what the screen shows as PNG files into DIR\n"
                  "  --setting KEY=VALUE   store a setting (Server_Ip, Server_Port, ...) before starting\n"
                  "  --seconds N           stop after N seconds (default: run until interrupted)\n"
@@ -145,10 +146,17 @@ int main(int argc, char** argv)
         usage(argv[0]);
         return 2;
     }
-    // The screens folder is held before anything is written or removed anywhere: a second run on
-    // it stops here.
     std::optional<FolderLock> screens;
-    if (options->screens) {
+    // The data folder is checked before anything is made anywhere; the screens folder is held
+    // before anything is written or removed anywhere, so a second run on it stops there; and only
+    // then is a missing data folder made.
+    for (const bool create : {false, true}) {
+        if (const auto problem = Paths::prepareDataFolder(create)) {
+            std::fprintf(stderr, "%s: %s\n", argv[0], problem->c_str());
+            return 1;
+        }
+        if (create || !options->screens)
+            continue;
         screens.emplace(*options->screens);
         if (!screens->isHeld()) {
             std::fprintf(stderr, "%s: cannot write the screen to %s: %s\n", argv[0], options->screens->c_str(),
@@ -156,12 +164,15 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    if (const auto problem = Paths::prepareDataFolder()) {
-        std::fprintf(stderr, "%s: %s\n", argv[0], problem->c_str());
-        return 1;
+    // A setting the user asked for that cannot be kept is no setting: the run would quietly use
+    // another server.
+    for (const auto& [key, value] : options->settings) {
+        if (!UserDefaults::standard().setObject(key, value)) {
+            std::fprintf(stderr, "%s: cannot store the setting %s in %s (see above)\n", argv[0], key.c_str(),
+                         UserDefaults::standard().file().c_str());
+            return 1;
+        }
     }
-    for (const auto& [key, value] : options->settings)
-        UserDefaults::standard().setObject(key, value);
     if (!installCamera(*options))
         return 2;
 
@@ -187,12 +198,16 @@ int main(int argc, char** argv)
         NSTimer::scheduledTimerWithTimeInterval(options->seconds, false, [](NSTimer&) { RunLoop::main().stop(); });
 
     RunLoop::main().run();
+    int notWritten = 0;
     if (recorder) {
         recorder->capture();
-        NSLog("%d screen pictures in %s", recorder->filesWritten(), options->screens->c_str());
+        notWritten = recorder->filesNotWritten();
+        NSLog("%d screen pictures in %s, %d not written", recorder->filesWritten(), options->screens->c_str(),
+              notWritten);
     }
     application.quit(BackgroundTimeAtExit);
     if (signalFd >= 0)
         ::close(signalFd);
-    return 0;
+    // Pictures asked for and not written are a failure, whatever else went well.
+    return notWritten > 0 ? 1 : 0;
 }

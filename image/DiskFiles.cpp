@@ -3,36 +3,49 @@
 #include <chrono>
 #include <sys/stat.h>
 #include <sys/xattr.h>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace DiskFiles {
 
-void markExcludedFromBackup(const fs::path& path)
+void markExcludedFromBackup(const OpenFolder& folder, const std::string& name)
 {
     static const char value = '1';
-    ::setxattr(path.c_str(), "user.floorpad.exclude-from-backup", &value, 1, 0);
+    // Marked through the file opened, never through a link put in its place.
+    if (const auto file = folder.openForReading(name))
+        ::fsetxattr(file.get(), "user.floorpad.exclude-from-backup", &value, 1, 0);
 }
 
-std::vector<Entry> filesBelow(const fs::path& folder)
+namespace {
+void collect(const SharedFolder& folder, std::vector<Entry>& files, std::size_t& foldersOpened)
 {
-    std::vector<Entry> files;
-    std::error_code ec;
-    fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        const fs::path& path = it->path();
-        if (path.filename().string().starts_with('.')) {
-            if (it->is_directory(ec))
-                it.disable_recursion_pending();
+    for (auto& name : folder->names()) {
+        if (name.starts_with('.'))
+            continue;
+        const auto info = folder->statusOf(name);
+        if (!info)
+            continue;
+        if (S_ISDIR(info->st_mode)) {
+            if (foldersOpened >= MostFoldersOpened)
+                continue;
+            auto inner = folder->subfolder(name);
+            if (!inner.isOpen())
+                continue;
+            ++foldersOpened;
+            collect(std::make_shared<const OpenFolder>(std::move(inner)), files, foldersOpened);
             continue;
         }
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
-            continue;
-        files.push_back({path, static_cast<double>(info.st_mtim.tv_sec) + info.st_mtim.tv_nsec / 1e9,
-                         static_cast<std::uint64_t>(info.st_blocks) * 512, static_cast<std::uint64_t>(info.st_size)});
+        files.push_back({folder, std::move(name),
+                         static_cast<double>(info->st_mtim.tv_sec) + info->st_mtim.tv_nsec / 1e9,
+                         static_cast<std::uint64_t>(info->st_blocks) * 512, static_cast<std::uint64_t>(info->st_size)});
     }
+}
+} // namespace
+
+std::vector<Entry> filesBelow(const SharedFolder& folder)
+{
+    std::vector<Entry> files;
+    std::size_t foldersOpened = 0;
+    if (folder && folder->isOpen())
+        collect(folder, files, foldersOpened);
     return files;
 }
 

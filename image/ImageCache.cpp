@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <sys/stat.h>
 
 #include <openssl/evp.h>
 
@@ -45,21 +46,46 @@ std::shared_ptr<ImageCache> ImageCache::sharedImageCache()
     return *shared;
 }
 
+namespace {
+// The data folder's "caches", made when missing; never reached through a link.
+OpenFolder dataCachesFolder()
+{
+    return Paths::openDataFolder()->subfolder("caches", 0700);
+}
+
+SharedFolder openNamespaceFolder(const OpenFolder& directory, const std::string& fullNamespace)
+{
+    auto folder = std::make_shared<const OpenFolder>(directory.subfolder(fullNamespace, 0700));
+    if (!folder->isOpen())
+        NSLog("picture cache: %s cannot be used, so pictures are kept in memory only: %s", folder->path().c_str(),
+              folder->problem().c_str());
+    return folder;
+}
+} // namespace
+
 std::shared_ptr<ImageCache> ImageCache::create(const std::string& ns)
 {
-    return create(ns, makeDiskCachePath(ns));
+    return createIn(ns, dataCachesFolder().subfolder(ns, 0700));
 }
 
 std::shared_ptr<ImageCache> ImageCache::create(const std::string& ns, const std::optional<fs::path>& directory)
+{
+    if (!directory)
+        return createIn(ns, dataCachesFolder());
+    return createIn(ns, OpenFolder::open(*directory, OpenFolder::Last::FollowLink, 0777));
+}
+
+std::shared_ptr<ImageCache> ImageCache::createIn(const std::string& ns, const OpenFolder& directory)
 {
     auto cache = std::make_shared<ImageCache>(ns, directory);
     cache->observeApplication();
     return cache;
 }
 
-ImageCache::ImageCache(const std::string& ns, const std::optional<fs::path>& directory)
+ImageCache::ImageCache(const std::string& ns, const OpenFolder& directory)
     : m_fullNamespace(NamespacePrefix + ns)
-    , m_diskCachePath(directory ? *directory / m_fullNamespace : makeDiskCachePath(m_fullNamespace))
+    , m_diskFolder(openNamespaceFolder(directory, m_fullNamespace))
+    , m_diskCachePath(m_diskFolder->path())
     , m_memCache(m_fullNamespace)
     , m_ioQueue("com.Quorvell.ImageCache")
 {
@@ -154,7 +180,7 @@ void ImageCache::storeImage(const UIImagePtr& image, bool recalculate, ImageData
         return;
     if (shouldCacheImagesInMemory)
         m_memCache.setObject(key, image, costOf(*image));
-    if (!toDisk || !isFirstWrite(key, data))
+    if (!toDisk || !m_diskFolder->isOpen() || !isFirstWrite(key, data))
         return;
     if (data && !recalculate) {
         m_ioQueue.async([this, data = std::move(data), key] { writeToDisk(*data, key); });
@@ -194,18 +220,18 @@ std::optional<std::string> ImageCache::encodedBytes(const UIImage& image, const 
 
 void ImageCache::writeToDisk(const std::string& bytes, const std::string& key)
 {
-    const fs::path path = defaultCachePathForKey(key);
-    std::error_code ec;
+    const OpenFolder& folder = *m_diskFolder;
+    const auto name = cachedFileNameForKey(key);
     // Whatever else took the picture's name (a pipe, a link) is replaced by the rename; only a
     // folder has to go first.
-    if (fs::is_directory(fs::symlink_status(path, ec)))
-        fs::remove_all(path, ec);
+    if (const auto info = folder.statusOf(name); info && S_ISDIR(info->st_mode))
+        folder.removeAll(name);
     // The cache's folder is its own whole: every killed write's leftover there is one of its files.
     const auto cachesOwnNames = [](std::string_view) { return true; };
-    if (!writeFileAtomically(path, bytes, fs::perms::owner_read | fs::perms::owner_write, FileFlush::Skip, cachesOwnNames))
+    if (!folder.writeWhole(name, bytes, 0600, FileFlush::Skip, cachesOwnNames))
         return;
     if (shouldDisableiCloud)
-        DiskFiles::markExcludedFromBackup(path);
+        DiskFiles::markExcludedFromBackup(folder, name);
 }
 
 UIImagePtr ImageCache::imageFromMemoryCacheForKey(const std::string& key)
@@ -225,8 +251,10 @@ UIImagePtr ImageCache::imageFromDiskCacheForKey(const std::string& key)
 
 std::optional<std::string> ImageCache::diskImageDataBySearchingAllPathsForKey(const std::string& key) const
 {
-    if (auto bytes = readStoredFile(defaultCachePathForKey(key), ImageMaxDataBytes))
-        return bytes;
+    if (m_diskFolder->isOpen()) {
+        if (auto bytes = m_diskFolder->read(cachedFileNameForKey(key), ImageMaxDataBytes))
+            return bytes;
+    }
     for (const auto& folder : customPaths()) {
         if (auto bytes = readStoredFile(cachePathForKey(key, folder), ImageMaxDataBytes))
             return bytes;
@@ -278,8 +306,8 @@ std::shared_ptr<ImageCacheQuery> ImageCache::queryDiskCacheForKey(const std::str
 bool ImageCache::diskImageExistsWithKey(const std::string& key) const
 {
     // Only what a read would serve counts: a regular file, not a link, pipe or folder.
-    std::error_code ec;
-    return fs::is_regular_file(fs::symlink_status(defaultCachePathForKey(key), ec));
+    const auto info = m_diskFolder->statusOf(cachedFileNameForKey(key));
+    return info && S_ISREG(info->st_mode);
 }
 
 void ImageCache::diskImageExistsWithKey(const std::string& key, std::function<void(bool)> completion)

@@ -4,6 +4,7 @@
 #include "image/ImageCacheQuery.h"
 #include "image/ImageOptions.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/OpenFolder.h"
 #include "platform/foundation/SerialQueue.h"
 #include "platform/graphics/UIImage.h"
 
@@ -22,10 +23,14 @@
 //
 // Disk: one file per picture named by the MD5 of its key (32 lower-case hex digits, no
 // extension), in <caches>/<namespace>/com.Quorvell.ImageCache.<namespace> for the shared cache,
-// where <caches> is the "caches" folder of the data folder. Files are written whole (a temporary
-// file renamed into place) and read back only up to ImageMaxDataBytes. Files not changed for
-// maxCacheAge seconds go when the application terminates or enters the background, and with a
-// maxCacheSize the oldest go until half of it is left.
+// where <caches> is the "caches" folder of the data folder. That folder is opened once, as the
+// cache is made, and every file in it is reached through that opening: a folder renamed away or
+// swapped for a link meanwhile changes nothing. Where it cannot be opened (a link stands on the
+// way inside the data folder, or at the folder itself), the cache says so once and keeps its
+// pictures in memory only. Files are written whole (a temporary file renamed into place) and read
+// back only up to ImageMaxDataBytes. Files not changed for maxCacheAge seconds go when the
+// application terminates or enters the background, and with a maxCacheSize the oldest go until
+// half of it is left.
 //
 // The memory level counts pictures by the bytes of their pixels and keeps at most maxMemoryCost
 // of them (AutoPurgeCache's default unless set; 0: no limit). It is safe from any thread. Disk
@@ -40,9 +45,11 @@ public:
 
     static std::shared_ptr<ImageCache> sharedImageCache();
     static std::shared_ptr<ImageCache> create(const std::string& ns = "default");
-    // With no directory, the folder is makeDiskCachePath of the full namespace.
+    // With no directory, the folder is makeDiskCachePath of the full namespace. A directory named
+    // may be reached through links, as its caller's; the namespace's folder in it may not.
     static std::shared_ptr<ImageCache> create(const std::string& ns, const std::optional<std::filesystem::path>& directory);
-    ImageCache(const std::string& ns, const std::optional<std::filesystem::path>& directory);
+    // The namespace's folder in directory, made when missing and held from then on.
+    ImageCache(const std::string& ns, const OpenFolder& directory);
     ~ImageCache();
     ImageCache(const ImageCache&) = delete;
     ImageCache& operator=(const ImageCache&) = delete;
@@ -52,6 +59,7 @@ public:
     static std::string cachedFileNameForKey(const std::string& key);
     static std::filesystem::path cachePathForKey(const std::string& key, const std::filesystem::path& folder);
     std::filesystem::path defaultCachePathForKey(const std::string& key) const;
+    // For messages: the folder is reached through its opening, never through this path.
     const std::filesystem::path& diskCachePath() const { return m_diskCachePath; }
     void addReadOnlyCachePath(const std::filesystem::path& path);
 
@@ -101,6 +109,7 @@ public:
     static std::size_t costOf(const UIImage& image);
 
 private:
+    static std::shared_ptr<ImageCache> createIn(const std::string& ns, const OpenFolder& directory);
     void observeApplication();
     bool isFirstWrite(const std::string& key, const ImageData& data);
     std::optional<std::string> encodedBytes(const UIImage& image, const ImageData& data) const;
@@ -109,6 +118,7 @@ private:
     std::vector<std::filesystem::path> customPaths() const;
 
     std::string m_fullNamespace;
+    SharedFolder m_diskFolder;
     std::filesystem::path m_diskCachePath;
     AutoPurgeCache m_memCache;
     mutable std::mutex m_pathsMutex;

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 
-namespace fs = std::filesystem;
-
 namespace {
 void completeOnMain(const std::function<void()>& completion)
 {
@@ -28,8 +26,7 @@ void ImageCache::removeImageForKey(const std::string& key, bool fromDisk, Comple
         return;
     }
     m_ioQueue.async([this, key, completion = std::move(completion)] {
-        std::error_code ec;
-        fs::remove(defaultCachePathForKey(key), ec);
+        m_diskFolder->remove(cachedFileNameForKey(key));
         completeOnMain(completion);
     });
 }
@@ -41,10 +38,10 @@ void ImageCache::clearMemory()
 
 void ImageCache::clearDisk(Completion completion)
 {
+    // The held folder itself stays: it is emptied, not removed and made again at its path.
     m_ioQueue.async([this, completion = std::move(completion)] {
-        std::error_code ec;
-        fs::remove_all(m_diskCachePath, ec);
-        fs::create_directories(m_diskCachePath, ec);
+        if (m_diskFolder->isOpen())
+            m_diskFolder->removeEverything();
         completeOnMain(completion);
     });
 }
@@ -63,10 +60,9 @@ void ImageCache::cleanDiskNow()
     const double expiry = DiskFiles::now() - maxCacheAge.load();
     std::vector<DiskFiles::Entry> kept;
     std::uint64_t current = 0;
-    for (auto& file : DiskFiles::filesBelow(m_diskCachePath)) {
-        std::error_code ec;
+    for (auto& file : DiskFiles::filesBelow(m_diskFolder)) {
         if (file.modified <= expiry) {
-            fs::remove(file.path, ec);
+            file.remove();
             continue;
         }
         current += file.allocated;
@@ -78,8 +74,7 @@ void ImageCache::cleanDiskNow()
     const std::uint64_t target = limit / 2;
     std::sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.modified < b.modified; });
     for (const auto& file : kept) {
-        std::error_code ec;
-        if (fs::remove(file.path, ec)) {
+        if (file.remove()) {
             current -= file.allocated;
             if (current < target)
                 break;
@@ -104,7 +99,7 @@ std::uint64_t ImageCache::getSize()
 {
     std::uint64_t size = 0;
     m_ioQueue.sync([&] {
-        for (const auto& file : DiskFiles::filesBelow(m_diskCachePath))
+        for (const auto& file : DiskFiles::filesBelow(m_diskFolder))
             size += file.size;
     });
     return size;
@@ -113,7 +108,7 @@ std::uint64_t ImageCache::getSize()
 std::uint64_t ImageCache::getDiskCount()
 {
     std::uint64_t count = 0;
-    m_ioQueue.sync([&] { count = DiskFiles::filesBelow(m_diskCachePath).size(); });
+    m_ioQueue.sync([&] { count = DiskFiles::filesBelow(m_diskFolder).size(); });
     return count;
 }
 
@@ -121,7 +116,7 @@ void ImageCache::calculateSizeWithCompletionBlock(std::function<void(std::uint64
 {
     m_ioQueue.async([this, completion = std::move(completion)] {
         std::uint64_t count = 0, size = 0;
-        for (const auto& file : DiskFiles::filesBelow(m_diskCachePath)) {
+        for (const auto& file : DiskFiles::filesBelow(m_diskFolder)) {
             ++count;
             size += file.size;
         }

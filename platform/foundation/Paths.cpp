@@ -1,5 +1,7 @@
 #include "platform/foundation/Paths.h"
 
+#include "platform/foundation/Log.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <unistd.h>
 
@@ -64,25 +67,116 @@ fs::path Paths::dataFolder()
     return chosenDataFolder().value_or(privateFallbackFolder());
 }
 
-std::optional<std::string> Paths::prepareDataFolder()
+namespace {
+struct HeldDataFolder {
+    std::mutex mutex;
+    fs::path path;
+    SharedFolder folder;
+};
+
+HeldDataFolder& heldDataFolder()
 {
-    if (chosenDataFolder())
-        return std::nullopt;
-    const fs::path folder = privateFallbackFolder();
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return "cannot create the data folder " + folder.string() + ": " + std::strerror(errno);
-    struct stat info {};
-    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid()
-        || (info.st_mode & 077) != 0)
-        return "the data folder " + folder.string()
-            + " is not private (a folder, not a link, owned by this user and closed to others);"
-              " set HOME or FLOORPAD_DATA_DIR";
+    static auto* held = new HeldDataFolder;
+    return *held;
+}
+
+std::string modeText(mode_t mode)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
+    return text;
+}
+
+// Why the folder opened is not this account's own, or nothing. forbidden: the permission bits no
+// other account may have on it.
+std::optional<std::string> whyNotOwn(const OpenFolder& folder, mode_t forbidden)
+{
+    const auto info = folder.status();
+    if (!info)
+        return std::string("it cannot be examined: ") + std::strerror(errno);
+    if (info->st_uid != ::geteuid())
+        return "it belongs to another account (uid " + std::to_string(info->st_uid) + ")";
+    if ((info->st_mode & forbidden) != 0)
+        return ((forbidden & 044) != 0 ? "other accounts may enter it (mode " : "other accounts may write in it (mode ")
+            + modeText(info->st_mode) + ")";
     return std::nullopt;
+}
+
+constexpr std::string_view OwnFolderHint = "; name a folder of your own, writable by you alone, with --data-dir, "
+                                           "FLOORPAD_DATA_DIR or HOME";
+} // namespace
+
+std::optional<std::string> Paths::prepareDataFolder(bool create)
+{
+    const auto chosen = chosenDataFolder();
+    const fs::path path = chosen.value_or(privateFallbackFolder());
+    // Any folder: no other account writes in it. The private fallback: none enters it either.
+    const mode_t forbidden = chosen ? (S_IWGRP | S_IWOTH) : (S_IRWXG | S_IRWXO);
+    auto& held = heldDataFolder();
+    std::lock_guard lock(held.mutex);
+    if (held.folder && held.path == path)
+        return std::nullopt;
+    auto folder = OpenFolder::open(path, OpenFolder::Last::RefuseLink, create ? std::optional<mode_t>(0700) : std::nullopt);
+    if (!folder.isOpen()) {
+        struct stat info {};
+        if (!create && ::lstat(path.c_str(), &info) != 0 && errno == ENOENT)
+            return std::nullopt;
+        return "the data folder cannot be used: " + folder.problem() + std::string(OwnFolderHint);
+    }
+    if (const auto why = whyNotOwn(folder, forbidden))
+        return "the data folder " + path.string() + " cannot be used: " + *why + std::string(OwnFolderHint);
+    held.path = path;
+    held.folder = std::make_shared<const OpenFolder>(std::move(folder));
+    return std::nullopt;
+}
+
+SharedFolder Paths::openDataFolder()
+{
+    if (const auto problem = prepareDataFolder(true)) {
+        // A folder that is not open, carrying the reason to whoever tries to use it.
+        NSLog("%s", problem->c_str());
+        return std::make_shared<const OpenFolder>(OpenFolder::notOpen(dataFolder(), *problem));
+    }
+    auto& held = heldDataFolder();
+    std::lock_guard lock(held.mutex);
+    return held.folder;
+}
+
+OpenFolder Paths::privateTemporaryFolder(const std::string& stem)
+{
+    constexpr int Candidates = 16;
+    const std::string first = stem + "-" + std::to_string(::geteuid());
+    const auto candidate = [&first](int n) { return fs::path("/tmp") / (n == 1 ? first : first + "-" + std::to_string(n)); };
+    std::string problem;
+    // Twice: a run that made the first free one just before this one looked is found the second time.
+    for (int round = 0; round < 2; ++round) {
+        std::optional<int> free;
+        for (int n = 1; n <= Candidates; ++n) {
+            auto folder = OpenFolder::open(candidate(n), OpenFolder::Last::RefuseLink);
+            struct stat info {};
+            if (folder.isOpen() && !whyNotOwn(folder, S_IRWXG | S_IRWXO))
+                return folder;
+            if (!free && !folder.isOpen() && ::lstat(candidate(n).c_str(), &info) != 0 && errno == ENOENT)
+                free = n;
+        }
+        if (!free)
+            break;
+        if (::mkdir(candidate(*free).c_str(), 0700) != 0 && errno != EEXIST) {
+            problem = "cannot make " + candidate(*free).string() + ": " + std::strerror(errno);
+            break;
+        }
+    }
+    if (problem.empty())
+        problem = "every folder " + candidate(1).string() + "[-N] is another account's or open to others";
+    return OpenFolder::notOpen(candidate(1), problem);
 }
 
 void Paths::setDataFolder(std::optional<fs::path> folder)
 {
     dataOverride() = std::move(folder);
+    auto& held = heldDataFolder();
+    std::lock_guard lock(held.mutex);
+    held.folder.reset();
 }
 
 void Paths::setResourcesFolder(std::optional<fs::path> folder)
@@ -138,36 +232,12 @@ std::optional<std::string> readStoredFile(const fs::path& path, std::size_t limi
     return bytes;
 }
 
-namespace {
-// Far more copies than damaged files a person would leave lying about.
-constexpr int MostCopiesAside = 1000;
-
-// False, with errno set, when to is taken or the rename failed.
-bool renameWithoutReplacing(const fs::path& from, const fs::path& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    // A file system that cannot rename so: a new link is refused a taken name just the same.
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return false;
-    ::unlink(from.c_str());
-    return true;
-}
-} // namespace
-
 std::optional<fs::path> moveUnreadableAside(const fs::path& path)
 {
-    for (int copy = 1; copy <= MostCopiesAside; ++copy) {
-        auto aside = path;
-        aside += ".unreadable";
-        if (copy > 1)
-            aside += "-" + std::to_string(copy);
-        if (renameWithoutReplacing(path, aside))
-            return aside;
-        if (errno != EEXIST)
-            return std::nullopt;
-    }
-    return std::nullopt;
+    const auto folder = OpenFolder::open(path.has_parent_path() ? path.parent_path() : fs::path("."),
+                                         OpenFolder::Last::FollowLink);
+    const auto aside = folder.isOpen() ? folder.setAside(path.filename().string()) : std::nullopt;
+    if (!aside)
+        return std::nullopt;
+    return folder.pathOf(*aside);
 }

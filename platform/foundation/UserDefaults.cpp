@@ -5,6 +5,8 @@
 #include "platform/foundation/Paths.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -22,7 +24,7 @@ UserDefaults& UserDefaults::standard()
 {
     auto& instance = standardInstance();
     if (!instance)
-        instance = std::make_unique<UserDefaults>(Paths::dataFolder() / "defaults.json");
+        instance = std::make_unique<UserDefaults>(Paths::openDataFolder(), "defaults.json");
     return *instance;
 }
 
@@ -31,22 +33,38 @@ void UserDefaults::resetStandard()
     standardInstance().reset();
 }
 
-UserDefaults::UserDefaults(std::filesystem::path file)
-    : m_file(std::move(file))
+UserDefaults::UserDefaults(const std::filesystem::path& file)
+    : UserDefaults(std::make_shared<const OpenFolder>(OpenFolder::open(
+                       file.has_parent_path() ? file.parent_path() : std::filesystem::path("."),
+                       OpenFolder::Last::FollowLink, 0700)),
+                   file.filename().string())
 {
+}
+
+UserDefaults::UserDefaults(SharedFolder folder, std::string name)
+    : m_folder(std::move(folder))
+    , m_name(std::move(name))
+{
+    if (!m_folder->isOpen() || (!m_folder->statusOf(m_name) && errno == ENOENT))
+        return;
     // Settings are a few kilobytes; a file far larger is not the settings.
-    const auto bytes = readStoredFile(m_file, 16 << 20);
+    std::string why;
+    const auto bytes = m_folder->read(m_name, 16 << 20, &why);
     auto parsed = bytes ? nlohmann::json::parse(*bytes, nullptr, false) : nlohmann::json();
-    struct stat info {};
     if (parsed.is_object()) {
         m_user = std::move(parsed);
-    } else if (bytes || ::lstat(m_file.c_str(), &info) == 0) {
-        // The first save would replace the unreadable file; keep it beside the new one instead.
-        const auto aside = moveUnreadableAside(m_file);
-        m_fileKept = !aside;
-        NSLog("user defaults file %s is not readable; %s%s, starting with no user values", m_file.c_str(),
-              aside ? "kept as " : "not kept aside, so values are not stored", aside ? aside->c_str() : "");
+        return;
     }
+    if (bytes)
+        why = parsed.is_discarded() ? "it is not JSON" : "it holds no table of settings";
+    // The first save would replace the unusable file; keep it beside the new one instead.
+    const auto aside = m_folder->setAside(m_name);
+    m_fileKept = !aside;
+    const std::string outcome = aside ? "kept as " + m_folder->pathOf(*aside).string()
+                                      : std::string("not kept aside (") + std::strerror(errno)
+            + "), so values are not stored";
+    NSLog("user defaults file %s is not usable (%s); %s, starting with no user values", file().c_str(), why.c_str(),
+          outcome.c_str());
 }
 
 void UserDefaults::registerDefaults(const nlohmann::json& dictionary)
@@ -140,8 +158,15 @@ bool UserDefaults::removeObjectForKey(const std::string& key)
 
 bool UserDefaults::save() const
 {
-    if (!m_fileKept && writeFileAtomically(m_file, m_user.dump(2, ' ', false, nlohmann::json::error_handler_t::replace)))
+    std::string why;
+    if (m_fileKept)
+        why = "the unusable file there could not be kept aside, and is never written over";
+    else if (!m_folder->isOpen())
+        why = m_folder->problem();
+    else if (m_folder->writeWhole(m_name, m_user.dump(2, ' ', false, nlohmann::json::error_handler_t::replace)))
         return true;
-    NSLog("could not store user defaults in %s", m_file.c_str());
+    else
+        why = std::strerror(errno);
+    NSLog("could not store user defaults in %s: %s", file().c_str(), why.c_str());
     return false;
 }

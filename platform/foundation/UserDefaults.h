@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/OpenFolder.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,7 +18,10 @@ public:
     // Re-reads the standard defaults from the current data folder (tests move the folder).
     static void resetStandard();
 
-    explicit UserDefaults(std::filesystem::path file);
+    // The file name in the folder, reached only through the folder as opened.
+    UserDefaults(SharedFolder folder, std::string name);
+    // The file at path; its folder is opened once, now (made when missing).
+    explicit UserDefaults(const std::filesystem::path& file);
 
     void registerDefaults(const nlohmann::json& dictionary);
     const nlohmann::json& registeredDefaults() const { return m_registered; }
@@ -28,16 +33,18 @@ public:
     std::int64_t integerForKey(const std::string& key) const;
     bool boolForKey(const std::string& key) const;
 
-    // Returns false when the user domain could not be stored; the value is in force regardless.
+    // Returns false when the user domain could not be stored (the log says where and why); the
+    // value is in force regardless.
     bool setObject(const std::string& key, nlohmann::json value);
     bool removeObjectForKey(const std::string& key);
 
-    const std::filesystem::path& file() const { return m_file; }
+    std::filesystem::path file() const { return m_folder->pathOf(m_name); }
 
 private:
     bool save() const;
 
-    std::filesystem::path m_file;
+    SharedFolder m_folder;
+    std::string m_name;
     nlohmann::json m_registered = nlohmann::json::object();
     nlohmann::json m_user = nlohmann::json::object();
     // An unreadable file that could not be set aside: it is never written over.

@@ -1,5 +1,6 @@
 #include "platform/security/Keychain.h"
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 
 #include <cctype>
@@ -53,34 +54,57 @@ std::string lowered(std::string text)
     return text;
 }
 
+std::string itemName(const std::string& service)
+{
+    // The name is hex so that no service text can point outside the folder.
+    return toHex(lowered(service)) + ".item";
+}
+
 } // namespace
 
 Keychain Keychain::standard()
 {
-    return Keychain(Paths::dataFolder() / "keychain");
+    return Keychain(Paths::openDataFolder()->subfolder("keychain", 0700));
 }
 
-Keychain::Keychain(fs::path folder)
-    : m_folder(std::move(folder))
+Keychain::Keychain(const fs::path& folder)
+    : Keychain(OpenFolder::open(folder, OpenFolder::Last::RefuseLink, 0700))
+{
+}
+
+Keychain::Keychain(OpenFolder folder)
+    : m_folder(std::make_shared<const OpenFolder>(std::move(folder)))
 {
 }
 
 fs::path Keychain::fileFor(const std::string& service) const
 {
-    // The name is hex so that no service text can point outside the folder.
-    return m_folder / (toHex(lowered(service)) + ".item");
+    return m_folder->pathOf(itemName(service));
+}
+
+bool Keychain::reachable(const char* doing) const
+{
+    if (m_folder->isOpen())
+        return true;
+    NSLog("keychain: cannot %s: %s", doing, m_folder->problem().c_str());
+    return false;
 }
 
 int Keychain::copyMatching(const std::string& service, KeychainItem* item) const
 {
-    const auto path = fileFor(service);
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0)
+    return reachable("read an item") ? find(service, item) : errSecIO;
+}
+
+int Keychain::find(const std::string& service, KeychainItem* item) const
+{
+    const auto name = itemName(service);
+    const auto info = m_folder->statusOf(name);
+    if (!info)
         return errno == ENOENT ? errSecItemNotFound : errSecIO;
     // A link or a pipe someone planted in an item's place holds no item; storing one replaces it.
-    if (!S_ISREG(info.st_mode))
+    if (!S_ISREG(info->st_mode))
         return errSecItemNotFound;
-    auto bytes = readStoredFile(path, 1 << 20);
+    auto bytes = m_folder->read(name, 1 << 20);
     if (!bytes)
         return errSecIO;
     auto json = nlohmann::json::parse(*bytes, nullptr, false);
@@ -105,20 +129,24 @@ int Keychain::copyMatching(const std::string& service, KeychainItem* item) const
 
 int Keychain::add(const KeychainItem& item)
 {
-    const int status = copyMatching(item.service, nullptr);
+    if (!reachable("store an item"))
+        return errSecIO;
+    const int status = find(item.service, nullptr);
     if (status == errSecSuccess)
         return errSecDuplicateItem;
     if (status != errSecItemNotFound && status != errSecDecode)
         return status;
     // Whatever the unreadable item held may still matter to someone: keep it beside.
-    if (status == errSecDecode && !moveUnreadableAside(fileFor(item.service)))
+    if (status == errSecDecode && !m_folder->setAside(itemName(item.service)))
         return errSecIO;
     return store(item);
 }
 
 int Keychain::update(const std::string& service, const KeychainItem& item)
 {
-    const int status = copyMatching(service, nullptr);
+    if (!reachable("update an item"))
+        return errSecIO;
+    const int status = find(service, nullptr);
     if (status != errSecSuccess)
         return status;
     // The new item is stored before the old one goes, so a failed write loses nothing.
@@ -130,9 +158,10 @@ int Keychain::update(const std::string& service, const KeychainItem& item)
 
 int Keychain::remove(const std::string& service)
 {
-    std::error_code ec;
-    if (!fs::remove(fileFor(service), ec))
-        return ec ? errSecIO : errSecItemNotFound;
+    if (!reachable("remove an item"))
+        return errSecIO;
+    if (!m_folder->remove(itemName(service)))
+        return errno == ENOENT ? errSecItemNotFound : errSecIO;
     return errSecSuccess;
 }
 
@@ -140,9 +169,6 @@ int Keychain::store(const KeychainItem& item)
 {
     if (item.service.empty())
         return errSecParam;
-    std::error_code ec;
-    fs::create_directories(m_folder, ec);
-    fs::permissions(m_folder, fs::perms::owner_all, ec);
     const nlohmann::json json = {
         {"service", item.service},
         {"description", item.description},
@@ -152,5 +178,5 @@ int Keychain::store(const KeychainItem& item)
         {"data", toHex(item.data)},
     };
     const auto text = json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
-    return writeFileAtomically(fileFor(item.service), text) ? errSecSuccess : errSecIO;
+    return m_folder->writeWhole(itemName(item.service), text, 0600) ? errSecSuccess : errSecIO;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/OpenFolder.h"
+
 #include <filesystem>
 #include <string>
 
@@ -26,11 +28,16 @@ struct KeychainItem {
 // Generic-password items kept one per service in a file readable by the owner alone (0600),
 // replaced atomically on every change. Services match without regard to case. Anything but a
 // file in an item's place (a link, a named pipe) is no item, and storing one replaces it.
+//
+// The items' folder (0700) is opened once, as the keychain is made, and reached only through that
+// opening. Where it cannot be opened (a link or a file stands in its place), every call fails with
+// errSecIO, writes nothing and logs one line why.
 class Keychain {
 public:
-    // The keychain under the current data folder.
+    // The keychain folder of the current data folder, made when missing.
     static Keychain standard();
-    explicit Keychain(std::filesystem::path folder);
+    // The folder at path, made when missing; it may be reached through links, but not be one.
+    explicit Keychain(const std::filesystem::path& folder);
 
     int copyMatching(const std::string& service, KeychainItem* item) const;
     // An unreadable item of the same service is renamed to "<file>.unreadable", not overwritten.
@@ -39,9 +46,14 @@ public:
     int update(const std::string& service, const KeychainItem& item);
     int remove(const std::string& service);
 
+    // For messages and tests: the items are reached through the folder held, never by this path.
     std::filesystem::path fileFor(const std::string& service) const;
 
 private:
+    explicit Keychain(OpenFolder folder);
+    // Whether the folder is open; when it is not, logs why doing cannot be done.
+    bool reachable(const char* doing) const;
+    int find(const std::string& service, KeychainItem* item) const;
     int store(const KeychainItem& item);
-    std::filesystem::path m_folder;
+    SharedFolder m_folder;
 };

@@ -7,7 +7,9 @@
 
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <sys/random.h>
 
 namespace {
@@ -90,16 +92,18 @@ bool isUuidText(const std::string& text)
     return true;
 }
 
-std::string storedRandomIdentifier(const std::filesystem::path& file)
+std::string storedRandomIdentifier(const OpenFolder& data)
 {
-    if (auto stored = readStoredFile(file, 64); stored && isUuidText(*stored))
+    constexpr const char* name = "vendor-identifier";
+    if (auto stored = data.read(name, 64); stored && isUuidText(*stored))
         return *stored;
     const auto bytes = randomBytes();
     if (!bytes)
         return {};
     auto text = uuidText(*bytes, 4);
-    if (!writeFileAtomically(file, text))
-        NSLog("vendor identifier could not be stored in %s; it holds for this run only", file.c_str());
+    if (!data.writeWhole(name, text))
+        NSLog("vendor identifier could not be stored in %s (%s); it holds for this run only", data.pathOf(name).c_str(),
+              std::strerror(errno));
     return text;
 }
 
@@ -112,7 +116,7 @@ std::string VendorIdentifier::identifierForVendor()
         if (auto bytes = hashed(*identity))
             return uuidText(*bytes, 5);
     }
-    return storedRandomIdentifier(Paths::dataFolder() / "vendor-identifier");
+    return storedRandomIdentifier(*Paths::openDataFolder());
 }
 
 void VendorIdentifier::setMachineIdentityFileForTesting(std::filesystem::path path)

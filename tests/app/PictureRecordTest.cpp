@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <map>
+#include <optional>
+#include <sys/resource.h>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/stat.h>
@@ -14,6 +18,11 @@
 namespace fs = std::filesystem;
 
 namespace {
+SharedFolder held(const fs::path& folder)
+{
+    return std::make_shared<const OpenFolder>(OpenFolder::open(folder, OpenFolder::Last::FollowLink, 0777));
+}
+
 bool isPicture(std::string_view name)
 {
     return name.ends_with(".png");
@@ -32,7 +41,7 @@ bool writeRecorded(PictureRecord& record, const fs::path& folder, const std::str
 // A record of one run that wrote the pictures named.
 void recordARun(const fs::path& folder, std::initializer_list<const char*> names)
 {
-    PictureRecord record(folder, isPicture);
+    PictureRecord record(held(folder), isPicture);
     record.removeRecordedPictures();
     for (const char* name : names)
         ASSERT_TRUE(writeRecorded(record, folder, name)) << name;
@@ -51,40 +60,52 @@ fs::path recordIn(const fs::path& folder)
 }
 } // namespace
 
-// A record is only as good as who could have written it: one of another account's, or one that
-// others may write, names the user's files as easily as the program's. Nothing is removed then and
-// the record stays as it is; the user's own, untouched record clears its pictures.
+namespace {
+// A record of another account's, or one that others may write, names the user's files as easily
+// as the program's: nothing is removed then and the record stays as it is.
+void expectNotTrusted(const fs::path& folder, const std::optional<std::string>& planted)
+{
+    LogCapture log;
+    PictureRecord next(held(folder), isPicture);
+    EXPECT_EQ(next.removeRecordedPictures(), 0u);
+    EXPECT_EQ(namesIn(folder).size(), 3u);
+    EXPECT_EQ(readFile(recordIn(folder)), planted);
+    EXPECT_FALSE(next.isKept());
+    EXPECT_TRUE(log.contains("not trusted"));
+}
+} // namespace
+
+// A record is only as good as who could have written it; the user's own, untouched record clears
+// its pictures.
 TEST(PictureRecord, IsTrustedOnlyWhenNoOtherAccountCouldHaveWrittenIt)
 {
-    enum Row { Untouched, AnotherOwner, GroupWritable, OthersWritable };
-    for (const Row row : {Untouched, AnotherOwner, GroupWritable, OthersWritable}) {
-        if (row == AnotherOwner && ::geteuid() != 0) {
-            std::printf("a record of another owner is checked only where files can be given away (as root)\n");
-            continue;
-        }
+    enum Row { Untouched, GroupWritable, OthersWritable };
+    for (const Row row : {Untouched, GroupWritable, OthersWritable}) {
+        SCOPED_TRACE("row " + std::to_string(row));
         ScopedDataFolder data;
         const auto folder = data.path() / "shared";
         recordARun(folder, {"0001-Screen.png", "2023-Christmas.png"});
-        if (row == AnotherOwner) {
-            ASSERT_EQ(::chown(recordIn(folder).c_str(), 4242, 4242), 0);
-        } else if (row != Untouched) {
+        if (row != Untouched) {
             ASSERT_EQ(::chmod(recordIn(folder).c_str(), row == GroupWritable ? 0620 : 0602), 0);
-        }
-        const auto planted = readFile(recordIn(folder));
-
-        LogCapture log;
-        PictureRecord next(folder, isPicture);
-        EXPECT_EQ(next.removeRecordedPictures(), row == Untouched ? 2u : 0u) << "row " << row;
-        if (row == Untouched) {
-            EXPECT_EQ(namesIn(folder), std::set<std::string> {std::string(PictureRecord::FileName)});
-            EXPECT_TRUE(next.isKept());
+            expectNotTrusted(folder, readFile(recordIn(folder)));
             continue;
         }
-        EXPECT_EQ(namesIn(folder).size(), 3u) << "row " << row;
-        EXPECT_EQ(readFile(recordIn(folder)), planted) << "row " << row;
-        EXPECT_FALSE(next.isKept()) << "row " << row;
-        EXPECT_TRUE(log.contains("not trusted")) << "row " << row;
+        PictureRecord next(held(folder), isPicture);
+        EXPECT_EQ(next.removeRecordedPictures(), 2u);
+        EXPECT_EQ(namesIn(folder), std::set<std::string> {std::string(PictureRecord::FileName)});
+        EXPECT_TRUE(next.isKept());
     }
+}
+
+TEST(PictureRecord, IsNotTrustedWhenAnotherAccountOwnsIt)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a record of another owner is made only where files can be given away (as root)";
+    ScopedDataFolder data;
+    const auto folder = data.path() / "shared";
+    recordARun(folder, {"0001-Screen.png", "2023-Christmas.png"});
+    ASSERT_EQ(::chown(recordIn(folder).c_str(), 4242, 4242), 0);
+    expectNotTrusted(folder, readFile(recordIn(folder)));
 }
 
 // A picture goes only while it is the very file the run wrote. A copy put back where it stood may
@@ -112,7 +133,7 @@ TEST(PictureRecord, RemovesAPictureOnlyWhileItIsTheVeryFileWritten)
     fs::create_hard_link(folder / "0006-Linked.png", data.path() / "kept-elsewhere.png");
     ASSERT_TRUE(std::ofstream(folder / "0007-Grown.png", std::ios::app) << " and more");
 
-    PictureRecord next(folder, isPicture);
+    PictureRecord next(held(folder), isPicture);
     EXPECT_EQ(next.removeRecordedPictures(), 1u);
     const std::set<std::string> kept {std::string(PictureRecord::FileName), "0002-Edited.png", "0003-Protected.png",
                                       "0004-Restored.png", "0005-Replaced.png", "0006-Linked.png", "0007-Grown.png"};
@@ -132,7 +153,7 @@ TEST(PictureRecord, ACutShortRecordLosesOnlyItsLastLineAndNoRecordIsSetAside)
     ASSERT_TRUE(whole);
     fs::resize_file(recordIn(folder), whole->size() - 5);
     {
-        PictureRecord next(folder, isPicture);
+        PictureRecord next(held(folder), isPicture);
         EXPECT_EQ(next.removeRecordedPictures(), 2u);
     }
     EXPECT_TRUE(fs::exists(folder / "0003-C.png"));
@@ -140,11 +161,150 @@ TEST(PictureRecord, ACutShortRecordLosesOnlyItsLastLineAndNoRecordIsSetAside)
     const std::string older = R"({"pictures":[{"inode":1,"name":"0003-C.png","size":20}]})";
     for (const std::string& notARecord : {older, std::string("garbage")}) {
         ASSERT_TRUE(std::ofstream(recordIn(folder)) << notARecord);
-        PictureRecord next(folder, isPicture);
+        PictureRecord next(held(folder), isPicture);
         EXPECT_EQ(next.removeRecordedPictures(), 0u);
         EXPECT_TRUE(next.isKept());
     }
     EXPECT_TRUE(fs::exists(folder / "0003-C.png"));
     EXPECT_EQ(readFile(recordIn(folder).string() + ".unreadable"), older);
     EXPECT_EQ(readFile(recordIn(folder).string() + ".unreadable-2"), "garbage");
+}
+
+namespace {
+std::string recordLine(const std::string& name, const FileIdentity& file)
+{
+    char line[256];
+    std::snprintf(line, sizeof line, R"({"name":"%s","device":%llu,"inode":%llu,"size":%lld,"changed":[%lld,%lld]})",
+                  name.c_str(), static_cast<unsigned long long>(file.device), static_cast<unsigned long long>(file.inode),
+                  static_cast<long long>(file.size), static_cast<long long>(file.changedSeconds),
+                  static_cast<long long>(file.changedNanoseconds));
+    return line;
+}
+
+FileIdentity identityOf(const fs::path& file)
+{
+    struct stat info {};
+    EXPECT_EQ(::lstat(file.c_str(), &info), 0) << file;
+    return FileIdentity::of(info);
+}
+} // namespace
+
+// A trusted record's line removes its file only when every part of the identity matches: the
+// same size and change time on another inode, or on another device, is another file.
+TEST(PictureRecord, RemovesAFileOnlyOfTheRecordedDeviceAndInode)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    recordARun(folder, {"0001-Exact.png", "0002-OtherInode.png", "0003-OtherDevice.png"});
+    auto otherInode = identityOf(folder / "0002-OtherInode.png");
+    ++otherInode.inode;
+    auto otherDevice = identityOf(folder / "0003-OtherDevice.png");
+    ++otherDevice.device;
+    const auto header = readFile(recordIn(folder))->substr(0, readFile(recordIn(folder))->find('\n') + 1);
+    ASSERT_TRUE(std::ofstream(recordIn(folder)) << header << recordLine("0001-Exact.png", identityOf(folder / "0001-Exact.png"))
+                                                << "\n" << recordLine("0002-OtherInode.png", otherInode) << "\n"
+                                                << recordLine("0003-OtherDevice.png", otherDevice) << "\n");
+    PictureRecord next(held(folder), isPicture);
+    EXPECT_EQ(next.removeRecordedPictures(), 1u);
+    EXPECT_EQ(namesIn(folder), (std::set<std::string> {std::string(PictureRecord::FileName), "0002-OtherInode.png",
+                                                       "0003-OtherDevice.png"}));
+}
+
+// Only a file whose first whole line is the header is a record: any other, even one that goes on
+// to name a picture exactly, is set aside and removes nothing.
+TEST(PictureRecord, AFileWhoseFirstLineIsNotTheHeaderIsSetAsideAndRemovesNothing)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    recordARun(folder, {"0001-A.png"});
+    const std::string notARecord =
+        "{\n  \"pictures\": []\n}\n" + recordLine("0001-A.png", identityOf(folder / "0001-A.png")) + "\n";
+    ASSERT_TRUE(std::ofstream(recordIn(folder)) << notARecord);
+    PictureRecord next(held(folder), isPicture);
+    EXPECT_EQ(next.removeRecordedPictures(), 0u);
+    EXPECT_TRUE(fs::exists(folder / "0001-A.png"));
+    EXPECT_EQ(readFile(recordIn(folder).string() + ".unreadable"), notARecord);
+}
+
+// After a short write the record is not appended to again: the part of a line it left stays the
+// last one, which a reader passes over, and no later line is lost behind it unseen.
+TEST(PictureRecord, StopsRecordingAfterAShortWrite)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    PictureRecord record(held(folder), isPicture);
+    record.removeRecordedPictures();
+    std::map<std::string, FileIdentity> pictures;
+    for (const char* name : {"0001-A.png", "0002-B.png", "0003-C.png"}) {
+        CreatedFile file;
+        ASSERT_EQ(createFileAtomically(folder / name, name, fs::perms::owner_read | fs::perms::owner_write,
+                                       FileFlush::Skip, &file),
+                  FileCreation::Created);
+        pictures[name] = file.identity;
+    }
+    ASSERT_TRUE(record.add("0001-A.png", pictures["0001-A.png"]));
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit before {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit lowered = before;
+    lowered.rlim_cur = fs::file_size(recordIn(folder)) + 10;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lowered), 0);
+    const bool cutShort = record.add("0002-B.png", pictures["0002-B.png"]);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &before), 0);
+    EXPECT_FALSE(cutShort);
+    EXPECT_FALSE(record.add("0003-C.png", pictures["0003-C.png"]));
+    EXPECT_FALSE(record.isKept());
+
+    PictureRecord next(held(folder), isPicture);
+    EXPECT_EQ(next.removeRecordedPictures(), 1u);
+    EXPECT_EQ(namesIn(folder), (std::set<std::string> {std::string(PictureRecord::FileName), "0002-B.png", "0003-C.png"}));
+}
+
+// The record cleared is the one read: a file put at its name while it was being read stays.
+TEST(PictureRecord, ClearsTheRecordItReadAndNotOnePutInItsPlace)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    recordARun(folder, {"0001-A.png"});
+    const std::string planted = "put here meanwhile";
+    bool swapped = false;
+    PictureRecord next(held(folder), [&](std::string_view name) {
+        if (!swapped) {
+            swapped = true;
+            std::ofstream(data.path() / "planted") << planted;
+            fs::rename(data.path() / "planted", recordIn(folder));
+        }
+        return isPicture(name);
+    });
+    EXPECT_EQ(next.removeRecordedPictures(), 1u);
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(readFile(recordIn(folder)), planted);
+    EXPECT_FALSE(next.isKept());
+}
+
+// The held folder is the one cleared and recorded in: a folder renamed away during the removal,
+// with a link to another folder of the user's with the same names put in its place, loses the
+// pictures, and the other folder keeps its files and gets no record.
+TEST(PictureRecord, RemovesAndRecordsInTheFolderItHoldsWhenItsPathIsSwapped)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    const auto decoy = data.path() / "Pictures";
+    fs::create_directories(decoy);
+    recordARun(folder, {"0001-A.png", "0002-B.png"});
+    for (const char* name : {"0001-A.png", "0002-B.png"})
+        ASSERT_TRUE(std::ofstream(decoy / name) << "the user's");
+    OpenFolder::setBeforeRemovalForTesting([&] {
+        if (!fs::is_symlink(folder)) {
+            fs::rename(folder, data.path() / "moved");
+            fs::create_directory_symlink(decoy, folder);
+        }
+    });
+    PictureRecord next(held(folder), isPicture);
+    const auto removed = next.removeRecordedPictures();
+    OpenFolder::setBeforeRemovalForTesting({});
+    EXPECT_EQ(removed, 2u);
+    EXPECT_TRUE(next.isKept());
+    EXPECT_EQ(namesIn(data.path() / "moved"), std::set<std::string> {std::string(PictureRecord::FileName)});
+    EXPECT_EQ(namesIn(decoy), (std::set<std::string> {"0001-A.png", "0002-B.png"}));
 }

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <cerrno>
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -54,4 +57,74 @@ TEST(Program, UsesTheDataFolderTheCommandLineNamesAndRefusesAnEmptyOne)
         EXPECT_EQ(fs::status(scratch.path() / "defaults.json").permissions() & fs::perms::all,
                   fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
     }
+}
+
+// Every data folder, whichever way it is chosen, is a folder of the running account's that no
+// other may write: anything else ends the run with exit 1 and what to change, before anything is
+// made anywhere (the screens folder named too). A missing one is made closed to others whatever
+// the file-creation mask.
+TEST(Program, KeepsItsDataOnlyInAFolderOfItsOwnAccountThatNoOtherMayWrite)
+{
+    ScopedDataFolder scratch;
+    ASSERT_TRUE(std::ofstream(scratch.path() / "notes.txt") << "my notes");
+    fs::create_directories(scratch.path() / "shared");
+    ASSERT_EQ(::chmod((scratch.path() / "shared").c_str(), 0775), 0);
+    fs::create_directories(scratch.path() / "real");
+    fs::create_directory_symlink("real", scratch.path() / "linked");
+    struct Row {
+        const char* folder;
+        const char* said;
+    };
+    std::vector<Row> rows {{"notes.txt", "is not a folder"}, {"shared", "other accounts may write in it (mode 0775)"},
+                           {"linked", "is a link"}};
+    if (::geteuid() == 0) {
+        fs::create_directories(scratch.path() / "theirs");
+        ASSERT_TRUE(std::ofstream(scratch.path() / "theirs" / "defaults.json") << "{}");
+        ASSERT_EQ(::chown((scratch.path() / "theirs").c_str(), 4242, 4242), 0);
+        ASSERT_EQ(::chown((scratch.path() / "theirs" / "defaults.json").c_str(), 4242, 4242), 0);
+        rows.push_back({"theirs", "belongs to another account (uid 4242)"});
+    } else {
+        std::printf("a folder of another account's is made only where files can be given away (as root)\n");
+    }
+    ASSERT_TRUE(std::ofstream(scratch.path() / "messages"));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.folder);
+        const auto before = namesIn(scratch.path());
+        EXPECT_EQ(runIn(scratch.path(), std::string("--data-dir ") + row.folder + " --screens screens"), 1);
+        const auto said = readFile(scratch.path() / "messages").value_or("");
+        EXPECT_NE(said.find(row.said), std::string::npos) << said;
+        EXPECT_NE(said.find("--data-dir"), std::string::npos) << said;
+        EXPECT_EQ(namesIn(scratch.path()), before);
+        EXPECT_TRUE(namesIn(scratch.path() / "real").empty());
+    }
+    if (::geteuid() == 0) {
+        struct stat info {};
+        ASSERT_EQ(::stat((scratch.path() / "theirs" / "defaults.json").c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 4242u);
+        EXPECT_EQ(readFile(scratch.path() / "theirs" / "defaults.json"), "{}");
+    }
+
+    const std::string run = "cd '" + scratch.path().string() + "' && umask 000 && timeout 60 " + FLOORPAD_PROGRAM
+        + " --seconds 0.3 --setting Server_Port=1 --data-dir made/data >messages 2>&1";
+    const int status = std::system(run.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readFile(scratch.path() / "messages").value_or("");
+    EXPECT_EQ(fs::status(scratch.path() / "made" / "data").permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
+// A setting asked for that cannot be stored ends the run with exit 1, saying where and why: the
+// run would otherwise quietly talk to another venue.
+TEST(Program, StopsWhenASettingItWasGivenCannotBeStored)
+{
+    ScopedDataFolder scratch;
+    // No file can grow, so the messages go through a pipe to a writer without the limit.
+    const std::string run = "bash -c \"set -o pipefail; cd '" + scratch.path().string()
+        + "' && (trap '' XFSZ && ulimit -f 0 && exec timeout 60 " + FLOORPAD_PROGRAM
+        + " --seconds 0.3 --data-dir data --setting Server_Port=1 2>&1) | cat >messages\"";
+    const int status = std::system(run.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    const auto said = readFile(scratch.path() / "messages").value_or("");
+    EXPECT_NE(said.find(std::string("could not store user defaults in data/defaults.json: ") + std::strerror(EFBIG)),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("cannot store the setting Server_Port"), std::string::npos) << said;
 }

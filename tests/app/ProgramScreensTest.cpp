@@ -128,3 +128,21 @@ TEST(Program, HoldsItsScreensFolderForOneRunAtATime)
     EXPECT_FALSE(fs::exists(scratch.path() / "second")) << "the second run wrote its data folder";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
+
+// A run asked for pictures that could not write them ends with a failure after its time, and its
+// closing line counts what was not written.
+TEST(Program, EndsWithAFailureWhenItCouldNotWriteTheScreen)
+{
+    ScopedDataFolder scratch;
+    const auto screens = scratch.path() / "screens";
+    // Writes of more than 8 KiB fail: the settings go, the pictures do not.
+    const std::string run = "trap '' XFSZ && ulimit -f 8 && timeout 60 " + std::string(FLOORPAD_PROGRAM)
+        + " --data-dir '" + (scratch.path() / "data").string() + "' --screens '" + screens.string()
+        + "' --seconds 1.5 --setting Server_Port=1 >'" + (scratch.path() / "messages").string() + "' 2>&1";
+    const int status = std::system(run.c_str());
+    const auto said = readFile(scratch.path() / "messages").value_or("");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << said;
+    EXPECT_NE(said.find("0 screen pictures in " + screens.string() + ", "), std::string::npos) << said;
+    EXPECT_EQ(said.find(", 0 not written"), std::string::npos) << said;
+    EXPECT_TRUE(picturesIn(screens).empty());
+}

@@ -1,5 +1,6 @@
 #include "app/PictureRecord.h"
 #include "app/ScreenRecorder.h"
+#include "platform/foundation/FolderLock.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/UIColor.h"
 #include "platform/ui/UIApplication.h"
@@ -8,8 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstring>
 #include <fstream>
+#include <map>
 #include <set>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
 
 // However often it captures, the recorder writes a screen again only when its pixels differ
 // from the file it wrote last, and every capture it counts is a file.
@@ -112,4 +120,105 @@ TEST(ScreenRecorder, NamesItsPicturesByCountAndScreen)
     for (const char* name : {"0000-Screen.png", "001-Screen.png", "01000-Screen.png", "0001-.png", "0001-My Screen.png",
                              "0001-Screen.png.bak", "0001-Screen.PNG", "x0001-Screen.png", "0001-Sc-reen.png"})
         EXPECT_FALSE(ScreenRecorder::isPictureName(name)) << name;
+}
+
+namespace {
+// Colours the window in turn and captures after each: one picture each.
+void showColours(UIWindow& window, ScreenRecorder& recorder, std::initializer_list<UIColorPtr> colours)
+{
+    for (const auto& colour : colours) {
+        window.setBackgroundColor(colour);
+        recorder.capture();
+    }
+}
+} // namespace
+
+// A folder renamed while a run writes into it (and another made at its old path) keeps all of the
+// run's pictures, and its record lists them all; the new folder gets nothing.
+TEST(ScreenRecorder, KeepsWritingIntoItsFolderWhenTheFolderIsRenamed)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    auto window = UIWindow::create(CGRectMake(0, 0, 64, 48));
+    window->makeKeyAndVisible();
+    {
+        ScreenRecorder recorder(folder);
+        showColours(*window, recorder, {UIColor::greenColor()});
+        fs::rename(folder, data.path() / "screens.old");
+        fs::create_directories(folder);
+        showColours(*window, recorder, {UIColor::blueColor(), UIColor::redColor()});
+        EXPECT_EQ(recorder.filesWritten(), 4);
+        EXPECT_EQ(recorder.filesNotWritten(), 0);
+    }
+    EXPECT_TRUE(namesIn(folder).empty());
+    EXPECT_EQ(namesIn(data.path() / "screens.old").size(), 5u);
+    PictureRecord next(std::make_shared<const OpenFolder>(OpenFolder::open(data.path() / "screens.old", OpenFolder::Last::FollowLink)),
+                       ScreenRecorder::isPictureName);
+    EXPECT_EQ(next.removeRecordedPictures(), 4u);
+    UIApplication::sharedApplication().resetForTesting();
+}
+
+// A recorder given a folder that another run holds writes nothing there and removes nothing.
+TEST(ScreenRecorder, WritesAndRemovesNothingInAFolderItDoesNotHold)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    auto window = UIWindow::create(CGRectMake(0, 0, 64, 48));
+    window->makeKeyAndVisible();
+    {
+        ScreenRecorder first(folder);
+        showColours(*window, first, {UIColor::greenColor()});
+    }
+    const auto before = namesIn(folder);
+    const auto record = readFile(folder / PictureRecord::FileName);
+    FolderLock other(folder);
+    ASSERT_TRUE(other.isHeld());
+    ScreenRecorder refused(folder);
+    showColours(*window, refused, {UIColor::blueColor(), UIColor::redColor()});
+    EXPECT_EQ(refused.filesWritten(), 0);
+    EXPECT_EQ(namesIn(folder), before);
+    EXPECT_EQ(readFile(folder / PictureRecord::FileName), record);
+    UIApplication::sharedApplication().resetForTesting();
+}
+
+// Pictures are made as the user makes files, under the file-creation mask; the record stays
+// the user's alone. A screen that cannot be written is counted, with the system's reason.
+TEST(ScreenRecorder, WritesUnderTheUsersMaskAndCountsWhatItCouldNotWrite)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    auto window = UIWindow::create(CGRectMake(0, 0, 64, 48));
+    window->makeKeyAndVisible();
+    const mode_t before = ::umask(077);
+    {
+        ScreenRecorder recorder(folder);
+        showColours(*window, recorder, {UIColor::greenColor()});
+    }
+    const auto modeOf = [&folder](const std::string& name) {
+        return static_cast<unsigned>(fs::status(folder / name).permissions() & fs::perms::all);
+    };
+    EXPECT_EQ(modeOf("0001-NoScreen.png"), 0600u) << "written under umask 077";
+    ::umask(022);
+    {
+        ScreenRecorder recorder(folder);
+        LogCapture log;
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        rlimit lowered = limit;
+        lowered.rlim_cur = 1024; // far below a picture
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &lowered), 0);
+        showColours(*window, recorder, {UIColor::blueColor(), UIColor::redColor()});
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        EXPECT_EQ(recorder.filesNotWritten(), 2);
+        EXPECT_TRUE(log.contains("could not write the screen into " + folder.string() + ": " + std::strerror(EFBIG)));
+        showColours(*window, recorder, {UIColor::greenColor()});
+        EXPECT_EQ(recorder.filesNotWritten(), 2);
+    }
+    ::umask(before);
+    // The second run wrote the screen it found at its start anew, and nothing after.
+    EXPECT_EQ(namesIn(folder), (std::set<std::string> {"0001-NoScreen.png", std::string(PictureRecord::FileName)}));
+    EXPECT_EQ(modeOf("0001-NoScreen.png"), 0644u) << "written under umask 022";
+    EXPECT_EQ(modeOf(std::string(PictureRecord::FileName)), 0600u);
+    UIApplication::sharedApplication().resetForTesting();
 }

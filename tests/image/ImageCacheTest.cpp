@@ -19,7 +19,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utime.h>
 
 namespace fs = std::filesystem;
 
@@ -36,9 +35,29 @@ extern "C" int fsync(int fd)
 namespace {
 void age(const fs::path& path, double seconds)
 {
-    const auto when = static_cast<time_t>(DiskFiles::now() - seconds);
-    const utimbuf times {when, when};
-    ::utime(path.c_str(), &times);
+    const timespec when {static_cast<time_t>(DiskFiles::now() - seconds), 0};
+    const timespec times[2] {when, when};
+    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+constexpr double MonthSeconds = 30 * 86400;
+
+// A folder of the user's (mode 755) with a photo a month old in it, past every clean's age.
+void makeUsersFolder(const fs::path& folder)
+{
+    fs::create_directories(folder);
+    ASSERT_EQ(::chmod(folder.c_str(), 0755), 0);
+    ASSERT_TRUE(writeFileAtomically(folder / "photo.jpg", testPicture("photo.jpg")));
+    age(folder / "photo.jpg", MonthSeconds);
+}
+
+void expectUsersFolderUntouched(const fs::path& folder, const std::string& label)
+{
+    EXPECT_EQ(namesIn(folder), (std::set<std::string> {"photo.jpg"})) << label;
+    EXPECT_EQ(readFile(folder / "photo.jpg"), testPicture("photo.jpg")) << label;
+    struct stat info {};
+    ASSERT_EQ(::stat(folder.c_str(), &info), 0) << label;
+    EXPECT_EQ(info.st_mode & 07777, 0755u) << label;
 }
 
 std::string fileOf(ImageCache& cache, const std::string& key)
@@ -147,6 +166,77 @@ TEST(ImageCache, CleaningGoesByAgeAndSizeAndNeverFollowsLinks)
     rig.settleDisk();
     EXPECT_TRUE(fs::is_directory(rig.cache->diskCachePath()));
     EXPECT_EQ(rig.cache->getDiskCount(), 0u);
+}
+
+// A link where the cache's own folder belongs (the namespace's folder, or "caches" above it) is not
+// followed: the cache says so once and keeps pictures in memory only, so neither storing nor any
+// clean reaches the user's folder the link leads to.
+TEST(ImageCache, ALinkInPlaceOfItsFolderKeepsPicturesInMemoryOnly)
+{
+    const std::string ns = ImageCache::NamespacePrefix + "default";
+    for (const bool cachesLinked : {false, true}) {
+        const std::string label = cachesLinked ? "caches" : "namespace folder";
+        ScopedDataFolder data;
+        const auto user = data.path() / "user";
+        // Laid out as the cache would be, so that following the link would reach the photo.
+        const auto photos = cachesLinked ? user / "default" / ns : user;
+        makeUsersFolder(photos);
+        const auto link = cachesLinked ? data.path() / "caches" : data.path() / "caches" / "default" / ns;
+        fs::create_directories(link.parent_path());
+        fs::create_directory_symlink(user, link);
+
+        LogCapture log;
+        const auto cache = ImageCache::create("default");
+        EXPECT_EQ(log.lines().size(), 1u) << label;
+        EXPECT_TRUE(log.contains("memory only") && log.contains(link.string())) << label;
+        cache->storeImage(UIImage::imageWithData(testPicture("photo.jpg")), "k");
+        EXPECT_TRUE(cache->imageFromMemoryCacheForKey("k")) << label;
+        cache->cleanDisk();
+        EXPECT_EQ(cache->getDiskCount(), 0u) << label;
+        cache->clearMemory();
+        EXPECT_FALSE(cache->imageFromDiskCacheForKey("k")) << label;
+        EXPECT_TRUE(UIApplication::sharedApplication().quit(10)) << label;
+        expectUsersFolderUntouched(photos, label);
+    }
+}
+
+// The folder is held from the cache's making: moved away, with a link to a decoy put at its path,
+// it is still the one written, read, cleaned and cleared, and the decoy is left as it was.
+TEST(ImageCache, TheHeldFolderIsWorkedInAfterItsPathLeadsElsewhere)
+{
+    ImageTestRig rig;
+    const std::string body(3000, 'x');
+    const auto picture = UIImage::imageWithData(testPicture("photo.jpg"));
+    rig.cache->storeImage(picture, false, body, "old", true);
+    rig.settleDisk();
+    const auto held = rig.cache->diskCachePath();
+    age(rig.cache->defaultCachePathForKey("old"), MonthSeconds);
+    // A folder inside is walked too, through its own opening.
+    fs::create_directory(held / "inner");
+    ASSERT_TRUE(writeFileAtomically(held / "inner" / "stale", body));
+    age(held / "inner" / "stale", MonthSeconds);
+
+    const auto moved = rig.folder.path() / "moved";
+    const auto decoy = rig.folder.path() / "decoy";
+    fs::rename(held, moved);
+    makeUsersFolder(decoy);
+    fs::create_directory_symlink(decoy, held);
+
+    rig.cache->storeImage(picture, false, testPicture("photo.jpg"), "new", true);
+    rig.cache->cleanDisk();
+    rig.settleDisk();
+    EXPECT_EQ(namesIn(moved), (std::set<std::string> {"inner", ImageCache::cachedFileNameForKey("new")}));
+    EXPECT_TRUE(namesIn(moved / "inner").empty());
+    EXPECT_TRUE(rig.cache->diskImageExistsWithKey("new"));
+    rig.cache->clearMemory();
+    EXPECT_TRUE(rig.cache->imageFromDiskCacheForKey("new"));
+    expectUsersFolderUntouched(decoy, "after the clean");
+
+    rig.cache->clearDisk();
+    rig.settleDisk();
+    EXPECT_TRUE(namesIn(moved).empty());
+    EXPECT_FALSE(rig.cache->diskImageExistsWithKey("new"));
+    expectUsersFolderUntouched(decoy, "after clearing");
 }
 
 TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)

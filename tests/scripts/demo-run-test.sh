@@ -14,6 +14,7 @@ fail() { echo "FAILED: $*" >&2; failed=1; }
 checkout=$work/checkout
 mkdir -p "$checkout/scripts" "$work/bin" "$work/stubs" "$work/caller"
 cp -- "$1" "$checkout/scripts/demo"
+cp -- "$(dirname "$1")/screens-lock.sh" "$checkout/scripts/"
 printf '#!/bin/sh\nexit 0\n' >"$checkout/scripts/install-deps"
 # The program notes how it was started; the venue server names its two ports as the real one
 # does and stays until the demo ends it.
@@ -69,7 +70,10 @@ for setting in Server_Port=40001 webService_Port=40002; do
 done
 
 # Nor while another run holds it: that run's pictures stay, and the demo stops.
-flock -o "$default" sh -c "echo \$\$ >'$work/held.tmp'; mv '$work/held.tmp' '$work/held'; exec sleep 30" \
+# shellcheck source=/dev/null
+. "$checkout/scripts/screens-lock.sh"
+lock=$(screens_lock_file "$default") || fail "no lock folder"
+flock -o "$lock" sh -c "echo \$\$ >'$lock'; echo \$\$ >'$work/held.tmp'; mv '$work/held.tmp' '$work/held'; exec sleep 30" \
     </dev/null >/dev/null 2>&1 &
 holder=$!
 for _ in $(seq 100); do [ -e "$work/held" ] && break; sleep 0.1; done
@@ -77,7 +81,7 @@ demo && fail "the demo ran on a folder another run held"
 kill "$(cat "$work/held")"
 wait "$holder"
 for name in "${earlier[@]}"; do [ -e "$default/$name" ] || fail "$name was removed while another run held the folder"; done
-grep -q "another run is using it" "$work/stderr" || fail "the demo did not say why it stopped: $(cat "$work/stderr")"
+grep -q "another run is using it: process $(cat "$work/held") of this account holds $lock" "$work/stderr" || fail "the demo did not say why it stopped: $(cat "$work/stderr")"
 rm -f -- "$work/program-args"
 
 # The default folder is the project's own: emptied of pictures, once the build has succeeded.

@@ -6,9 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/ioctl.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
 
@@ -20,6 +28,8 @@ constexpr int RefusedWhileTheEndRan = 11;
 constexpr int DroppedWhatExitWorkAdded = 12;
 constexpr int TookWorkAfterTheEnd = 13;
 constexpr int RanRefusedWork = 14;
+constexpr int StartedUnwaited = 15;
+constexpr int RanUnwaited = 16;
 } // namespace
 
 // The work runs in the process that added it only: a forked child runs what it added itself, and
@@ -79,6 +89,63 @@ TEST(ProcessExit, WorkAddedOnceTheEndHasBegunRunsOrIsRefused)
                              << ": took exit work's work and never ran it; " << TookWorkAfterTheEnd
                              << ": took work after the end; " << RanRefusedWork << ": ran work it refused";
     }
+}
+
+// The first start of a process that passed the check of the end just before the end began, and
+// registers its wait only once the end has closed its list, is refused and runs nothing. The
+// kernel holds the starting thread at its first getpid, which start makes between the two; a
+// static made once it is held goes first after the end, and lets it go on.
+TEST(DetachedThreads, AStartWhoseWaitTheEndRefusesStartsNothing)
+{
+    std::fflush(nullptr);
+    const int status = ChildProcess::run([] { return true; }, []() -> int {
+        constexpr int NotYet = -2;
+        static std::atomic<int> listener {NotYet}; // -1 when the kernel would not hold the thread
+        static std::atomic<int> started {NotYet};
+        static seccomp_notif held {};
+        std::thread([] {
+            sock_filter holdGetpid[] = {
+                {BPF_LD | BPF_W | BPF_ABS, 0, 0, offsetof(seccomp_data, nr)},
+                {BPF_JMP | BPF_JEQ | BPF_K, 0, 1, SYS_getpid},
+                {BPF_RET | BPF_K, 0, 0, SECCOMP_RET_USER_NOTIF},
+                {BPF_RET | BPF_K, 0, 0, SECCOMP_RET_ALLOW},
+            };
+            const sock_fprog program {static_cast<unsigned short>(std::size(holdGetpid)), holdGetpid};
+            const long fd = ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0
+                ? ::syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, SECCOMP_FILTER_FLAG_NEW_LISTENER, &program)
+                : -1;
+            listener = fd < 0 ? -1 : static_cast<int>(fd);
+            listener.notify_one();
+            if (fd >= 0) {
+                started = DetachedThreads::start([] { ::_exit(RanUnwaited); });
+                started.notify_one();
+            }
+        }).detach();
+        listener.wait(NotYet);
+        if (listener < 0)
+            return ChildProcess::CannotSetUp;
+        while (::ioctl(listener, SECCOMP_IOCTL_NOTIF_RECV, &held) != 0) {
+            if (errno != EINTR)
+                return ChildProcess::CannotSetUp;
+        }
+        static const struct LetGo {
+            ~LetGo()
+            {
+                seccomp_notif_resp goOn {.id = held.id, .flags = SECCOMP_USER_NOTIF_FLAG_CONTINUE};
+                if (::ioctl(listener, SECCOMP_IOCTL_NOTIF_SEND, &goOn) != 0)
+                    ::_exit(ChildProcess::CannotSetUp);
+                // The thread's later getpid calls fail instead of waiting for an answer.
+                ::close(listener);
+                started.wait(NotYet);
+                ::_exit(started ? StartedUnwaited : 0);
+            }
+        } letGo;
+        std::exit(0);
+    }, 10);
+    if (status == ChildProcess::CannotSetUp)
+        GTEST_SKIP() << "the kernel holds no thread at a system call here";
+    EXPECT_EQ(status, 0) << StartedUnwaited << ": started a thread the end does not wait for; " << RanUnwaited
+                         << ": ran its work";
 }
 
 // The process's end waits for its unjoined threads within a bound, starts none from then on, and

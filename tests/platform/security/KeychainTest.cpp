@@ -59,6 +59,31 @@ TEST(Keychain, ItemsStayInTheirFolderAndReplaceWhatWasPlantedThere)
     EXPECT_EQ(item.data, "x");
 }
 
+// A link where the keychain folder belongs is not followed, whether the keychain is the data
+// folder's or named by its path: the user's folder it leads to keeps its mode and contents, the
+// store fails, and the log tells why in one line.
+TEST(Keychain, AKeychainFolderThatIsALinkIsLeftAsItIs)
+{
+    ScopedDataFolder data;
+    const auto user = data.path() / "user";
+    ASSERT_EQ(::mkdir(user.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(user.c_str(), 0755), 0);
+    ASSERT_TRUE(writeFileAtomically(user / "notes.txt", "mine"));
+    std::filesystem::create_directory_symlink(user, data.path() / "keychain");
+    for (const bool standard : {true, false}) {
+        LogCapture log;
+        auto keychain = standard ? Keychain::standard() : Keychain(data.path() / "keychain");
+        EXPECT_EQ(keychain.add({"UUID", "", "", "", "", "id"}), errSecIO) << standard;
+        EXPECT_EQ(log.lines().size(), 1u) << standard;
+        EXPECT_TRUE(log.contains("keychain") && log.contains("link")) << standard;
+        struct stat info {};
+        ASSERT_EQ(::stat(user.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0755u) << standard;
+        EXPECT_EQ(namesIn(user), (std::set<std::string> {"notes.txt"})) << standard;
+        EXPECT_EQ(readFile(user / "notes.txt"), "mine");
+    }
+}
+
 // With no machine identity, what was planted where the stored identifier belongs is not taken
 // for it (another identifier linked in, a named pipe that would hold the launch) but replaced by a
 // fresh one; in a child process, so that a read stuck on the pipe fails instead of hanging.

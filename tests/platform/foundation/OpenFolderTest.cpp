@@ -1,0 +1,189 @@
+#include "platform/foundation/FolderLock.h"
+#include "platform/foundation/OpenFolder.h"
+#include "platform/foundation/Paths.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr uid_t AnotherAccount = 65534;
+
+// Runs work in a child that has become another account, and waits until it says it is ready
+// (the byte it writes); the child then waits for the pipe to close. Its pid, or -1.
+pid_t asAnotherAccount(const std::function<bool()>& work, int& release)
+{
+    int ready[2], hold[2];
+    if (::pipe(ready) != 0 || ::pipe(hold) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(ready[0]);
+        ::close(hold[1]);
+        const char ok = ::setgid(AnotherAccount) == 0 && ::setuid(AnotherAccount) == 0 && work() ? 'y' : 'n';
+        (void)!::write(ready[1], &ok, 1);
+        char byte;
+        (void)!::read(hold[0], &byte, 1);
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(hold[0]);
+    char ok = 'n';
+    const bool said = ::read(ready[0], &ok, 1) == 1 && ok == 'y';
+    ::close(ready[0]);
+    release = hold[1];
+    return said ? pid : -1;
+}
+
+void letGo(pid_t pid, int release)
+{
+    ::close(release);
+    ::waitpid(pid, nullptr, 0);
+}
+} // namespace
+
+// Whatever is put at the folder's path once it is held, a link to another folder of the user's
+// with the same names or a new folder, the held folder is the one read, written and emptied.
+TEST(OpenFolder, WorksInTheFolderItOpenedWhateverIsPutAtItsPath)
+{
+    ScopedDataFolder data;
+    const auto path = data.path() / "screens";
+    const auto decoy = data.path() / "Pictures";
+    fs::create_directories(decoy);
+    for (const char* name : {"a.png", "b.png", "old"})
+        ASSERT_TRUE(std::ofstream(decoy / name) << "the user's " << name);
+    const auto folder = OpenFolder::open(path, OpenFolder::Last::FollowLink, 0777);
+    ASSERT_TRUE(folder.isOpen()) << folder.problem();
+    CreatedFile a;
+    ASSERT_EQ(folder.createNew("a.png", "ours", 0600, FileFlush::Skip, &a), FileCreation::Created);
+    ASSERT_TRUE(folder.writeWhole("old", "ours"));
+    fs::create_directories(path / "sub");
+
+    fs::rename(path, data.path() / "moved");
+    fs::create_directory_symlink(decoy, path);
+    EXPECT_EQ(folder.createNew("b.png", "ours", 0600), FileCreation::Created);
+    EXPECT_TRUE(folder.writeWhole("old", "ours again"));
+    EXPECT_EQ(folder.read("old", 100), "ours again");
+    EXPECT_TRUE(folder.removeIfStill("a.png", a.identity));
+    EXPECT_EQ(folder.setAside("b.png"), "b.png.unreadable");
+    EXPECT_TRUE(folder.remove("b.png.unreadable"));
+    // A link inside the folder is not followed as a folder.
+    ASSERT_EQ(::symlinkat(decoy.c_str(), folder.fd(), "linked"), 0);
+    EXPECT_FALSE(folder.subfolder("linked", 0700).isOpen());
+    EXPECT_NE(folder.subfolder("linked").problem().find("is a link"), std::string::npos);
+    folder.removeEverything();
+
+    EXPECT_TRUE(namesIn(data.path() / "moved").empty());
+    EXPECT_EQ(namesIn(decoy), (std::set<std::string> {"a.png", "b.png", "old"}));
+    for (const char* name : {"a.png", "b.png", "old"})
+        EXPECT_EQ(readFile(decoy / name), std::string("the user's ") + name);
+}
+
+// The one window a removal leaves, between the look at a file and its removal: a folder swapped
+// then for a link to another of the user's folders with the same names loses nothing.
+TEST(OpenFolder, ARemovalGoesToTheHeldFolderWhenItsPathIsSwappedMidWay)
+{
+    ScopedDataFolder data;
+    const auto path = data.path() / "screens";
+    const auto decoy = data.path() / "Pictures";
+    fs::create_directories(decoy);
+    ASSERT_TRUE(std::ofstream(decoy / "0001-Screen.png") << "the user's");
+    const auto folder = OpenFolder::open(path, OpenFolder::Last::FollowLink, 0777);
+    CreatedFile written;
+    ASSERT_EQ(folder.createNew("0001-Screen.png", "ours", 0600, FileFlush::Skip, &written), FileCreation::Created);
+    OpenFolder::setBeforeRemovalForTesting([&] {
+        fs::rename(path, data.path() / "moved");
+        fs::create_directory_symlink(decoy, path);
+    });
+    const bool removed = folder.removeIfStill("0001-Screen.png", written.identity);
+    OpenFolder::setBeforeRemovalForTesting({});
+    EXPECT_TRUE(removed);
+    EXPECT_TRUE(namesIn(data.path() / "moved").empty());
+    EXPECT_EQ(readFile(decoy / "0001-Screen.png"), "the user's");
+}
+
+// Where an unnamed file cannot be linked in (no /proc), that is found out once: later files go
+// the named way at once, and are not first written unnamed and then again.
+TEST(OpenFolder, FindsOutOnceThatUnnamedFilesCannotBeLinkedIn)
+{
+    ScopedDataFolder data;
+    const auto descriptors = data.path() / "descriptors";
+    fs::create_directories(descriptors);
+    const auto folder = OpenFolder::open(data.path() / "out", OpenFolder::Last::FollowLink, 0777);
+    OpenFolder::setDescriptorFolderForTesting(descriptors);
+    EXPECT_EQ(folder.createNew("first", "first bytes"), FileCreation::Created);
+    // From now on every descriptor "found" there is a stranger's file: a second try of the
+    // unnamed way would link that in.
+    ASSERT_TRUE(std::ofstream(data.path() / "stranger") << "stranger");
+    for (int fd = 0; fd < 1024; ++fd)
+        fs::create_symlink(data.path() / "stranger", descriptors / std::to_string(fd));
+    EXPECT_EQ(folder.createNew("second", "second bytes"), FileCreation::Created);
+    OpenFolder::setDescriptorFolderForTesting(std::nullopt);
+    EXPECT_EQ(folder.read("first", 100), "first bytes");
+    EXPECT_EQ(folder.read("second", 100), "second bytes");
+    EXPECT_EQ(namesIn(data.path() / "out"), (std::set<std::string> {"first", "second"}));
+}
+
+// Files are made as the user makes files: the mode asked for less the file-creation mask.
+TEST(OpenFolder, FilesTakeTheUsersFileCreationMask)
+{
+    ScopedDataFolder data;
+    const auto folder = OpenFolder::open(data.path(), OpenFolder::Last::RefuseLink);
+    for (const mode_t mask : {mode_t(077), mode_t(022)}) {
+        const mode_t before = ::umask(mask);
+        const std::string name = "picture-" + std::to_string(mask);
+        const auto made = folder.createNew(name, "png", 0666);
+        const bool replaced = folder.writeWhole(name + "-whole", "png", 0666);
+        ::umask(before);
+        ASSERT_EQ(made, FileCreation::Created);
+        ASSERT_TRUE(replaced);
+        EXPECT_EQ(folder.statusOf(name)->st_mode & 0777, 0666 & ~mask) << name;
+        EXPECT_EQ(folder.statusOf(name + "-whole")->st_mode & 0777, 0666 & ~mask) << name;
+    }
+}
+
+// The lock lies in a folder of the account's own: another account can neither take it nor keep
+// the account out by making that folder first.
+TEST(FolderLock, AnotherAccountNeitherHoldsTheFolderNorKeepsItsOwnerOut)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    ScopedDataFolder data;
+    const auto screens = data.path() / "screens";
+    fs::create_directories(screens);
+    fs::permissions(data.path(), fs::perms(0755));
+    int release = -1;
+    const pid_t other = asAnotherAccount([&] { return FolderLock(screens).isHeld(); }, release);
+    ASSERT_GT(other, 0) << "the other account could not hold the folder for itself";
+    {
+        FolderLock mine(screens);
+        EXPECT_TRUE(mine.isHeld()) << mine.problem();
+        FolderLock second(screens);
+        EXPECT_FALSE(second.isHeld());
+        EXPECT_NE(second.problem().find("another run is using it: process " + std::to_string(::getpid())),
+                  std::string::npos)
+            << second.problem();
+    }
+    letGo(other, release);
+
+    const std::string stem = "floorpad-test-squat-" + std::to_string(::getpid());
+    const auto squatted = fs::path("/tmp") / (stem + "-" + std::to_string(::geteuid()));
+    const pid_t squatter = asAnotherAccount([&] { return ::mkdir(squatted.c_str(), 0777) == 0; }, release);
+    ASSERT_GT(squatter, 0);
+    letGo(squatter, release);
+    const auto own = Paths::privateTemporaryFolder(stem);
+    const auto ownStatus = own.status();
+    std::error_code ec;
+    fs::remove(squatted, ec);
+    fs::remove(own.path(), ec);
+    ASSERT_TRUE(own.isOpen()) << own.problem();
+    EXPECT_EQ(own.path(), squatted.string() + "-2");
+    EXPECT_EQ(ownStatus->st_uid, ::geteuid());
+    EXPECT_EQ(ownStatus->st_mode & 0777, 0700u);
+}
