@@ -123,6 +123,13 @@ TEST(ScreenRecorder, NamesItsPicturesByCountAndScreen)
 }
 
 namespace {
+std::shared_ptr<UIWindow> smallWindowShown()
+{
+    auto window = UIWindow::create(CGRectMake(0, 0, 64, 48));
+    window->makeKeyAndVisible();
+    return window;
+}
+
 // Colours the window in turn and captures after each: one picture each.
 void showColours(UIWindow& window, ScreenRecorder& recorder, std::initializer_list<UIColorPtr> colours)
 {
@@ -139,8 +146,7 @@ TEST(ScreenRecorder, KeepsWritingIntoItsFolderWhenTheFolderIsRenamed)
 {
     ScopedDataFolder data;
     const auto folder = data.path() / "screens";
-    auto window = UIWindow::create(CGRectMake(0, 0, 64, 48));
-    window->makeKeyAndVisible();
+    const auto window = smallWindowShown();
     {
         ScreenRecorder recorder(folder);
         showColours(*window, recorder, {UIColor::greenColor()});
@@ -163,8 +169,7 @@ TEST(ScreenRecorder, WritesAndRemovesNothingInAFolderItDoesNotHold)
 {
     ScopedDataFolder data;
     const auto folder = data.path() / "screens";
-    auto window = UIWindow::create(CGRectMake(0, 0, 64, 48));
-    window->makeKeyAndVisible();
+    const auto window = smallWindowShown();
     {
         ScreenRecorder first(folder);
         showColours(*window, first, {UIColor::greenColor()});
@@ -187,8 +192,7 @@ TEST(ScreenRecorder, WritesUnderTheUsersMaskAndCountsWhatItCouldNotWrite)
 {
     ScopedDataFolder data;
     const auto folder = data.path() / "screens";
-    auto window = UIWindow::create(CGRectMake(0, 0, 64, 48));
-    window->makeKeyAndVisible();
+    const auto window = smallWindowShown();
     const mode_t before = ::umask(077);
     {
         ScreenRecorder recorder(folder);

@@ -84,8 +84,11 @@ for name in "${earlier[@]}"; do [ -e "$default/$name" ] || fail "$name was remov
 grep -q "another run is using it: process $(cat "$work/held") of this account holds $lock" "$work/stderr" || fail "the demo did not say why it stopped: $(cat "$work/stderr")"
 rm -f -- "$work/program-args"
 
-# The default folder is the project's own: emptied of pictures, once the build has succeeded.
-demo || fail "the demo failed with the default folder: $(cat "$work/stderr")"
+# The default folder is the project's own: emptied of pictures, once the build has succeeded. Its
+# data folder is one the program accepts (no other account may write it) under any file mask.
+(umask 002 && demo) || fail "the demo failed with the default folder: $(cat "$work/stderr")"
+data_mode=$(stat -c %a -- "$checkout/build/demo-data")
+(((8#$data_mode & 8#022) == 0)) || fail "the demo's data folder is open to others' writes: mode $data_mode"
 for name in "${earlier[@]}"; do
     grep -qxF -- "$name" "$work/during-build" || fail "$name was removed before the build had succeeded"
     [ -e "$default/$name" ] && fail "$name of an earlier run is still in the default folder"
