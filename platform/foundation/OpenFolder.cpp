@@ -135,6 +135,8 @@ FileCreation created(UniqueFd fd, CreatedFile* file)
 
 std::string whatItIs(const struct stat& info)
 {
+    if (S_ISREG(info.st_mode))
+        return "it is a file";
     if (S_ISLNK(info.st_mode))
         return "it is a link";
     if (S_ISDIR(info.st_mode))

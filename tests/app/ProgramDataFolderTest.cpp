@@ -75,7 +75,7 @@ TEST(Program, KeepsItsDataOnlyInAFolderOfItsOwnAccountThatNoOtherMayWrite)
         const char* folder;
         const char* said;
     };
-    std::vector<Row> rows {{"notes.txt", "is not a folder"}, {"shared", "other accounts may write in it (mode 0775)"},
+    std::vector<Row> rows {{"notes.txt", "notes.txt is not a folder (it is a file)"}, {"shared", "other accounts may write in it (mode 0775)"},
                            {"linked", "is a link"}};
     if (::geteuid() == 0) {
         fs::create_directories(scratch.path() / "theirs");
