@@ -128,3 +128,64 @@ TEST(Program, StopsWhenASettingItWasGivenCannotBeStored)
         << said;
     EXPECT_NE(said.find("cannot store the setting Server_Port"), std::string::npos) << said;
 }
+
+// Folders the run may not read or write, as a user meets them (as root the run is made as another
+// account, for which the permissions hold): a data folder it cannot open, a read-only one given a
+// setting, and a screens folder it may not write all end the run with exit 1 and the system's
+// reason; none is passed over in silence.
+TEST(Program, SaysWhyItCannotUseAFolderItMayNotReadOrWrite)
+{
+    ScopedDataFolder scratch;
+    const bool asRoot = ::geteuid() == 0;
+    constexpr uid_t Other = 65534;
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0755), 0);
+    const auto folder = [&](const char* name) {
+        const auto path = scratch.path() / name;
+        fs::create_directories(path);
+        if (asRoot && ::chown(path.c_str(), Other, Other) != 0)
+            ADD_FAILURE() << "cannot give " << path << " away";
+        return path;
+    };
+    const auto closed = folder("closed");
+    ASSERT_TRUE(std::ofstream(closed / "defaults.json") << R"({"Server_Ip": "10.0.0.5"})");
+    const auto readOnly = folder("read-only");
+    const auto screens = folder("screens");
+    const auto data = folder("data");
+    ASSERT_EQ(::chmod(closed.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0500), 0);
+    ASSERT_EQ(::chmod(screens.c_str(), 0555), 0);
+    const auto run = [&](const std::string& arguments) {
+        const std::string as = asRoot ? "setpriv --reuid=" + std::to_string(Other) + " --regid=" + std::to_string(Other)
+                + " --clear-groups "
+                                      : "";
+        const std::string command = "cd '" + scratch.path().string() + "' && " + as + "timeout 60 " + FLOORPAD_PROGRAM
+            + " --seconds 1 " + arguments + " >messages 2>&1";
+        ::chmod(scratch.path().c_str(), 0777); // the messages are written by the run's account
+        const int status = std::system(command.c_str());
+        ::chmod(scratch.path().c_str(), 0755);
+        return std::pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(scratch.path() / "messages").value_or(""));
+    };
+    const std::string denied = std::strerror(EACCES);
+    struct Row {
+        std::string arguments;
+        std::vector<std::string> said;
+    };
+    const Row rows[] = {
+        {"--data-dir closed", {"cannot open closed: " + denied}},
+        {"--data-dir read-only --setting Server_Port=1",
+         {"could not store user defaults in read-only/defaults.json: " + denied, "cannot store the setting Server_Port"}},
+        {"--data-dir data --screens screens --setting Server_Port=1",
+         {"could not start the picture record in screens: " + denied, "could not write the screen into screens: " + denied,
+          "0 screen pictures in screens, "}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        const auto [status, said] = run(row.arguments);
+        EXPECT_EQ(status, 1) << said;
+        for (const auto& line : row.said)
+            EXPECT_NE(said.find(line), std::string::npos) << "wanted: " << line << "\n" << said;
+    }
+    EXPECT_TRUE(namesIn(screens).empty());
+    ASSERT_EQ(::chmod(closed.c_str(), 0700), 0);
+    EXPECT_EQ(namesIn(closed), std::set<std::string> {"defaults.json"});
+}
