@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <sys/stat.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -184,4 +187,27 @@ TEST(PropertyList, ReadsXmlDictionaries)
     EXPECT_EQ(specs[1]["DefaultValue"], true) << "a boolean, not a " << specs[1]["DefaultValue"].type_name();
     ASSERT_TRUE(writeFileAtomically(data.path() / "bad.plist", "garbage"));
     EXPECT_FALSE(readPropertyList(data.path() / "bad.plist"));
+}
+
+// Settings set aside say what was wrong with them, not only that they could not be read.
+TEST(UserDefaults, SaysWhySettingsWereSetAside)
+{
+    ScopedDataFolder data;
+    const auto file = data.path() / "defaults.json";
+    const std::pair<std::function<void()>, std::string> rows[] = {
+        {[&] { std::ofstream(file) << "{not json"; }, "it is not JSON"},
+        {[&] { std::ofstream(file) << "[1, 2]"; }, "it holds no table of settings"},
+        {[&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, "it is a named pipe"},
+        {[&] { std::filesystem::create_directory(file); }, "it is a folder"},
+        {[&] { std::ofstream(file) << "{}"; std::filesystem::resize_file(file, (16 << 20) + 1); },
+         "it is larger than 16777216 bytes"},
+        {[&] { std::filesystem::create_symlink("elsewhere.json", file); }, "it is a link"},
+    };
+    for (const auto& [make, cause] : rows) {
+        make();
+        LogCapture log;
+        UserDefaults defaults(file);
+        EXPECT_TRUE(log.contains("user defaults file " + file.string() + " is not usable (" + cause + ")")) << cause;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(file))) << cause;
+    }
 }
