@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -159,7 +160,9 @@ TEST(FolderLock, AnotherAccountNeitherHoldsTheFolderNorKeepsItsOwnerOut)
     fs::create_directories(screens);
     fs::permissions(data.path(), fs::perms(0755));
     int release = -1;
-    const pid_t other = asAnotherAccount([&] { return FolderLock(screens).isHeld(); }, release);
+    // Held by the other account until it is let go.
+    std::optional<FolderLock> theirs;
+    const pid_t other = asAnotherAccount([&] { return theirs.emplace(screens).isHeld(); }, release);
     ASSERT_GT(other, 0) << "the other account could not hold the folder for itself";
     {
         FolderLock mine(screens);
