@@ -146,31 +146,26 @@ int main(int argc, char** argv)
         usage(argv[0]);
         return 2;
     }
-    std::optional<FolderLock> screens;
+    const auto refuse = [&argv](const std::string& problem) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], problem.c_str());
+        return 1;
+    };
     // The data folder is checked before anything is made anywhere; the screens folder is held
     // before anything is written or removed anywhere, so a second run on it stops there; and only
     // then is a missing data folder made.
-    for (const bool create : {false, true}) {
-        if (const auto problem = Paths::prepareDataFolder(create)) {
-            std::fprintf(stderr, "%s: %s\n", argv[0], problem->c_str());
-            return 1;
-        }
-        if (create || !options->screens)
-            continue;
-        screens.emplace(*options->screens);
-        if (!screens->isHeld()) {
-            std::fprintf(stderr, "%s: cannot write the screen to %s: %s\n", argv[0], options->screens->c_str(),
-                         screens->problem().c_str());
-            return 1;
-        }
-    }
+    if (const auto problem = Paths::prepareDataFolder(false))
+        return refuse(*problem);
+    std::optional<FolderLock> screens;
+    if (options->screens && !screens.emplace(*options->screens).isHeld())
+        return refuse("cannot write the screen to " + options->screens->string() + ": " + screens->problem());
+    if (const auto problem = Paths::prepareDataFolder(true))
+        return refuse(*problem);
     // A setting the user asked for that cannot be kept is no setting: the run would quietly use
     // another server.
     for (const auto& [key, value] : options->settings) {
         if (!UserDefaults::standard().setObject(key, value)) {
-            std::fprintf(stderr, "%s: cannot store the setting %s in %s (see above)\n", argv[0], key.c_str(),
-                         UserDefaults::standard().file().c_str());
-            return 1;
+            return refuse("cannot store the setting " + key + " in " + UserDefaults::standard().file().string()
+                          + " (see above)");
         }
     }
     if (!installCamera(*options))

@@ -205,37 +205,22 @@ std::optional<std::string> readFile(const fs::path& path)
     return out.str();
 }
 
-UniqueFd openStoredFile(const fs::path& path)
+namespace {
+OpenFolder folderOf(const fs::path& path)
 {
-    // Without O_NONBLOCK a named pipe in the file's place would hold the reader until some writer
-    // came along; opened, it is turned away by whoever asks what it is.
-    return UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    return OpenFolder::open(path.has_parent_path() ? path.parent_path() : fs::path("."), OpenFolder::Last::FollowLink);
 }
+} // namespace
 
 std::optional<std::string> readStoredFile(const fs::path& path, std::size_t limit)
 {
-    const auto file = openStoredFile(path);
-    struct stat info {};
-    if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)
-        || static_cast<std::uint64_t>(info.st_size) > limit)
-        return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(file.get(), bytes.data() + got, bytes.size() - got);
-        if (n <= 0)
-            break;
-        got += static_cast<std::size_t>(n);
-    }
-    if (got != bytes.size())
-        return std::nullopt;
-    return bytes;
+    const auto folder = folderOf(path);
+    return folder.isOpen() ? folder.read(path.filename().string(), limit) : std::nullopt;
 }
 
 std::optional<fs::path> moveUnreadableAside(const fs::path& path)
 {
-    const auto folder = OpenFolder::open(path.has_parent_path() ? path.parent_path() : fs::path("."),
-                                         OpenFolder::Last::FollowLink);
+    const auto folder = folderOf(path);
     const auto aside = folder.isOpen() ? folder.setAside(path.filename().string()) : std::nullopt;
     if (!aside)
         return std::nullopt;

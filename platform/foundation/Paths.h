@@ -52,12 +52,9 @@ FileCreation createFileAtomically(const std::filesystem::path& path, std::string
 // Reads what stands at path, following links and waiting as the file asks (bundled resources,
 // system files).
 std::optional<std::string> readFile(const std::filesystem::path& path);
-// Opens a file the program keeps in its own folders for reading, where anyone who can write there
-// may have planted something: a link is not followed and a named pipe is not waited on. What it
-// is must still be asked of the opened file.
-UniqueFd openStoredFile(const std::filesystem::path& path);
-// Reads such a file: only a regular file of at most limit bytes counts. Nothing otherwise, or when
-// it cannot be read whole.
+// Reads a file kept where anyone who can write there may have planted something, through its folder
+// opened once: OpenFolder::read (no link followed, no named pipe waited on, only a regular file of
+// at most limit bytes read whole).
 std::optional<std::string> readStoredFile(const std::filesystem::path& path, std::size_t limit);
 // Sets a file that could not be read aside in its folder: OpenFolder::setAside. The new path, or
 // nothing when it could not be set aside.

@@ -190,3 +190,21 @@ TEST(FolderLock, AnotherAccountNeitherHoldsTheFolderNorKeepsItsOwnerOut)
     EXPECT_EQ(ownStatus->st_uid, ::geteuid());
     EXPECT_EQ(ownStatus->st_mode & 0777, 0700u);
 }
+
+// The data folder is opened once: renamed, with a new folder made at its path, it is still where
+// the program keeps what it keeps.
+TEST(Paths, TheDataFolderIsHeldOnceOpened)
+{
+    ScopedDataFolder data;
+    ASSERT_TRUE(Paths::openDataFolder()->isOpen());
+    const auto moved = data.path().string() + ".moved";
+    fs::rename(data.path(), moved);
+    fs::create_directories(data.path());
+    const bool written = Paths::openDataFolder()->writeWhole("kept", "kept");
+    const auto names = namesIn(data.path());
+    const auto kept = readFile(fs::path(moved) / "kept");
+    fs::remove_all(moved);
+    EXPECT_TRUE(written);
+    EXPECT_TRUE(names.empty());
+    EXPECT_EQ(kept, "kept");
+}
