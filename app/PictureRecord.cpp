@@ -13,17 +13,18 @@
 namespace {
 // The first line of every record: what tells a record from any other file.
 constexpr std::string_view Header = R"({"record":"floorpad screen pictures","version":2})";
-// Far above a picture's line; a longer one is no picture's.
+// Far above a picture's line; a longer one is no picture's, nor the header's.
 constexpr std::size_t LongestLine = 4096;
 
 // Calls each with every line of the file open at fd that a newline ends, in order, until it
-// returns false. A line longer than LongestLine comes as an empty one; a last line that no
-// newline ends was cut short and does not come at all. Memory stays bounded however long the file.
+// returns false. A line longer than LongestLine ends the reading as soon as it is that long: no
+// line this program writes comes near it, so it is damage, and a file that is no record says so
+// within its first bytes however large it is. A last line that no newline ends was cut short and
+// does not come at all. Memory stays bounded however long the file.
 void forEachWholeLine(int fd, const std::function<bool(std::string_view)>& each)
 {
     std::string buffer(64 * 1024, '\0');
     std::string line;
-    bool tooLong = false;
     for (;;) {
         const ssize_t n = ::read(fd, buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
@@ -33,15 +34,14 @@ void forEachWholeLine(int fd, const std::function<bool(std::string_view)>& each)
         std::string_view chunk(buffer.data(), static_cast<std::size_t>(n));
         for (auto end = chunk.find('\n');; end = chunk.find('\n')) {
             const auto part = chunk.substr(0, end);
-            tooLong = tooLong || line.size() + part.size() > LongestLine;
-            if (!tooLong)
-                line.append(part);
+            if (line.size() + part.size() > LongestLine)
+                return;
+            line.append(part);
             if (end == std::string_view::npos)
                 break;
-            if (!each(tooLong ? std::string_view() : std::string_view(line)))
+            if (!each(line))
                 return;
             line.clear();
-            tooLong = false;
             chunk.remove_prefix(end + 1);
         }
     }

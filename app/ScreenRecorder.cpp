@@ -9,6 +9,7 @@
 #include "platform/ui/ViewRenderer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +24,23 @@ bool isDigit(char c)
 bool isNameCharacter(char c)
 {
     return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+// The highest count among the folder's names of the pictures' form, the user's and earlier runs'
+// alike: this run's pictures come after everything already there, so no name taken before it
+// started costs a picture, however many there are.
+int highestCountIn(const OpenFolder& folder)
+{
+    constexpr int Unreachable = 1'000'000'000; // a count no run comes near is never in the way
+    int highest = 0;
+    for (const auto& name : folder.names()) {
+        int count = 0;
+        if (ScreenRecorder::isPictureName(name)
+            && std::from_chars(name.data(), name.data() + name.find('-'), count).ec == std::errc()
+            && count < Unreachable)
+            highest = std::max(highest, count);
+    }
+    return highest;
 }
 } // namespace
 
@@ -50,6 +68,7 @@ ScreenRecorder::ScreenRecorder(FolderLock held)
     }
     if (const auto removed = m_record.removeRecordedPictures())
         NSLog("removed %zu screen pictures an earlier run wrote in %s", removed, folder().c_str());
+    m_lastCount = highestCountIn(*m_folder.folder());
     m_observer = NotificationCenter::defaultCenter().addObserver(ScreenInFrontDidChangeNotification,
                                                                  [this](const Notification&) { capture(); });
     m_timer = NSTimer::scheduledTimerWithTimeInterval(1.0, true, [this](NSTimer&) { capture(); });
@@ -90,7 +109,8 @@ void ScreenRecorder::capture()
     auto front = ScreenInFront::visibleController();
     std::string screen = front ? typeNameOf(*front) : "NoScreen";
     std::replace_if(screen.begin(), screen.end(), [](char c) { return !isNameCharacter(c); }, '_');
-    // Nothing of the user's is replaced: a name already taken is passed over for the next count.
+    // Nothing of the user's is replaced: a name taken since the run started is passed over for the
+    // next count.
     for (int attempt = 0; attempt < MaxNamesPassedOver; ++attempt) {
         char count[32];
         std::snprintf(count, sizeof count, "%04d-", m_lastCount + 1);

@@ -116,6 +116,28 @@ std::optional<Options> parse(int argc, char** argv)
     return options;
 }
 
+// Holds the screens folder and makes the data folder ready, in the order that keeps a run that
+// cannot go on from making or changing anything: a data folder that cannot be used is found before
+// anything is made, and a screens folder another run holds before the data folder is made; a
+// missing data folder is made (700) before a screens folder that may lie inside it. Why the run
+// cannot go on, or nothing.
+std::optional<std::string> prepareFolders(const Options& options, std::optional<FolderLock>& screens)
+{
+    if (const auto problem = Paths::prepareDataFolder(false))
+        return problem;
+    const auto refused = [&options, &screens] {
+        return "cannot write the screen to " + options.screens->string() + ": " + screens->problem();
+    };
+    if (options.screens && !screens.emplace(*options.screens, FolderLock::Missing::Leave).isHeld()
+        && !screens->isMissing())
+        return refused();
+    if (const auto problem = Paths::prepareDataFolder(true))
+        return problem;
+    if (options.screens && !screens->isHeld() && !screens.emplace(*options.screens).isHeld())
+        return refused();
+    return std::nullopt;
+}
+
 // Ends the main loop on SIGINT or SIGTERM, read through a descriptor on the run loop.
 int watchTerminationSignals()
 {
@@ -150,15 +172,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: %s\n", argv[0], problem.c_str());
         return 1;
     };
-    // The data folder is checked before anything is made anywhere; the screens folder is held
-    // before anything is written or removed anywhere, so a second run on it stops there; and only
-    // then is a missing data folder made.
-    if (const auto problem = Paths::prepareDataFolder(false))
-        return refuse(*problem);
+    // A write past a file-size limit fails with its reason, counted as any other, rather than
+    // ending the run without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::optional<FolderLock> screens;
-    if (options->screens && !screens.emplace(*options->screens).isHeld())
-        return refuse("cannot write the screen to " + options->screens->string() + ": " + screens->problem());
-    if (const auto problem = Paths::prepareDataFolder(true))
+    if (const auto problem = prepareFolders(*options, screens))
         return refuse(*problem);
     // A setting the user asked for that cannot be kept is no setting: the run would quietly use
     // another server.

@@ -1,11 +1,11 @@
 #include "platform/foundation/FolderLock.h"
 
-#include "platform/foundation/Paths.h"
-
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -20,69 +20,90 @@ std::optional<long> holderNamedIn(int fd)
         return std::nullopt;
     return pid;
 }
+
+// Why the lock file open at fd is not one to trust, or nothing. Whoever can open it can lock it,
+// so it must be the running account's alone.
+std::optional<std::string> whyNotUsable(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return std::strerror(errno);
+    if (!S_ISREG(info.st_mode))
+        return whatItIs(info);
+    if (info.st_uid != ::geteuid())
+        return "it belongs to another account (uid " + std::to_string(info.st_uid) + ")";
+    if ((info.st_mode & 077) != 0) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+        return std::string("other accounts may open it (mode ") + mode + ")";
+    }
+    return std::nullopt;
+}
 } // namespace
 
-FolderLock::FolderLock(std::filesystem::path folder)
+FolderLock::FolderLock(std::filesystem::path folder, Missing missing)
     : m_path(std::move(folder))
-    , m_folder(std::make_shared<const OpenFolder>(OpenFolder::open(m_path, OpenFolder::Last::FollowLink, 0777)))
+    , m_folder(std::make_shared<const OpenFolder>(OpenFolder::open(
+          m_path, OpenFolder::Last::FollowLink, missing == Missing::Make ? std::optional<mode_t>(0777) : std::nullopt)))
 {
-    const auto status = m_folder->status();
-    if (!status) {
+    if (!m_folder->isOpen()) {
+        m_missing = missing == Missing::Leave && m_folder->error() == ENOENT;
         m_problem = m_folder->problem();
         return;
     }
-    m_locks = Paths::privateTemporaryFolder("floorpad-locks");
-    if (!m_locks.isOpen()) {
-        m_problem = "cannot hold it: " + m_locks.problem();
+    // A folder the run may not write would fail every picture: better said at once.
+    if (::faccessat(m_folder->fd(), ".", W_OK, AT_EACCESS) != 0) {
+        m_problem = std::strerror(errno);
         return;
     }
-    m_lockName = lockName(*status);
-    hold();
+    hold(missing);
 }
 
-std::string FolderLock::lockName(const struct stat& folder)
+std::string FolderLock::refused(const std::string& why) const
 {
-    return std::to_string(folder.st_dev) + "-" + std::to_string(folder.st_ino) + ".lock";
+    return "cannot hold it: its lock " + m_folder->pathOf(LockName).string() + " cannot be used: " + why;
 }
 
-void FolderLock::hold()
+void FolderLock::hold(Missing missing)
 {
-    const auto lockPath = m_locks.pathOf(m_lockName);
-    // A holder lets go by removing the file, then closing it: one who opened it just before finds,
-    // once it holds it, that the name leads elsewhere now, and tries again.
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        UniqueFd fd(::openat(m_locks.fd(), m_lockName.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (!fd) {
-            m_problem = "cannot hold it: cannot open " + lockPath.string() + ": " + std::strerror(errno);
-            return;
-        }
-        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK) {
-                m_problem = "cannot hold it: cannot lock " + lockPath.string() + ": " + std::strerror(errno);
-                return;
-            }
-            const auto holder = holderNamedIn(fd.get());
-            m_problem = "another run is using it: "
-                + (holder ? "process " + std::to_string(*holder) : std::string("a process")) + " of this account holds "
-                + lockPath.string();
-            return;
-        }
-        struct stat held {};
-        const auto named = m_locks.statusOf(m_lockName);
-        if (::fstat(fd.get(), &held) != 0 || !named || named->st_dev != held.st_dev || named->st_ino != held.st_ino)
-            continue;
-        // Who holds it, for a run turned away; the lock holds without the note all the same.
-        const std::string pid = std::to_string(::getpid()) + "\n";
-        if (::ftruncate(fd.get(), 0) == 0)
-            (void)!::pwrite(fd.get(), pid.data(), pid.size(), 0);
-        m_lock = std::move(fd);
+    const std::string name(LockName);
+    const int create = missing == Missing::Make ? O_CREAT : 0;
+    // Not waiting on a named pipe in its place, and never following a link.
+    UniqueFd fd(::openat(m_folder->fd(), name.c_str(), O_RDWR | create | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                         0600));
+    if (!fd && errno == ENOENT && !create) {
+        // Every holder keeps the file: without it, nobody holds the folder.
+        m_missing = true;
+        m_problem = "its lock is not made yet";
         return;
     }
-    m_problem = "cannot hold it: its lock " + lockPath.string() + " keeps changing";
+    const auto why = fd ? whyNotUsable(fd.get()) : std::optional(std::string(errno == ELOOP ? "it is a link" : std::strerror(errno)));
+    if (why) {
+        m_problem = refused(*why);
+        return;
+    }
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK) {
+            m_problem = refused(std::string("it cannot be locked: ") + std::strerror(errno));
+            return;
+        }
+        const auto holder = holderNamedIn(fd.get());
+        m_problem = "another run is using it: "
+            + (holder ? "process " + std::to_string(*holder) : std::string("a process")) + " of this account holds "
+            + m_folder->pathOf(name).string();
+        return;
+    }
+    // Who holds it, for a run turned away; the lock holds without the note all the same.
+    const std::string pid = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(fd.get(), 0) == 0)
+        (void)!::pwrite(fd.get(), pid.data(), pid.size(), 0);
+    m_lock = std::move(fd);
 }
 
 FolderLock::~FolderLock()
 {
+    // The note goes with the holder; the file stays, so that nobody ever locks a file that is no
+    // longer the lock.
     if (m_lock)
-        m_locks.remove(m_lockName);
+        (void)!::ftruncate(m_lock.get(), 0);
 }

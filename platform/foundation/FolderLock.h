@@ -5,25 +5,34 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 // Holds a folder for one run of the program at a time, for as long as it lives. The folder is
-// opened once, made when missing (the path as named is followed then, and never again), and every
-// file in it is reached through that opening.
+// opened once (the path as named is followed then, and never again), and every file in it is
+// reached through that opening.
 //
-// The lock is a file named after the folder's device and inode ("<device>-<inode>.lock") in a
-// private folder of the account's own under /tmp (Paths::privateTemporaryFolder("floorpad-locks")),
-// locked with flock and naming the process that holds it. Every run of the account on the folder
-// meets it whatever data folder it uses, and no other account can take it or plant it: another
-// account's runs keep nothing out. The system lets go of it when the process ends however it ends;
-// the file goes when the holder lets go.
+// The lock is a file of the program's own inside the folder it guards, LockName, locked with flock
+// and naming the process that holds it. Only an account that may write the folder can make it, so
+// every run on the folder meets it whatever its data folder, HOME, TMPDIR or /tmp, and no name
+// elsewhere can keep anyone out. It is used only while it is a regular file of the running
+// account's that no other account may open; a link, anything else, or another account's file is
+// refused with the reason. It is never removed: the system lets go of it when the process ends,
+// however it ends.
 class FolderLock {
 public:
-    explicit FolderLock(std::filesystem::path folder);
+    static constexpr std::string_view LockName = ".floorpad-screens.lock";
+    // Leave: a missing folder, or a folder without the lock file, is left as it is and not held
+    // (isMissing): no run can be holding it.
+    enum class Missing { Make, Leave };
+
+    explicit FolderLock(std::filesystem::path folder, Missing missing = Missing::Make);
     ~FolderLock();
     FolderLock(FolderLock&&) noexcept = default;
     FolderLock& operator=(FolderLock&&) noexcept = delete;
 
     bool isHeld() const { return m_lock.isValid(); }
+    // Not held because the folder or its lock file is missing, and nothing was made.
+    bool isMissing() const { return m_missing; }
     // Why the folder is not held: "another run is using it: process N of this account holds
     // LOCK", or what failed, with the system's reason.
     const std::string& problem() const { return m_problem; }
@@ -31,16 +40,14 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     // The folder as opened, open whenever it is held.
     const SharedFolder& folder() const { return m_folder; }
-    // The lock file's name in the lock folder for a folder of this device and inode.
-    static std::string lockName(const struct stat& folder);
 
 private:
-    void hold();
+    void hold(Missing missing);
+    std::string refused(const std::string& why) const;
 
     std::filesystem::path m_path;
     SharedFolder m_folder;
-    OpenFolder m_locks;
-    std::string m_lockName;
     UniqueFd m_lock;
+    bool m_missing = false;
     std::string m_problem;
 };

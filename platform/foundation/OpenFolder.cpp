@@ -133,6 +133,13 @@ FileCreation created(UniqueFd fd, CreatedFile* file)
     return FileCreation::Created;
 }
 
+// Keeps errno across cleaning up after a failure.
+struct ErrnoKept {
+    int saved = errno;
+    ~ErrnoKept() { errno = saved; }
+};
+} // namespace
+
 std::string whatItIs(const struct stat& info)
 {
     if (S_ISREG(info.st_mode))
@@ -150,24 +157,18 @@ std::string whatItIs(const struct stat& info)
     return "it is not a regular file";
 }
 
-// Keeps errno across cleaning up after a failure.
-struct ErrnoKept {
-    int saved = errno;
-    ~ErrnoKept() { errno = saved; }
-};
-} // namespace
-
 OpenFolder::OpenFolder(UniqueFd fd, fs::path path)
     : m_fd(std::move(fd))
     , m_path(std::move(path))
 {
 }
 
-OpenFolder OpenFolder::notOpen(fs::path path, std::string problem)
+OpenFolder OpenFolder::notOpen(fs::path path, std::string problem, int error)
 {
     OpenFolder folder;
     folder.m_path = std::move(path);
     folder.m_problem = std::move(problem);
+    folder.m_error = error;
     return folder;
 }
 
@@ -188,29 +189,59 @@ std::string whyNotOpened(int dirFd, const fs::path& name, const fs::path& shown,
 
 OpenFolder OpenFolder::open(const fs::path& path, Last last, std::optional<mode_t> createMode)
 {
-    if (createMode) {
-        std::error_code ec;
-        if (path.has_parent_path())
-            fs::create_directories(path.parent_path(), ec);
-        ::mkdir(path.c_str(), *createMode);
+    // Walked a name at a time, so that a missing folder anywhere on the way is made with the mode
+    // asked for, and "name/", "name/." and "name" all name (and refuse) the same thing. The folders
+    // on the way are only passed through, which asks no more of them than a whole path would.
+    std::vector<fs::path> names;
+    for (const auto& name : path.relative_path()) {
+        if (!name.empty() && name != ".")
+            names.push_back(name);
     }
-    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (last == Last::RefuseLink ? O_NOFOLLOW : 0);
-    UniqueFd fd(::open(path.c_str(), flags));
-    if (!fd)
-        return notOpen(path, whyNotOpened(AT_FDCWD, path, path, errno));
-    return OpenFolder(std::move(fd), path);
+    fs::path shown = path.root_path();
+    UniqueFd current(::open(path.has_root_directory() ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    for (std::size_t i = 0; i < names.size() && current; ++i) {
+        const auto& name = names[i];
+        shown /= name;
+        const bool isLast = i + 1 == names.size();
+        const int flags = (isLast ? O_RDONLY : O_PATH) | O_DIRECTORY | O_CLOEXEC
+            | (isLast && last == Last::RefuseLink ? O_NOFOLLOW : 0);
+        UniqueFd next(::openat(current.get(), name.c_str(), flags));
+        if (!next && errno == ENOENT && createMode && name != "..") {
+            if (::mkdirat(current.get(), name.c_str(), *createMode) != 0 && errno != EEXIST) {
+                const int error = errno;
+                return notOpen(path, "cannot make " + shown.string() + ": " + std::strerror(error), error);
+            }
+            next = UniqueFd(::openat(current.get(), name.c_str(), flags));
+        }
+        if (!next) {
+            const int error = errno;
+            return notOpen(path, whyNotOpened(current.get(), name, shown, error), error);
+        }
+        current = std::move(next);
+    }
+    if (current && names.empty())
+        current = UniqueFd(::openat(current.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!current) {
+        const int error = errno;
+        return notOpen(path, "cannot open " + path.string() + ": " + std::strerror(error), error);
+    }
+    return OpenFolder(std::move(current), path);
 }
 
 OpenFolder OpenFolder::subfolder(const std::string& name, std::optional<mode_t> createMode) const
 {
     const auto shown = pathOf(name);
     if (!isOpen())
-        return notOpen(shown, m_problem);
-    if (createMode)
-        ::mkdirat(m_fd.get(), name.c_str(), *createMode);
+        return notOpen(shown, m_problem, m_error);
+    if (createMode && ::mkdirat(m_fd.get(), name.c_str(), *createMode) != 0 && errno != EEXIST) {
+        const int error = errno;
+        return notOpen(shown, "cannot make " + shown.string() + ": " + std::strerror(error), error);
+    }
     UniqueFd fd(::openat(m_fd.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!fd)
-        return notOpen(shown, whyNotOpened(m_fd.get(), name, shown, errno));
+    if (!fd) {
+        const int error = errno;
+        return notOpen(shown, whyNotOpened(m_fd.get(), name, shown, error), error);
+    }
     return OpenFolder(std::move(fd), shown);
 }
 

@@ -46,12 +46,14 @@ public:
     OpenFolder& operator=(OpenFolder&&) noexcept = default;
 
     // Opens the folder at path, following the links on the way to it; the folder itself may be a
-    // link only with FollowLink. With createMode, a missing folder is made first (with missing
-    // folders above it).
+    // link only with FollowLink. A name ending in "/" or "/." names the same folder as without.
+    // With createMode, every missing folder on the way, and the folder itself, is made with that
+    // mode (less the file-creation mask).
     static OpenFolder open(const std::filesystem::path& path, Last last,
                            std::optional<mode_t> createMode = std::nullopt);
-    // A folder that is not open, carrying why to whoever tries to use it.
-    static OpenFolder notOpen(std::filesystem::path path, std::string problem);
+    // A folder that is not open, carrying why (and the system's error, where one) to whoever tries
+    // to use it.
+    static OpenFolder notOpen(std::filesystem::path path, std::string problem, int error = 0);
     // The folder name inside this one, never through a link; made with createMode when missing.
     OpenFolder subfolder(const std::string& name, std::optional<mode_t> createMode = std::nullopt) const;
 
@@ -62,6 +64,9 @@ public:
     std::filesystem::path pathOf(std::string_view name) const { return m_path / name; }
     // Why it is not open: "cannot open PATH: reason", or what it is instead of a folder.
     const std::string& problem() const { return m_problem; }
+    // The system's error that kept it from being opened or made (ENOENT: something on the way is
+    // missing), or 0.
+    int error() const { return m_error; }
     // The folder as opened (its device and inode tell it from every other).
     std::optional<struct stat> status() const;
 
@@ -121,6 +126,10 @@ private:
     UniqueFd m_fd;
     std::filesystem::path m_path;
     std::string m_problem;
+    int m_error = 0;
 };
+
+// What stands there, for messages: "it is a file", "it is a link", "it is a named pipe" ...
+std::string whatItIs(const struct stat& info);
 
 using SharedFolder = std::shared_ptr<const OpenFolder>;

@@ -118,8 +118,7 @@ std::optional<std::string> Paths::prepareDataFolder(bool create)
         return std::nullopt;
     auto folder = OpenFolder::open(path, OpenFolder::Last::RefuseLink, create ? std::optional<mode_t>(0700) : std::nullopt);
     if (!folder.isOpen()) {
-        struct stat info {};
-        if (!create && ::lstat(path.c_str(), &info) != 0 && errno == ENOENT)
+        if (!create && folder.error() == ENOENT)
             return std::nullopt;
         return "the data folder cannot be used: " + folder.problem() + std::string(OwnFolderHint);
     }
@@ -140,35 +139,6 @@ SharedFolder Paths::openDataFolder()
     auto& held = heldDataFolder();
     std::lock_guard lock(held.mutex);
     return held.folder;
-}
-
-OpenFolder Paths::privateTemporaryFolder(const std::string& stem)
-{
-    constexpr int Candidates = 16;
-    const std::string first = stem + "-" + std::to_string(::geteuid());
-    const auto candidate = [&first](int n) { return fs::path("/tmp") / (n == 1 ? first : first + "-" + std::to_string(n)); };
-    std::string problem;
-    // Twice: a run that made the first free one just before this one looked is found the second time.
-    for (int round = 0; round < 2; ++round) {
-        std::optional<int> free;
-        for (int n = 1; n <= Candidates; ++n) {
-            auto folder = OpenFolder::open(candidate(n), OpenFolder::Last::RefuseLink);
-            struct stat info {};
-            if (folder.isOpen() && !whyNotOwn(folder, S_IRWXG | S_IRWXO))
-                return folder;
-            if (!free && !folder.isOpen() && ::lstat(candidate(n).c_str(), &info) != 0 && errno == ENOENT)
-                free = n;
-        }
-        if (!free)
-            break;
-        if (::mkdir(candidate(*free).c_str(), 0700) != 0 && errno != EEXIST) {
-            problem = "cannot make " + candidate(*free).string() + ": " + std::strerror(errno);
-            break;
-        }
-    }
-    if (problem.empty())
-        problem = "every folder " + candidate(1).string() + "[-N] is another account's or open to others";
-    return OpenFolder::notOpen(candidate(1), problem);
 }
 
 void Paths::setDataFolder(std::optional<fs::path> folder)

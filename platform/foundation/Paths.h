@@ -18,7 +18,7 @@ std::filesystem::path resourcesFolder();
 std::filesystem::path dataFolder();
 // Every data folder, however chosen, is a folder of the running account's (not a link; the path
 // to it may lead through links) that no other account may write, and a missing one is made mode
-// 700. The private fallback lies where every account can create names, so it must moreover be
+// 700, as is every missing folder on the way to it. The private fallback lies where every account can create names, so it must moreover be
 // closed to others. Run before anything is kept there: with create unset, a missing folder is
 // left to be made later and passes. Why the folder cannot be used (with what to change), or
 // nothing; a folder that passes is held from then on.
@@ -26,11 +26,6 @@ std::optional<std::string> prepareDataFolder(bool create = true);
 // The data folder, held open: opened once for each folder chosen (made when missing), and then
 // reached only through that opening. Not open, with its problem, when it cannot be used.
 SharedFolder openDataFolder();
-// A folder of this account's own under /tmp, closed to others, that every run of the account finds
-// whatever its environment: the first of "<stem>-<uid>", "<stem>-<uid>-2", ... that is a folder
-// of this account's no other account may enter. One that another account made in the way is
-// passed over, so nobody can keep the account out by taking its name first. Made when missing.
-OpenFolder privateTemporaryFolder(const std::string& stem);
 void setDataFolder(std::optional<std::filesystem::path> folder);
 void setResourcesFolder(std::optional<std::filesystem::path> folder);
 // resources/<name>.<type> when it exists (the main bundle's resource lookup).

@@ -226,6 +226,33 @@ TEST(PictureRecord, AFileWhoseFirstLineIsNotTheHeaderIsSetAsideAndRemovesNothing
     EXPECT_EQ(readFile(recordIn(folder).string() + ".unreadable"), notARecord);
 }
 
+// However large a record grows through damage, a line far longer than any it writes ends its
+// reading: the lines before it still count, and a file that is no record is set aside at once. A
+// start never waits while a huge file is read to its end.
+TEST(PictureRecord, AHugeLineEndsTheReadingAtOnce)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    constexpr std::uintmax_t Huge = std::uintmax_t(64) << 30; // sparse, and without a line end
+    const auto removeRecorded = [&folder] {
+        const auto started = std::chrono::steady_clock::now();
+        PictureRecord next(held(folder), isPicture);
+        const auto removed = next.removeRecordedPictures();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+        return removed;
+    };
+    recordARun(folder, {"0001-A.png", "0002-B.png"});
+    fs::resize_file(recordIn(folder), Huge);
+    EXPECT_EQ(removeRecorded(), 2u);
+
+    recordARun(folder, {"0003-C.png"});
+    std::ofstream(recordIn(folder), std::ios::trunc).close();
+    fs::resize_file(recordIn(folder), Huge);
+    EXPECT_EQ(removeRecorded(), 0u);
+    EXPECT_TRUE(fs::exists(folder / "0003-C.png"));
+    EXPECT_EQ(fs::file_size(recordIn(folder).string() + ".unreadable"), Huge);
+}
+
 // After a short write the record is not appended to again: the part of a line it left stays the
 // last one, which a reader passes over, and no later line is lost behind it unseen.
 TEST(PictureRecord, StopsRecordingAfterAShortWrite)

@@ -18,9 +18,10 @@ namespace fs = std::filesystem;
 namespace {
 // Runs the program in folder with the arguments given (already quoted for the shell), its
 // messages into a file; its exit status, or -1 when it did not exit.
-int runIn(const fs::path& folder, const std::string& arguments, const std::string& environment = "")
+int runIn(const fs::path& folder, const std::string& arguments, const std::string& environment = "",
+          const std::string& before = "")
 {
-    const std::string run = "cd '" + folder.string() + "' && env " + environment + " timeout 60 " + FLOORPAD_PROGRAM
+    const std::string run = "cd '" + folder.string() + "' && " + before + " env " + environment + " timeout 60 " + FLOORPAD_PROGRAM
         + " --seconds 0.3 --setting Server_Port=1 " + arguments + " >'" + (folder / "messages").string() + "' 2>&1";
     const int status = std::system(run.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -111,6 +112,32 @@ TEST(Program, KeepsItsDataOnlyInAFolderOfItsOwnAccountThatNoOtherMayWrite)
     EXPECT_EQ(fs::status(scratch.path() / "made" / "data").permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
+// A missing data folder is made closed to others however it is named, and before a screens folder
+// inside it or equal to it, under a mask that leaves folders open to the group; and a name that
+// ends in a slash names what the name without it names, a link included.
+TEST(Program, MakesAMissingDataFolderClosedToOthersHoweverItIsNamed)
+{
+    ScopedDataFolder scratch;
+    const std::pair<const char*, const char*> rows[] = {
+        {"--data-dir new/", "new"},
+        {"--data-dir inside --screens inside/shots", "inside"},
+        {"--screens same --data-dir same", "same"},
+        {"--data-dir dots/./deeper/.", "dots/deeper"},
+    };
+    for (const auto& [arguments, made] : rows) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(runIn(scratch.path(), arguments, "", "umask 002 &&"), 0) << readFile(scratch.path() / "messages").value_or("");
+        EXPECT_EQ(fs::status(scratch.path() / made).permissions() & fs::perms::all, fs::perms::owner_all);
+    }
+    EXPECT_EQ(fs::status(scratch.path() / "dots").permissions() & fs::perms::all, fs::perms::owner_all);
+    fs::create_directories(scratch.path() / "real");
+    fs::create_directory_symlink("real", scratch.path() / "linked");
+    EXPECT_EQ(runIn(scratch.path(), "--data-dir linked/"), 1);
+    const auto said = readFile(scratch.path() / "messages").value_or("");
+    EXPECT_NE(said.find("linked is a link"), std::string::npos) << said;
+    EXPECT_TRUE(namesIn(scratch.path() / "real").empty());
+}
+
 // A setting asked for that cannot be stored ends the run with exit 1, saying where and why: the
 // run would otherwise quietly talk to another venue.
 TEST(Program, StopsWhenASettingItWasGivenCannotBeStored)
@@ -118,7 +145,7 @@ TEST(Program, StopsWhenASettingItWasGivenCannotBeStored)
     ScopedDataFolder scratch;
     // No file can grow, so the messages go through a pipe to a writer without the limit.
     const std::string run = "bash -c \"set -o pipefail; cd '" + scratch.path().string()
-        + "' && (trap '' XFSZ && ulimit -f 0 && exec timeout 60 " + FLOORPAD_PROGRAM
+        + "' && (ulimit -f 0 && exec timeout 60 " + FLOORPAD_PROGRAM
         + " --seconds 0.3 --data-dir data --setting Server_Port=1 2>&1) | cat >messages\"";
     const int status = std::system(run.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
@@ -130,9 +157,9 @@ TEST(Program, StopsWhenASettingItWasGivenCannotBeStored)
 }
 
 // Folders the run may not read or write, as a user meets them (as root the run is made as another
-// account, for which the permissions hold): a data folder it cannot open, a read-only one given a
-// setting, and a screens folder it may not write all end the run with exit 1 and the system's
-// reason; none is passed over in silence.
+// account, for which the permissions hold): a data folder it cannot open or make, a read-only one
+// given a setting, and a screens folder it may not write all end the run with exit 1 and the
+// system's reason for the step that failed; none is passed over in silence.
 TEST(Program, SaysWhyItCannotUseAFolderItMayNotReadOrWrite)
 {
     ScopedDataFolder scratch;
@@ -174,9 +201,10 @@ TEST(Program, SaysWhyItCannotUseAFolderItMayNotReadOrWrite)
         {"--data-dir closed", {"cannot open closed: " + denied}},
         {"--data-dir read-only --setting Server_Port=1",
          {"could not store user defaults in read-only/defaults.json: " + denied, "cannot store the setting Server_Port"}},
-        {"--data-dir data --screens screens --setting Server_Port=1",
-         {"could not start the picture record in screens: " + denied, "could not write the screen into screens: " + denied,
-          "0 screen pictures in screens, "}},
+        // A screens folder it may not write ends the run at once, before its data folder is used.
+        {"--data-dir data --screens screens --setting Server_Port=1", {"cannot write the screen to screens: " + denied}},
+        // A data folder that cannot be made ends the run before anything else is made.
+        {"--data-dir read-only/data --screens new/a/b", {"cannot make read-only/data: " + denied}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.arguments);
@@ -185,7 +213,13 @@ TEST(Program, SaysWhyItCannotUseAFolderItMayNotReadOrWrite)
         for (const auto& line : row.said)
             EXPECT_NE(said.find(line), std::string::npos) << "wanted: " << line << "\n" << said;
     }
+    // Nothing asked of it fails, so the run goes on; what it cannot keep there is said with why.
+    const auto said = run("--data-dir read-only").second;
+    EXPECT_NE(said.find("cannot make read-only/keychain: " + denied), std::string::npos) << said;
+    EXPECT_EQ(said.find(std::strerror(ENOENT)), std::string::npos) << said;
     EXPECT_TRUE(namesIn(screens).empty());
+    EXPECT_TRUE(namesIn(data).empty());
+    EXPECT_FALSE(fs::exists(scratch.path() / "new"));
     ASSERT_EQ(::chmod(closed.c_str(), 0700), 0);
     EXPECT_EQ(namesIn(closed), std::set<std::string> {"defaults.json"});
 }

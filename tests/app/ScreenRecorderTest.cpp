@@ -42,9 +42,9 @@ TEST(ScreenRecorder, WritesTheScreenOnlyWhenItsPixelsChange)
     window->addSubview(dot);
     recorder.capture();
     EXPECT_EQ(recorder.filesWritten(), 4);
-    // Beside the pictures, only their record.
+    // Beside the pictures, only their record and the lock.
     const auto files = std::distance(std::filesystem::directory_iterator(recorder.folder()), {});
-    EXPECT_EQ(files, recorder.filesWritten() + 1);
+    EXPECT_EQ(files, recorder.filesWritten() + 2);
 
     // A folder that cannot be written counts nothing.
     ASSERT_TRUE(std::ofstream(data.path() / "file") << "not a folder");
@@ -58,15 +58,16 @@ class Screen : public UIViewController {};
 } // namespace shown
 
 // The folder is the user's to name, and people number their own pictures too. The recorder
-// replaces nothing there, not even a file under the very name it would write; as it starts it
-// removes only the pictures its record names, and those only while they are still what it wrote;
-// and no file goes by its name alone, not even one named as its own killed writes would leave.
+// replaces nothing there, not even a file made meanwhile under the very name it would write next;
+// as it starts it removes only the pictures its record names, and those only while they are still
+// what it wrote; and no file goes by its name alone, not even one named as its own killed writes
+// would leave. Its count starts after the highest one among the names it finds.
 TEST(ScreenRecorder, TouchesOnlyWhatItWroteInTheFolder)
 {
     ScopedDataFolder data;
     const auto folder = data.path() / "screens";
     std::filesystem::create_directories(folder / "0009-shown__Screen.png");
-    const std::set<std::string> users {"0001-shown__Screen.png", "2023-Christmas.png", "0042-scan.png",
+    const std::set<std::string> users {"0001-shown__Screen.png", "2023-Christmas.jpg", "0042-scan.png",
                                        "notes.tmp-999999999", "0005-Old.png.tmp-999999999-abc123",
                                        "0002-shown__Screen.png.tmp-999999999-abc123"};
     for (const auto& name : users)
@@ -77,6 +78,7 @@ TEST(ScreenRecorder, TouchesOnlyWhatItWroteInTheFolder)
     window->makeKeyAndVisible();
     {
         ScreenRecorder recorder(folder);
+        ASSERT_TRUE(std::ofstream(folder / "0044-shown__Screen.png") << "mine");
         for (const auto& color : {UIColor::greenColor(), UIColor::blueColor()}) {
             screen->view()->setBackgroundColor(color);
             recorder.capture();
@@ -84,32 +86,58 @@ TEST(ScreenRecorder, TouchesOnlyWhatItWroteInTheFolder)
         EXPECT_EQ(recorder.filesWritten(), 3);
     }
     auto expected = users;
-    expected.insert({"0009-shown__Screen.png", std::string(PictureRecord::FileName), "0002-shown__Screen.png",
-                     "0003-shown__Screen.png", "0004-shown__Screen.png"});
+    expected.insert({"0009-shown__Screen.png", std::string(PictureRecord::FileName), std::string(FolderLock::LockName),
+                     "0043-shown__Screen.png", "0044-shown__Screen.png", "0045-shown__Screen.png",
+                     "0046-shown__Screen.png"});
     EXPECT_EQ(namesIn(folder), expected);
     EXPECT_EQ(readFile(folder / "0001-shown__Screen.png"), "mine");
+    EXPECT_EQ(readFile(folder / "0044-shown__Screen.png"), "mine");
 
     // Since then the user changed one picture and put a link in another's place.
-    ASSERT_TRUE(std::ofstream(folder / "0003-shown__Screen.png", std::ios::app) << "mine");
-    std::filesystem::remove(folder / "0004-shown__Screen.png");
-    std::filesystem::create_symlink("2023-Christmas.png", folder / "0004-shown__Screen.png");
+    ASSERT_TRUE(std::ofstream(folder / "0045-shown__Screen.png", std::ios::app) << "mine");
+    std::filesystem::remove(folder / "0046-shown__Screen.png");
+    std::filesystem::create_symlink("2023-Christmas.jpg", folder / "0046-shown__Screen.png");
     window->setRootViewController(nullptr);
     {
         ScreenRecorder recorder(folder);
         EXPECT_EQ(recorder.filesWritten(), 1);
     }
-    expected.erase("0002-shown__Screen.png");
-    expected.insert("0001-NoScreen.png");
+    expected.erase("0043-shown__Screen.png");
+    expected.insert("0047-NoScreen.png");
     EXPECT_EQ(namesIn(folder), expected);
-    EXPECT_EQ(readFile(folder / "2023-Christmas.png"), "mine");
+    EXPECT_EQ(readFile(folder / "2023-Christmas.jpg"), "mine");
 
     // A record that is no record removes nothing; it is moved aside, not lost.
-    ASSERT_TRUE(std::ofstream(folder / PictureRecord::FileName) << "[\"0001-NoScreen.png\"]");
+    ASSERT_TRUE(std::ofstream(folder / PictureRecord::FileName) << "[\"0047-NoScreen.png\"]");
     {
         ScreenRecorder recorder(folder);
     }
-    EXPECT_TRUE(std::filesystem::exists(folder / "0001-NoScreen.png"));
-    EXPECT_EQ(readFile(folder / (std::string(PictureRecord::FileName) + ".unreadable")), "[\"0001-NoScreen.png\"]");
+    EXPECT_TRUE(std::filesystem::exists(folder / "0047-NoScreen.png"));
+    EXPECT_EQ(readFile(folder / (std::string(PictureRecord::FileName) + ".unreadable")), "[\"0047-NoScreen.png\"]");
+    UIApplication::sharedApplication().resetForTesting();
+}
+
+// Pictures an earlier run left that this one may not remove (their record set aside, say) take
+// names, however many, but never cost this run a picture.
+TEST(ScreenRecorder, NamesTakenBeforeItStartedCostNoPicture)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    fs::create_directories(folder);
+    for (int count = 1; count <= 1500; ++count) {
+        char name[32];
+        std::snprintf(name, sizeof name, "%04d-NoScreen.png", count);
+        ASSERT_TRUE(std::ofstream(folder / name) << "earlier");
+    }
+    const auto window = UIWindow::create(CGRectMake(0, 0, 64, 48));
+    window->makeKeyAndVisible();
+    {
+        ScreenRecorder recorder(folder);
+        EXPECT_EQ(recorder.filesWritten(), 1);
+        EXPECT_EQ(recorder.filesNotWritten(), 0);
+    }
+    EXPECT_TRUE(fs::exists(folder / "1501-NoScreen.png"));
+    EXPECT_EQ(readFile(folder / "1500-NoScreen.png"), "earlier");
     UIApplication::sharedApplication().resetForTesting();
 }
 
@@ -157,10 +185,28 @@ TEST(ScreenRecorder, KeepsWritingIntoItsFolderWhenTheFolderIsRenamed)
         EXPECT_EQ(recorder.filesNotWritten(), 0);
     }
     EXPECT_TRUE(namesIn(folder).empty());
-    EXPECT_EQ(namesIn(data.path() / "screens.old").size(), 5u);
+    EXPECT_EQ(namesIn(data.path() / "screens.old").size(), 6u); // four pictures, their record, the lock
     PictureRecord next(std::make_shared<const OpenFolder>(OpenFolder::open(data.path() / "screens.old", OpenFolder::Last::FollowLink)),
                        ScreenRecorder::isPictureName);
     EXPECT_EQ(next.removeRecordedPictures(), 4u);
+    UIApplication::sharedApplication().resetForTesting();
+}
+
+// A folder removed while a run writes takes the run's pictures with it: every later one fails,
+// with the system's reason, and is counted.
+TEST(ScreenRecorder, CountsEveryPictureAfterItsFolderIsRemovedAsNotWritten)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    const auto window = smallWindowShown();
+    ScreenRecorder recorder(folder);
+    fs::remove_all(folder);
+    LogCapture log;
+    showColours(*window, recorder, {UIColor::greenColor(), UIColor::blueColor()});
+    EXPECT_EQ(recorder.filesWritten(), 1);
+    EXPECT_EQ(recorder.filesNotWritten(), 2);
+    EXPECT_TRUE(log.contains("could not write the screen into " + folder.string() + ": " + std::strerror(ENOENT)));
+    EXPECT_FALSE(fs::exists(folder));
     UIApplication::sharedApplication().resetForTesting();
 }
 
@@ -221,7 +267,8 @@ TEST(ScreenRecorder, WritesUnderTheUsersMaskAndCountsWhatItCouldNotWrite)
     }
     ::umask(before);
     // The second run wrote the screen it found at its start anew, and nothing after.
-    EXPECT_EQ(namesIn(folder), (std::set<std::string> {"0001-NoScreen.png", std::string(PictureRecord::FileName)}));
+    EXPECT_EQ(namesIn(folder), (std::set<std::string> {"0001-NoScreen.png", std::string(PictureRecord::FileName),
+                                                        std::string(FolderLock::LockName)}));
     EXPECT_EQ(modeOf("0001-NoScreen.png"), 0644u) << "written under umask 022";
     EXPECT_EQ(modeOf(std::string(PictureRecord::FileName)), 0600u);
     UIApplication::sharedApplication().resetForTesting();

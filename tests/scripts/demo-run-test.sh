@@ -70,9 +70,9 @@ for setting in Server_Port=40001 webService_Port=40002; do
 done
 
 # Nor while another run holds it: that run's pictures stay, and the demo stops.
-# shellcheck source=/dev/null
-. "$checkout/scripts/screens-lock.sh"
-lock=$(screens_lock_file "$default") || fail "no lock folder"
+# The lock is the program's own file in the folder it guards, held as the program holds it.
+lock=$default/.floorpad-screens.lock
+(umask 077 && : >"$lock")
 flock -o "$lock" sh -c "echo \$\$ >'$lock'; echo \$\$ >'$work/held.tmp'; mv '$work/held.tmp' '$work/held'; exec sleep 30" \
     </dev/null >/dev/null 2>&1 &
 holder=$!
@@ -85,13 +85,30 @@ grep -q "another run is using it: process $(cat "$work/held") of this account ho
 rm -f -- "$work/program-args"
 
 # The default folder is the project's own: emptied of pictures, once the build has succeeded. Its
-# data folder is one the program accepts (no other account may write it) under any file mask.
+# data folder, made afresh, is one the program accepts (no other account may write it) under any
+# file mask.
+rm -rf -- "$checkout/build/demo-data"
 (umask 002 && demo) || fail "the demo failed with the default folder: $(cat "$work/stderr")"
 data_mode=$(stat -c %a -- "$checkout/build/demo-data")
-(((8#$data_mode & 8#022) == 0)) || fail "the demo's data folder is open to others' writes: mode $data_mode"
+[ "$data_mode" = 700 ] || fail "the demo's data folder was made mode $data_mode"
 for name in "${earlier[@]}"; do
     grep -qxF -- "$name" "$work/during-build" || fail "$name was removed before the build had succeeded"
     [ -e "$default/$name" ] && fail "$name of an earlier run is still in the default folder"
 done
 grep -qxF -- "$default" "$work/program-args" || fail "the program was not given the default folder"
+[ -f "$lock" ] || fail "the lock file of the default folder was removed"
+
+# A data folder an older demo left open to the group is taken back; one that is a link to a shared
+# folder is left to the program, which refuses it, and nothing is changed through it.
+chmod 775 -- "$checkout/build/demo-data"
+demo || fail "the demo failed with a data folder an older demo left: $(cat "$work/stderr")"
+data_mode=$(stat -c %a -- "$checkout/build/demo-data")
+[ "$data_mode" = 755 ] || fail "the data folder an older demo left is mode $data_mode"
+rm -rf -- "$checkout/build/demo-data"
+mkdir -p "$work/team"
+chmod 2777 -- "$work/team"
+ln -s "$work/team" "$checkout/build/demo-data"
+demo
+team_mode=$(stat -c %a -- "$work/team")
+[ "$team_mode" = 2777 ] || fail "the demo changed the mode of a shared folder through a link: $team_mode"
 exit "$failed"

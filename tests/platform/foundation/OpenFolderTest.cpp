@@ -1,4 +1,3 @@
-#include "platform/foundation/FolderLock.h"
 #include "platform/foundation/OpenFolder.h"
 #include "platform/foundation/Paths.h"
 #include "tests/support/TestEnvironment.h"
@@ -12,42 +11,6 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-
-namespace {
-constexpr uid_t AnotherAccount = 65534;
-
-// Runs work in a child that has become another account, and waits until it says it is ready
-// (the byte it writes); the child then waits for the pipe to close. Its pid, or -1.
-pid_t asAnotherAccount(const std::function<bool()>& work, int& release)
-{
-    int ready[2], hold[2];
-    if (::pipe(ready) != 0 || ::pipe(hold) != 0)
-        return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(ready[0]);
-        ::close(hold[1]);
-        const char ok = ::setgid(AnotherAccount) == 0 && ::setuid(AnotherAccount) == 0 && work() ? 'y' : 'n';
-        (void)!::write(ready[1], &ok, 1);
-        char byte;
-        (void)!::read(hold[0], &byte, 1);
-        ::_exit(0);
-    }
-    ::close(ready[1]);
-    ::close(hold[0]);
-    char ok = 'n';
-    const bool said = ::read(ready[0], &ok, 1) == 1 && ok == 'y';
-    ::close(ready[0]);
-    release = hold[1];
-    return said ? pid : -1;
-}
-
-void letGo(pid_t pid, int release)
-{
-    ::close(release);
-    ::waitpid(pid, nullptr, 0);
-}
-} // namespace
 
 // Whatever is put at the folder's path once it is held, a link to another folder of the user's
 // with the same names or a new folder, the held folder is the one read, written and emptied.
@@ -147,48 +110,6 @@ TEST(OpenFolder, FilesTakeTheUsersFileCreationMask)
         EXPECT_EQ(folder.statusOf(name)->st_mode & 0777, 0666 & ~mask) << name;
         EXPECT_EQ(folder.statusOf(name + "-whole")->st_mode & 0777, 0666 & ~mask) << name;
     }
-}
-
-// The lock lies in a folder of the account's own: another account can neither take it nor keep
-// the account out by making that folder first.
-TEST(FolderLock, AnotherAccountNeitherHoldsTheFolderNorKeepsItsOwnerOut)
-{
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
-    ScopedDataFolder data;
-    const auto screens = data.path() / "screens";
-    fs::create_directories(screens);
-    fs::permissions(data.path(), fs::perms(0755));
-    int release = -1;
-    // Held by the other account until it is let go.
-    std::optional<FolderLock> theirs;
-    const pid_t other = asAnotherAccount([&] { return theirs.emplace(screens).isHeld(); }, release);
-    ASSERT_GT(other, 0) << "the other account could not hold the folder for itself";
-    {
-        FolderLock mine(screens);
-        EXPECT_TRUE(mine.isHeld()) << mine.problem();
-        FolderLock second(screens);
-        EXPECT_FALSE(second.isHeld());
-        EXPECT_NE(second.problem().find("another run is using it: process " + std::to_string(::getpid())),
-                  std::string::npos)
-            << second.problem();
-    }
-    letGo(other, release);
-
-    const std::string stem = "floorpad-test-squat-" + std::to_string(::getpid());
-    const auto squatted = fs::path("/tmp") / (stem + "-" + std::to_string(::geteuid()));
-    const pid_t squatter = asAnotherAccount([&] { return ::mkdir(squatted.c_str(), 0777) == 0; }, release);
-    ASSERT_GT(squatter, 0);
-    letGo(squatter, release);
-    const auto own = Paths::privateTemporaryFolder(stem);
-    const auto ownStatus = own.status();
-    std::error_code ec;
-    fs::remove(squatted, ec);
-    fs::remove(own.path(), ec);
-    ASSERT_TRUE(own.isOpen()) << own.problem();
-    EXPECT_EQ(own.path(), squatted.string() + "-2");
-    EXPECT_EQ(ownStatus->st_uid, ::geteuid());
-    EXPECT_EQ(ownStatus->st_mode & 0777, 0700u);
 }
 
 // The data folder is opened once: renamed, with a new folder made at its path, it is still where
