@@ -211,3 +211,19 @@ TEST(UserDefaults, SaysWhySettingsWereSetAside)
         EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(file))) << cause;
     }
 }
+
+// Settings hold the venue's address and what the tablet was told; they stay the account's alone
+// whatever file-creation mask the program was started under.
+TEST(UserDefaults, SettingsAreStoredOwnerOnlyWhateverTheCreationMask)
+{
+    for (const mode_t mask : {mode_t(0), mode_t(022)}) {
+        ScopedDataFolder data;
+        const mode_t before = ::umask(mask);
+        const bool stored = UserDefaults::standard().setObject("Server_Ip", "10.0.0.9");
+        ::umask(before);
+        ASSERT_TRUE(stored) << mask;
+        struct stat info {};
+        ASSERT_EQ(::stat((data.path() / "defaults.json").c_str(), &info), 0) << mask;
+        EXPECT_EQ(info.st_mode & 07777, 0600u) << "umask " << std::oct << mask << ": " << (info.st_mode & 07777);
+    }
+}

@@ -103,3 +103,23 @@ TEST(VendorIdentifier, StoredIdentifierIsReadOnlyFromAFileOfItsOwn)
         }, 5), 1) << (link ? "link" : "pipe");
     }
 }
+
+// The identifier is kept in the data folder held since it was first opened: a folder put at its
+// path later, by whoever may rename there, never receives it.
+TEST(VendorIdentifier, StoredIdentifierGoesToTheDataFolderHeldSinceItWasOpened)
+{
+    ScopedDataFolder data;
+    ASSERT_TRUE(Paths::openDataFolder()->isOpen());
+    const std::filesystem::path moved = data.path().string() + ".moved";
+    std::filesystem::rename(data.path(), moved);
+    std::filesystem::create_directories(data.path());
+    VendorIdentifier::setMachineIdentityFileForTesting(moved / "none");
+    const auto identifier = VendorIdentifier::identifierForVendor();
+    VendorIdentifier::setMachineIdentityFileForTesting({});
+    const auto names = namesIn(data.path());
+    const auto kept = readStoredFile(moved / "vendor-identifier", 64);
+    std::filesystem::remove_all(moved);
+    EXPECT_EQ(identifier.size(), 36u);
+    EXPECT_EQ(kept, identifier);
+    EXPECT_TRUE(names.empty());
+}
