@@ -42,11 +42,21 @@ std::optional<std::pair<int, std::string>> runWithATemporaryFolderOfItsOwn(const
 {
     if (::geteuid() != 0 || std::system("command -v unshare >/dev/null") != 0)
         return std::nullopt;
-    // The folder is put where the new /tmp does not hide it.
-    const std::string run = "unshare --mount --propagation private sh -c \"mount --bind '" + folder.string()
-        + "' /mnt && mount -t tmpfs tmpfs /tmp && exec timeout 60 " + FLOORPAD_PROGRAM
-        + " --data-dir /mnt/private --screens /mnt/" + screens
-        + " --seconds 0.3 --setting Server_Port=1 >/mnt/private-messages 2>&1\"";
+    // The new /tmp is empty but for the folders under the old one that the run needs (the build, the
+    // resources, the test's own), put back at their paths.
+    std::set<std::string> needed;
+    for (const fs::path& path : {folder, fs::path(FLOORPAD_PROGRAM), Paths::resourcesFolder()}) {
+        const auto relative = path.lexically_relative("/tmp");
+        if (!relative.empty() && *relative.begin() != "..")
+            needed.insert(relative.begin()->string());
+    }
+    std::string putBack;
+    for (const auto& name : needed)
+        putBack += " && mkdir '/tmp/" + name + "' && mount --bind '/mnt/" + name + "' '/tmp/" + name + "'";
+    const std::string run = "unshare --mount --propagation private sh -c \"mount --bind /tmp /mnt"
+        " && mount -t tmpfs tmpfs /tmp" + putBack + " && exec timeout 60 " + FLOORPAD_PROGRAM + " --data-dir '"
+        + (folder / "private").string() + "' --screens '" + (folder / screens).string()
+        + "' --seconds 0.3 --setting Server_Port=1 >'" + (folder / "private-messages").string() + "' 2>&1\"";
     const int status = std::system(run.c_str());
     return std::pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1,
                      readFile(folder / "private-messages").value_or("(no messages)"));
