@@ -356,23 +356,21 @@ TEST(ImageCache, ScalingAndCroppingDrawsEveryFrameOnAClearCanvas)
 // it uses go.
 TEST(ImageCache, TheSharedCachesDiskThreadEndsBeforeStaticObjectsGo)
 {
-    std::fflush(nullptr);
-    const int status = ChildProcess::run([] { return true; }, []() -> int {
+    const int status = ChildProcess::runAfresh([] { return true; }, []() -> int {
         const auto threads = ChildProcess::settledThreadCount();
         const auto cache = ImageCache::sharedImageCache();
         cache->getSize(); // its disk thread has started and run
         ChildProcess::checkThreadsAtExit(threads);
         std::exit(0);
     });
-    EXPECT_EQ(status, 0) << "3: the disk thread outlived the program";
+    EXPECT_EQ(status, 0) << ChildProcess::meaning(status, "3: the disk thread outlived the program");
 }
 
 // Made only once the process's end has passed its work, the shared cache leaves no disk thread
 // running into the static objects going.
 TEST(ImageCache, TheSharedCacheMadeAfterTheEndLeavesNoDiskThread)
 {
-    std::fflush(nullptr);
-    const int status = ChildProcess::run([] { return true; }, []() -> int {
+    const int status = ChildProcess::runAfresh([] { return true; }, []() -> int {
         ChildProcess::checkThreadsAtExit(ChildProcess::settledThreadCount());
         // Made after the check, so gone before it.
         static const struct MadeLate {
@@ -380,7 +378,7 @@ TEST(ImageCache, TheSharedCacheMadeAfterTheEndLeavesNoDiskThread)
         } late;
         std::exit(0);
     });
-    EXPECT_EQ(status, 0) << "3: the disk thread outlived the program";
+    EXPECT_EQ(status, 0) << ChildProcess::meaning(status, "3: the disk thread outlived the program");
 }
 
 // A child forked once the shared cache's disk thread runs has no such thread: its end does not wait

@@ -123,9 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ImageDownload, NoUrlRefusedPortChunkedBodiesAndOffline)
 {
     // Offline, a picture fails for want of a network each time it is asked for, and is asked for
-    // again once the network is back: the address is not remembered as one that fails. Forked
-    // first, while this process has no other thread.
-    const int offline = ChildProcess::run(ChildProcess::offline, [] {
+    // again once the network is back: the address is not remembered as one that fails.
+    const int offline = ChildProcess::runAfresh(ChildProcess::offline, [] {
         ImageTestRig rig;
         const int first = load(rig, "http://127.0.0.1:9/p.jpg").code();
         return load(rig, "http://127.0.0.1:9/p.jpg").code() == first ? first : 0;
@@ -153,8 +152,7 @@ TEST(ImageDownload, NoUrlRefusedPortChunkedBodiesAndOffline)
 
 // A download still waiting for its server as the process ends is stopped and its worker joined,
 // promptly, before any static object goes; its caller hears nothing from then on. The server is a
-// bare listening socket that accepts into its backlog and never answers: no thread in this
-// process, which forks.
+// bare listening socket that accepts into its backlog and never answers, so it needs no thread.
 TEST(ImageDownload, ADownloadInFlightAtTheEndOfTheProcessEndsBeforeStaticObjectsGo)
 {
     sockaddr_in address {.sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}};
@@ -163,9 +161,8 @@ TEST(ImageDownload, ADownloadInFlightAtTheEndOfTheProcessEndsBeforeStaticObjects
     ASSERT_TRUE(::bind(silent, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(silent, 4) == 0
                 && ::getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length) == 0);
     const auto url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/p.jpg";
-    std::fflush(nullptr);
     const auto start = std::chrono::steady_clock::now();
-    const int status = ChildProcess::run([] { return true; }, [&]() -> int {
+    const int status = ChildProcess::runAfresh([] { return true; }, [&]() -> int {
         const auto threads = ChildProcess::settledThreadCount();
         const auto downloader = ImageDownloader::sharedDownloader();
         downloader->downloadImageWithURL(NSURL::URLWithString(url), 0, {}, [](UIImagePtr, ImageData, NSErrorPtr, bool) { ::_exit(4); });
@@ -177,7 +174,7 @@ TEST(ImageDownload, ADownloadInFlightAtTheEndOfTheProcessEndsBeforeStaticObjects
         std::exit(0);
     });
     ::close(silent);
-    EXPECT_EQ(status, 0) << "3: a worker outlived the program; 4: its caller heard of it after the end";
+    EXPECT_EQ(status, 0) << ChildProcess::meaning(status, "3: a worker outlived the program; 4: its caller heard of it after the end");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
@@ -186,8 +183,7 @@ TEST(ImageDownload, ADownloadInFlightAtTheEndOfTheProcessEndsBeforeStaticObjects
 TEST(ImageDownload, TheSharedDownloaderMadeAfterTheEndStartsNoWorker)
 {
     const auto url = "http://127.0.0.1:" + std::to_string(LoopbackPeer::closedPort()) + "/p.jpg";
-    std::fflush(nullptr);
-    const int status = ChildProcess::run([] { return true; }, [&url]() -> int {
+    const int status = ChildProcess::runAfresh([] { return true; }, [&url]() -> int {
         ChildProcess::checkThreadsAtExit(ChildProcess::settledThreadCount());
         // Made after the check, so gone before it.
         static const struct MadeLate {
@@ -200,7 +196,7 @@ TEST(ImageDownload, TheSharedDownloaderMadeAfterTheEndStartsNoWorker)
         } late {url};
         std::exit(0);
     });
-    EXPECT_EQ(status, 0) << "3: a worker outlived the program";
+    EXPECT_EQ(status, 0) << ChildProcess::meaning(status, "3: a worker outlived the program");
 }
 
 // The owner's headers filter runs as a download is set up, and may read the settings back.

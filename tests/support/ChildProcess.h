@@ -1,19 +1,29 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <iterator>
 #include <sched.h>
+#include <string>
+#include <string_view>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 // Work kept out of the test's own process: after a whole-process set-up, or a call that may hang.
 namespace ChildProcess {
 constexpr int CannotSetUp = 77;
+// A child ended by its alarm: its work never finished.
+constexpr int Hung = -SIGALRM;
 
 // ThreadSanitizer stops a child that starts a thread once its parent had threads when it forked.
 #if defined(__SANITIZE_THREAD__)
@@ -24,6 +34,14 @@ constexpr bool ThreadsStartAfterAForkWithThreads = !__has_feature(thread_sanitiz
 constexpr bool ThreadsStartAfterAForkWithThreads = true;
 #endif
 
+inline int waitFor(pid_t pid)
+{
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return CannotSetUp;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
 // Runs setUp, then work, in a child ended after seconds: the low byte of what work returned,
 // CannotSetUp, or minus the signal that ended the child (so a crash or a hang fails).
 inline int run(const std::function<bool()>& setUp, const std::function<int()>& work, unsigned seconds = 30)
@@ -33,10 +51,57 @@ inline int run(const std::function<bool()>& setUp, const std::function<int()>& w
         ::alarm(seconds);
         ::_exit(setUp() ? work() & 0xff : CannotSetUp);
     }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
-        return CannotSetUp;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    return waitFor(pid);
+}
+
+constexpr const char* AfreshVariable = "FLOORPAD_TEST_AFRESH";
+
+// As run, in a new copy of this test program, for work that must not inherit what earlier tests
+// left: a forked child has their singletons but not their threads, and waits on those threads for
+// ever; and it may start no thread under ThreadSanitizer once they ran. The copy runs only the
+// calling test, marked by the environment, so the test's body up to this call runs again there and
+// must take the same path; a test calls this once. work may end the copy through exit().
+inline int runAfresh(const std::function<bool()>& setUp, const std::function<int()>& work, unsigned seconds = 30)
+{
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    if (const char* marked = std::getenv(AfreshVariable); marked && name == marked)
+        std::exit(setUp() ? work() & 0xff : CannotSetUp);
+    // Made before the fork: a child of a process with threads may not allocate before its exec.
+    // The runner's own settings (a shard, a repeat, a report file) would keep the copy from
+    // running just this test, once.
+    const std::string prefix = std::string(AfreshVariable) + "=";
+    std::string mark = prefix + name;
+    std::vector<char*> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string_view text(*entry);
+        if (!text.starts_with("GTEST_") && !text.starts_with(prefix))
+            environment.push_back(*entry);
+    }
+    environment.push_back(mark.data());
+    environment.push_back(nullptr);
+    std::string self = "/proc/self/exe", filter = "--gtest_filter=" + name, brief = "--gtest_brief=1";
+    char* arguments[] = {self.data(), filter.data(), brief.data(), nullptr};
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::alarm(seconds); // kept across the exec
+        ::execve(self.c_str(), arguments, environment.data());
+        ::_exit(CannotSetUp);
+    }
+    return waitFor(pid);
+}
+
+// What a child's status says, for a failure message; legend tells what the work's own codes mean.
+inline std::string meaning(int status, const std::string& legend)
+{
+    if (status == Hung)
+        return "the child hung: its alarm ended it before its work was done";
+    if (status < 0)
+        return std::string("the child died of ") + ::strsignal(-status);
+    if (status == CannotSetUp)
+        return "the child could not be started or set up";
+    return legend;
 }
 
 constexpr int ThreadLeftAtExit = 3;
