@@ -1,4 +1,5 @@
 #include "platform/foundation/Paths.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -145,7 +146,7 @@ TEST(Program, StopsWhenASettingItWasGivenCannotBeStored)
     ScopedDataFolder scratch;
     // No file can grow, so the messages go through a pipe to a writer without the limit.
     const std::string run = "bash -c \"set -o pipefail; cd '" + scratch.path().string()
-        + "' && (ulimit -f 0 && exec timeout 60 " + FLOORPAD_PROGRAM
+        + "' && (" + ChildProcess::SanitizerStartUnderAFileSizeLimit + "ulimit -f 0 && exec timeout 60 " + FLOORPAD_PROGRAM
         + " --seconds 0.3 --data-dir data --setting Server_Port=1 2>&1) | cat >messages\"";
     const int status = std::system(run.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);

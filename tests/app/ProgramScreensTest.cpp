@@ -1,6 +1,7 @@
 #include "app/PictureRecord.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UniqueFd.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -173,7 +174,8 @@ TEST(Program, EndsWithAFailureWhenItCouldNotWriteTheScreen)
     ScopedDataFolder scratch;
     const auto screens = scratch.path() / "screens";
     // Writes of more than 8 KiB fail: the settings go, the pictures do not.
-    const std::string run = "ulimit -f 8 && timeout 60 " + std::string(FLOORPAD_PROGRAM)
+    const std::string run = ChildProcess::SanitizerStartUnderAFileSizeLimit + std::string("ulimit -f 8 && timeout 60 ")
+        + FLOORPAD_PROGRAM
         + " --data-dir '" + (scratch.path() / "data").string() + "' --screens '" + screens.string()
         + "' --seconds 1.5 --setting Server_Port=1 >'" + (scratch.path() / "messages").string() + "' 2>&1";
     const int status = std::system(run.c_str());
