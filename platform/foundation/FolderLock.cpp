@@ -77,7 +77,8 @@ void FolderLock::hold(Missing missing)
         m_problem = "its lock is not made yet";
         return;
     }
-    const auto why = fd ? whyNotUsable(fd.get()) : std::optional(std::string(errno == ELOOP ? "it is a link" : std::strerror(errno)));
+    const auto why = fd ? whyNotUsable(fd.get())
+                        : std::optional(std::string(errno == ELOOP ? "it is a link" : std::strerror(errno)));
     if (why) {
         m_problem = refused(*why);
         return;
