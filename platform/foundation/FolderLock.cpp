@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -32,11 +31,8 @@ std::optional<std::string> whyNotUsable(int fd)
         return whatItIs(info);
     if (info.st_uid != ::geteuid())
         return "it belongs to another account (uid " + std::to_string(info.st_uid) + ")";
-    if ((info.st_mode & 077) != 0) {
-        char mode[8];
-        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
-        return std::string("other accounts may open it (mode ") + mode + ")";
-    }
+    if ((info.st_mode & 077) != 0)
+        return "other accounts may open it (mode " + modeText(info.st_mode) + ")";
     return std::nullopt;
 }
 } // namespace

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <charconv>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -155,6 +156,13 @@ std::string whatItIs(const struct stat& info)
     if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
         return "it is a device";
     return "it is not a regular file";
+}
+
+std::string modeText(mode_t mode)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
+    return text;
 }
 
 OpenFolder::OpenFolder(UniqueFd fd, fs::path path)

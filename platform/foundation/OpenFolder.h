@@ -131,5 +131,7 @@ private:
 
 // What stands there, for messages: "it is a file", "it is a link", "it is a named pipe" ...
 std::string whatItIs(const struct stat& info);
+// A mode's permission bits as people write them, "0644": for messages.
+std::string modeText(mode_t mode);
 
 using SharedFolder = std::shared_ptr<const OpenFolder>;

@@ -3,7 +3,6 @@
 #include "platform/foundation/Log.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -78,13 +77,6 @@ HeldDataFolder& heldDataFolder()
 {
     static auto* held = new HeldDataFolder;
     return *held;
-}
-
-std::string modeText(mode_t mode)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
-    return text;
 }
 
 // Why the folder opened is not this account's own, or nothing. forbidden: the permission bits no
