@@ -129,6 +129,8 @@ TEST(ScreenRecorder, NamesTakenBeforeItStartedCostNoPicture)
         std::snprintf(name, sizeof name, "%04d-NoScreen.png", count);
         ASSERT_TRUE(std::ofstream(folder / name) << "earlier");
     }
+    // A count no run comes near is never in the way, and the next one would not fit.
+    ASSERT_TRUE(std::ofstream(folder / "2147483647-NoScreen.png") << "the user's");
     const auto window = UIWindow::create(CGRectMake(0, 0, 64, 48));
     window->makeKeyAndVisible();
     {

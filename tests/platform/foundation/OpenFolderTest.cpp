@@ -1,5 +1,6 @@
 #include "platform/foundation/OpenFolder.h"
 #include "platform/foundation/Paths.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -110,6 +111,22 @@ TEST(OpenFolder, FilesTakeTheUsersFileCreationMask)
         EXPECT_EQ(folder.statusOf(name)->st_mode & 0777, 0666 & ~mask) << name;
         EXPECT_EQ(folder.statusOf(name + "-whole")->st_mode & 0777, 0666 & ~mask) << name;
     }
+}
+
+// The folders on the way to the one opened need only let the account pass, as with a whole path: a
+// home folder others may search but not list, say.
+TEST(OpenFolder, PassesThroughFoldersItMayOnlySearch)
+{
+    ScopedDataFolder data;
+    fs::create_directories(data.path() / "searched" / "inner");
+    fs::permissions(data.path(), fs::perms(0711));
+    fs::permissions(data.path() / "searched", fs::perms(0311));
+    // As root, whom no permission stops, the open is made as another account.
+    const int status = ChildProcess::run(
+        [] { return ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0); },
+        [&] { return OpenFolder::open(data.path() / "searched" / "inner", OpenFolder::Last::RefuseLink).isOpen() ? 0 : 1; });
+    fs::permissions(data.path() / "searched", fs::perms(0700));
+    EXPECT_EQ(status, 0);
 }
 
 // The data folder is opened once: renamed, with a new folder made at its path, it is still where
