@@ -178,6 +178,19 @@ bool PictureRecord::add(const std::string& name, const FileIdentity& written)
 {
     if (!m_file)
         return false;
+    const auto stopRecording = [&](const std::string& why) {
+        NSLog("could not record %s in %s: %s: it and the later pictures of this run will stay", name.c_str(),
+              m_folder->path().c_str(), why.c_str());
+        m_file.reset();
+        return false;
+    };
+    // A record that has gained another link is no longer the program's alone to write: whatever
+    // the other name stands for is left exactly as it is.
+    struct stat info {};
+    if (::fstat(m_file.get(), &info) != 0)
+        return stopRecording(std::strerror(errno));
+    if (info.st_nlink != 1)
+        return stopRecording("it has another link");
     const nlohmann::json entry {{"name", name},
                                 {"device", written.device},
                                 {"inode", written.inode},
@@ -191,9 +204,5 @@ bool PictureRecord::add(const std::string& name, const FileIdentity& written)
     const bool whole = appended == static_cast<ssize_t>(line.size());
     if (whole && ::fdatasync(m_file.get()) == 0)
         return true;
-    const std::string why = whole || appended < 0 ? std::strerror(errno) : "the line was cut short";
-    NSLog("could not record %s in %s: %s: it and the later pictures of this run will stay", name.c_str(),
-          m_folder->path().c_str(), why.c_str());
-    m_file.reset();
-    return false;
+    return stopRecording(whole || appended < 0 ? std::strerror(errno) : "the line was cut short");
 }

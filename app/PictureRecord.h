@@ -34,7 +34,7 @@ public:
     // Whether this run's pictures are being recorded.
     bool isKept() const { return m_file.isValid(); }
     // Records a picture just written under that name in the folder, as it stood once written.
-    // Whether the record was kept.
+    // Whether the record was kept: one that has gained another link is not written again.
     bool add(const std::string& name, const FileIdentity& written);
 
 private:

@@ -4,6 +4,7 @@
 #include "platform/foundation/UniqueFd.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,13 +12,18 @@
 // opened once (the path as named is followed then, and never again), and every file in it is
 // reached through that opening.
 //
-// The lock is a file of the program's own inside the folder it guards, LockName, locked with flock
-// and naming the process that holds it. Only an account that may write the folder can make it, so
-// every run on the folder meets it whatever its data folder, HOME, TMPDIR or /tmp, and no name
-// elsewhere can keep anyone out. It is used only while it is a regular file of the running
-// account's that no other account may open; a link, anything else, or another account's file is
-// refused with the reason. It is never removed: the system lets go of it when the process ends,
-// however it ends.
+// The lock is a file of the program's own inside the folder it guards, LockName, locked with flock.
+// Only an account that may write the folder can make it, so every run on the folder meets it
+// whatever its data folder, HOME, TMPDIR or /tmp, and no name elsewhere can keep anyone out. It is
+// never written, emptied or removed: made empty where it is missing, it is only ever opened for
+// reading and locked, and the system lets go of it when the process ends, however it ends. Who
+// holds it is asked of the system.
+//
+// In a folder only the running account may write, the lock is used only while it is a regular file
+// of that account's that no other account may open; a link, anything else, or another account's
+// file is refused with the reason. In a folder other accounts may write as well, they may plant or
+// remove names there anyway: the lock is made open to them (0644), so that each account's run goes
+// ahead once the other's has ended, and any regular file there is locked, never written.
 class FolderLock {
 public:
     static constexpr std::string_view LockName = ".floorpad-screens.lock";
@@ -26,7 +32,7 @@ public:
     enum class Missing { Make, Leave };
 
     explicit FolderLock(std::filesystem::path folder, Missing missing = Missing::Make);
-    ~FolderLock();
+    ~FolderLock() = default;
     FolderLock(FolderLock&&) noexcept = default;
     FolderLock& operator=(FolderLock&&) noexcept = delete;
 
@@ -34,7 +40,8 @@ public:
     // Not held because the folder or its lock file is missing, and nothing was made.
     bool isMissing() const { return m_missing; }
     // Why the folder is not held: "another run is using it: process N of this account holds
-    // LOCK", or what failed, with the system's reason.
+    // LOCK" (or "of another account (uid U)", or "a process" where the system does not say), or
+    // what failed, with the system's reason.
     const std::string& problem() const { return m_problem; }
     // The path as named: for messages.
     const std::filesystem::path& path() const { return m_path; }
@@ -42,7 +49,11 @@ public:
     const SharedFolder& folder() const { return m_folder; }
 
 private:
-    void hold(Missing missing);
+    enum class Outcome { Done, NameChanged };
+    // shared: whether other accounts may write the folder.
+    Outcome tryToHold(Missing missing, bool shared);
+    std::optional<std::string> whyNotUsable(int fd, bool shared) const;
+    std::string whyNotOpened(int error) const;
     std::string refused(const std::string& why) const;
 
     std::filesystem::path m_path;

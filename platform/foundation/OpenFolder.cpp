@@ -139,6 +139,43 @@ struct ErrnoKept {
     int saved = errno;
     ~ErrnoKept() { errno = saved; }
 };
+
+// Sets the mode of what is open at fd, an O_PATH descriptor included (through its entry in the
+// descriptor folder, which names the file itself, never a link).
+bool setMode(int fd, mode_t mode)
+{
+    if (::fchmod(fd, mode) == 0)
+        return true;
+    return errno == EBADF && ::chmod((descriptorFolder() / std::to_string(fd)).c_str(), mode) == 0;
+}
+
+// A file of the program's own, asked for with no bits for group or others, gets its mode exactly,
+// whatever the file-creation mask: a mask that takes the owner's own bits would leave a file the
+// program can no longer read or write. A file asked for with wider bits, one made for the user,
+// takes the mask as any file the user makes.
+void keepPrivateMode(int fd, mode_t mode)
+{
+    if ((mode & 077) == 0)
+        (void)::fchmod(fd, mode & 07777);
+}
+
+// Makes the folder name in the folder open at dirFd. The file-creation mask takes what it will
+// of the bits for group and others, but never the owner's: a folder the program made for itself
+// is always one it can use. The folder as made, open for passing through, or nothing with errno
+// (EEXIST: something has the name).
+UniqueFd makeFolder(int dirFd, const std::string& name, mode_t mode)
+{
+    if (::mkdirat(dirFd, name.c_str(), mode) != 0)
+        return {};
+    UniqueFd made(::openat(dirFd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info {};
+    if (made && ::fstat(made.get(), &info) == 0 && info.st_uid == ::geteuid()) {
+        const mode_t wanted = (info.st_mode & 07777) | (mode & 0700);
+        if (wanted != (info.st_mode & 07777))
+            (void)setMode(made.get(), wanted);
+    }
+    return made;
+}
 } // namespace
 
 std::string whatItIs(const struct stat& info)
@@ -181,17 +218,46 @@ OpenFolder OpenFolder::notOpen(fs::path path, std::string problem, int error)
 }
 
 namespace {
-// Why path could not be opened as a folder, told from what stands there.
-std::string whyNotOpened(int dirFd, const fs::path& name, const fs::path& shown, int error)
+// Why name in the folder open at dirFd could not be opened as a folder, told from what stands
+// there. followed: whether the open went through a link at name.
+std::string whyNotOpened(int dirFd, const fs::path& name, const fs::path& shown, int error, bool followed)
 {
     struct stat info {};
     if ((error == ELOOP || error == ENOTDIR) && ::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (S_ISLNK(info.st_mode))
+        if (S_ISLNK(info.st_mode) && !followed)
             return shown.string() + " is a link, which is not followed there";
-        if (!S_ISDIR(info.st_mode))
+        if (S_ISLNK(info.st_mode)) {
+            struct stat target {};
+            if (::fstatat(dirFd, name.c_str(), &target, 0) != 0)
+                return shown.string() + " is a link that cannot be followed: " + std::strerror(errno);
+            if (!S_ISDIR(target.st_mode))
+                return shown.string() + " is a link to something that is not a folder (" + whatItIs(target) + ")";
+        }
+        if (!S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode))
             return shown.string() + " is not a folder (" + whatItIs(info) + ")";
     }
     return "cannot open " + shown.string() + ": " + std::strerror(error);
+}
+
+// A folder made on the way to another, and the folder it was made in.
+struct MadeFolder {
+    UniqueFd parent;
+    std::string name;
+    dev_t device;
+    ino_t inode;
+};
+
+// Removes the folders made, the last made first, each while it is still the one made; rmdir
+// itself leaves a folder that anything has been put in since.
+void removeMade(std::vector<MadeFolder>& made)
+{
+    ErrnoKept kept;
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
+        struct stat info {};
+        if (::fstatat(folder->parent.get(), folder->name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0
+            && S_ISDIR(info.st_mode) && info.st_dev == folder->device && info.st_ino == folder->inode)
+            ::unlinkat(folder->parent.get(), folder->name.c_str(), AT_REMOVEDIR);
+    }
 }
 } // namespace
 
@@ -200,30 +266,41 @@ OpenFolder OpenFolder::open(const fs::path& path, Last last, std::optional<mode_
     // Walked a name at a time, so that a missing folder anywhere on the way is made with the mode
     // asked for, and "name/", "name/." and "name" all name (and refuse) the same thing. The folders
     // on the way are only passed through, which asks no more of them than a whole path would.
+    // Should the folder not be opened in the end, the folders made on the way go again.
     std::vector<fs::path> names;
     for (const auto& name : path.relative_path()) {
         if (!name.empty() && name != ".")
             names.push_back(name);
     }
+    std::vector<MadeFolder> made;
+    const auto fail = [&path, &made](std::string problem, int error) {
+        removeMade(made);
+        return notOpen(path, std::move(problem), error);
+    };
     fs::path shown = path.root_path();
     UniqueFd current(::open(path.has_root_directory() ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
     for (std::size_t i = 0; i < names.size() && current; ++i) {
         const auto& name = names[i];
         shown /= name;
         const bool isLast = i + 1 == names.size();
-        const int flags = (isLast ? O_RDONLY : O_PATH) | O_DIRECTORY | O_CLOEXEC
-            | (isLast && last == Last::RefuseLink ? O_NOFOLLOW : 0);
+        const bool follow = !isLast || last == Last::FollowLink;
+        const int flags = (isLast ? O_RDONLY : O_PATH) | O_DIRECTORY | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW);
         UniqueFd next(::openat(current.get(), name.c_str(), flags));
         if (!next && errno == ENOENT && createMode && name != "..") {
-            if (::mkdirat(current.get(), name.c_str(), *createMode) != 0 && errno != EEXIST) {
+            const auto folder = makeFolder(current.get(), name.string(), *createMode);
+            if (!folder && errno != EEXIST) {
                 const int error = errno;
-                return notOpen(path, "cannot make " + shown.string() + ": " + std::strerror(error), error);
+                return fail("cannot make " + shown.string() + ": " + std::strerror(error), error);
             }
+            struct stat info {};
+            if (folder && ::fstat(folder.get(), &info) == 0)
+                made.push_back({UniqueFd(::fcntl(current.get(), F_DUPFD_CLOEXEC, 0)), name.string(), info.st_dev,
+                                info.st_ino});
             next = UniqueFd(::openat(current.get(), name.c_str(), flags));
         }
         if (!next) {
             const int error = errno;
-            return notOpen(path, whyNotOpened(current.get(), name, shown, error), error);
+            return fail(whyNotOpened(current.get(), name, shown, error, follow), error);
         }
         current = std::move(next);
     }
@@ -231,7 +308,7 @@ OpenFolder OpenFolder::open(const fs::path& path, Last last, std::optional<mode_
         current = UniqueFd(::openat(current.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!current) {
         const int error = errno;
-        return notOpen(path, "cannot open " + path.string() + ": " + std::strerror(error), error);
+        return fail("cannot open " + path.string() + ": " + std::strerror(error), error);
     }
     return OpenFolder(std::move(current), path);
 }
@@ -241,14 +318,14 @@ OpenFolder OpenFolder::subfolder(const std::string& name, std::optional<mode_t> 
     const auto shown = pathOf(name);
     if (!isOpen())
         return notOpen(shown, m_problem, m_error);
-    if (createMode && ::mkdirat(m_fd.get(), name.c_str(), *createMode) != 0 && errno != EEXIST) {
+    if (createMode && !makeFolder(m_fd.get(), name, *createMode) && errno != EEXIST) {
         const int error = errno;
         return notOpen(shown, "cannot make " + shown.string() + ": " + std::strerror(error), error);
     }
     UniqueFd fd(::openat(m_fd.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd) {
         const int error = errno;
-        return notOpen(shown, whyNotOpened(m_fd.get(), name, shown, error), error);
+        return notOpen(shown, whyNotOpened(m_fd.get(), name, shown, error, false), error);
     }
     return OpenFolder(std::move(fd), shown);
 }
@@ -326,6 +403,7 @@ std::optional<std::pair<std::string, UniqueFd>> OpenFolder::writeTemporary(const
             continue;
         if (!fd)
             return std::nullopt;
+        keepPrivateMode(fd.get(), mode);
         if (!fill(fd.get(), bytes, flush)) {
             ErrnoKept kept;
             ::unlinkat(m_fd.get(), temporary.c_str(), 0);
@@ -389,6 +467,7 @@ std::optional<FileCreation> OpenFolder::createUnnamedFirst(const std::string& na
     UniqueFd fd(::openat(m_fd.get(), ".", O_TMPFILE | O_WRONLY | O_APPEND | O_CLOEXEC, mode));
     if (!fd)
         return std::nullopt;
+    keepPrivateMode(fd.get(), mode);
     if (!fill(fd.get(), bytes, flush))
         return FileCreation::Failed;
     const auto unnamed = descriptorFolder() / std::to_string(fd.get());

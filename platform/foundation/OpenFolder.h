@@ -32,8 +32,11 @@ struct CreatedFile {
 // whoever holds it. Nothing inside is reached through a link: a link where a file or folder of the
 // program's own is expected counts as that name being taken by something else.
 //
-// Names are single names inside the folder, never paths. Files are made with the mode asked for
-// less the process's file-creation mask. Every call is safe from any thread.
+// Names are single names inside the folder, never paths. A file asked for with no bits for group
+// or others (the program's own) is made with exactly that mode, whatever the process's
+// file-creation mask; one asked for with wider bits (made for the user) takes the mask. A folder
+// made takes the mask in its bits for group and others only: the owner keeps the bits asked for.
+// Every call is safe from any thread.
 //
 // One window stays open: a name inside the folder swapped between the look at what it is and its
 // removal. Only an account that may already write in the folder can do that.
@@ -48,7 +51,7 @@ public:
     // Opens the folder at path, following the links on the way to it; the folder itself may be a
     // link only with FollowLink. A name ending in "/" or "/." names the same folder as without.
     // With createMode, every missing folder on the way, and the folder itself, is made with that
-    // mode (less the file-creation mask).
+    // mode; when the folder cannot be opened in the end, the folders made on the way go again.
     static OpenFolder open(const std::filesystem::path& path, Last last,
                            std::optional<mode_t> createMode = std::nullopt);
     // A folder that is not open, carrying why (and the system's error, where one) to whoever tries

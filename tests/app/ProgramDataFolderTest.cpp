@@ -224,3 +224,67 @@ TEST(Program, SaysWhyItCannotUseAFolderItMayNotReadOrWrite)
     ASSERT_EQ(::chmod(closed.c_str(), 0700), 0);
     EXPECT_EQ(namesIn(closed), std::set<std::string> {"defaults.json"});
 }
+
+// What the program makes for itself keeps its own mode whatever the file-creation mask, even one
+// that takes the owner's own bits: its folders 0700, its settings, picture record and lock 0600;
+// so the next run under the same mask finds them usable. Pictures take the mask as the user's
+// files do.
+TEST(Program, KeepsTheModesOfWhatItMakesWhateverTheMask)
+{
+    ScopedDataFolder scratch;
+    for (int run = 1; run <= 2; ++run) {
+        EXPECT_EQ(runIn(scratch.path(), "--data-dir m/a/data --screens m/a/data/shots", "", "umask 0277 &&"), 0)
+            << "run " << run << ": " << readFile(scratch.path() / "messages").value_or("");
+    }
+    const auto data = scratch.path() / "m/a/data";
+    const std::pair<fs::path, unsigned> made[] = {
+        {scratch.path() / "m", 0700},          {scratch.path() / "m/a", 0700},
+        {data, 0700},                          {data / "keychain", 0700},
+        {data / "shots", 0700},                {data / "defaults.json", 0600},
+        {data / "shots/.floorpad-screens.lock", 0600}, {data / "shots/.floorpad-screens.json", 0600},
+    };
+    for (const auto& [path, mode] : made) {
+        struct stat info {};
+        ASSERT_EQ(::lstat(path.c_str(), &info), 0) << path;
+        EXPECT_EQ(info.st_mode & 07777, mode) << path;
+    }
+    bool picture = false;
+    for (const auto& entry : fs::directory_iterator(data / "shots")) {
+        if (entry.path().extension() == ".png") {
+            picture = true;
+            EXPECT_EQ(entry.status().permissions() & fs::perms::all, fs::perms::owner_read) << entry.path();
+        }
+    }
+    EXPECT_TRUE(picture) << "no picture written";
+}
+
+// A data folder that cannot be made, however far the run got on its way, leaves nothing behind:
+// the folders it made on the way go again. A link on the way that does not lead to a folder is
+// said to be so.
+TEST(Program, LeavesNothingOnTheWayToADataFolderItCannotMake)
+{
+    ScopedDataFolder scratch;
+    ASSERT_TRUE(std::ofstream(scratch.path() / "afile") << "the user's");
+    fs::create_symlink("afile", scratch.path() / "tofile");
+    fs::create_symlink("loop", scratch.path() / "loop");
+    fs::create_directories(scratch.path() / "real");
+    fs::create_directory_symlink("real", scratch.path() / "todir");
+    const std::pair<std::string, std::string> rows[] = {
+        {"new1/new2/" + std::string(300, 'x'), std::strerror(ENAMETOOLONG)},
+        {"mine/../afile/data", "afile is not a folder (it is a file)"},
+        {"tofile/data", "tofile is a link to something that is not a folder (it is a file)"},
+        {"loop/data", std::string("loop is a link that cannot be followed: ") + std::strerror(ELOOP)},
+    };
+    const auto before = namesIn(scratch.path());
+    for (const auto& [folder, reason] : rows) {
+        SCOPED_TRACE(folder);
+        EXPECT_EQ(runIn(scratch.path(), "--data-dir '" + folder + "' --screens shots"), 1);
+        const auto said = readFile(scratch.path() / "messages").value_or("");
+        EXPECT_NE(said.find(reason), std::string::npos) << said;
+        auto now = namesIn(scratch.path());
+        now.erase("messages");
+        EXPECT_EQ(now, before);
+    }
+    EXPECT_EQ(runIn(scratch.path(), "--data-dir todir/data"), 0) << readFile(scratch.path() / "messages").value_or("");
+    EXPECT_TRUE(fs::is_directory(scratch.path() / "real/data"));
+}

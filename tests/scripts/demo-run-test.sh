@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a copy of scripts/demo past its build, in a checkout of its own where cmake, the install
 # step, the program and the venue server are stand-ins, to see what the demo does to the
-# pictures' folders around its build: when the build fails, and when it succeeds.
-#   demo-run-test.sh PATH/TO/scripts/demo
+# pictures' folders around its build: when the build fails, and when it succeeds. The folder
+# holder is the real one.
+#   demo-run-test.sh PATH/TO/scripts/demo PATH/TO/hold-screens-folder
 set -uo pipefail
 export LC_ALL=C.UTF-8
 unset BUILD_DIR
@@ -14,7 +15,7 @@ fail() { echo "FAILED: $*" >&2; failed=1; }
 checkout=$work/checkout
 mkdir -p "$checkout/scripts" "$work/bin" "$work/stubs" "$work/caller"
 cp -- "$1" "$checkout/scripts/demo"
-cp -- "$(dirname "$1")/screens-lock.sh" "$checkout/scripts/"
+hold=$2
 printf '#!/bin/sh\nexit 0\n' >"$checkout/scripts/install-deps"
 # The program notes how it was started; the venue server names its two ports as the real one
 # does and stays until the demo ends it.
@@ -28,9 +29,10 @@ cat >"$work/bin/cmake" <<EOF
 [ "\$1" = --build ] || exit 0
 ls -A "$checkout/build/demo-screens" >"$work/during-build"
 [ -e "$work/build-fails" ] && exit 1
-mkdir -p "\$2/app" "\$2/tools/venue-sim"
+mkdir -p "\$2/app" "\$2/tools/venue-sim" "\$2/tools/hold-screens-folder"
 cp "$work/stubs/floorpad" "\$2/app/floorpad"
 cp "$work/stubs/venue-sim" "\$2/tools/venue-sim/venue-sim"
+cp "$hold" "\$2/tools/hold-screens-folder/hold-screens-folder"
 EOF
 chmod +x "$checkout/scripts/demo" "$checkout/scripts/install-deps" "$work/stubs/"* "$work/bin/cmake"
 demo() { (cd "$work/caller" && PATH="$work/bin:$PATH" exec "$checkout/scripts/demo" "$@") >"$work/stdout" 2>"$work/stderr"; }
@@ -69,11 +71,10 @@ for setting in Server_Port=40001 webService_Port=40002; do
     grep -qxF -- "$setting" "$work/program-args" || fail "the program was not given $setting"
 done
 
-# Nor while another run holds it: that run's pictures stay, and the demo stops.
-# The lock is the program's own file in the folder it guards, held as the program holds it.
+# Nor while another run holds it: that run's pictures stay, and the demo stops. The folder is held
+# as the program holds it, by its lock file in the folder, which the holder makes.
 lock=$default/.floorpad-screens.lock
-(umask 077 && : >"$lock")
-flock -o "$lock" sh -c "echo \$\$ >'$lock'; echo \$\$ >'$work/held.tmp'; mv '$work/held.tmp' '$work/held'; exec sleep 30" \
+"$hold" "$default" sh -c "echo \$\$ >'$work/held.tmp'; mv '$work/held.tmp' '$work/held'; exec sleep 30" \
     </dev/null >/dev/null 2>&1 &
 holder=$!
 for _ in $(seq 100); do [ -e "$work/held" ] && break; sleep 0.1; done
@@ -81,8 +82,23 @@ demo && fail "the demo ran on a folder another run held"
 kill "$(cat "$work/held")"
 wait "$holder"
 for name in "${earlier[@]}"; do [ -e "$default/$name" ] || fail "$name was removed while another run held the folder"; done
-grep -q "another run is using it: process $(cat "$work/held") of this account holds $lock" "$work/stderr" || fail "the demo did not say why it stopped: $(cat "$work/stderr")"
+grep -q "another run is using it: process $holder of this account holds $lock" "$work/stderr" || fail "the demo did not say why it stopped: $(cat "$work/stderr")"
 rm -f -- "$work/program-args"
+
+# A lock it cannot trust stops it too, and is neither followed nor written: a link to a file that
+# is not there yet, and a file of the user's linked in under the lock's name.
+rm -f -- "$lock"
+ln -s -- "$work/not-there" "$lock"
+demo && fail "the demo ran with a link for its lock"
+[ -e "$work/not-there" ] && fail "the demo made the file a link for its lock led to"
+grep -q "cannot be used: it is a link" "$work/stderr" || fail "the demo did not say the lock is a link: $(cat "$work/stderr")"
+rm -f -- "$lock"
+(umask 077 && echo 'my precious notes' >"$work/notes.txt")
+ln -- "$work/notes.txt" "$lock"
+demo || fail "the demo failed with a lock that is another link of the user's file: $(cat "$work/stderr")"
+[ "$(cat "$work/notes.txt")" = 'my precious notes' ] || fail "the demo wrote the user's file linked in as its lock"
+rm -f -- "$lock" "$work/program-args"
+for name in "${earlier[@]}"; do echo earlier >"$default/$name"; done
 
 # The default folder is the project's own: emptied of pictures, once the build has succeeded. Its
 # data folder, made afresh, is one the program accepts (no other account may write it) under any
@@ -96,7 +112,7 @@ for name in "${earlier[@]}"; do
     [ -e "$default/$name" ] && fail "$name of an earlier run is still in the default folder"
 done
 grep -qxF -- "$default" "$work/program-args" || fail "the program was not given the default folder"
-[ -f "$lock" ] || fail "the lock file of the default folder was removed"
+[ -f "$lock" ] || fail "the demo did not make the lock file of the default folder, or removed it"
 
 # A data folder an older demo left open to the group is taken back; one that is a link to a shared
 # folder is left to the program, which refuses it, and nothing is changed through it.

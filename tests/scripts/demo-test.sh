@@ -11,7 +11,6 @@ fail() { echo "FAILED: $*" >&2; failed=1; }
 
 mkdir -p "$work/checkout/scripts" "$work/caller" "$work/stranger/folder"
 cp -- "$1" "$work/checkout/scripts/demo"
-cp -- "$(dirname "$1")/screens-lock.sh" "$work/checkout/scripts/"
 printf '#!/bin/sh\nexit 97\n' >"$work/checkout/scripts/install-deps"
 chmod +x "$work/checkout/scripts/demo" "$work/checkout/scripts/install-deps"
 demo() { (cd "$work/caller" && exec "$work/checkout/scripts/demo" "$@") 2>"$work/stderr"; }

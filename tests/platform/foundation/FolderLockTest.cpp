@@ -8,6 +8,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
+#include <cstdlib>
 #include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -102,7 +104,8 @@ TEST(FolderLock, RefusesALockFileItCannotTrust)
     };
     const Row rows[] = {
         {"link", [&](const fs::path& lock) { fs::create_symlink(elsewhere, lock); }, "it is a link"},
-        {"folder", [](const fs::path& lock) { fs::create_directory(lock); }, std::strerror(EISDIR)},
+        // Opened for reading alone, a folder opens, and is told for what it is.
+        {"folder", [](const fs::path& lock) { fs::create_directory(lock); }, "it is a folder"},
         {"pipe", [](const fs::path& lock) { ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0); }, "it is a named pipe"},
         {"open", [](const fs::path& lock) {
              ASSERT_TRUE(std::ofstream(lock) << "1\n");
@@ -124,7 +127,8 @@ TEST(FolderLock, RefusesALockFileItCannotTrust)
 }
 
 // Another account cannot hold a folder it may not write, nor keep its owner out by making names
-// first, in /tmp or in a folder both may write (where its lock file is refused, and left).
+// first, in the temporary folder or in a folder both may write (where its lock file is locked as
+// it is, and left exactly so).
 TEST(FolderLock, AnotherAccountNeitherHoldsTheFolderNorKeepsItsOwnerOut)
 {
     if (::geteuid() != 0)
@@ -132,25 +136,28 @@ TEST(FolderLock, AnotherAccountNeitherHoldsTheFolderNorKeepsItsOwnerOut)
     ScopedDataFolder data;
     const auto screens = data.path() / "screens";
     const auto shared = data.path() / "shared";
-    fs::create_directories(screens);
-    fs::create_directories(shared);
+    const auto temporary = data.path() / "tmp";
+    for (const auto& folder : {screens, shared, temporary})
+        fs::create_directories(folder);
     fs::permissions(data.path(), fs::perms(0755));
     fs::permissions(shared, fs::perms(01777));
-    // Where the lock once lay: names any account may make first.
-    std::vector<fs::path> squatted;
-    for (int n = 1; n <= 16; ++n) {
-        const fs::path name = "/tmp/floorpad-locks-" + std::to_string(::geteuid()) + (n > 1 ? "-" + std::to_string(n) : "");
-        if (!fs::exists(fs::symlink_status(name)))
-            squatted.push_back(name);
-    }
+    fs::permissions(temporary, fs::perms(01777));
+    // Where the lock once lay, in a temporary folder of the test's own: names any account may make
+    // first.
+    const char* const tmpdir = std::getenv("TMPDIR");
+    const std::optional<std::string> formerTmpdir = tmpdir ? std::optional<std::string>(tmpdir) : std::nullopt;
+    ::setenv("TMPDIR", temporary.c_str(), 1);
     int release = -1;
     const pid_t other = asAnotherAccount(
         [&] {
-            for (const auto& name : squatted)
-                ::mkdir(name.c_str(), 0777);
+            for (int n = 1; n <= 16; ++n) {
+                const auto name = "floorpad-locks-" + std::to_string(0) + (n > 1 ? "-" + std::to_string(n) : "");
+                ::mkdir((temporary / name).c_str(), 0777);
+            }
             const int planted = ::open((shared / LockName).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+            const bool written = planted >= 0 && ::write(planted, "theirs\n", 7) == 7;
             FolderLock theirs(screens);
-            return planted >= 0 && !theirs.isHeld() && theirs.problem() == std::strerror(EACCES);
+            return written && !theirs.isHeld() && theirs.problem() == std::strerror(EACCES);
         },
         release);
     ASSERT_GT(other, 0) << "the other account held the folder, or could not plant its lock";
@@ -158,16 +165,116 @@ TEST(FolderLock, AnotherAccountNeitherHoldsTheFolderNorKeepsItsOwnerOut)
         FolderLock mine(screens);
         EXPECT_TRUE(mine.isHeld()) << mine.problem();
         FolderLock planted(shared);
-        EXPECT_FALSE(planted.isHeld());
-        EXPECT_NE(planted.problem().find("belongs to another account (uid 65534)"), std::string::npos)
-            << planted.problem();
+        EXPECT_TRUE(planted.isHeld()) << planted.problem();
     }
     letGo(other, release);
+    if (formerTmpdir)
+        ::setenv("TMPDIR", formerTmpdir->c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
     struct stat info {};
-    EXPECT_EQ(::lstat((shared / LockName).c_str(), &info), 0);
+    ASSERT_EQ(::lstat((shared / LockName).c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, AnotherAccount);
-    for (const auto& name : squatted) {
-        if (::lstat(name.c_str(), &info) == 0 && info.st_uid == AnotherAccount)
-            ::rmdir(name.c_str());
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(readFile(shared / LockName), "theirs\n");
+}
+
+// A folder several accounts may write, a sticky one all may write or a group's, serves each
+// account's run in turn: one's lock is open to the others, a run turned away is told that another
+// account's process holds the folder, and a lock another account keeps closed is said to be so.
+TEST(FolderLock, AFolderSeveralAccountsMayWriteServesEachInTurn)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    ScopedDataFolder data;
+    fs::permissions(data.path(), fs::perms(0755));
+    const auto sticky = data.path() / "team";
+    const auto group = data.path() / "group";
+    fs::create_directories(sticky);
+    fs::create_directories(group);
+    fs::permissions(sticky, fs::perms(01777));
+    ASSERT_EQ(::chown(group.c_str(), 0, AnotherAccount), 0);
+    ASSERT_EQ(::chmod(group.c_str(), 02775), 0);
+    for (const auto& folder : {sticky, group}) {
+        SCOPED_TRACE(folder.filename().string());
+        ASSERT_TRUE(FolderLock(folder).isHeld());
+        struct stat lock {};
+        ASSERT_EQ(::lstat((folder / LockName).c_str(), &lock), 0);
+        EXPECT_EQ(lock.st_mode & 07777, 0644u);
+        int release = -1;
+        std::optional<FolderLock> theirs; // held in the child until it is let go
+        const pid_t other = asAnotherAccount([&] { return theirs.emplace(folder).isHeld(); }, release);
+        ASSERT_GT(other, 0) << "the other account could not hold the folder after this one's run";
+        FolderLock mine(folder);
+        EXPECT_FALSE(mine.isHeld());
+        EXPECT_EQ(mine.problem(), "another run is using it: process " + std::to_string(other) + " of another account (uid "
+                                      + std::to_string(AnotherAccount) + ") holds " + (folder / LockName).string());
+        letGo(other, release);
+        EXPECT_TRUE(FolderLock(folder).isHeld());
+    }
+    // A lock made closed to others (as an earlier version made it) keeps them out, and says whose.
+    ASSERT_EQ(::chmod((sticky / LockName).c_str(), 0600), 0);
+    int release = -1;
+    const pid_t other = asAnotherAccount(
+        [&] {
+            FolderLock theirs(sticky);
+            return !theirs.isHeld()
+                && theirs.problem().ends_with("cannot be used: it belongs to another account (uid 0), which keeps it "
+                                              "closed to this one (mode 0600)");
+        },
+        release);
+    EXPECT_GT(other, 0) << "another account's closed lock was not refused with whose it is";
+    letGo(other, release);
+}
+
+// The lock is never written: a file of the user's that stands at its name with another link, or a
+// folder copied with hard links, keeps every byte, and the copy and its original are held in turn.
+TEST(FolderLock, NeverWritesTheFileAtItsName)
+{
+    ScopedDataFolder data;
+    const auto notes = data.path() / "notes.txt";
+    const auto folder = data.path() / "s2";
+    fs::create_directories(folder);
+    ASSERT_TRUE(std::ofstream(notes) << "my precious notes");
+    fs::permissions(notes, fs::perms(0600));
+    fs::create_hard_link(notes, folder / LockName);
+    {
+        FolderLock held(folder);
+        EXPECT_TRUE(held.isHeld()) << held.problem();
+        EXPECT_EQ(readFile(notes), "my precious notes");
+    }
+    EXPECT_EQ(readFile(notes), "my precious notes");
+
+    const auto shots = data.path() / "shots";
+    const auto backup = data.path() / "backup";
+    ASSERT_TRUE(FolderLock(shots).isHeld());
+    fs::copy(shots, backup, fs::copy_options::recursive | fs::copy_options::create_hard_links);
+    {
+        FolderLock original(shots);
+        ASSERT_TRUE(original.isHeld()) << original.problem();
+        EXPECT_FALSE(FolderLock(backup).isHeld());
+    }
+    EXPECT_TRUE(FolderLock(backup).isHeld());
+    EXPECT_TRUE(FolderLock(shots).isHeld());
+    EXPECT_EQ(fs::hard_link_count(shots / LockName), 2u);
+}
+
+// What the lock and a folder it makes are given does not hang on the file-creation mask: a mask
+// that takes the owner's own bits leaves them usable all the same, run after run.
+TEST(FolderLock, MakesItsFolderAndLockUsableWhateverTheMask)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "made" / "shots";
+    const mode_t mask = ::umask(0277);
+    const bool first = FolderLock(folder).isHeld();
+    const bool second = FolderLock(folder).isHeld();
+    ::umask(mask);
+    EXPECT_TRUE(first);
+    EXPECT_TRUE(second);
+    for (const auto& [path, mode] : {std::pair(data.path() / "made", 0700u), std::pair(folder, 0700u),
+                                     std::pair(folder / LockName, 0600u)}) {
+        struct stat info {};
+        ASSERT_EQ(::lstat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode) << path;
     }
 }

@@ -1,0 +1,115 @@
+#include "platform/foundation/Paths.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr uid_t AnotherAccount = 65534;
+
+// A run writing the screen into screens, as the account given (as root, another account's runs are
+// made with setpriv) under the file-creation mask given: its exit status, with what it said.
+std::pair<int, std::string> runAs(uid_t account, const fs::path& data, const fs::path& screens,
+                                  const std::string& mask = "022")
+{
+    const auto messages = data.parent_path() / (data.filename().string() + "-messages");
+    const std::string as = account == ::geteuid() ? std::string()
+                                                  : "setpriv --reuid=" + std::to_string(account) + " --regid="
+            + std::to_string(account) + " --clear-groups ";
+    const std::string run = "umask " + mask + " && " + as + "timeout 60 " + FLOORPAD_PROGRAM + " --data-dir '" + data.string()
+        + "' --screens '" + screens.string() + "' --seconds 0.5 --setting Server_Port=1 >'" + messages.string()
+        + "' 2>&1";
+    const int status = std::system(run.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(messages).value_or("")};
+}
+
+// The pictures in folder that the account owns.
+std::set<std::string> picturesOf(uid_t account, const fs::path& folder)
+{
+    std::set<std::string> pictures;
+    for (const auto& name : namesIn(folder)) {
+        struct stat info {};
+        if (name.ends_with(".png") && ::lstat((folder / name).c_str(), &info) == 0 && info.st_uid == account)
+            pictures.insert(name);
+    }
+    return pictures;
+}
+} // namespace
+
+// A screens folder several accounts may write, a sticky one all may write or a group's, serves
+// each account's run once the other's has ended, each with its pictures, and none of them lost.
+TEST(Program, AccountsSharingAScreensFolderEachRunInTurn)
+{
+    if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    ScopedDataFolder scratch;
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0); // the other account writes its messages there
+    const auto theirData = scratch.path() / "their-data";
+    fs::create_directories(theirData);
+    ASSERT_EQ(::chown(theirData.c_str(), AnotherAccount, AnotherAccount), 0);
+    ASSERT_EQ(::chmod(theirData.c_str(), 0700), 0);
+    const auto sticky = scratch.path() / "team";
+    const auto group = scratch.path() / "group";
+    fs::create_directories(sticky);
+    fs::create_directories(group);
+    ASSERT_EQ(::chmod(sticky.c_str(), 01777), 0);
+    ASSERT_EQ(::chown(group.c_str(), 0, AnotherAccount), 0);
+    ASSERT_EQ(::chmod(group.c_str(), 02775), 0);
+    for (const auto& folder : {sticky, group}) {
+        SCOPED_TRACE(folder.filename().string());
+        const auto mine = runAs(0, scratch.path() / "my-data", folder, "002");
+        EXPECT_EQ(mine.first, 0) << mine.second;
+        const auto myPictures = picturesOf(0, folder);
+        EXPECT_FALSE(myPictures.empty());
+        for (int run = 1; run <= 2; ++run) {
+            const auto theirs = runAs(AnotherAccount, theirData, folder, "002");
+            EXPECT_EQ(theirs.first, 0) << "their run " << run << ": " << theirs.second;
+        }
+        EXPECT_FALSE(picturesOf(AnotherAccount, folder).empty());
+        EXPECT_EQ(picturesOf(0, folder), myPictures);
+        const auto again = runAs(0, scratch.path() / "my-data", folder, "002");
+        EXPECT_EQ(again.first, 0) << again.second;
+        EXPECT_FALSE(picturesOf(AnotherAccount, folder).empty());
+    }
+}
+
+// Neither a file of the user's linked in under the lock's name nor a screens folder copied with
+// hard links loses a byte to a run: a run never writes what has another link. The copy and its
+// original each serve a run in turn.
+TEST(Program, LeavesFilesWithOtherLinksInTheScreensFolderAsTheyWere)
+{
+    ScopedDataFolder scratch;
+    const auto notes = scratch.path() / "notes.txt";
+    ASSERT_TRUE(std::ofstream(notes) << "my precious notes\n");
+    fs::permissions(notes, fs::perms(0600));
+    fs::create_directories(scratch.path() / "s2");
+    fs::create_hard_link(notes, scratch.path() / "s2/.floorpad-screens.lock");
+    const auto ran = runAs(::geteuid(), scratch.path() / "data", scratch.path() / "s2");
+    EXPECT_EQ(ran.first, 0) << ran.second;
+    EXPECT_EQ(readFile(notes), "my precious notes\n");
+
+    const auto shots = scratch.path() / "shots";
+    const auto backup = scratch.path() / "backup";
+    const auto first = runAs(::geteuid(), scratch.path() / "data", shots);
+    ASSERT_EQ(first.first, 0) << first.second;
+    ASSERT_EQ(std::system(("cp -al '" + shots.string() + "' '" + backup.string() + "'").c_str()), 0);
+    std::map<std::string, std::string> copied;
+    for (const auto& name : namesIn(backup))
+        copied[name] = readFile(backup / name).value_or("(unreadable)");
+    const auto onTheCopy = runAs(::geteuid(), scratch.path() / "data", backup);
+    EXPECT_EQ(onTheCopy.first, 0) << onTheCopy.second;
+    for (const auto& [name, bytes] : copied)
+        EXPECT_EQ(readFile(shots / name), bytes) << "the run on the copy changed the original's " << name;
+    const auto onTheOriginal = runAs(::geteuid(), scratch.path() / "data", shots);
+    EXPECT_EQ(onTheOriginal.first, 0) << onTheOriginal.second;
+}
