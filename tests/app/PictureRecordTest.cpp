@@ -335,3 +335,20 @@ TEST(PictureRecord, RemovesAndRecordsInTheFolderItHoldsWhenItsPathIsSwapped)
     EXPECT_EQ(namesIn(data.path() / "moved"), std::set<std::string> {std::string(PictureRecord::FileName)});
     EXPECT_EQ(namesIn(decoy), (std::set<std::string> {"0001-A.png", "0002-B.png"}));
 }
+
+// A record that gains another link while a run writes it (a folder copied with hard links, say)
+// is not appended to again: what the other name holds stays exactly as it was.
+TEST(PictureRecord, StopsRecordingOnceTheRecordHasAnotherLink)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    PictureRecord record(held(folder), isPicture);
+    record.removeRecordedPictures();
+    ASSERT_TRUE(writeRecorded(record, folder, "0001-A.png"));
+    const auto copy = data.path() / "copied-record";
+    fs::create_hard_link(recordIn(folder), copy);
+    const auto copied = readFile(copy);
+    EXPECT_FALSE(writeRecorded(record, folder, "0002-B.png"));
+    EXPECT_FALSE(record.isKept());
+    EXPECT_EQ(readFile(copy), copied);
+}
