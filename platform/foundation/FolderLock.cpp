@@ -59,6 +59,24 @@ bool othersMayWrite(const struct stat& folder)
 {
     return folder.st_uid != ::geteuid() || (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
 }
+
+// Gives a lock just made in the folder to those who may write the folder: they may open it to lock
+// it. In a group's folder that is the folder's group, and no one else.
+void openTo(int fd, const struct stat& folder)
+{
+    if (!othersMayWrite(folder)) {
+        (void)::fchmod(fd, 0600);
+        return;
+    }
+    if (folder.st_uid == ::geteuid() && (folder.st_mode & S_IWOTH) == 0) {
+        struct stat lock {};
+        if (::fstat(fd, &lock) == 0 && lock.st_gid != folder.st_gid)
+            (void)::fchown(fd, static_cast<uid_t>(-1), folder.st_gid);
+        (void)::fchmod(fd, 0640);
+        return;
+    }
+    (void)::fchmod(fd, 0644);
+}
 } // namespace
 
 FolderLock::FolderLock(std::filesystem::path folder, Missing missing)
@@ -81,9 +99,8 @@ FolderLock::FolderLock(std::filesystem::path folder, Missing missing)
         m_problem = std::strerror(errno);
         return;
     }
-    const bool shared = othersMayWrite(*info);
     for (int attempt = 0; attempt < MostTries; ++attempt) {
-        if (tryToHold(missing, shared) != Outcome::NameChanged)
+        if (tryToHold(missing, *info) != Outcome::NameChanged)
             return;
     }
     m_problem = refused("it was removed or replaced " + std::to_string(MostTries) + " times while being locked");
@@ -125,7 +142,7 @@ std::string FolderLock::whyNotOpened(int error) const
     return std::strerror(error);
 }
 
-FolderLock::Outcome FolderLock::tryToHold(Missing missing, bool shared)
+FolderLock::Outcome FolderLock::tryToHold(Missing missing, const struct stat& folder)
 {
     const std::string name(LockName);
     // The lock is only ever locked, never written: it is opened for reading alone, and a file of
@@ -140,9 +157,8 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, bool shared)
             m_problem = refused(std::strerror(errno));
             return Outcome::Done;
         }
-        // Those who may write the folder may use its lock: whoever can open it can lock it.
         if (fd)
-            (void)::fchmod(fd.get(), shared ? 0644 : 0600);
+            openTo(fd.get(), folder);
     }
     if (!fd) {
         fd = UniqueFd(::openat(m_folder->fd(), name.c_str(),
@@ -159,7 +175,7 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, bool shared)
             m_problem = refused(whyNotOpened(errno));
             return Outcome::Done;
         }
-        if (const auto why = whyNotUsable(fd.get(), shared)) {
+        if (const auto why = whyNotUsable(fd.get(), othersMayWrite(folder))) {
             m_problem = refused(*why);
             return Outcome::Done;
         }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 // Holds a folder for one run of the program at a time, for as long as it lives. The folder is
 // opened once (the path as named is followed then, and never again), and every file in it is
@@ -22,8 +23,9 @@
 // In a folder only the running account may write, the lock is used only while it is a regular file
 // of that account's that no other account may open; a link, anything else, or another account's
 // file is refused with the reason. In a folder other accounts may write as well, they may plant or
-// remove names there anyway: the lock is made open to them (0644), so that each account's run goes
-// ahead once the other's has ended, and any regular file there is locked, never written.
+// remove names there anyway: the lock is made open to them (0640 and of the folder's group in a
+// group's folder, else 0644), so that each account's run goes ahead once the other's has ended,
+// and any regular file there is locked, never written.
 class FolderLock {
 public:
     static constexpr std::string_view LockName = ".floorpad-screens.lock";
@@ -50,8 +52,8 @@ public:
 
 private:
     enum class Outcome { Done, NameChanged };
-    // shared: whether other accounts may write the folder.
-    Outcome tryToHold(Missing missing, bool shared);
+    // folder: the folder as opened.
+    Outcome tryToHold(Missing missing, const struct stat& folder);
     std::optional<std::string> whyNotUsable(int fd, bool shared) const;
     std::string whyNotOpened(int error) const;
     std::string refused(const std::string& why) const;

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -180,7 +181,7 @@ TEST(FolderLock, AnotherAccountNeitherHoldsTheFolderNorKeepsItsOwnerOut)
 }
 
 // A folder several accounts may write, a sticky one all may write or a group's, serves each
-// account's run in turn: one's lock is open to the others, a run turned away is told that another
+// account's run in turn: one's lock is open to those who may write the folder, a run turned away is told that another
 // account's process holds the folder, and a lock another account keeps closed is said to be so.
 TEST(FolderLock, AFolderSeveralAccountsMayWriteServesEachInTurn)
 {
@@ -194,13 +195,20 @@ TEST(FolderLock, AFolderSeveralAccountsMayWriteServesEachInTurn)
     fs::create_directories(group);
     fs::permissions(sticky, fs::perms(01777));
     ASSERT_EQ(::chown(group.c_str(), 0, AnotherAccount), 0);
-    ASSERT_EQ(::chmod(group.c_str(), 02775), 0);
-    for (const auto& folder : {sticky, group}) {
+    ASSERT_EQ(::chmod(group.c_str(), 0775), 0);
+    // Open to those who may write the folder: all, or the folder's group (not the maker's).
+    const std::tuple<fs::path, mode_t, gid_t> folders[] = {{sticky, 0644, AnotherAccount - 1},
+                                                           {group, 0640, AnotherAccount}};
+    for (const auto& [folder, mode, owningGroup] : folders) {
         SCOPED_TRACE(folder.filename().string());
-        ASSERT_TRUE(FolderLock(folder).isHeld());
+        ASSERT_EQ(::setegid(AnotherAccount - 1), 0);
+        const bool held = FolderLock(folder).isHeld();
+        ASSERT_EQ(::setegid(0), 0);
+        ASSERT_TRUE(held);
         struct stat lock {};
         ASSERT_EQ(::lstat((folder / LockName).c_str(), &lock), 0);
-        EXPECT_EQ(lock.st_mode & 07777, 0644u);
+        EXPECT_EQ(lock.st_mode & 07777, mode);
+        EXPECT_EQ(lock.st_gid, owningGroup);
         int release = -1;
         std::optional<FolderLock> theirs; // held in the child until it is let go
         const pid_t other = asAnotherAccount([&] { return theirs.emplace(folder).isHeld(); }, release);
