@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -60,30 +61,42 @@ inline int run(const std::function<bool()>& setUp, const std::function<int()>& w
 }
 
 constexpr const char* AfreshVariable = "FLOORPAD_TEST_AFRESH";
+// The descriptor through which a copy says it reached its work.
+constexpr const char* AfreshReportVariable = "FLOORPAD_TEST_AFRESH_REPORT";
+// A copy that ended without reaching its work: its test was filtered out, skipped, or took
+// another path. Above any exit status.
+constexpr int RanNoTest = 0x100;
 
-// As run, in a new copy of this test program, for work that must not inherit what earlier tests
-// left: a forked child has their singletons but not their threads, and waits on those threads for
-// ever; and it may start no thread under ThreadSanitizer once they ran. The copy runs only the
-// calling test, marked by the environment, so the test's body up to this call runs again there and
-// must take the same path; a test calls this once. work may end the copy through exit().
-inline int runAfresh(const std::function<bool()>& setUp, const std::function<int()>& work, unsigned seconds = 30)
+// As runAfresh, for the test named: the copy runs that test alone. Called directly only to check
+// how a copy that reaches no work is told.
+inline int runAfreshAs(const std::string& name, const std::function<bool()>& setUp, const std::function<int()>& work,
+                       unsigned seconds = 30)
 {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string name = std::string(test->test_suite_name()) + "." + test->name();
-    if (const char* marked = std::getenv(AfreshVariable); marked && name == marked)
+    if (const char* marked = std::getenv(AfreshVariable); marked && name == marked) {
+        // Said before the work starts, since the work may end the copy through exit().
+        if (const char* report = std::getenv(AfreshReportVariable)) {
+            const int fd = std::atoi(report);
+            [[maybe_unused]] const auto said = ::write(fd, "+", 1);
+            ::close(fd);
+        }
         std::exit(setUp() ? work() & 0xff : CannotSetUp);
+    }
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC | O_NONBLOCK) != 0)
+        return CannotSetUp;
     // Made before the fork: a child of a process with threads may not allocate before its exec.
     // The runner's own settings (a shard, a repeat, a report file) would keep the copy from
     // running just this test, once.
-    const std::string prefix = std::string(AfreshVariable) + "=";
-    std::string mark = prefix + name;
+    const std::string prefix = std::string(AfreshVariable) + "=", reportPrefix = std::string(AfreshReportVariable) + "=";
+    std::string mark = prefix + name, reportMark = reportPrefix + std::to_string(report[1]);
     std::vector<char*> environment;
     for (char** entry = environ; *entry; ++entry) {
         const std::string_view text(*entry);
-        if (!text.starts_with("GTEST_") && !text.starts_with(prefix))
+        if (!text.starts_with("GTEST_") && !text.starts_with(prefix) && !text.starts_with(reportPrefix))
             environment.push_back(*entry);
     }
     environment.push_back(mark.data());
+    environment.push_back(reportMark.data());
     environment.push_back(nullptr);
     std::string self = "/proc/self/exe", filter = "--gtest_filter=" + name, brief = "--gtest_brief=1";
     char* arguments[] = {self.data(), filter.data(), brief.data(), nullptr};
@@ -91,10 +104,30 @@ inline int runAfresh(const std::function<bool()>& setUp, const std::function<int
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::alarm(seconds); // kept across the exec
+        ::fcntl(report[1], F_SETFD, 0);
         ::execve(self.c_str(), arguments, environment.data());
         ::_exit(CannotSetUp);
     }
-    return waitFor(pid);
+    ::close(report[1]);
+    const int status = waitFor(pid);
+    // Read once the copy has ended, without waiting: a child of the copy may still hold the pipe.
+    // A copy that could not start, or died, says so by its status alone.
+    char said = 0;
+    const bool reached = ::read(report[0], &said, 1) == 1;
+    ::close(report[0]);
+    return reached || status == CannotSetUp || status < 0 ? status : RanNoTest;
+}
+
+// As run, in a new copy of this test program, for work that must not inherit what earlier tests
+// left: a forked child has their singletons but not their threads, and waits on those threads for
+// ever; and it may start no thread under ThreadSanitizer once they ran. The copy runs only the
+// calling test, marked by the environment, so the test's body up to this call runs again there and
+// must take the same path; a test calls this once. work may end the copy through exit(). A copy
+// that ends without reaching the work fails with RanNoTest.
+inline int runAfresh(const std::function<bool()>& setUp, const std::function<int()>& work, unsigned seconds = 30)
+{
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return runAfreshAs(std::string(test->test_suite_name()) + "." + test->name(), setUp, work, seconds);
 }
 
 // What a child's status says, for a failure message; legend tells what the work's own codes mean.
@@ -106,6 +139,8 @@ inline std::string meaning(int status, const std::string& legend)
         return std::string("the child died of ") + ::strsignal(-status);
     if (status == CannotSetUp)
         return "the child could not be started or set up";
+    if (status == RanNoTest)
+        return "the copy ran no test: it ended without reaching its work";
     return legend;
 }
 
