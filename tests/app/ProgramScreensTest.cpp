@@ -37,25 +37,28 @@ int runWritingScreensInto(const fs::path& data, const fs::path& screens, const f
 }
 
 // A run on folder/screens, as a service or a container starts it with a /tmp of its own: its exit
-// status and what it said. Nothing where such a run cannot be made (only as root).
+// status and what it said. Nothing where such a run cannot be made (only as root). setUp, shell
+// commands each followed by " && ", runs first in the run's own mount namespace.
 std::optional<std::pair<int, std::string>> runWithATemporaryFolderOfItsOwn(const fs::path& folder,
-                                                                          const std::string& screens)
+                                                                          const std::string& screens,
+                                                                          const fs::path& program = FLOORPAD_PROGRAM,
+                                                                          const std::string& setUp = "")
 {
     if (::geteuid() != 0 || std::system("command -v unshare >/dev/null") != 0)
         return std::nullopt;
     // The new /tmp is empty but for the folders under the old one that the run needs (the build, the
-    // resources, the test's own), put back at their paths.
+    // resources, the test's own), put back at their paths with whatever is mounted below them.
     std::set<std::string> needed;
-    for (const fs::path& path : {folder, fs::path(FLOORPAD_PROGRAM), Paths::resourcesFolder()}) {
+    for (const fs::path& path : {folder, program, Paths::resourcesFolder()}) {
         const auto relative = path.lexically_relative("/tmp");
         if (!relative.empty() && *relative.begin() != "..")
             needed.insert(relative.begin()->string());
     }
     std::string putBack;
     for (const auto& name : needed)
-        putBack += " && mkdir '/tmp/" + name + "' && mount --bind '/mnt/" + name + "' '/tmp/" + name + "'";
-    const std::string run = "unshare --mount --propagation private sh -c \"mount --bind /tmp /mnt"
-        " && mount -t tmpfs tmpfs /tmp" + putBack + " && exec timeout 60 " + FLOORPAD_PROGRAM + " --data-dir '"
+        putBack += " && mkdir '/tmp/" + name + "' && mount --rbind '/mnt/" + name + "' '/tmp/" + name + "'";
+    const std::string run = "unshare --mount --propagation private sh -c \"" + setUp + "mount --rbind /tmp /mnt"
+        " && mount -t tmpfs tmpfs /tmp" + putBack + " && exec timeout 60 '" + program.string() + "' --data-dir '"
         + (folder / "private").string() + "' --screens '" + (folder / screens).string()
         + "' --seconds 0.3 --setting Server_Port=1 >'" + (folder / "private-messages").string() + "' 2>&1\"";
     const int status = std::system(run.c_str());
@@ -164,6 +167,24 @@ TEST(Program, HoldsItsScreensFolderForOneRunAtATime)
             << ownTemporaryFolder->second;
     }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A run with a /tmp of its own finds what lies on a mount below the old one, as a build may: here
+// the program itself, reached through a mount made for the run.
+TEST(Program, RunsWithATemporaryFolderOfItsOwnWhenItLiesOnAMountBelowTheOldOne)
+{
+    ScopedDataFolder scratch;
+    const auto build = scratch.path() / "build";
+    fs::create_directories(build);
+    const fs::path program(FLOORPAD_PROGRAM);
+    const auto ran = runWithATemporaryFolderOfItsOwn(
+        scratch.path(), "screens", build / program.filename(),
+        "mount --bind '" + program.parent_path().string() + "' '" + build.string() + "' && ");
+    if (!ran)
+        GTEST_SKIP() << "a run with a /tmp of its own is made only as root, with unshare";
+    EXPECT_EQ(ran->first, 0) << ran->second;
+    EXPECT_FALSE(picturesIn(scratch.path() / "screens").empty()) << ran->second;
+    EXPECT_TRUE(fs::is_empty(build));
 }
 
 // A run asked for pictures that could not write them ends with a failure after its time, and its
