@@ -253,6 +253,25 @@ TEST(PictureRecord, AHugeLineEndsTheReadingAtOnce)
     EXPECT_EQ(fs::file_size(recordIn(folder).string() + ".unreadable"), Huge);
 }
 
+// The bound on a line is near the longest a record writes: a line of a few KiB already ends the
+// reading, so the picture before it goes and the one after it stays.
+TEST(PictureRecord, ALineOfAFewKilobytesEndsTheReading)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    recordARun(folder, {"0001-Before.png", "0002-After.png"});
+    const auto whole = readFile(recordIn(folder));
+    ASSERT_TRUE(whole);
+    ASSERT_TRUE(std::ofstream(recordIn(folder))
+                << whole->substr(0, whole->find('\n') + 1)
+                << recordLine("0001-Before.png", identityOf(folder / "0001-Before.png")) << "\n"
+                << std::string(5 * 1024, 'x') << "\n"
+                << recordLine("0002-After.png", identityOf(folder / "0002-After.png")) << "\n");
+    PictureRecord next(held(folder), isPicture);
+    EXPECT_EQ(next.removeRecordedPictures(), 1u);
+    EXPECT_EQ(namesIn(folder), (std::set<std::string> {std::string(PictureRecord::FileName), "0002-After.png"}));
+}
+
 // After a short write the record is not appended to again: the part of a line it left stays the
 // last one, which a reader passes over, and no later line is lost behind it unseen.
 TEST(PictureRecord, StopsRecordingAfterAShortWrite)
