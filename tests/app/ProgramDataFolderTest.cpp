@@ -115,7 +115,7 @@ TEST(Program, KeepsItsDataOnlyInAFolderOfItsOwnAccountThatNoOtherMayWrite)
 
 // A missing data folder is made closed to others however it is named, and before a screens folder
 // inside it or equal to it, under a mask that leaves folders open to the group; and a name that
-// ends in a slash names what the name without it names, a link included.
+// ends in a slash, or in "/.", names what the name without it names, a link included.
 TEST(Program, MakesAMissingDataFolderClosedToOthersHoweverItIsNamed)
 {
     ScopedDataFolder scratch;
@@ -136,6 +136,10 @@ TEST(Program, MakesAMissingDataFolderClosedToOthersHoweverItIsNamed)
     EXPECT_EQ(runIn(scratch.path(), "--data-dir linked/"), 1);
     const auto said = readFile(scratch.path() / "messages").value_or("");
     EXPECT_NE(said.find("linked is a link"), std::string::npos) << said;
+    EXPECT_TRUE(namesIn(scratch.path() / "real").empty());
+    EXPECT_EQ(runIn(scratch.path(), "--data-dir linked/."), 1);
+    const auto saidWithADot = readFile(scratch.path() / "messages").value_or("");
+    EXPECT_NE(saidWithADot.find("linked is a link"), std::string::npos) << saidWithADot;
     EXPECT_TRUE(namesIn(scratch.path() / "real").empty());
 }
 
