@@ -14,8 +14,10 @@ TEST(ChildProcess, ACopyThatRunsNoTestFails)
 
 TEST(ChildProcess, ACopyWhoseTestEndsBeforeItsWorkFails)
 {
+    // In the copy the test ends here, before its work, and passes: a skip the copy printed would
+    // read to the test runner as this test's own.
     if (std::getenv(ChildProcess::AfreshVariable))
-        GTEST_SKIP() << "in the copy the test ends here, before its work";
+        return;
     const int status = ChildProcess::runAfresh([] { return true; }, [] { return 0; });
     EXPECT_EQ(status, ChildProcess::RanNoTest) << ChildProcess::meaning(status, "the work's own code");
 }
