@@ -22,8 +22,8 @@ class UIImage;
 // The folder is the user's to name, and one run's at a time: the recorder holds it while it lives,
 // as it was opened, so renaming it or putting something else at its path changes nothing here.
 // It replaces nothing there and, as it starts, removes only the pictures its record says an earlier
-// run wrote; its count then starts after the highest count among the names left there. Given a folder it does not hold, it writes
-// and removes nothing.
+// run wrote; its count then starts after the highest count among the names left there. Given a
+// folder it does not hold, it writes and removes nothing.
 class ScreenRecorder {
 public:
     explicit ScreenRecorder(FolderLock folder);

@@ -15,6 +15,12 @@ namespace {
 // opened and locked: only another account that may write the folder does that, and not for ever.
 constexpr int MostTries = 100;
 
+std::function<void()>& beforeLocking()
+{
+    static std::function<void()> work;
+    return work;
+}
+
 // The process holding the flock on the file open at fd, as the system lists the locks it keeps
 // ("1: FLOCK  ADVISORY  WRITE 4920 fe:00:10952913 0 EOF"), or nothing where it does not say.
 std::optional<long> holderOf(int fd)
@@ -180,6 +186,8 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const struct stat& fo
             return Outcome::Done;
         }
     }
+    if (beforeLocking())
+        beforeLocking()();
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         m_problem = errno == EWOULDBLOCK ? "another run is using it: " + holderText(fd.get()) + " holds "
                 + m_folder->pathOf(name).string()
@@ -193,4 +201,9 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const struct stat& fo
         return Outcome::NameChanged;
     m_lock = std::move(fd);
     return Outcome::Done;
+}
+
+void FolderLock::setBeforeLockingForTesting(std::function<void()> work)
+{
+    beforeLocking() = std::move(work);
 }

@@ -4,6 +4,7 @@
 #include "platform/foundation/UniqueFd.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,10 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     // The folder as opened, open whenever it is held.
     const SharedFolder& folder() const { return m_folder; }
+
+    // Tests only: work run between the opening of the lock and its locking, to stand for another
+    // account removing or replacing it meanwhile.
+    static void setBeforeLockingForTesting(std::function<void()> work);
 
 private:
     enum class Outcome { Done, NameChanged };

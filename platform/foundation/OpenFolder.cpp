@@ -161,20 +161,20 @@ void keepPrivateMode(int fd, mode_t mode)
 
 // Makes the folder name in the folder open at dirFd. The file-creation mask takes what it will
 // of the bits for group and others, but never the owner's: a folder the program made for itself
-// is always one it can use. The folder as made, open for passing through, or nothing with errno
-// (EEXIST: something has the name).
-UniqueFd makeFolder(int dirFd, const std::string& name, mode_t mode)
+// is always one it can use. The folder as made (its device and inode tell it from every other), or
+// nothing with errno (EEXIST: something has the name).
+std::optional<struct stat> makeFolder(int dirFd, const std::string& name, mode_t mode)
 {
     if (::mkdirat(dirFd, name.c_str(), mode) != 0)
-        return {};
+        return std::nullopt;
     UniqueFd made(::openat(dirFd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info {};
-    if (made && ::fstat(made.get(), &info) == 0 && info.st_uid == ::geteuid()) {
-        const mode_t wanted = (info.st_mode & 07777) | (mode & 0700);
-        if (wanted != (info.st_mode & 07777))
-            (void)setMode(made.get(), wanted);
-    }
-    return made;
+    if (!made || ::fstat(made.get(), &info) != 0)
+        return std::nullopt;
+    const mode_t wanted = (info.st_mode & 07777) | (mode & 0700);
+    if (info.st_uid == ::geteuid() && wanted != (info.st_mode & 07777))
+        (void)setMode(made.get(), wanted);
+    return info;
 }
 } // namespace
 
@@ -224,17 +224,17 @@ std::string whyNotOpened(int dirFd, const fs::path& name, const fs::path& shown,
 {
     struct stat info {};
     if ((error == ELOOP || error == ENOTDIR) && ::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (S_ISLNK(info.st_mode) && !followed)
+        struct stat target {};
+        if (!S_ISLNK(info.st_mode)) {
+            if (!S_ISDIR(info.st_mode))
+                return shown.string() + " is not a folder (" + whatItIs(info) + ")";
+        } else if (!followed) {
             return shown.string() + " is a link, which is not followed there";
-        if (S_ISLNK(info.st_mode)) {
-            struct stat target {};
-            if (::fstatat(dirFd, name.c_str(), &target, 0) != 0)
-                return shown.string() + " is a link that cannot be followed: " + std::strerror(errno);
-            if (!S_ISDIR(target.st_mode))
-                return shown.string() + " is a link to something that is not a folder (" + whatItIs(target) + ")";
+        } else if (::fstatat(dirFd, name.c_str(), &target, 0) != 0) {
+            return shown.string() + " is a link that cannot be followed: " + std::strerror(errno);
+        } else if (!S_ISDIR(target.st_mode)) {
+            return shown.string() + " is a link to something that is not a folder (" + whatItIs(target) + ")";
         }
-        if (!S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode))
-            return shown.string() + " is not a folder (" + whatItIs(info) + ")";
     }
     return "cannot open " + shown.string() + ": " + std::strerror(error);
 }
@@ -292,10 +292,9 @@ OpenFolder OpenFolder::open(const fs::path& path, Last last, std::optional<mode_
                 const int error = errno;
                 return fail("cannot make " + shown.string() + ": " + std::strerror(error), error);
             }
-            struct stat info {};
-            if (folder && ::fstat(folder.get(), &info) == 0)
-                made.push_back({UniqueFd(::fcntl(current.get(), F_DUPFD_CLOEXEC, 0)), name.string(), info.st_dev,
-                                info.st_ino});
+            if (folder)
+                made.push_back({UniqueFd(::fcntl(current.get(), F_DUPFD_CLOEXEC, 0)), name.string(), folder->st_dev,
+                                folder->st_ino});
             next = UniqueFd(::openat(current.get(), name.c_str(), flags));
         }
         if (!next) {

@@ -18,8 +18,8 @@ std::filesystem::path resourcesFolder();
 std::filesystem::path dataFolder();
 // Every data folder, however chosen, is a folder of the running account's (not a link; the path
 // to it may lead through links) that no other account may write, and a missing one is made mode
-// 700, as is every missing folder on the way to it. The private fallback lies where every account can create names, so it must moreover be
-// closed to others. Run before anything is kept there: with create unset, a missing folder is
+// 700, as is every missing folder on the way to it. The private fallback lies where every account
+// can create names, so it must moreover be closed to others. Run before anything is kept there: with create unset, a missing folder is
 // left to be made later and passes. Why the folder cannot be used (with what to change), or
 // nothing; a folder that passes is held from then on.
 std::optional<std::string> prepareDataFolder(bool create = true);

@@ -286,3 +286,24 @@ TEST(FolderLock, MakesItsFolderAndLockUsableWhateverTheMask)
         EXPECT_EQ(info.st_mode & 07777, mode) << path;
     }
 }
+
+// A lock removed between its opening and its locking (by another account that may write the
+// folder) holds nothing: the run locks the file then at the name, so a later run is still kept out.
+TEST(FolderLock, ALockMovedAwayWhileBeingLockedIsTriedAgain)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    fs::create_directories(folder);
+    int moved = 0;
+    FolderLock::setBeforeLockingForTesting([&] {
+        if (moved++ == 0)
+            fs::rename(folder / LockName, data.path() / "moved-away");
+    });
+    FolderLock first(folder);
+    FolderLock::setBeforeLockingForTesting({});
+    ASSERT_TRUE(first.isHeld()) << first.problem();
+    EXPECT_EQ(moved, 2);
+    FolderLock second(folder);
+    EXPECT_FALSE(second.isHeld());
+    EXPECT_TRUE(second.problem().starts_with("another run is using it")) << second.problem();
+}
