@@ -1,5 +1,6 @@
 #include "app/PictureRecord.h"
 
+#include "platform/foundation/FolderAccess.h"
 #include "platform/foundation/Log.h"
 
 #include <cerrno>
@@ -161,9 +162,15 @@ void PictureRecord::removeIfStillWritten(const std::string& line, std::size_t& r
 
 void PictureRecord::startRecord()
 {
+    // Where only another account may write the folder (root's run in a user's folder), the record
+    // is that account's, so that its own runs there go on trusting it.
+    const auto folder = m_folder->status();
     CreatedFile created;
     const auto made = m_folder->createNew(std::string(FileName), std::string(Header) + "\n", 0600, FileFlush::ToDisk,
-                                          &created);
+                                          &created, [&folder](int fd) {
+                                              if (folder)
+                                                  FolderAccess(*folder).keep(fd);
+                                          });
     if (made == FileCreation::Created && created.appending) {
         m_file = std::move(created.appending);
         return;
@@ -189,6 +196,8 @@ bool PictureRecord::add(const std::string& name, const FileIdentity& written)
     struct stat info {};
     if (::fstat(m_file.get(), &info) != 0)
         return stopRecording(std::strerror(errno));
+    if (info.st_nlink == 0)
+        return stopRecording("it was removed");
     if (info.st_nlink != 1)
         return stopRecording("it has another link");
     const nlohmann::json entry {{"name", name},

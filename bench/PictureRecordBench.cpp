@@ -30,7 +30,7 @@ void BM_PictureRecordLateAddAgainstEarly(benchmark::State& state)
     const fs::path folder = Paths::dataFolder() / "bench-screens";
     for (auto _ : state) {
         fs::create_directories(folder);
-        PictureRecord record(std::make_shared<const OpenFolder>(OpenFolder::open(folder, OpenFolder::Last::FollowLink, 0777)),
+        PictureRecord record(std::make_shared<const OpenFolder>(OpenFolder::open(folder, OpenFolder::Links::Follow, 0777)),
                              [](std::string_view) { return true; });
         record.removeRecordedPictures();
         int count = 0;

@@ -72,7 +72,7 @@ std::shared_ptr<ImageCache> ImageCache::create(const std::string& ns, const std:
 {
     if (!directory)
         return createIn(ns, dataCachesFolder());
-    return createIn(ns, OpenFolder::open(*directory, OpenFolder::Last::FollowLink, 0777));
+    return createIn(ns, OpenFolder::open(*directory, OpenFolder::Links::Follow, 0777));
 }
 
 std::shared_ptr<ImageCache> ImageCache::createIn(const std::string& ns, const OpenFolder& directory)

@@ -1,5 +1,7 @@
 #include "platform/foundation/FolderLock.h"
 
+#include "platform/foundation/FolderAccess.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -14,6 +16,8 @@ namespace {
 // Tries to hold the folder this many times when its lock is removed or replaced between being
 // opened and locked: only another account that may write the folder does that, and not for ever.
 constexpr int MostTries = 100;
+// What a refused run may do about a lock in a folder of its account's alone.
+constexpr std::string_view RemovableHint = "; this account may remove it, and the next run makes its own";
 
 std::function<void()>& beforeLocking()
 {
@@ -59,36 +63,12 @@ std::string holderText(int fd)
     return text + " of another account (uid " + std::to_string(process.st_uid) + ")";
 }
 
-// Whether another account may write in the folder: then it may plant or remove names there as it
-// likes, and a lock there is as open as the folder.
-bool othersMayWrite(const struct stat& folder)
-{
-    return folder.st_uid != ::geteuid() || (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
-}
-
-// Gives a lock just made in the folder to those who may write the folder: they may open it to lock
-// it. In a group's folder that is the folder's group, and no one else.
-void openTo(int fd, const struct stat& folder)
-{
-    if (!othersMayWrite(folder)) {
-        (void)::fchmod(fd, 0600);
-        return;
-    }
-    if (folder.st_uid == ::geteuid() && (folder.st_mode & S_IWOTH) == 0) {
-        struct stat lock {};
-        if (::fstat(fd, &lock) == 0 && lock.st_gid != folder.st_gid)
-            (void)::fchown(fd, static_cast<uid_t>(-1), folder.st_gid);
-        (void)::fchmod(fd, 0640);
-        return;
-    }
-    (void)::fchmod(fd, 0644);
-}
 } // namespace
 
-FolderLock::FolderLock(std::filesystem::path folder, Missing missing)
+FolderLock::FolderLock(std::filesystem::path folder, Missing missing, OpenFolder::Links links)
     : m_path(std::move(folder))
     , m_folder(std::make_shared<const OpenFolder>(OpenFolder::open(
-          m_path, OpenFolder::Last::FollowLink, missing == Missing::Make ? std::optional<mode_t>(0777) : std::nullopt)))
+          m_path, links, missing == Missing::Make ? std::optional<mode_t>(0777) : std::nullopt)))
 {
     if (!m_folder->isOpen()) {
         m_missing = missing == Missing::Leave && m_folder->error() == ENOENT;
@@ -100,13 +80,14 @@ FolderLock::FolderLock(std::filesystem::path folder, Missing missing)
         m_problem = std::strerror(errno);
         return;
     }
-    const auto info = m_folder->status();
-    if (!info) {
-        m_problem = std::strerror(errno);
-        return;
-    }
     for (int attempt = 0; attempt < MostTries; ++attempt) {
-        if (tryToHold(missing, *info) != Outcome::NameChanged)
+        // The folder as it is now: its mode, group or owner may have changed since the last run.
+        const auto info = m_folder->status();
+        if (!info) {
+            m_problem = std::strerror(errno);
+            return;
+        }
+        if (tryToHold(missing, FolderAccess(*info)) != Outcome::NameChanged)
             return;
     }
     m_problem = refused("it was removed or replaced " + std::to_string(MostTries) + " times while being locked");
@@ -117,7 +98,7 @@ std::string FolderLock::refused(const std::string& why) const
     return "cannot hold it: its lock " + m_folder->pathOf(LockName).string() + " cannot be used: " + why;
 }
 
-std::optional<std::string> FolderLock::whyNotUsable(int fd, bool shared) const
+std::optional<std::string> FolderLock::whyNotUsable(int fd, const FolderAccess& access) const
 {
     struct stat info {};
     if (::fstat(fd, &info) != 0)
@@ -125,50 +106,56 @@ std::optional<std::string> FolderLock::whyNotUsable(int fd, bool shared) const
     if (!S_ISREG(info.st_mode))
         return whatItIs(info);
     // In a folder others may write, they may plant any file as the lock: it is only ever locked.
-    if (shared)
+    if (access.othersMayWrite())
         return std::nullopt;
     // Whoever can open the lock can lock it, so in a folder of the account's alone it must be the
-    // account's alone.
+    // account's, and closed to others once held: a file of its own with no other link is closed
+    // then, one with other links (a file of the user's) must be so already.
     if (info.st_uid != ::geteuid())
-        return "it belongs to another account (uid " + std::to_string(info.st_uid) + ")";
-    if ((info.st_mode & 077) != 0)
+        return "it belongs to another account (uid " + std::to_string(info.st_uid) + ")" + std::string(RemovableHint);
+    if (info.st_nlink != 1 && (info.st_mode & 077) != 0)
         return "other accounts may open it (mode " + modeText(info.st_mode) + ")";
     return std::nullopt;
 }
 
-std::string FolderLock::whyNotOpened(int error) const
+std::string FolderLock::whyNotOpened(int error, const FolderAccess& access) const
 {
     if (error == ELOOP)
         return "it is a link";
-    // Another account's lock it keeps closed: only that account can open it up or remove it.
+    // Another account's lock it keeps closed: only that account can open it up, and only one that
+    // may remove names in the folder can take it away.
     const auto info = m_folder->statusOf(std::string(LockName));
     if (error == EACCES && info && info->st_uid != ::geteuid())
         return "it belongs to another account (uid " + std::to_string(info->st_uid)
-            + "), which keeps it closed to this one (mode " + modeText(info->st_mode) + ")";
+            + "), which keeps it closed to this one (mode " + modeText(info->st_mode) + ")"
+            + (access.othersMayWrite() ? "; that account's next run here opens it to those who may write the folder"
+                                       : std::string(RemovableHint));
     return std::strerror(error);
 }
 
-FolderLock::Outcome FolderLock::tryToHold(Missing missing, const struct stat& folder)
+FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& access)
 {
     const std::string name(LockName);
-    // The lock is only ever locked, never written: it is opened for reading alone, and a file of
-    // anyone's that stands at its name (one with other links, say) is left exactly as it is. Made
-    // only where nothing has the name, following no link; an existing one is opened without
-    // following a link or waiting on a named pipe.
+    // The lock is only ever locked, never written, and a file of anyone's that stands at its name
+    // (one with other links, say) is left exactly as it is. It is made only where nothing has the
+    // name, whole before it has it, with the owner, group and mode it is to have, so that no run
+    // ever meets it otherwise; an existing one is opened for reading alone, without following a
+    // link or waiting on a named pipe.
     UniqueFd fd;
+    bool made = false;
     if (missing == Missing::Make) {
-        fd = UniqueFd(::openat(m_folder->fd(), name.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC,
-                               0600));
-        if (!fd && errno != EEXIST) {
+        CreatedFile created;
+        const auto creation = m_folder->createNew(name, "", 0600, FileFlush::Skip, &created,
+                                                  [&access](int unnamed) { access.openLock(unnamed); });
+        if (creation == FileCreation::Failed) {
             m_problem = refused(std::strerror(errno));
             return Outcome::Done;
         }
-        if (fd)
-            openTo(fd.get(), folder);
+        made = creation == FileCreation::Created && created.appending;
+        fd = std::move(created.appending);
     }
     if (!fd) {
-        fd = UniqueFd(::openat(m_folder->fd(), name.c_str(),
-                               O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        fd = m_folder->openForReading(name);
         if (!fd && errno == ENOENT && missing == Missing::Leave) {
             // Every holder keeps the file: without it, nobody holds the folder.
             m_missing = true;
@@ -178,10 +165,10 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const struct stat& fo
         if (!fd && errno == ENOENT)
             return Outcome::NameChanged;
         if (!fd) {
-            m_problem = refused(whyNotOpened(errno));
+            m_problem = refused(whyNotOpened(errno, access));
             return Outcome::Done;
         }
-        if (const auto why = whyNotUsable(fd.get(), othersMayWrite(folder))) {
+        if (const auto why = whyNotUsable(fd.get(), access)) {
             m_problem = refused(*why);
             return Outcome::Done;
         }
@@ -199,6 +186,10 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const struct stat& fo
     if (::fstat(fd.get(), &locked) != 0 || ::fstatat(m_folder->fd(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0
         || locked.st_dev != named.st_dev || locked.st_ino != named.st_ino)
         return Outcome::NameChanged;
+    // A lock of this account's own that nothing else links to is brought in line with the folder as
+    // it is now: made private, made shared, or given to another group since it was made.
+    if (!made && locked.st_uid == ::geteuid() && locked.st_nlink == 1)
+        access.openLock(fd.get());
     m_lock = std::move(fd);
     return Outcome::Done;
 }

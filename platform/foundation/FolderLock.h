@@ -10,6 +10,8 @@
 #include <string_view>
 #include <sys/stat.h>
 
+class FolderAccess;
+
 // Holds a folder for one run of the program at a time, for as long as it lives. The folder is
 // opened once (the path as named is followed then, and never again), and every file in it is
 // reached through that opening.
@@ -17,16 +19,17 @@
 // The lock is a file of the program's own inside the folder it guards, LockName, locked with flock.
 // Only an account that may write the folder can make it, so every run on the folder meets it
 // whatever its data folder, HOME, TMPDIR or /tmp, and no name elsewhere can keep anyone out. It is
-// never written, emptied or removed: made empty where it is missing, it is only ever opened for
-// reading and locked, and the system lets go of it when the process ends, however it ends. Who
-// holds it is asked of the system.
+// never written, emptied or removed: made empty where it is missing, it is only ever opened and
+// locked, and the system lets go of it when the process ends, however it ends. Who holds it is
+// asked of the system.
 //
-// In a folder only the running account may write, the lock is used only while it is a regular file
-// of that account's that no other account may open; a link, anything else, or another account's
-// file is refused with the reason. In a folder other accounts may write as well, they may plant or
-// remove names there anyway: the lock is made open to them (0640 and of the folder's group in a
-// group's folder, else 0644), so that each account's run goes ahead once the other's has ended,
-// and any regular file there is locked, never written.
+// The lock is open to exactly those who may write the folder as it is now, whoever made it
+// (FolderAccess::openLock): it is made with its owner, group and mode before it has its name, and a
+// run that holds a lock of its own that nothing else links to brings it in line with the folder as
+// it is then. In a folder only the running account may write, a lock is used only while it is a
+// regular file of that account's, closed to others once held; a link, anything else, or another
+// account's file is refused with the reason. In a folder other accounts may write as well, they may
+// plant or remove names there anyway: any regular file there is locked, never written.
 class FolderLock {
 public:
     static constexpr std::string_view LockName = ".floorpad-screens.lock";
@@ -34,7 +37,9 @@ public:
     // (isMissing): no run can be holding it.
     enum class Missing { Make, Leave };
 
-    explicit FolderLock(std::filesystem::path folder, Missing missing = Missing::Make);
+    // links: how the path is followed; the program follows every link on it.
+    explicit FolderLock(std::filesystem::path folder, Missing missing = Missing::Make,
+                        OpenFolder::Links links = OpenFolder::Links::Follow);
     ~FolderLock() = default;
     FolderLock(FolderLock&&) noexcept = default;
     FolderLock& operator=(FolderLock&&) noexcept = delete;
@@ -57,10 +62,10 @@ public:
 
 private:
     enum class Outcome { Done, NameChanged };
-    // folder: the folder as opened.
-    Outcome tryToHold(Missing missing, const struct stat& folder);
-    std::optional<std::string> whyNotUsable(int fd, bool shared) const;
-    std::string whyNotOpened(int error) const;
+    // access: who may write the folder as it is now.
+    Outcome tryToHold(Missing missing, const FolderAccess& access);
+    std::optional<std::string> whyNotUsable(int fd, const FolderAccess& access) const;
+    std::string whyNotOpened(int error, const FolderAccess& access) const;
     std::string refused(const std::string& why) const;
 
     std::filesystem::path m_path;

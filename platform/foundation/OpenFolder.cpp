@@ -159,22 +159,32 @@ void keepPrivateMode(int fd, mode_t mode)
         (void)::fchmod(fd, mode & 07777);
 }
 
-// Makes the folder name in the folder open at dirFd. The file-creation mask takes what it will
-// of the bits for group and others, but never the owner's: a folder the program made for itself
-// is always one it can use. The folder as made (its device and inode tell it from every other), or
-// nothing with errno (EEXIST: something has the name).
-std::optional<struct stat> makeFolder(int dirFd, const std::string& name, mode_t mode)
+// Gives the folder name, just made in the folder open at dirFd with mode, the owner's bits asked
+// for: the file-creation mask takes what it will of the bits for group and others, but never the
+// owner's, so a folder the program made for itself is always one it can use. Reached without
+// following a link. Whether it could be looked at (errno when not).
+bool keepOwnerBits(int dirFd, const std::string& name, mode_t mode)
 {
-    if (::mkdirat(dirFd, name.c_str(), mode) != 0)
-        return std::nullopt;
     UniqueFd made(::openat(dirFd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat info {};
     if (!made || ::fstat(made.get(), &info) != 0)
-        return std::nullopt;
+        return false;
     const mode_t wanted = (info.st_mode & 07777) | (mode & 0700);
     if (info.st_uid == ::geteuid() && wanted != (info.st_mode & 07777))
         (void)setMode(made.get(), wanted);
-    return info;
+    return true;
+}
+
+// Makes the folder name in the folder open at dirFd with mode, keeping the owner's bits. Whether
+// it was made and could be looked at (errno when not: EEXIST, something has the name). made is
+// set from the moment mkdir succeeds, so a failure after that can still undo it.
+bool makeFolder(int dirFd, const std::string& name, mode_t mode, bool* made = nullptr)
+{
+    if (::mkdirat(dirFd, name.c_str(), mode) != 0)
+        return false;
+    if (made)
+        *made = true;
+    return keepOwnerBits(dirFd, name, mode);
 }
 } // namespace
 
@@ -223,13 +233,16 @@ namespace {
 std::string whyNotOpened(int dirFd, const fs::path& name, const fs::path& shown, int error, bool followed)
 {
     struct stat info {};
-    if ((error == ELOOP || error == ENOTDIR) && ::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+    if ((error == ELOOP || error == ENOTDIR || error == ENOENT)
+        && ::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
         struct stat target {};
         if (!S_ISLNK(info.st_mode)) {
             if (!S_ISDIR(info.st_mode))
                 return shown.string() + " is not a folder (" + whatItIs(info) + ")";
         } else if (!followed) {
             return shown.string() + " is a link, which is not followed there";
+        } else if (::fstatat(dirFd, name.c_str(), &target, 0) != 0 && errno == ENOENT) {
+            return shown.string() + " is a link to something missing";
         } else if (::fstatat(dirFd, name.c_str(), &target, 0) != 0) {
             return shown.string() + " is a link that cannot be followed: " + std::strerror(errno);
         } else if (!S_ISDIR(target.st_mode)) {
@@ -239,77 +252,93 @@ std::string whyNotOpened(int dirFd, const fs::path& name, const fs::path& shown,
     return "cannot open " + shown.string() + ": " + std::strerror(error);
 }
 
-// A folder made on the way to another, and the folder it was made in.
+// A folder made on the way to another: the index of the folder it was made in among those walked,
+// and what stood at its name once made (nothing where even that look failed).
 struct MadeFolder {
-    UniqueFd parent;
+    std::size_t parent;
     std::string name;
-    dev_t device;
-    ino_t inode;
+    std::optional<struct stat> made;
 };
 
 // Removes the folders made, the last made first, each while it is still the one made; rmdir
 // itself leaves a folder that anything has been put in since.
-void removeMade(std::vector<MadeFolder>& made)
+void removeMade(const std::vector<UniqueFd>& walked, const std::vector<MadeFolder>& made)
 {
     ErrnoKept kept;
     for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
+        const int parent = walked[folder->parent].get();
         struct stat info {};
-        if (::fstatat(folder->parent.get(), folder->name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0
-            && S_ISDIR(info.st_mode) && info.st_dev == folder->device && info.st_ino == folder->inode)
-            ::unlinkat(folder->parent.get(), folder->name.c_str(), AT_REMOVEDIR);
+        if (::fstatat(parent, folder->name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode)
+            && (!folder->made || (info.st_dev == folder->made->st_dev && info.st_ino == folder->made->st_ino)))
+            ::unlinkat(parent, folder->name.c_str(), AT_REMOVEDIR);
     }
+}
+
+std::optional<struct stat> statusAt(int dirFd, const std::string& name)
+{
+    struct stat info {};
+    if (::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    return info;
 }
 } // namespace
 
-OpenFolder OpenFolder::open(const fs::path& path, Last last, std::optional<mode_t> createMode)
+OpenFolder OpenFolder::open(const fs::path& path, Links links, std::optional<mode_t> createMode,
+                            const std::function<bool(const OpenFolder&)>& accept)
 {
     // Walked a name at a time, so that a missing folder anywhere on the way is made with the mode
     // asked for, and "name/", "name/." and "name" all name (and refuse) the same thing. The folders
-    // on the way are only passed through, which asks no more of them than a whole path would.
-    // Should the folder not be opened in the end, the folders made on the way go again.
+    // on the way are only passed through, which asks no more of them than a whole path would; each
+    // stays open until the walk ends, so that a folder made on the way is removed from the very
+    // folder it was made in should the walk not end in an open folder that is accepted.
     std::vector<fs::path> names;
     for (const auto& name : path.relative_path()) {
         if (!name.empty() && name != ".")
             names.push_back(name);
     }
+    std::vector<UniqueFd> walked;
     std::vector<MadeFolder> made;
-    const auto fail = [&path, &made](std::string problem, int error) {
-        removeMade(made);
+    const auto fail = [&](std::string problem, int error) {
+        removeMade(walked, made);
         return notOpen(path, std::move(problem), error);
     };
     fs::path shown = path.root_path();
-    UniqueFd current(::open(path.has_root_directory() ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    for (std::size_t i = 0; i < names.size() && current; ++i) {
-        const auto& name = names[i];
+    walked.emplace_back(::open(path.has_root_directory() ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    for (std::size_t i = 0; i < names.size() && walked.back(); ++i) {
+        const std::string name = names[i].string();
+        const int current = walked.back().get();
         shown /= name;
         const bool isLast = i + 1 == names.size();
-        const bool follow = !isLast || last == Last::FollowLink;
+        const bool follow = links == Links::Follow || (!isLast && links == Links::RefuseLast);
         const int flags = (isLast ? O_RDONLY : O_PATH) | O_DIRECTORY | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW);
-        UniqueFd next(::openat(current.get(), name.c_str(), flags));
+        UniqueFd next(::openat(current, name.c_str(), flags));
         if (!next && errno == ENOENT && createMode && name != "..") {
-            const auto folder = makeFolder(current.get(), name.string(), *createMode);
-            if (!folder && errno != EEXIST) {
-                const int error = errno;
+            bool madeHere = false;
+            const bool ready = makeFolder(current, name, *createMode, &madeHere);
+            const int error = errno;
+            if (madeHere)
+                made.push_back({walked.size() - 1, name, statusAt(current, name)});
+            if (!ready && error != EEXIST)
                 return fail("cannot make " + shown.string() + ": " + std::strerror(error), error);
-            }
-            if (folder)
-                made.push_back({UniqueFd(::fcntl(current.get(), F_DUPFD_CLOEXEC, 0)), name.string(), folder->st_dev,
-                                folder->st_ino});
-            next = UniqueFd(::openat(current.get(), name.c_str(), flags));
+            next = UniqueFd(::openat(current, name.c_str(), flags));
         }
         if (!next) {
             const int error = errno;
-            return fail(whyNotOpened(current.get(), name, shown, error, follow), error);
+            return fail(whyNotOpened(current, name, shown, error, follow), error);
         }
-        current = std::move(next);
+        walked.push_back(std::move(next));
     }
-    if (current && names.empty())
-        current = UniqueFd(::openat(current.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!current) {
+    if (walked.back() && names.empty())
+        walked.back() = UniqueFd(::openat(walked.back().get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!walked.back()) {
         const int error = errno;
         return fail("cannot open " + path.string() + ": " + std::strerror(error), error);
     }
-    return OpenFolder(std::move(current), path);
+    // No folder was made in the last one walked: it is the folder itself.
+    OpenFolder folder(std::move(walked.back()), path);
+    if (accept && !accept(folder))
+        return fail("cannot use " + path.string() + ": it was turned down", EACCES);
+    return folder;
 }
 
 OpenFolder OpenFolder::subfolder(const std::string& name, std::optional<mode_t> createMode) const
@@ -459,7 +488,8 @@ bool OpenFolder::writeWhole(const std::string& name, std::string_view bytes, mod
 }
 
 std::optional<FileCreation> OpenFolder::createUnnamedFirst(const std::string& name, std::string_view bytes, mode_t mode,
-                                                           FileFlush flush, CreatedFile* file) const
+                                                           FileFlush flush, CreatedFile* file,
+                                                           const std::function<void(int fd)>& beforeNaming) const
 {
     if (unnamedLinkingClosed.load())
         return std::nullopt;
@@ -469,6 +499,8 @@ std::optional<FileCreation> OpenFolder::createUnnamedFirst(const std::string& na
     keepPrivateMode(fd.get(), mode);
     if (!fill(fd.get(), bytes, flush))
         return FileCreation::Failed;
+    if (beforeNaming)
+        beforeNaming(fd.get());
     const auto unnamed = descriptorFolder() / std::to_string(fd.get());
     if (::linkat(AT_FDCWD, unnamed.c_str(), m_fd.get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return created(std::move(fd), file);
@@ -484,7 +516,7 @@ std::optional<FileCreation> OpenFolder::createUnnamedFirst(const std::string& na
 }
 
 FileCreation OpenFolder::createNew(const std::string& name, std::string_view bytes, mode_t mode, FileFlush flush,
-                                   CreatedFile* file) const
+                                   CreatedFile* file, const std::function<void(int fd)>& beforeNaming) const
 {
     if (!isOpen()) {
         errno = EBADF;
@@ -493,11 +525,13 @@ FileCreation OpenFolder::createNew(const std::string& name, std::string_view byt
     // A name seen taken costs no write; one taken meanwhile is still caught by the link.
     if (statusOf(name))
         return FileCreation::NameTaken;
-    if (const auto done = createUnnamedFirst(name, bytes, mode, flush, file))
+    if (const auto done = createUnnamedFirst(name, bytes, mode, flush, file, beforeNaming))
         return *done;
     auto temporary = writeTemporary(name, bytes, mode, flush);
     if (!temporary)
         return FileCreation::Failed;
+    if (beforeNaming)
+        beforeNaming(temporary->second.get());
     // A link is made only under a free name, and whole: what took the name first stays as it is.
     const int linked = ::linkat(m_fd.get(), temporary->first.c_str(), m_fd.get(), name.c_str(), 0);
     const int error = errno;

@@ -42,18 +42,22 @@ struct CreatedFile {
 // removal. Only an account that may already write in the folder can do that.
 class OpenFolder {
 public:
-    enum class Last { FollowLink, RefuseLink };
+    // Follow: every link on the way, and the folder itself, is followed. RefuseLast: the folder
+    // itself may not be a link. RefuseAny: no link anywhere on the way either.
+    enum class Links { Follow, RefuseLast, RefuseAny };
 
     OpenFolder() = default;
     OpenFolder(OpenFolder&&) noexcept = default;
     OpenFolder& operator=(OpenFolder&&) noexcept = default;
 
-    // Opens the folder at path, following the links on the way to it; the folder itself may be a
-    // link only with FollowLink. A name ending in "/" or "/." names the same folder as without.
-    // With createMode, every missing folder on the way, and the folder itself, is made with that
-    // mode; when the folder cannot be opened in the end, the folders made on the way go again.
-    static OpenFolder open(const std::filesystem::path& path, Last last,
-                           std::optional<mode_t> createMode = std::nullopt);
+    // Opens the folder at path, following the links on the way to it as links allows. A name ending
+    // in "/" or "/." names the same folder as without. With createMode, every missing folder on the
+    // way, and the folder itself, is made with that mode. The folder opened is then given to accept,
+    // where there is one; when it cannot be opened in the end, or accept turns it down, the folders
+    // made on the way go again.
+    static OpenFolder open(const std::filesystem::path& path, Links links,
+                           std::optional<mode_t> createMode = std::nullopt,
+                           const std::function<bool(const OpenFolder&)>& accept = {});
     // A folder that is not open, carrying why (and the system's error, where one) to whoever tries
     // to use it.
     static OpenFolder notOpen(std::filesystem::path path, std::string problem, int error = 0);
@@ -93,9 +97,12 @@ public:
     // Writes a new file whole, but only where nothing has the name yet (a file, a link, even a
     // broken one): nothing that stood there is replaced. The file is written without a name where
     // the system allows it, so a writer killed on the way leaves nothing behind; elsewhere under a
-    // temporary name beside it, which such a writer leaves in place. Failed comes with errno.
+    // temporary name beside it, which such a writer leaves in place. beforeNaming gets the file,
+    // written whole, before it has its name: whatever it sets (an owner, a group) is all that is
+    // ever seen there. Failed comes with errno.
     FileCreation createNew(const std::string& name, std::string_view bytes, mode_t mode = 0600,
-                           FileFlush flush = FileFlush::ToDisk, CreatedFile* created = nullptr) const;
+                           FileFlush flush = FileFlush::ToDisk, CreatedFile* created = nullptr,
+                           const std::function<void(int fd)>& beforeNaming = {}) const;
 
     // Removes name while it is still the very file identified. Whether it went.
     bool removeIfStill(const std::string& name, const FileIdentity& identity) const;
@@ -120,7 +127,8 @@ public:
 private:
     OpenFolder(UniqueFd fd, std::filesystem::path path);
     std::optional<FileCreation> createUnnamedFirst(const std::string& name, std::string_view bytes, mode_t mode,
-                                                   FileFlush flush, CreatedFile* created) const;
+                                                   FileFlush flush, CreatedFile* created,
+                                                   const std::function<void(int fd)>& beforeNaming) const;
     // A new file under a temporary name beside name, written whole.
     std::optional<std::pair<std::string, UniqueFd>> writeTemporary(const std::string& name, std::string_view bytes,
                                                                    mode_t mode, FileFlush flush) const;

@@ -108,14 +108,17 @@ std::optional<std::string> Paths::prepareDataFolder(bool create)
     std::lock_guard lock(held.mutex);
     if (held.folder && held.path == path)
         return std::nullopt;
-    auto folder = OpenFolder::open(path, OpenFolder::Last::RefuseLink, create ? std::optional<mode_t>(0700) : std::nullopt);
+    // A folder turned down goes as one that cannot be made: so do the folders made on the way to it.
+    std::optional<std::string> refusal;
+    auto folder = OpenFolder::open(path, OpenFolder::Links::RefuseLast, create ? std::optional<mode_t>(0700) : std::nullopt,
+                                   [&](const OpenFolder& opened) { return !(refusal = whyNotOwn(opened, forbidden)); });
+    if (refusal)
+        return "the data folder " + path.string() + " cannot be used: " + *refusal + std::string(OwnFolderHint);
     if (!folder.isOpen()) {
         if (!create && folder.error() == ENOENT)
             return std::nullopt;
         return "the data folder cannot be used: " + folder.problem() + std::string(OwnFolderHint);
     }
-    if (const auto why = whyNotOwn(folder, forbidden))
-        return "the data folder " + path.string() + " cannot be used: " + *why + std::string(OwnFolderHint);
     held.path = path;
     held.folder = std::make_shared<const OpenFolder>(std::move(folder));
     return std::nullopt;
@@ -170,7 +173,7 @@ std::optional<std::string> readFile(const fs::path& path)
 namespace {
 OpenFolder folderOf(const fs::path& path)
 {
-    return OpenFolder::open(path.has_parent_path() ? path.parent_path() : fs::path("."), OpenFolder::Last::FollowLink);
+    return OpenFolder::open(path.has_parent_path() ? path.parent_path() : fs::path("."), OpenFolder::Links::Follow);
 }
 } // namespace
 

@@ -6,7 +6,7 @@ namespace fs = std::filesystem;
 namespace {
 OpenFolder folderOf(const fs::path& path)
 {
-    return OpenFolder::open(path.has_parent_path() ? path.parent_path() : fs::path("."), OpenFolder::Last::FollowLink,
+    return OpenFolder::open(path.has_parent_path() ? path.parent_path() : fs::path("."), OpenFolder::Links::Follow,
                             0777);
 }
 } // namespace

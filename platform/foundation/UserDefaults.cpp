@@ -36,7 +36,7 @@ void UserDefaults::resetStandard()
 UserDefaults::UserDefaults(const std::filesystem::path& file)
     : UserDefaults(std::make_shared<const OpenFolder>(OpenFolder::open(
                        file.has_parent_path() ? file.parent_path() : std::filesystem::path("."),
-                       OpenFolder::Last::FollowLink, 0700)),
+                       OpenFolder::Links::Follow, 0700)),
                    file.filename().string())
 {
 }

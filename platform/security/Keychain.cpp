@@ -68,7 +68,7 @@ Keychain Keychain::standard()
 }
 
 Keychain::Keychain(const fs::path& folder)
-    : Keychain(OpenFolder::open(folder, OpenFolder::Last::RefuseLink, 0700))
+    : Keychain(OpenFolder::open(folder, OpenFolder::Links::RefuseLast, 0700))
 {
 }
 

@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 SharedFolder held(const fs::path& folder)
 {
-    return std::make_shared<const OpenFolder>(OpenFolder::open(folder, OpenFolder::Last::FollowLink, 0777));
+    return std::make_shared<const OpenFolder>(OpenFolder::open(folder, OpenFolder::Links::Follow, 0777));
 }
 
 bool isPicture(std::string_view name)
@@ -367,7 +367,16 @@ TEST(PictureRecord, StopsRecordingOnceTheRecordHasAnotherLink)
     const auto copy = data.path() / "copied-record";
     fs::create_hard_link(recordIn(folder), copy);
     const auto copied = readFile(copy);
+    LogCapture log;
     EXPECT_FALSE(writeRecorded(record, folder, "0002-B.png"));
     EXPECT_FALSE(record.isKept());
     EXPECT_EQ(readFile(copy), copied);
+    EXPECT_TRUE(log.contains("0002-B.png in " + folder.string() + ": it has another link"));
+
+    // A record removed while the run writes is said to be so, not to have another link.
+    PictureRecord next(held(folder), isPicture);
+    next.removeRecordedPictures();
+    fs::remove(recordIn(folder));
+    EXPECT_FALSE(writeRecorded(next, folder, "0003-C.png"));
+    EXPECT_TRUE(log.contains("0003-C.png in " + folder.string() + ": it was removed"));
 }

@@ -77,7 +77,10 @@ TEST(Program, KeepsItsDataOnlyInAFolderOfItsOwnAccountThatNoOtherMayWrite)
         const char* folder;
         const char* said;
     };
-    std::vector<Row> rows {{"notes.txt", "notes.txt is not a folder (it is a file)"}, {"shared", "other accounts may write in it (mode 0775)"},
+    // Folders made on the way to one turned down go again: nothing is made anywhere.
+    std::vector<Row> rows {{"notes.txt", "notes.txt is not a folder (it is a file)"},
+                           {"shared", "other accounts may write in it (mode 0775)"},
+                           {"new1/new2/../../shared", "other accounts may write in it (mode 0775)"},
                            {"linked", "is a link"}};
     if (::geteuid() == 0) {
         fs::create_directories(scratch.path() / "theirs");
@@ -85,6 +88,7 @@ TEST(Program, KeepsItsDataOnlyInAFolderOfItsOwnAccountThatNoOtherMayWrite)
         ASSERT_EQ(::chown((scratch.path() / "theirs").c_str(), 4242, 4242), 0);
         ASSERT_EQ(::chown((scratch.path() / "theirs" / "defaults.json").c_str(), 4242, 4242), 0);
         rows.push_back({"theirs", "belongs to another account (uid 4242)"});
+        rows.push_back({"mine/../theirs", "belongs to another account (uid 4242)"});
     } else {
         std::printf("a folder of another account's is made only where files can be given away (as root)\n");
     }
@@ -273,7 +277,9 @@ TEST(Program, LeavesNothingOnTheWayToADataFolderItCannotMake)
     fs::create_symlink("loop", scratch.path() / "loop");
     fs::create_directories(scratch.path() / "real");
     fs::create_directory_symlink("real", scratch.path() / "todir");
+    fs::create_symlink("missing", scratch.path() / "dangling");
     const std::pair<std::string, std::string> rows[] = {
+        {"dangling/data", "dangling is a link to something missing"},
         {"new1/new2/" + std::string(300, 'x'), std::strerror(ENAMETOOLONG)},
         {"mine/../afile/data", "afile is not a folder (it is a file)"},
         {"tofile/data", "tofile is a link to something that is not a folder (it is a file)"},

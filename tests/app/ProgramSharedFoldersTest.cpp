@@ -113,3 +113,35 @@ TEST(Program, LeavesFilesWithOtherLinksInTheScreensFolderAsTheyWere)
     const auto onTheOriginal = runAs(::geteuid(), scratch.path() / "data", shots);
     EXPECT_EQ(onTheOriginal.first, 0) << onTheOriginal.second;
 }
+
+// Root's run in a folder only another account may write leaves that account able to run there: the
+// lock and the list of pictures it makes there are that account's, so the account's next run goes
+// ahead and clears the pictures listed.
+TEST(Program, ARunInAFolderOnlyAnotherAccountMayWriteLeavesItThatAccounts)
+{
+    if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    ScopedDataFolder scratch;
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
+    const auto theirData = scratch.path() / "their-data";
+    const auto theirs = scratch.path() / "theirs";
+    for (const auto& folder : {theirData, theirs}) {
+        fs::create_directories(folder);
+        ASSERT_EQ(::chown(folder.c_str(), AnotherAccount, AnotherAccount), 0);
+    }
+    ASSERT_EQ(::chmod(theirData.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(theirs.c_str(), 0755), 0);
+    const auto mine = runAs(0, scratch.path() / "my-data", theirs);
+    ASSERT_EQ(mine.first, 0) << mine.second;
+    ASSERT_FALSE(picturesOf(0, theirs).empty());
+    for (const char* name : {".floorpad-screens.lock", ".floorpad-screens.json"}) {
+        struct stat info {};
+        ASSERT_EQ(::lstat((theirs / name).c_str(), &info), 0) << name;
+        EXPECT_EQ(info.st_uid, AnotherAccount) << name;
+        EXPECT_EQ(info.st_mode & 07777, 0600u) << name;
+    }
+    const auto after = runAs(AnotherAccount, theirData, theirs);
+    EXPECT_EQ(after.first, 0) << after.second;
+    EXPECT_TRUE(picturesOf(0, theirs).empty());
+    EXPECT_FALSE(picturesOf(AnotherAccount, theirs).empty());
+}

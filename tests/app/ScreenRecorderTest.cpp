@@ -188,7 +188,7 @@ TEST(ScreenRecorder, KeepsWritingIntoItsFolderWhenTheFolderIsRenamed)
     }
     EXPECT_TRUE(namesIn(folder).empty());
     EXPECT_EQ(namesIn(data.path() / "screens.old").size(), 6u); // four pictures, their record, the lock
-    PictureRecord next(std::make_shared<const OpenFolder>(OpenFolder::open(data.path() / "screens.old", OpenFolder::Last::FollowLink)),
+    PictureRecord next(std::make_shared<const OpenFolder>(OpenFolder::open(data.path() / "screens.old", OpenFolder::Links::Follow)),
                        ScreenRecorder::isPictureName);
     EXPECT_EQ(next.removeRecordedPictures(), 4u);
     UIApplication::sharedApplication().resetForTesting();

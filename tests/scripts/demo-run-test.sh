@@ -82,7 +82,8 @@ demo && fail "the demo ran on a folder another run held"
 kill "$(cat "$work/held")"
 wait "$holder"
 for name in "${earlier[@]}"; do [ -e "$default/$name" ] || fail "$name was removed while another run held the folder"; done
-grep -q "another run is using it: process $holder of this account holds $lock" "$work/stderr" || fail "the demo did not say why it stopped: $(cat "$work/stderr")"
+grep -q "another run is using it: process $holder of this account holds build/demo-screens/.floorpad-screens.lock" \
+    "$work/stderr" || fail "the demo did not say why it stopped: $(cat "$work/stderr")"
 rm -f -- "$work/program-args"
 
 # A lock it cannot trust stops it too, and is neither followed nor written: a link to a file that
@@ -127,4 +128,33 @@ ln -s "$work/team" "$checkout/build/demo-data"
 demo
 team_mode=$(stat -c %a -- "$work/team")
 [ "$team_mode" = 2777 ] || fail "the demo changed the mode of a shared folder through a link: $team_mode"
+# The folder holder ends with its command's exit status, 128 and the number of a signal that ended
+# it, 127 for a command it cannot run, and 2 for a usage error.
+for case in "3:sh -c 'exit 3'" "143:sh -c 'kill -TERM \$\$'" "127:./no-such-command" "2:" "0:true"; do
+    want=${case%%:*}
+    # shellcheck disable=SC2086 # each case is its words
+    eval "\"\$hold\" \"\$work/held-folder\" ${case#*:}" </dev/null >/dev/null 2>&1
+    status=$?
+    [ "$status" = "$want" ] || fail "the folder holder ended with $status, not $want, for: ${case#*:}"
+done
+
+# A default folder that is a link, or that a link on the way leads to, is no folder of the
+# project's: nothing is removed through it, the demo says why and stops.
+mkdir -p "$work/Pictures"
+for name in holiday.png 0001-InitViewController.png; do echo "the user's" >"$work/Pictures/$name"; done
+rm -rf -- "$default"
+ln -s -- "$work/Pictures" "$default"
+demo && fail "the demo went on with a default folder that is a link"
+grep -q "build/demo-screens is a link, which is not followed there" "$work/stderr" \
+    || fail "the demo did not say its folder is a link: $(cat "$work/stderr")"
+rm -f -- "$default"
+mv -- "$checkout/build" "$work/elsewhere"
+ln -s -- "$work/elsewhere" "$checkout/build"
+mv -- "$work/Pictures" "$work/elsewhere/demo-screens"
+demo && fail "the demo went on with build/ a link"
+grep -q "build is a link, which is not followed there" "$work/stderr" \
+    || fail "the demo did not say build/ is a link: $(cat "$work/stderr")"
+for name in holiday.png 0001-InitViewController.png; do
+    [ -e "$work/elsewhere/demo-screens/$name" ] || fail "the demo removed $name through a link"
+done
 exit "$failed"

@@ -41,8 +41,16 @@ for name in "${own[@]}" 0003-Folder.png 0002-Login.png; do [ -e "$pictures/$name
 [ -L "$pictures/0002-Login.png" ] || fail "removed the link"
 [ -f "$work/stranger/0002-Login.png" ] || fail "removed through a link"
 
-demo --screens new/deeper
+# Missing folders are made as the program makes them: usable by their owner under any mask.
+(umask 0277 && demo --screens new/deeper)
 [ -d "$work/caller/new/deeper" ] || fail "a missing folder was not made where the command runs"
-demo
+(umask 0277 && demo)
 [ -d "$work/checkout/build/demo-screens" ] || fail "the default folder is not made in the checkout"
+for folder in caller/new caller/new/deeper checkout/build checkout/build/demo-screens; do
+    mode=$(stat -c %a -- "$work/$folder")
+    [ "$mode" = 700 ] || fail "$folder was made mode $mode under umask 0277"
+done
+(umask 0022 && demo --screens open)
+mode=$(stat -c %a -- "$work/caller/open")
+[ "$mode" = 755 ] || fail "a folder was made mode $mode under umask 0022"
 exit "$failed"

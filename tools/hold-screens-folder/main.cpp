@@ -1,26 +1,35 @@
-// hold-screens-folder DIR COMMAND [ARG]...
+// hold-screens-folder [--no-links] DIR COMMAND [ARG]...
 //
 // Holds DIR as the program holds its screens folder while it writes there (made, with its lock,
 // when missing), and runs COMMAND inside the folder as held, so that it reaches the folder as
-// opened, never by its path again. Ends with COMMAND's exit status (127 when it cannot be run),
-// or 1 and why on standard error when the folder cannot be held: another run is using it, say.
+// opened, never by its path again. With --no-links, a link anywhere on DIR, DIR itself included,
+// is refused rather than followed, so COMMAND works in no folder a link leads to.
+//
+// Exit status: COMMAND's own (128 and the signal's number when a signal ended it); 127 when it
+// cannot be run; 1, with why on standard error, when the folder cannot be held (another run is
+// using it, say); 2 for a usage error.
 #include "platform/foundation/FolderLock.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || *argv[1] == '\0') {
-        std::fprintf(stderr, "usage: %s DIR COMMAND [ARG]...\n", argv[0]);
+    const bool noLinks = argc > 1 && std::string_view(argv[1]) == "--no-links";
+    char** const args = argv + (noLinks ? 2 : 1);
+    const int count = argc - (noLinks ? 2 : 1);
+    if (count < 2 || *args[0] == '\0') {
+        std::fprintf(stderr, "usage: %s [--no-links] DIR COMMAND [ARG]...\n", argv[0]);
         return 2;
     }
-    const FolderLock held(argv[1]);
+    const FolderLock held(args[0], FolderLock::Missing::Make,
+                          noLinks ? OpenFolder::Links::RefuseAny : OpenFolder::Links::Follow);
     if (!held.isHeld()) {
-        std::fprintf(stderr, "%s: cannot hold %s: %s\n", argv[0], argv[1], held.problem().c_str());
+        std::fprintf(stderr, "%s: cannot hold %s: %s\n", argv[0], args[0], held.problem().c_str());
         return 1;
     }
     std::fflush(nullptr);
@@ -30,8 +39,8 @@ int main(int argc, char** argv)
             std::perror("cannot enter the folder held");
             ::_exit(127);
         }
-        ::execvp(argv[2], argv + 2);
-        std::fprintf(stderr, "%s: cannot run %s: %s\n", argv[0], argv[2], std::strerror(errno));
+        ::execvp(args[1], args + 1);
+        std::fprintf(stderr, "%s: cannot run %s: %s\n", argv[0], args[1], std::strerror(errno));
         ::_exit(127);
     }
     int status = 0;

@@ -14,7 +14,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <thread>
 #include <tuple>
+#include <utility>
+#include <atomic>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -23,36 +26,90 @@ namespace {
 constexpr uid_t AnotherAccount = 65534;
 const std::string LockName(FolderLock::LockName);
 
-// Runs work in a child that has become another account, and waits until it says it is ready
-// (the byte it writes); the child then waits for the pipe to close. Its pid, or -1.
-pid_t asAnotherAccount(const std::function<bool()>& work, int& release)
-{
-    int ready[2], hold[2];
-    if (::pipe(ready) != 0 || ::pipe(hold) != 0)
-        return -1;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+// Runs work in a child that has become another account, and waits until it says whether the work
+// was done (the byte it writes); the child then holds on until it is let go, however the test
+// leaves.
+class AnotherAccountRun {
+public:
+    explicit AnotherAccountRun(const std::function<bool()>& work, uid_t account = AnotherAccount)
+    {
+        int ready[2], hold[2];
+        if (::pipe(ready) != 0)
+            return;
+        if (::pipe(hold) != 0) {
+            ::close(ready[0]);
+            ::close(ready[1]);
+            return;
+        }
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(ready[0]);
+            ::close(hold[1]);
+            const char ok = ::setgid(account) == 0 && ::setuid(account) == 0 && work() ? 'y' : 'n';
+            (void)!::write(ready[1], &ok, 1);
+            char byte;
+            (void)!::read(hold[0], &byte, 1);
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(hold[0]);
+        m_release = hold[1];
+        char ok = 'n';
+        m_done = m_pid > 0 && ::read(ready[0], &ok, 1) == 1 && ok == 'y';
         ::close(ready[0]);
-        ::close(hold[1]);
-        const char ok = ::setgid(AnotherAccount) == 0 && ::setuid(AnotherAccount) == 0 && work() ? 'y' : 'n';
-        (void)!::write(ready[1], &ok, 1);
-        char byte;
-        (void)!::read(hold[0], &byte, 1);
-        ::_exit(0);
     }
-    ::close(ready[1]);
-    ::close(hold[0]);
-    char ok = 'n';
-    const bool said = ::read(ready[0], &ok, 1) == 1 && ok == 'y';
-    ::close(ready[0]);
-    release = hold[1];
-    return said ? pid : -1;
-}
+    ~AnotherAccountRun() { letGo(); }
+    AnotherAccountRun(const AnotherAccountRun&) = delete;
+    AnotherAccountRun& operator=(const AnotherAccountRun&) = delete;
 
-void letGo(pid_t pid, int release)
+    // Whether its work was done; it holds on to what it made until let go.
+    bool holds() const { return m_done; }
+    pid_t pid() const { return m_pid; }
+    void letGo()
+    {
+        if (m_release >= 0)
+            ::close(std::exchange(m_release, -1));
+        if (m_pid > 0)
+            ::waitpid(std::exchange(m_pid, -1), nullptr, 0);
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_release = -1;
+    bool m_done = false;
+};
+
+// A variable of the environment set for a while, put back however the test leaves.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value)
+        : m_name(name)
+    {
+        if (const char* before = std::getenv(name))
+            m_before = before;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable()
+    {
+        if (m_before)
+            ::setenv(m_name, m_before->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_before;
+};
+
+// The lock's mode, owner and group as they stand.
+struct stat lockIn(const fs::path& folder)
 {
-    ::close(release);
-    ::waitpid(pid, nullptr, 0);
+    struct stat info {};
+    EXPECT_EQ(::lstat((folder / LockName).c_str(), &info), 0) << folder;
+    return info;
 }
 } // namespace
 
@@ -93,6 +150,8 @@ TEST(FolderLock, TheLockLiesInTheFolderItGuardsAndStays)
 
 // Only a regular file of the running account's that no other may open is a lock: anything else
 // in its place is refused with what it is, followed nowhere, waited on never, and left as it is.
+// (A file of its own with no other link is closed to others once held: see
+// TheLockFollowsTheFolderAsItIsNow.)
 TEST(FolderLock, RefusesALockFileItCannotTrust)
 {
     ScopedDataFolder data;
@@ -108,8 +167,9 @@ TEST(FolderLock, RefusesALockFileItCannotTrust)
         // Opened for reading alone, a folder opens, and is told for what it is.
         {"folder", [](const fs::path& lock) { fs::create_directory(lock); }, "it is a folder"},
         {"pipe", [](const fs::path& lock) { ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0); }, "it is a named pipe"},
-        {"open", [](const fs::path& lock) {
-             ASSERT_TRUE(std::ofstream(lock) << "1\n");
+        // A file of the user's linked in is never made private: it must be so already.
+        {"open", [&](const fs::path& lock) {
+             fs::create_hard_link(elsewhere, lock);
              fs::permissions(lock, fs::perms(0644));
          }, "other accounts may open it (mode 0644)"},
     };
@@ -145,11 +205,8 @@ TEST(FolderLock, AnotherAccountNeitherHoldsTheFolderNorKeepsItsOwnerOut)
     fs::permissions(temporary, fs::perms(01777));
     // Where the lock once lay, in a temporary folder of the test's own: names any account may make
     // first.
-    const char* const tmpdir = std::getenv("TMPDIR");
-    const std::optional<std::string> formerTmpdir = tmpdir ? std::optional<std::string>(tmpdir) : std::nullopt;
-    ::setenv("TMPDIR", temporary.c_str(), 1);
-    int release = -1;
-    const pid_t other = asAnotherAccount(
+    const ScopedVariable tmpdir("TMPDIR", temporary.string());
+    AnotherAccountRun other(
         [&] {
             for (int n = 1; n <= 16; ++n) {
                 const auto name = "floorpad-locks-" + std::to_string(0) + (n > 1 ? "-" + std::to_string(n) : "");
@@ -159,20 +216,15 @@ TEST(FolderLock, AnotherAccountNeitherHoldsTheFolderNorKeepsItsOwnerOut)
             const bool written = planted >= 0 && ::write(planted, "theirs\n", 7) == 7;
             FolderLock theirs(screens);
             return written && !theirs.isHeld() && theirs.problem() == std::strerror(EACCES);
-        },
-        release);
-    ASSERT_GT(other, 0) << "the other account held the folder, or could not plant its lock";
+        });
+    ASSERT_TRUE(other.holds()) << "the other account held the folder, or could not plant its lock";
     {
         FolderLock mine(screens);
         EXPECT_TRUE(mine.isHeld()) << mine.problem();
         FolderLock planted(shared);
         EXPECT_TRUE(planted.isHeld()) << planted.problem();
     }
-    letGo(other, release);
-    if (formerTmpdir)
-        ::setenv("TMPDIR", formerTmpdir->c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
+    other.letGo();
     struct stat info {};
     ASSERT_EQ(::lstat((shared / LockName).c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, AnotherAccount);
@@ -209,30 +261,33 @@ TEST(FolderLock, AFolderSeveralAccountsMayWriteServesEachInTurn)
         ASSERT_EQ(::lstat((folder / LockName).c_str(), &lock), 0);
         EXPECT_EQ(lock.st_mode & 07777, mode);
         EXPECT_EQ(lock.st_gid, owningGroup);
-        int release = -1;
         std::optional<FolderLock> theirs; // held in the child until it is let go
-        const pid_t other = asAnotherAccount([&] { return theirs.emplace(folder).isHeld(); }, release);
-        ASSERT_GT(other, 0) << "the other account could not hold the folder after this one's run";
+        AnotherAccountRun other([&] { return theirs.emplace(folder).isHeld(); });
+        ASSERT_TRUE(other.holds()) << "the other account could not hold the folder after this one's run";
         FolderLock mine(folder);
         EXPECT_FALSE(mine.isHeld());
-        EXPECT_EQ(mine.problem(), "another run is using it: process " + std::to_string(other) + " of another account (uid "
-                                      + std::to_string(AnotherAccount) + ") holds " + (folder / LockName).string());
-        letGo(other, release);
+        EXPECT_EQ(mine.problem(), "another run is using it: process " + std::to_string(other.pid())
+                                      + " of another account (uid " + std::to_string(AnotherAccount) + ") holds "
+                                      + (folder / LockName).string());
+        other.letGo();
         EXPECT_TRUE(FolderLock(folder).isHeld());
     }
-    // A lock made closed to others (as an earlier version made it) keeps them out, and says whose.
+    // A lock made closed to others (as an earlier version made it) keeps them out, and says whose
+    // and who can open it up: its owner's next run does.
     ASSERT_EQ(::chmod((sticky / LockName).c_str(), 0600), 0);
-    int release = -1;
-    const pid_t other = asAnotherAccount(
-        [&] {
+    {
+        AnotherAccountRun refused([&] {
             FolderLock theirs(sticky);
             return !theirs.isHeld()
                 && theirs.problem().ends_with("cannot be used: it belongs to another account (uid 0), which keeps it "
-                                              "closed to this one (mode 0600)");
-        },
-        release);
-    EXPECT_GT(other, 0) << "another account's closed lock was not refused with whose it is";
-    letGo(other, release);
+                                              "closed to this one (mode 0600); that account's next run here opens "
+                                              "it to those who may write the folder");
+        });
+        EXPECT_TRUE(refused.holds()) << "another account's closed lock was not refused with whose it is";
+    }
+    EXPECT_TRUE(FolderLock(sticky).isHeld());
+    AnotherAccountRun opened([&] { return FolderLock(sticky).isHeld(); });
+    EXPECT_TRUE(opened.holds()) << "the owner's next run did not open its lock up";
 }
 
 // The lock is never written: a file of the user's that stands at its name with another link, or a
@@ -306,4 +361,168 @@ TEST(FolderLock, ALockMovedAwayWhileBeingLockedIsTriedAgain)
     FolderLock second(folder);
     EXPECT_FALSE(second.isHeld());
     EXPECT_TRUE(second.problem().starts_with("another run is using it")) << second.problem();
+}
+
+// A lock replaced by another file between its opening and its locking holds nothing either: the
+// run locks the file then at the name. One replaced at every try stops the run after a bound,
+// holding nothing.
+TEST(FolderLock, ALockReplacedWhileBeingLockedIsTriedAgainAndNotForEver)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    fs::create_directories(folder);
+    const auto replace = [&] {
+        ASSERT_TRUE(std::ofstream(data.path() / "new"));
+        fs::permissions(data.path() / "new", fs::perms(0600));
+        fs::rename(data.path() / "new", folder / LockName);
+    };
+    int tries = 0;
+    FolderLock::setBeforeLockingForTesting([&] {
+        if (tries++ == 0)
+            replace();
+    });
+    std::optional<FolderLock> first(std::in_place, folder);
+    FolderLock::setBeforeLockingForTesting({});
+    ASSERT_TRUE(first->isHeld()) << first->problem();
+    EXPECT_EQ(tries, 2);
+    EXPECT_TRUE(FolderLock(folder).problem().starts_with("another run is using it"));
+    first.reset();
+
+    FolderLock::setBeforeLockingForTesting(replace);
+    const FolderLock hounded(folder);
+    FolderLock::setBeforeLockingForTesting({});
+    EXPECT_FALSE(hounded.isHeld());
+    EXPECT_EQ(hounded.problem(), "cannot hold it: its lock " + (folder / LockName).string()
+                                     + " cannot be used: it was removed or replaced 100 times while being locked");
+    EXPECT_TRUE(FolderLock(folder).isHeld()) << "the run that gave up still holds the folder";
+}
+
+// The lock is open to exactly those who may write the folder as it is now: a run that holds a lock
+// of its own that nothing else links to brings it in line with a folder made shared, made private
+// or given to another group since, without a byte of it written.
+TEST(FolderLock, TheLockFollowsTheFolderAsItIsNow)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    fs::create_directories(folder);
+    // Left open to others in a folder of this account's alone: closed once held.
+    ASSERT_TRUE(std::ofstream(folder / LockName) << "left as it was\n");
+    fs::permissions(folder / LockName, fs::perms(0644));
+    const std::pair<mode_t, mode_t> changes[] = {{0755, 0600}, {0775, 0640}, {01777, 0644}, {0755, 0600},
+                                                 {02770, 0640}, {0777, 0644}, {0700, 0600}};
+    for (const auto& [folderMode, lockMode] : changes) {
+        SCOPED_TRACE(modeText(folderMode));
+        ASSERT_EQ(::chmod(folder.c_str(), folderMode), 0);
+        const FolderLock held(folder);
+        ASSERT_TRUE(held.isHeld()) << held.problem();
+        const auto lock = lockIn(folder);
+        EXPECT_EQ(lock.st_mode & 07777, lockMode);
+        EXPECT_EQ(lock.st_gid, held.folder()->status()->st_gid);
+    }
+    EXPECT_EQ(readFile(folder / LockName), "left as it was\n");
+    if (::geteuid() != 0)
+        return;
+    // Given to another group, which only root may give any folder to.
+    ASSERT_EQ(::chown(folder.c_str(), static_cast<uid_t>(-1), AnotherAccount), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0775), 0);
+    ASSERT_TRUE(FolderLock(folder).isHeld());
+    EXPECT_EQ(lockIn(folder).st_gid, AnotherAccount);
+    EXPECT_EQ(lockIn(folder).st_mode & 07777, 0640u);
+}
+
+// In a group's folder the lock is the group's, whichever member makes it: closed to an account
+// outside the group, which cannot write the folder and so must not keep its members out. Where the
+// group cannot serve every writer (the folder's owner, or the maker, is outside it), the lock is
+// open to all.
+TEST(FolderLock, AGroupsLockIsTheGroupsWhicheverMemberMakesIt)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    ScopedDataFolder data;
+    fs::permissions(data.path(), fs::perms(0755));
+    const auto group = data.path() / "group";
+    fs::create_directories(group);
+    ASSERT_EQ(::chown(group.c_str(), 0, AnotherAccount), 0);
+    ASSERT_EQ(::chmod(group.c_str(), 02775), 0);
+    {
+        AnotherAccountRun member([&] { return FolderLock(group).isHeld(); });
+        ASSERT_TRUE(member.holds());
+    }
+    EXPECT_EQ(lockIn(group).st_uid, AnotherAccount);
+    EXPECT_EQ(lockIn(group).st_gid, AnotherAccount);
+    EXPECT_EQ(lockIn(group).st_mode & 07777, 0640u);
+    AnotherAccountRun outsider(
+        [&] { return ::open((group / LockName).c_str(), O_RDONLY) < 0 && errno == EACCES; }, AnotherAccount - 1);
+    EXPECT_TRUE(outsider.holds()) << "an account outside the group may open its lock";
+
+    // The owner outside the folder's group (no group has the number 4242): a member's lock would
+    // keep the owner out, and the owner cannot give the lock the group.
+    const auto outside = data.path() / "outside";
+    fs::create_directories(outside);
+    ASSERT_EQ(::chown(outside.c_str(), AnotherAccount, 4242), 0);
+    ASSERT_EQ(::chmod(outside.c_str(), 01775), 0);
+    {
+        AnotherAccountRun owner([&] { return FolderLock(outside).isHeld(); });
+        ASSERT_TRUE(owner.holds());
+    }
+    EXPECT_EQ(lockIn(outside).st_mode & 07777, 0644u);
+    ASSERT_EQ(::unlink((outside / LockName).c_str()), 0);
+    ASSERT_TRUE(FolderLock(outside).isHeld());
+    EXPECT_EQ(lockIn(outside).st_mode & 07777, 0644u);
+}
+
+// Root's run in a folder only another account may write leaves that account able to run there:
+// the lock it makes is that account's, and one an earlier run left root's is given back by
+// root's next run; until then the account is told it may remove it.
+TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    ScopedDataFolder data;
+    fs::permissions(data.path(), fs::perms(0755));
+    const auto theirs = data.path() / "theirs";
+    fs::create_directories(theirs);
+    ASSERT_EQ(::chown(theirs.c_str(), AnotherAccount, AnotherAccount), 0);
+    ASSERT_EQ(::chmod(theirs.c_str(), 0755), 0);
+    const auto theyRun = [&] { return AnotherAccountRun([&] { return FolderLock(theirs).isHeld(); }).holds(); };
+    ASSERT_TRUE(FolderLock(theirs).isHeld());
+    EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
+    EXPECT_EQ(lockIn(theirs).st_mode & 07777, 0600u);
+    EXPECT_TRUE(theyRun());
+
+    ASSERT_EQ(::chown((theirs / LockName).c_str(), 0, 0), 0);
+    AnotherAccountRun refused([&] {
+        const FolderLock lock(theirs);
+        return lock.problem().ends_with("(mode 0600); this account may remove it, and the next run makes its own");
+    });
+    EXPECT_TRUE(refused.holds()) << "the account was not told it may remove the lock";
+    ASSERT_TRUE(FolderLock(theirs).isHeld());
+    EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
+    EXPECT_TRUE(theyRun());
+}
+
+// No run ever meets the lock with another mode than its own, even while it is being made: it has
+// its mode before it has its name.
+TEST(FolderLock, TheLockIsNeverSeenHalfMade)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "shared";
+    fs::create_directories(folder);
+    ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+    std::atomic<bool> done {false};
+    std::atomic<unsigned> otherModes {0};
+    std::thread watcher([&] {
+        while (!done) {
+            struct stat info {};
+            if (::lstat((folder / LockName).c_str(), &info) == 0 && (info.st_mode & 07777) != 0644)
+                ++otherModes;
+        }
+    });
+    for (int run = 0; run < 300; ++run) {
+        EXPECT_TRUE(FolderLock(folder).isHeld());
+        ::unlink((folder / LockName).c_str());
+    }
+    done = true;
+    watcher.join();
+    EXPECT_EQ(otherModes, 0u);
 }

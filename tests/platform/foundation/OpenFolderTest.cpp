@@ -8,8 +8,10 @@
 #include <fcntl.h>
 #include <fstream>
 #include <optional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -23,7 +25,7 @@ TEST(OpenFolder, WorksInTheFolderItOpenedWhateverIsPutAtItsPath)
     fs::create_directories(decoy);
     for (const char* name : {"a.png", "b.png", "old"})
         ASSERT_TRUE(std::ofstream(decoy / name) << "the user's " << name);
-    const auto folder = OpenFolder::open(path, OpenFolder::Last::FollowLink, 0777);
+    const auto folder = OpenFolder::open(path, OpenFolder::Links::Follow, 0777);
     ASSERT_TRUE(folder.isOpen()) << folder.problem();
     CreatedFile a;
     ASSERT_EQ(folder.createNew("a.png", "ours", 0600, FileFlush::Skip, &a), FileCreation::Created);
@@ -59,7 +61,7 @@ TEST(OpenFolder, ARemovalGoesToTheHeldFolderWhenItsPathIsSwappedMidWay)
     const auto decoy = data.path() / "Pictures";
     fs::create_directories(decoy);
     ASSERT_TRUE(std::ofstream(decoy / "0001-Screen.png") << "the user's");
-    const auto folder = OpenFolder::open(path, OpenFolder::Last::FollowLink, 0777);
+    const auto folder = OpenFolder::open(path, OpenFolder::Links::Follow, 0777);
     CreatedFile written;
     ASSERT_EQ(folder.createNew("0001-Screen.png", "ours", 0600, FileFlush::Skip, &written), FileCreation::Created);
     OpenFolder::setBeforeRemovalForTesting([&] {
@@ -80,7 +82,7 @@ TEST(OpenFolder, FindsOutOnceThatUnnamedFilesCannotBeLinkedIn)
     ScopedDataFolder data;
     const auto descriptors = data.path() / "descriptors";
     fs::create_directories(descriptors);
-    const auto folder = OpenFolder::open(data.path() / "out", OpenFolder::Last::FollowLink, 0777);
+    const auto folder = OpenFolder::open(data.path() / "out", OpenFolder::Links::Follow, 0777);
     OpenFolder::setDescriptorFolderForTesting(descriptors);
     EXPECT_EQ(folder.createNew("first", "first bytes"), FileCreation::Created);
     // From now on every descriptor "found" there is a stranger's file: a second try of the
@@ -99,7 +101,7 @@ TEST(OpenFolder, FindsOutOnceThatUnnamedFilesCannotBeLinkedIn)
 TEST(OpenFolder, FilesTakeTheUsersFileCreationMask)
 {
     ScopedDataFolder data;
-    const auto folder = OpenFolder::open(data.path(), OpenFolder::Last::RefuseLink);
+    const auto folder = OpenFolder::open(data.path(), OpenFolder::Links::RefuseLast);
     for (const mode_t mask : {mode_t(077), mode_t(022)}) {
         const mode_t before = ::umask(mask);
         const std::string name = "picture-" + std::to_string(mask);
@@ -124,7 +126,7 @@ TEST(OpenFolder, PassesThroughFoldersItMayOnlySearch)
     // As root, whom no permission stops, the open is made as another account.
     const int status = ChildProcess::run(
         [] { return ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0); },
-        [&] { return OpenFolder::open(data.path() / "searched" / "inner", OpenFolder::Last::RefuseLink).isOpen() ? 0 : 1; });
+        [&] { return OpenFolder::open(data.path() / "searched" / "inner", OpenFolder::Links::RefuseLast).isOpen() ? 0 : 1; });
     fs::permissions(data.path() / "searched", fs::perms(0700));
     EXPECT_EQ(status, 0);
 }
@@ -145,4 +147,34 @@ TEST(Paths, TheDataFolderIsHeldOnceOpened)
     EXPECT_TRUE(written);
     EXPECT_TRUE(names.empty());
     EXPECT_EQ(kept, "kept");
+}
+
+// A folder made on the way counts as made from the moment it is made: a walk that fails at any
+// step after it (the descriptors running out, one more at each try) leaves nothing made.
+TEST(OpenFolder, AWalkThatFailsLeavesNoFolderItMade)
+{
+    ScopedDataFolder data;
+    const auto base = data.path();
+    const int status = ChildProcess::run([] { return true; }, [&] {
+        const rlimit few {512, 512};
+        if (::setrlimit(RLIMIT_NOFILE, &few) != 0)
+            return 3;
+        std::vector<int> taken;
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            taken.push_back(fd);
+        for (std::size_t free = 1; free < taken.size(); ++free) {
+            for (std::size_t i = 0; i < free; ++i)
+                ::close(taken[taken.size() - 1 - i]);
+            const bool opened = OpenFolder::open(base / "new1" / "new2", OpenFolder::Links::RefuseLast, 0700).isOpen();
+            if (opened)
+                return fs::is_directory(base / "new1" / "new2") ? 0 : 2;
+            if (fs::exists(base / "new1"))
+                return 1;
+            for (std::size_t i = 0; i < free; ++i)
+                taken[taken.size() - 1 - i] = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        }
+        return 2;
+    });
+    EXPECT_NE(status, 1) << "a walk that failed left a folder it made";
+    EXPECT_EQ(status, 0);
 }

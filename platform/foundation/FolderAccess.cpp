@@ -1,0 +1,84 @@
+#include "platform/foundation/FolderAccess.h"
+
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+// Whether the account is a member of the group, as its own group or one it is listed in. Root may
+// open any file, so counts as in every group; an account the system cannot name counts in none.
+bool isInGroup(uid_t account, gid_t group)
+{
+    if (account == 0)
+        return true;
+    passwd entry {};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16 * 1024);
+    if (::getpwuid_r(account, &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return false;
+    if (entry.pw_gid == group)
+        return true;
+    int count = 64;
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    while (::getgrouplist(entry.pw_name, entry.pw_gid, groups.data(), &count) < 0 && count <= 65536)
+        groups.resize(static_cast<std::size_t>(count));
+    for (int i = 0; i < count && i < static_cast<int>(groups.size()); ++i) {
+        if (groups[static_cast<std::size_t>(i)] == group)
+            return true;
+    }
+    return false;
+}
+
+void setMode(int fd, const struct stat& file, mode_t mode)
+{
+    if ((file.st_mode & 07777) != mode)
+        (void)::fchmod(fd, mode);
+}
+
+// Gives the file the owner and group, where it has other ones. Whether it has them now.
+bool give(int fd, const struct stat& file, uid_t owner, gid_t group)
+{
+    if (file.st_uid == owner && file.st_gid == group)
+        return true;
+    return ::fchown(fd, file.st_uid == owner ? static_cast<uid_t>(-1) : owner,
+                    file.st_gid == group ? static_cast<gid_t>(-1) : group)
+        == 0;
+}
+} // namespace
+
+bool FolderAccess::othersMayWrite() const
+{
+    return m_folder.st_uid != ::geteuid() || (m_folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+uid_t FolderAccess::keeper() const
+{
+    return (m_folder.st_mode & (S_IWGRP | S_IWOTH)) == 0 ? m_folder.st_uid : ::geteuid();
+}
+
+void FolderAccess::keep(int fd) const
+{
+    struct stat file {};
+    if (keeper() != ::geteuid() && ::fstat(fd, &file) == 0)
+        (void)give(fd, file, keeper(), file.st_gid);
+}
+
+void FolderAccess::openLock(int fd) const
+{
+    struct stat file {};
+    if (::fstat(fd, &file) != 0)
+        return;
+    const bool groupMayWrite = (m_folder.st_mode & S_IWGRP) != 0;
+    const bool anyoneMayWrite = (m_folder.st_mode & S_IWOTH) != 0;
+    if (!groupMayWrite && !anyoneMayWrite && give(fd, file, m_folder.st_uid, file.st_gid)) {
+        setMode(fd, file, 0600);
+        return;
+    }
+    if (groupMayWrite && !anyoneMayWrite && isInGroup(m_folder.st_uid, m_folder.st_gid)
+        && give(fd, file, file.st_uid, m_folder.st_gid)) {
+        setMode(fd, file, 0640);
+        return;
+    }
+    setMode(fd, file, 0644);
+}
