@@ -32,6 +32,12 @@ std::function<void()>& beforeRemoval()
     return work;
 }
 
+std::function<void()>& afterMaking()
+{
+    static std::function<void()> work;
+    return work;
+}
+
 std::mutex& descriptorFolderMutex()
 {
     static auto* mutex = new std::mutex;
@@ -184,6 +190,8 @@ bool makeFolder(int dirFd, const std::string& name, mode_t mode, bool* made = nu
         return false;
     if (made)
         *made = true;
+    if (afterMaking())
+        afterMaking()();
     return keepOwnerBits(dirFd, name, mode);
 }
 } // namespace
@@ -288,9 +296,10 @@ OpenFolder OpenFolder::open(const fs::path& path, Links links, std::optional<mod
 {
     // Walked a name at a time, so that a missing folder anywhere on the way is made with the mode
     // asked for, and "name/", "name/." and "name" all name (and refuse) the same thing. The folders
-    // on the way are only passed through, which asks no more of them than a whole path would; each
-    // stays open until the walk ends, so that a folder made on the way is removed from the very
-    // folder it was made in should the walk not end in an open folder that is accepted.
+    // on the way are only passed through, which asks no more of them than a whole path would; one
+    // that a folder was made in stays open until the walk ends, so that the folder made is removed
+    // from the very folder it was made in should the walk not end in an open folder that is
+    // accepted.
     std::vector<fs::path> names;
     for (const auto& name : path.relative_path()) {
         if (!name.empty() && name != ".")
@@ -327,6 +336,9 @@ OpenFolder OpenFolder::open(const fs::path& path, Links links, std::optional<mod
             return fail(whyNotOpened(current, name, shown, error, follow), error);
         }
         walked.push_back(std::move(next));
+        const std::size_t passed = walked.size() - 2;
+        if (made.empty() || made.back().parent != passed)
+            walked[passed].reset();
     }
     if (walked.back() && names.empty())
         walked.back() = UniqueFd(::openat(walked.back().get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -621,6 +633,11 @@ std::vector<std::string> OpenFolder::names() const
 void OpenFolder::setBeforeRemovalForTesting(std::function<void()> work)
 {
     beforeRemoval() = std::move(work);
+}
+
+void OpenFolder::setAfterMakingForTesting(std::function<void()> work)
+{
+    afterMaking() = std::move(work);
 }
 
 void OpenFolder::setDescriptorFolderForTesting(std::optional<fs::path> folder)

@@ -121,6 +121,9 @@ public:
     // Tests only: work run between the look at a file and its removal, to stand for another
     // account moving things meanwhile. Set it while nothing else removes files.
     static void setBeforeRemovalForTesting(std::function<void()> work);
+    // Tests only: work run once a folder is made, before it is looked at, to stand for whatever
+    // makes that look fail. Set it while nothing else makes folders.
+    static void setAfterMakingForTesting(std::function<void()> work);
     // Tests only: where descriptors are found to link an unnamed file in (the system's /proc/self/fd).
     static void setDescriptorFolderForTesting(std::optional<std::filesystem::path> folder);
 

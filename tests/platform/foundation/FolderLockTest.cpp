@@ -104,6 +104,15 @@ private:
     std::optional<std::string> m_before;
 };
 
+// A folder made at path with the owner, group and mode given.
+fs::path folderOf(const fs::path& path, uid_t owner, gid_t group, mode_t mode)
+{
+    fs::create_directories(path);
+    EXPECT_EQ(::chown(path.c_str(), owner, group), 0) << path;
+    EXPECT_EQ(::chmod(path.c_str(), mode), 0) << path;
+    return path;
+}
+
 // The lock's mode, owner and group as they stand.
 struct stat lockIn(const fs::path& folder)
 {
@@ -440,10 +449,7 @@ TEST(FolderLock, AGroupsLockIsTheGroupsWhicheverMemberMakesIt)
         GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
     ScopedDataFolder data;
     fs::permissions(data.path(), fs::perms(0755));
-    const auto group = data.path() / "group";
-    fs::create_directories(group);
-    ASSERT_EQ(::chown(group.c_str(), 0, AnotherAccount), 0);
-    ASSERT_EQ(::chmod(group.c_str(), 02775), 0);
+    const auto group = folderOf(data.path() / "group", 0, AnotherAccount, 02775);
     {
         AnotherAccountRun member([&] { return FolderLock(group).isHeld(); });
         ASSERT_TRUE(member.holds());
@@ -457,10 +463,7 @@ TEST(FolderLock, AGroupsLockIsTheGroupsWhicheverMemberMakesIt)
 
     // The owner outside the folder's group (no group has the number 4242): a member's lock would
     // keep the owner out, and the owner cannot give the lock the group.
-    const auto outside = data.path() / "outside";
-    fs::create_directories(outside);
-    ASSERT_EQ(::chown(outside.c_str(), AnotherAccount, 4242), 0);
-    ASSERT_EQ(::chmod(outside.c_str(), 01775), 0);
+    const auto outside = folderOf(data.path() / "outside", AnotherAccount, 4242, 01775);
     {
         AnotherAccountRun owner([&] { return FolderLock(outside).isHeld(); });
         ASSERT_TRUE(owner.holds());
@@ -480,15 +483,15 @@ TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
         GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
     ScopedDataFolder data;
     fs::permissions(data.path(), fs::perms(0755));
-    const auto theirs = data.path() / "theirs";
-    fs::create_directories(theirs);
-    ASSERT_EQ(::chown(theirs.c_str(), AnotherAccount, AnotherAccount), 0);
-    ASSERT_EQ(::chmod(theirs.c_str(), 0755), 0);
+    const auto theirs = folderOf(data.path() / "theirs", AnotherAccount, AnotherAccount, 0755);
     const auto theyRun = [&] { return AnotherAccountRun([&] { return FolderLock(theirs).isHeld(); }).holds(); };
     ASSERT_TRUE(FolderLock(theirs).isHeld());
     EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
     EXPECT_EQ(lockIn(theirs).st_mode & 07777, 0600u);
     EXPECT_TRUE(theyRun());
+    // Their lock in their folder serves root's next run as it is.
+    ASSERT_TRUE(FolderLock(theirs).isHeld());
+    EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
 
     ASSERT_EQ(::chown((theirs / LockName).c_str(), 0, 0), 0);
     AnotherAccountRun refused([&] {

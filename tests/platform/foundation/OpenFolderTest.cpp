@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <fstream>
 #include <optional>
@@ -149,32 +151,32 @@ TEST(Paths, TheDataFolderIsHeldOnceOpened)
     EXPECT_EQ(kept, "kept");
 }
 
-// A folder made on the way counts as made from the moment it is made: a walk that fails at any
-// step after it (the descriptors running out, one more at each try) leaves nothing made.
-TEST(OpenFolder, AWalkThatFailsLeavesNoFolderItMade)
+// A folder made on the way counts as made from the moment it is made: a walk that fails at the
+// look at it just after (the descriptors run out then) removes it, and the folders made before it.
+TEST(OpenFolder, AWalkThatFailsJustAfterMakingAFolderLeavesNothingMade)
 {
     ScopedDataFolder data;
-    const auto base = data.path();
-    const int status = ChildProcess::run([] { return true; }, [&] {
-        const rlimit few {512, 512};
-        if (::setrlimit(RLIMIT_NOFILE, &few) != 0)
-            return 3;
-        std::vector<int> taken;
-        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
-            taken.push_back(fd);
-        for (std::size_t free = 1; free < taken.size(); ++free) {
-            for (std::size_t i = 0; i < free; ++i)
-                ::close(taken[taken.size() - 1 - i]);
-            const bool opened = OpenFolder::open(base / "new1" / "new2", OpenFolder::Links::RefuseLast, 0700).isOpen();
-            if (opened)
-                return fs::is_directory(base / "new1" / "new2") ? 0 : 2;
-            if (fs::exists(base / "new1"))
-                return 1;
-            for (std::size_t i = 0; i < free; ++i)
-                taken[taken.size() - 1 - i] = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const rlimit before = [] {
+        rlimit limit {};
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+        return limit;
+    }();
+    const rlimit few {std::min<rlim_t>(before.rlim_cur, 1024), before.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+    std::vector<int> taken;
+    int made = 0;
+    OpenFolder::setAfterMakingForTesting([&] {
+        if (++made == 2) {
+            for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+                taken.push_back(fd);
         }
-        return 2;
     });
-    EXPECT_NE(status, 1) << "a walk that failed left a folder it made";
-    EXPECT_EQ(status, 0);
+    const auto folder = OpenFolder::open(data.path() / "new1" / "new2", OpenFolder::Links::RefuseLast, 0700);
+    OpenFolder::setAfterMakingForTesting({});
+    for (const int fd : taken)
+        ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &before);
+    EXPECT_FALSE(folder.isOpen());
+    EXPECT_EQ(folder.error(), EMFILE) << folder.problem();
+    EXPECT_TRUE(namesIn(data.path()).empty());
 }
