@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FolderAccess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -11,10 +12,12 @@
 #include <sys/file.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
-// Tries to hold the folder this many times when its lock is removed or replaced between being
-// opened and locked: only another account that may write the folder does that, and not for ever.
+// Tries to hold the folder this many times when its lock is removed, replaced or opened up between
+// two looks at it: only another account that may write the folder, or a run that holds it, does
+// that, and not for ever.
 constexpr int MostTries = 100;
 // What a refused run may do about a lock in a folder of its account's alone.
 constexpr std::string_view RemovableHint = "; this account may remove it, and the next run makes its own";
@@ -63,6 +66,18 @@ std::string holderText(int fd)
     return text + " of another account (uid " + std::to_string(process.st_uid) + ")";
 }
 
+// Whether the running account may open the file for reading, as its mode says.
+bool mayRead(const struct stat& file)
+{
+    if (::geteuid() == 0)
+        return true;
+    if (file.st_uid == ::geteuid())
+        return (file.st_mode & S_IRUSR) != 0;
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    groups.resize(static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+    const bool inGroup = file.st_gid == ::getegid() || std::find(groups.begin(), groups.end(), file.st_gid) != groups.end();
+    return (file.st_mode & (inGroup ? S_IRGRP : S_IROTH)) != 0;
+}
 } // namespace
 
 FolderLock::FolderLock(std::filesystem::path folder, Missing missing, OpenFolder::Links links)
@@ -87,10 +102,11 @@ FolderLock::FolderLock(std::filesystem::path folder, Missing missing, OpenFolder
             m_problem = std::strerror(errno);
             return;
         }
-        if (tryToHold(missing, FolderAccess(*info)) != Outcome::NameChanged)
+        if (tryToHold(missing, FolderAccess(*info)) != Outcome::Changed)
             return;
     }
-    m_problem = refused("it was removed or replaced " + std::to_string(MostTries) + " times while being locked");
+    m_problem = refused("it was removed, replaced or opened up " + std::to_string(MostTries)
+                        + " times while being locked");
 }
 
 std::string FolderLock::refused(const std::string& why) const
@@ -118,13 +134,13 @@ std::optional<std::string> FolderLock::whyNotUsable(int fd, const FolderAccess& 
     return std::nullopt;
 }
 
-std::string FolderLock::whyNotOpened(int error, const FolderAccess& access) const
+std::string FolderLock::whyNotOpened(int error, const std::optional<struct stat>& info,
+                                     const FolderAccess& access) const
 {
     if (error == ELOOP)
         return "it is a link";
     // Another account's lock it keeps closed: only that account can open it up, and only one that
     // may remove names in the folder can take it away.
-    const auto info = m_folder->statusOf(std::string(LockName));
     if (error == EACCES && info && info->st_uid != ::geteuid())
         return "it belongs to another account (uid " + std::to_string(info->st_uid)
             + "), which keeps it closed to this one (mode " + modeText(info->st_mode) + ")"
@@ -163,9 +179,16 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& a
             return Outcome::Done;
         }
         if (!fd && errno == ENOENT)
-            return Outcome::NameChanged;
+            return Outcome::Changed;
+        // A lock its holder is opening up (to a folder shared since it was made) may have been
+        // closed to this account a moment ago and be open now: then it is tried again, so a run is
+        // never turned away for a mode the lock no longer has.
+        const int error = errno;
+        const auto now = fd ? std::nullopt : m_folder->statusOf(name);
+        if (!fd && error == EACCES && now && S_ISREG(now->st_mode) && mayRead(*now))
+            return Outcome::Changed;
         if (!fd) {
-            m_problem = refused(whyNotOpened(errno, access));
+            m_problem = refused(whyNotOpened(error, now, access));
             return Outcome::Done;
         }
         if (const auto why = whyNotUsable(fd.get(), access)) {
@@ -185,7 +208,7 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& a
     struct stat locked {}, named {};
     if (::fstat(fd.get(), &locked) != 0 || ::fstatat(m_folder->fd(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0
         || locked.st_dev != named.st_dev || locked.st_ino != named.st_ino)
-        return Outcome::NameChanged;
+        return Outcome::Changed;
     // A lock of this account's own that nothing else links to is brought in line with the folder as
     // it is now: made private, made shared, or given to another group since it was made.
     if (!made && locked.st_uid == ::geteuid() && locked.st_nlink == 1)

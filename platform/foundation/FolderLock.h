@@ -61,11 +61,13 @@ public:
     static void setBeforeLockingForTesting(std::function<void()> work);
 
 private:
-    enum class Outcome { Done, NameChanged };
+    // Changed: the lock was removed, replaced or opened up between two looks at it: try again.
+    enum class Outcome { Done, Changed };
     // access: who may write the folder as it is now.
     Outcome tryToHold(Missing missing, const FolderAccess& access);
     std::optional<std::string> whyNotUsable(int fd, const FolderAccess& access) const;
-    std::string whyNotOpened(int error, const FolderAccess& access) const;
+    // info: what stands at the lock's name, looked at once the open failed.
+    std::string whyNotOpened(int error, const std::optional<struct stat>& info, const FolderAccess& access) const;
     std::string refused(const std::string& why) const;
 
     std::filesystem::path m_path;

@@ -105,7 +105,14 @@ for name in "${earlier[@]}"; do echo earlier >"$default/$name"; done
 # data folder, made afresh, is one the program accepts (no other account may write it) under any
 # file mask.
 rm -rf -- "$checkout/build/demo-data"
+if [ "$(id -u)" = 0 ]; then
+    echo theirs >"$default/0009-Theirs.png"
+    chown 65534 -- "$default/0009-Theirs.png"
+fi
 (umask 002 && demo) || fail "the demo failed with the default folder: $(cat "$work/stderr")"
+if [ "$(id -u)" = 0 ]; then
+    [ -e "$default/0009-Theirs.png" ] || fail "the demo removed another account's picture"
+fi
 data_mode=$(stat -c %a -- "$checkout/build/demo-data")
 [ "$data_mode" = 700 ] || fail "the demo's data folder was made mode $data_mode"
 for name in "${earlier[@]}"; do

@@ -18,6 +18,7 @@
 #include <tuple>
 #include <utility>
 #include <atomic>
+#include <chrono>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -402,7 +403,7 @@ TEST(FolderLock, ALockReplacedWhileBeingLockedIsTriedAgainAndNotForEver)
     FolderLock::setBeforeLockingForTesting({});
     EXPECT_FALSE(hounded.isHeld());
     EXPECT_EQ(hounded.problem(), "cannot hold it: its lock " + (folder / LockName).string()
-                                     + " cannot be used: it was removed or replaced 100 times while being locked");
+                                     + " cannot be used: it was removed, replaced or opened up 100 times while being locked");
     EXPECT_TRUE(FolderLock(folder).isHeld()) << "the run that gave up still holds the folder";
 }
 
@@ -528,4 +529,38 @@ TEST(FolderLock, TheLockIsNeverSeenHalfMade)
     done = true;
     watcher.join();
     EXPECT_EQ(otherModes, 0u);
+}
+
+// A run that meets a lock its holder is opening up at that moment (brought in line with a folder
+// shared since) is never turned away for a mode the lock no longer has: it is told that another run
+// is using the folder, or that the lock is closed to it with the mode that closes it.
+TEST(FolderLock, ALockBeingOpenedUpIsNeverSaidToBeClosedWithAnOpenMode)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    ScopedDataFolder data;
+    fs::permissions(data.path(), fs::perms(0755));
+    const auto team = folderOf(data.path() / "team", 0, 0, 01777);
+    ASSERT_TRUE(FolderLock(team).isHeld());
+    const pid_t other = ::fork();
+    if (other == 0) {
+        if (::setgid(AnotherAccount) != 0 || ::setuid(AnotherAccount) != 0)
+            ::_exit(2);
+        for (const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+             std::chrono::steady_clock::now() < end;) {
+            const FolderLock theirs(team);
+            if (theirs.problem().find("(mode 0644)") != std::string::npos)
+                ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    ASSERT_GT(other, 0);
+    int status = 0;
+    while (::waitpid(other, &status, WNOHANG) == 0) {
+        ::chmod((team / LockName).c_str(), 0600);
+        (void)FolderLock(team);
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_NE(WEXITSTATUS(status), 1) << "a run was told the lock is closed to it with the mode 0644";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
