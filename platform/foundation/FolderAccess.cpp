@@ -1,17 +1,32 @@
 #include "platform/foundation/FolderAccess.h"
 
+#include <algorithm>
 #include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+// Whether the running account is a member of the group, as its group or one it holds besides.
+bool runningAccountIsIn(gid_t group)
+{
+    if (::getegid() == group)
+        return true;
+    const int count = ::getgroups(0, nullptr);
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(count, 0)));
+    const int got = ::getgroups(static_cast<int>(groups.size()), groups.data());
+    return std::find(groups.begin(), groups.begin() + std::max(got, 0), group) != groups.begin() + std::max(got, 0);
+}
+
 // Whether the account is a member of the group, as its own group or one it is listed in. Root may
-// open any file, so counts as in every group; an account the system cannot name counts in none.
+// open any file, so counts as in every group; another account the system cannot name counts in
+// none.
 bool isInGroup(uid_t account, gid_t group)
 {
     if (account == 0)
         return true;
+    if (account == ::geteuid())
+        return runningAccountIsIn(group);
     passwd entry {};
     passwd* found = nullptr;
     std::vector<char> buffer(16 * 1024);
@@ -46,6 +61,15 @@ bool give(int fd, const struct stat& file, uid_t owner, gid_t group)
         == 0;
 }
 } // namespace
+
+bool FolderAccess::mayRead(const struct stat& file)
+{
+    if (::geteuid() == 0)
+        return true;
+    if (file.st_uid == ::geteuid())
+        return (file.st_mode & S_IRUSR) != 0;
+    return (file.st_mode & (runningAccountIsIn(file.st_gid) ? S_IRGRP : S_IROTH)) != 0;
+}
 
 bool FolderAccess::othersMayWrite() const
 {

@@ -14,6 +14,9 @@ public:
     {
     }
 
+    // Whether the running account may open the file for reading, as its mode says.
+    static bool mayRead(const struct stat& file);
+
     // Whether an account besides the running one may write in the folder: then it may plant or
     // remove names there as it likes.
     bool othersMayWrite() const;

@@ -2,7 +2,6 @@
 
 #include "platform/foundation/FolderAccess.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -12,7 +11,6 @@
 #include <sys/file.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 // Tries to hold the folder this many times when its lock is removed, replaced or opened up between
@@ -64,19 +62,6 @@ std::string holderText(int fd)
     if (process.st_uid == ::geteuid())
         return text + " of this account";
     return text + " of another account (uid " + std::to_string(process.st_uid) + ")";
-}
-
-// Whether the running account may open the file for reading, as its mode says.
-bool mayRead(const struct stat& file)
-{
-    if (::geteuid() == 0)
-        return true;
-    if (file.st_uid == ::geteuid())
-        return (file.st_mode & S_IRUSR) != 0;
-    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
-    groups.resize(static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
-    const bool inGroup = file.st_gid == ::getegid() || std::find(groups.begin(), groups.end(), file.st_gid) != groups.end();
-    return (file.st_mode & (inGroup ? S_IRGRP : S_IROTH)) != 0;
 }
 } // namespace
 
@@ -185,7 +170,7 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& a
         // never turned away for a mode the lock no longer has.
         const int error = errno;
         const auto now = fd ? std::nullopt : m_folder->statusOf(name);
-        if (!fd && error == EACCES && now && S_ISREG(now->st_mode) && mayRead(*now))
+        if (!fd && error == EACCES && now && S_ISREG(now->st_mode) && FolderAccess::mayRead(*now))
             return Outcome::Changed;
         if (!fd) {
             m_problem = refused(whyNotOpened(error, now, access));
