@@ -473,6 +473,14 @@ TEST(FolderLock, AGroupsLockIsTheGroupsWhicheverMemberMakesIt)
     ASSERT_EQ(::unlink((outside / LockName).c_str()), 0);
     ASSERT_TRUE(FolderLock(outside).isHeld());
     EXPECT_EQ(lockIn(outside).st_mode & 07777, 0644u);
+
+    // An owner in its own group, though the system has no name for the account (4243).
+    const auto unnamed = folderOf(data.path() / "unnamed", 4243, 4243, 0775);
+    {
+        AnotherAccountRun owner([&] { return FolderLock(unnamed).isHeld(); }, 4243);
+        ASSERT_TRUE(owner.holds());
+    }
+    EXPECT_EQ(lockIn(unnamed).st_mode & 07777, 0640u);
 }
 
 // Root's run in a folder only another account may write leaves that account able to run there:
