@@ -76,6 +76,11 @@ bool FolderAccess::othersMayWrite() const
     return m_folder.st_uid != ::geteuid() || (m_folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
 }
 
+bool FolderAccess::mayRemoveOthersFiles() const
+{
+    return (m_folder.st_mode & S_ISVTX) == 0 || m_folder.st_uid == ::geteuid() || ::geteuid() == 0;
+}
+
 uid_t FolderAccess::keeper() const
 {
     return (m_folder.st_mode & (S_IWGRP | S_IWOTH)) == 0 ? m_folder.st_uid : ::geteuid();

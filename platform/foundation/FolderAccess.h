@@ -20,6 +20,9 @@ public:
     // Whether an account besides the running one may write in the folder: then it may plant or
     // remove names there as it likes.
     bool othersMayWrite() const;
+    // Whether the running account, which may write in the folder, may remove another account's
+    // file there: anywhere but in a sticky folder of another account's.
+    bool mayRemoveOthersFiles() const;
     // Whose the program's own files there are: the folder's owner where that account alone may write
     // it (as root's run in a user's folder finds it), else the running account.
     uid_t keeper() const;

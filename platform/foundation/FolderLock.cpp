@@ -17,7 +17,7 @@ namespace {
 // two looks at it: only another account that may write the folder, or a run that holds it, does
 // that, and not for ever.
 constexpr int MostTries = 100;
-// What a refused run may do about a lock in a folder of its account's alone.
+// What a refused run may do about another account's lock in a folder where it may remove it.
 constexpr std::string_view RemovableHint = "; this account may remove it, and the next run makes its own";
 
 std::function<void()>& beforeLocking()
@@ -129,8 +129,8 @@ std::string FolderLock::whyNotOpened(int error, const std::optional<struct stat>
     if (error == EACCES && info && info->st_uid != ::geteuid())
         return "it belongs to another account (uid " + std::to_string(info->st_uid)
             + "), which keeps it closed to this one (mode " + modeText(info->st_mode) + ")"
-            + (access.othersMayWrite() ? "; that account's next run here opens it to those who may write the folder"
-                                       : std::string(RemovableHint));
+            + (access.mayRemoveOthersFiles() ? std::string(RemovableHint)
+                                             : "; that account's next run here opens it to those who may write the folder");
     return std::strerror(error);
 }
 

@@ -298,6 +298,13 @@ TEST(FolderLock, AFolderSeveralAccountsMayWriteServesEachInTurn)
     EXPECT_TRUE(FolderLock(sticky).isHeld());
     AnotherAccountRun opened([&] { return FolderLock(sticky).isHeld(); });
     EXPECT_TRUE(opened.holds()) << "the owner's next run did not open its lock up";
+    // Where the folder lets the account remove it, it is told so.
+    ASSERT_EQ(::chmod((group / LockName).c_str(), 0600), 0);
+    AnotherAccountRun member([&] {
+        return FolderLock(group).problem().ends_with("(mode 0600); this account may remove it, and the next run "
+                                                     "makes its own");
+    });
+    EXPECT_TRUE(member.holds()) << "the account was not told it may remove the lock";
 }
 
 // The lock is never written: a file of the user's that stands at its name with another link, or a
