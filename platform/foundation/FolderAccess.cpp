@@ -14,8 +14,8 @@ bool runningAccountIsIn(gid_t group)
         return true;
     const int count = ::getgroups(0, nullptr);
     std::vector<gid_t> groups(static_cast<std::size_t>(std::max(count, 0)));
-    const int got = ::getgroups(static_cast<int>(groups.size()), groups.data());
-    return std::find(groups.begin(), groups.begin() + std::max(got, 0), group) != groups.begin() + std::max(got, 0);
+    groups.resize(static_cast<std::size_t>(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+    return std::find(groups.begin(), groups.end(), group) != groups.end();
 }
 
 // Whether the account is a member of the group, as its own group or one it is listed in. Root may
