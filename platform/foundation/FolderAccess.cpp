@@ -100,7 +100,7 @@ void FolderAccess::openLock(int fd) const
         return;
     const bool groupMayWrite = (m_folder.st_mode & S_IWGRP) != 0;
     const bool anyoneMayWrite = (m_folder.st_mode & S_IWOTH) != 0;
-    if (!groupMayWrite && !anyoneMayWrite && give(fd, file, m_folder.st_uid, file.st_gid)) {
+    if (!groupMayWrite && !anyoneMayWrite && give(fd, file, keeper(), file.st_gid)) {
         setMode(fd, file, 0600);
         return;
     }

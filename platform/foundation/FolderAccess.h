@@ -23,9 +23,6 @@ public:
     // Whether the running account, which may write in the folder, may remove another account's
     // file there: anywhere but in a sticky folder of another account's.
     bool mayRemoveOthersFiles() const;
-    // Whose the program's own files there are: the folder's owner where that account alone may write
-    // it (as root's run in a user's folder finds it), else the running account.
-    uid_t keeper() const;
     // Gives the file open at fd to the keeper, where it is another account.
     void keep(int fd) const;
     // Opens the lock open at fd to exactly those who may write the folder, as far as a mode can
@@ -37,5 +34,9 @@ public:
     void openLock(int fd) const;
 
 private:
+    // Whose the program's own files there are: the folder's owner where that account alone may write
+    // it (as root's run in a user's folder finds it), else the running account.
+    uid_t keeper() const;
+
     struct stat m_folder;
 };

@@ -134,6 +134,26 @@ std::string FolderLock::whyNotOpened(int error, const std::optional<struct stat>
     return std::strerror(error);
 }
 
+FolderLock::Outcome FolderLock::notOpened(int error, Missing missing, const FolderAccess& access)
+{
+    if (error == ENOENT && missing == Missing::Leave) {
+        // Every holder keeps the file: without it, nobody holds the folder.
+        m_missing = true;
+        m_problem = "its lock is not made yet";
+        return Outcome::Done;
+    }
+    if (error == ENOENT)
+        return Outcome::Changed;
+    // A lock its holder is opening up (to a folder shared since it was made) may have been closed
+    // to this account a moment ago and be open now: then it is tried again, so a run is never
+    // turned away for a mode the lock no longer has.
+    const auto now = m_folder->statusOf(std::string(LockName));
+    if (error == EACCES && now && S_ISREG(now->st_mode) && FolderAccess::mayRead(*now))
+        return Outcome::Changed;
+    m_problem = refused(whyNotOpened(error, now, access));
+    return Outcome::Done;
+}
+
 FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& access)
 {
     const std::string name(LockName);
@@ -157,25 +177,8 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& a
     }
     if (!fd) {
         fd = m_folder->openForReading(name);
-        if (!fd && errno == ENOENT && missing == Missing::Leave) {
-            // Every holder keeps the file: without it, nobody holds the folder.
-            m_missing = true;
-            m_problem = "its lock is not made yet";
-            return Outcome::Done;
-        }
-        if (!fd && errno == ENOENT)
-            return Outcome::Changed;
-        // A lock its holder is opening up (to a folder shared since it was made) may have been
-        // closed to this account a moment ago and be open now: then it is tried again, so a run is
-        // never turned away for a mode the lock no longer has.
-        const int error = errno;
-        const auto now = fd ? std::nullopt : m_folder->statusOf(name);
-        if (!fd && error == EACCES && now && S_ISREG(now->st_mode) && FolderAccess::mayRead(*now))
-            return Outcome::Changed;
-        if (!fd) {
-            m_problem = refused(whyNotOpened(error, now, access));
-            return Outcome::Done;
-        }
+        if (!fd)
+            return notOpened(errno, missing, access);
         if (const auto why = whyNotUsable(fd.get(), access)) {
             m_problem = refused(*why);
             return Outcome::Done;

@@ -66,6 +66,8 @@ private:
     // access: who may write the folder as it is now.
     Outcome tryToHold(Missing missing, const FolderAccess& access);
     std::optional<std::string> whyNotUsable(int fd, const FolderAccess& access) const;
+    // The lock's name could not be opened, for error: what comes of it.
+    Outcome notOpened(int error, Missing missing, const FolderAccess& access);
     // info: what stands at the lock's name, looked at once the open failed.
     std::string whyNotOpened(int error, const std::optional<struct stat>& info, const FolderAccess& access) const;
     std::string refused(const std::string& why) const;

@@ -244,15 +244,18 @@ std::string whyNotOpened(int dirFd, const fs::path& name, const fs::path& shown,
     if ((error == ELOOP || error == ENOTDIR || error == ENOENT)
         && ::fstatat(dirFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
         struct stat target {};
+        const int reached = !S_ISLNK(info.st_mode) || !followed || ::fstatat(dirFd, name.c_str(), &target, 0) == 0
+            ? 0
+            : errno;
         if (!S_ISLNK(info.st_mode)) {
             if (!S_ISDIR(info.st_mode))
                 return shown.string() + " is not a folder (" + whatItIs(info) + ")";
         } else if (!followed) {
             return shown.string() + " is a link, which is not followed there";
-        } else if (::fstatat(dirFd, name.c_str(), &target, 0) != 0 && errno == ENOENT) {
+        } else if (reached == ENOENT) {
             return shown.string() + " is a link to something missing";
-        } else if (::fstatat(dirFd, name.c_str(), &target, 0) != 0) {
-            return shown.string() + " is a link that cannot be followed: " + std::strerror(errno);
+        } else if (reached != 0) {
+            return shown.string() + " is a link that cannot be followed: " + std::strerror(reached);
         } else if (!S_ISDIR(target.st_mode)) {
             return shown.string() + " is a link to something that is not a folder (" + whatItIs(target) + ")";
         }
@@ -380,14 +383,11 @@ std::optional<struct stat> OpenFolder::status() const
 
 std::optional<struct stat> OpenFolder::statusOf(const std::string& name) const
 {
-    struct stat info {};
     if (!isOpen()) {
         errno = EBADF;
         return std::nullopt;
     }
-    if (::fstatat(m_fd.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-        return std::nullopt;
-    return info;
+    return statusAt(m_fd.get(), name);
 }
 
 UniqueFd OpenFolder::openForReading(const std::string& name) const

@@ -324,6 +324,10 @@ TEST(FolderLock, NeverWritesTheFileAtItsName)
         EXPECT_EQ(readFile(notes), "my precious notes");
     }
     EXPECT_EQ(readFile(notes), "my precious notes");
+    // Nor is its mode brought in line with a folder others may write: it is the user's file.
+    fs::permissions(folder, fs::perms(0777));
+    EXPECT_TRUE(FolderLock(folder).isHeld());
+    EXPECT_EQ(fs::status(notes).permissions() & fs::perms::all, fs::perms(0600));
 
     const auto shots = data.path() / "shots";
     const auto backup = data.path() / "backup";
