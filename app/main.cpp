@@ -1,5 +1,7 @@
 #include "app/AppDelegate.h"
 #include "app/ScreenRecorder.h"
+#include "app/SettingRefusal.h"
+#include "app/SettingsBundle.h"
 #include "platform/capture/AVCaptureDevice.h"
 #include "platform/capture/PictureFrameSource.h"
 #include "platform/foundation/FolderLock.h"
@@ -10,11 +12,14 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/UIApplication.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
@@ -47,6 +52,18 @@ std::optional<AVAuthorizationStatus> permissionNamed(const std::string& name)
     return std::nullopt;
 }
 
+// Why no picture can be at path: nothing is there, or a link there leads nowhere. Nothing when
+// something is (whether it is a picture is for the picture source to say).
+std::optional<std::string> nothingAt(const std::filesystem::path& path)
+{
+    std::error_code error;
+    if (std::filesystem::status(path, error).type() != std::filesystem::file_type::not_found)
+        return std::nullopt;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+        return path.string() + " is a link to something missing";
+    return "nothing is at " + path.string();
+}
+
 // The camera sees the pictures at path (a file, or a folder shown in a cycle); without one the
 // program has no camera.
 bool installCamera(const Options& options)
@@ -55,6 +72,10 @@ bool installCamera(const Options& options)
         AVCaptureDevice::setAuthorizationStatus(*options.cameraPermission);
     if (!options.camera)
         return true;
+    if (const auto missing = nothingAt(*options.camera)) {
+        NSLog("camera: %s", missing->c_str());
+        return false;
+    }
     auto source = PictureFrameSource::fromPath(*options.camera);
     if (source->pictureCount() == 0) {
         NSLog("camera: no picture in %s", options.camera->c_str());
@@ -80,40 +101,85 @@ void usage(const char* program)
                  program);
 }
 
-std::optional<Options> parse(int argc, char** argv)
+// Why the command line cannot be taken, naming the argument at fault.
+struct UsageError {
+    std::string problem;
+};
+
+// Each option with the way it takes its value: why the value cannot be taken, or nothing.
+using ValueTaker = std::optional<std::string> (*)(Options&, const std::string&);
+const std::pair<std::string_view, ValueTaker> OptionsWithValues[] = {
+    {"--data-dir",
+     [](Options&, const std::string& value) -> std::optional<std::string> {
+         Paths::setDataFolder(std::filesystem::path(value));
+         return std::nullopt;
+     }},
+    {"--screens",
+     [](Options& options, const std::string& value) -> std::optional<std::string> {
+         options.screens = value;
+         return std::nullopt;
+     }},
+    {"--setting",
+     [](Options& options, const std::string& value) -> std::optional<std::string> {
+         const auto equals = value.find('=');
+         if (equals == std::string::npos || equals == 0)
+             return "--setting " + value + " is not KEY=VALUE";
+         options.settings.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+         return std::nullopt;
+     }},
+    {"--seconds",
+     [](Options& options, const std::string& value) -> std::optional<std::string> {
+         char* end = nullptr;
+         options.seconds = std::strtod(value.c_str(), &end);
+         if (!end || *end || !(options.seconds >= 0))
+             return "--seconds " + value + " is not a number of seconds";
+         return std::nullopt;
+     }},
+    {"--camera",
+     [](Options& options, const std::string& value) -> std::optional<std::string> {
+         options.camera = value;
+         return std::nullopt;
+     }},
+    {"--camera-permission",
+     [](Options& options, const std::string& value) -> std::optional<std::string> {
+         options.cameraPermission = permissionNamed(value);
+         if (!options.cameraPermission)
+             return "--camera-permission " + value + " is not one of notDetermined, restricted, denied, authorized";
+         return std::nullopt;
+     }},
+};
+
+std::variant<Options, UsageError> parse(int argc, char** argv)
 {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        const auto option = std::find_if(std::begin(OptionsWithValues), std::end(OptionsWithValues),
+                                         [&arg](const auto& known) { return known.first == arg; });
+        if (option == std::end(OptionsWithValues))
+            return UsageError {"cannot take " + arg};
         // An empty value is what a script passes for a variable it never set, never a choice:
         // for a folder it would mean wherever the program happens to be run.
-        const bool hasValue = i + 1 < argc && *argv[i + 1] != '\0';
-        if (arg == "--data-dir" && hasValue) {
-            Paths::setDataFolder(std::filesystem::path(argv[++i]));
-        } else if (arg == "--screens" && hasValue) {
-            options.screens = argv[++i];
-        } else if (arg == "--setting" && hasValue) {
-            const std::string pair = argv[++i];
-            const auto equals = pair.find('=');
-            if (equals == std::string::npos || equals == 0)
-                return std::nullopt;
-            options.settings.emplace_back(pair.substr(0, equals), pair.substr(equals + 1));
-        } else if (arg == "--seconds" && hasValue) {
-            char* end = nullptr;
-            options.seconds = std::strtod(argv[++i], &end);
-            if (!end || *end || !(options.seconds >= 0))
-                return std::nullopt;
-        } else if (arg == "--camera" && hasValue) {
-            options.camera = argv[++i];
-        } else if (arg == "--camera-permission" && hasValue) {
-            options.cameraPermission = permissionNamed(argv[++i]);
-            if (!options.cameraPermission)
-                return std::nullopt;
-        } else {
-            return std::nullopt;
-        }
+        if (i + 1 >= argc || *argv[i + 1] == '\0')
+            return UsageError {arg + " needs a value"};
+        if (auto problem = option->second(options, argv[++i]))
+            return UsageError {std::move(*problem)};
     }
     return options;
+}
+
+// The first setting asked for that may not be stored, said as the user gave it with why; nothing
+// when all may.
+std::optional<std::string> refusedSetting(const Options& options)
+{
+    if (options.settings.empty())
+        return std::nullopt;
+    const auto bundle = SettingsBundle::read();
+    for (const auto& [key, value] : options.settings) {
+        if (const auto why = settingRefusal(bundle, key, value))
+            return "--setting " + key + "=" + value + ": " + *why;
+    }
+    return std::nullopt;
 }
 
 // Holds the screens folder and makes the data folder ready, in the order that keeps a run that
@@ -163,9 +229,18 @@ int watchTerminationSignals()
 
 int main(int argc, char** argv)
 {
-    auto options = parse(argc, argv);
-    if (!options) {
+    auto parsed = parse(argc, argv);
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        // The usage line stays first, where scripts look for it; the argument at fault follows, the
+        // last line before the prompt.
         usage(argv[0]);
+        std::fprintf(stderr, "%s: %s\n", argv[0], error->problem.c_str());
+        return 2;
+    }
+    const auto& options = std::get<Options>(parsed);
+    // Before anything is made: a refused setting leaves no data folder behind.
+    if (const auto refused = refusedSetting(options)) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], refused->c_str());
         return 2;
     }
     const auto refuse = [&argv](const std::string& problem) {
@@ -176,17 +251,17 @@ int main(int argc, char** argv)
     // ending the run without a word.
     std::signal(SIGXFSZ, SIG_IGN);
     std::optional<FolderLock> screens;
-    if (const auto problem = prepareFolders(*options, screens))
+    if (const auto problem = prepareFolders(options, screens))
         return refuse(*problem);
     // A setting the user asked for that cannot be kept is no setting: the run would quietly use
     // another server.
-    for (const auto& [key, value] : options->settings) {
+    for (const auto& [key, value] : options.settings) {
         if (!UserDefaults::standard().setObject(key, value)) {
             return refuse("cannot store the setting " + key + " in " + UserDefaults::standard().file().string()
                           + " (see above)");
         }
     }
-    if (!installCamera(*options))
+    if (!installCamera(options))
         return 2;
 
     const int signalFd = watchTerminationSignals();
@@ -205,17 +280,17 @@ int main(int argc, char** argv)
     std::unique_ptr<ScreenRecorder> recorder;
     if (screens) {
         recorder = std::make_unique<ScreenRecorder>(std::move(*screens));
-        NSLog("writing the screen to %s", options->screens->c_str());
+        NSLog("writing the screen to %s", options.screens->c_str());
     }
-    if (options->seconds > 0)
-        NSTimer::scheduledTimerWithTimeInterval(options->seconds, false, [](NSTimer&) { RunLoop::main().stop(); });
+    if (options.seconds > 0)
+        NSTimer::scheduledTimerWithTimeInterval(options.seconds, false, [](NSTimer&) { RunLoop::main().stop(); });
 
     RunLoop::main().run();
     int notWritten = 0;
     if (recorder) {
         recorder->capture();
         notWritten = recorder->filesNotWritten();
-        NSLog("%d screen pictures in %s, %d not written", recorder->filesWritten(), options->screens->c_str(),
+        NSLog("%d screen pictures in %s, %d not written", recorder->filesWritten(), options.screens->c_str(),
               notWritten);
     }
     application.quit(BackgroundTimeAtExit);

@@ -71,6 +71,18 @@ bool FolderAccess::mayRead(const struct stat& file)
     return (file.st_mode & (runningAccountIsIn(file.st_gid) ? S_IRGRP : S_IROTH)) != 0;
 }
 
+bool FolderAccess::looksLikeALock(const struct stat& file)
+{
+    const mode_t mode = file.st_mode & 07777;
+    return S_ISREG(file.st_mode) && file.st_nlink == 1 && file.st_size == 0
+        && (mode == 0600 || mode == 0640 || mode == 0644);
+}
+
+bool FolderAccess::isOwnLock(const struct stat& file)
+{
+    return file.st_uid == ::geteuid() && looksLikeALock(file);
+}
+
 bool FolderAccess::othersMayWrite() const
 {
     return m_folder.st_uid != ::geteuid() || (m_folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
@@ -79,6 +91,17 @@ bool FolderAccess::othersMayWrite() const
 bool FolderAccess::mayRemoveOthersFiles() const
 {
     return (m_folder.st_mode & S_ISVTX) == 0 || m_folder.st_uid == ::geteuid() || ::geteuid() == 0;
+}
+
+bool FolderAccess::mayWrite(uid_t account) const
+{
+    if (account == 0)
+        return true;
+    // The system asks only the first class the account falls in: owner, then group, then others.
+    const mode_t needed = account == m_folder.st_uid        ? S_IWUSR | S_IXUSR
+        : isInGroup(account, m_folder.st_gid) ? S_IWGRP | S_IXGRP
+                                              : S_IWOTH | S_IXOTH;
+    return (m_folder.st_mode & needed) == needed;
 }
 
 uid_t FolderAccess::keeper() const

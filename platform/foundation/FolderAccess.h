@@ -16,6 +16,13 @@ public:
 
     // Whether the running account may open the file for reading, as its mode says.
     static bool mayRead(const struct stat& file);
+    // Whether the file is one the program makes as a lock, whoever's it is: a regular file with
+    // one link and no byte, with a mode a lock is given and no other bits. Only such a file is
+    // ever brought in line with its folder: anything else at the lock's name may be someone's
+    // words, renamed there by whoever may write the folder, and is left as it stands.
+    static bool looksLikeALock(const struct stat& file);
+    // Whether the file is the running account's lock by that look.
+    static bool isOwnLock(const struct stat& file);
 
     // Whether an account besides the running one may write in the folder: then it may plant or
     // remove names there as it likes.
@@ -23,9 +30,13 @@ public:
     // Whether the running account, which may write in the folder, may remove another account's
     // file there: anywhere but in a sticky folder of another account's.
     bool mayRemoveOthersFiles() const;
+    // Whether the account may enter the folder and write in it, as its mode says.
+    bool mayWrite(uid_t account) const;
+    // The folder's owner.
+    uid_t owner() const { return m_folder.st_uid; }
     // Gives the file open at fd to the keeper, where it is another account.
     void keep(int fd) const;
-    // Opens the lock open at fd to exactly those who may write the folder, as far as a mode can
+    // Opens the lock open at fd, one the program made or one that isOwnLock, to exactly those who may write the folder, as far as a mode can
     // say it: 0600 and the keeper's where only one account may write the folder; 0640 and the
     // folder's group where its group may and others may not; 0644 where anyone may, and also where
     // the group cannot be given (the maker, or the folder's owner, is outside it), so that every

@@ -4,12 +4,14 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <optional>
 #include <sys/file.h>
 #include <sys/sysmacros.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -17,8 +19,29 @@ namespace {
 // two looks at it: only another account that may write the folder, or a run that holds it, does
 // that, and not for ever.
 constexpr int MostTries = 100;
+// Tries to open a lock whose mode lets the account open it but that the system keeps closed: one
+// being opened up by its holder at that moment is open at the next try, one closed by something
+// besides its mode (an access list, a security module) never is.
+constexpr int MostTriesOnAnOpenMode = 10;
 // What a refused run may do about another account's lock in a folder where it may remove it.
 constexpr std::string_view RemovableHint = "; this account may remove it, and the next run makes its own";
+
+// Who may take another account's lock away, for a run it keeps out: this account where it may
+// remove others' files in the folder, else only the folder's owner or root.
+std::string whoMayRemove(const FolderAccess& access)
+{
+    if (access.mayRemoveOthersFiles())
+        return std::string(RemovableHint);
+    if (access.owner() == 0)
+        return "; only root may remove it";
+    return "; only the folder's owner (uid " + std::to_string(access.owner()) + ") or root may remove it";
+}
+
+// Whose the file is, for a message.
+std::string whoseText(const struct stat& info)
+{
+    return info.st_uid == ::geteuid() ? "this account's" : "another account's (uid " + std::to_string(info.st_uid) + ")";
+}
 
 std::function<void()>& beforeLocking()
 {
@@ -110,11 +133,11 @@ std::optional<std::string> FolderLock::whyNotUsable(int fd, const FolderAccess& 
     if (access.othersMayWrite())
         return std::nullopt;
     // Whoever can open the lock can lock it, so in a folder of the account's alone it must be the
-    // account's, and closed to others once held: a file of its own with no other link is closed
-    // then, one with other links (a file of the user's) must be so already.
+    // account's, and closed to others once held: a lock of its own is closed then, anything else
+    // (a file of the user's) must be so already.
     if (info.st_uid != ::geteuid())
         return "it belongs to another account (uid " + std::to_string(info.st_uid) + ")" + std::string(RemovableHint);
-    if (info.st_nlink != 1 && (info.st_mode & 077) != 0)
+    if (!FolderAccess::isOwnLock(info) && (info.st_mode & 077) != 0)
         return "other accounts may open it (mode " + modeText(info.st_mode) + ")";
     return std::nullopt;
 }
@@ -124,13 +147,16 @@ std::string FolderLock::whyNotOpened(int error, const std::optional<struct stat>
 {
     if (error == ELOOP)
         return "it is a link";
-    // Another account's lock it keeps closed: only that account can open it up, and only one that
+    // Another account's lock it keeps closed: that account's next run opens it up only while that
+    // account may still write the folder and the file is a lock of the program's, and only one that
     // may remove names in the folder can take it away.
-    if (error == EACCES && info && info->st_uid != ::geteuid())
-        return "it belongs to another account (uid " + std::to_string(info->st_uid)
-            + "), which keeps it closed to this one (mode " + modeText(info->st_mode) + ")"
-            + (access.mayRemoveOthersFiles() ? std::string(RemovableHint)
-                                             : "; that account's next run here opens it to those who may write the folder");
+    if (error == EACCES && info && info->st_uid != ::geteuid()) {
+        const std::string closed = "it belongs to another account (uid " + std::to_string(info->st_uid)
+            + "), which keeps it closed to this one (mode " + modeText(info->st_mode) + ")";
+        if (!access.mayRemoveOthersFiles() && access.mayWrite(info->st_uid) && FolderAccess::looksLikeALock(*info))
+            return closed + "; that account's next run here opens it to those who may write the folder";
+        return closed + whoMayRemove(access);
+    }
     return std::strerror(error);
 }
 
@@ -146,12 +172,34 @@ FolderLock::Outcome FolderLock::notOpened(int error, Missing missing, const Fold
         return Outcome::Changed;
     // A lock its holder is opening up (to a folder shared since it was made) may have been closed
     // to this account a moment ago and be open now: then it is tried again, so a run is never
-    // turned away for a mode the lock no longer has.
+    // turned away for a mode the lock no longer has. One that something besides its mode keeps
+    // closed is said to be so, as soon as the system says so of the lock as it stands, or after a
+    // few tries.
     const auto now = m_folder->statusOf(std::string(LockName));
-    if (error == EACCES && now && S_ISREG(now->st_mode) && FolderAccess::mayRead(*now))
-        return Outcome::Changed;
+    if (error == EACCES && now && S_ISREG(now->st_mode) && FolderAccess::mayRead(*now)) {
+        if (!isClosedBeyondItsMode(*now) && ++m_triesOnAnOpenMode < MostTriesOnAnOpenMode) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_triesOnAnOpenMode));
+            return Outcome::Changed;
+        }
+        m_problem = refused("it is a file of " + whoseText(*now) + " that something besides its mode ("
+                            + modeText(now->st_mode) + "), such as an access list, keeps closed to this account: "
+                            + std::strerror(EACCES) + whoMayRemove(access));
+        return Outcome::Done;
+    }
     m_problem = refused(whyNotOpened(error, now, access));
     return Outcome::Done;
+}
+
+bool FolderLock::isClosedBeyondItsMode(const struct stat& seen) const
+{
+    // The system's own answer counts only while the lock is still the very file seen, with the same
+    // mode and unchanged since: otherwise it may speak of a mode it had for a moment.
+    const std::string name(LockName);
+    if (::faccessat(m_folder->fd(), name.c_str(), R_OK, AT_EACCESS) == 0 || errno != EACCES)
+        return false;
+    const auto after = m_folder->statusOf(name);
+    return after && after->st_dev == seen.st_dev && after->st_ino == seen.st_ino && after->st_mode == seen.st_mode
+        && after->st_ctim.tv_sec == seen.st_ctim.tv_sec && after->st_ctim.tv_nsec == seen.st_ctim.tv_nsec;
 }
 
 FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& access)
@@ -197,9 +245,10 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& a
     if (::fstat(fd.get(), &locked) != 0 || ::fstatat(m_folder->fd(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0
         || locked.st_dev != named.st_dev || locked.st_ino != named.st_ino)
         return Outcome::Changed;
-    // A lock of this account's own that nothing else links to is brought in line with the folder as
-    // it is now: made private, made shared, or given to another group since it was made.
-    if (!made && locked.st_uid == ::geteuid() && locked.st_nlink == 1)
+    // A lock of this account's own is brought in line with the folder as it is now: made private,
+    // made shared, or given to another group since it was made. The file locked is the one looked
+    // at and changed, so nothing renamed to the lock's name meanwhile is opened up or given away.
+    if (!made && FolderAccess::isOwnLock(locked))
         access.openLock(fd.get());
     m_lock = std::move(fd);
     return Outcome::Done;

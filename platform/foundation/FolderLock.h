@@ -25,11 +25,13 @@ class FolderAccess;
 //
 // The lock is open to exactly those who may write the folder as it is now, whoever made it
 // (FolderAccess::openLock): it is made with its owner, group and mode before it has its name, and a
-// run that holds a lock of its own that nothing else links to brings it in line with the folder as
-// it is then. In a folder only the running account may write, a lock is used only while it is a
-// regular file of that account's, closed to others once held; a link, anything else, or another
-// account's file is refused with the reason. In a folder other accounts may write as well, they may
-// plant or remove names there anyway: any regular file there is locked, never written.
+// run that holds a lock of its own (FolderAccess::isOwnLock: empty, one link, a lock's mode) brings
+// it in line with the folder as it is then. Anything else at the name, anyone's, keeps its mode,
+// owner, group and bytes: whoever may write the folder may rename any file there. In a folder only
+// the running account may write, a lock is used only while it is a regular file of that account's,
+// closed to others once held; a link, anything else, or another account's file is refused with the
+// reason. In a folder other accounts may write as well, they may plant or remove names there
+// anyway: any regular file there is locked, never written.
 class FolderLock {
 public:
     static constexpr std::string_view LockName = ".floorpad-screens.lock";
@@ -70,6 +72,9 @@ private:
     Outcome notOpened(int error, Missing missing, const FolderAccess& access);
     // info: what stands at the lock's name, looked at once the open failed.
     std::string whyNotOpened(int error, const std::optional<struct stat>& info, const FolderAccess& access) const;
+    // Whether the system keeps the lock, seen with a mode that lets this account open it, closed all
+    // the same (an access list), while it stays as seen.
+    bool isClosedBeyondItsMode(const struct stat& seen) const;
     std::string refused(const std::string& why) const;
 
     std::filesystem::path m_path;
@@ -77,4 +82,5 @@ private:
     UniqueFd m_lock;
     bool m_missing = false;
     std::string m_problem;
+    int m_triesOnAnOpenMode = 0;
 };

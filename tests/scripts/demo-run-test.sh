@@ -8,33 +8,62 @@ set -uo pipefail
 export LC_ALL=C.UTF-8
 unset BUILD_DIR
 work=$(mktemp -d)
-trap 'rm -rf -- "$work"' EXIT
+scratch=""
+trap 'rm -rf -- "$work" ${scratch:+"$scratch"}' EXIT
 failed=0
 fail() { echo "FAILED: $*" >&2; failed=1; }
 
-checkout=$work/checkout
-mkdir -p "$checkout/scripts" "$work/bin" "$work/stubs" "$work/caller"
-cp -- "$1" "$checkout/scripts/demo"
+demo_script=$1
 hold=$2
-printf '#!/bin/sh\nexit 0\n' >"$checkout/scripts/install-deps"
-# The program notes how it was started; the venue server names its two ports as the real one
-# does and stays until the demo ends it.
-printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s"\n' "$work/program-args" >"$work/stubs/floorpad"
-printf '#!/bin/sh\necho "listening on 127.0.0.1:40001"\necho "pictures on 127.0.0.1:40002"\nexec cat >/dev/null\n' \
-    >"$work/stubs/venue-sim"
-# Configuring does nothing. The build notes what the default folder holds while it runs, then
-# fails when told to, or makes the two programs.
-cat >"$work/bin/cmake" <<EOF
+# Sets up ROOT/checkout with the demo and the stand-ins, which note what they see in ROOT.
+stand_ins() {
+    local root=$1 hold=$2 checkout=$1/checkout
+    mkdir -p "$checkout/scripts" "$root/bin" "$root/stubs" "$root/caller"
+    cp -- "$demo_script" "$checkout/scripts/demo"
+    printf '#!/bin/sh\nexit 0\n' >"$checkout/scripts/install-deps"
+    # The program notes how it was started. As the real one, it runs until SIGINT or SIGTERM
+    # when given no --seconds, and then writes its picture and ends well.
+    cat >"$root/stubs/floorpad" <<EOF
 #!/bin/sh
+printf '%s\\n' "\$@" >"$root/program-args"
+screens= until_stopped=yes stopped=
+while [ \$# -gt 1 ]; do
+    case \$1 in --screens) screens=\$2 ;; --seconds) until_stopped= ;; esac
+    shift
+done
+trap 'stopped=yes' INT TERM
+if [ -n "\$until_stopped" ]; then
+    : >"$root/program-running"
+    while [ -z "\$stopped" ]; do sleep 0.1; done
+fi
+echo picture >"\$screens/0007-RoomFloorViewController.png"
+EOF
+    # The venue server appends to its log, names its two ports as the real one does and stays
+    # until the demo ends it (or Ctrl-C does).
+    cat >"$root/stubs/venue-sim" <<EOF
+#!/bin/sh
+while [ \$# -gt 1 ]; do [ "\$1" != --log ] || echo started >>"\$2"; shift; done
+echo "listening on 127.0.0.1:40001"
+echo "pictures on 127.0.0.1:40002"
+exec cat >/dev/null
+EOF
+    # Configuring does nothing but note the file mask. The build notes what the default folder
+    # holds while it runs, then fails when told to, or makes the two programs.
+    cat >"$root/bin/cmake" <<EOF
+#!/bin/sh
+umask >>"$root/cmake-umasks"
 [ "\$1" = --build ] || exit 0
-ls -A "$checkout/build/demo-screens" >"$work/during-build"
-[ -e "$work/build-fails" ] && exit 1
+ls -A "$checkout/build/demo-screens" >"$root/during-build" 2>/dev/null
+[ -e "$root/build-fails" ] && exit 1
 mkdir -p "\$2/app" "\$2/tools/venue-sim" "\$2/tools/hold-screens-folder"
-cp "$work/stubs/floorpad" "\$2/app/floorpad"
-cp "$work/stubs/venue-sim" "\$2/tools/venue-sim/venue-sim"
+cp "$root/stubs/floorpad" "\$2/app/floorpad"
+cp "$root/stubs/venue-sim" "\$2/tools/venue-sim/venue-sim"
 cp "$hold" "\$2/tools/hold-screens-folder/hold-screens-folder"
 EOF
-chmod +x "$checkout/scripts/demo" "$checkout/scripts/install-deps" "$work/stubs/"* "$work/bin/cmake"
+    chmod +x "$checkout/scripts/demo" "$checkout/scripts/install-deps" "$root/stubs/"* "$root/bin/cmake"
+}
+stand_ins "$work" "$hold"
+checkout=$work/checkout
 demo() { (cd "$work/caller" && PATH="$work/bin:$PATH" exec "$checkout/scripts/demo" "$@") >"$work/stdout" 2>"$work/stderr"; }
 
 # The user's folder holds pictures named as the program names its own, and other things; the
@@ -128,6 +157,14 @@ chmod 775 -- "$checkout/build/demo-data"
 demo || fail "the demo failed with a data folder an older demo left: $(cat "$work/stderr")"
 data_mode=$(stat -c %a -- "$checkout/build/demo-data")
 [ "$data_mode" = 755 ] || fail "the data folder an older demo left is mode $data_mode"
+# Run by root, the demo leaves another account's data folder as it is; the program refuses it.
+if [ "$(id -u)" = 0 ]; then
+    chmod 775 -- "$checkout/build/demo-data"
+    chown 65534 -- "$checkout/build/demo-data"
+    demo
+    data_mode=$(stat -c %a -- "$checkout/build/demo-data")
+    [ "$data_mode" = 775 ] || fail "the demo run by root changed another account's data folder to mode $data_mode"
+fi
 rm -rf -- "$checkout/build/demo-data"
 mkdir -p "$work/team"
 chmod 2777 -- "$work/team"
@@ -164,4 +201,63 @@ grep -q "build is a link, which is not followed there" "$work/stderr" \
 for name in holiday.png 0001-InitViewController.png; do
     [ -e "$work/elsewhere/demo-screens/$name" ] || fail "the demo removed $name through a link"
 done
+rm -f -- "$checkout/build"
+
+# Ctrl-C at a terminal signals the whole foreground group: the demo, the venue server, which is
+# gone by the time the demo ends, and the program, which stops as asked, writes its picture and
+# ends well. So does the demo, once it has listed the pictures.
+set -m
+(cd "$work/caller" && PATH="$work/bin:$PATH" exec "$checkout/scripts/demo" --seconds 0 --screens pictures) \
+    >"$work/stdout" 2>"$work/stderr" &
+group=$!
+set +m
+for _ in $(seq 100); do [ -e "$work/program-running" ] && break; sleep 0.1; done
+[ -e "$work/program-running" ] || fail "the program did not run until stopped: $(cat "$work/stderr")"
+kill -INT -- "-$group" 2>/dev/null
+wait "$group"
+status=$?
+[ "$status" = 0 ] || fail "the demo ended with $status on Ctrl-C: $(cat "$work/stderr")"
+grep -q "unbound variable" "$work/stderr" && fail "the demo stumbled on Ctrl-C: $(cat "$work/stderr")"
+grep -qxF 0007-RoomFloorViewController.png "$work/stdout" \
+    || fail "the demo did not list the pictures on Ctrl-C: $(cat "$work/stdout")"
+
+# Under the strictest file-creation mask its owner may still use all the demo makes, the build's
+# files and logs included, as run by root and by an account that the modes do bind.
+owner_may_use() {
+    local root=$1 label=$2 mask unusable
+    [ -s "$root/cmake-umasks" ] || fail "$label: the build did not run"
+    while read -r mask; do
+        (( 8#$mask & 8#700 )) && fail "$label: the build ran under umask $mask"
+    done <"$root/cmake-umasks"
+    for made in release/app/floorpad demo-screens demo-data demo-venue.log; do
+        [ -e "$root/checkout/build/$made" ] || fail "$label: the demo did not make build/$made"
+    done
+    unusable=$(find "$root/checkout/build" \( -type d ! -perm -u=rwx \) -o \( ! -type d ! -type l ! -perm -u=rw \) \
+        -printf '%m %P\n')
+    [ -z "$unusable" ] || fail "$label: the owner may not use what the demo made:"$'\n'"$unusable"
+}
+rm -rf -- "$checkout/build" "$work/cmake-umasks"
+(umask 0277 && demo) || fail "the demo failed under umask 0277: $(cat "$work/stderr")"
+owner_may_use "$work" "under umask 0277"
+# Root may use anything whatever its mode, so the demo runs again as an account that may not.
+skipped="skipped: the demo as another account under umask 0277"
+if [ "$(id -u)" != 0 ]; then
+    echo "$skipped: only root may run it as another account"
+elif ! command -v setpriv >/dev/null; then
+    echo "$skipped: setpriv is missing"
+else
+    nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    scratch=$(mktemp -d)
+    cp -- "$hold" "$scratch/hold-screens-folder"
+    stand_ins "$scratch" "$scratch/hold-screens-folder"
+    chown -R 65534:65534 -- "$scratch"
+    if ! "${nobody[@]}" test -w "$scratch/caller"; then
+        echo "$skipped: that account may not reach $scratch"
+    else
+        (cd "$scratch/caller" && umask 0277 && PATH="$scratch/bin:$PATH" \
+            exec "${nobody[@]}" "$scratch/checkout/scripts/demo") >"$work/stdout" 2>"$work/stderr" \
+            || fail "the demo failed as another account under umask 0277: $(cat "$work/stderr")"
+        owner_may_use "$scratch" "as another account under umask 0277"
+    fi
+fi
 exit "$failed"

@@ -53,4 +53,25 @@ done
 (umask 0022 && demo --screens open)
 mode=$(stat -c %a -- "$work/caller/open")
 [ "$mode" = 755 ] || fail "a folder was made mode $mode under umask 0022"
+
+# A link to something missing where the pictures go is named as one, and nothing is made through
+# it: the default folder and build/ on the way are the project's own, so no link may stand there;
+# a folder the user names, or one on the way to it, is followed only to something there.
+for case in "checkout/build/demo-screens::build/demo-screens is a link, which is not followed there" \
+            "checkout/build::build is a link, which is not followed there" \
+            "caller/later:--screens later:later is a link to something missing" \
+            "caller/later:--screens later/deeper:later is a link to something missing"; do
+    link=${case%%:*} rest=${case#*:}
+    args=${rest%%:*} said=${rest#*:}
+    rm -rf -- "$work/checkout/build" "$work/caller/later"
+    mkdir -p -- "$(dirname -- "$work/$link")"
+    ln -s -- "$work/gone" "$work/$link"
+    # shellcheck disable=SC2086 # each case is its words
+    demo $args
+    status=$?
+    [ "$status" -eq 1 ] || fail "$link a link to something missing: the demo ended with $status"
+    grep -qF -- "$said" "$work/stderr" || fail "$link a link to something missing: not said: $(cat "$work/stderr")"
+    [ -e "$work/gone" ] && fail "$link a link to something missing: the demo made what it names"
+    [ -L "$work/$link" ] || fail "$link a link to something missing: the link was replaced"
+done
 exit "$failed"

@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <functional>
 #include <optional>
 #include <cstdlib>
 #include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <thread>
 #include <tuple>
@@ -27,12 +30,14 @@ namespace {
 constexpr uid_t AnotherAccount = 65534;
 const std::string LockName(FolderLock::LockName);
 
-// Runs work in a child that has become another account, and waits until it says whether the work
-// was done (the byte it writes); the child then holds on until it is let go, however the test
-// leaves.
+// Runs work in a child that has become another account, its group the account's number and
+// besides it exactly the groups given (none of the test runner's), and waits until it says whether
+// the work was done (the byte it writes); the child then holds on until it is let go, however the
+// test leaves.
 class AnotherAccountRun {
 public:
-    explicit AnotherAccountRun(const std::function<bool()>& work, uid_t account = AnotherAccount)
+    explicit AnotherAccountRun(const std::function<bool()>& work, uid_t account = AnotherAccount,
+                               const std::vector<gid_t>& groups = {})
     {
         int ready[2], hold[2];
         if (::pipe(ready) != 0)
@@ -46,7 +51,10 @@ public:
         if (m_pid == 0) {
             ::close(ready[0]);
             ::close(hold[1]);
-            const char ok = ::setgid(account) == 0 && ::setuid(account) == 0 && work() ? 'y' : 'n';
+            const char ok = ::setgroups(groups.size(), groups.data()) == 0 && ::setgid(account) == 0
+                    && ::setuid(account) == 0 && work()
+                ? 'y'
+                : 'n';
             (void)!::write(ready[1], &ok, 1);
             char byte;
             (void)!::read(hold[0], &byte, 1);
@@ -177,9 +185,14 @@ TEST(FolderLock, RefusesALockFileItCannotTrust)
         // Opened for reading alone, a folder opens, and is told for what it is.
         {"folder", [](const fs::path& lock) { fs::create_directory(lock); }, "it is a folder"},
         {"pipe", [](const fs::path& lock) { ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0); }, "it is a named pipe"},
-        // A file of the user's linked in is never made private: it must be so already.
+        // A file of the user's, linked in or with words in it, is never made private: it must be so
+        // already.
         {"open", [&](const fs::path& lock) {
              fs::create_hard_link(elsewhere, lock);
+             fs::permissions(lock, fs::perms(0644));
+         }, "other accounts may open it (mode 0644)"},
+        {"written", [](const fs::path& lock) {
+             ASSERT_TRUE(std::ofstream(lock) << "the user's notes");
              fs::permissions(lock, fs::perms(0644));
          }, "other accounts may open it (mode 0644)"},
     };
@@ -409,9 +422,14 @@ TEST(FolderLock, ALockReplacedWhileBeingLockedIsTriedAgainAndNotForEver)
     EXPECT_TRUE(FolderLock(folder).problem().starts_with("another run is using it"));
     first.reset();
 
-    FolderLock::setBeforeLockingForTesting(replace);
+    tries = 0;
+    FolderLock::setBeforeLockingForTesting([&] {
+        ++tries;
+        replace();
+    });
     const FolderLock hounded(folder);
     FolderLock::setBeforeLockingForTesting({});
+    EXPECT_EQ(tries, 100);
     EXPECT_FALSE(hounded.isHeld());
     EXPECT_EQ(hounded.problem(), "cannot hold it: its lock " + (folder / LockName).string()
                                      + " cannot be used: it was removed, replaced or opened up 100 times while being locked");
@@ -419,7 +437,7 @@ TEST(FolderLock, ALockReplacedWhileBeingLockedIsTriedAgainAndNotForEver)
 }
 
 // The lock is open to exactly those who may write the folder as it is now: a run that holds a lock
-// of its own that nothing else links to brings it in line with a folder made shared, made private
+// of its own (empty, with one link and a lock's mode) brings it in line with a folder made shared, made private
 // or given to another group since, without a byte of it written.
 TEST(FolderLock, TheLockFollowsTheFolderAsItIsNow)
 {
@@ -427,7 +445,7 @@ TEST(FolderLock, TheLockFollowsTheFolderAsItIsNow)
     const auto folder = data.path() / "screens";
     fs::create_directories(folder);
     // Left open to others in a folder of this account's alone: closed once held.
-    ASSERT_TRUE(std::ofstream(folder / LockName) << "left as it was\n");
+    ASSERT_TRUE(std::ofstream(folder / LockName));
     fs::permissions(folder / LockName, fs::perms(0644));
     const std::pair<mode_t, mode_t> changes[] = {{0755, 0600}, {0775, 0640}, {01777, 0644}, {0755, 0600},
                                                  {02770, 0640}, {0777, 0644}, {0700, 0600}};
@@ -440,7 +458,7 @@ TEST(FolderLock, TheLockFollowsTheFolderAsItIsNow)
         EXPECT_EQ(lock.st_mode & 07777, lockMode);
         EXPECT_EQ(lock.st_gid, held.folder()->status()->st_gid);
     }
-    EXPECT_EQ(readFile(folder / LockName), "left as it was\n");
+    EXPECT_EQ(fs::file_size(folder / LockName), 0u);
     if (::geteuid() != 0)
         return;
     // Given to another group, which only root may give any folder to.
@@ -492,6 +510,24 @@ TEST(FolderLock, AGroupsLockIsTheGroupsWhicheverMemberMakesIt)
         ASSERT_TRUE(owner.holds());
     }
     EXPECT_EQ(lockIn(unnamed).st_mode & 07777, 0640u);
+
+    // The owner a member through a group it holds besides its own (4244, which has no name either).
+    const auto besides = folderOf(data.path() / "besides", AnotherAccount, 4244, 02775);
+    {
+        AnotherAccountRun owner([&] { return FolderLock(besides).isHeld(); }, AnotherAccount, {4244});
+        ASSERT_TRUE(owner.holds());
+    }
+    EXPECT_EQ(lockIn(besides).st_gid, 4244u);
+    EXPECT_EQ(lockIn(besides).st_mode & 07777, 0640u);
+
+    // A member's lock in the folder of an owner the system has no name for, and so cannot count in
+    // the group: open to all, so that the owner is never kept out.
+    const auto unnamedOwners = folderOf(data.path() / "unnamed-owners", 4243, 4244, 0775);
+    {
+        AnotherAccountRun member([&] { return FolderLock(unnamedOwners).isHeld(); }, AnotherAccount, {4244});
+        ASSERT_TRUE(member.holds());
+    }
+    EXPECT_EQ(lockIn(unnamedOwners).st_mode & 07777, 0644u);
 }
 
 // Root's run in a folder only another account may write leaves that account able to run there:
@@ -582,4 +618,200 @@ TEST(FolderLock, ALockBeingOpenedUpIsNeverSaidToBeClosedWithAnOpenMode)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_NE(WEXITSTATUS(status), 1) << "a run was told the lock is closed to it with the mode 0644";
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Only the program's own lock follows the folder: in a folder every account may write, a file of the
+// user's at the lock's name (with another link, another mode or words in it) keeps its mode.
+TEST(FolderLock, OnlyItsOwnLockFollowsTheFolder)
+{
+    ScopedDataFolder data;
+    const auto elsewhere = data.path() / "elsewhere";
+    ASSERT_TRUE(std::ofstream(elsewhere));
+    const std::tuple<const char*, const char*, mode_t, bool, mode_t> rows[] = {
+        {"linked", "", 0600, true, 0600},    {"script", "", 0755, false, 0755},
+        {"words", "mine\n", 0600, false, 0600}, {"lock", "", 0600, false, 0644},
+    };
+    for (const auto& [name, bytes, mode, linked, after] : rows) {
+        SCOPED_TRACE(name);
+        const auto folder = data.path() / name;
+        fs::create_directories(folder);
+        ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+        if (linked)
+            fs::create_hard_link(elsewhere, folder / LockName);
+        else
+            ASSERT_TRUE(std::ofstream(folder / LockName) << bytes);
+        ASSERT_EQ(::chmod((folder / LockName).c_str(), mode), 0);
+        ASSERT_TRUE(FolderLock(folder).isHeld());
+        EXPECT_EQ(lockIn(folder).st_mode & 07777, after);
+        EXPECT_EQ(readFile(folder / LockName), bytes);
+    }
+}
+
+// Whoever may write a folder may rename any file there to the lock's name: a member's private file
+// in its group's folder, or one moved in from a folder both may write into a folder all may write,
+// keeps its mode, owner, group and bytes when its owner's run locks it, and stays closed to the
+// accounts it was closed to.
+TEST(FolderLock, AFileRenamedToItsNameIsLockedAsItStands)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    constexpr uid_t Owner = AnotherAccount - 1, Member = AnotherAccount;
+    constexpr gid_t Group = 4245;
+    ScopedDataFolder data;
+    fs::permissions(data.path(), fs::perms(0755));
+    const auto groupFolder = [&](const char* name, mode_t mode) {
+        return folderOf(data.path() / name, Owner, Group, mode);
+    };
+    const std::pair<fs::path, fs::path> moves[] = {
+        {groupFolder("setgid", 02770), data.path() / "setgid"},
+        {groupFolder("listed", 02775), data.path() / "listed"},
+        {groupFolder("plain", 0770), data.path() / "plain"},
+        {groupFolder("source", 02770), folderOf(data.path() / "everyones", 0, 0, 0777)},
+        {data.path() / "source", folderOf(data.path() / "team", 0, 0, 01777)},
+    };
+    const std::string words = "the owner's private words\n";
+    for (const auto& [from, to] : moves) {
+        SCOPED_TRACE(to.filename().string());
+        const auto secret = from / "secret";
+        AnotherAccountRun written(
+            [&] { return static_cast<bool>(std::ofstream(secret) << words) && ::chmod(secret.c_str(), 0600) == 0; },
+            Owner);
+        ASSERT_TRUE(written.holds());
+        written.letGo();
+        struct stat made {};
+        ASSERT_EQ(::lstat(secret.c_str(), &made), 0);
+        {
+            AnotherAccountRun renamed([&] { return ::rename(secret.c_str(), (to / LockName).c_str()) == 0; },
+                                      Member, {Group});
+            ASSERT_TRUE(renamed.holds());
+        }
+        {
+            AnotherAccountRun locked([&] { return FolderLock(to).isHeld(); }, Owner, {Group});
+            EXPECT_TRUE(locked.holds());
+        }
+        const auto lock = lockIn(to);
+        EXPECT_EQ(lock.st_mode & 07777, 0600u);
+        EXPECT_EQ(lock.st_uid, Owner);
+        EXPECT_EQ(lock.st_gid, made.st_gid);
+        EXPECT_EQ(readFile(to / LockName), words);
+        AnotherAccountRun reader([&] { return ::open((to / LockName).c_str(), O_RDONLY) < 0 && errno == EACCES; },
+                                 Member, {Group});
+        EXPECT_TRUE(reader.holds()) << "the member may read the owner's private words";
+        ASSERT_EQ(::unlink((to / LockName).c_str()), 0);
+    }
+}
+
+// Root's run gives away and opens up nothing it did not make: a file of root's with words in it,
+// moved to the lock's name in an account's own folder, a group's or one all may write, stays
+// root's and closed. Only an empty lock of root's is given to the account (see
+// InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts).
+TEST(FolderLock, RootsRunGivesAwayNothingItDidNotMake)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "root's run is made only where the test runs as root";
+    constexpr gid_t Group = 4246;
+    ScopedDataFolder data;
+    fs::permissions(data.path(), fs::perms(0755));
+    const auto theirs = folderOf(data.path() / "theirs", AnotherAccount, AnotherAccount, 0755);
+    const auto kept = folderOf(data.path() / "kept", AnotherAccount, AnotherAccount, 0755);
+    const fs::path folders[] = {theirs, folderOf(data.path() / "group", 0, Group, 02775),
+                                folderOf(data.path() / "team", 0, 0, 01777)};
+    for (const auto& folder : folders) {
+        SCOPED_TRACE(folder.filename().string());
+        // Root's own words, in a folder the account may write, which it then moves.
+        ASSERT_TRUE(std::ofstream(kept / "root-notes") << "root's words\n");
+        ASSERT_EQ(::chmod((kept / "root-notes").c_str(), 0600), 0);
+        {
+            AnotherAccountRun moved(
+                [&] { return ::rename((kept / "root-notes").c_str(), (folder / LockName).c_str()) == 0; },
+                AnotherAccount, {Group});
+            ASSERT_TRUE(moved.holds());
+        }
+        EXPECT_TRUE(FolderLock(folder).isHeld());
+        const auto lock = lockIn(folder);
+        EXPECT_EQ(lock.st_uid, 0u);
+        EXPECT_EQ(lock.st_gid, 0u);
+        EXPECT_EQ(lock.st_mode & 07777, 0600u);
+        EXPECT_EQ(readFile(folder / LockName), "root's words\n");
+        AnotherAccountRun reader([&] { return ::open((folder / LockName).c_str(), O_RDONLY) < 0 && errno == EACCES; },
+                                 AnotherAccount, {Group});
+        EXPECT_TRUE(reader.holds()) << "the account may read root's words";
+    }
+}
+
+// A run kept out by another account's closed lock is told only of a remedy open to it: where that
+// account can no longer write the folder (given to another group), or the file is no lock of the
+// program's, that account's next run opens nothing, and only the folder's owner or root may
+// remove the file from a sticky folder.
+TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    constexpr uid_t Maker = AnotherAccount - 1, Refused = AnotherAccount, Keeper = AnotherAccount - 2;
+    constexpr gid_t First = 4247, Second = 4248;
+    ScopedDataFolder data;
+    fs::permissions(data.path(), fs::perms(0755));
+    const auto refusal = [&](const fs::path& folder, const std::string& ending) {
+        AnotherAccountRun refused([&] { return FolderLock(folder).problem().ends_with(ending); }, Refused, {Second});
+        return refused.holds();
+    };
+    for (const uid_t owner : {uid_t(0), Keeper}) {
+        const auto folder = folderOf(data.path() / ("given-" + std::to_string(owner)), owner, First, 03770);
+        {
+            AnotherAccountRun member([&] { return FolderLock(folder).isHeld(); }, Maker, {First});
+            ASSERT_TRUE(member.holds());
+        }
+        // The group's lock, as a member's run leaves it where the system can name the owner.
+        ASSERT_EQ(::chown((folder / LockName).c_str(), Maker, First), 0);
+        ASSERT_EQ(::chmod((folder / LockName).c_str(), 0640), 0);
+        ASSERT_EQ(::chown(folder.c_str(), owner, Second), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), 03770), 0);
+        EXPECT_TRUE(refusal(folder, owner == 0 ? "(mode 0640); only root may remove it"
+                                               : "(mode 0640); only the folder's owner (uid "
+                                                   + std::to_string(Keeper) + ") or root may remove it"))
+            << "the new group's member was not told who may remove the lock";
+    }
+    // A file with words of an account that may still write the folder: its next run leaves it so.
+    const auto team = folderOf(data.path() / "team", 0, Second, 01777);
+    AnotherAccountRun written(
+        [&] {
+            return static_cast<bool>(std::ofstream(team / LockName) << "words")
+                && ::chmod((team / LockName).c_str(), 0600) == 0;
+        },
+        Maker);
+    ASSERT_TRUE(written.holds());
+    written.letGo();
+    EXPECT_TRUE(refusal(team, "(mode 0600); only root may remove it"));
+}
+
+// A lock whose mode lets an account open it but that an access list keeps closed to it is said to
+// be closed, with the system's reason: not taken for a lock replaced a hundred times.
+TEST(FolderLock, ALockAnAccessListClosesIsSaidToBeClosed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    ScopedDataFolder data;
+    fs::permissions(data.path(), fs::perms(0755));
+    const auto team = folderOf(data.path() / "team", 0, 0, 01777);
+    ASSERT_TRUE(FolderLock(team).isHeld());
+    ASSERT_EQ(lockIn(team).st_mode & 07777, 0644u);
+    // The list as the system keeps it: the owner rw, the account nothing, the group and others r.
+    struct Entry {
+        std::uint16_t tag, permissions;
+        std::uint32_t id;
+    };
+    const std::uint32_t version = 2;
+    const Entry entries[] = {{0x01, 6, ~0u}, {0x02, 0, AnotherAccount}, {0x04, 4, ~0u}, {0x10, 4, ~0u}, {0x20, 4, ~0u}};
+    std::string list(reinterpret_cast<const char*>(&version), sizeof version);
+    list.append(reinterpret_cast<const char*>(entries), sizeof entries);
+    if (::setxattr((team / LockName).c_str(), "system.posix_acl_access", list.data(), list.size(), 0) != 0)
+        GTEST_SKIP() << "this file system keeps no access lists: " << std::strerror(errno);
+    ASSERT_EQ(lockIn(team).st_mode & 07777, 0644u);
+    AnotherAccountRun refused([&] {
+        const FolderLock lock(team);
+        return !lock.isHeld() && lock.problem().find(std::strerror(EACCES)) != std::string::npos
+            && lock.problem().find("access list") != std::string::npos
+            && lock.problem().ends_with("only root may remove it");
+    });
+    EXPECT_TRUE(refused.holds()) << "the closed lock was not said to be closed, with the system's reason";
 }

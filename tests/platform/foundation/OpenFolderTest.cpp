@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <fstream>
+#include <grp.h>
 #include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -127,7 +128,7 @@ TEST(OpenFolder, PassesThroughFoldersItMayOnlySearch)
     fs::permissions(data.path() / "searched", fs::perms(0311));
     // As root, whom no permission stops, the open is made as another account.
     const int status = ChildProcess::run(
-        [] { return ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0); },
+        [] { return ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0); },
         [&] { return OpenFolder::open(data.path() / "searched" / "inner", OpenFolder::Links::RefuseLast).isOpen() ? 0 : 1; });
     fs::permissions(data.path() / "searched", fs::perms(0700));
     EXPECT_EQ(status, 0);

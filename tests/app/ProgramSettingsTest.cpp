@@ -1,0 +1,101 @@
+#include "platform/foundation/Paths.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+
+#include <nlohmann/json.hpp>
+
+namespace fs = std::filesystem;
+
+namespace {
+struct Run {
+    int status; // -1 when it did not exit
+    std::string said;
+};
+
+// Runs the program in folder, its data in folder/data, with the arguments given (quoted for the shell).
+Run runIn(const fs::path& folder, const std::string& arguments)
+{
+    const std::string command = "cd '" + folder.string() + "' && timeout 60 " + FLOORPAD_PROGRAM + " --data-dir data "
+        + arguments + " >messages 2>&1";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(folder / "messages").value_or("")};
+}
+} // namespace
+
+// A setting stays for every later run, so one no run could use is refused with exit 2, the key and
+// why, before the data folder is made; a good setting given with it is not stored either.
+TEST(ProgramSettings, RefusesASettingNoRunCouldUseAndStoresNothing)
+{
+    ScopedDataFolder scratch;
+    const std::pair<const char*, const char*> rows[] = {
+        {"Bogus=1",
+         "--setting Bogus=1: Bogus is not a setting (Server_Ip, Server_Port, webService_Port, web_server, dbVersion)"},
+        {"Server_port=34693", "--setting Server_port=34693: Server_port is not a setting ("},
+        {"Server_Port=notaport", "--setting Server_Port=notaport: Server_Port must be a port number from 1 to 65535"},
+        {"Server_Port=70000", "Server_Port must be a port number"},
+        {"Server_Port=65536", "Server_Port must be a port number"},
+        {"Server_Port=18446744073709551617", "Server_Port must be a port number"},
+        {"'Server_Port=+80'", "Server_Port must be a port number"},
+        {"'Server_Port= 80'", "Server_Port must be a port number"},
+        {"webService_Port=0", "webService_Port must be a port number"},
+        {"Server_Ip=", "--setting Server_Ip=: Server_Ip needs a value"},
+        {"Server_Ip=10.0.0.5 --setting dbVersion=", "dbVersion needs a value"},
+    };
+    for (const auto& [setting, said] : rows) {
+        SCOPED_TRACE(setting);
+        const auto run = runIn(scratch.path(), std::string("--seconds 0.3 --setting ") + setting);
+        EXPECT_EQ(run.status, 2) << run.said;
+        EXPECT_NE(run.said.find(said), std::string::npos) << run.said;
+        EXPECT_FALSE(fs::exists(scratch.path() / "data"));
+    }
+    fs::create_directory(scratch.path() / "data");
+    fs::permissions(scratch.path() / "data", fs::perms::owner_all);
+    ASSERT_TRUE(std::ofstream(scratch.path() / "data/defaults.json") << R"({"Server_Port": "9100"})");
+    EXPECT_EQ(runIn(scratch.path(), "--seconds 0.3 --setting Server_Port=1 --setting Bogus=1").status, 2);
+    EXPECT_EQ(readFile(scratch.path() / "data/defaults.json"), R"({"Server_Port": "9100"})");
+}
+
+// Leading zeros are part of a plain number, so such a port is kept as given.
+TEST(ProgramSettings, StoresEverySettingOfTheBundle)
+{
+    ScopedDataFolder scratch;
+    const auto run = runIn(scratch.path(), "--seconds 0.3 --setting Server_Ip=127.0.0.1 --setting Server_Port=0001"
+                                           " --setting webService_Port=65535 --setting web_server=host"
+                                           " --setting dbVersion=7");
+    ASSERT_EQ(run.status, 0) << run.said;
+    const auto stored = nlohmann::json::parse(readFile(scratch.path() / "data/defaults.json").value_or("null"));
+    EXPECT_EQ(stored, nlohmann::json({{"Server_Ip", "127.0.0.1"}, {"Server_Port", "0001"},
+                                      {"webService_Port", "65535"}, {"web_server", "host"}, {"dbVersion", "7"}}));
+}
+
+// A usage error names the argument at fault after the usage text; a camera path with nothing
+// there says so rather than calling it no picture.
+TEST(ProgramSettings, SaysWhichArgumentItCannotTakeAndThatNoPictureIsThere)
+{
+    ScopedDataFolder scratch;
+    ASSERT_TRUE(std::ofstream(scratch.path() / "notes.txt") << "not a picture");
+    fs::create_symlink("gone.png", scratch.path() / "dangling");
+    const std::pair<const char*, const char*> rows[] = {
+        {"--bogus", ": cannot take --bogus\n"},
+        {"--seconds", ": --seconds needs a value\n"},
+        {"--data-dir ''", ": --data-dir needs a value\n"},
+        {"--seconds soon", ": --seconds soon is not a number of seconds\n"},
+        {"--camera-permission maybe", ": --camera-permission maybe is not one of notDetermined, "},
+        {"--setting Server_Port", ": --setting Server_Port is not KEY=VALUE\n"},
+        {"--camera missing.png", "camera: nothing is at missing.png\n"},
+        {"--camera dangling", "camera: dangling is a link to something missing\n"},
+        {"--camera notes.txt", "camera: notes.txt is not a picture, left out\n"},
+    };
+    for (const auto& [arguments, said] : rows) {
+        SCOPED_TRACE(arguments);
+        const auto run = runIn(scratch.path(), std::string("--setting Server_Port=1 ") + arguments);
+        EXPECT_EQ(run.status, 2) << run.said;
+        EXPECT_NE(run.said.find(said), std::string::npos) << run.said;
+    }
+}
