@@ -145,3 +145,39 @@ TEST(Program, ARunInAFolderOnlyAnotherAccountMayWriteLeavesItThatAccounts)
     EXPECT_TRUE(picturesOf(0, theirs).empty());
     EXPECT_FALSE(picturesOf(AnotherAccount, theirs).empty());
 }
+
+// Root's run gives away nothing of root's that stands at the lock's name: a file with root's words
+// moved there in an account's folder stays root's and closed, whether the program or the folder
+// holder locks it, and the account's next run is told it may remove it.
+TEST(Program, RootsRunGivesAwayNoFileOfRootsAtTheLocksName)
+{
+    if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    ScopedDataFolder scratch;
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
+    const auto theirData = scratch.path() / "their-data";
+    const auto theirs = scratch.path() / "theirs";
+    for (const auto& folder : {theirData, theirs}) {
+        fs::create_directories(folder);
+        ASSERT_EQ(::chown(folder.c_str(), AnotherAccount, AnotherAccount), 0);
+        ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+    }
+    ASSERT_EQ(::chmod(theirs.c_str(), 0755), 0);
+    const auto lock = theirs / ".floorpad-screens.lock";
+    ASSERT_TRUE(std::ofstream(lock) << "root's words\n");
+    ASSERT_EQ(::chmod(lock.c_str(), 0600), 0);
+    const auto kept = [&] {
+        struct stat info {};
+        return ::lstat(lock.c_str(), &info) == 0 && info.st_uid == 0 && (info.st_mode & 07777) == 0600
+            && readFile(lock) == "root's words\n";
+    };
+    const auto mine = runAs(0, scratch.path() / "my-data", theirs);
+    EXPECT_EQ(mine.first, 0) << mine.second;
+    EXPECT_TRUE(kept()) << "the program gave root's file away or opened it up";
+    const std::string held = std::string(HOLD_SCREENS_FOLDER_PROGRAM) + " --no-links '" + theirs.string() + "' true";
+    EXPECT_EQ(std::system(held.c_str()), 0);
+    EXPECT_TRUE(kept()) << "the folder holder gave root's file away or opened it up";
+    const auto after = runAs(AnotherAccount, theirData, theirs);
+    EXPECT_EQ(after.first, 1);
+    EXPECT_NE(after.second.find("this account may remove it"), std::string::npos) << after.second;
+}
