@@ -599,7 +599,7 @@ TEST(FolderLock, ALockBeingOpenedUpIsNeverSaidToBeClosedWithAnOpenMode)
     ASSERT_TRUE(FolderLock(team).isHeld());
     const pid_t other = ::fork();
     if (other == 0) {
-        if (::setgid(AnotherAccount) != 0 || ::setuid(AnotherAccount) != 0)
+        if (::setgroups(0, nullptr) != 0 || ::setgid(AnotherAccount) != 0 || ::setuid(AnotherAccount) != 0)
             ::_exit(2);
         for (const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
              std::chrono::steady_clock::now() < end;) {
