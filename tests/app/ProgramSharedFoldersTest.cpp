@@ -44,6 +44,21 @@ std::set<std::string> picturesOf(uid_t account, const fs::path& folder)
     }
     return pictures;
 }
+
+// Another account's data folder (700) and a folder of its alone for pictures (755), in scratch,
+// which every account may write so that each run leaves its messages there.
+std::pair<fs::path, fs::path> anotherAccountsFolders(const fs::path& scratch)
+{
+    EXPECT_EQ(::chmod(scratch.c_str(), 0777), 0);
+    const auto data = scratch / "their-data";
+    const auto pictures = scratch / "theirs";
+    for (const auto& [folder, mode] : {std::pair(data, 0700), std::pair(pictures, 0755)}) {
+        fs::create_directories(folder);
+        EXPECT_EQ(::chown(folder.c_str(), AnotherAccount, AnotherAccount), 0);
+        EXPECT_EQ(::chmod(folder.c_str(), mode), 0);
+    }
+    return {data, pictures};
+}
 } // namespace
 
 // A screens folder several accounts may write, a sticky one all may write or a group's, serves
@@ -122,15 +137,7 @@ TEST(Program, ARunInAFolderOnlyAnotherAccountMayWriteLeavesItThatAccounts)
     if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0)
         GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
     ScopedDataFolder scratch;
-    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
-    const auto theirData = scratch.path() / "their-data";
-    const auto theirs = scratch.path() / "theirs";
-    for (const auto& folder : {theirData, theirs}) {
-        fs::create_directories(folder);
-        ASSERT_EQ(::chown(folder.c_str(), AnotherAccount, AnotherAccount), 0);
-    }
-    ASSERT_EQ(::chmod(theirData.c_str(), 0700), 0);
-    ASSERT_EQ(::chmod(theirs.c_str(), 0755), 0);
+    const auto [theirData, theirs] = anotherAccountsFolders(scratch.path());
     const auto mine = runAs(0, scratch.path() / "my-data", theirs);
     ASSERT_EQ(mine.first, 0) << mine.second;
     ASSERT_FALSE(picturesOf(0, theirs).empty());
@@ -154,15 +161,7 @@ TEST(Program, RootsRunGivesAwayNoFileOfRootsAtTheLocksName)
     if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0)
         GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
     ScopedDataFolder scratch;
-    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
-    const auto theirData = scratch.path() / "their-data";
-    const auto theirs = scratch.path() / "theirs";
-    for (const auto& folder : {theirData, theirs}) {
-        fs::create_directories(folder);
-        ASSERT_EQ(::chown(folder.c_str(), AnotherAccount, AnotherAccount), 0);
-        ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
-    }
-    ASSERT_EQ(::chmod(theirs.c_str(), 0755), 0);
+    const auto [theirData, theirs] = anotherAccountsFolders(scratch.path());
     const auto lock = theirs / ".floorpad-screens.lock";
     ASSERT_TRUE(std::ofstream(lock) << "root's words\n");
     ASSERT_EQ(::chmod(lock.c_str(), 0600), 0);
