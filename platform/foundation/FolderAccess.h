@@ -36,12 +36,13 @@ public:
     uid_t owner() const { return m_folder.st_uid; }
     // Gives the file open at fd to the keeper, where it is another account.
     void keep(int fd) const;
-    // Opens the lock open at fd, one the program made or one that isOwnLock, to exactly those who may write the folder, as far as a mode can
-    // say it: 0600 and the keeper's where only one account may write the folder; 0640 and the
-    // folder's group where its group may and others may not; 0644 where anyone may, and also where
-    // the group cannot be given (the maker, or the folder's owner, is outside it), so that every
-    // account that may write the folder can still lock it. The owner and group are given before
-    // the mode, so that no moment of the change closes it to anyone it is open to before and after.
+    // Opens the lock open at fd, one the program made or one that isOwnLock, to exactly those who
+    // may write the folder, as far as a mode can say it: 0600 and the keeper's where only one
+    // account may write the folder; 0640 and the folder's group where its group may and others may
+    // not; 0644 where anyone may, and also where the group cannot be given (the maker, or the
+    // folder's owner, is outside it), so that every account that may write the folder can still
+    // lock it. The owner and group are given before the mode, so that no moment of the change
+    // closes it to anyone it is open to before and after.
     void openLock(int fd) const;
 
 private:

@@ -173,11 +173,11 @@ FolderLock::Outcome FolderLock::notOpened(int error, Missing missing, const Fold
     // A lock its holder is opening up (to a folder shared since it was made) may have been closed
     // to this account a moment ago and be open now: then it is tried again, so a run is never
     // turned away for a mode the lock no longer has. One that something besides its mode keeps
-    // closed is said to be so, as soon as the system says so of the lock as it stands, or after a
-    // few tries.
+    // closed is said to be so after a few tries, spaced out so that a holder opening it up has long
+    // been done.
     const auto now = m_folder->statusOf(std::string(LockName));
     if (error == EACCES && now && S_ISREG(now->st_mode) && FolderAccess::mayRead(*now)) {
-        if (!isClosedBeyondItsMode(*now) && ++m_triesOnAnOpenMode < MostTriesOnAnOpenMode) {
+        if (++m_triesOnAnOpenMode < MostTriesOnAnOpenMode) {
             std::this_thread::sleep_for(std::chrono::milliseconds(m_triesOnAnOpenMode));
             return Outcome::Changed;
         }
@@ -188,18 +188,6 @@ FolderLock::Outcome FolderLock::notOpened(int error, Missing missing, const Fold
     }
     m_problem = refused(whyNotOpened(error, now, access));
     return Outcome::Done;
-}
-
-bool FolderLock::isClosedBeyondItsMode(const struct stat& seen) const
-{
-    // The system's own answer counts only while the lock is still the very file seen, with the same
-    // mode and unchanged since: otherwise it may speak of a mode it had for a moment.
-    const std::string name(LockName);
-    if (::faccessat(m_folder->fd(), name.c_str(), R_OK, AT_EACCESS) == 0 || errno != EACCES)
-        return false;
-    const auto after = m_folder->statusOf(name);
-    return after && after->st_dev == seen.st_dev && after->st_ino == seen.st_ino && after->st_mode == seen.st_mode
-        && after->st_ctim.tv_sec == seen.st_ctim.tv_sec && after->st_ctim.tv_nsec == seen.st_ctim.tv_nsec;
 }
 
 FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& access)

@@ -72,9 +72,6 @@ private:
     Outcome notOpened(int error, Missing missing, const FolderAccess& access);
     // info: what stands at the lock's name, looked at once the open failed.
     std::string whyNotOpened(int error, const std::optional<struct stat>& info, const FolderAccess& access) const;
-    // Whether the system keeps the lock, seen with a mode that lets this account open it, closed all
-    // the same (an access list), while it stays as seen.
-    bool isClosedBeyondItsMode(const struct stat& seen) const;
     std::string refused(const std::string& why) const;
 
     std::filesystem::path m_path;

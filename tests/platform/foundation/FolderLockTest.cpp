@@ -88,6 +88,12 @@ private:
     bool m_done = false;
 };
 
+// Whether a run of the account, with exactly the groups given, holds the folder; it lets go at once.
+bool heldBy(const fs::path& folder, uid_t account = AnotherAccount, const std::vector<gid_t>& groups = {})
+{
+    return AnotherAccountRun([&] { return FolderLock(folder).isHeld(); }, account, groups).holds();
+}
+
 // A variable of the environment set for a while, put back however the test leaves.
 class ScopedVariable {
 public:
@@ -309,8 +315,7 @@ TEST(FolderLock, AFolderSeveralAccountsMayWriteServesEachInTurn)
         EXPECT_TRUE(refused.holds()) << "another account's closed lock was not refused with whose it is";
     }
     EXPECT_TRUE(FolderLock(sticky).isHeld());
-    AnotherAccountRun opened([&] { return FolderLock(sticky).isHeld(); });
-    EXPECT_TRUE(opened.holds()) << "the owner's next run did not open its lock up";
+    EXPECT_TRUE(heldBy(sticky)) << "the owner's next run did not open its lock up";
     // Where the folder lets the account remove it, it is told so.
     ASSERT_EQ(::chmod((group / LockName).c_str(), 0600), 0);
     AnotherAccountRun member([&] {
@@ -480,10 +485,7 @@ TEST(FolderLock, AGroupsLockIsTheGroupsWhicheverMemberMakesIt)
     ScopedDataFolder data;
     fs::permissions(data.path(), fs::perms(0755));
     const auto group = folderOf(data.path() / "group", 0, AnotherAccount, 02775);
-    {
-        AnotherAccountRun member([&] { return FolderLock(group).isHeld(); });
-        ASSERT_TRUE(member.holds());
-    }
+    ASSERT_TRUE(heldBy(group));
     EXPECT_EQ(lockIn(group).st_uid, AnotherAccount);
     EXPECT_EQ(lockIn(group).st_gid, AnotherAccount);
     EXPECT_EQ(lockIn(group).st_mode & 07777, 0640u);
@@ -494,10 +496,7 @@ TEST(FolderLock, AGroupsLockIsTheGroupsWhicheverMemberMakesIt)
     // The owner outside the folder's group (no group has the number 4242): a member's lock would
     // keep the owner out, and the owner cannot give the lock the group.
     const auto outside = folderOf(data.path() / "outside", AnotherAccount, 4242, 01775);
-    {
-        AnotherAccountRun owner([&] { return FolderLock(outside).isHeld(); });
-        ASSERT_TRUE(owner.holds());
-    }
+    ASSERT_TRUE(heldBy(outside));
     EXPECT_EQ(lockIn(outside).st_mode & 07777, 0644u);
     ASSERT_EQ(::unlink((outside / LockName).c_str()), 0);
     ASSERT_TRUE(FolderLock(outside).isHeld());
@@ -505,28 +504,19 @@ TEST(FolderLock, AGroupsLockIsTheGroupsWhicheverMemberMakesIt)
 
     // An owner in its own group, though the system has no name for the account (4243).
     const auto unnamed = folderOf(data.path() / "unnamed", 4243, 4243, 0775);
-    {
-        AnotherAccountRun owner([&] { return FolderLock(unnamed).isHeld(); }, 4243);
-        ASSERT_TRUE(owner.holds());
-    }
+    ASSERT_TRUE(heldBy(unnamed, 4243));
     EXPECT_EQ(lockIn(unnamed).st_mode & 07777, 0640u);
 
     // The owner a member through a group it holds besides its own (4244, which has no name either).
     const auto besides = folderOf(data.path() / "besides", AnotherAccount, 4244, 02775);
-    {
-        AnotherAccountRun owner([&] { return FolderLock(besides).isHeld(); }, AnotherAccount, {4244});
-        ASSERT_TRUE(owner.holds());
-    }
+    ASSERT_TRUE(heldBy(besides, AnotherAccount, {4244}));
     EXPECT_EQ(lockIn(besides).st_gid, 4244u);
     EXPECT_EQ(lockIn(besides).st_mode & 07777, 0640u);
 
     // A member's lock in the folder of an owner the system has no name for, and so cannot count in
     // the group: open to all, so that the owner is never kept out.
     const auto unnamedOwners = folderOf(data.path() / "unnamed-owners", 4243, 4244, 0775);
-    {
-        AnotherAccountRun member([&] { return FolderLock(unnamedOwners).isHeld(); }, AnotherAccount, {4244});
-        ASSERT_TRUE(member.holds());
-    }
+    ASSERT_TRUE(heldBy(unnamedOwners, AnotherAccount, {4244}));
     EXPECT_EQ(lockIn(unnamedOwners).st_mode & 07777, 0644u);
 }
 
@@ -540,11 +530,10 @@ TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
     ScopedDataFolder data;
     fs::permissions(data.path(), fs::perms(0755));
     const auto theirs = folderOf(data.path() / "theirs", AnotherAccount, AnotherAccount, 0755);
-    const auto theyRun = [&] { return AnotherAccountRun([&] { return FolderLock(theirs).isHeld(); }).holds(); };
     ASSERT_TRUE(FolderLock(theirs).isHeld());
     EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
     EXPECT_EQ(lockIn(theirs).st_mode & 07777, 0600u);
-    EXPECT_TRUE(theyRun());
+    EXPECT_TRUE(heldBy(theirs));
     // Their lock in their folder serves root's next run as it is.
     ASSERT_TRUE(FolderLock(theirs).isHeld());
     EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
@@ -557,7 +546,7 @@ TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
     EXPECT_TRUE(refused.holds()) << "the account was not told it may remove the lock";
     ASSERT_TRUE(FolderLock(theirs).isHeld());
     EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
-    EXPECT_TRUE(theyRun());
+    EXPECT_TRUE(heldBy(theirs));
 }
 
 // No run ever meets the lock with another mode than its own, even while it is being made: it has
@@ -685,10 +674,7 @@ TEST(FolderLock, AFileRenamedToItsNameIsLockedAsItStands)
                                       Member, {Group});
             ASSERT_TRUE(renamed.holds());
         }
-        {
-            AnotherAccountRun locked([&] { return FolderLock(to).isHeld(); }, Owner, {Group});
-            EXPECT_TRUE(locked.holds());
-        }
+        EXPECT_TRUE(heldBy(to, Owner, {Group}));
         const auto lock = lockIn(to);
         EXPECT_EQ(lock.st_mode & 07777, 0600u);
         EXPECT_EQ(lock.st_uid, Owner);
@@ -757,10 +743,7 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
     };
     for (const uid_t owner : {uid_t(0), Keeper}) {
         const auto folder = folderOf(data.path() / ("given-" + std::to_string(owner)), owner, First, 03770);
-        {
-            AnotherAccountRun member([&] { return FolderLock(folder).isHeld(); }, Maker, {First});
-            ASSERT_TRUE(member.holds());
-        }
+        ASSERT_TRUE(heldBy(folder, Maker, {First}));
         // The group's lock, as a member's run leaves it where the system can name the owner.
         ASSERT_EQ(::chown((folder / LockName).c_str(), Maker, First), 0);
         ASSERT_EQ(::chmod((folder / LockName).c_str(), 0640), 0);
