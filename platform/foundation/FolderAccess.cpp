@@ -71,18 +71,6 @@ bool FolderAccess::mayRead(const struct stat& file)
     return (file.st_mode & (runningAccountIsIn(file.st_gid) ? S_IRGRP : S_IROTH)) != 0;
 }
 
-bool FolderAccess::looksLikeALock(const struct stat& file)
-{
-    const mode_t mode = file.st_mode & 07777;
-    return S_ISREG(file.st_mode) && file.st_nlink == 1 && file.st_size == 0
-        && (mode == 0600 || mode == 0640 || mode == 0644);
-}
-
-bool FolderAccess::isOwnLock(const struct stat& file)
-{
-    return file.st_uid == ::geteuid() && looksLikeALock(file);
-}
-
 bool FolderAccess::othersMayWrite() const
 {
     return m_folder.st_uid != ::geteuid() || (m_folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;

@@ -16,14 +16,6 @@ public:
 
     // Whether the running account may open the file for reading, as its mode says.
     static bool mayRead(const struct stat& file);
-    // Whether the file is one the program makes as a lock, whoever's it is: a regular file with
-    // one link and no byte, with a mode a lock is given and no other bits. Only such a file is
-    // ever brought in line with its folder: anything else at the lock's name may be someone's
-    // words, renamed there by whoever may write the folder, and is left as it stands.
-    static bool looksLikeALock(const struct stat& file);
-    // Whether the file is the running account's lock by that look.
-    static bool isOwnLock(const struct stat& file);
-
     // Whether an account besides the running one may write in the folder: then it may plant or
     // remove names there as it likes.
     bool othersMayWrite() const;
@@ -36,12 +28,12 @@ public:
     uid_t owner() const { return m_folder.st_uid; }
     // Gives the file open at fd to the keeper, where it is another account.
     void keep(int fd) const;
-    // Opens the lock open at fd, one the program made or one that isOwnLock, to exactly those who
-    // may write the folder, as far as a mode can say it: 0600 and the keeper's where only one
-    // account may write the folder; 0640 and the folder's group where its group may and others may
-    // not; 0644 where anyone may, and also where the group cannot be given (the maker, or the
-    // folder's owner, is outside it), so that every account that may write the folder can still
-    // lock it. The owner and group are given before the mode, so that no moment of the change
+    // Opens the lock open at fd, one the program made or its own marked one (LockFile::isOwn), to
+    // exactly those who may write the folder, as far as a mode can say it: 0600 and the keeper's
+    // where only one account may write the folder; 0640 and the folder's group where its group may
+    // and others may not; 0644 where anyone may, and also where the group cannot be given (the
+    // maker, or the folder's owner, is outside it), so that every account that may write the folder
+    // can still lock it. The owner and group are given before the mode, so that no moment of the change
     // closes it to anyone it is open to before and after.
     void openLock(int fd) const;
 

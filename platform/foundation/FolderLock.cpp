@@ -1,6 +1,8 @@
 #include "platform/foundation/FolderLock.h"
 
 #include "platform/foundation/FolderAccess.h"
+#include "platform/foundation/LockFile.h"
+#include "platform/foundation/LockRefusal.h"
 
 #include <cerrno>
 #include <charconv>
@@ -23,26 +25,6 @@ constexpr int MostTries = 100;
 // being opened up by its holder at that moment is open at the next try, one closed by something
 // besides its mode (an access list, a security module) never is.
 constexpr int MostTriesOnAnOpenMode = 10;
-// What a refused run may do about another account's lock in a folder where it may remove it.
-constexpr std::string_view RemovableHint = "; this account may remove it, and the next run makes its own";
-
-// Who may take another account's lock away, for a run it keeps out: this account where it may
-// remove others' files in the folder, else only the folder's owner or root.
-std::string whoMayRemove(const FolderAccess& access)
-{
-    if (access.mayRemoveOthersFiles())
-        return std::string(RemovableHint);
-    if (access.owner() == 0)
-        return "; only root may remove it";
-    return "; only the folder's owner (uid " + std::to_string(access.owner()) + ") or root may remove it";
-}
-
-// Whose the file is, for a message.
-std::string whoseText(const struct stat& info)
-{
-    return info.st_uid == ::geteuid() ? "this account's" : "another account's (uid " + std::to_string(info.st_uid) + ")";
-}
-
 std::function<void()>& beforeLocking()
 {
     static std::function<void()> work;
@@ -128,7 +110,7 @@ std::optional<std::string> FolderLock::whyNotUsable(int fd, const FolderAccess& 
     if (::fstat(fd, &info) != 0)
         return std::strerror(errno);
     if (!S_ISREG(info.st_mode))
-        return whatItIs(info);
+        return lockRefusalText(LockRefusal::NotAFile, info, access, fd);
     // In a folder others may write, they may plant any file as the lock: it is only ever locked.
     if (access.othersMayWrite())
         return std::nullopt;
@@ -136,27 +118,20 @@ std::optional<std::string> FolderLock::whyNotUsable(int fd, const FolderAccess& 
     // account's, and closed to others once held: a lock of its own is closed then, anything else
     // (a file of the user's) must be so already.
     if (info.st_uid != ::geteuid())
-        return "it belongs to another account (uid " + std::to_string(info.st_uid) + ")" + std::string(RemovableHint);
-    if (!FolderAccess::isOwnLock(info) && (info.st_mode & 077) != 0)
-        return "other accounts may open it (mode " + modeText(info.st_mode) + ")";
+        return lockRefusalText(LockRefusal::AnotherAccountsInAPrivateFolder, info, access, fd);
+    if (!LockFile::isOwn(fd, info) && (info.st_mode & 077) != 0)
+        return lockRefusalText(LockRefusal::OpenToOthers, info, access, fd);
     return std::nullopt;
 }
 
 std::string FolderLock::whyNotOpened(int error, const std::optional<struct stat>& info,
                                      const FolderAccess& access) const
 {
-    if (error == ELOOP)
-        return "it is a link";
-    // Another account's lock it keeps closed: that account's next run opens it up only while that
-    // account may still write the folder and the file is a lock of the program's, and only one that
-    // may remove names in the folder can take it away.
-    if (error == EACCES && info && info->st_uid != ::geteuid()) {
-        const std::string closed = "it belongs to another account (uid " + std::to_string(info->st_uid)
-            + "), which keeps it closed to this one (mode " + modeText(info->st_mode) + ")";
-        if (!access.mayRemoveOthersFiles() && access.mayWrite(info->st_uid) && FolderAccess::looksLikeALock(*info))
-            return closed + "; that account's next run here opens it to those who may write the folder";
-        return closed + whoMayRemove(access);
-    }
+    // A link (never followed) or a socket (which cannot be opened) at the lock's name.
+    if (info && !S_ISREG(info->st_mode))
+        return lockRefusalText(LockRefusal::NotAFile, *info, access);
+    if (error == EACCES && info)
+        return lockRefusalText(LockRefusal::ClosedByMode, *info, access);
     return std::strerror(error);
 }
 
@@ -181,9 +156,7 @@ FolderLock::Outcome FolderLock::notOpened(int error, Missing missing, const Fold
             std::this_thread::sleep_for(std::chrono::milliseconds(m_triesOnAnOpenMode));
             return Outcome::Changed;
         }
-        m_problem = refused("it is a file of " + whoseText(*now) + " that something besides its mode ("
-                            + modeText(now->st_mode) + "), such as an access list, keeps closed to this account: "
-                            + std::strerror(EACCES) + whoMayRemove(access));
+        m_problem = refused(lockRefusalText(LockRefusal::ClosedBesidesMode, *now, access));
         return Outcome::Done;
     }
     m_problem = refused(whyNotOpened(error, now, access));
@@ -193,16 +166,16 @@ FolderLock::Outcome FolderLock::notOpened(int error, Missing missing, const Fold
 FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& access)
 {
     const std::string name(LockName);
-    // The lock is only ever locked, never written, and a file of anyone's that stands at its name
-    // (one with other links, say) is left exactly as it is. It is made only where nothing has the
-    // name, whole before it has it, with the owner, group and mode it is to have, so that no run
+    // The lock is only ever locked, never written once named, and a file of anyone's that stands at
+    // its name (one with other links, say) is left exactly as it is. It is made only where nothing
+    // has the name, whole before it has it, with its mark, owner, group and mode, so that no run
     // ever meets it otherwise; an existing one is opened for reading alone, without following a
     // link or waiting on a named pipe.
     UniqueFd fd;
     bool made = false;
     if (missing == Missing::Make) {
         CreatedFile created;
-        const auto creation = m_folder->createNew(name, "", 0600, FileFlush::Skip, &created,
+        const auto creation = m_folder->createNew(name, LockFile::Mark, 0600, FileFlush::Skip, &created,
                                                   [&access](int unnamed) { access.openLock(unnamed); });
         if (creation == FileCreation::Failed) {
             m_problem = refused(std::strerror(errno));
@@ -233,10 +206,11 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& a
     if (::fstat(fd.get(), &locked) != 0 || ::fstatat(m_folder->fd(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0
         || locked.st_dev != named.st_dev || locked.st_ino != named.st_ino)
         return Outcome::Changed;
-    // A lock of this account's own is brought in line with the folder as it is now: made private,
-    // made shared, or given to another group since it was made. The file locked is the one looked
-    // at and changed, so nothing renamed to the lock's name meanwhile is opened up or given away.
-    if (!made && FolderAccess::isOwnLock(locked))
+    // A lock of this account's own, known by its mark, is brought in line with the folder as it is
+    // now: made private, made shared, or given to another group since it was made. The file locked
+    // is the one read and changed, so nothing renamed to the lock's name meanwhile is opened up or
+    // given away.
+    if (!made && LockFile::isOwn(fd.get(), locked))
         access.openLock(fd.get());
     m_lock = std::move(fd);
     return Outcome::Done;

@@ -19,19 +19,20 @@ class FolderAccess;
 // The lock is a file of the program's own inside the folder it guards, LockName, locked with flock.
 // Only an account that may write the folder can make it, so every run on the folder meets it
 // whatever its data folder, HOME, TMPDIR or /tmp, and no name elsewhere can keep anyone out. It is
-// never written, emptied or removed: made empty where it is missing, it is only ever opened and
-// locked, and the system lets go of it when the process ends, however it ends. Who holds it is
-// asked of the system.
+// made where it is missing, whole before it has its name, with its mark (LockFile::Mark), owner,
+// group and mode; after that it is never written, emptied or removed, only opened and locked, and
+// the system lets go of it when the process ends, however it ends. Who holds it is asked of the
+// system.
 //
 // The lock is open to exactly those who may write the folder as it is now, whoever made it
-// (FolderAccess::openLock): it is made with its owner, group and mode before it has its name, and a
-// run that holds a lock of its own (FolderAccess::isOwnLock: empty, one link, a lock's mode) brings
-// it in line with the folder as it is then. Anything else at the name, anyone's, keeps its mode,
-// owner, group and bytes: whoever may write the folder may rename any file there. In a folder only
-// the running account may write, a lock is used only while it is a regular file of that account's,
-// closed to others once held; a link, anything else, or another account's file is refused with the
-// reason. In a folder other accounts may write as well, they may plant or remove names there
-// anyway: any regular file there is locked, never written.
+// (FolderAccess::openLock), and a run that holds a lock of its own, known by its mark
+// (LockFile::isOwn), brings it in line with the folder as it is then. Anything else at the name,
+// anyone's, an empty file included, keeps its mode, owner, group and bytes: whoever may write the
+// folder may rename any file there. In a folder only the running account may write, a lock is used
+// only while it is a regular file of that account's, closed to others once held; a link, anything
+// else, or another account's file is refused with what it is and whose (LockRefusal). In a folder
+// other accounts may write as well, they may plant or remove names there anyway: any regular file
+// there is locked, never written.
 class FolderLock {
 public:
     static constexpr std::string_view LockName = ".floorpad-screens.lock";

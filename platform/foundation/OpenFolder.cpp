@@ -196,21 +196,26 @@ bool makeFolder(int dirFd, const std::string& name, mode_t mode, bool* made = nu
 }
 } // namespace
 
-std::string whatItIs(const struct stat& info)
+std::string kindOf(const struct stat& info)
 {
     if (S_ISREG(info.st_mode))
-        return "it is a file";
+        return "a file";
     if (S_ISLNK(info.st_mode))
-        return "it is a link";
+        return "a link";
     if (S_ISDIR(info.st_mode))
-        return "it is a folder";
+        return "a folder";
     if (S_ISFIFO(info.st_mode))
-        return "it is a named pipe";
+        return "a named pipe";
     if (S_ISSOCK(info.st_mode))
-        return "it is a socket";
+        return "a socket";
     if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
-        return "it is a device";
-    return "it is not a regular file";
+        return "a device";
+    return "not a regular file";
+}
+
+std::string whatItIs(const struct stat& info)
+{
+    return "it is " + kindOf(info);
 }
 
 std::string modeText(mode_t mode)

@@ -143,7 +143,9 @@ private:
     int m_error = 0;
 };
 
-// What stands there, for messages: "it is a file", "it is a link", "it is a named pipe" ...
+// What stands there, for messages: "a file", "a link", "a named pipe" ...
+std::string kindOf(const struct stat& info);
+// The same said of it: "it is a file", "it is a link" ...
 std::string whatItIs(const struct stat& info);
 // A mode's permission bits as people write them, "0644": for messages.
 std::string modeText(mode_t mode);

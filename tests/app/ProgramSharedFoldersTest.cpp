@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <map>
 #include <set>
@@ -153,9 +154,10 @@ TEST(Program, ARunInAFolderOnlyAnotherAccountMayWriteLeavesItThatAccounts)
     EXPECT_FALSE(picturesOf(AnotherAccount, theirs).empty());
 }
 
-// Root's run gives away nothing of root's that stands at the lock's name: a file with root's words
-// moved there in an account's folder stays root's and closed, whether the program or the folder
-// holder locks it, and the account's next run is told it may remove it.
+// Root's run gives away nothing of root's that stands at the lock's name in an account's folder,
+// whether the program or the folder holder locks it: a file with root's words stays root's and
+// closed, and so does an empty file that root's process holds open and writes later: what root
+// writes into it stays closed to the account, which is told to ask the file's owner.
 TEST(Program, RootsRunGivesAwayNoFileOfRootsAtTheLocksName)
 {
     if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0)
@@ -163,20 +165,67 @@ TEST(Program, RootsRunGivesAwayNoFileOfRootsAtTheLocksName)
     ScopedDataFolder scratch;
     const auto [theirData, theirs] = anotherAccountsFolders(scratch.path());
     const auto lock = theirs / ".floorpad-screens.lock";
-    ASSERT_TRUE(std::ofstream(lock) << "root's words\n");
-    ASSERT_EQ(::chmod(lock.c_str(), 0600), 0);
-    const auto kept = [&] {
+    const std::string words = "root's words\n";
+    for (const bool emptyWhileLocked : {false, true}) {
+        SCOPED_TRACE(emptyWhileLocked ? "empty while locked" : "with words");
+        // Root's log, open in root's process; the account renames it to the lock's name.
+        const auto log = theirs / "root.log";
+        const int logFd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        ASSERT_GE(logFd, 0);
+        if (!emptyWhileLocked) {
+            ASSERT_EQ(::write(logFd, words.data(), words.size()), static_cast<ssize_t>(words.size()));
+        }
+        const std::string rename = "setpriv --reuid=" + std::to_string(AnotherAccount) + " --regid="
+            + std::to_string(AnotherAccount) + " --clear-groups mv '" + log.string() + "' '" + lock.string() + "'";
+        ASSERT_EQ(std::system(rename.c_str()), 0);
+        const auto mine = runAs(0, scratch.path() / "my-data", theirs);
+        EXPECT_EQ(mine.first, 0) << mine.second;
+        const std::string held = std::string(HOLD_SCREENS_FOLDER_PROGRAM) + " --no-links '" + theirs.string() + "' true";
+        EXPECT_EQ(std::system(held.c_str()), 0);
+        if (emptyWhileLocked) {
+            ASSERT_EQ(::write(logFd, words.data(), words.size()), static_cast<ssize_t>(words.size()));
+        }
+        ::close(logFd);
         struct stat info {};
-        return ::lstat(lock.c_str(), &info) == 0 && info.st_uid == 0 && (info.st_mode & 07777) == 0600
-            && readFile(lock) == "root's words\n";
-    };
+        ASSERT_EQ(::lstat(lock.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 0u) << "root's file was given away";
+        EXPECT_EQ(info.st_mode & 07777, 0600u) << "root's file was opened up";
+        EXPECT_EQ(readFile(lock), words);
+        const auto after = runAs(AnotherAccount, theirData, theirs);
+        EXPECT_EQ(after.first, 1);
+        EXPECT_NE(after.second.find("another account's (uid 0)"), std::string::npos) << after.second;
+        EXPECT_NE(after.second.find("ask its owner to move it away"), std::string::npos) << after.second;
+        EXPECT_EQ(after.second.find("remove"), std::string::npos) << after.second;
+        ASSERT_EQ(::unlink(lock.c_str()), 0);
+    }
+}
+
+// An empty lock of root's that an earlier version left in an account's own folder stays root's
+// through root's run, and the account is told it may remove it: once it has, its next run makes its
+// own lock and goes ahead.
+TEST(Program, AnEarlierVersionsLockOfRootsIsTheAccountsToRemove)
+{
+    if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    ScopedDataFolder scratch;
+    const auto [theirData, theirs] = anotherAccountsFolders(scratch.path());
+    const auto lock = theirs / ".floorpad-screens.lock";
+    ASSERT_TRUE(std::ofstream(lock));
+    ASSERT_EQ(::chmod(lock.c_str(), 0600), 0);
     const auto mine = runAs(0, scratch.path() / "my-data", theirs);
     EXPECT_EQ(mine.first, 0) << mine.second;
-    EXPECT_TRUE(kept()) << "the program gave root's file away or opened it up";
-    const std::string held = std::string(HOLD_SCREENS_FOLDER_PROGRAM) + " --no-links '" + theirs.string() + "' true";
-    EXPECT_EQ(std::system(held.c_str()), 0);
-    EXPECT_TRUE(kept()) << "the folder holder gave root's file away or opened it up";
+    struct stat info {};
+    ASSERT_EQ(::lstat(lock.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 0u);
+    const auto refused = runAs(AnotherAccount, theirData, theirs);
+    EXPECT_EQ(refused.first, 1);
+    EXPECT_NE(refused.second.find("this account may remove it, and the next run makes its own"), std::string::npos)
+        << refused.second;
+    const std::string remove = "setpriv --reuid=" + std::to_string(AnotherAccount) + " --regid="
+        + std::to_string(AnotherAccount) + " --clear-groups rm '" + lock.string() + "'";
+    ASSERT_EQ(std::system(remove.c_str()), 0);
     const auto after = runAs(AnotherAccount, theirData, theirs);
-    EXPECT_EQ(after.first, 1);
-    EXPECT_NE(after.second.find("this account may remove it"), std::string::npos) << after.second;
+    EXPECT_EQ(after.first, 0) << after.second;
+    ASSERT_EQ(::lstat(lock.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, AnotherAccount);
 }

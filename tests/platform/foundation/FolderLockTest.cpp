@@ -1,4 +1,5 @@
 #include "platform/foundation/FolderLock.h"
+#include "platform/foundation/LockFile.h"
 #include "platform/foundation/Paths.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -13,7 +14,9 @@
 #include <optional>
 #include <cstdlib>
 #include <fstream>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -29,6 +32,11 @@ namespace fs = std::filesystem;
 namespace {
 constexpr uid_t AnotherAccount = 65534;
 const std::string LockName(FolderLock::LockName);
+const std::string Mark(LockFile::Mark);
+// What a refused run of the account is told to do about a file of its own, and about another's
+// that is no lock.
+const std::string OwnRemedy = "; this account may move it away, and the next run makes its lock";
+const std::string LeftAsItStands = "; it is left as it stands: ask its owner to move it away, or use another folder";
 
 // Runs work in a child that has become another account, its group the account's number and
 // besides it exactly the groups given (none of the test runner's), and waits until it says whether
@@ -159,7 +167,7 @@ TEST(FolderLock, TheLockLiesInTheFolderItGuardsAndStays)
     }
     EXPECT_EQ(namesIn(folder), std::set<std::string> {LockName});
     EXPECT_EQ(fs::status(folder / LockName).permissions() & fs::perms::all, fs::perms(0600));
-    EXPECT_EQ(readFile(folder / LockName), "");
+    EXPECT_EQ(readFile(folder / LockName), Mark);
     EXPECT_TRUE(FolderLock(linked).isHeld());
 
     fs::create_directories(data.path() / "empty");
@@ -173,9 +181,8 @@ TEST(FolderLock, TheLockLiesInTheFolderItGuardsAndStays)
 }
 
 // Only a regular file of the running account's that no other may open is a lock: anything else
-// in its place is refused with what it is, followed nowhere, waited on never, and left as it is.
-// (A file of its own with no other link is closed to others once held: see
-// TheLockFollowsTheFolderAsItIsNow.)
+// in its place is refused with what it is and whose, followed nowhere, waited on never, and left as
+// it is. (Its own marked lock is closed to others once held: see TheLockFollowsTheFolderAsItIsNow.)
 TEST(FolderLock, RefusesALockFileItCannotTrust)
 {
     ScopedDataFolder data;
@@ -187,20 +194,38 @@ TEST(FolderLock, RefusesALockFileItCannotTrust)
         std::string said;
     };
     const Row rows[] = {
-        {"link", [&](const fs::path& lock) { fs::create_symlink(elsewhere, lock); }, "it is a link"},
+        {"link", [&](const fs::path& lock) { fs::create_symlink(elsewhere, lock); }, "it is a link of this account's own"},
         // Opened for reading alone, a folder opens, and is told for what it is.
-        {"folder", [](const fs::path& lock) { fs::create_directory(lock); }, "it is a folder"},
-        {"pipe", [](const fs::path& lock) { ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0); }, "it is a named pipe"},
-        // A file of the user's, linked in or with words in it, is never made private: it must be so
-        // already.
+        {"folder", [](const fs::path& lock) { fs::create_directory(lock); }, "it is a folder of this account's own"},
+        {"pipe", [](const fs::path& lock) { ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0); },
+         "it is a named pipe of this account's own"},
+        // A socket cannot be opened at all: it is told for what it is all the same.
+        {"socket", [](const fs::path& lock) {
+             sockaddr_un address {};
+             address.sun_family = AF_UNIX;
+             ASSERT_LT(lock.string().size(), sizeof address.sun_path);
+             std::strcpy(address.sun_path, lock.c_str());
+             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+             ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+             ::close(fd);
+         }, "it is a socket of this account's own"},
+        // A file of the user's, linked in, with words in it or empty as earlier versions made the
+        // lock, is never made private: it must be so already.
         {"open", [&](const fs::path& lock) {
              fs::create_hard_link(elsewhere, lock);
              fs::permissions(lock, fs::perms(0644));
-         }, "other accounts may open it (mode 0644)"},
+         }, "it is a file of this account's own with another link, not this program's lock, which other accounts "
+            "may open (mode 0644)"},
         {"written", [](const fs::path& lock) {
              ASSERT_TRUE(std::ofstream(lock) << "the user's notes");
              fs::permissions(lock, fs::perms(0644));
-         }, "other accounts may open it (mode 0644)"},
+         }, "it is a file of this account's own with 16 bytes in it, not this program's lock, which other accounts "
+            "may open (mode 0644)"},
+        {"earlier", [](const fs::path& lock) {
+             ASSERT_TRUE(std::ofstream(lock));
+             fs::permissions(lock, fs::perms(0644));
+         }, "it is an empty file of this account's own, as earlier versions made this program's lock, which other "
+            "accounts may open (mode 0644)"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.folder);
@@ -209,11 +234,16 @@ TEST(FolderLock, RefusesALockFileItCannotTrust)
         row.make(folder / LockName);
         FolderLock lock(folder);
         EXPECT_FALSE(lock.isHeld());
-        EXPECT_EQ(lock.problem(),
-                  "cannot hold it: its lock " + (folder / LockName).string() + " cannot be used: " + row.said);
+        EXPECT_EQ(lock.problem(), "cannot hold it: its lock " + (folder / LockName).string()
+                                      + " cannot be used: " + row.said + OwnRemedy);
         EXPECT_EQ(namesIn(folder), std::set<std::string> {LockName});
     }
     EXPECT_EQ(readFile(elsewhere), "the user's");
+    EXPECT_EQ(fs::file_size(data.path() / "earlier" / LockName), 0u);
+    // The remedy it names works: moved away, the next run makes its lock.
+    fs::rename(data.path() / "written" / LockName, data.path() / "notes");
+    EXPECT_TRUE(FolderLock(data.path() / "written").isHeld());
+    EXPECT_EQ(readFile(data.path() / "notes"), "the user's notes");
 }
 
 // Another account cannot hold a folder it may not write, nor keep its owner out by making names
@@ -308,9 +338,9 @@ TEST(FolderLock, AFolderSeveralAccountsMayWriteServesEachInTurn)
         AnotherAccountRun refused([&] {
             FolderLock theirs(sticky);
             return !theirs.isHeld()
-                && theirs.problem().ends_with("cannot be used: it belongs to another account (uid 0), which keeps it "
-                                              "closed to this one (mode 0600); that account's next run here opens "
-                                              "it to those who may write the folder");
+                && theirs.problem().ends_with("cannot be used: it is a file of another account's (uid 0) that looks "
+                                              "like this program's lock, closed to this account (mode 0600); that "
+                                              "account's next run here opens it to those who may write the folder");
         });
         EXPECT_TRUE(refused.holds()) << "another account's closed lock was not refused with whose it is";
     }
@@ -442,15 +472,15 @@ TEST(FolderLock, ALockReplacedWhileBeingLockedIsTriedAgainAndNotForEver)
 }
 
 // The lock is open to exactly those who may write the folder as it is now: a run that holds a lock
-// of its own (empty, with one link and a lock's mode) brings it in line with a folder made shared, made private
-// or given to another group since, without a byte of it written.
+// of its own (its mark, one link and a lock's mode) brings it in line with a folder made shared,
+// made private or given to another group since, without a byte of it written.
 TEST(FolderLock, TheLockFollowsTheFolderAsItIsNow)
 {
     ScopedDataFolder data;
     const auto folder = data.path() / "screens";
     fs::create_directories(folder);
     // Left open to others in a folder of this account's alone: closed once held.
-    ASSERT_TRUE(std::ofstream(folder / LockName));
+    ASSERT_TRUE(std::ofstream(folder / LockName) << Mark);
     fs::permissions(folder / LockName, fs::perms(0644));
     const std::pair<mode_t, mode_t> changes[] = {{0755, 0600}, {0775, 0640}, {01777, 0644}, {0755, 0600},
                                                  {02770, 0640}, {0777, 0644}, {0700, 0600}};
@@ -463,7 +493,7 @@ TEST(FolderLock, TheLockFollowsTheFolderAsItIsNow)
         EXPECT_EQ(lock.st_mode & 07777, lockMode);
         EXPECT_EQ(lock.st_gid, held.folder()->status()->st_gid);
     }
-    EXPECT_EQ(fs::file_size(folder / LockName), 0u);
+    EXPECT_EQ(readFile(folder / LockName), Mark);
     if (::geteuid() != 0)
         return;
     // Given to another group, which only root may give any folder to.
@@ -521,8 +551,10 @@ TEST(FolderLock, AGroupsLockIsTheGroupsWhicheverMemberMakesIt)
 }
 
 // Root's run in a folder only another account may write leaves that account able to run there:
-// the lock it makes is that account's, and one an earlier run left root's is given back by
-// root's next run; until then the account is told it may remove it.
+// the lock it makes is that account's, and one of its marked locks left root's is given back by
+// root's next run; until then the account is told it may remove it. An empty lock of root's, as
+// earlier versions made it, stays root's: the account is told it may remove it, and once it has,
+// its next run makes its own.
 TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
 {
     if (::geteuid() != 0)
@@ -538,15 +570,40 @@ TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
     ASSERT_TRUE(FolderLock(theirs).isHeld());
     EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
 
+    const std::string mayRemove = ", closed to this account (mode 0600); this account may remove it, and the next run "
+                                  "makes its own";
+    const auto refusal = [&](const std::string& said) {
+        AnotherAccountRun refused([&] { return FolderLock(theirs).problem().ends_with(said); });
+        return refused.holds();
+    };
     ASSERT_EQ(::chown((theirs / LockName).c_str(), 0, 0), 0);
-    AnotherAccountRun refused([&] {
-        const FolderLock lock(theirs);
-        return lock.problem().ends_with("(mode 0600); this account may remove it, and the next run makes its own");
-    });
-    EXPECT_TRUE(refused.holds()) << "the account was not told it may remove the lock";
+    EXPECT_TRUE(refusal("it is a file of another account's (uid 0) that looks like this program's lock"
+                        + mayRemove))
+        << "the account was not told it may remove the lock";
+    // Open to the account, it still cannot serve a folder only the account may write.
+    ASSERT_EQ(::chmod((theirs / LockName).c_str(), 0644), 0);
+    EXPECT_TRUE(refusal("it is a file of another account's (uid 0) that looks like this program's lock (mode 0644), and "
+                        "a folder only this account may write takes only its own lock; this account may remove it, "
+                        "and the next run makes its own"));
     ASSERT_TRUE(FolderLock(theirs).isHeld());
     EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
+    EXPECT_EQ(lockIn(theirs).st_mode & 07777, 0600u);
     EXPECT_TRUE(heldBy(theirs));
+
+    ASSERT_EQ(::unlink((theirs / LockName).c_str()), 0);
+    ASSERT_TRUE(std::ofstream(theirs / LockName));
+    ASSERT_EQ(::chmod((theirs / LockName).c_str(), 0600), 0);
+    ASSERT_TRUE(FolderLock(theirs).isHeld());
+    EXPECT_EQ(lockIn(theirs).st_uid, 0u);
+    EXPECT_TRUE(refusal("it is an empty file of another account's (uid 0), as earlier versions made this program's "
+                        "lock"
+                        + mayRemove));
+    AnotherAccountRun removed([&] {
+        return ::unlink((theirs / LockName).c_str()) == 0 && FolderLock(theirs).isHeld()
+            && readFile(theirs / LockName) == Mark;
+    });
+    EXPECT_TRUE(removed.holds()) << "the remedy named did not work";
+    EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
 }
 
 // No run ever meets the lock with another mode than its own, even while it is being made: it has
@@ -593,7 +650,8 @@ TEST(FolderLock, ALockBeingOpenedUpIsNeverSaidToBeClosedWithAnOpenMode)
         for (const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
              std::chrono::steady_clock::now() < end;) {
             const FolderLock theirs(team);
-            if (theirs.problem().find("(mode 0644)") != std::string::npos)
+            // Closed "(mode 0644)", or closed by something "besides its mode (0644)".
+            if (theirs.problem().find("0644)") != std::string::npos)
                 ::_exit(1);
         }
         ::_exit(0);
@@ -609,16 +667,20 @@ TEST(FolderLock, ALockBeingOpenedUpIsNeverSaidToBeClosedWithAnOpenMode)
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
-// Only the program's own lock follows the folder: in a folder every account may write, a file of the
-// user's at the lock's name (with another link, another mode or words in it) keeps its mode.
+// Only the program's own lock, known by its mark, follows the folder: in a folder every account may
+// write, a file of the user's at the lock's name (with another link, another mode, words in it, the
+// mark and more, words of the mark's size, or empty as earlier versions made the lock) keeps its mode.
 TEST(FolderLock, OnlyItsOwnLockFollowsTheFolder)
 {
     ScopedDataFolder data;
     const auto elsewhere = data.path() / "elsewhere";
-    ASSERT_TRUE(std::ofstream(elsewhere));
-    const std::tuple<const char*, const char*, mode_t, bool, mode_t> rows[] = {
-        {"linked", "", 0600, true, 0600},    {"script", "", 0755, false, 0755},
-        {"words", "mine\n", 0600, false, 0600}, {"lock", "", 0600, false, 0644},
+    ASSERT_TRUE(std::ofstream(elsewhere) << Mark);
+    const std::string sameSize(Mark.size(), 'x');
+    const std::tuple<const char*, std::string, mode_t, bool, mode_t> rows[] = {
+        {"linked", Mark, 0600, true, 0600},    {"script", Mark, 0755, false, 0755},
+        {"words", "mine\n", 0600, false, 0600}, {"more", Mark + "more\n", 0600, false, 0600},
+        {"alike", sameSize, 0600, false, 0600},  {"earlier", "", 0600, false, 0600},
+        {"lock", Mark, 0600, false, 0644},
     };
     for (const auto& [name, bytes, mode, linked, after] : rows) {
         SCOPED_TRACE(name);
@@ -687,10 +749,11 @@ TEST(FolderLock, AFileRenamedToItsNameIsLockedAsItStands)
     }
 }
 
-// Root's run gives away and opens up nothing it did not make: a file of root's with words in it,
-// moved to the lock's name in an account's own folder, a group's or one all may write, stays
-// root's and closed. Only an empty lock of root's is given to the account (see
-// InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts).
+// Root's run gives away and opens up nothing it did not make: a file of root's with words in it, or
+// an empty one it holds open and writes later, moved to the lock's name in an account's own folder,
+// a group's or one all may write, stays root's and closed. Only a marked lock of root's is given to
+// the account (see InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts), and another account's
+// lock is root's to change in no folder.
 TEST(FolderLock, RootsRunGivesAwayNothingItDidNotMake)
 {
     if (::geteuid() != 0)
@@ -702,45 +765,143 @@ TEST(FolderLock, RootsRunGivesAwayNothingItDidNotMake)
     const auto kept = folderOf(data.path() / "kept", AnotherAccount, AnotherAccount, 0755);
     const fs::path folders[] = {theirs, folderOf(data.path() / "group", 0, Group, 02775),
                                 folderOf(data.path() / "team", 0, 0, 01777)};
-    for (const auto& folder : folders) {
-        SCOPED_TRACE(folder.filename().string());
-        // Root's own words, in a folder the account may write, which it then moves.
-        ASSERT_TRUE(std::ofstream(kept / "root-notes") << "root's words\n");
-        ASSERT_EQ(::chmod((kept / "root-notes").c_str(), 0600), 0);
-        {
-            AnotherAccountRun moved(
-                [&] { return ::rename((kept / "root-notes").c_str(), (folder / LockName).c_str()) == 0; },
-                AnotherAccount, {Group});
-            ASSERT_TRUE(moved.holds());
+    for (const bool emptyWhileLocked : {false, true}) {
+        for (const auto& folder : folders) {
+            SCOPED_TRACE(folder.filename().string() + (emptyWhileLocked ? ", empty while locked" : ", with words"));
+            // Root's own file, in a folder the account may write, which it then moves: a log root's
+            // process holds open, still empty when the run locks it and written after.
+            const auto notes = kept / "root-notes";
+            const int written = ::open(notes.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            ASSERT_GE(written, 0);
+            const std::string words = "root's words\n";
+            if (!emptyWhileLocked) {
+                ASSERT_EQ(::write(written, words.data(), words.size()), static_cast<ssize_t>(words.size()));
+            }
+            {
+                AnotherAccountRun moved([&] { return ::rename(notes.c_str(), (folder / LockName).c_str()) == 0; },
+                                        AnotherAccount, {Group});
+                ASSERT_TRUE(moved.holds());
+            }
+            EXPECT_TRUE(FolderLock(folder).isHeld());
+            if (emptyWhileLocked) {
+                ASSERT_EQ(::write(written, words.data(), words.size()), static_cast<ssize_t>(words.size()));
+            }
+            ::close(written);
+            const auto lock = lockIn(folder);
+            EXPECT_EQ(lock.st_uid, 0u);
+            EXPECT_EQ(lock.st_gid, 0u);
+            EXPECT_EQ(lock.st_mode & 07777, 0600u);
+            EXPECT_EQ(readFile(folder / LockName), words);
+            AnotherAccountRun reader(
+                [&] { return ::open((folder / LockName).c_str(), O_RDONLY) < 0 && errno == EACCES; }, AnotherAccount,
+                {Group});
+            EXPECT_TRUE(reader.holds()) << "the account may read root's words";
+            ASSERT_EQ(::unlink((folder / LockName).c_str()), 0);
         }
-        EXPECT_TRUE(FolderLock(folder).isHeld());
+    }
+    // Another account's own lock, closed as it left it in a folder all may write.
+    const auto everyones = folderOf(data.path() / "everyones", 0, 0, 0777);
+    ASSERT_TRUE(heldBy(everyones));
+    ASSERT_EQ(::chmod((everyones / LockName).c_str(), 0600), 0);
+    EXPECT_TRUE(FolderLock(everyones).isHeld());
+    EXPECT_EQ(lockIn(everyones).st_uid, AnotherAccount);
+    EXPECT_EQ(lockIn(everyones).st_mode & 07777, 0600u);
+}
+
+// An empty file that its owner holds open and writes later, renamed to the lock's name by another
+// account that may write the folder (a member of its group's, or anyone in a folder all may write),
+// keeps its mode and group when the owner's run locks it: what the owner writes into it afterwards
+// stays closed to that account.
+TEST(FolderLock, AnEmptyFileItsOwnerWritesLaterIsLockedAsItStands)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    constexpr uid_t Owner = AnotherAccount - 1, Other = AnotherAccount;
+    constexpr gid_t Group = 4249;
+    ScopedDataFolder data;
+    fs::permissions(data.path(), fs::perms(0755));
+    const std::pair<fs::path, std::vector<gid_t>> folders[] = {
+        {folderOf(data.path() / "group", Owner, Group, 02770), {Group}},
+        {folderOf(data.path() / "everyones", Owner, Owner, 0777), {}},
+    };
+    for (const auto& [folder, groups] : folders) {
+        SCOPED_TRACE(folder.filename().string());
+        const auto log = folder / "private.log";
+        // The owner's log, empty and open; written below, after the owner's run has locked it.
+        const int logFd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        ASSERT_GE(logFd, 0);
+        ASSERT_EQ(::fchown(logFd, Owner, static_cast<gid_t>(-1)), 0);
+        struct stat before {};
+        ASSERT_EQ(::fstat(logFd, &before), 0);
+        {
+            AnotherAccountRun renamed([&] { return ::rename(log.c_str(), (folder / LockName).c_str()) == 0; }, Other,
+                                      groups);
+            ASSERT_TRUE(renamed.holds());
+        }
+        EXPECT_TRUE(heldBy(folder, Owner, {Group}));
+        const std::string words = "the owner's private log\n";
+        ASSERT_EQ(::write(logFd, words.data(), words.size()), static_cast<ssize_t>(words.size()));
+        ::close(logFd);
         const auto lock = lockIn(folder);
-        EXPECT_EQ(lock.st_uid, 0u);
-        EXPECT_EQ(lock.st_gid, 0u);
         EXPECT_EQ(lock.st_mode & 07777, 0600u);
-        EXPECT_EQ(readFile(folder / LockName), "root's words\n");
+        EXPECT_EQ(lock.st_uid, Owner);
+        EXPECT_EQ(lock.st_gid, before.st_gid);
         AnotherAccountRun reader([&] { return ::open((folder / LockName).c_str(), O_RDONLY) < 0 && errno == EACCES; },
-                                 AnotherAccount, {Group});
-        EXPECT_TRUE(reader.holds()) << "the account may read root's words";
+                                 Other, groups);
+        EXPECT_TRUE(reader.holds()) << "the other account may read what the owner wrote";
     }
 }
 
-// A run kept out by another account's closed lock is told only of a remedy open to it: where that
-// account can no longer write the folder (given to another group), or the file is no lock of the
-// program's, that account's next run opens nothing, and only the folder's owner or root may
-// remove the file from a sticky folder.
+// A run kept out by what stands at the lock's name is told what it is, whose, and only a remedy
+// that is open to it and loses nobody's data: another account's file that looks like a lock may be
+// removed by whoever may remove it there (in a sticky folder its owner, the folder's owner and
+// root); that account's next run opens it only where it is that run's marked lock and that account
+// may still write the folder; and another account's file that is plainly no lock (words in it,
+// another link, a link, a named pipe, a socket) is left to its owner.
 TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
     constexpr uid_t Maker = AnotherAccount - 1, Refused = AnotherAccount, Keeper = AnotherAccount - 2;
     constexpr gid_t First = 4247, Second = 4248;
+    const std::string maker = std::to_string(Maker), keeper = std::to_string(Keeper);
     ScopedDataFolder data;
     fs::permissions(data.path(), fs::perms(0755));
     const auto refusal = [&](const fs::path& folder, const std::string& ending) {
-        AnotherAccountRun refused([&] { return FolderLock(folder).problem().ends_with(ending); }, Refused, {Second});
-        return refused.holds();
+        // What the refused run was told, written whole into the pipe before it says it is done.
+        std::string said;
+        int pipe[2];
+        if (::pipe2(pipe, O_NONBLOCK) != 0)
+            return said;
+        {
+            AnotherAccountRun refused(
+                [&] {
+                    const auto problem = FolderLock(folder).problem();
+                    return ::write(pipe[1], problem.data(), problem.size()) == static_cast<ssize_t>(problem.size());
+                },
+                Refused, {Second});
+            char buffer[1024];
+            for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+                said.append(buffer, static_cast<std::size_t>(got));
+        }
+        ::close(pipe[0]);
+        ::close(pipe[1]);
+        EXPECT_TRUE(said.ends_with(ending)) << said << "\n does not end with\n" << ending;
+        return said;
     };
+    const auto made = [&](const fs::path& folder, uid_t account, const std::function<bool(const fs::path&)>& make) {
+        AnotherAccountRun run([&] { return make(folder / LockName); }, account, {First, Second});
+        EXPECT_TRUE(run.holds()) << folder;
+    };
+    const auto emptyLock = [](const fs::path& lock) {
+        const int fd = ::open(lock.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        return fd >= 0 && ::close(fd) == 0;
+    };
+    const auto withWords = [](const fs::path& lock) {
+        return static_cast<bool>(std::ofstream(lock) << "words") && ::chmod(lock.c_str(), 0600) == 0;
+    };
+
+    // The group's marked lock, in root's or another account's sticky folder given to another group.
     for (const uid_t owner : {uid_t(0), Keeper}) {
         const auto folder = folderOf(data.path() / ("given-" + std::to_string(owner)), owner, First, 03770);
         ASSERT_TRUE(heldBy(folder, Maker, {First}));
@@ -749,22 +910,77 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
         ASSERT_EQ(::chmod((folder / LockName).c_str(), 0640), 0);
         ASSERT_EQ(::chown(folder.c_str(), owner, Second), 0);
         ASSERT_EQ(::chmod(folder.c_str(), 03770), 0);
-        EXPECT_TRUE(refusal(folder, owner == 0 ? "(mode 0640); only root may remove it"
-                                               : "(mode 0640); only the folder's owner (uid "
-                                                   + std::to_string(Keeper) + ") or root may remove it"))
-            << "the new group's member was not told who may remove the lock";
+        refusal(folder, "it is a file of another account's (uid " + maker
+                    + ") that looks like this program's lock, closed to this account (mode 0640); only its owner (uid "
+                    + maker + (owner == 0 ? ")" : "), the folder's owner (uid " + keeper + ")")
+                    + " or root may remove it");
     }
-    // A file with words of an account that may still write the folder: its next run leaves it so.
-    const auto team = folderOf(data.path() / "team", 0, Second, 01777);
-    AnotherAccountRun written(
-        [&] {
-            return static_cast<bool>(std::ofstream(team / LockName) << "words")
-                && ::chmod((team / LockName).c_str(), 0600) == 0;
-        },
-        Maker);
-    ASSERT_TRUE(written.holds());
-    written.letGo();
-    EXPECT_TRUE(refusal(team, "(mode 0600); only root may remove it"));
+    // A marked lock of an account outside the group of a sticky folder only its group may write: that
+    // account's next run could not even reach it.
+    const auto listed = folderOf(data.path() / "listed", Keeper, Second, 03775);
+    ASSERT_TRUE(heldBy(listed, Maker, {Second}));
+    ASSERT_EQ(::chown((listed / LockName).c_str(), Maker, Maker), 0);
+    ASSERT_EQ(::chmod((listed / LockName).c_str(), 0600), 0);
+    refusal(listed, "(mode 0600); only its owner (uid " + maker + "), the folder's owner (uid " + keeper
+                + ") or root may remove it");
+
+    // In sticky folders every account may write, root's and another's: what another account left
+    // there is told for what it is, and whose.
+    for (const uid_t owner : {uid_t(0), Keeper}) {
+        const auto place = [&](const char* name) {
+            return folderOf(data.path() / (name + std::to_string(owner)), owner, owner, 01777);
+        };
+        SCOPED_TRACE("a folder of uid " + std::to_string(owner));
+        const auto earlier = place("earlier-");
+        made(earlier, Maker, emptyLock);
+        refusal(earlier, "it is an empty file of another account's (uid " + maker
+                    + "), as earlier versions made this program's lock, closed to this account (mode 0600); only its "
+                      "owner (uid "
+                    + maker + (owner == 0 ? ")" : "), the folder's owner (uid " + keeper + ")")
+                    + " or root may remove it");
+        const auto words = place("words-");
+        made(words, Maker, withWords);
+        refusal(words, "it is a file of another account's (uid " + maker
+                    + ") with 5 bytes in it, not this program's lock, closed to this account (mode 0600)"
+                    + LeftAsItStands);
+        const auto linked = place("linked-");
+        made(linked, Maker, [&](const fs::path& lock) {
+            return emptyLock(lock) && ::link(lock.c_str(), (linked / "second").c_str()) == 0;
+        });
+        refusal(linked, "it is a file of another account's (uid " + maker
+                    + ") with another link, not this program's lock, closed to this account (mode 0600)"
+                    + LeftAsItStands);
+        const auto link = place("link-");
+        made(link, Maker, [](const fs::path& lock) { return ::symlink("/nowhere", lock.c_str()) == 0; });
+        refusal(link, "it is a link of another account's (uid " + maker + ")" + LeftAsItStands);
+        const auto pipe = place("pipe-");
+        made(pipe, Maker, [](const fs::path& lock) { return ::mkfifo(lock.c_str(), 0600) == 0; });
+        refusal(pipe, "it is a named pipe of another account's (uid " + maker + ")" + LeftAsItStands);
+        const auto socket = place("socket-");
+        made(socket, Maker, [](const fs::path& lock) {
+            sockaddr_un address {};
+            address.sun_family = AF_UNIX;
+            if (lock.string().size() >= sizeof address.sun_path)
+                return false;
+            std::strcpy(address.sun_path, lock.c_str());
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            const bool bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+            ::close(fd);
+            return bound;
+        });
+        refusal(socket, "it is a socket of another account's (uid " + maker + ")" + LeftAsItStands);
+    }
+
+    // In a group's folder a member may remove another's files, but is never told to remove one that
+    // is no lock: the owner's words renamed there by the member it refuses.
+    const auto group = folderOf(data.path() / "group", Keeper, Second, 02770);
+    made(group, Maker, [&](const fs::path&) { return withWords(group / "secret"); });
+    AnotherAccountRun renamed([&] { return ::rename((group / "secret").c_str(), (group / LockName).c_str()) == 0; },
+                              Refused, {Second});
+    ASSERT_TRUE(renamed.holds());
+    const auto said = refusal(group, "(mode 0600)" + LeftAsItStands);
+    EXPECT_EQ(said.find("remove"), std::string::npos) << said;
+    EXPECT_EQ(readFile(group / LockName), "words");
 }
 
 // A lock whose mode lets an account open it but that an access list keeps closed to it is said to

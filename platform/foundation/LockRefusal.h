@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <sys/stat.h>
+
+class FolderAccess;
+
+// Why a run cannot use what stands at its lock's name: what it is, whose, and a remedy that loses
+// nobody's data. Removing is advised only of what looks like a lock (see LockFile::Look), to those
+// who may remove it there; another account's file that is plainly no lock is left to its owner.
+enum class LockRefusal {
+    // Not a regular file: a link, a folder, a named pipe, a socket.
+    NotAFile,
+    // Closed to the running account by its mode.
+    ClosedByMode,
+    // Open to the running account by its mode, yet closed to it all the same (an access list).
+    ClosedBesidesMode,
+    // Another account's, in a folder only the running account may write, which only a lock of its
+    // own can serve.
+    AnotherAccountsInAPrivateFolder,
+    // The running account's own but not its lock, open to others in a folder only it may write.
+    OpenToOthers,
+};
+
+// "it is WHAT..., why; remedy": file is what stands at the lock's name and access the folder as it
+// is now. Where the file is open at fd, what it holds is read through fd.
+std::string lockRefusalText(LockRefusal why, const struct stat& file, const FolderAccess& access, int fd = -1);
