@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -65,7 +66,7 @@ std::optional<std::string> nothingAt(const std::filesystem::path& path)
 }
 
 // The camera sees the pictures at path (a file, or a folder shown in a cycle); without one the
-// program has no camera.
+// program has no camera. False, having said why, when the path shows no picture.
 bool installCamera(const Options& options)
 {
     if (options.cameraPermission)
@@ -86,24 +87,29 @@ bool installCamera(const Options& options)
     return true;
 }
 
-void usage(const char* program)
+void usage(std::FILE* to, const char* program)
 {
-    std::fprintf(stderr,
+    std::fprintf(to,
                  "usage: %s [--data-dir DIR] [--screens DIR] [--setting KEY=VALUE]... [--seconds N]\n"
-                 "          [--camera PATH] [--camera-permission STATUS]\n"
+                 "          [--camera PATH] [--camera-permission STATUS] [--help]\n"
                  "  --data-dir DIR        where settings and the device identifier are kept (over FLOORPAD_DATA_DIR,\n"
                  "                        then HOME): a folder of yours that no other account may write\n"
                  "  --screens DIR         write what the screen shows as PNG files into DIR\n"
                  "  --setting KEY=VALUE   store a setting (Server_Ip, Server_Port, ...) before starting\n"
                  "  --seconds N           stop after N seconds (default: run until interrupted)\n"
                  "  --camera PATH         the camera sees this picture, or the pictures of this folder in turn\n"
-                 "  --camera-permission STATUS  notDetermined, restricted, denied or authorized (default)\n",
+                 "  --camera-permission STATUS  notDetermined, restricted, denied or authorized (default)\n"
+                 "  --help, -h            print this and end\n",
                  program);
 }
 
 // Why the command line cannot be taken, naming the argument at fault.
 struct UsageError {
     std::string problem;
+};
+
+// The usage was asked for: the run prints it and ends, making nothing.
+struct HelpAsked {
 };
 
 // Each option with the way it takes its value: why the value cannot be taken, or nothing.
@@ -149,11 +155,13 @@ const std::pair<std::string_view, ValueTaker> OptionsWithValues[] = {
      }},
 };
 
-std::variant<Options, UsageError> parse(int argc, char** argv)
+std::variant<Options, UsageError, HelpAsked> parse(int argc, char** argv)
 {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h")
+            return HelpAsked {};
         const auto option = std::find_if(std::begin(OptionsWithValues), std::end(OptionsWithValues),
                                          [&arg](const auto& known) { return known.first == arg; });
         if (option == std::end(OptionsWithValues))
@@ -230,19 +238,25 @@ int watchTerminationSignals()
 int main(int argc, char** argv)
 {
     auto parsed = parse(argc, argv);
+    if (std::holds_alternative<HelpAsked>(parsed)) {
+        usage(stdout, argv[0]);
+        return 0;
+    }
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
         // The usage line stays first, where scripts look for it; the argument at fault follows, the
         // last line before the prompt.
-        usage(argv[0]);
+        usage(stderr, argv[0]);
         std::fprintf(stderr, "%s: %s\n", argv[0], error->problem.c_str());
         return 2;
     }
     const auto& options = std::get<Options>(parsed);
-    // Before anything is made: a refused setting leaves no data folder behind.
+    // Before anything is made: a refused setting or camera leaves no folder behind and stores nothing.
     if (const auto refused = refusedSetting(options)) {
         std::fprintf(stderr, "%s: %s\n", argv[0], refused->c_str());
         return 2;
     }
+    if (!installCamera(options))
+        return 2;
     const auto refuse = [&argv](const std::string& problem) {
         std::fprintf(stderr, "%s: %s\n", argv[0], problem.c_str());
         return 1;
@@ -261,8 +275,6 @@ int main(int argc, char** argv)
                           + " (see above)");
         }
     }
-    if (!installCamera(options))
-        return 2;
 
     const int signalFd = watchTerminationSignals();
     auto& application = UIApplication::sharedApplication();

@@ -15,16 +15,18 @@ namespace fs = std::filesystem;
 namespace {
 struct Run {
     int status; // -1 when it did not exit
-    std::string said;
+    std::string said; // on standard error
+    std::string printed; // on standard output
 };
 
 // Runs the program in folder, its data in folder/data, with the arguments given (quoted for the shell).
 Run runIn(const fs::path& folder, const std::string& arguments)
 {
     const std::string command = "cd '" + folder.string() + "' && timeout 60 " + FLOORPAD_PROGRAM + " --data-dir data "
-        + arguments + " >messages 2>&1";
+        + arguments + " >printed 2>messages";
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(folder / "messages").value_or("")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(folder / "messages").value_or(""),
+            readFile(folder / "printed").value_or("")};
 }
 } // namespace
 
@@ -43,6 +45,11 @@ TEST(ProgramSettings, RefusesASettingNoRunCouldUseAndStoresNothing)
         {"Server_Port=18446744073709551617", "Server_Port must be a port number"},
         {"'Server_Port=+80'", "Server_Port must be a port number"},
         {"'Server_Port= 80'", "Server_Port must be a port number"},
+        // A character just below '0' or just above '9' after a digit, each of which, counted as a
+        // digit, would make a port within range.
+        {"'Server_Port=80 '", "Server_Port must be a port number"},
+        {"Server_Port=80a", "Server_Port must be a port number"},
+        {"webService_Port=8/0", "webService_Port must be a port number"},
         {"webService_Port=0", "webService_Port must be a port number"},
         {"Server_Ip=", "--setting Server_Ip=: Server_Ip needs a value"},
         {"Server_Ip=10.0.0.5 --setting dbVersion=", "dbVersion needs a value"},
@@ -75,12 +82,15 @@ TEST(ProgramSettings, StoresEverySettingOfTheBundle)
 }
 
 // A usage error names the argument at fault after the usage text; a camera path with nothing
-// there says so rather than calling it no picture.
+// there says so rather than calling it no picture. Every argument is checked, the camera's
+// pictures too, before anything is made or stored: the data and screens folders stay unmade, and
+// settings already stored stay as they were.
 TEST(ProgramSettings, SaysWhichArgumentItCannotTakeAndThatNoPictureIsThere)
 {
     ScopedDataFolder scratch;
     ASSERT_TRUE(std::ofstream(scratch.path() / "notes.txt") << "not a picture");
     fs::create_symlink("gone.png", scratch.path() / "dangling");
+    fs::create_directory(scratch.path() / "empty");
     const std::pair<const char*, const char*> rows[] = {
         {"--bogus", ": cannot take --bogus\n"},
         {"--seconds", ": --seconds needs a value\n"},
@@ -91,11 +101,37 @@ TEST(ProgramSettings, SaysWhichArgumentItCannotTakeAndThatNoPictureIsThere)
         {"--camera missing.png", "camera: nothing is at missing.png\n"},
         {"--camera dangling", "camera: dangling is a link to something missing\n"},
         {"--camera notes.txt", "camera: notes.txt is not a picture, left out\n"},
+        {"--camera empty", "camera: no picture in empty\n"},
     };
     for (const auto& [arguments, said] : rows) {
         SCOPED_TRACE(arguments);
-        const auto run = runIn(scratch.path(), std::string("--setting Server_Port=1 ") + arguments);
+        const auto run = runIn(scratch.path(), std::string("--screens shots --setting Server_Port=4321 ") + arguments);
         EXPECT_EQ(run.status, 2) << run.said;
         EXPECT_NE(run.said.find(said), std::string::npos) << run.said;
+        EXPECT_FALSE(fs::exists(scratch.path() / "data"));
+        EXPECT_FALSE(fs::exists(scratch.path() / "shots"));
+    }
+    fs::create_directory(scratch.path() / "data");
+    fs::permissions(scratch.path() / "data", fs::perms::owner_all);
+    const std::string stored = R"({"Server_Port": "9100"})";
+    ASSERT_TRUE(std::ofstream(scratch.path() / "data/defaults.json") << stored);
+    EXPECT_EQ(runIn(scratch.path(), "--setting Server_Port=4321 --camera missing.png").status, 2);
+    EXPECT_EQ(readFile(scratch.path() / "data/defaults.json"), stored);
+}
+
+// The usage asked for is printed where output goes and the run ends well, having made nothing,
+// wherever among the options it is asked for.
+TEST(ProgramSettings, PrintsTheUsageAskedForAndMakesNothing)
+{
+    ScopedDataFolder scratch;
+    for (const char* arguments : {"--help", "-h", "--screens shots --setting Server_Port=4321 --help"}) {
+        SCOPED_TRACE(arguments);
+        const auto run = runIn(scratch.path(), arguments);
+        EXPECT_EQ(run.status, 0) << run.said;
+        EXPECT_TRUE(run.printed.starts_with("usage: ")) << run.printed;
+        EXPECT_NE(run.printed.find("--help, -h"), std::string::npos) << run.printed;
+        EXPECT_EQ(run.said, "");
+        EXPECT_FALSE(fs::exists(scratch.path() / "data"));
+        EXPECT_FALSE(fs::exists(scratch.path() / "shots"));
     }
 }

@@ -9,7 +9,9 @@ export LC_ALL=C.UTF-8
 unset BUILD_DIR
 work=$(mktemp -d)
 scratch=""
-trap 'rm -rf -- "$work" ${scratch:+"$scratch"}' EXIT
+# The process group of a demo running in the background, while it runs: ended with the test.
+group=""
+trap 'if [ -n "$group" ]; then kill -KILL -- "-$group" 2>/dev/null; fi; rm -rf -- "$work" ${scratch:+"$scratch"}' EXIT
 failed=0
 fail() { echo "FAILED: $*" >&2; failed=1; }
 
@@ -181,6 +183,22 @@ for case in "3:sh -c 'exit 3'" "143:sh -c 'kill -TERM \$\$'" "127:./no-such-comm
     status=$?
     [ "$status" = "$want" ] || fail "the folder holder ended with $status, not $want, for: ${case#*:}"
 done
+# An option it does not know, however near to --no-links, is a usage error that names it: exit 2,
+# the usage line first, and no folder made after it where the holder runs. "--" ends the options.
+mkdir -p "$work/holder-runs"
+for option in --No-links --no-link --bogus -n; do
+    (cd "$work/holder-runs" && exec "$hold" "$option" held true) </dev/null >/dev/null 2>"$work/holder-said"
+    status=$?
+    [ "$status" = 2 ] || fail "the folder holder ended with $status, not 2, for $option"
+    [ "$(head -n 1 "$work/holder-said")" = "usage: $hold [--no-links] DIR COMMAND [ARG]..." ] \
+        && grep -qxF -- "$hold: cannot take $option" "$work/holder-said" \
+        || fail "the folder holder did not name $option after its usage: $(cat "$work/holder-said")"
+    made=$(ls -A "$work/holder-runs")
+    [ -z "$made" ] || fail "the folder holder made $made for $option"
+done
+(cd "$work/holder-runs" && exec "$hold" --no-links -- held true) </dev/null >/dev/null 2>&1 \
+    || fail "the folder holder did not take -- as the end of its options"
+[ "$(ls -A "$work/holder-runs")" = held ] || fail "the folder holder made $(ls -A "$work/holder-runs") for -- held"
 
 # A default folder that is a link, or that a link on the way leads to, is no folder of the
 # project's: nothing is removed through it, the demo says why and stops.
@@ -205,17 +223,34 @@ rm -f -- "$checkout/build"
 
 # Ctrl-C at a terminal signals the whole foreground group: the demo, the venue server, which is
 # gone by the time the demo ends, and the program, which stops as asked, writes its picture and
-# ends well. So does the demo, once it has listed the pictures.
+# ends well. So does the demo, once it has listed the pictures. A test started in the background
+# of a shell without job control has SIGINT ignored, which no shell can take back: here it is
+# ignored on purpose, whatever the test inherited, and the demo starts with it as a terminal
+# leaves it. A demo that does not end in time is ended.
+ended_within() {
+    local state
+    for _ in $(seq "$(($1 * 10))"); do
+        state=$(ps -o stat= -p "$2")
+        [ -z "$state" ] || [[ $state == Z* ]] && return 0
+        sleep 0.1
+    done
+    return 1
+}
 set -m
-(cd "$work/caller" && PATH="$work/bin:$PATH" exec "$checkout/scripts/demo" --seconds 0 --screens pictures) \
-    >"$work/stdout" 2>"$work/stderr" &
+(trap '' INT && cd "$work/caller" && PATH="$work/bin:$PATH" exec env --default-signal=INT "$checkout/scripts/demo" \
+    --seconds 0 --screens pictures) >"$work/stdout" 2>"$work/stderr" &
 group=$!
 set +m
 for _ in $(seq 100); do [ -e "$work/program-running" ] && break; sleep 0.1; done
 [ -e "$work/program-running" ] || fail "the program did not run until stopped: $(cat "$work/stderr")"
 kill -INT -- "-$group" 2>/dev/null
+if ! ended_within 10 "$group"; then
+    fail "the demo did not end on Ctrl-C"
+    kill -KILL -- "-$group" 2>/dev/null
+fi
 wait "$group"
 status=$?
+group=""
 [ "$status" = 0 ] || fail "the demo ended with $status on Ctrl-C: $(cat "$work/stderr")"
 grep -q "unbound variable" "$work/stderr" && fail "the demo stumbled on Ctrl-C: $(cat "$work/stderr")"
 grep -qxF 0007-RoomFloorViewController.png "$work/stdout" \

@@ -4,23 +4,24 @@
 #   demo-test.sh PATH/TO/scripts/demo
 set -uo pipefail
 export LC_ALL=C.UTF-8 # as a user runs it, where letters reach beyond ASCII
-work=$(mktemp -d)
-trap 'rm -rf -- "$work"' EXIT
-failed=0
-fail() { echo "FAILED: $*" >&2; failed=1; }
+# shellcheck source=script-checkout.sh
+. "$(dirname -- "${BASH_SOURCE[0]}")/script-checkout.sh"
 
-mkdir -p "$work/checkout/scripts" "$work/caller" "$work/stranger/folder"
-cp -- "$1" "$work/checkout/scripts/demo"
-printf '#!/bin/sh\nexit 97\n' >"$work/checkout/scripts/install-deps"
-chmod +x "$work/checkout/scripts/demo" "$work/checkout/scripts/install-deps"
+checkout_with "$1" demo 97
+mkdir -p "$work/stranger/folder"
 demo() { (cd "$work/caller" && exec "$work/checkout/scripts/demo" "$@") 2>"$work/stderr"; }
 
-for args in "--seconds" "--screens" "--seconds soon" "--seconds 5 --screens" "--speed 2"; do
+# A usage error says the usage line first, then the argument at fault, and ends with 2.
+for case in "--seconds:--seconds needs a value" "--screens:--screens needs a value" \
+            "--seconds soon:--seconds soon is not a number of seconds" "--seconds 5 --screens:--screens needs a value" \
+            "--speed 2:cannot take --speed" "--bogus:cannot take --bogus"; do
+    args=${case%%:*}
     # shellcheck disable=SC2086 # each case is its words
     demo $args
     status=$?
-    if [ "$status" -ne 2 ] || ! grep -qx 'usage: scripts/demo \[--seconds N\] \[--screens DIR\]' "$work/stderr"; then
-        fail "scripts/demo $args: exit $status, wanted the usage line and 2: $(cat "$work/stderr")"
+    if [ "$status" -ne 2 ] || [ "$(head -n 1 "$work/stderr")" != 'usage: scripts/demo [--seconds N] [--screens DIR]' ] \
+        || [ "$(tail -n 1 "$work/stderr")" != "scripts/demo: ${case#*:}" ]; then
+        fail "scripts/demo $args: exit $status, wanted the usage line, then ${case#*:}, and 2: $(cat "$work/stderr")"
     fi
 done
 
@@ -74,4 +75,41 @@ for case in "checkout/build/demo-screens::build/demo-screens is a link, which is
     [ -e "$work/gone" ] && fail "$link a link to something missing: the demo made what it names"
     [ -L "$work/$link" ] || fail "$link a link to something missing: the link was replaced"
 done
+# Where something that is not a folder stands on the way, the folder cannot be made: the demo
+# names it and stops, and nothing is made there. So it does for a link to something missing deeper
+# down the path, which it names, not the path's first part.
+echo "the user's" >"$work/caller/afile"
+mkdir -p "$work/caller/real/dir"
+ln -s -- "$work/gone" "$work/caller/real/dir/dangling"
+for case in "afile:afile is not a folder" "afile/sub:afile is not a folder" \
+            "real/dir/dangling/sub:real/dir/dangling is a link to something missing"; do
+    demo --screens "${case%%:*}"
+    status=$?
+    [ "$status" -eq 1 ] || fail "--screens ${case%%:*}: the demo ended with $status"
+    grep -qxF -- "scripts/demo: ${case#*:}, so the demo stops and makes nothing there" "$work/stderr" \
+        || fail "--screens ${case%%:*}: not said that ${case#*:}: $(cat "$work/stderr")"
+done
+[ "$(cat "$work/caller/afile")" = "the user's" ] || fail "the demo changed a file it was given as its folder"
+[ -e "$work/gone" ] && fail "the demo made what a link deeper down names"
+[ "$(ls -A "$work/caller/real/dir")" = dangling ] || fail "the demo made something beside a link deeper down"
+
+# The default folder's build/ a link even to a real folder is no folder of the project's: the demo
+# says so, stops and makes nothing through it.
+rm -rf -- "$work/checkout/build"
+mkdir -p "$work/real-build"
+ln -s -- "$work/real-build" "$work/checkout/build"
+demo
+status=$?
+[ "$status" -eq 1 ] || fail "build a link to a folder: the demo ended with $status"
+grep -qF "build is a link, which is not followed there" "$work/stderr" \
+    || fail "build a link to a folder: not said: $(cat "$work/stderr")"
+[ -z "$(ls -A "$work/real-build")" ] || fail "build a link to a folder: the demo made $(ls -A "$work/real-build") through it"
+rm -f -- "$work/checkout/build"
+# A file where the default folder would be is named as one too.
+mkdir -p "$work/checkout/build"
+echo "the user's" >"$work/checkout/build/demo-screens"
+demo
+status=$?
+[ "$status" -eq 1 ] || fail "build/demo-screens a file: the demo ended with $status"
+grep -qF "build/demo-screens is not a folder" "$work/stderr" || fail "build/demo-screens a file: not said: $(cat "$work/stderr")"
 exit "$failed"

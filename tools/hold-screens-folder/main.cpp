@@ -7,25 +7,43 @@
 //
 // Exit status: COMMAND's own (128 and the signal's number when a signal ended it); 127 when it
 // cannot be run; 1, with why on standard error, when the folder cannot be held (another run is
-// using it, say); 2 for a usage error.
+// using it, say); 2 for a usage error (an option it does not know among them), having made nothing.
 #include "platform/foundation/FolderLock.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 
 int main(int argc, char** argv)
 {
-    const bool noLinks = argc > 1 && std::string_view(argv[1]) == "--no-links";
-    char** const args = argv + (noLinks ? 2 : 1);
-    const int count = argc - (noLinks ? 2 : 1);
-    if (count < 2 || *args[0] == '\0') {
-        std::fprintf(stderr, "usage: %s [--no-links] DIR COMMAND [ARG]...\n", argv[0]);
+    const auto usage = [argv](const std::string& problem) {
+        // The usage line first, as the program says it; what is at fault last.
+        std::fprintf(stderr, "usage: %s [--no-links] DIR COMMAND [ARG]...\n%s: %s\n", argv[0], argv[0], problem.c_str());
         return 2;
+    };
+    // The options come before DIR, and "--" ends them; anything else that starts with '-' there is
+    // an option mistyped, never a folder to make.
+    bool noLinks = false;
+    int first = 1;
+    for (; first < argc && *argv[first] == '-'; ++first) {
+        const std::string_view option = argv[first];
+        if (option == "--") {
+            ++first;
+            break;
+        }
+        if (option != "--no-links")
+            return usage("cannot take " + std::string(option));
+        noLinks = true;
     }
+    char** const args = argv + first;
+    if (argc - first < 2)
+        return usage("needs a folder and a command");
+    if (*args[0] == '\0')
+        return usage("an empty DIR names no folder");
     const FolderLock held(args[0], FolderLock::Missing::Make,
                           noLinks ? OpenFolder::Links::RefuseAny : OpenFolder::Links::Follow);
     if (!held.isHeld()) {
