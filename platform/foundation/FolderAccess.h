@@ -33,8 +33,8 @@ public:
     // where only one account may write the folder; 0640 and the folder's group where its group may
     // and others may not; 0644 where anyone may, and also where the group cannot be given (the
     // maker, or the folder's owner, is outside it), so that every account that may write the folder
-    // can still lock it. The owner and group are given before the mode, so that no moment of the change
-    // closes it to anyone it is open to before and after.
+    // can still lock it. The owner and group are given before the mode, so that no moment of the
+    // change closes it to anyone it is open to before and after.
     void openLock(int fd) const;
 
 private:

@@ -25,6 +25,7 @@ constexpr int MostTries = 100;
 // being opened up by its holder at that moment is open at the next try, one closed by something
 // besides its mode (an access list, a security module) never is.
 constexpr int MostTriesOnAnOpenMode = 10;
+
 std::function<void()>& beforeLocking()
 {
     static std::function<void()> work;

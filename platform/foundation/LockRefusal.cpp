@@ -13,15 +13,23 @@ namespace {
 
 std::string whose(const struct stat& file)
 {
-    return file.st_uid == ::geteuid() ? "this account's own" : "another account's (uid " + std::to_string(file.st_uid) + ")";
+    return file.st_uid == ::geteuid() ? "this account's own"
+                                      : "another account's (uid " + std::to_string(file.st_uid) + ")";
 }
 
-// What stands at the lock's name, by what this account can see of it (and read, through fd).
-std::string whatStands(const struct stat& file, int fd)
+// What the file looks like to this account: by its look alone, and where it is open at fd, by what
+// it holds too (a file of the mark's size without the mark is no lock).
+LockFile::Look lookThrough(const struct stat& file, int fd)
 {
-    auto look = LockFile::lookOf(file);
+    const auto look = LockFile::lookOf(file);
     if (look == LockFile::Look::Lock && fd >= 0 && !LockFile::isMarked(fd, file))
-        look = LockFile::Look::NotALock;
+        return LockFile::Look::NotALock;
+    return look;
+}
+
+// What stands at the lock's name, as it looks.
+std::string whatStands(const struct stat& file, LockFile::Look look)
+{
     switch (look) {
     case LockFile::Look::Lock:
         return "a file of " + whose(file) + " that looks like this program's lock";
@@ -60,15 +68,14 @@ std::string removersInASticky(const struct stat& file, const FolderAccess& acces
     return eitherOf(removers);
 }
 
-// What may be done about it, safely for whoever's it is. mayOpenUp: whether the file's owner's next
-// run would open a lock of its own here to this account (not where something besides its mode keeps
-// it closed).
-std::string remedy(const struct stat& file, const FolderAccess& access, int fd, bool mayOpenUp)
+// What may be done about it, safely for whoever's it is, as it looks. mayOpenUp: whether the file's
+// owner's next run would open a lock of its own here to this account (not where something besides
+// its mode keeps it closed).
+std::string remedy(const struct stat& file, LockFile::Look look, const FolderAccess& access, bool mayOpenUp)
 {
     if (file.st_uid == ::geteuid())
         return "; this account may move it away, and the next run makes its lock";
-    const auto look = LockFile::lookOf(file);
-    if (look == LockFile::Look::NotALock || (fd >= 0 && look == LockFile::Look::Lock && !LockFile::isMarked(fd, file)))
+    if (look == LockFile::Look::NotALock)
         return "; it is left as it stands: ask its owner to move it away, or use another folder";
     if (access.mayRemoveOthersFiles())
         return "; this account may remove it, and the next run makes its own";
@@ -81,22 +88,24 @@ std::string remedy(const struct stat& file, const FolderAccess& access, int fd, 
 
 std::string lockRefusalText(LockRefusal why, const struct stat& file, const FolderAccess& access, int fd)
 {
-    const std::string what = "it is " + whatStands(file, fd);
+    const auto look = lookThrough(file, fd);
+    const std::string what = "it is " + whatStands(file, look);
     const std::string mode = " (mode " + modeText(file.st_mode) + ")";
+    // Only where something besides its mode keeps it closed would the owner's next run open it to
+    // nobody more.
+    const std::string then = remedy(file, look, access, why != LockRefusal::ClosedBesidesMode);
     switch (why) {
     case LockRefusal::NotAFile:
-        return what + remedy(file, access, fd, false);
+        return what + then;
     case LockRefusal::ClosedByMode:
-        return what + ", closed to this account" + mode + remedy(file, access, fd, true);
+        return what + ", closed to this account" + mode + then;
     case LockRefusal::ClosedBesidesMode:
         return what + ", which something besides its mode (" + modeText(file.st_mode)
-            + "), such as an access list, keeps closed to this account: " + std::strerror(EACCES)
-            + remedy(file, access, fd, false);
+            + "), such as an access list, keeps closed to this account: " + std::strerror(EACCES) + then;
     case LockRefusal::AnotherAccountsInAPrivateFolder:
-        return what + mode + ", and a folder only this account may write takes only its own lock"
-            + remedy(file, access, fd, true);
+        return what + mode + ", and a folder only this account may write takes only its own lock" + then;
     case LockRefusal::OpenToOthers:
-        return what + ", which other accounts may open" + mode + remedy(file, access, fd, true);
+        return what + ", which other accounts may open" + mode + then;
     }
     return what;
 }

@@ -18,16 +18,22 @@ namespace fs = std::filesystem;
 namespace {
 constexpr uid_t AnotherAccount = 65534;
 
+// The shell words that run a command as the account, with its own group and no other (none for the
+// running account; as root, another account's commands are made with setpriv).
+std::string as(uid_t account)
+{
+    if (account == ::geteuid())
+        return "";
+    return "setpriv --reuid=" + std::to_string(account) + " --regid=" + std::to_string(account) + " --clear-groups ";
+}
+
 // A run writing the screen into screens, as the account given (as root, another account's runs are
 // made with setpriv) under the file-creation mask given: its exit status, with what it said.
 std::pair<int, std::string> runAs(uid_t account, const fs::path& data, const fs::path& screens,
                                   const std::string& mask = "022")
 {
     const auto messages = data.parent_path() / (data.filename().string() + "-messages");
-    const std::string as = account == ::geteuid() ? std::string()
-                                                  : "setpriv --reuid=" + std::to_string(account) + " --regid="
-            + std::to_string(account) + " --clear-groups ";
-    const std::string run = "umask " + mask + " && " + as + "timeout 60 " + FLOORPAD_PROGRAM + " --data-dir '" + data.string()
+    const std::string run = "umask " + mask + " && " + as(account) + "timeout 60 " + FLOORPAD_PROGRAM + " --data-dir '" + data.string()
         + "' --screens '" + screens.string() + "' --seconds 0.5 --setting Server_Port=1 >'" + messages.string()
         + "' 2>&1";
     const int status = std::system(run.c_str());
@@ -175,8 +181,7 @@ TEST(Program, RootsRunGivesAwayNoFileOfRootsAtTheLocksName)
         if (!emptyWhileLocked) {
             ASSERT_EQ(::write(logFd, words.data(), words.size()), static_cast<ssize_t>(words.size()));
         }
-        const std::string rename = "setpriv --reuid=" + std::to_string(AnotherAccount) + " --regid="
-            + std::to_string(AnotherAccount) + " --clear-groups mv '" + log.string() + "' '" + lock.string() + "'";
+        const std::string rename = as(AnotherAccount) + "mv '" + log.string() + "' '" + lock.string() + "'";
         ASSERT_EQ(std::system(rename.c_str()), 0);
         const auto mine = runAs(0, scratch.path() / "my-data", theirs);
         EXPECT_EQ(mine.first, 0) << mine.second;
@@ -221,8 +226,7 @@ TEST(Program, AnEarlierVersionsLockOfRootsIsTheAccountsToRemove)
     EXPECT_EQ(refused.first, 1);
     EXPECT_NE(refused.second.find("this account may remove it, and the next run makes its own"), std::string::npos)
         << refused.second;
-    const std::string remove = "setpriv --reuid=" + std::to_string(AnotherAccount) + " --regid="
-        + std::to_string(AnotherAccount) + " --clear-groups rm '" + lock.string() + "'";
+    const std::string remove = as(AnotherAccount) + "rm '" + lock.string() + "'";
     ASSERT_EQ(std::system(remove.c_str()), 0);
     const auto after = runAs(AnotherAccount, theirData, theirs);
     EXPECT_EQ(after.first, 0) << after.second;

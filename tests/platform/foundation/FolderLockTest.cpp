@@ -221,6 +221,12 @@ TEST(FolderLock, RefusesALockFileItCannotTrust)
              fs::permissions(lock, fs::perms(0644));
          }, "it is a file of this account's own with 16 bytes in it, not this program's lock, which other accounts "
             "may open (mode 0644)"},
+        // Bytes of the mark's size are no lock without the mark itself.
+        {"alike", [](const fs::path& lock) {
+             ASSERT_TRUE(std::ofstream(lock) << std::string(Mark.size(), 'x'));
+             fs::permissions(lock, fs::perms(0644));
+         }, "it is a file of this account's own with " + std::to_string(Mark.size())
+                + " bytes in it, not this program's lock, which other accounts may open (mode 0644)"},
         {"earlier", [](const fs::path& lock) {
              ASSERT_TRUE(std::ofstream(lock));
              fs::permissions(lock, fs::perms(0644));
