@@ -7,12 +7,14 @@
 #include "platform/foundation/FolderLock.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NSTimer.h"
+#include "platform/foundation/OpenFolder.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/UIApplication.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +24,7 @@
 #include <string_view>
 #include <variant>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -53,14 +56,21 @@ std::optional<AVAuthorizationStatus> permissionNamed(const std::string& name)
     return std::nullopt;
 }
 
-// Why no picture can be at path: nothing is there, or a link there leads nowhere. Nothing when
-// something is (whether it is a picture is for the picture source to say).
-std::optional<std::string> nothingAt(const std::filesystem::path& path)
+// Why no picture can be at path: nothing is there, a link there leads nowhere, or what is there is
+// neither a file nor a folder (a named pipe, a socket, a device), which would only be waited on.
+// Nothing when a file or folder is there, or it cannot be looked at (whether it shows a picture is
+// for the picture source to say).
+std::optional<std::string> noPictureAt(const std::filesystem::path& path)
 {
-    std::error_code error;
-    if (std::filesystem::status(path, error).type() != std::filesystem::file_type::not_found)
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        if (S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
+            return std::nullopt;
+        return path.string() + " is not a picture (" + whatItIs(info) + ")";
+    }
+    if (errno != ENOENT)
         return std::nullopt;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(path, error)))
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
         return path.string() + " is a link to something missing";
     return "nothing is at " + path.string();
 }
@@ -73,8 +83,8 @@ bool installCamera(const Options& options)
         AVCaptureDevice::setAuthorizationStatus(*options.cameraPermission);
     if (!options.camera)
         return true;
-    if (const auto missing = nothingAt(*options.camera)) {
-        NSLog("camera: %s", missing->c_str());
+    if (const auto none = noPictureAt(*options.camera)) {
+        NSLog("camera: %s", none->c_str());
         return false;
     }
     auto source = PictureFrameSource::fromPath(*options.camera);

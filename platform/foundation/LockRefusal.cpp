@@ -17,29 +17,56 @@ std::string whose(const struct stat& file)
                                       : "another account's (uid " + std::to_string(file.st_uid) + ")";
 }
 
-// What the file looks like to this account: by its look alone, and where it is open at fd, by what
-// it holds too (a file of the mark's size without the mark is no lock).
-LockFile::Look lookThrough(const struct stat& file, int fd)
+// What the run knows of the file. Only the mark, read through a descriptor the run could open,
+// proves a lock: a file whose bytes it could not read is of unknown content, whatever its look.
+enum class Known {
+    // Read, and it holds the mark alone: a lock of this program's.
+    Lock,
+    // No lock of this program's: another kind of file, a look no lock has (another link, mode or
+    // size), or read without the mark.
+    NoLock,
+    // A regular file with a lock's look whose bytes the run could not read.
+    Unknown,
+    // An empty file of root's with a lock's mode in a folder only the running account may write:
+    // only root's run of an earlier version put one there, so it can be nothing else.
+    RootsEarlierLock,
+};
+
+struct Judgement {
+    LockFile::Look look;
+    Known known;
+};
+
+Judgement judge(const struct stat& file, const FolderAccess& access, int fd)
 {
     const auto look = LockFile::lookOf(file);
-    if (look == LockFile::Look::Lock && fd >= 0 && !LockFile::isMarked(fd, file))
-        return LockFile::Look::NotALock;
-    return look;
+    if (look == LockFile::Look::EarlierLock && file.st_uid == 0 && ::geteuid() != 0 && !access.othersMayWrite())
+        return {look, Known::RootsEarlierLock};
+    if (look == LockFile::Look::NotALock)
+        return {look, Known::NoLock};
+    if (fd < 0)
+        return {look, Known::Unknown};
+    return {look, LockFile::isMarked(fd, file) ? Known::Lock : Known::NoLock};
 }
 
-// What stands at the lock's name, as it looks.
-std::string whatStands(const struct stat& file, LockFile::Look look)
+// What stands at the lock's name: as much as the run could read of it.
+std::string whatStands(const struct stat& file, const Judgement& judged)
 {
-    switch (look) {
-    case LockFile::Look::Lock:
-        return "a file of " + whose(file) + " that looks like this program's lock";
-    case LockFile::Look::EarlierLock:
-        return "an empty file of " + whose(file) + ", as earlier versions made this program's lock";
-    case LockFile::Look::NotALock:
-        break;
-    }
     if (!S_ISREG(file.st_mode))
         return kindOf(file) + " of " + whose(file);
+    const bool empty = judged.look == LockFile::Look::EarlierLock;
+    switch (judged.known) {
+    case Known::Lock:
+        return "a file of " + whose(file) + " that looks like this program's lock";
+    case Known::Unknown:
+        return empty ? "an empty file of " + whose(file)
+                     : "a file of " + whose(file) + " with " + std::to_string(file.st_size) + " bytes in it";
+    case Known::NoLock:
+    case Known::RootsEarlierLock:
+        break;
+    }
+    if (empty)
+        return "an empty file of " + whose(file) + ", as earlier versions made this program's lock";
     const std::string with = file.st_nlink > 1 ? "another link"
         : file.st_size > 0                     ? std::to_string(file.st_size) + " bytes in it"
                                                : "mode " + modeText(file.st_mode);
@@ -55,45 +82,69 @@ std::string eitherOf(const std::vector<std::string>& names)
     return text;
 }
 
-// Who may take another account's file away from a sticky folder of a third's: its owner, the
-// folder's owner and root.
-std::string removersInASticky(const struct stat& file, const FolderAccess& access)
+// Those who can take another account's file away from a folder where the running account may not:
+// its owner where it may still write the folder, the folder's owner (who may change the folder) and
+// root. Where it names root alone, nobody else can.
+std::vector<std::string> actorsFor(const struct stat& file, const FolderAccess& access)
 {
-    std::vector<std::string> removers;
-    if (file.st_uid != 0 && file.st_uid != access.owner())
-        removers.push_back("its owner (uid " + std::to_string(file.st_uid) + ")");
+    std::vector<std::string> actors;
+    if (file.st_uid != 0 && file.st_uid != access.owner() && access.mayWrite(file.st_uid))
+        actors.push_back("its owner (uid " + std::to_string(file.st_uid) + ")");
     if (access.owner() != 0)
-        removers.push_back("the folder's owner (uid " + std::to_string(access.owner()) + ")");
-    removers.emplace_back("root");
-    return eitherOf(removers);
+        actors.push_back("the folder's owner (uid " + std::to_string(access.owner()) + ")");
+    actors.emplace_back("root");
+    return actors;
 }
 
-// What may be done about it, safely for whoever's it is, as it looks. mayOpenUp: whether the file's
-// owner's next run would open a lock of its own here to this account (not where something besides
-// its mode keeps it closed).
-std::string remedy(const struct stat& file, LockFile::Look look, const FolderAccess& access, bool mayOpenUp)
+// A move keeps every byte and every open descriptor of the file, so it is what a run may be told to
+// do about a file it could not read, or one it knows is no lock whose owner cannot act.
+std::string moveAway(const struct stat& file, const FolderAccess& access)
+{
+    if (access.mayRemoveOthersFiles())
+        return "this account may move it away, which keeps it whole, and the next run makes its own";
+    const auto actors = actorsFor(file, access);
+    return "only " + eitherOf(actors) + " may move it away, which keeps it whole: ask "
+        + (actors.size() == 1 ? actors.front() : "one of them") + ", or use another folder";
+}
+
+// What may be done about it, safely for whoever's it is, as far as the run knows it. mayOpenUp:
+// whether the file's owner's next run would open a lock of its own here to this account (not where
+// something besides its mode keeps it closed).
+std::string remedy(const struct stat& file, const Judgement& judged, const FolderAccess& access, bool mayOpenUp)
 {
     if (file.st_uid == ::geteuid())
         return "; this account may move it away, and the next run makes its lock";
-    if (look == LockFile::Look::NotALock)
-        return "; it is left as it stands: ask its owner to move it away, or use another folder";
-    if (access.mayRemoveOthersFiles())
-        return "; this account may remove it, and the next run makes its own";
-    if (mayOpenUp && look == LockFile::Look::Lock && access.mayWrite(file.st_uid))
-        return "; that account's next run here opens it to those who may write the folder";
-    return "; only " + removersInASticky(file, access) + " may remove it";
+    switch (judged.known) {
+    case Known::Lock:
+    case Known::RootsEarlierLock:
+        if (access.mayRemoveOthersFiles())
+            return "; this account may remove it, and the next run makes its own";
+        return "; only " + eitherOf(actorsFor(file, access)) + " may remove it";
+    case Known::NoLock:
+        if (access.mayWrite(file.st_uid))
+            return "; it is left as it stands: ask its owner to move it away, or use another folder";
+        return "; it is left as it stands: " + moveAway(file, access);
+    case Known::Unknown:
+        break;
+    }
+    // Its owner's run opens up only a lock of its own, marked, in a folder it may write.
+    const bool ifItsLock = mayOpenUp && judged.look == LockFile::Look::Lock && access.mayWrite(file.st_uid);
+    return std::string(ifItsLock ? "; if it is that account's lock of this program, that account's next run here "
+                                   "opens it to those who may write the folder; otherwise "
+                                 : "; ")
+        + moveAway(file, access);
 }
 
 } // namespace
 
 std::string lockRefusalText(LockRefusal why, const struct stat& file, const FolderAccess& access, int fd)
 {
-    const auto look = lookThrough(file, fd);
-    const std::string what = "it is " + whatStands(file, look);
+    const auto judged = judge(file, access, fd);
+    const std::string what = "it is " + whatStands(file, judged);
     const std::string mode = " (mode " + modeText(file.st_mode) + ")";
     // Only where something besides its mode keeps it closed would the owner's next run open it to
     // nobody more.
-    const std::string then = remedy(file, look, access, why != LockRefusal::ClosedBesidesMode);
+    const std::string then = remedy(file, judged, access, why != LockRefusal::ClosedBesidesMode);
     switch (why) {
     case LockRefusal::NotAFile:
         return what + then;

@@ -6,8 +6,10 @@
 class FolderAccess;
 
 // Why a run cannot use what stands at its lock's name: what it is, whose, and a remedy that loses
-// nobody's data. Removing is advised only of what looks like a lock (see LockFile::Look), to those
-// who may remove it there; another account's file that is plainly no lock is left to its owner.
+// nobody's data, naming only those who can act. A file is judged only by what the run could read of
+// it: only the mark, read through the file's descriptor, proves another account's file a lock, which
+// whoever may remove it there is told they may; one the run could not read is of unknown content, so
+// at most moving it away (which keeps it whole) is advised; one that is no lock is left to its owner.
 enum class LockRefusal {
     // Not a regular file: a link, a folder, a named pipe, a socket.
     NotAFile,

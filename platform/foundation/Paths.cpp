@@ -1,15 +1,14 @@
 #include "platform/foundation/Paths.h"
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/UniqueFd.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -160,14 +159,23 @@ std::optional<fs::path> Paths::pathForResource(const std::string& name, const st
 
 std::optional<std::string> readFile(const fs::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // Opened without waiting: a named pipe or a device at path is turned away, not waited on.
+    const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
+    if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
-    std::ostringstream out;
-    out << in.rdbuf();
-    if (in.bad())
-        return std::nullopt;
-    return out.str();
+    std::string bytes;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            return bytes;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
 }
 
 namespace {

@@ -44,8 +44,9 @@ FileCreation createFileAtomically(const std::filesystem::path& path, std::string
                                   std::filesystem::perms permissions = std::filesystem::perms::owner_read
                                       | std::filesystem::perms::owner_write,
                                   FileFlush flush = FileFlush::ToDisk, CreatedFile* created = nullptr);
-// Reads what stands at path, following links and waiting as the file asks (bundled resources,
-// system files).
+// Reads the regular file at path, following links (bundled resources, system files, pictures
+// named by the user). Anything else there, a named pipe or a device, is not a file read: nothing,
+// at once.
 std::optional<std::string> readFile(const std::filesystem::path& path);
 // Reads a file kept where anyone who can write there may have planted something, through its folder
 // opened once: OpenFolder::read (no link followed, no named pipe waited on, only a regular file of

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <nlohmann/json.hpp>
@@ -82,7 +83,8 @@ TEST(ProgramSettings, StoresEverySettingOfTheBundle)
 }
 
 // A usage error names the argument at fault after the usage text; a camera path with nothing
-// there says so rather than calling it no picture. Every argument is checked, the camera's
+// there, or with something that is neither a file nor a folder, says so rather than calling it no
+// picture or waiting on it. Every argument is checked, the camera's
 // pictures too, before anything is made or stored: the data and screens folders stay unmade, and
 // settings already stored stay as they were.
 TEST(ProgramSettings, SaysWhichArgumentItCannotTakeAndThatNoPictureIsThere)
@@ -91,6 +93,8 @@ TEST(ProgramSettings, SaysWhichArgumentItCannotTakeAndThatNoPictureIsThere)
     ASSERT_TRUE(std::ofstream(scratch.path() / "notes.txt") << "not a picture");
     fs::create_symlink("gone.png", scratch.path() / "dangling");
     fs::create_directory(scratch.path() / "empty");
+    ASSERT_EQ(::mkfifo((scratch.path() / "pipe").c_str(), 0600), 0);
+    fs::create_symlink("pipe", scratch.path() / "topipe");
     const std::pair<const char*, const char*> rows[] = {
         {"--bogus", ": cannot take --bogus\n"},
         {"--seconds", ": --seconds needs a value\n"},
@@ -102,6 +106,10 @@ TEST(ProgramSettings, SaysWhichArgumentItCannotTakeAndThatNoPictureIsThere)
         {"--camera dangling", "camera: dangling is a link to something missing\n"},
         {"--camera notes.txt", "camera: notes.txt is not a picture, left out\n"},
         {"--camera empty", "camera: no picture in empty\n"},
+        // Neither a file nor a folder: turned away, never waited on.
+        {"--camera pipe", "camera: pipe is not a picture (it is a named pipe)\n"},
+        {"--camera topipe", "camera: topipe is not a picture (it is a named pipe)\n"},
+        {"--camera /dev/null", "camera: /dev/null is not a picture (it is a device)\n"},
     };
     for (const auto& [arguments, said] : rows) {
         SCOPED_TRACE(arguments);

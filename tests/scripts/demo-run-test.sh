@@ -6,6 +6,9 @@
 #   demo-run-test.sh PATH/TO/scripts/demo PATH/TO/hold-screens-folder
 set -uo pipefail
 export LC_ALL=C.UTF-8
+# The test's own files, the stand-ins among them, are made usable whatever mask it inherits; each
+# run of the demo names the mask it is tried under where that matters.
+umask 022
 unset BUILD_DIR
 work=$(mktemp -d)
 scratch=""

@@ -24,6 +24,16 @@ for case in "--seconds:--seconds needs a value" "--screens:--screens needs a val
         fail "scripts/demo $args: exit $status, wanted the usage line, then ${case#*:}, and 2: $(cat "$work/stderr")"
     fi
 done
+# An empty value, as a script passes for a variable it never set, is no value: nothing is made, and
+# above all not the default folder, which the demo empties.
+for option in --screens --seconds; do
+    demo "$option" ""
+    status=$?
+    if [ "$status" -ne 2 ] || [ "$(tail -n 1 "$work/stderr")" != "scripts/demo: $option needs a value" ]; then
+        fail "scripts/demo $option '': exit $status, wanted $option needs a value and 2: $(cat "$work/stderr")"
+    fi
+    [ -e "$work/checkout/build" ] && fail "scripts/demo $option '' made $(cd "$work/checkout" && find build)"
+done
 
 # A folder of the user's own pictures, numbered by date and count as people do, given relative to
 # where the command runs, which is not the checkout. The program alone removes what it recorded

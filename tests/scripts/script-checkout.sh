@@ -1,6 +1,8 @@
 # Sourced by the tests of the project's scripts: a scratch folder removed at exit, failures
 # counted, and a checkout of its own in it for a copy of the script under test.
 
+# The test's own files are made usable whatever mask it inherits; a case that tries a mask names it.
+umask 022
 work=$(mktemp -d)
 trap 'rm -rf -- "$work"' EXIT
 failed=0

@@ -11,9 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <sys/stat.h>
 
 namespace {
 const CGSize FrameSize {640, 480};
@@ -258,4 +262,23 @@ TEST(PictureFrameSource, ShowsTheReadablePicturesOfAFolderInNameOrderInACycle)
     EXPECT_EQ(widths, (std::vector<int> {8, 16, 8, 16, 8}));
     EXPECT_EQ(single->nextFrame()->pixelWidth(), 16);
     EXPECT_EQ(none->nextFrame(), nullptr);
+}
+
+// A named pipe given as the camera's picture is no picture, said at once: never waited on for a
+// writer that may never come.
+TEST(PictureFrameSource, NeverWaitsOnANamedPipe)
+{
+    const auto folder = std::filesystem::temp_directory_path() / ("floorpad-pipe-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const auto pipe = folder / "camera.png";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    auto reading = std::async(std::launch::async, [&] { return PictureFrameSource::fromPath(pipe)->pictureCount(); });
+    const bool waited = reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+    if (waited) {
+        // A writer come and gone lets the waiting reader end.
+        ::close(::open(pipe.c_str(), O_WRONLY | O_CLOEXEC));
+    }
+    EXPECT_FALSE(waited) << "the named pipe was waited on";
+    EXPECT_EQ(reading.get(), 0u);
+    std::filesystem::remove_all(folder);
 }

@@ -102,6 +102,30 @@ bool heldBy(const fs::path& folder, uid_t account = AnotherAccount, const std::v
     return AnotherAccountRun([&] { return FolderLock(folder).isHeld(); }, account, groups).holds();
 }
 
+// What a run of the account, with exactly the groups given, is told when it tries to hold the
+// folder: written whole into a pipe before the run says it is done.
+std::string problemOf(const fs::path& folder, uid_t account, const std::vector<gid_t>& groups)
+{
+    std::string said;
+    int pipe[2];
+    if (::pipe2(pipe, O_NONBLOCK) != 0)
+        return said;
+    {
+        AnotherAccountRun run(
+            [&] {
+                const auto problem = FolderLock(folder).problem();
+                return ::write(pipe[1], problem.data(), problem.size()) == static_cast<ssize_t>(problem.size());
+            },
+            account, groups);
+        char buffer[1024];
+        for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
+            said.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(pipe[0]);
+    ::close(pipe[1]);
+    return said;
+}
+
 // A variable of the environment set for a while, put back however the test leaves.
 class ScopedVariable {
 public:
@@ -337,28 +361,32 @@ TEST(FolderLock, AFolderSeveralAccountsMayWriteServesEachInTurn)
         other.letGo();
         EXPECT_TRUE(FolderLock(folder).isHeld());
     }
-    // A lock made closed to others (as an earlier version made it) keeps them out, and says whose
-    // and who can open it up: its owner's next run does.
+    // A lock made closed to others (as an earlier version made it) keeps them out, and says whose.
+    // What it holds is unknown to them, so that its owner's next run opens it up is said only as
+    // what happens if it is that account's lock; it is.
+    const std::string ifItsLock = "; if it is that account's lock of this program, that account's next run here "
+                                  "opens it to those who may write the folder; otherwise ";
     ASSERT_EQ(::chmod((sticky / LockName).c_str(), 0600), 0);
     {
         AnotherAccountRun refused([&] {
             FolderLock theirs(sticky);
             return !theirs.isHeld()
-                && theirs.problem().ends_with("cannot be used: it is a file of another account's (uid 0) that looks "
-                                              "like this program's lock, closed to this account (mode 0600); that "
-                                              "account's next run here opens it to those who may write the folder");
+                && theirs.problem().ends_with("cannot be used: it is a file of another account's (uid 0) with "
+                                              + std::to_string(Mark.size()) + " bytes in it, closed to this account "
+                                              "(mode 0600)" + ifItsLock + "only root may move it away, which keeps "
+                                              "it whole: ask root, or use another folder");
         });
         EXPECT_TRUE(refused.holds()) << "another account's closed lock was not refused with whose it is";
     }
     EXPECT_TRUE(FolderLock(sticky).isHeld());
     EXPECT_TRUE(heldBy(sticky)) << "the owner's next run did not open its lock up";
-    // Where the folder lets the account remove it, it is told so.
+    // Where the folder lets the account move it away, it is told so: a move keeps it whole.
     ASSERT_EQ(::chmod((group / LockName).c_str(), 0600), 0);
     AnotherAccountRun member([&] {
-        return FolderLock(group).problem().ends_with("(mode 0600); this account may remove it, and the next run "
-                                                     "makes its own");
+        return FolderLock(group).problem().ends_with("(mode 0600)" + ifItsLock + "this account may move it away, "
+                                                     "which keeps it whole, and the next run makes its own");
     });
-    EXPECT_TRUE(member.holds()) << "the account was not told it may remove the lock";
+    EXPECT_TRUE(member.holds()) << "the account was not told it may move the lock away";
 }
 
 // The lock is never written: a file of the user's that stands at its name with another link, or a
@@ -558,9 +586,9 @@ TEST(FolderLock, AGroupsLockIsTheGroupsWhicheverMemberMakesIt)
 
 // Root's run in a folder only another account may write leaves that account able to run there:
 // the lock it makes is that account's, and one of its marked locks left root's is given back by
-// root's next run; until then the account is told it may remove it. An empty lock of root's, as
-// earlier versions made it, stays root's: the account is told it may remove it, and once it has,
-// its next run makes its own.
+// root's next run; until then the account, which cannot read it, is told it may move it away. An
+// empty lock of root's, as earlier versions made it, stays root's: the account is told it may
+// remove it, and once it has, its next run makes its own.
 TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
 {
     if (::geteuid() != 0)
@@ -582,15 +610,28 @@ TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
         AnotherAccountRun refused([&] { return FolderLock(theirs).problem().ends_with(said); });
         return refused.holds();
     };
+    // Closed to the account, what it holds is unknown to it: it may move it away, which keeps it whole.
     ASSERT_EQ(::chown((theirs / LockName).c_str(), 0, 0), 0);
-    EXPECT_TRUE(refusal("it is a file of another account's (uid 0) that looks like this program's lock"
-                        + mayRemove))
-        << "the account was not told it may remove the lock";
-    // Open to the account, it still cannot serve a folder only the account may write.
+    EXPECT_TRUE(refusal("it is a file of another account's (uid 0) with " + std::to_string(Mark.size())
+                        + " bytes in it, closed to this account (mode 0600); if it is that account's lock of this "
+                          "program, that account's next run here opens it to those who may write the folder; "
+                          "otherwise this account may move it away, which keeps it whole, and the next run makes its "
+                          "own"))
+        << "the account was not told it may move the lock away";
+    // Open to the account, it is read: a lock still cannot serve a folder only the account may
+    // write, and may go; bytes of its size without the mark are root's, and stay.
     ASSERT_EQ(::chmod((theirs / LockName).c_str(), 0644), 0);
     EXPECT_TRUE(refusal("it is a file of another account's (uid 0) that looks like this program's lock (mode 0644), and "
                         "a folder only this account may write takes only its own lock; this account may remove it, "
                         "and the next run makes its own"));
+    ASSERT_EQ(::rename((theirs / LockName).c_str(), (data.path() / "lock").c_str()), 0);
+    ASSERT_TRUE(std::ofstream(theirs / LockName) << std::string(Mark.size(), 'r'));
+    ASSERT_EQ(::chmod((theirs / LockName).c_str(), 0644), 0);
+    EXPECT_TRUE(refusal("it is a file of another account's (uid 0) with " + std::to_string(Mark.size())
+                        + " bytes in it, not this program's lock (mode 0644), and a folder only this account may write "
+                          "takes only its own lock; it is left as it stands: ask its owner to move it away, or use "
+                          "another folder"));
+    ASSERT_EQ(::rename((data.path() / "lock").c_str(), (theirs / LockName).c_str()), 0);
     ASSERT_TRUE(FolderLock(theirs).isHeld());
     EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
     EXPECT_EQ(lockIn(theirs).st_mode & 07777, 0600u);
@@ -859,11 +900,11 @@ TEST(FolderLock, AnEmptyFileItsOwnerWritesLaterIsLockedAsItStands)
 }
 
 // A run kept out by what stands at the lock's name is told what it is, whose, and only a remedy
-// that is open to it and loses nobody's data: another account's file that looks like a lock may be
-// removed by whoever may remove it there (in a sticky folder its owner, the folder's owner and
-// root); that account's next run opens it only where it is that run's marked lock and that account
-// may still write the folder; and another account's file that is plainly no lock (words in it,
-// another link, a link, a named pipe, a socket) is left to its owner.
+// that is open to it, loses nobody's data and names only those who can act: another account's
+// file it cannot read may be moved away (which keeps it whole) by whoever may move it there (in a
+// sticky folder its owner while it may still write the folder, the folder's owner and root); and
+// another account's file that is plainly no lock (words in it, another link, a link, a named pipe,
+// a socket) is left to its owner.
 TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
 {
     if (::geteuid() != 0)
@@ -874,24 +915,7 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
     ScopedDataFolder data;
     fs::permissions(data.path(), fs::perms(0755));
     const auto refusal = [&](const fs::path& folder, const std::string& ending) {
-        // What the refused run was told, written whole into the pipe before it says it is done.
-        std::string said;
-        int pipe[2];
-        if (::pipe2(pipe, O_NONBLOCK) != 0)
-            return said;
-        {
-            AnotherAccountRun refused(
-                [&] {
-                    const auto problem = FolderLock(folder).problem();
-                    return ::write(pipe[1], problem.data(), problem.size()) == static_cast<ssize_t>(problem.size());
-                },
-                Refused, {Second});
-            char buffer[1024];
-            for (ssize_t got; (got = ::read(pipe[0], buffer, sizeof buffer)) > 0;)
-                said.append(buffer, static_cast<std::size_t>(got));
-        }
-        ::close(pipe[0]);
-        ::close(pipe[1]);
+        const auto said = problemOf(folder, Refused, {Second});
         EXPECT_TRUE(said.ends_with(ending)) << said << "\n does not end with\n" << ending;
         return said;
     };
@@ -916,10 +940,12 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
         ASSERT_EQ(::chmod((folder / LockName).c_str(), 0640), 0);
         ASSERT_EQ(::chown(folder.c_str(), owner, Second), 0);
         ASSERT_EQ(::chmod(folder.c_str(), 03770), 0);
-        refusal(folder, "it is a file of another account's (uid " + maker
-                    + ") that looks like this program's lock, closed to this account (mode 0640); only its owner (uid "
-                    + maker + (owner == 0 ? ")" : "), the folder's owner (uid " + keeper + ")")
-                    + " or root may remove it");
+        refusal(folder, "it is a file of another account's (uid " + maker + ") with " + std::to_string(Mark.size())
+                    + " bytes in it, closed to this account (mode 0640); only "
+                    + (owner == 0 ? "root may move it away, which keeps it whole: ask root"
+                                  : "the folder's owner (uid " + keeper + ") or root may move it away, which keeps it "
+                                    "whole: ask one of them")
+                    + ", or use another folder");
     }
     // A marked lock of an account outside the group of a sticky folder only its group may write: that
     // account's next run could not even reach it.
@@ -927,8 +953,8 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
     ASSERT_TRUE(heldBy(listed, Maker, {Second}));
     ASSERT_EQ(::chown((listed / LockName).c_str(), Maker, Maker), 0);
     ASSERT_EQ(::chmod((listed / LockName).c_str(), 0600), 0);
-    refusal(listed, "(mode 0600); only its owner (uid " + maker + "), the folder's owner (uid " + keeper
-                + ") or root may remove it");
+    refusal(listed, "(mode 0600); only the folder's owner (uid " + keeper
+                + ") or root may move it away, which keeps it whole: ask one of them, or use another folder");
 
     // In sticky folders every account may write, root's and another's: what another account left
     // there is told for what it is, and whose.
@@ -940,10 +966,9 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
         const auto earlier = place("earlier-");
         made(earlier, Maker, emptyLock);
         refusal(earlier, "it is an empty file of another account's (uid " + maker
-                    + "), as earlier versions made this program's lock, closed to this account (mode 0600); only its "
-                      "owner (uid "
-                    + maker + (owner == 0 ? ")" : "), the folder's owner (uid " + keeper + ")")
-                    + " or root may remove it");
+                    + "), closed to this account (mode 0600); only its owner (uid " + maker
+                    + (owner == 0 ? ")" : "), the folder's owner (uid " + keeper + ")")
+                    + " or root may move it away, which keeps it whole: ask one of them, or use another folder");
         const auto words = place("words-");
         made(words, Maker, withWords);
         refusal(words, "it is a file of another account's (uid " + maker
@@ -978,15 +1003,87 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
     }
 
     // In a group's folder a member may remove another's files, but is never told to remove one that
-    // is no lock: the owner's words renamed there by the member it refuses.
+    // is no lock: the owner's words renamed there by the member it refuses. Their owner, outside the
+    // group as the system knows it, cannot move them; the member may, which keeps them whole.
     const auto group = folderOf(data.path() / "group", Keeper, Second, 02770);
     made(group, Maker, [&](const fs::path&) { return withWords(group / "secret"); });
     AnotherAccountRun renamed([&] { return ::rename((group / "secret").c_str(), (group / LockName).c_str()) == 0; },
                               Refused, {Second});
     ASSERT_TRUE(renamed.holds());
-    const auto said = refusal(group, "(mode 0600)" + LeftAsItStands);
+    const auto said = refusal(group, "(mode 0600); it is left as it stands: this account may move it away, which "
+                                     "keeps it whole, and the next run makes its own");
     EXPECT_EQ(said.find("remove"), std::string::npos) << said;
     EXPECT_EQ(readFile(group / LockName), "words");
+}
+
+// Another account's private file at the lock's name is judged only by what the refused run could
+// read of it, which is nothing: bytes of the mark's size (a key, say) or an empty log its owner
+// writes later. The run is never told it may remove it, nor promised what its owner's run will do
+// but as a condition; it may move it away where it may, which keeps it whole, and otherwise is told
+// who can. Its owner's run locks it as it stands, and the run is turned away as before.
+TEST(FolderLock, AFileItCannotReadIsJudgedByNothingItsLookSays)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    constexpr uid_t Owner = AnotherAccount, Runner = AnotherAccount - 1, Keeper = AnotherAccount - 2;
+    const std::string owner = std::to_string(Owner), keeper = std::to_string(Keeper);
+    ScopedDataFolder data;
+    fs::permissions(data.path(), fs::perms(0755));
+    const std::string ifItsLock = "; if it is that account's lock of this program, that account's next run here opens "
+                                  "it to those who may write the folder; otherwise ";
+    const std::string mayMove = "this account may move it away, which keeps it whole, and the next run makes its own";
+    struct Place {
+        const char* name;
+        uid_t owner;
+        gid_t group;
+        mode_t mode;
+        std::string remedy; // for a file that may be its owner's lock
+    };
+    const Place places[] = {
+        {"group", Keeper, Owner, 02770, ifItsLock + mayMove},
+        {"open", Keeper, Keeper, 0777, ifItsLock + mayMove},
+        {"sticky-root", 0, 0, 01777,
+         ifItsLock + "only its owner (uid " + owner + ") or root may move it away, which keeps it whole: ask one of "
+                     "them, or use another folder"},
+        {"sticky", Keeper, Keeper, 01777,
+         ifItsLock + "only its owner (uid " + owner + "), the folder's owner (uid " + keeper
+             + ") or root may move it away, which keeps it whole: ask one of them, or use another folder"},
+    };
+    const std::string key(Mark.size(), 'k');
+    for (const auto& place : places) {
+        for (const bool empty : {false, true}) {
+            SCOPED_TRACE(std::string(place.name) + (empty ? ", empty" : ", the mark's size"));
+            const auto folder = folderOf(data.path() / (place.name + std::string(empty ? "-empty" : "")), place.owner,
+                                         place.group, place.mode);
+            const auto lock = folder / LockName;
+            AnotherAccountRun made([&] {
+                const int fd = ::open(lock.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+                const bool written = fd >= 0 && (empty || ::write(fd, key.data(), key.size()) == ssize_t(key.size()));
+                return ::close(fd) == 0 && written;
+            });
+            ASSERT_TRUE(made.holds());
+            const auto said = problemOf(folder, Runner, {Owner});
+            const std::string what = empty ? "an empty file of another account's (uid " + owner + ")"
+                                           : "a file of another account's (uid " + owner + ") with "
+                    + std::to_string(key.size()) + " bytes in it";
+            // Only its owner's marked lock would be opened up by its run: an empty file never is.
+            const std::string remedy = empty ? "; " + place.remedy.substr(ifItsLock.size()) : place.remedy;
+            EXPECT_TRUE(said.ends_with("cannot be used: it is " + what + ", closed to this account (mode 0600)" + remedy))
+                << said;
+            EXPECT_EQ(said.find("remove"), std::string::npos) << said;
+            // Its owner's run holds it as it stands: closed, so the run is turned away again.
+            EXPECT_TRUE(heldBy(folder, Owner));
+            EXPECT_EQ(lockIn(folder).st_mode & 07777, 0600u);
+            EXPECT_EQ(problemOf(folder, Runner, {Owner}), said);
+            // The remedy named works, and keeps the file whole.
+            const auto moved = folder / "moved";
+            const uid_t mover = said.ends_with(mayMove) ? Runner : Owner;
+            AnotherAccountRun move([&] { return ::rename(lock.c_str(), moved.c_str()) == 0; }, mover, {Owner});
+            EXPECT_TRUE(move.holds()) << "uid " << mover << " could not move it away";
+            EXPECT_EQ(readFile(moved), empty ? "" : key);
+            EXPECT_TRUE(heldBy(folder, Runner, {Owner}));
+        }
+    }
 }
 
 // A lock whose mode lets an account open it but that an access list keeps closed to it is said to
@@ -1016,7 +1113,8 @@ TEST(FolderLock, ALockAnAccessListClosesIsSaidToBeClosed)
         const FolderLock lock(team);
         return !lock.isHeld() && lock.problem().find(std::strerror(EACCES)) != std::string::npos
             && lock.problem().find("access list") != std::string::npos
-            && lock.problem().ends_with("only root may remove it");
+            && lock.problem().ends_with("only root may move it away, which keeps it whole: ask root, or use another "
+                                        "folder");
     });
     EXPECT_TRUE(refused.holds()) << "the closed lock was not said to be closed, with the system's reason";
 }
