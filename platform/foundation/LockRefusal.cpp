@@ -40,7 +40,7 @@ struct Judgement {
 Judgement judge(const struct stat& file, const FolderAccess& access, int fd)
 {
     const auto look = LockFile::lookOf(file);
-    if (look == LockFile::Look::EarlierLock && file.st_uid == 0 && ::geteuid() != 0 && !access.othersMayWrite())
+    if (look == LockFile::Look::EarlierLock && file.st_uid == 0 && !access.othersMayWrite())
         return {look, Known::RootsEarlierLock};
     if (look == LockFile::Look::NotALock)
         return {look, Known::NoLock};

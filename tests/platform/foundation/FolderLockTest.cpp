@@ -645,6 +645,12 @@ TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
     EXPECT_TRUE(refusal("it is an empty file of another account's (uid 0), as earlier versions made this program's "
                         "lock"
                         + mayRemove));
+    // Only root's run could have left it there: a third account's empty file may be its open log.
+    ASSERT_EQ(::chown((theirs / LockName).c_str(), AnotherAccount - 1, AnotherAccount - 1), 0);
+    EXPECT_TRUE(refusal("it is an empty file of another account's (uid " + std::to_string(AnotherAccount - 1)
+                        + "), closed to this account (mode 0600); this account may move it away, which keeps it "
+                          "whole, and the next run makes its own"));
+    ASSERT_EQ(::chown((theirs / LockName).c_str(), 0, 0), 0);
     AnotherAccountRun removed([&] {
         return ::unlink((theirs / LockName).c_str()) == 0 && FolderLock(theirs).isHeld()
             && readFile(theirs / LockName) == Mark;
@@ -1084,6 +1090,12 @@ TEST(FolderLock, AFileItCannotReadIsJudgedByNothingItsLookSays)
             EXPECT_TRUE(heldBy(folder, Runner, {Owner}));
         }
     }
+    // Root's empty file is no earlier lock of root's where others may write the folder too.
+    const auto group = folderOf(data.path() / "roots", Keeper, Owner, 02770);
+    ASSERT_TRUE(std::ofstream(group / LockName));
+    ASSERT_EQ(::chmod((group / LockName).c_str(), 0600), 0);
+    EXPECT_TRUE(problemOf(group, Runner, {Owner}).ends_with("it is an empty file of another account's (uid 0), closed "
+                                                            "to this account (mode 0600); " + mayMove));
 }
 
 // A lock whose mode lets an account open it but that an access list keeps closed to it is said to
@@ -1113,6 +1125,7 @@ TEST(FolderLock, ALockAnAccessListClosesIsSaidToBeClosed)
         const FolderLock lock(team);
         return !lock.isHeld() && lock.problem().find(std::strerror(EACCES)) != std::string::npos
             && lock.problem().find("access list") != std::string::npos
+            && lock.problem().find("next run here opens it") == std::string::npos
             && lock.problem().ends_with("only root may move it away, which keeps it whole: ask root, or use another "
                                         "folder");
     });
