@@ -28,8 +28,6 @@ ScopedDataFolder::ScopedDataFolder()
     if (!::mkdtemp(pattern.data()))
         throw fs::filesystem_error("cannot make a test data folder", pattern, std::error_code(errno, std::generic_category()));
     m_path = pattern;
-    // Made under whatever file-creation mask the test inherited: the test's own to use, whatever it.
-    fs::permissions(m_path, fs::perms::owner_all);
     if (const char* before = std::getenv("FLOORPAD_DATA_DIR"))
         m_before = before;
     ::setenv("FLOORPAD_DATA_DIR", m_path.c_str(), 1);
