@@ -117,9 +117,10 @@ std::string remedy(const struct stat& file, const Judgement& judged, const Folde
     switch (judged.known) {
     case Known::Lock:
     case Known::RootsEarlierLock:
+        // Known only in a folder of this account's, where it may remove it; elsewhere a move serves.
         if (access.mayRemoveOthersFiles())
             return "; this account may remove it, and the next run makes its own";
-        return "; only " + eitherOf(actorsFor(file, access)) + " may remove it";
+        return "; " + moveAway(file, access);
     case Known::NoLock:
         if (access.mayWrite(file.st_uid))
             return "; it is left as it stands: ask its owner to move it away, or use another folder";

@@ -18,13 +18,12 @@ namespace fs = std::filesystem;
 
 namespace {
 // Runs the program in folder with the arguments given (already quoted for the shell), its
-// messages into a file made under a mask of the test's own, whatever mask the test inherited; its
-// exit status, or -1 when it did not exit. What is done before (a file-creation mask set) is done
-// for the program alone, once the messages' file is open.
+// messages into a file; its exit status, or -1 when it did not exit. What is done before (a
+// file-creation mask set) is done for the program alone, once the messages' file is open.
 int runIn(const fs::path& folder, const std::string& arguments, const std::string& environment = "",
           const std::string& before = "")
 {
-    const std::string run = "umask 022 && cd '" + folder.string() + "' && { " + before + " env " + environment + " timeout 60 "
+    const std::string run = "cd '" + folder.string() + "' && { " + before + " env " + environment + " timeout 60 "
         + FLOORPAD_PROGRAM + " --seconds 0.3 --setting Server_Port=1 " + arguments + "; } >'"
         + (folder / "messages").string() + "' 2>&1";
     const int status = std::system(run.c_str());
