@@ -3,16 +3,14 @@
 #include "platform/foundation/FolderAccess.h"
 #include "platform/foundation/LockFile.h"
 #include "platform/foundation/LockRefusal.h"
+#include "platform/foundation/LockTable.h"
 
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <optional>
 #include <sys/file.h>
-#include <sys/sysmacros.h>
 #include <thread>
 #include <unistd.h>
 
@@ -32,43 +30,9 @@ std::function<void()>& beforeLocking()
     return work;
 }
 
-// The process holding the flock on the file open at fd, as the system lists the locks it keeps
-// ("1: FLOCK  ADVISORY  WRITE 4920 fe:00:10952913 0 EOF"), or nothing where it does not say.
-std::optional<long> holderOf(int fd)
-{
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return std::nullopt;
-    char device[32];
-    std::snprintf(device, sizeof device, "%02x:%02x:", ::major(info.st_dev), ::minor(info.st_dev));
-    const std::string file = device + std::to_string(info.st_ino);
-    std::ifstream locks("/proc/locks");
-    std::string line;
-    while (std::getline(locks, line)) {
-        char kind[16] {}, advisory[16] {}, access[16] {}, where[64] {};
-        long pid = 0;
-        if (std::sscanf(line.c_str(), "%*[^:]: %15s %15s %15s %ld %63s", kind, advisory, access, &pid, where) == 5
-            && std::string_view(kind) == "FLOCK" && where == file && pid > 0)
-            return pid;
-    }
-    return std::nullopt;
-}
-
-// Who holds the lock, for a run turned away: "process N of this account", "process N of another
-// account (uid U)", or "a process".
-std::string holderText(int fd)
-{
-    const auto pid = holderOf(fd);
-    if (!pid)
-        return "a process";
-    struct stat process {};
-    const std::string text = "process " + std::to_string(*pid);
-    if (::stat(("/proc/" + std::to_string(*pid)).c_str(), &process) != 0)
-        return text;
-    if (process.st_uid == ::geteuid())
-        return text + " of this account";
-    return text + " of another account (uid " + std::to_string(process.st_uid) + ")";
-}
+// Names tried in turn for a file to be moved aside from the lock's name: beyond them, the text names
+// the last, which is free as often as not.
+constexpr int MostAsideNames = 100;
 } // namespace
 
 FolderLock::FolderLock(std::filesystem::path folder, Missing missing, OpenFolder::Links links)
@@ -105,13 +69,39 @@ std::string FolderLock::refused(const std::string& why) const
     return "cannot hold it: its lock " + m_folder->pathOf(LockName).string() + " cannot be used: " + why;
 }
 
-std::optional<std::string> FolderLock::whyNotUsable(int fd, const FolderAccess& access) const
+std::string FolderLock::heldText(const LockTable::Finding& finding) const
 {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        return std::strerror(errno);
+    return "another run is using it: " + LockTable::holderText(finding) + " holds "
+        + m_folder->pathOf(LockName).string();
+}
+
+std::string FolderLock::asideName() const
+{
+    const std::string base = std::string(LockName) + ".moved";
+    std::string name = base;
+    for (int n = 2; n <= MostAsideNames && m_folder->statusOf(name); ++n)
+        name = base + "-" + std::to_string(n);
+    return name;
+}
+
+std::string FolderLock::refusedAsItStands(const struct stat& file, LockRefusal why, const FolderAccess& access,
+                                          const LockTable::Finding& table, int fd) const
+{
+    // A file a live run holds is its lock, whatever the run could read of it: it is not to be moved,
+    // removed or promised anything.
+    if (table.held)
+        return heldText(table);
+    const std::string text = refused(lockRefusalText(why, file, access, asideName(), fd));
+    if (!table.readable)
+        return text + "; this holds only if no run is using it, which the system's table of file locks would tell "
+                      "but cannot be read: " + table.problem;
+    return text;
+}
+
+std::optional<LockRefusal> FolderLock::whyNotUsable(const struct stat& info, const FolderAccess& access, int fd) const
+{
     if (!S_ISREG(info.st_mode))
-        return lockRefusalText(LockRefusal::NotAFile, info, access, fd);
+        return LockRefusal::NotAFile;
     // In a folder others may write, they may plant any file as the lock: it is only ever locked.
     if (access.othersMayWrite())
         return std::nullopt;
@@ -119,21 +109,10 @@ std::optional<std::string> FolderLock::whyNotUsable(int fd, const FolderAccess& 
     // account's, and closed to others once held: a lock of its own is closed then, anything else
     // (a file of the user's) must be so already.
     if (info.st_uid != ::geteuid())
-        return lockRefusalText(LockRefusal::AnotherAccountsInAPrivateFolder, info, access, fd);
+        return LockRefusal::AnotherAccountsInAPrivateFolder;
     if (!LockFile::isOwn(fd, info) && (info.st_mode & 077) != 0)
-        return lockRefusalText(LockRefusal::OpenToOthers, info, access, fd);
+        return LockRefusal::OpenToOthers;
     return std::nullopt;
-}
-
-std::string FolderLock::whyNotOpened(int error, const std::optional<struct stat>& info,
-                                     const FolderAccess& access) const
-{
-    // A link (never followed) or a socket (which cannot be opened) at the lock's name.
-    if (info && !S_ISREG(info->st_mode))
-        return lockRefusalText(LockRefusal::NotAFile, *info, access);
-    if (error == EACCES && info)
-        return lockRefusalText(LockRefusal::ClosedByMode, *info, access);
-    return std::strerror(error);
 }
 
 FolderLock::Outcome FolderLock::notOpened(int error, Missing missing, const FolderAccess& access)
@@ -146,21 +125,33 @@ FolderLock::Outcome FolderLock::notOpened(int error, Missing missing, const Fold
     }
     if (error == ENOENT)
         return Outcome::Changed;
-    // A lock its holder is opening up (to a folder shared since it was made) may have been closed
-    // to this account a moment ago and be open now: then it is tried again, so a run is never
-    // turned away for a mode the lock no longer has. One that something besides its mode keeps
-    // closed is said to be so after a few tries, spaced out so that a holder opening it up has long
-    // been done.
     const auto now = m_folder->statusOf(std::string(LockName));
-    if (error == EACCES && now && S_ISREG(now->st_mode) && FolderAccess::mayRead(*now)) {
-        if (++m_triesOnAnOpenMode < MostTriesOnAnOpenMode) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(m_triesOnAnOpenMode));
-            return Outcome::Changed;
-        }
-        m_problem = refused(lockRefusalText(LockRefusal::ClosedBesidesMode, *now, access));
+    if (!now) {
+        m_problem = refused(std::strerror(error));
         return Outcome::Done;
     }
-    m_problem = refused(whyNotOpened(error, now, access));
+    // A link (never followed) or a socket (which cannot be opened) at the lock's name.
+    if (!S_ISREG(now->st_mode)) {
+        m_problem = refusedAsItStands(*now, LockRefusal::NotAFile, access, LockTable::ask(*now));
+        return Outcome::Done;
+    }
+    if (error != EACCES) {
+        m_problem = refused(std::strerror(error));
+        return Outcome::Done;
+    }
+    // A lock its holder is opening up (to a folder shared since it was made) may have been closed
+    // to this account a moment ago and be open now: then it is tried again, so a run is never
+    // turned away for a mode the lock no longer has (one still held is said to be held). One that
+    // something besides its mode keeps closed is said to be so after a few tries, spaced out so
+    // that a holder opening it up has long been done.
+    const auto table = LockTable::ask(*now);
+    const bool openByMode = FolderAccess::mayRead(*now);
+    if (openByMode && !table.held && ++m_triesOnAnOpenMode < MostTriesOnAnOpenMode) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_triesOnAnOpenMode));
+        return Outcome::Changed;
+    }
+    m_problem = refusedAsItStands(*now, openByMode ? LockRefusal::ClosedBesidesMode : LockRefusal::ClosedByMode,
+                                  access, table);
     return Outcome::Done;
 }
 
@@ -189,17 +180,24 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& a
         fd = m_folder->openForReading(name);
         if (!fd)
             return notOpened(errno, missing, access);
-        if (const auto why = whyNotUsable(fd.get(), access)) {
-            m_problem = refused(*why);
+        struct stat info {};
+        if (::fstat(fd.get(), &info) != 0) {
+            m_problem = refused(std::strerror(errno));
+            return Outcome::Done;
+        }
+        if (const auto why = whyNotUsable(info, access, fd.get())) {
+            m_problem = refusedAsItStands(info, *why, access, LockTable::ask(info), fd.get());
             return Outcome::Done;
         }
     }
     if (beforeLocking())
         beforeLocking()();
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        m_problem = errno == EWOULDBLOCK ? "another run is using it: " + holderText(fd.get()) + " holds "
-                + m_folder->pathOf(name).string()
-                                         : refused(std::string("it cannot be locked: ") + std::strerror(errno));
+        const int error = errno;
+        struct stat locked {};
+        m_problem = error != EWOULDBLOCK   ? refused(std::string("it cannot be locked: ") + std::strerror(error))
+            : ::fstat(fd.get(), &locked) == 0 ? heldText(LockTable::ask(locked))
+                                              : heldText({});
         return Outcome::Done;
     }
     // The file locked must still be the lock: one removed or replaced meanwhile holds nothing.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/foundation/LockRefusal.h"
+#include "platform/foundation/LockTable.h"
 #include "platform/foundation/OpenFolder.h"
 #include "platform/foundation/UniqueFd.h"
 
@@ -22,7 +24,8 @@ class FolderAccess;
 // made where it is missing, whole before it has its name, with its mark (LockFile::Mark), owner,
 // group and mode; after that it is never written, emptied or removed, only opened and locked, and
 // the system lets go of it when the process ends, however it ends. Who holds it is asked of the
-// system.
+// system (LockTable), also of a file the run could not open: a file a live run holds is never said
+// to be movable, whatever the run could read of it.
 //
 // The lock is open to exactly those who may write the folder as it is now, whoever made it
 // (FolderAccess::openLock), and a run that holds a lock of its own, known by its mark
@@ -68,12 +71,20 @@ private:
     enum class Outcome { Done, Changed };
     // access: who may write the folder as it is now.
     Outcome tryToHold(Missing missing, const FolderAccess& access);
-    std::optional<std::string> whyNotUsable(int fd, const FolderAccess& access) const;
+    // Why the file open at fd, as info says it is, cannot serve as the lock, if it cannot.
+    std::optional<LockRefusal> whyNotUsable(const struct stat& info, const FolderAccess& access, int fd) const;
     // The lock's name could not be opened, for error: what comes of it.
     Outcome notOpened(int error, Missing missing, const FolderAccess& access);
-    // info: what stands at the lock's name, looked at once the open failed.
-    std::string whyNotOpened(int error, const std::optional<struct stat>& info, const FolderAccess& access) const;
     std::string refused(const std::string& why) const;
+    // A run turned away from what stands at the lock's name: told that another run holds it where
+    // the system's table of locks says one does, else why it cannot be used and a remedy (fd: the
+    // file, where the run could open it).
+    std::string refusedAsItStands(const struct stat& file, LockRefusal why, const FolderAccess& access,
+                                  const LockTable::Finding& table, int fd = -1) const;
+    // "another run is using it: process N ... holds LOCK".
+    std::string heldText(const LockTable::Finding& finding) const;
+    // A name in the folder nothing has now, for a file to be moved aside from the lock's name.
+    std::string asideName() const;
 
     std::filesystem::path m_path;
     SharedFolder m_folder;

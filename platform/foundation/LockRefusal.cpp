@@ -42,10 +42,14 @@ Judgement judge(const struct stat& file, const FolderAccess& access, int fd)
     const auto look = LockFile::lookOf(file);
     if (look == LockFile::Look::EarlierLock && file.st_uid == 0 && !access.othersMayWrite())
         return {look, Known::RootsEarlierLock};
-    if (look == LockFile::Look::NotALock)
+    if (!S_ISREG(file.st_mode))
         return {look, Known::NoLock};
+    // Whatever its mode, links or size, a file another account can open is that account's runs'
+    // lock as it stands: only what it holds tells.
     if (fd < 0)
         return {look, Known::Unknown};
+    if (look == LockFile::Look::NotALock)
+        return {look, Known::NoLock};
     return {look, LockFile::isMarked(fd, file) ? Known::Lock : Known::NoLock};
 }
 
@@ -58,9 +62,14 @@ std::string whatStands(const struct stat& file, const Judgement& judged)
     switch (judged.known) {
     case Known::Lock:
         return "a file of " + whose(file) + " that looks like this program's lock";
-    case Known::Unknown:
-        return empty ? "an empty file of " + whose(file)
-                     : "a file of " + whose(file) + " with " + std::to_string(file.st_size) + " bytes in it";
+    case Known::Unknown: {
+        // What the system shows of it: its owner, size and links (its mode follows).
+        const std::string links = file.st_nlink > 1 ? std::to_string(file.st_nlink) + " links" : "";
+        if (file.st_size == 0)
+            return "an empty file of " + whose(file) + (links.empty() ? "" : " with " + links);
+        return "a file of " + whose(file) + " with " + std::to_string(file.st_size) + " bytes in it"
+            + (links.empty() ? "" : " and " + links);
+    }
     case Known::NoLock:
     case Known::RootsEarlierLock:
         break;
@@ -96,35 +105,45 @@ std::vector<std::string> actorsFor(const struct stat& file, const FolderAccess& 
     return actors;
 }
 
-// A move keeps every byte and every open descriptor of the file, so it is what a run may be told to
-// do about a file it could not read, or one it knows is no lock whose owner cannot act.
-std::string moveAway(const struct stat& file, const FolderAccess& access)
+// "move it aside within this folder (to NAME, say)": another name in the same folder, which keeps
+// the file where its owner reaches it. aside: a name nothing there has.
+std::string moveAside(const std::string& aside)
+{
+    return "move it aside within this folder (to " + aside + ", say)";
+}
+
+// A move aside keeps every byte and every open descriptor of the file, and keeps it where its owner
+// reaches it, so it is what a run may be told to do about a file it could not read, or one it knows
+// is no lock whose owner cannot act.
+std::string moveAway(const struct stat& file, const FolderAccess& access, const std::string& aside)
 {
     if (access.mayRemoveOthersFiles())
-        return "this account may move it away, which keeps it whole, and the next run makes its own";
+        return "this account may " + moveAside(aside)
+            + ", which keeps it whole where its owner reaches it, and the next run makes its own";
     const auto actors = actorsFor(file, access);
-    return "only " + eitherOf(actors) + " may move it away, which keeps it whole: ask "
-        + (actors.size() == 1 ? actors.front() : "one of them") + ", or use another folder";
+    return "only " + eitherOf(actors) + " may " + moveAside(aside) + ", which keeps it whole where its owner reaches "
+        "it: ask " + (actors.size() == 1 ? actors.front() : "one of them") + ", or use another folder";
 }
 
 // What may be done about it, safely for whoever's it is, as far as the run knows it. mayOpenUp:
 // whether the file's owner's next run would open a lock of its own here to this account (not where
 // something besides its mode keeps it closed).
-std::string remedy(const struct stat& file, const Judgement& judged, const FolderAccess& access, bool mayOpenUp)
+std::string remedy(const struct stat& file, const Judgement& judged, const FolderAccess& access, bool mayOpenUp,
+                   const std::string& aside)
 {
     if (file.st_uid == ::geteuid())
-        return "; this account may move it away, and the next run makes its lock";
+        return "; this account may " + moveAside(aside) + ", and the next run makes its lock";
     switch (judged.known) {
     case Known::Lock:
     case Known::RootsEarlierLock:
         // Known only in a folder of this account's, where it may remove it; elsewhere a move serves.
         if (access.mayRemoveOthersFiles())
             return "; this account may remove it, and the next run makes its own";
-        return "; " + moveAway(file, access);
+        return "; " + moveAway(file, access, aside);
     case Known::NoLock:
         if (access.mayWrite(file.st_uid))
-            return "; it is left as it stands: ask its owner to move it away, or use another folder";
-        return "; it is left as it stands: " + moveAway(file, access);
+            return "; it is left as it stands: ask its owner to " + moveAside(aside) + ", or use another folder";
+        return "; it is left as it stands: " + moveAway(file, access, aside);
     case Known::Unknown:
         break;
     }
@@ -133,19 +152,20 @@ std::string remedy(const struct stat& file, const Judgement& judged, const Folde
     return std::string(ifItsLock ? "; if it is that account's lock of this program, that account's next run here "
                                    "opens it to those who may write the folder; otherwise "
                                  : "; ")
-        + moveAway(file, access);
+        + moveAway(file, access, aside);
 }
 
 } // namespace
 
-std::string lockRefusalText(LockRefusal why, const struct stat& file, const FolderAccess& access, int fd)
+std::string lockRefusalText(LockRefusal why, const struct stat& file, const FolderAccess& access,
+                            const std::string& aside, int fd)
 {
     const auto judged = judge(file, access, fd);
     const std::string what = "it is " + whatStands(file, judged);
     const std::string mode = " (mode " + modeText(file.st_mode) + ")";
     // Only where something besides its mode keeps it closed would the owner's next run open it to
     // nobody more.
-    const std::string then = remedy(file, judged, access, why != LockRefusal::ClosedBesidesMode);
+    const std::string then = remedy(file, judged, access, why != LockRefusal::ClosedBesidesMode, aside);
     switch (why) {
     case LockRefusal::NotAFile:
         return what + then;

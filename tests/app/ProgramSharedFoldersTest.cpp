@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -18,22 +20,24 @@ namespace fs = std::filesystem;
 namespace {
 constexpr uid_t AnotherAccount = 65534;
 
-// The shell words that run a command as the account, with its own group and no other (none for the
-// running account; as root, another account's commands are made with setpriv).
-std::string as(uid_t account)
+// The shell words that run a command as the account, with its own group and besides it the groups
+// given ("4251,4252"), else no other (none for the running account; as root, another account's
+// commands are made with setpriv).
+std::string as(uid_t account, const std::string& groups = "")
 {
     if (account == ::geteuid())
         return "";
-    return "setpriv --reuid=" + std::to_string(account) + " --regid=" + std::to_string(account) + " --clear-groups ";
+    return "setpriv --reuid=" + std::to_string(account) + " --regid=" + std::to_string(account)
+        + (groups.empty() ? " --clear-groups " : " --groups=" + groups + " ");
 }
 
 // A run writing the screen into screens, as the account given (as root, another account's runs are
 // made with setpriv) under the file-creation mask given: its exit status, with what it said.
 std::pair<int, std::string> runAs(uid_t account, const fs::path& data, const fs::path& screens,
-                                  const std::string& mask = "022")
+                                  const std::string& mask = "022", const std::string& groups = "")
 {
     const auto messages = data.parent_path() / (data.filename().string() + "-messages");
-    const std::string run = "umask " + mask + " && " + as(account) + "timeout 60 " + FLOORPAD_PROGRAM + " --data-dir '" + data.string()
+    const std::string run = "umask " + mask + " && " + as(account, groups) + "timeout 60 " + FLOORPAD_PROGRAM + " --data-dir '" + data.string()
         + "' --screens '" + screens.string() + "' --seconds 0.5 --setting Server_Port=1 >'" + messages.string()
         + "' 2>&1";
     const int status = std::system(run.c_str());
@@ -163,7 +167,7 @@ TEST(Program, ARunInAFolderOnlyAnotherAccountMayWriteLeavesItThatAccounts)
 // Root's run gives away nothing of root's that stands at the lock's name in an account's folder,
 // whether the program or the folder holder locks it: a file with root's words stays root's and
 // closed, and so does an empty file that root's process holds open and writes later: what root
-// writes into it stays closed to the account, which is told to ask the file's owner.
+// writes into it stays closed to the account, which is told it may move it aside, never remove it.
 TEST(Program, RootsRunGivesAwayNoFileOfRootsAtTheLocksName)
 {
     if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0)
@@ -199,7 +203,11 @@ TEST(Program, RootsRunGivesAwayNoFileOfRootsAtTheLocksName)
         const auto after = runAs(AnotherAccount, theirData, theirs);
         EXPECT_EQ(after.first, 1);
         EXPECT_NE(after.second.find("another account's (uid 0)"), std::string::npos) << after.second;
-        EXPECT_NE(after.second.find("ask its owner to move it away"), std::string::npos) << after.second;
+        // What root's file holds is unknown to the account, which may move it aside in its own folder.
+        EXPECT_NE(after.second.find("this account may move it aside within this folder (to .floorpad-screens.lock.moved, "
+                                    "say), which keeps it whole where its owner reaches it"),
+                  std::string::npos)
+            << after.second;
         EXPECT_EQ(after.second.find("remove"), std::string::npos) << after.second;
         ASSERT_EQ(::unlink(lock.c_str()), 0);
     }
@@ -232,4 +240,62 @@ TEST(Program, AnEarlierVersionsLockOfRootsIsTheAccountsToRemove)
     EXPECT_EQ(after.first, 0) << after.second;
     ASSERT_EQ(::lstat(lock.c_str(), &info), 0);
     EXPECT_EQ(info.st_uid, AnotherAccount);
+}
+
+// A run never shares a folder with a live run whose lock it cannot open: the account's folder given
+// to its group while the account's run holds it turns a member's run away as held, with nothing to
+// move. Once that run has ended, the member is told to move the lock aside within the folder; done
+// so, the member's run holds the folder and the account still reads its file.
+TEST(Program, ARunNeverSharesAFolderWithALiveRunWhoseLockItCannotOpen)
+{
+    if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    constexpr uid_t Member = AnotherAccount - 1;
+    const std::string group = "4251";
+    ScopedDataFolder scratch;
+    const auto [theirData, theirs] = anotherAccountsFolders(scratch.path());
+    ASSERT_EQ(::chmod(theirs.c_str(), 0700), 0);
+    const auto memberData = scratch.path() / "member-data";
+    fs::create_directories(memberData);
+    ASSERT_EQ(::chown(memberData.c_str(), Member, Member), 0);
+    ASSERT_EQ(::chmod(memberData.c_str(), 0700), 0);
+    const auto lock = theirs / ".floorpad-screens.lock";
+    const auto ready = scratch.path() / "ready", release = scratch.path() / "release", ended = scratch.path() / "ended";
+    // The account's run holds its folder and gives it to the group meanwhile; it lets go once
+    // released, or after 30 seconds whatever happens.
+    const std::string holder = "(" + as(AnotherAccount, group) + HOLD_SCREENS_FOLDER_PROGRAM + " '" + theirs.string()
+        + "' sh -c 'chgrp " + group + " . && chmod 2770 . && : >\"$0\" && i=0 && while [ ! -e \"$1\" ] && "
+          "[ $i -lt 600 ]; do sleep 0.05; i=$((i+1)); done' '" + ready.string() + "' '" + release.string()
+        + "'; : >'" + ended.string() + "') >/dev/null 2>&1 &";
+    ASSERT_EQ(std::system(holder.c_str()), 0);
+    const auto waitFor = [](const fs::path& file) {
+        for (int i = 0; i < 600 && !fs::exists(file); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return fs::exists(file);
+    };
+    const bool held = waitFor(ready);
+    const auto refused = runAs(Member, memberData, theirs, "022", group);
+    ASSERT_TRUE(std::ofstream(release));
+    ASSERT_TRUE(waitFor(ended)) << "the holder did not end";
+    ASSERT_TRUE(held) << "the account's run did not hold its folder and give it to the group";
+    EXPECT_EQ(refused.first, 1) << refused.second;
+    EXPECT_NE(refused.second.find("another run is using it: process "), std::string::npos) << refused.second;
+    EXPECT_NE(refused.second.find(" of another account (uid " + std::to_string(AnotherAccount) + ") holds "
+                                  + lock.string()),
+              std::string::npos)
+        << refused.second;
+    EXPECT_EQ(refused.second.find("move it"), std::string::npos) << refused.second;
+
+    const auto after = runAs(Member, memberData, theirs, "022", group);
+    EXPECT_EQ(after.first, 1) << after.second;
+    const std::string aside = ".floorpad-screens.lock.moved";
+    EXPECT_NE(after.second.find("this account may move it aside within this folder (to " + aside + ", say)"),
+              std::string::npos)
+        << after.second;
+    const std::string move = as(Member, group) + "mv '" + lock.string() + "' '" + (theirs / aside).string() + "'";
+    ASSERT_EQ(std::system(move.c_str()), 0);
+    const auto mine = runAs(Member, memberData, theirs, "022", group);
+    EXPECT_EQ(mine.first, 0) << mine.second;
+    const std::string read = as(AnotherAccount) + "cat '" + (theirs / aside).string() + "' >/dev/null";
+    EXPECT_EQ(std::system(read.c_str()), 0) << "the account cannot read its file where it was moved";
 }

@@ -1,5 +1,6 @@
 #include "platform/foundation/FolderLock.h"
 #include "platform/foundation/LockFile.h"
+#include "platform/foundation/LockTable.h"
 #include "platform/foundation/Paths.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -35,8 +36,21 @@ const std::string LockName(FolderLock::LockName);
 const std::string Mark(LockFile::Mark);
 // What a refused run of the account is told to do about a file of its own, and about another's
 // that is no lock.
-const std::string OwnRemedy = "; this account may move it away, and the next run makes its lock";
-const std::string LeftAsItStands = "; it is left as it stands: ask its owner to move it away, or use another folder";
+// A file to be moved out of the way is moved aside within its folder, to a name nothing there has,
+// where it keeps its bytes and its owner still reaches it.
+const std::string Aside = LockName + ".moved";
+const std::string MoveAside = "move it aside within this folder (to " + Aside + ", say)";
+const std::string OwnRemedy = "; this account may " + MoveAside + ", and the next run makes its lock";
+const std::string LeftAsItStands = "; it is left as it stands: ask its owner to " + MoveAside + ", or use another folder";
+// What a refused run is told where it may move another account's file aside itself.
+const std::string MayMoveAside = "this account may " + MoveAside
+    + ", which keeps it whole where its owner reaches it, and the next run makes its own";
+// Where only others may: "only ACTORS may move it aside ...: ask WHOM, or use another folder".
+std::string onlyTheyMayMoveIt(const std::string& actors, const std::string& whom = "one of them")
+{
+    return "only " + actors + " may " + MoveAside + ", which keeps it whole where its owner reaches it: ask " + whom
+        + ", or use another folder";
+}
 
 // Runs work in a child that has become another account, its group the account's number and
 // besides it exactly the groups given (none of the test runner's), and waits until it says whether
@@ -124,6 +138,32 @@ std::string problemOf(const fs::path& folder, uid_t account, const std::vector<g
     ::close(pipe[0]);
     ::close(pipe[1]);
     return said;
+}
+
+// Closes the file to the account by an access list, leaving its mode as it is: the list as the
+// system keeps it gives the owner rw, the account nothing, the group and others r. False (errno
+// saying why) where the file system keeps no such lists.
+bool closeByAccessList(const fs::path& file, uid_t account)
+{
+    struct Entry {
+        std::uint16_t tag, permissions;
+        std::uint32_t id;
+    };
+    const std::uint32_t version = 2;
+    const Entry entries[] = {{0x01, 6, ~0u}, {0x02, 0, account}, {0x04, 4, ~0u}, {0x10, 4, ~0u}, {0x20, 4, ~0u}};
+    std::string list(reinterpret_cast<const char*>(&version), sizeof version);
+    list.append(reinterpret_cast<const char*>(entries), sizeof entries);
+    return ::setxattr(file.c_str(), "system.posix_acl_access", list.data(), list.size(), 0) == 0;
+}
+
+// The name a refusal says the file may be moved aside to: "(to NAME, say)".
+std::string asideNameIn(const std::string& said)
+{
+    const auto start = said.find("(to ");
+    const auto end = said.find(", say)", start);
+    if (start == std::string::npos || end == std::string::npos)
+        return "(no name in: " + said + ")";
+    return said.substr(start + 4, end - start - 4);
 }
 
 // A variable of the environment set for a while, put back however the test leaves.
@@ -270,10 +310,10 @@ TEST(FolderLock, RefusesALockFileItCannotTrust)
     }
     EXPECT_EQ(readFile(elsewhere), "the user's");
     EXPECT_EQ(fs::file_size(data.path() / "earlier" / LockName), 0u);
-    // The remedy it names works: moved away, the next run makes its lock.
-    fs::rename(data.path() / "written" / LockName, data.path() / "notes");
+    // The remedy it names works: moved aside, the next run makes its lock.
+    fs::rename(data.path() / "written" / LockName, data.path() / "written" / Aside);
     EXPECT_TRUE(FolderLock(data.path() / "written").isHeld());
-    EXPECT_EQ(readFile(data.path() / "notes"), "the user's notes");
+    EXPECT_EQ(readFile(data.path() / "written" / Aside), "the user's notes");
 }
 
 // Another account cannot hold a folder it may not write, nor keep its owner out by making names
@@ -373,18 +413,16 @@ TEST(FolderLock, AFolderSeveralAccountsMayWriteServesEachInTurn)
             return !theirs.isHeld()
                 && theirs.problem().ends_with("cannot be used: it is a file of another account's (uid 0) with "
                                               + std::to_string(Mark.size()) + " bytes in it, closed to this account "
-                                              "(mode 0600)" + ifItsLock + "only root may move it away, which keeps "
-                                              "it whole: ask root, or use another folder");
+                                              "(mode 0600)" + ifItsLock + onlyTheyMayMoveIt("root", "root"));
         });
         EXPECT_TRUE(refused.holds()) << "another account's closed lock was not refused with whose it is";
     }
     EXPECT_TRUE(FolderLock(sticky).isHeld());
     EXPECT_TRUE(heldBy(sticky)) << "the owner's next run did not open its lock up";
-    // Where the folder lets the account move it away, it is told so: a move keeps it whole.
+    // Where the folder lets the account move it aside, it is told so: a move keeps it whole.
     ASSERT_EQ(::chmod((group / LockName).c_str(), 0600), 0);
     AnotherAccountRun member([&] {
-        return FolderLock(group).problem().ends_with("(mode 0600)" + ifItsLock + "this account may move it away, "
-                                                     "which keeps it whole, and the next run makes its own");
+        return FolderLock(group).problem().ends_with("(mode 0600)" + ifItsLock + MayMoveAside);
     });
     EXPECT_TRUE(member.holds()) << "the account was not told it may move the lock away";
 }
@@ -586,7 +624,7 @@ TEST(FolderLock, AGroupsLockIsTheGroupsWhicheverMemberMakesIt)
 
 // Root's run in a folder only another account may write leaves that account able to run there:
 // the lock it makes is that account's, and one of its marked locks left root's is given back by
-// root's next run; until then the account, which cannot read it, is told it may move it away. An
+// root's next run; until then the account, which cannot read it, is told it may move it aside. An
 // empty lock of root's, as earlier versions made it, stays root's: the account is told it may
 // remove it, and once it has, its next run makes its own.
 TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
@@ -610,14 +648,14 @@ TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
         AnotherAccountRun refused([&] { return FolderLock(theirs).problem().ends_with(said); });
         return refused.holds();
     };
-    // Closed to the account, what it holds is unknown to it: it may move it away, which keeps it whole.
+    // Closed to the account, what it holds is unknown to it: it may move it aside, which keeps it whole.
     ASSERT_EQ(::chown((theirs / LockName).c_str(), 0, 0), 0);
     EXPECT_TRUE(refusal("it is a file of another account's (uid 0) with " + std::to_string(Mark.size())
                         + " bytes in it, closed to this account (mode 0600); if it is that account's lock of this "
                           "program, that account's next run here opens it to those who may write the folder; "
-                          "otherwise this account may move it away, which keeps it whole, and the next run makes its "
-                          "own"))
-        << "the account was not told it may move the lock away";
+                          "otherwise "
+                        + MayMoveAside))
+        << "the account was not told it may move the lock aside";
     // Open to the account, it is read: a lock still cannot serve a folder only the account may
     // write, and may go; bytes of its size without the mark are root's, and stay.
     ASSERT_EQ(::chmod((theirs / LockName).c_str(), 0644), 0);
@@ -629,8 +667,8 @@ TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
     ASSERT_EQ(::chmod((theirs / LockName).c_str(), 0644), 0);
     EXPECT_TRUE(refusal("it is a file of another account's (uid 0) with " + std::to_string(Mark.size())
                         + " bytes in it, not this program's lock (mode 0644), and a folder only this account may write "
-                          "takes only its own lock; it is left as it stands: ask its owner to move it away, or use "
-                          "another folder"));
+                          "takes only its own lock"
+                        + LeftAsItStands));
     ASSERT_EQ(::rename((data.path() / "lock").c_str(), (theirs / LockName).c_str()), 0);
     ASSERT_TRUE(FolderLock(theirs).isHeld());
     EXPECT_EQ(lockIn(theirs).st_uid, AnotherAccount);
@@ -648,8 +686,7 @@ TEST(FolderLock, InAFolderOnlyAnotherAccountMayWriteTheLockIsThatAccounts)
     // Only root's run could have left it there: a third account's empty file may be its open log.
     ASSERT_EQ(::chown((theirs / LockName).c_str(), AnotherAccount - 1, AnotherAccount - 1), 0);
     EXPECT_TRUE(refusal("it is an empty file of another account's (uid " + std::to_string(AnotherAccount - 1)
-                        + "), closed to this account (mode 0600); this account may move it away, which keeps it "
-                          "whole, and the next run makes its own"));
+                        + "), closed to this account (mode 0600); " + MayMoveAside));
     ASSERT_EQ(::chown((theirs / LockName).c_str(), 0, 0), 0);
     AnotherAccountRun removed([&] {
         return ::unlink((theirs / LockName).c_str()) == 0 && FolderLock(theirs).isHeld()
@@ -907,10 +944,10 @@ TEST(FolderLock, AnEmptyFileItsOwnerWritesLaterIsLockedAsItStands)
 
 // A run kept out by what stands at the lock's name is told what it is, whose, and only a remedy
 // that is open to it, loses nobody's data and names only those who can act: another account's
-// file it cannot read may be moved away (which keeps it whole) by whoever may move it there (in a
-// sticky folder its owner while it may still write the folder, the folder's owner and root); and
-// another account's file that is plainly no lock (words in it, another link, a link, a named pipe,
-// a socket) is left to its owner.
+// file it cannot read, whatever its look, may be moved aside within the folder (which keeps it whole)
+// by whoever may move it there (in a sticky folder its owner while it may still write the folder,
+// the folder's owner and root); and another account's link, named pipe or socket is left to its
+// owner.
 TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
 {
     if (::geteuid() != 0)
@@ -947,11 +984,9 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
         ASSERT_EQ(::chown(folder.c_str(), owner, Second), 0);
         ASSERT_EQ(::chmod(folder.c_str(), 03770), 0);
         refusal(folder, "it is a file of another account's (uid " + maker + ") with " + std::to_string(Mark.size())
-                    + " bytes in it, closed to this account (mode 0640); only "
-                    + (owner == 0 ? "root may move it away, which keeps it whole: ask root"
-                                  : "the folder's owner (uid " + keeper + ") or root may move it away, which keeps it "
-                                    "whole: ask one of them")
-                    + ", or use another folder");
+                    + " bytes in it, closed to this account (mode 0640); "
+                    + (owner == 0 ? onlyTheyMayMoveIt("root", "root")
+                                  : onlyTheyMayMoveIt("the folder's owner (uid " + keeper + ") or root")));
     }
     // A marked lock of an account outside the group of a sticky folder only its group may write: that
     // account's next run could not even reach it.
@@ -959,8 +994,7 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
     ASSERT_TRUE(heldBy(listed, Maker, {Second}));
     ASSERT_EQ(::chown((listed / LockName).c_str(), Maker, Maker), 0);
     ASSERT_EQ(::chmod((listed / LockName).c_str(), 0600), 0);
-    refusal(listed, "(mode 0600); only the folder's owner (uid " + keeper
-                + ") or root may move it away, which keeps it whole: ask one of them, or use another folder");
+    refusal(listed, "(mode 0600); " + onlyTheyMayMoveIt("the folder's owner (uid " + keeper + ") or root"));
 
     // In sticky folders every account may write, root's and another's: what another account left
     // there is told for what it is, and whose.
@@ -969,24 +1003,24 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
             return folderOf(data.path() / (name + std::to_string(owner)), owner, owner, 01777);
         };
         SCOPED_TRACE("a folder of uid " + std::to_string(owner));
+        // Files it cannot read, whatever their look: what the system shows of them, never "no lock".
+        const auto theyMayMoveIt = "; " + onlyTheyMayMoveIt("its owner (uid " + maker
+                                                            + (owner == 0 ? ")" : "), the folder's owner (uid " + keeper + ")")
+                                                            + " or root");
         const auto earlier = place("earlier-");
         made(earlier, Maker, emptyLock);
         refusal(earlier, "it is an empty file of another account's (uid " + maker
-                    + "), closed to this account (mode 0600); only its owner (uid " + maker
-                    + (owner == 0 ? ")" : "), the folder's owner (uid " + keeper + ")")
-                    + " or root may move it away, which keeps it whole: ask one of them, or use another folder");
+                    + "), closed to this account (mode 0600)" + theyMayMoveIt);
         const auto words = place("words-");
         made(words, Maker, withWords);
         refusal(words, "it is a file of another account's (uid " + maker
-                    + ") with 5 bytes in it, not this program's lock, closed to this account (mode 0600)"
-                    + LeftAsItStands);
+                    + ") with 5 bytes in it, closed to this account (mode 0600)" + theyMayMoveIt);
         const auto linked = place("linked-");
         made(linked, Maker, [&](const fs::path& lock) {
             return emptyLock(lock) && ::link(lock.c_str(), (linked / "second").c_str()) == 0;
         });
-        refusal(linked, "it is a file of another account's (uid " + maker
-                    + ") with another link, not this program's lock, closed to this account (mode 0600)"
-                    + LeftAsItStands);
+        refusal(linked, "it is an empty file of another account's (uid " + maker
+                    + ") with 2 links, closed to this account (mode 0600)" + theyMayMoveIt);
         const auto link = place("link-");
         made(link, Maker, [](const fs::path& lock) { return ::symlink("/nowhere", lock.c_str()) == 0; });
         refusal(link, "it is a link of another account's (uid " + maker + ")" + LeftAsItStands);
@@ -1006,18 +1040,28 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
             return bound;
         });
         refusal(socket, "it is a socket of another account's (uid " + maker + ")" + LeftAsItStands);
+        // The folder owner's own file names that owner once, as root's names root once.
+        const auto owners = place("owners-");
+        made(owners, owner, withWords);
+        refusal(owners, "(mode 0600); "
+                    + (owner == 0 ? onlyTheyMayMoveIt("root", "root")
+                                  : onlyTheyMayMoveIt("the folder's owner (uid " + keeper + ") or root")));
     }
+    const auto roots = folderOf(data.path() / "roots-in-another-account's", Keeper, Keeper, 01777);
+    made(roots, 0, withWords);
+    refusal(roots, "it is a file of another account's (uid 0) with 5 bytes in it, closed to this account (mode 0600); "
+                + onlyTheyMayMoveIt("the folder's owner (uid " + keeper + ") or root"));
 
-    // In a group's folder a member may remove another's files, but is never told to remove one that
-    // is no lock: the owner's words renamed there by the member it refuses. Their owner, outside the
+    // In a group's folder a member may remove another's files, but is never told to remove one it
+    // cannot read: the owner's words renamed there by the member it refuses. Their owner, outside the
     // group as the system knows it, cannot move them; the member may, which keeps them whole.
     const auto group = folderOf(data.path() / "group", Keeper, Second, 02770);
     made(group, Maker, [&](const fs::path&) { return withWords(group / "secret"); });
     AnotherAccountRun renamed([&] { return ::rename((group / "secret").c_str(), (group / LockName).c_str()) == 0; },
                               Refused, {Second});
     ASSERT_TRUE(renamed.holds());
-    const auto said = refusal(group, "(mode 0600); it is left as it stands: this account may move it away, which "
-                                     "keeps it whole, and the next run makes its own");
+    const auto said = refusal(group, "it is a file of another account's (uid " + maker
+                                         + ") with 5 bytes in it, closed to this account (mode 0600); " + MayMoveAside);
     EXPECT_EQ(said.find("remove"), std::string::npos) << said;
     EXPECT_EQ(readFile(group / LockName), "words");
 }
@@ -1025,8 +1069,9 @@ TEST(FolderLock, ARefusalNamesOnlyARemedyThatExists)
 // Another account's private file at the lock's name is judged only by what the refused run could
 // read of it, which is nothing: bytes of the mark's size (a key, say) or an empty log its owner
 // writes later. The run is never told it may remove it, nor promised what its owner's run will do
-// but as a condition; it may move it away where it may, which keeps it whole, and otherwise is told
-// who can. Its owner's run locks it as it stands, and the run is turned away as before.
+// but as a condition; it may move it aside within the folder where it may, which keeps it whole
+// where its owner reads it, and otherwise is told who can. Its owner's run locks it as it stands,
+// and the run is turned away as before.
 TEST(FolderLock, AFileItCannotReadIsJudgedByNothingItsLookSays)
 {
     if (::geteuid() != 0)
@@ -1037,7 +1082,7 @@ TEST(FolderLock, AFileItCannotReadIsJudgedByNothingItsLookSays)
     fs::permissions(data.path(), fs::perms(0755));
     const std::string ifItsLock = "; if it is that account's lock of this program, that account's next run here opens "
                                   "it to those who may write the folder; otherwise ";
-    const std::string mayMove = "this account may move it away, which keeps it whole, and the next run makes its own";
+    const std::string& mayMove = MayMoveAside;
     struct Place {
         const char* name;
         uid_t owner;
@@ -1048,12 +1093,9 @@ TEST(FolderLock, AFileItCannotReadIsJudgedByNothingItsLookSays)
     const Place places[] = {
         {"group", Keeper, Owner, 02770, ifItsLock + mayMove},
         {"open", Keeper, Keeper, 0777, ifItsLock + mayMove},
-        {"sticky-root", 0, 0, 01777,
-         ifItsLock + "only its owner (uid " + owner + ") or root may move it away, which keeps it whole: ask one of "
-                     "them, or use another folder"},
+        {"sticky-root", 0, 0, 01777, ifItsLock + onlyTheyMayMoveIt("its owner (uid " + owner + ") or root")},
         {"sticky", Keeper, Keeper, 01777,
-         ifItsLock + "only its owner (uid " + owner + "), the folder's owner (uid " + keeper
-             + ") or root may move it away, which keeps it whole: ask one of them, or use another folder"},
+         ifItsLock + onlyTheyMayMoveIt("its owner (uid " + owner + "), the folder's owner (uid " + keeper + ") or root")},
     };
     const std::string key(Mark.size(), 'k');
     for (const auto& place : places) {
@@ -1081,21 +1123,45 @@ TEST(FolderLock, AFileItCannotReadIsJudgedByNothingItsLookSays)
             EXPECT_TRUE(heldBy(folder, Owner));
             EXPECT_EQ(lockIn(folder).st_mode & 07777, 0600u);
             EXPECT_EQ(problemOf(folder, Runner, {Owner}), said);
-            // The remedy named works, and keeps the file whole.
-            const auto moved = folder / "moved";
+            // The remedy named works as the text says it: the file keeps its bytes where its owner
+            // still reads it, and the run holds the folder.
+            const auto moved = folder / asideNameIn(said);
             const uid_t mover = said.ends_with(mayMove) ? Runner : Owner;
             AnotherAccountRun move([&] { return ::rename(lock.c_str(), moved.c_str()) == 0; }, mover, {Owner});
-            EXPECT_TRUE(move.holds()) << "uid " << mover << " could not move it away";
-            EXPECT_EQ(readFile(moved), empty ? "" : key);
+            EXPECT_TRUE(move.holds()) << "uid " << mover << " could not move it aside";
+            AnotherAccountRun reads([&] { return readFile(moved) == (empty ? "" : key); }, Owner);
+            EXPECT_TRUE(reads.holds()) << "its owner cannot read its file where it was moved";
             EXPECT_TRUE(heldBy(folder, Runner, {Owner}));
         }
     }
-    // Root's empty file is no earlier lock of root's where others may write the folder too.
+    // Root's empty file is no earlier lock of root's where others may write the folder too. The
+    // name it may be moved aside to is one nothing there has.
     const auto group = folderOf(data.path() / "roots", Keeper, Owner, 02770);
     ASSERT_TRUE(std::ofstream(group / LockName));
     ASSERT_EQ(::chmod((group / LockName).c_str(), 0600), 0);
     EXPECT_TRUE(problemOf(group, Runner, {Owner}).ends_with("it is an empty file of another account's (uid 0), closed "
                                                             "to this account (mode 0600); " + mayMove));
+    // The owner's lock closed to others, or given a second link, is still what its runs lock: the
+    // run says what the system shows of it, never that it is no lock.
+    const auto team = folderOf(data.path() / "team", 0, 0, 01777);
+    ASSERT_TRUE(heldBy(team, Owner));
+    const auto lock = team / LockName;
+    const std::string lockBytes = "it is a file of another account's (uid " + owner + ") with "
+        + std::to_string(Mark.size()) + " bytes in it";
+    const std::string theyMayMoveIt = "; " + onlyTheyMayMoveIt("its owner (uid " + owner + ") or root");
+    ASSERT_EQ(::chmod(lock.c_str(), 0400), 0);
+    EXPECT_TRUE(problemOf(team, Runner, {}).ends_with(lockBytes + ", closed to this account (mode 0400)" + theyMayMoveIt));
+    EXPECT_TRUE(heldBy(team, Owner));
+    AnotherAccountRun linked([&] { return ::link(lock.c_str(), (team / "second").c_str()) == 0; }, Owner);
+    ASSERT_TRUE(linked.holds());
+    EXPECT_TRUE(problemOf(team, Runner, {})
+                    .ends_with(lockBytes + " and 2 links, closed to this account (mode 0400)" + theyMayMoveIt));
+    EXPECT_TRUE(heldBy(team, Owner));
+
+    ASSERT_TRUE(std::ofstream(group / Aside) << "an earlier one");
+    fs::create_directory(group / (Aside + "-2"));
+    const auto said = problemOf(group, Runner, {Owner});
+    EXPECT_EQ(asideNameIn(said), Aside + "-3") << said;
 }
 
 // A lock whose mode lets an account open it but that an access list keeps closed to it is said to
@@ -1109,16 +1175,7 @@ TEST(FolderLock, ALockAnAccessListClosesIsSaidToBeClosed)
     const auto team = folderOf(data.path() / "team", 0, 0, 01777);
     ASSERT_TRUE(FolderLock(team).isHeld());
     ASSERT_EQ(lockIn(team).st_mode & 07777, 0644u);
-    // The list as the system keeps it: the owner rw, the account nothing, the group and others r.
-    struct Entry {
-        std::uint16_t tag, permissions;
-        std::uint32_t id;
-    };
-    const std::uint32_t version = 2;
-    const Entry entries[] = {{0x01, 6, ~0u}, {0x02, 0, AnotherAccount}, {0x04, 4, ~0u}, {0x10, 4, ~0u}, {0x20, 4, ~0u}};
-    std::string list(reinterpret_cast<const char*>(&version), sizeof version);
-    list.append(reinterpret_cast<const char*>(entries), sizeof entries);
-    if (::setxattr((team / LockName).c_str(), "system.posix_acl_access", list.data(), list.size(), 0) != 0)
+    if (!closeByAccessList(team / LockName, AnotherAccount))
         GTEST_SKIP() << "this file system keeps no access lists: " << std::strerror(errno);
     ASSERT_EQ(lockIn(team).st_mode & 07777, 0644u);
     AnotherAccountRun refused([&] {
@@ -1126,8 +1183,89 @@ TEST(FolderLock, ALockAnAccessListClosesIsSaidToBeClosed)
         return !lock.isHeld() && lock.problem().find(std::strerror(EACCES)) != std::string::npos
             && lock.problem().find("access list") != std::string::npos
             && lock.problem().find("next run here opens it") == std::string::npos
-            && lock.problem().ends_with("only root may move it away, which keeps it whole: ask root, or use another "
-                                        "folder");
+            && lock.problem().ends_with(onlyTheyMayMoveIt("root", "root"));
     });
     EXPECT_TRUE(refused.holds()) << "the closed lock was not said to be closed, with the system's reason";
+}
+
+// A lock a live run holds is said to be held, whoever's it is and whatever the refused run could
+// open of it: a folder given to a group while its holder runs, a lock its holder closes while it
+// runs in a sticky folder, a lock an access list closes. Nothing is moved, removed or promised:
+// moving it would let two runs share the folder. Once the holder has ended, the run is told what
+// it is and what may be done.
+TEST(FolderLock, ALockALiveRunHoldsIsSaidToBeHeldWhateverTheRunCouldOpen)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    constexpr uid_t Holder = AnotherAccount, Runner = AnotherAccount - 1;
+    constexpr gid_t Group = 4249;
+    const std::string holder = std::to_string(Holder);
+    ScopedDataFolder data;
+    fs::permissions(data.path(), fs::perms(0755));
+    const std::string ifItsLock = "; if it is that account's lock of this program, that account's next run here opens "
+                                  "it to those who may write the folder; otherwise ";
+    const std::string closed = "it is a file of another account's (uid " + holder + ") with "
+        + std::to_string(Mark.size()) + " bytes in it, closed to this account (mode 0600)";
+    struct Row {
+        const char* name;
+        uid_t owner;
+        mode_t mode;
+        // What the holder does to the folder or its lock while it holds it; false where it cannot.
+        std::function<bool(const fs::path& folder)> change;
+        // What the run is told once the holder has ended.
+        std::string after;
+    };
+    const Row rows[] = {
+        {"given", Holder, 0700,
+         [](const fs::path& folder) {
+             return ::chown(folder.c_str(), static_cast<uid_t>(-1), Group) == 0 && ::chmod(folder.c_str(), 02770) == 0;
+         },
+         closed + ifItsLock + MayMoveAside},
+        {"closed", 0, 01777,
+         [](const fs::path& folder) { return ::chmod((folder / LockName).c_str(), 0600) == 0; },
+         closed + ifItsLock + onlyTheyMayMoveIt("its owner (uid " + holder + ") or root")},
+        {"listed", 0, 01777,
+         [](const fs::path& folder) { return closeByAccessList(folder / LockName, Runner); },
+         "such as an access list, keeps closed to this account: " + std::string(std::strerror(EACCES)) + "; "
+             + onlyTheyMayMoveIt("its owner (uid " + holder + ") or root")},
+    };
+    ASSERT_TRUE(std::ofstream(data.path() / "probe"));
+    const bool keepsAccessLists = closeByAccessList(data.path() / "probe", Runner);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (std::string_view(row.name) == "listed" && !keepsAccessLists)
+            continue;
+        const auto folder = folderOf(data.path() / row.name, row.owner, row.owner, row.mode);
+        std::optional<FolderLock> theirs; // held in the holder's process until it is let go
+        AnotherAccountRun live([&] { return theirs.emplace(folder).isHeld() && row.change(folder); }, Holder, {Group});
+        ASSERT_TRUE(live.holds()) << "the holder could not hold the folder and change it";
+        const auto said = problemOf(folder, Runner, {Group});
+        EXPECT_EQ(said, "another run is using it: process " + std::to_string(live.pid()) + " of another account (uid "
+                            + holder + ") holds " + (folder / LockName).string());
+        live.letGo();
+        const auto after = problemOf(folder, Runner, {Group});
+        EXPECT_TRUE(after.ends_with(row.after)) << after;
+    }
+}
+
+// Where the system's table of file locks cannot be read, whether a run uses what stands at the
+// lock's name cannot be told: the remedy says that it holds only if none does.
+TEST(FolderLock, ARemedyWithoutTheTableOfLocksHoldsOnlyIfNoRunUsesTheFile)
+{
+    ScopedDataFolder data;
+    const auto folder = data.path() / "screens";
+    fs::create_directories(folder);
+    ASSERT_TRUE(std::ofstream(folder / LockName) << "the user's notes");
+    fs::permissions(folder / LockName, fs::perms(0644));
+    LockTable::setPathForTesting(data.path() / "no-table");
+    const FolderLock lock(folder);
+    LockTable::setPathForTesting(std::nullopt);
+    EXPECT_FALSE(lock.isHeld());
+    EXPECT_EQ(lock.problem(), "cannot hold it: its lock " + (folder / LockName).string()
+                                  + " cannot be used: it is a file of this account's own with 16 bytes in it, not this "
+                                    "program's lock, which other accounts may open (mode 0644)"
+                                  + OwnRemedy
+                                  + "; this holds only if no run is using it, which the system's table of file locks "
+                                    "would tell but cannot be read: "
+                                  + std::strerror(ENOENT));
 }
