@@ -115,7 +115,7 @@ std::string moveAside(const std::string& aside)
 // A move aside keeps every byte and every open descriptor of the file, and keeps it where its owner
 // reaches it, so it is what a run may be told to do about a file it could not read, or one it knows
 // is no lock whose owner cannot act.
-std::string moveAway(const struct stat& file, const FolderAccess& access, const std::string& aside)
+std::string whoMayMoveIt(const struct stat& file, const FolderAccess& access, const std::string& aside)
 {
     if (access.mayRemoveOthersFiles())
         return "this account may " + moveAside(aside)
@@ -139,11 +139,11 @@ std::string remedy(const struct stat& file, const Judgement& judged, const Folde
         // Known only in a folder of this account's, where it may remove it; elsewhere a move serves.
         if (access.mayRemoveOthersFiles())
             return "; this account may remove it, and the next run makes its own";
-        return "; " + moveAway(file, access, aside);
+        return "; " + whoMayMoveIt(file, access, aside);
     case Known::NoLock:
         if (access.mayWrite(file.st_uid))
             return "; it is left as it stands: ask its owner to " + moveAside(aside) + ", or use another folder";
-        return "; it is left as it stands: " + moveAway(file, access, aside);
+        return "; it is left as it stands: " + whoMayMoveIt(file, access, aside);
     case Known::Unknown:
         break;
     }
@@ -152,7 +152,7 @@ std::string remedy(const struct stat& file, const Judgement& judged, const Folde
     return std::string(ifItsLock ? "; if it is that account's lock of this program, that account's next run here "
                                    "opens it to those who may write the folder; otherwise "
                                  : "; ")
-        + moveAway(file, access, aside);
+        + whoMayMoveIt(file, access, aside);
 }
 
 } // namespace
