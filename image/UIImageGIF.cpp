@@ -13,7 +13,7 @@ UIImagePtr gifAt(const std::optional<std::filesystem::path>& path)
 {
     if (!path)
         return nullptr;
-    const auto bytes = readFile(*path);
+    const auto bytes = readFile(*path, PixelLimits::MaxFileBytes);
     return bytes ? img_animatedGIFWithData(*bytes) : nullptr;
 }
 

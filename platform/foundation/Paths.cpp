@@ -4,9 +4,11 @@
 #include "platform/foundation/UniqueFd.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <mutex>
 #include <unistd.h>
@@ -159,21 +161,42 @@ std::optional<fs::path> Paths::pathForResource(const std::string& name, const st
 
 std::optional<std::string> readFile(const fs::path& path)
 {
+    return readFile(path, std::numeric_limits<std::size_t>::max());
+}
+
+std::optional<std::string> readFile(const fs::path& path, std::size_t limit)
+{
     // Opened without waiting: a named pipe or a device at path is turned away, not waited on.
     const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
-    if (!file || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!file || ::fstat(file.get(), &info) != 0)
         return std::nullopt;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return std::nullopt;
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > limit) {
+        errno = EFBIG;
+        return std::nullopt;
+    }
     std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[64 * 1024];
     for (;;) {
-        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+        // The size said is only what the file held when asked: no more than one byte past the
+        // limit is asked for, enough to tell that it holds more.
+        const std::size_t room = limit - bytes.size();
+        const ssize_t n = ::read(file.get(), buffer, room < sizeof buffer ? room + 1 : sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return std::nullopt;
         if (n == 0)
             return bytes;
+        if (static_cast<std::size_t>(n) > room) {
+            errno = EFBIG;
+            return std::nullopt;
+        }
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
 }

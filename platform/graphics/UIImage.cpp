@@ -4,6 +4,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/MainScreenScale.h"
+#include "platform/graphics/PixelLimits.h"
 
 #include <algorithm>
 #include <atomic>
@@ -174,7 +175,7 @@ std::shared_ptr<UIImage> UIImage::imageNamed(const std::string& name)
     std::shared_ptr<UIImage> image;
     if (safeName(name)) {
         if (auto found = findNamedPicture(name)) {
-            if (auto bytes = readFile(found->first))
+            if (auto bytes = readFile(found->first, PixelLimits::MaxFileBytes))
                 image = imageWithData(*bytes, found->second);
         }
     }

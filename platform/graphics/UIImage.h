@@ -44,8 +44,8 @@ public:
     static void clearNamedCache();
 
     // Null when the file cannot be read or is not a picture we decode (JPEG, PNG, GIF, WebP), is
-    // cut short, or is too large. A JPEG takes the orientation of its EXIF data; a GIF of more
-    // than one frame is animated.
+    // cut short, or is too large (a file over PixelLimits::MaxFileBytes is not read). A JPEG takes
+    // the orientation of its EXIF data; a GIF of more than one frame is animated.
     static std::shared_ptr<UIImage> imageWithContentsOfFile(const std::filesystem::path& path);
     static std::shared_ptr<UIImage> imageWithData(std::string_view bytes, double scale = 1);
     // The rows of a picture still arriving: the picture's full size, with what has arrived so

@@ -6,6 +6,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/GifCodec.h"
 #include "platform/graphics/JpegCodec.h"
+#include "platform/graphics/PixelLimits.h"
 #include "platform/graphics/PngCodec.h"
 #include "platform/graphics/WebpCodec.h"
 
@@ -32,7 +33,7 @@ std::shared_ptr<UIImage> UIImage::imageWithPartialData(std::string_view bytes)
 
 std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::filesystem::path& path)
 {
-    const auto bytes = readFile(path);
+    const auto bytes = readFile(path, PixelLimits::MaxFileBytes);
     if (!bytes)
         return nullptr;
     // A picture file named "x@2x.png" holds twice the pixels per point.

@@ -1,5 +1,7 @@
 #include "platform/foundation/Paths.h"
+#include "platform/graphics/PixelLimits.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
@@ -20,11 +23,12 @@ struct Run {
     std::string printed; // on standard output
 };
 
-// Runs the program in folder, its data in folder/data, with the arguments given (quoted for the shell).
-Run runIn(const fs::path& folder, const std::string& arguments)
+// Runs the program in folder, its data in folder/data, with the arguments given (quoted for the
+// shell); as another account when account holds the shell words that become it.
+Run runIn(const fs::path& folder, const std::string& arguments, const std::string& account = "")
 {
-    const std::string command = "cd '" + folder.string() + "' && timeout 60 " + FLOORPAD_PROGRAM + " --data-dir data "
-        + arguments + " >printed 2>messages";
+    const std::string command = "cd '" + folder.string() + "' && timeout 60 " + account + FLOORPAD_PROGRAM
+        + " --data-dir data " + arguments + " >printed 2>messages";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(folder / "messages").value_or(""),
             readFile(folder / "printed").value_or("")};
@@ -83,8 +87,9 @@ TEST(ProgramSettings, StoresEverySettingOfTheBundle)
 }
 
 // A usage error names the argument at fault after the usage text; a camera path with nothing
-// there, or with something that is neither a file nor a folder, says so rather than calling it no
-// picture or waiting on it. Every argument is checked, the camera's
+// there, with something that is neither a file nor a folder, that cannot be reached (with the
+// system's reason) or with a file too large to be a picture, says so rather than calling it no
+// picture, waiting on it or reading it. Every argument is checked, the camera's
 // pictures too, before anything is made or stored: the data and screens folders stay unmade, and
 // settings already stored stay as they were.
 TEST(ProgramSettings, SaysWhichArgumentItCannotTakeAndThatNoPictureIsThere)
@@ -95,7 +100,10 @@ TEST(ProgramSettings, SaysWhichArgumentItCannotTakeAndThatNoPictureIsThere)
     fs::create_directory(scratch.path() / "empty");
     ASSERT_EQ(::mkfifo((scratch.path() / "pipe").c_str(), 0600), 0);
     fs::create_symlink("pipe", scratch.path() / "topipe");
-    const std::pair<const char*, const char*> rows[] = {
+    fs::create_symlink("loop", scratch.path() / "loop");
+    ASSERT_TRUE(std::ofstream(scratch.path() / "big.png"));
+    fs::resize_file(scratch.path() / "big.png", PixelLimits::MaxFileBytes + 1);
+    const std::pair<std::string, std::string> rows[] = {
         {"--bogus", ": cannot take --bogus\n"},
         {"--seconds", ": --seconds needs a value\n"},
         {"--data-dir ''", ": --data-dir needs a value\n"},
@@ -110,10 +118,14 @@ TEST(ProgramSettings, SaysWhichArgumentItCannotTakeAndThatNoPictureIsThere)
         {"--camera pipe", "camera: pipe is not a picture (it is a named pipe)\n"},
         {"--camera topipe", "camera: topipe is not a picture (it is a named pipe)\n"},
         {"--camera /dev/null", "camera: /dev/null is not a picture (it is a device)\n"},
+        {"--camera notes.txt/x", "camera: notes.txt/x cannot be reached: Not a directory\n"},
+        {"--camera loop", "camera: loop cannot be reached: Too many levels of symbolic links\n"},
+        {"--camera big.png", "camera: big.png is too large to be a picture (" + std::to_string(PixelLimits::MaxFileBytes + 1)
+             + " bytes; no picture read is over " + std::to_string(PixelLimits::MaxFileBytes) + " bytes)\n"},
     };
     for (const auto& [arguments, said] : rows) {
         SCOPED_TRACE(arguments);
-        const auto run = runIn(scratch.path(), std::string("--screens shots --setting Server_Port=4321 ") + arguments);
+        const auto run = runIn(scratch.path(), "--screens shots --setting Server_Port=4321 " + arguments);
         EXPECT_EQ(run.status, 2) << run.said;
         EXPECT_NE(run.said.find(said), std::string::npos) << run.said;
         EXPECT_FALSE(fs::exists(scratch.path() / "data"));
@@ -125,6 +137,39 @@ TEST(ProgramSettings, SaysWhichArgumentItCannotTakeAndThatNoPictureIsThere)
     ASSERT_TRUE(std::ofstream(scratch.path() / "data/defaults.json") << stored);
     EXPECT_EQ(runIn(scratch.path(), "--setting Server_Port=4321 --camera missing.png").status, 2);
     EXPECT_EQ(readFile(scratch.path() / "data/defaults.json"), stored);
+}
+
+// A camera path the account may not read, or may not reach, is refused with the system's reason
+// before anything is made, whatever pictures it holds: root's picture of mode 0600, root's folder
+// of mode 0700 and a picture in it, as another account sees them.
+TEST(ProgramSettings, SaysWhyItCannotReadACameraPathOfAnotherAccount)
+{
+    if (::geteuid() != 0 || std::system("command -v setpriv >/dev/null") != 0)
+        GTEST_SKIP() << "another account's runs are made only where the test can become one (as root)";
+    ScopedDataFolder scratch;
+    ASSERT_EQ(::chmod(scratch.path().c_str(), 0777), 0);
+    const auto picture = testPicture("photo.jpg");
+    ASSERT_FALSE(picture.empty());
+    fs::create_directory(scratch.path() / "private");
+    for (const auto& [file, mode] : {std::pair<fs::path, mode_t>("secret.jpg", 0600), {"private/photo.jpg", 0644}}) {
+        ASSERT_TRUE(std::ofstream(scratch.path() / file) << picture);
+        ASSERT_EQ(::chmod((scratch.path() / file).c_str(), mode), 0);
+    }
+    ASSERT_EQ(::chmod((scratch.path() / "private").c_str(), 0700), 0);
+    const std::pair<const char*, const char*> rows[] = {
+        {"secret.jpg", "camera: secret.jpg cannot be read: Permission denied\n"},
+        {"private", "camera: private cannot be read: Permission denied\n"},
+        {"private/photo.jpg", "camera: private/photo.jpg cannot be reached: Permission denied\n"},
+    };
+    const std::string another = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    for (const auto& [camera, said] : rows) {
+        SCOPED_TRACE(camera);
+        const auto run = runIn(scratch.path(), std::string("--screens shots --camera ") + camera, another);
+        EXPECT_EQ(run.status, 2) << run.said;
+        EXPECT_NE(run.said.find(said), std::string::npos) << run.said;
+        EXPECT_FALSE(fs::exists(scratch.path() / "data"));
+        EXPECT_FALSE(fs::exists(scratch.path() / "shots"));
+    }
 }
 
 // The usage asked for is printed where output goes and the run ends well, having made nothing,

@@ -5,9 +5,11 @@
 #include "platform/capture/MetadataCodeTypes.h"
 #include "platform/capture/PictureFrameSource.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/graphics/PixelLimits.h"
 
 #include "tests/scan/ScanTestCamera.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -262,6 +264,26 @@ TEST(PictureFrameSource, ShowsTheReadablePicturesOfAFolderInNameOrderInACycle)
     EXPECT_EQ(widths, (std::vector<int> {8, 16, 8, 16, 8}));
     EXPECT_EQ(single->nextFrame()->pixelWidth(), 16);
     EXPECT_EQ(none->nextFrame(), nullptr);
+}
+
+// In a folder, a file too large for any decoder is passed over unread, and an entry that cannot be
+// read (a loop of links) is left out with the system's reason; the other pictures are shown.
+TEST(PictureFrameSource, LeavesOutSayingWhyWhatIsTooLargeOrCannotBeRead)
+{
+    ScopedDataFolder scratch;
+    const auto folder = scratch.path() / "camera";
+    std::filesystem::create_directory(folder);
+    codeFrame({8, 8}, {})->writePNG(folder / "a.png");
+    ASSERT_TRUE(std::ofstream(folder / "big.png"));
+    std::filesystem::resize_file(folder / "big.png", PixelLimits::MaxFileBytes + 1);
+    std::filesystem::create_symlink("loop.png", folder / "loop.png");
+    LogCapture log;
+    EXPECT_EQ(PictureFrameSource::fromPath(folder)->pictureCount(), 1u);
+    EXPECT_TRUE(log.contains("camera: " + (folder / "big.png").string() + " is too large to be a picture ("
+                             + std::to_string(PixelLimits::MaxFileBytes + 1) + " bytes; no picture read is over "
+                             + std::to_string(PixelLimits::MaxFileBytes) + " bytes), left out"));
+    EXPECT_TRUE(log.contains("camera: " + (folder / "loop.png").string()
+                             + " cannot be read: Too many levels of symbolic links, left out"));
 }
 
 // A named pipe given as the camera's picture is no picture, said at once: never waited on for a

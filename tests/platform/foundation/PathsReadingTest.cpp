@@ -1,0 +1,75 @@
+#include "platform/foundation/Paths.h"
+#include "tests/support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <fstream>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+struct Read {
+    std::optional<std::string> bytes;
+    int error;
+};
+
+// Read whole, or within limit.
+Read readWithError(const std::filesystem::path& path, std::optional<std::size_t> limit = std::nullopt)
+{
+    errno = 0;
+    auto bytes = limit ? readFile(path, *limit) : readFile(path);
+    return {std::move(bytes), errno};
+}
+} // namespace
+
+// A file of exactly the limit is read whole and one of a byte more refused, whatever its size said
+// as it was opened: /proc's files say they are empty and hold more, as a file growing while read
+// would.
+TEST(Paths, AReadWithALimitStopsOneBytePastIt)
+{
+    ScopedDataFolder scratch;
+    const auto file = scratch.path() / "four";
+    ASSERT_TRUE(std::ofstream(file) << "abcd");
+    EXPECT_EQ(readFile(file, 4), "abcd");
+    const auto status = readFile("/proc/self/status");
+    ASSERT_TRUE(status && status->size() > 64);
+    for (const auto& [path, limit] : {std::pair<std::filesystem::path, std::size_t>(file, 3), {"/proc/self/status", 64}}) {
+        const auto read = readWithError(path, limit);
+        EXPECT_FALSE(read.bytes) << path;
+        EXPECT_EQ(read.error, EFBIG) << path;
+    }
+    EXPECT_EQ(readWithError(scratch.path() / "missing", 4).error, ENOENT);
+}
+
+// Only a regular file is read, at once: a named pipe whose writer left bytes in it and went would
+// give them as the file's, and /dev/zero would be read until memory ran out.
+TEST(Paths, ReadsNothingButARegularFileAndNeverWaits)
+{
+    ScopedDataFolder scratch;
+    const auto pipe = scratch.path() / "picture.png";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // The bytes stay in the pipe for as long as a reader holds it.
+    const UniqueFd holder(::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    {
+        const UniqueFd writer(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+        ASSERT_EQ(::write(writer.get(), "bytes", 5), 5);
+    }
+    auto reading = std::async(std::launch::async, [&] {
+        return std::pair(readWithError(pipe), readWithError("/dev/zero", 1024 * 1024));
+    });
+    const bool waited = reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+    if (waited) {
+        // A writer come and gone lets a reader waiting to open the pipe end.
+        ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    }
+    EXPECT_FALSE(waited) << "the read waited";
+    const auto [fromPipe, fromZero] = reading.get();
+    EXPECT_FALSE(fromPipe.bytes);
+    EXPECT_EQ(fromPipe.error, EINVAL);
+    EXPECT_FALSE(fromZero.bytes);
+    EXPECT_EQ(fromZero.error, EINVAL) << "/dev/zero was read";
+}
