@@ -30,8 +30,8 @@ std::function<void()>& beforeLocking()
     return work;
 }
 
-// Names tried in turn for a file to be moved aside from the lock's name: beyond them, the text names
-// the last, which is free as often as not.
+// Names tried in turn for a file to be moved aside from the lock's name: where every one is taken,
+// the text names none rather than one a move would write over.
 constexpr int MostAsideNames = 100;
 } // namespace
 
@@ -78,10 +78,12 @@ std::string FolderLock::heldText(const LockTable::Finding& finding) const
 std::string FolderLock::asideName() const
 {
     const std::string base = std::string(LockName) + ".moved";
-    std::string name = base;
-    for (int n = 2; n <= MostAsideNames && m_folder->statusOf(name); ++n)
-        name = base + "-" + std::to_string(n);
-    return name;
+    for (int n = 1; n <= MostAsideNames; ++n) {
+        auto name = n == 1 ? base : base + "-" + std::to_string(n);
+        if (!m_folder->statusOf(name) && errno == ENOENT)
+            return name;
+    }
+    return {};
 }
 
 std::string FolderLock::refusedAsItStands(const struct stat& file, LockRefusal why, const FolderAccess& access,
@@ -193,11 +195,12 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& a
     if (beforeLocking())
         beforeLocking()();
     if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
+        if (errno != EWOULDBLOCK) {
+            m_problem = refused(std::string("it cannot be locked: ") + std::strerror(errno));
+            return Outcome::Done;
+        }
         struct stat locked {};
-        m_problem = error != EWOULDBLOCK   ? refused(std::string("it cannot be locked: ") + std::strerror(error))
-            : ::fstat(fd.get(), &locked) == 0 ? heldText(LockTable::ask(locked))
-                                              : heldText({});
+        m_problem = heldText(::fstat(fd.get(), &locked) == 0 ? LockTable::ask(locked) : LockTable::Finding {});
         return Outcome::Done;
     }
     // The file locked must still be the lock: one removed or replaced meanwhile holds nothing.

@@ -83,7 +83,8 @@ private:
                                   const LockTable::Finding& table, int fd = -1) const;
     // "another run is using it: process N ... holds LOCK".
     std::string heldText(const LockTable::Finding& finding) const;
-    // A name in the folder nothing has now, for a file to be moved aside from the lock's name.
+    // A name in the folder nothing has now, for a file to be moved aside from the lock's name; empty
+    // where none of those tried is free.
     std::string asideName() const;
 
     std::filesystem::path m_path;

@@ -22,10 +22,10 @@ std::string whose(const struct stat& file)
 enum class Known {
     // Read, and it holds the mark alone: a lock of this program's.
     Lock,
-    // No lock of this program's: another kind of file, a look no lock has (another link, mode or
-    // size), or read without the mark.
+    // No lock of this program's: another kind of file, or a file the run could open with a look no
+    // lock has (another link, mode or size) or without the mark.
     NoLock,
-    // A regular file with a lock's look whose bytes the run could not read.
+    // A regular file the run could not open, whatever its look: of unknown content.
     Unknown,
     // An empty file of root's with a lock's mode in a folder only the running account may write:
     // only root's run of an earlier version put one there, so it can be nothing else.
@@ -106,9 +106,11 @@ std::vector<std::string> actorsFor(const struct stat& file, const FolderAccess& 
 }
 
 // "move it aside within this folder (to NAME, say)": another name in the same folder, which keeps
-// the file where its owner reaches it. aside: a name nothing there has.
+// the file where its owner reaches it. aside: a name nothing there has, or empty where none was found.
 std::string moveAside(const std::string& aside)
 {
+    if (aside.empty())
+        return "move it aside within this folder, to a name nothing there has";
     return "move it aside within this folder (to " + aside + ", say)";
 }
 

@@ -26,8 +26,8 @@ enum class LockRefusal {
 };
 
 // "it is WHAT..., why; remedy": file is what stands at the lock's name and access the folder as it
-// is now; aside is a name nothing in the folder has, to which the file may be moved aside. Where the
-// file is open at fd, what it holds is read through fd. Whether a run holds the file is for the
+// is now; aside is a name nothing in the folder has (empty: none was found), to which the file may
+// be moved aside. Where the file is open at fd, what it holds is read through fd. Whether a run holds the file is for the
 // caller to ask first: a remedy is only for a file no run is using.
 std::string lockRefusalText(LockRefusal why, const struct stat& file, const FolderAccess& access,
                             const std::string& aside, int fd = -1);

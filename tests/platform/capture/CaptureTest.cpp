@@ -290,9 +290,8 @@ TEST(PictureFrameSource, LeavesOutSayingWhyWhatIsTooLargeOrCannotBeRead)
 // writer that may never come.
 TEST(PictureFrameSource, NeverWaitsOnANamedPipe)
 {
-    const auto folder = std::filesystem::temp_directory_path() / ("floorpad-pipe-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    const auto pipe = folder / "camera.png";
+    ScopedDataFolder scratch;
+    const auto pipe = scratch.path() / "camera.png";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     auto reading = std::async(std::launch::async, [&] { return PictureFrameSource::fromPath(pipe)->pictureCount(); });
     const bool waited = reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
@@ -302,5 +301,4 @@ TEST(PictureFrameSource, NeverWaitsOnANamedPipe)
     }
     EXPECT_FALSE(waited) << "the named pipe was waited on";
     EXPECT_EQ(reading.get(), 0u);
-    std::filesystem::remove_all(folder);
 }

@@ -1162,6 +1162,12 @@ TEST(FolderLock, AFileItCannotReadIsJudgedByNothingItsLookSays)
     fs::create_directory(group / (Aside + "-2"));
     const auto said = problemOf(group, Runner, {Owner});
     EXPECT_EQ(asideNameIn(said), Aside + "-3") << said;
+    // Where every name tried is taken, none is named that a move would write over.
+    for (int n = 3; n <= 100; ++n)
+        ASSERT_TRUE(std::ofstream(group / (Aside + "-" + std::to_string(n))));
+    EXPECT_TRUE(problemOf(group, Runner, {Owner})
+                    .ends_with("this account may move it aside within this folder, to a name nothing there has, which "
+                               "keeps it whole where its owner reaches it, and the next run makes its own"));
 }
 
 // A lock whose mode lets an account open it but that an access list keeps closed to it is said to
