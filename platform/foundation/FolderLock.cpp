@@ -97,6 +97,9 @@ std::string FolderLock::refusedAsItStands(const struct stat& file, LockRefusal w
     if (!table.readable)
         return text + "; this holds only if no run is using it, which the system's table of file locks would tell "
                       "but cannot be read: " + table.problem;
+    if (!table.unseen.empty())
+        return text + "; this holds only if no run " + table.unseen
+            + " is using it, which the system's table of file locks does not show";
     return text;
 }
 
@@ -127,14 +130,15 @@ FolderLock::Outcome FolderLock::notOpened(int error, Missing missing, const Fold
     }
     if (error == ENOENT)
         return Outcome::Changed;
-    const auto now = m_folder->statusOf(std::string(LockName));
+    const std::string name(LockName);
+    const auto now = m_folder->statusOf(name);
     if (!now) {
         m_problem = refused(std::strerror(error));
         return Outcome::Done;
     }
     // A link (never followed) or a socket (which cannot be opened) at the lock's name.
     if (!S_ISREG(now->st_mode)) {
-        m_problem = refusedAsItStands(*now, LockRefusal::NotAFile, access, LockTable::ask(*now));
+        m_problem = refusedAsItStands(*now, LockRefusal::NotAFile, access, LockTable::ask(*now, m_folder->fd(), name));
         return Outcome::Done;
     }
     if (error != EACCES) {
@@ -146,7 +150,7 @@ FolderLock::Outcome FolderLock::notOpened(int error, Missing missing, const Fold
     // turned away for a mode the lock no longer has (one still held is said to be held). One that
     // something besides its mode keeps closed is said to be so after a few tries, spaced out so
     // that a holder opening it up has long been done.
-    const auto table = LockTable::ask(*now);
+    const auto table = LockTable::ask(*now, m_folder->fd(), name);
     const bool openByMode = FolderAccess::mayRead(*now);
     if (openByMode && !table.held && ++m_triesOnAnOpenMode < MostTriesOnAnOpenMode) {
         std::this_thread::sleep_for(std::chrono::milliseconds(m_triesOnAnOpenMode));
@@ -188,7 +192,7 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& a
             return Outcome::Done;
         }
         if (const auto why = whyNotUsable(info, access, fd.get())) {
-            m_problem = refusedAsItStands(info, *why, access, LockTable::ask(info), fd.get());
+            m_problem = refusedAsItStands(info, *why, access, LockTable::ask(info, fd.get()), fd.get());
             return Outcome::Done;
         }
     }
@@ -200,7 +204,7 @@ FolderLock::Outcome FolderLock::tryToHold(Missing missing, const FolderAccess& a
             return Outcome::Done;
         }
         struct stat locked {};
-        m_problem = heldText(::fstat(fd.get(), &locked) == 0 ? LockTable::ask(locked) : LockTable::Finding {});
+        m_problem = heldText(::fstat(fd.get(), &locked) == 0 ? LockTable::ask(locked, fd.get()) : LockTable::Finding {});
         return Outcome::Done;
     }
     // The file locked must still be the lock: one removed or replaced meanwhile holds nothing.

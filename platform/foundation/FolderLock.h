@@ -61,6 +61,10 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     // The folder as opened, open whenever it is held.
     const SharedFolder& folder() const { return m_folder; }
+    // The locked lock, while held; closed when the program starts another. The system lets go of
+    // the folder only once every process with it open has ended or closed it, so a command started
+    // with it open keeps the folder held for as long as it runs, whatever ends this process.
+    int lockDescriptor() const { return m_lock.get(); }
 
     // Tests only: work run between the opening of the lock and its locking, to stand for another
     // account removing or replacing it meanwhile.

@@ -1,10 +1,15 @@
 #include "platform/foundation/LockTable.h"
 
+#include "platform/foundation/SystemTable.h"
+
+#include <array>
 #include <cerrno>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
-#include <memory>
+#include <fcntl.h>
 #include <string_view>
+#include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -14,35 +19,161 @@ std::optional<std::filesystem::path>& pathForTesting()
     static std::optional<std::filesystem::path> path;
     return path;
 }
+
+// The first words of a line of a table, split at spaces; those it lacks are empty.
+template <std::size_t N>
+std::array<std::string_view, N> wordsOf(std::string_view line)
+{
+    std::array<std::string_view, N> words {};
+    for (auto& word : words) {
+        const auto start = line.find_first_not_of(' ');
+        if (start == std::string_view::npos)
+            break;
+        line.remove_prefix(start);
+        const auto end = line.find(' ');
+        word = line.substr(0, end);
+        line.remove_prefix(end == std::string_view::npos ? line.size() : end);
+    }
+    return words;
+}
+
+// A number that is the whole of text, in the base given.
+template <class Number>
+std::optional<Number> numberIn(std::string_view text, int base = 10)
+{
+    Number number {};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number, base);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return number;
+}
+
+// "MAJOR:MINOR" and what follows it after another ':' (rest), in the base given.
+std::optional<dev_t> deviceIn(std::string_view text, int base, std::string_view* rest = nullptr)
+{
+    const auto colon = text.find(':');
+    const auto second = text.find(':', colon == std::string_view::npos ? text.size() : colon + 1);
+    if (colon == std::string_view::npos || (rest == nullptr) != (second == std::string_view::npos))
+        return std::nullopt;
+    const auto major = numberIn<unsigned>(text.substr(0, colon), base);
+    const auto minor = numberIn<unsigned>(text.substr(colon + 1, second - colon - 1), base);
+    if (!major || !minor)
+        return std::nullopt;
+    if (rest)
+        *rest = text.substr(second + 1);
+    return ::makedev(*major, *minor);
+}
+
+struct MountDevice {
+    std::optional<dev_t> device;
+    std::string problem;
+};
+
+// The device of the file system that the mount the file lies on mounts, as the mount table shows
+// it: the device the table of locks names the file by.
+MountDevice mountDeviceOf(int at, const std::string& name)
+{
+    struct statx info {};
+    const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | (name.empty() ? AT_EMPTY_PATH : 0);
+    if (::statx(at, name.c_str(), flags, STATX_MNT_ID, &info) != 0)
+        return {std::nullopt, std::strerror(errno)};
+    if (!(info.stx_mask & STATX_MNT_ID))
+        return {std::nullopt, "the system does not say which mount the file is on"};
+    // "36 35 98:0 /mnt1 /mnt2 rw,noatime master:1 - ext3 /dev/root rw": the mount's id, its
+    // parent's, then its file system's device.
+    MountDevice found;
+    const auto problem = SystemTable::readLines("/proc/self/mountinfo", [&](std::string_view line) {
+        const auto words = wordsOf<3>(line);
+        if (numberIn<std::uint64_t>(words[0]) != info.stx_mnt_id)
+            return true;
+        found.device = deviceIn(words[2], 10);
+        return false;
+    });
+    if (problem)
+        found.problem = "the mount table cannot be read: " + *problem;
+    else if (!found.device)
+        found.problem = "the mount the file is on is not in the mount table";
+    return found;
+}
+
+// The PID namespace a process starts in; a run in another one (a container's) sees no lock of a
+// process outside it.
+constexpr ino_t FirstPidNamespace = 0xEFFFFFFCu;
+
+// File systems shared with other machines, whose locks there this machine's table does not show.
+bool sharedOverANetwork(int at)
+{
+    struct statfs info {};
+    if (::fstatfs(at, &info) != 0)
+        return false;
+    switch (static_cast<unsigned long>(info.f_type)) {
+    case 0x6969: // NFS
+    case 0x517B: // SMB
+    case 0xFF534D42: // CIFS
+    case 0xFE534D42: // SMB2
+    case 0x00C36400: // Ceph
+    case 0x5346414F: // AFS
+    case 0x6B414653: // kAFS
+    case 0x01021997: // 9P
+    case 0x0BD00BD0: // Lustre
+    case 0x65735546: // FUSE, which may serve a remote folder
+        return true;
+    default:
+        return false;
+    }
+}
+
+// What runs may use the file without the table showing them.
+std::string unseenBy(int at)
+{
+    struct stat namespaceOf {};
+    if (::stat("/proc/self/ns/pid", &namespaceOf) == 0 && namespaceOf.st_ino != FirstPidNamespace)
+        return "outside this run's PID namespace";
+    if (sharedOverANetwork(at))
+        return "on other machines sharing this network file system";
+    return {};
+}
 } // namespace
 
-LockTable::Finding LockTable::ask(const struct stat& file)
+LockTable::Finding LockTable::ask(const struct stat& file, int at, const std::string& name)
 {
     Finding finding;
-    const auto path = pathForTesting().value_or("/proc/locks");
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> table(std::fopen(path.c_str(), "re"), &std::fclose);
-    if (!table) {
-        finding.problem = std::strerror(errno);
+    const auto mount = mountDeviceOf(at, name);
+    // A line the system keeps for a lock held: "1: FLOCK  ADVISORY  WRITE 4920 fe:00:10952913 0 EOF",
+    // "2: POSIX ...", "3: OFDLCK ... -1 ..." (an open file's lock, of no one process); one waiting
+    // for a lock reads "1: -> FLOCK ...", and is no holder. The device is in hexadecimal.
+    const auto problem = SystemTable::readLines(pathForTesting().value_or("/proc/locks"), [&](std::string_view line) {
+        const auto words = wordsOf<6>(line);
+        if (words[1] != "FLOCK" && words[1] != "POSIX" && words[1] != "OFDLCK")
+            return true;
+        std::string_view inode;
+        const auto device = deviceIn(words[5], 16, &inode);
+        if (!device || numberIn<std::uint64_t>(inode) != file.st_ino
+            || (*device != file.st_dev && *device != mount.device))
+            return true;
+        finding.held = true;
+        if (const auto pid = numberIn<pid_t>(words[4]); pid && *pid > 0) {
+            finding.holder = *pid;
+            return false;
+        }
+        return true;
+    });
+    // A lock seen is held, whatever the rest of the table holds.
+    if (finding.held) {
+        finding.readable = true;
+        return finding;
+    }
+    if (problem) {
+        finding.problem = *problem;
+        return finding;
+    }
+    // The table may name the file by a device that could not be found.
+    if (!mount.device) {
+        finding.problem = mount.problem;
         return finding;
     }
     finding.readable = true;
-    // A line the system keeps for a lock held: "1: FLOCK  ADVISORY  WRITE 4920 fe:00:10952913 0 EOF";
-    // one waiting for it reads "1: -> FLOCK ...", and is no holder.
-    char device[32];
-    std::snprintf(device, sizeof device, "%02x:%02x:", ::major(file.st_dev), ::minor(file.st_dev));
-    const std::string wanted = device + std::to_string(file.st_ino);
-    char line[256];
-    while (std::fgets(line, sizeof line, table.get())) {
-        char kind[16] {}, advisory[16] {}, access[16] {}, where[64] {};
-        long pid = 0;
-        if (std::sscanf(line, "%*[^:]: %15s %15s %15s %ld %63s", kind, advisory, access, &pid, where) != 5
-            || std::string_view(kind) != "FLOCK" || where != wanted)
-            continue;
-        finding.held = true;
-        if (pid > 0)
-            finding.holder = static_cast<pid_t>(pid);
-        return finding;
-    }
+    finding.unseen = unseenBy(at);
     return finding;
 }
 

@@ -6,23 +6,35 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
-// What the system's table of file locks (/proc/locks) says of one file, known by its device and
-// inode: whether a process holds a flock on it, and which. Asked of a file the run could not open
-// or lock as well as of one it could, so that a lock a live run holds is never taken for a file
-// that may be moved.
+// What the system's table of file locks (/proc/locks) says of one file: whether a process holds a
+// lock on it (a flock, or a POSIX or open-file lock, as a network file system shows the program's
+// own), and which. Asked of a file the run could not open or lock as well as of one it could, so
+// that a lock a live run holds is never taken for a file that may be moved.
+//
+// The table names a file by its inode and the device of its file system as the mount table shows
+// it, which is not always the device stat gives (a subvolume's, or an overlay's layer's): the file
+// is matched on either. The table shows only what this machine's kernel knows, as this run's PID
+// namespace sees it: a lock held by a run outside that namespace, or on another machine sharing a
+// network file system, is not in it.
 namespace LockTable {
 struct Finding {
-    // The table could be read; where it could not, nothing is known of any holder.
+    // The table could be read whole and matched to the file; where it could not, nothing is known
+    // of any holder.
     bool readable = false;
-    // A process holds a flock on the file.
+    // A process holds a lock on the file.
     bool held = false;
     // Which, where the table names it.
     std::optional<pid_t> holder;
-    // Why the table could not be read: the system's reason.
+    // Why the table could not be read or matched: the system's reason.
     std::string problem;
+    // Where the table was read but runs may use the file that it cannot show: "outside this
+    // run's PID namespace", "on other machines sharing this network file system"; else empty.
+    std::string unseen;
 };
 
-Finding ask(const struct stat& file);
+// The file as its status gives it, reached at `at` (a folder, or the file itself where name is
+// empty) by name, which tells the mount it is on.
+Finding ask(const struct stat& file, int at, const std::string& name = {});
 // Who holds a lock, for a run turned away: "process N of this account", "process N of another
 // account (uid U)", or "a process" where the table does not name it.
 std::string holderText(const Finding& finding);

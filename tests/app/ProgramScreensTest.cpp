@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -167,6 +168,55 @@ TEST(Program, HoldsItsScreensFolderForOneRunAtATime)
             << ownTemporaryFolder->second;
     }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// The folder holder keeps the folder held until its command has ended, whatever ends the holder:
+// while the command runs on, a second holder and a run of the program are turned away; once it has
+// ended, the folder is free.
+TEST(Program, TheFolderHolderKeepsTheFolderUntilItsCommandHasEnded)
+{
+    ScopedDataFolder scratch;
+    const auto screens = scratch.path() / "screens";
+    const auto ready = scratch.path() / "ready", release = scratch.path() / "release";
+    const auto holdWith = [&](const std::string& command) {
+        return std::system((std::string(HOLD_SCREENS_FOLDER_PROGRAM) + " '" + screens.string() + "' " + command
+                            + " >>'" + (scratch.path() / "messages").string() + "' 2>&1")
+                               .c_str());
+    };
+    const auto waitFor = [](const std::function<bool()>& done) {
+        for (int i = 0; i < 400 && !done(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        return done();
+    };
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        SCOPED_TRACE(strsignal(signal));
+        fs::remove(ready);
+        fs::remove(release);
+        // The command says it runs, then waits until released (ten seconds at most).
+        const pid_t holder = ::fork();
+        if (holder == 0) {
+            const std::string wait = ": >\"$0\"; i=0; while [ ! -e \"$1\" ] && [ $i -lt 400 ]; do sleep 0.025; "
+                                     "i=$((i+1)); done";
+            ::execl(HOLD_SCREENS_FOLDER_PROGRAM, HOLD_SCREENS_FOLDER_PROGRAM, screens.c_str(), "sh", "-c", wait.c_str(),
+                    ready.c_str(), release.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ASSERT_GT(holder, 0);
+        const bool started = waitFor([&] { return fs::exists(ready); });
+        ::kill(holder, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(holder, &status, 0), holder);
+        const int second = holdWith("true");
+        const int run = runWritingScreensInto(scratch.path() / "data", screens);
+        ASSERT_TRUE(std::ofstream(release));
+        ASSERT_TRUE(started) << "the command did not start";
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(WEXITSTATUS(second), 1) << "a second holder held the folder while the command ran on";
+        EXPECT_EQ(run, 1) << "a run held the folder while the command ran on";
+        EXPECT_TRUE(waitFor([&] { return holdWith("true") == 0; })) << "the folder was not free once the command ended";
+    }
+    const auto said = readFile(scratch.path() / "messages").value_or("");
+    EXPECT_NE(said.find("another run is using it"), std::string::npos) << said;
 }
 
 // A run with a /tmp of its own finds what lies on a mount below the old one, as a build may: here

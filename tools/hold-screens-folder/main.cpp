@@ -3,7 +3,9 @@
 // Holds DIR as the program holds its screens folder while it writes there (made, with its lock,
 // when missing), and runs COMMAND inside the folder as held, so that it reaches the folder as
 // opened, never by its path again. With --no-links, a link anywhere on DIR, DIR itself included,
-// is refused rather than followed, so COMMAND works in no folder a link leads to.
+// is refused rather than followed, so COMMAND works in no folder a link leads to. COMMAND, and
+// whatever it starts that keeps the descriptor, holds the folder too: it stays held until COMMAND
+// has ended, whatever ends this process meanwhile.
 //
 // Exit status: COMMAND's own (128 and the signal's number when a signal ended it); 127 when it
 // cannot be run; 1, with why on standard error, when the folder cannot be held (another run is
@@ -13,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <string_view>
 #include <sys/wait.h>
@@ -55,6 +58,11 @@ int main(int argc, char** argv)
     if (pid == 0) {
         if (::fchdir(held.folder()->fd()) != 0) {
             std::perror("cannot enter the folder held");
+            ::_exit(127);
+        }
+        // The lock stays open in COMMAND, so that the folder is not let go while it runs on.
+        if (::fcntl(held.lockDescriptor(), F_SETFD, 0) != 0) {
+            std::perror("cannot hand the folder's lock on");
             ::_exit(127);
         }
         ::execvp(args[1], args + 1);
