@@ -11,6 +11,7 @@
 #include <limits>
 #include <sys/stat.h>
 #include <mutex>
+#include <new>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -164,6 +165,47 @@ std::optional<std::string> readFile(const fs::path& path)
     return readFile(path, std::numeric_limits<std::size_t>::max());
 }
 
+namespace {
+// The bytes of an open regular file, of at most limit. The size said is only what the file held
+// when asked: bytes past the limit are never kept, only read into the buffer on the stack to tell
+// that it holds more (whole blocks of it, as /proc's pagemap will give no fewer than eight). A
+// file that holds more than it said (/proc's say they are empty, a file may grow while read) has
+// its buffer grown once, straight to the limit when there is one: grown by doubling instead, the
+// last step would copy half the limit into a new buffer of twice it. Only the pages written take
+// memory, and a buffer left mostly empty is cut to what it holds.
+std::optional<std::string> readOpenFile(int file, std::size_t said, std::size_t limit)
+{
+    constexpr std::size_t NoLimit = std::numeric_limits<std::size_t>::max();
+    std::string bytes;
+    bytes.reserve(said);
+    char buffer[64 * 1024];
+    for (;;) {
+        const std::size_t room = limit - bytes.size();
+        const ssize_t n = ::read(file, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        if (static_cast<std::size_t>(n) > room) {
+            errno = EFBIG;
+            return std::nullopt;
+        }
+        if (limit != NoLimit && bytes.size() + static_cast<std::size_t>(n) > bytes.capacity()) {
+            // A string's own growth would make it at least twice what it was, past the limit.
+            std::string whole;
+            whole.reserve(limit);
+            bytes = std::move(whole.append(bytes));
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    if (bytes.size() > said && bytes.size() < bytes.capacity() / 2)
+        bytes.shrink_to_fit();
+    return bytes;
+}
+} // namespace
+
 std::optional<std::string> readFile(const fs::path& path, std::size_t limit)
 {
     // Opened without waiting: a named pipe or a device at path is turned away, not waited on.
@@ -179,25 +221,11 @@ std::optional<std::string> readFile(const fs::path& path, std::size_t limit)
         errno = EFBIG;
         return std::nullopt;
     }
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[64 * 1024];
-    for (;;) {
-        // The size said is only what the file held when asked: no more than one byte past the
-        // limit is asked for, enough to tell that it holds more.
-        const std::size_t room = limit - bytes.size();
-        const ssize_t n = ::read(file.get(), buffer, room < sizeof buffer ? room + 1 : sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return std::nullopt;
-        if (n == 0)
-            return bytes;
-        if (static_cast<std::size_t>(n) > room) {
-            errno = EFBIG;
-            return std::nullopt;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
+    try {
+        return readOpenFile(file.get(), static_cast<std::size_t>(info.st_size), limit);
+    } catch (const std::bad_alloc&) {
+        errno = ENOMEM;
+        return std::nullopt;
     }
 }
 

@@ -49,9 +49,10 @@ FileCreation createFileAtomically(const std::filesystem::path& path, std::string
 // at once.
 std::optional<std::string> readFile(const std::filesystem::path& path);
 // The same for a file of at most limit bytes: one larger is refused as it is opened, and one that
-// holds more than it said (growing while read) once limit + 1 bytes are in, so no read costs more.
-// Nothing otherwise, with errno: EFBIG beyond the limit, EINVAL for what is not a regular file,
-// else the system's reason it could not be opened or read.
+// holds more than it said (growing while read) once limit + 1 bytes are in, its buffer never grown
+// past the limit, so no read costs more. Nothing otherwise, with errno: EFBIG beyond the limit,
+// EINVAL for what is not a regular file, ENOMEM when no memory could be had for the bytes, else the
+// system's reason it could not be opened or read.
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t limit);
 // Reads a file kept where anyone who can write there may have planted something, through its folder
 // opened once: OpenFolder::read (no link followed, no named pipe waited on, only a regular file of

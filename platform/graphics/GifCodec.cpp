@@ -1,10 +1,14 @@
 #include "platform/graphics/GifCodec.h"
 
 #include "platform/graphics/ImageSurface.h"
+#include "platform/graphics/PictureProblem.h"
 #include "platform/graphics/PixelLimits.h"
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <gif_lib.h>
@@ -33,6 +37,17 @@ struct GifCloser {
         DGifCloseFile(gif, &error);
     }
 };
+
+// giflib's words for its error code.
+void sayError(int code, PictureProblem& problem)
+{
+    if (code == D_GIF_ERR_NOT_ENOUGH_MEM) {
+        problem.noMemory();
+        return;
+    }
+    const char* text = GifErrorString(code);
+    problem.undecodable(text ? text : "the GIF data cannot be read");
+}
 
 struct FrameControl {
     int disposal = DISPOSAL_UNSPECIFIED;
@@ -165,26 +180,39 @@ struct Animation {
     double total = 0;
 };
 
-bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control, double scale, Animation& out)
+bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control, double scale, Animation& out,
+               PictureProblem& problem)
 {
-    if (DGifGetImageDesc(gif) == GIF_ERROR)
+    if (DGifGetImageDesc(gif) == GIF_ERROR) {
+        sayError(gif->Error, problem);
         return false;
+    }
     const GifImageDesc& desc = gif->Image;
     const Rect frame {desc.Left, desc.Top, desc.Width, desc.Height};
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-    if (!PixelLimits::allows(frame.width, frame.height) || !map)
+    if (!PixelLimits::allows(frame.width, frame.height)) {
+        problem.tooManyPixels(frame.width, frame.height);
         return false;
+    }
+    if (!map) {
+        problem.undecodable("a frame has no colour map");
+        return false;
+    }
     const Rect area = canvas.clip(frame);
     std::vector<GifByteType> indexes;
-    if (!readIndexes(gif, frame, area, indexes))
+    if (!readIndexes(gif, frame, area, indexes)) {
+        sayError(gif->Error, problem);
         return false;
+    }
     std::vector<std::uint32_t> before;
     if (control.disposal == DISPOSE_PREVIOUS)
         before = canvas.pixels();
     canvas.draw(area, indexes, *map, control.transparent);
     auto image = canvas.snapshot(scale);
-    if (!image)
+    if (!image) {
+        problem.noMemory();
         return false;
+    }
     out.frames.push_back(std::move(image));
     out.total += control.duration;
     if (control.disposal == DISPOSE_BACKGROUND)
@@ -194,62 +222,73 @@ bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control
     return true;
 }
 
-// Whether every frame, each a canvas, fits the budget together. The frames are counted over
-// their compressed blocks, before the canvas or any frame is made: a small file of many frames
-// on a large canvas is refused for the cost of reading it.
-bool framesFitBudget(std::string_view bytes)
+// How many frames there are, counted over their compressed blocks before the canvas or any frame
+// is made; nothing, with why, when they do not fit the budget together (each frame becomes a
+// canvas) or the data cannot be read: a small file of many frames on a large canvas is refused
+// for the cost of reading it.
+std::optional<std::int64_t> countFrames(std::string_view bytes, PictureProblem& problem)
 {
     Reader reader {bytes, 0};
     int error = 0;
     std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readBytes, &error));
-    if (!gif)
-        return false;
+    if (!gif) {
+        sayError(error, problem);
+        return std::nullopt;
+    }
     const std::int64_t canvas = static_cast<std::int64_t>(gif->SWidth) * gif->SHeight;
-    std::int64_t budget = GifCodec::FrameBudget;
+    std::int64_t frames = 0;
     for (;;) {
         GifRecordType type;
-        if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR)
-            return false;
+        bool ok = DGifGetRecordType(gif.get(), &type) != GIF_ERROR;
         int code = 0;
         GifByteType* block = nullptr;
-        if (type == EXTENSION_RECORD_TYPE) {
-            if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR)
-                return false;
-            while (block)
-                if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR)
-                    return false;
-        } else if (type == IMAGE_DESC_RECORD_TYPE) {
-            budget -= canvas;
-            if (budget < 0 || DGifGetImageDesc(gif.get()) == GIF_ERROR ||
-                DGifGetCode(gif.get(), &code, &block) == GIF_ERROR)
-                return false;
-            while (block)
-                if (DGifGetCodeNext(gif.get(), &block) == GIF_ERROR)
-                    return false;
-        } else if (type == TERMINATE_RECORD_TYPE) {
-            return true;
+        if (ok && type == EXTENSION_RECORD_TYPE) {
+            ok = DGifGetExtension(gif.get(), &code, &block) != GIF_ERROR;
+            while (ok && block)
+                ok = DGifGetExtensionNext(gif.get(), &block) != GIF_ERROR;
+        } else if (ok && type == IMAGE_DESC_RECORD_TYPE) {
+            if (++frames * canvas > GifCodec::FrameBudget) {
+                problem.undecodable("its frames together have more than " + std::to_string(GifCodec::FrameBudget)
+                                    + " pixels");
+                return std::nullopt;
+            }
+            ok = DGifGetImageDesc(gif.get()) != GIF_ERROR && DGifGetCode(gif.get(), &code, &block) != GIF_ERROR;
+            while (ok && block)
+                ok = DGifGetCodeNext(gif.get(), &block) != GIF_ERROR;
+        } else if (ok && type == TERMINATE_RECORD_TYPE) {
+            return frames;
+        }
+        if (!ok) {
+            sayError(gif->Error, problem);
+            return std::nullopt;
         }
     }
 }
 
-bool readAll(GifFileType* gif, double scale, Animation& out)
+bool readAll(GifFileType* gif, double scale, Animation& out, PictureProblem& problem)
 {
     Compositor canvas(gif->SWidth, gif->SHeight);
     FrameControl control;
     for (;;) {
         GifRecordType type;
-        if (DGifGetRecordType(gif, &type) == GIF_ERROR)
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR) {
+            sayError(gif->Error, problem);
             return false;
+        }
         bool ok = true;
         switch (type) {
         case EXTENSION_RECORD_TYPE:
             control = readControl(gif, ok);
+            if (!ok)
+                sayError(gif->Error, problem);
             break;
         case IMAGE_DESC_RECORD_TYPE:
-            ok = readFrame(gif, canvas, control, scale, out);
+            ok = readFrame(gif, canvas, control, scale, out, problem);
             control = FrameControl {};
             break;
         case TERMINATE_RECORD_TYPE:
+            if (out.frames.empty())
+                problem.undecodable("it holds no frame");
             return !out.frames.empty();
         default:
             break;
@@ -257,6 +296,34 @@ bool readAll(GifFileType* gif, double scale, Animation& out)
         if (!ok)
             return false;
     }
+}
+
+using GifPtr = std::unique_ptr<GifFileType, GifCloser>;
+
+// The data opened with its header read and checked: the screen within PixelLimits, the frames
+// within the budget.
+GifPtr open(std::string_view bytes, Reader& reader, PictureHeader& header, PictureProblem& problem)
+{
+    if (!GifCodec::hasSignature(bytes)) {
+        problem.notAPicture();
+        return nullptr;
+    }
+    int error = 0;
+    GifPtr gif(DGifOpen(&reader, readBytes, &error));
+    if (!gif) {
+        sayError(error, problem);
+        return nullptr;
+    }
+    header = {gif->SWidth, gif->SHeight};
+    if (!PixelLimits::allows(gif->SWidth, gif->SHeight)) {
+        problem.tooManyPixels(gif->SWidth, gif->SHeight);
+        return nullptr;
+    }
+    const auto frames = countFrames(bytes, problem);
+    if (!frames)
+        return nullptr;
+    header.frames = *frames;
+    return gif;
 }
 
 } // namespace
@@ -268,21 +335,44 @@ bool hasSignature(std::string_view bytes)
     return bytes.size() >= 6 && (bytes.substr(0, 6) == "GIF87a" || bytes.substr(0, 6) == "GIF89a");
 }
 
+std::optional<PictureHeader> probe(std::string_view bytes, PictureProblem& problem)
+{
+    try {
+        Reader reader {bytes, 0};
+        PictureHeader header;
+        if (!open(bytes, reader, header, problem))
+            return std::nullopt;
+        return header;
+    } catch (const std::bad_alloc&) {
+        problem.noMemory();
+        return std::nullopt;
+    }
+}
+
 UIImagePtr decode(std::string_view bytes, double scale)
 {
-    if (!hasSignature(bytes))
+    PictureProblem unsaid;
+    return decode(bytes, scale, unsaid);
+}
+
+// The canvas and each frame's indexes are vectors of the picture's size: a picture that finds no
+// memory for them is refused, never the end of the run.
+UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem)
+{
+    try {
+        Reader reader {bytes, 0};
+        PictureHeader header;
+        const auto gif = open(bytes, reader, header, problem);
+        Animation animation;
+        if (!gif || !readAll(gif.get(), scale, animation, problem))
+            return nullptr;
+        if (animation.frames.size() == 1)
+            return animation.frames.front();
+        return UIImage::animatedImageWithImages(std::move(animation.frames), animation.total);
+    } catch (const std::bad_alloc&) {
+        problem.noMemory();
         return nullptr;
-    Reader reader {bytes, 0};
-    int error = 0;
-    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readBytes, &error));
-    if (!gif || !PixelLimits::allows(gif->SWidth, gif->SHeight) || !framesFitBudget(bytes))
-        return nullptr;
-    Animation animation;
-    if (!readAll(gif.get(), scale, animation))
-        return nullptr;
-    if (animation.frames.size() == 1)
-        return animation.frames.front();
-    return UIImage::animatedImageWithImages(std::move(animation.frames), animation.total);
+    }
 }
 
 } // namespace GifCodec

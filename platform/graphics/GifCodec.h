@@ -1,8 +1,12 @@
 #pragma once
 
+#include "platform/graphics/PictureHeader.h"
 #include "platform/graphics/UIImage.h"
 
+#include <optional>
 #include <string_view>
+
+class PictureProblem;
 
 // GIF through giflib. Every frame is composited on a canvas of the logical screen's size with
 // its disposal and transparency; a picture of more than one frame is animated, each frame
@@ -14,5 +18,10 @@ inline constexpr double DefaultFrameDuration = 0.1;
 // Pixels of all frames together; an animation beyond it is refused.
 inline constexpr std::int64_t FrameBudget = 48LL * 1024 * 1024;
 bool hasSignature(std::string_view bytes);
+// The logical screen's size and the count of frames, within the limits above; nothing, with why,
+// otherwise.
+std::optional<PictureHeader> probe(std::string_view bytes, PictureProblem& problem);
 UIImagePtr decode(std::string_view bytes, double scale);
+// Null, with why (giflib's own words for damaged data), when no picture could be made.
+UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem);
 } // namespace GifCodec

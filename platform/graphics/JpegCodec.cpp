@@ -2,6 +2,7 @@
 
 #include "platform/graphics/ExifOrientation.h"
 #include "platform/graphics/ImageSurface.h"
+#include "platform/graphics/PictureProblem.h"
 #include "platform/graphics/PixelLimits.h"
 
 #include <algorithm>
@@ -17,26 +18,53 @@
 namespace {
 
 // libjpeg reports fatal errors through longjmp; nothing with a destructor lives in the frames
-// it jumps over (the surface and rows are plain C resources released by hand).
+// it jumps over (the surface and rows are plain C resources released by hand). A decode hands in
+// the problem that takes the library's words for the error; the encoder has none.
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
+    PictureProblem* problem = nullptr;
     bool sawEnd = false;
     JDIMENSION rowsBeforeEnd = 0;
 };
 
+void say(j_common_ptr cinfo, PictureProblem& problem)
+{
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    problem.undecodable(text);
+}
+
 void onError(j_common_ptr cinfo)
 {
-    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (err->problem && err->base.msg_code == JERR_OUT_OF_MEMORY)
+        err->problem->noMemory();
+    else if (err->problem)
+        say(cinfo, *err->problem);
+    std::longjmp(err->jump, 1);
+}
+
+// Our own failures, said before the jump.
+[[noreturn]] void failWith(jpeg_decompress_struct& cinfo, PictureProblem& problem, bool forMemory)
+{
+    if (forMemory)
+        problem.noMemory();
+    else
+        problem.undecodable("the rows cannot be read");
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo.err)->jump, 1);
 }
 
 void onMessage(j_common_ptr cinfo, int level)
 {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    // The data ran out: libjpeg pads with an end marker and goes on with grey rows.
+    // The data ran out: libjpeg pads with an end marker and goes on with grey rows. Its words for
+    // that are the reason, should the caller refuse a picture cut short.
     if (level < 0 && err->base.msg_code == JWRN_JPEG_EOF && !err->sawEnd) {
         err->sawEnd = true;
         err->rowsBeforeEnd = reinterpret_cast<j_decompress_ptr>(cinfo)->output_scanline;
+        if (err->problem)
+            say(cinfo, *err->problem);
     }
 }
 
@@ -63,6 +91,7 @@ void cmykRowToArgb(const unsigned char* in, std::uint32_t* out, JDIMENSION width
 }
 
 struct Decoded {
+    PictureHeader header;
     cairo_surface_t* surface = nullptr;
     bool sawEnd = false;
     bool progressive = false;
@@ -85,11 +114,17 @@ bool readRows(jpeg_decompress_struct& cinfo, cairo_surface_t* surface, unsigned 
     return true;
 }
 
-// Returns false on a fatal error; out holds the surface on success (the caller owns it).
-bool decodeInto(std::string_view bytes, Decoded& out)
+// The header alone when headerOnly, else the pixels too. Returns false on a fatal error, with why
+// in problem; out holds the surface on success (the caller owns it).
+bool decodeInto(std::string_view bytes, Decoded& out, bool headerOnly, PictureProblem& problem)
 {
+    if (!JpegCodec::hasSignature(bytes)) {
+        problem.notAPicture();
+        return false;
+    }
     jpeg_decompress_struct cinfo;
     ErrorManager err;
+    err.problem = &problem;
     cinfo.err = jpeg_std_error(&err.base);
     err.base.error_exit = onError;
     err.base.emit_message = onMessage;
@@ -104,10 +139,18 @@ bool decodeInto(std::string_view bytes, Decoded& out)
     }
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK
-        || !PixelLimits::allows(cinfo.image_width, cinfo.image_height)) {
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
+        problem.undecodable("it holds tables but no picture");
         jpeg_destroy_decompress(&cinfo);
         return false;
+    }
+    out.header = {cinfo.image_width, cinfo.image_height};
+    const bool allowed = PixelLimits::allows(cinfo.image_width, cinfo.image_height);
+    if (!allowed)
+        problem.tooManyPixels(cinfo.image_width, cinfo.image_height);
+    if (!allowed || headerOnly) {
+        jpeg_destroy_decompress(&cinfo);
+        return allowed;
     }
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : argbSpace();
@@ -116,11 +159,13 @@ bool decodeInto(std::string_view bytes, Decoded& out)
     surface = ImageSurface::createForDecoding(static_cast<int>(cinfo.output_width),
                                          static_cast<int>(cinfo.output_height));
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
-        onError(reinterpret_cast<j_common_ptr>(&cinfo));
+        failWith(cinfo, problem, true);
     if (cmyk)
         cmykRow = static_cast<unsigned char*>(std::malloc(std::size_t(cinfo.output_width) * 4));
+    if (cmyk && !cmykRow)
+        failWith(cinfo, problem, true);
     if (!readRows(cinfo, surface, cmykRow))
-        onError(reinterpret_cast<j_common_ptr>(&cinfo));
+        failWith(cinfo, problem, false);
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     std::free(cmykRow);
@@ -163,10 +208,22 @@ bool hasSignature(std::string_view bytes)
     return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xD8;
 }
 
-UIImagePtr decode(std::string_view bytes, double scale)
+std::optional<PictureHeader> probe(std::string_view bytes, PictureProblem& problem)
 {
     Decoded decoded;
-    if (!hasSignature(bytes) || !decodeInto(bytes, decoded))
+    return decodeInto(bytes, decoded, true, problem) ? std::optional(decoded.header) : std::nullopt;
+}
+
+UIImagePtr decode(std::string_view bytes, double scale)
+{
+    PictureProblem unsaid;
+    return decode(bytes, scale, unsaid);
+}
+
+UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem)
+{
+    Decoded decoded;
+    if (!decodeInto(bytes, decoded, false, problem))
         return nullptr;
     if (decoded.sawEnd) {
         cairo_surface_destroy(decoded.surface);
@@ -178,7 +235,8 @@ UIImagePtr decode(std::string_view bytes, double scale)
 UIImagePtr decodePartial(std::string_view bytes)
 {
     Decoded decoded;
-    if (!hasSignature(bytes) || !decodeInto(bytes, decoded))
+    PictureProblem unsaid;
+    if (!decodeInto(bytes, decoded, false, unsaid))
         return nullptr;
     if (decoded.sawEnd && !decoded.progressive) {
         if (decoded.rowsBeforeEnd == 0) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/graphics/PictureHeader.h"
 #include "platform/graphics/UIImage.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
+
+class PictureProblem;
 
 // JPEG through libjpeg-turbo: greyscale, YCbCr and RGB, and CMYK/YCCK turned into RGB (the
 // inverted CMYK that Adobe applications write included). The size is checked from the header
@@ -12,8 +15,13 @@
 namespace JpegCodec {
 // The start-of-image marker, FF D8.
 bool hasSignature(std::string_view bytes);
-// Null for bytes that are not a whole JPEG (data that ends early is refused).
+// The size from the header (the frame's SOF marker), within PixelLimits; nothing, with why,
+// otherwise.
+std::optional<PictureHeader> probe(std::string_view bytes, PictureProblem& problem);
+// Null for bytes that are not a whole JPEG (data that ends early is refused); with why (libjpeg's
+// own words for damaged data) when given a problem.
 UIImagePtr decode(std::string_view bytes, double scale);
+UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem);
 // The rows that have arrived, at the top of a picture of the full size; a progressive picture
 // shows every row at the quality of the scans received.
 UIImagePtr decodePartial(std::string_view bytes);

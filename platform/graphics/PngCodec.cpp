@@ -1,6 +1,7 @@
 #include "platform/graphics/PngCodec.h"
 
 #include "platform/graphics/ImageSurface.h"
+#include "platform/graphics/PictureProblem.h"
 #include "platform/graphics/PixelLimits.h"
 
 #include <csetjmp>
@@ -28,8 +29,16 @@ void readBytes(png_structp png, png_bytep out, png_size_t length)
 
 void quiet(png_structp, png_const_charp) {}
 
-[[noreturn]] void fail(png_structp png, png_const_charp)
+// The library's words for what went wrong go to the problem a decode was given (the encoder gives
+// none); its allocator says "Out of memory" when it gets none.
+[[noreturn]] void fail(png_structp png, png_const_charp message)
 {
+    if (auto* problem = static_cast<PictureProblem*>(png_get_error_ptr(png))) {
+        if (std::strcmp(message, "Out of memory") == 0)
+            problem->noMemory();
+        else
+            problem->undecodable(message);
+    }
     png_longjmp(png, 1);
 }
 
@@ -72,15 +81,46 @@ bool setUpTransforms(png_structp png, png_infop info)
 }
 
 struct Decoded {
+    PictureHeader header;
     cairo_surface_t* surface = nullptr;
     bool alpha = false;
 };
 
-bool decodeInto(std::string_view bytes, Decoded& out)
+// Rows of a picture without interlacing are premultiplied as they come, while in cache.
+void readRows(png_structp png, png_infop info, png_bytep* rows, bool alpha)
 {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, fail, quiet);
-    if (!png)
+    const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+    if (png_get_interlace_type(png, info) == PNG_INTERLACE_NONE) {
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(png, rows[y], nullptr);
+            if (alpha)
+                premultiplyRow(rows[y], width);
+        }
+    } else {
+        png_read_image(png, rows);
+        for (png_uint_32 y = 0; alpha && y < height; ++y)
+            premultiplyRow(rows[y], width);
+    }
+}
+
+[[noreturn]] void failForMemory(png_structp png, PictureProblem& problem)
+{
+    problem.noMemory();
+    png_error(png, "Out of memory");
+}
+
+// The header alone when headerOnly, else the pixels too.
+bool decodeInto(std::string_view bytes, Decoded& out, bool headerOnly, PictureProblem& problem)
+{
+    if (!PngCodec::hasSignature(bytes)) {
+        problem.notAPicture();
         return false;
+    }
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &problem, fail, quiet);
+    if (!png) {
+        problem.noMemory();
+        return false;
+    }
     png_infop info = png_create_info_struct(png);
     cairo_surface_t* volatile surface = nullptr;
     png_bytep* volatile rows = nullptr;
@@ -93,35 +133,31 @@ bool decodeInto(std::string_view bytes, Decoded& out)
         return false;
     }
     if (!info)
-        png_error(png, "no memory");
+        failForMemory(png, problem);
     png_set_read_fn(png, &reader, readBytes);
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
-    if (!PixelLimits::allows(width, height))
+    out.header = {width, height};
+    if (!PixelLimits::allows(width, height)) {
+        problem.tooManyPixels(width, height);
         png_error(png, "picture too large");
+    }
+    if (headerOnly) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return true;
+    }
     out.alpha = setUpTransforms(png, info);
     surface = ImageSurface::createForDecoding(static_cast<int>(width), static_cast<int>(height));
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
-        png_error(png, "no memory");
+        failForMemory(png, problem);
     unsigned char* data = cairo_image_surface_get_data(surface);
     const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
     rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
     if (!rows)
-        png_error(png, "no memory");
+        failForMemory(png, problem);
     for (png_uint_32 y = 0; y < height; ++y)
         rows[y] = data + stride * y;
-    // Rows of a picture without interlacing are premultiplied as they come, while in cache.
-    if (png_get_interlace_type(png, info) == PNG_INTERLACE_NONE) {
-        for (png_uint_32 y = 0; y < height; ++y) {
-            png_read_row(png, rows[y], nullptr);
-            if (out.alpha)
-                premultiplyRow(rows[y], width);
-        }
-    } else {
-        png_read_image(png, rows);
-        for (png_uint_32 y = 0; out.alpha && y < height; ++y)
-            premultiplyRow(rows[y], width);
-    }
+    readRows(png, info, rows, out.alpha);
     png_read_end(png, nullptr);
     std::free(rows);
     png_destroy_read_struct(&png, &info, nullptr);
@@ -208,10 +244,22 @@ bool hasSignature(std::string_view bytes)
     return bytes.size() >= 8 && std::memcmp(bytes.data(), signature, 8) == 0;
 }
 
-UIImagePtr decode(std::string_view bytes, double scale)
+std::optional<PictureHeader> probe(std::string_view bytes, PictureProblem& problem)
 {
     Decoded decoded;
-    if (!hasSignature(bytes) || !decodeInto(bytes, decoded))
+    return decodeInto(bytes, decoded, true, problem) ? std::optional(decoded.header) : std::nullopt;
+}
+
+UIImagePtr decode(std::string_view bytes, double scale)
+{
+    PictureProblem unsaid;
+    return decode(bytes, scale, unsaid);
+}
+
+UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem)
+{
+    Decoded decoded;
+    if (!decodeInto(bytes, decoded, false, problem))
         return nullptr;
     return UIImage::imageWithSurface(decoded.surface, scale, UIImageOrientation::Up,
                                      decoded.alpha ? CGImageAlphaInfo::PremultipliedFirst

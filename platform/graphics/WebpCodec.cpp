@@ -1,9 +1,60 @@
 #include "platform/graphics/WebpCodec.h"
 
 #include "platform/graphics/ImageSurface.h"
+#include "platform/graphics/PictureProblem.h"
 #include "platform/graphics/PixelLimits.h"
 
 #include <webp/decode.h>
+
+namespace {
+// libwebp gives a status and no words of its own.
+void sayStatus(VP8StatusCode status, PictureProblem& problem)
+{
+    switch (status) {
+    case VP8_STATUS_OUT_OF_MEMORY:
+        problem.noMemory();
+        return;
+    case VP8_STATUS_NOT_ENOUGH_DATA:
+    case VP8_STATUS_SUSPENDED:
+        problem.undecodable("the WebP data ends early");
+        return;
+    case VP8_STATUS_UNSUPPORTED_FEATURE:
+        problem.undecodable("it uses a WebP feature the decoder does not support");
+        return;
+    default:
+        problem.undecodable("the WebP data is damaged");
+        return;
+    }
+}
+
+// The features read from the header into config, checked against PixelLimits.
+bool readFeatures(std::string_view bytes, WebPDecoderConfig& config, PictureProblem& problem)
+{
+    if (!WebpCodec::hasSignature(bytes)) {
+        problem.notAPicture();
+        return false;
+    }
+    if (!WebPInitDecoderConfig(&config)) {
+        problem.undecodable("the WebP decoder is of another version");
+        return false;
+    }
+    const VP8StatusCode status
+        = WebPGetFeatures(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), &config.input);
+    if (status != VP8_STATUS_OK) {
+        sayStatus(status, problem);
+        return false;
+    }
+    if (!PixelLimits::allows(config.input.width, config.input.height)) {
+        problem.tooManyPixels(config.input.width, config.input.height);
+        return false;
+    }
+    if (config.input.has_animation) {
+        problem.undecodable("it is an animated WebP picture, and only still ones are decoded");
+        return false;
+    }
+    return true;
+}
+} // namespace
 
 namespace WebpCodec {
 
@@ -12,20 +63,29 @@ bool hasSignature(std::string_view bytes)
     return bytes.size() >= 12 && bytes.substr(0, 4) == "RIFF" && bytes.substr(8, 4) == "WEBP";
 }
 
+std::optional<PictureHeader> probe(std::string_view bytes, PictureProblem& problem)
+{
+    WebPDecoderConfig config;
+    if (!readFeatures(bytes, config, problem))
+        return std::nullopt;
+    return PictureHeader {config.input.width, config.input.height};
+}
+
 UIImagePtr decode(std::string_view bytes, double scale)
 {
-    if (!hasSignature(bytes))
-        return nullptr;
+    PictureProblem unsaid;
+    return decode(bytes, scale, unsaid);
+}
+
+UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem)
+{
     WebPDecoderConfig config;
-    if (!WebPInitDecoderConfig(&config))
-        return nullptr;
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    if (WebPGetFeatures(data, bytes.size(), &config.input) != VP8_STATUS_OK
-        || !PixelLimits::allows(config.input.width, config.input.height))
+    if (!readFeatures(bytes, config, problem))
         return nullptr;
     cairo_surface_t* surface = ImageSurface::createForDecoding(config.input.width, config.input.height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
+        problem.noMemory();
         return nullptr;
     }
     // Premultiplied, in the byte order of a native ARGB word, written straight into the surface.
@@ -35,10 +95,12 @@ UIImagePtr decode(std::string_view bytes, double scale)
     config.output.u.RGBA.stride = cairo_image_surface_get_stride(surface);
     config.output.u.RGBA.size = static_cast<std::size_t>(config.output.u.RGBA.stride)
         * static_cast<std::size_t>(config.input.height);
-    const bool ok = WebPDecode(data, bytes.size(), &config) == VP8_STATUS_OK;
+    const VP8StatusCode status
+        = WebPDecode(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), &config);
     WebPFreeDecBuffer(&config.output);
-    if (!ok) {
+    if (status != VP8_STATUS_OK) {
         cairo_surface_destroy(surface);
+        sayStatus(status, problem);
         return nullptr;
     }
     cairo_surface_mark_dirty(surface);

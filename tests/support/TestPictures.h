@@ -7,6 +7,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 // The bytes of one of the small pictures kept with the tests, empty if it is missing.
@@ -35,4 +36,32 @@ inline std::string halvesJpeg(int w, int h, bool progressive = false)
     cairo_fill(cr);
     cairo_destroy(cr);
     return *JpegCodec::encode(*UIImage::imageWithSurface(surface, 1), 0.9, progressive);
+}
+
+// A PNG of w × h in one opaque colour (0xRRGGBB).
+inline std::string solidPng(int w, int h, std::uint32_t rgb)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, (rgb >> 16 & 0xFF) / 255.0, (rgb >> 8 & 0xFF) / 255.0, (rgb & 0xFF) / 255.0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    return UIImage::imageWithSurface(surface, 1)->pngData().value_or("");
+}
+
+// The PNG with the size in its header (IHDR) set to w × h, and the header's checksum made right
+// again, so that only the size is wrong.
+inline std::string pngSized(std::string png, std::uint32_t w, std::uint32_t h)
+{
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = static_cast<char>(w >> (24 - 8 * i));
+        png[20 + i] = static_cast<char>(h >> (24 - 8 * i));
+    }
+    std::uint32_t crc = ~0u;
+    for (std::size_t i = 12; i < 29; ++i)
+        for (int bit = 0, ch = static_cast<unsigned char>(png[i]); bit < 8; ++bit, ch >>= 1)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - ((crc ^ ch) & 1u)));
+    for (int i = 0; i < 4; ++i)
+        png[29 + i] = static_cast<char>(~crc >> (24 - 8 * i));
+    return png;
 }

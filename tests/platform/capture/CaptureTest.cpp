@@ -9,7 +9,9 @@
 
 #include "tests/scan/ScanTestCamera.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ProcessCounters.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +21,8 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <random>
+#include <set>
 #include <sys/stat.h>
 
 namespace {
@@ -301,4 +305,156 @@ TEST(PictureFrameSource, NeverWaitsOnANamedPipe)
     }
     EXPECT_FALSE(waited) << "the named pipe was waited on";
     EXPECT_EQ(reading.get(), 0u);
+}
+
+namespace {
+void writeBytes(const std::filesystem::path& file, const std::string& bytes)
+{
+    ASSERT_TRUE(std::ofstream(file, std::ios::binary) << bytes) << file;
+}
+
+// A folder for the camera in the scratch folder.
+std::filesystem::path cameraFolder(const ScopedDataFolder& scratch)
+{
+    const auto folder = scratch.path() / "camera";
+    std::filesystem::create_directory(folder);
+    return folder;
+}
+
+std::string randomBytes(std::size_t count, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::string bytes(count, '\0');
+    for (auto& byte : bytes)
+        byte = static_cast<char>(random());
+    return bytes;
+}
+
+// The red of the middle of each of count frames, in turn.
+std::vector<int> redsOfFrames(PictureFrameSource& source, int count, std::vector<std::weak_ptr<UIImage>>* seen = nullptr)
+{
+    std::vector<int> reds;
+    for (int i = 0; i < count; ++i) {
+        const auto frame = source.nextFrame();
+        reds.push_back(frame ? frame->pixelAt(frame->pixelWidth() / 2, frame->pixelHeight() / 2).red : -1);
+        if (seen)
+            seen->push_back(frame);
+    }
+    return reds;
+}
+
+std::size_t linesWith(const LogCapture& log, const std::string& fragment)
+{
+    const auto lines = log.lines();
+    return static_cast<std::size_t>(
+        std::count_if(lines.begin(), lines.end(), [&](const auto& line) { return line.find(fragment) != std::string::npos; }));
+}
+} // namespace
+
+// Pictures are decoded at the start and kept while they fit the budget; the rest are decoded when
+// their frame comes and let go with it. Every picture is shown in name order, round after round;
+// one removed or spoilt after the start is passed over, said once, and the next shown.
+TEST(PictureFrameSource, KeepsNoMoreThanItsBudgetDecodedAndShowsEveryPictureInTurn)
+{
+    ScopedDataFolder scratch;
+    const auto folder = cameraFolder(scratch);
+    const std::vector<int> reds {10, 50, 90, 130, 170, 210};
+    for (std::size_t i = 0; i < reds.size(); ++i)
+        writeBytes(folder / ("p" + std::to_string(i) + ".png"), solidPng(64, 64, static_cast<std::uint32_t>(reds[i]) << 16));
+    constexpr std::size_t picture = 64 * 64 * 4;
+    const auto source = PictureFrameSource::fromPath(folder, FrameSource::DefaultFrameInterval, picture * 5 / 2);
+    ASSERT_EQ(source->pictureCount(), 6u);
+    std::vector<std::weak_ptr<UIImage>> seen;
+    std::vector<int> twice = reds;
+    twice.insert(twice.end(), reds.begin(), reds.end());
+    EXPECT_EQ(redsOfFrames(*source, 12, &seen), twice);
+    std::set<std::uint64_t> held;
+    for (const auto& frame : seen) {
+        if (const auto alive = frame.lock())
+            held.insert(alive->identity());
+    }
+    EXPECT_EQ(held.size(), 2u) << "pictures still decoded once their frames are let go";
+    EXPECT_FALSE(seen[0].expired());
+    EXPECT_EQ(seen[0].lock(), seen[6].lock());
+
+    std::filesystem::remove(folder / "p2.png");
+    writeBytes(folder / "p3.png", randomBytes(256, 3));
+    LogCapture log;
+    EXPECT_EQ(redsOfFrames(*source, 8), (std::vector<int> {10, 50, 170, 210, 10, 50, 170, 210}));
+    EXPECT_EQ(linesWith(log, "camera: " + (folder / "p2.png").string()
+                                 + " cannot be read: No such file or directory, passed over"), 1u);
+    EXPECT_EQ(linesWith(log, "camera: " + (folder / "p3.png").string() + " is not a picture, passed over"), 1u);
+}
+
+// With nothing kept and no picture that can be decoded, a frame shows nothing, found by trying each
+// picture once; a picture that comes back is shown again.
+TEST(PictureFrameSource, AFrameShowsNothingWhenNoPictureCanBeDecoded)
+{
+    ScopedDataFolder scratch;
+    const auto folder = cameraFolder(scratch);
+    const std::string picture = solidPng(8, 8, 0x400000);
+    writeBytes(folder / "a.png", picture);
+    writeBytes(folder / "b.png", picture);
+    const auto source = PictureFrameSource::fromPath(folder, FrameSource::DefaultFrameInterval, 0);
+    ASSERT_EQ(source->pictureCount(), 2u);
+    std::filesystem::remove(folder / "a.png");
+    writeBytes(folder / "b.png", picture.substr(0, picture.size() / 2));
+    LogCapture log;
+    EXPECT_EQ(source->nextFrame(), nullptr);
+    EXPECT_EQ(source->nextFrame(), nullptr);
+    EXPECT_EQ(log.lines().size(), 2u);
+    EXPECT_TRUE(log.contains("camera: " + (folder / "b.png").string() + " cannot be decoded: picture data ends early, passed over"));
+    writeBytes(folder / "a.png", picture);
+    EXPECT_EQ(redsOfFrames(*source, 2), (std::vector<int> {0x40, 0x40}));
+}
+
+// A picture left out says why: more pixels than the decoders take, no picture at all, or the
+// decoder's own words for data it cannot decode.
+TEST(PictureFrameSource, SaysWhyEachPictureIsLeftOut)
+{
+    ScopedDataFolder scratch;
+    const auto folder = cameraFolder(scratch);
+    const std::string picture = solidPng(8, 8, 0x204080);
+    writeBytes(folder / "a.png", picture);
+    writeBytes(folder / "huge.png", pngSized(picture, 20000, 20000));
+    writeBytes(folder / "noise.png", randomBytes(4096, 7));
+    writeBytes(folder / "cut.png", picture.substr(0, picture.size() - 20));
+    LogCapture log;
+    EXPECT_EQ(PictureFrameSource::fromPath(folder)->pictureCount(), 1u);
+    const auto said = [&](const char* file) { return "camera: " + (folder / file).string() + " "; };
+    EXPECT_TRUE(log.contains(said("huge.png") + "has more pixels than the program decodes (20000 x 20000; at most "
+                             "67108864 pixels, 32767 on a side), left out"));
+    EXPECT_TRUE(log.contains(said("noise.png") + "is not a picture, left out"));
+    EXPECT_TRUE(log.contains(said("cut.png") + "cannot be decoded: picture data ends early, left out"));
+}
+
+// In a folder, a file over the limit is passed over from the size it says as it is opened, never
+// read; one of exactly the limit is read whole (a picture of several megabytes, then zeros to the
+// limit) and shown.
+TEST(PictureFrameSource, ReadsAFileOfUpToTheLimitAndNothingOfALargerOne)
+{
+    ScopedDataFolder scratch;
+    const auto folder = cameraFolder(scratch);
+    const auto noise = UIImage::imageWithData(solidPng(1200, 1000, 0));
+    std::mt19937 random(11);
+    auto* pixels = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(noise->surface()));
+    std::generate_n(pixels, 1200 * 1000, [&] { return 0xFF000000u | (random() & 0xFFFFFFu); });
+    cairo_surface_mark_dirty(noise->surface());
+    const std::string png = noise->pngData().value_or("");
+    ASSERT_GT(png.size(), 3u << 20);
+    writeBytes(folder / "at-limit.png", png);
+    std::filesystem::resize_file(folder / "at-limit.png", PixelLimits::MaxFileBytes);
+    writeBytes(folder / "over-limit.png", png);
+    std::filesystem::resize_file(folder / "over-limit.png", PixelLimits::MaxFileBytes + 1);
+
+    LogCapture log;
+    const std::uint64_t before = ProcessCounters::bytesRead();
+    const auto source = PictureFrameSource::fromPath(folder);
+    EXPECT_LT(ProcessCounters::bytesRead() - before, PixelLimits::MaxFileBytes + (1u << 20)) << "the larger file was read";
+    ASSERT_EQ(source->pictureCount(), 1u);
+    const auto shown = source->nextFrame();
+    ASSERT_TRUE(shown);
+    EXPECT_TRUE(shown->hasSamePixels(*noise));
+    EXPECT_TRUE(log.contains("camera: " + (folder / "over-limit.png").string() + " is too large to be a picture ("
+                             + std::to_string(PixelLimits::MaxFileBytes + 1) + " bytes;"));
 }

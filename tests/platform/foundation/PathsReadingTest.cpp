@@ -1,4 +1,6 @@
 #include "platform/foundation/Paths.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProcessCounters.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -72,4 +74,21 @@ TEST(Paths, ReadsNothingButARegularFileAndNeverWaits)
     EXPECT_EQ(fromPipe.error, EINVAL);
     EXPECT_FALSE(fromZero.bytes);
     EXPECT_EQ(fromZero.error, EINVAL) << "/dev/zero was read";
+}
+
+// A file that holds more than it said, as /proc's pagemap does (it says it is empty and holds eight
+// bytes for every page of the address space), is refused once a byte past the limit is in, and the
+// read never held more than the limit: a buffer grown by doubling would copy half of it into one of
+// twice its size on the way. ThreadSanitizer shadows every byte written with four more.
+TEST(Paths, AReadThatFindsMoreThanItSaidNeverHoldsMoreThanTheLimit)
+{
+    constexpr std::uint64_t MB = 1 << 20, limit = 40 * MB + 8, slack = 12 * MB;
+    constexpr std::uint64_t shadowed = ChildProcess::UnderThreadSanitizer ? 5 : 1;
+    ASSERT_TRUE(ProcessCounters::resetPeakResident());
+    const std::uint64_t before = ProcessCounters::peakResidentBytes();
+    const auto read = readWithError("/proc/self/pagemap", limit);
+    const std::uint64_t grown = ProcessCounters::peakResidentBytes() - before;
+    EXPECT_FALSE(read.bytes);
+    EXPECT_EQ(read.error, EFBIG);
+    EXPECT_LT(grown, (limit + slack) * shadowed) << grown / MB << " MB";
 }

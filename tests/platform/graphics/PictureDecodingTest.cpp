@@ -1,8 +1,12 @@
 #include "platform/graphics/ExifOrientation.h"
+#include "platform/graphics/PictureData.h"
 
 #include "tests/support/TestPictures.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
 
 namespace {
 bool reddish(const UIImage::Pixel& p) { return p.red > 200 && p.blue < 60 && p.green < 60; }
@@ -73,7 +77,14 @@ TEST(PictureDecoding, GreyJpegAndAnimatedGif)
     EXPECT_TRUE(bluish(gif->images()[2]->pixelAt(3, 3)));
 }
 
-TEST(PictureDecoding, BrokenAndHostilePicturesGiveNothing)
+namespace {
+struct Hostile {
+    std::string bytes;
+    std::string why; // how what the decoders say of it begins
+    bool inHeader; // seen from the header alone
+};
+
+std::vector<Hostile> brokenAndHostilePictures()
 {
     const std::string jpeg = testPicture("photo.jpg"), png = testPicture("interlaced.png"), gif = testPicture("animated.gif");
     std::string hugeJpeg = jpeg;
@@ -83,30 +94,71 @@ TEST(PictureDecoding, BrokenAndHostilePicturesGiveNothing)
             break;
         }
     }
+    std::string wideJpeg = hugeJpeg; // 40000 × 40000: within the library's limit, beyond ours
+    wideJpeg.replace(wideJpeg.find(std::string("\xFF\xFF\xFF\xFF", 4)), 4, std::string("\x9C\x40\x9C\x40", 4));
     std::string hugeGif = gif;
     hugeGif[6] = hugeGif[7] = hugeGif[8] = hugeGif[9] = '\xFF'; // logical screen 65535 × 65535
-    std::string hugePng = png, corruptPng = png;
-    hugePng.replace(16, 8, std::string("\0\x01\x86\xA0\0\x01\x86\xA0", 8)); // 100000 × 100000
-    std::uint32_t crc = ~0u; // the header's checksum made right again, so that only the size is wrong
-    for (std::size_t i = 12; i < 29; ++i)
-        for (int bit = 0, ch = static_cast<unsigned char>(hugePng[i]); bit < 8; ++bit, ch >>= 1)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - ((crc ^ ch) & 1u)));
-    for (int i = 0; i < 4; ++i)
-        hugePng[29 + i] = static_cast<char>(~crc >> (24 - 8 * i));
+    std::string corruptPng = png;
     corruptPng[200] ^= 0x5A; // in the pixel data, whose checksum then fails
     // Thirteen small frames on a 2048 × 2048 canvas: together beyond what an animation may hold.
     const std::string still = testPicture("still.gif"); // header, screen, colours; then a frame and ';'
     std::string manyFrames = still.substr(0, 6) + std::string("\0\x08\0\x08", 4) + still.substr(10, 9);
     for (int i = 0; i < 13; ++i)
         manyFrames += still.substr(19, still.size() - 20) + (i == 12 ? ";" : "");
-    const std::string cases[] = {
-        jpeg.substr(0, jpeg.size() - 20), png.substr(0, png.size() - 20), gif.substr(0, gif.size() - 10),
-        hugeJpeg, hugeGif, hugePng, corruptPng, manyFrames, "RIFF\x10\0\0\0WEBPVP8 garbage", std::string("\xFF\xD8\xFF", 3),
-        "<html>not found</html>", "",
+    const std::string pixels = "has more pixels than the program decodes (";
+    return {
+        {jpeg.substr(0, jpeg.size() - 20), "cannot be decoded: Premature end of JPEG file", true},
+        {png.substr(0, png.size() - 20), "cannot be decoded: picture data ends early", false},
+        {gif.substr(0, gif.size() - 10), "cannot be decoded: Failed to read from given file", true},
+        {hugeJpeg, "cannot be decoded: Maximum supported image dimension is 65500 pixels", true},
+        {wideJpeg, pixels + "40000 x 40000; at most 67108864 pixels, 32767 on a side)", true},
+        {hugeGif, pixels + "65535 x 65535;", true},
+        {pngSized(png, 100000, 100000), pixels + "100000 x 100000;", true},
+        {corruptPng, "cannot be decoded: bad adaptive filter value", false},
+        {manyFrames, "cannot be decoded: its frames together have more than 50331648 pixels", true},
+        {"RIFF\x10\0\0\0WEBPVP8 garbage", "is not a picture", true}, // ends at the first zero
+        {std::string("RIFF\x10\0\0\0WEBPVP8 garbage", 24), "cannot be decoded: the WebP data", true},
+        {std::string("\xFF\xD8\xFF", 3), "cannot be decoded: ", true},
+        {"<html>not found</html>", "is not a picture", true},
+        {"", "is not a picture", true},
     };
-    for (const auto& bytes : cases)
-        EXPECT_FALSE(UIImage::imageWithData(bytes)) << bytes.size();
+}
+} // namespace
+
+TEST(PictureDecoding, BrokenAndHostilePicturesGiveNothing)
+{
+    for (const auto& hostile : brokenAndHostilePictures())
+        EXPECT_FALSE(UIImage::imageWithData(hostile.bytes)) << hostile.bytes.size();
     EXPECT_FALSE(UIImage::imageWithContentsOfFile("/nonexistent/picture.png"));
+}
+
+// Each decoder says why it made nothing, in its library's own words for damaged data; what the
+// header shows (the size, the frames, the format) is said from the header alone, which also gives
+// the size and frames of a good picture without decoding it.
+TEST(PictureDecoding, SaysWhyAPictureGivesNothingAndReadsTheSizeFromTheHeader)
+{
+    for (const auto& hostile : brokenAndHostilePictures()) {
+        SCOPED_TRACE(hostile.why);
+        PictureProblem decoding, probing;
+        EXPECT_FALSE(PictureData::decode(hostile.bytes, 1, decoding));
+        EXPECT_EQ(decoding.describe().substr(0, hostile.why.size()), hostile.why) << decoding.describe();
+        const auto header = PictureData::probe(hostile.bytes, probing);
+        EXPECT_EQ(!header, hostile.inHeader);
+        if (!header) {
+            EXPECT_EQ(probing.describe().substr(0, hostile.why.size()), hostile.why) << probing.describe();
+        }
+    }
+    const std::pair<const char*, PictureHeader> good[] = {
+        {"photo.jpg", {16, 8}}, {"exif6-mm.jpg", {16, 8}}, {"interlaced.png", {16, 8}},
+        {"animated.gif", {16, 8, 3}}, {"picture.webp", {16, 8}},
+    };
+    for (const auto& [file, expected] : good) {
+        PictureProblem problem;
+        const auto header = PictureData::probe(testPicture(file), problem);
+        ASSERT_TRUE(header) << file << ": " << problem.describe();
+        EXPECT_EQ(std::tuple(header->width, header->height, header->frames),
+                  std::tuple(expected.width, expected.height, expected.frames)) << file;
+    }
 }
 
 TEST(PictureDecoding, GifFramesReachingBeyondTheCanvasAreClipped)

@@ -1,0 +1,158 @@
+// Peak resident memory of the camera stand-in fed a folder of 8192 × 8192 pictures (PNGs of one
+// colour each, some 200 KB a file and 256 MiB decoded), six or twelve of them. Counters, in MB above
+// what was resident before the folder was read (the kernel's high-water mark, reset first):
+// start_peak_mb while PictureFrameSource::fromPath reads the folder and decodes what fits its
+// budget, show_peak_mb while the camera then shows every picture twice (nextFrame 2 × count times,
+// each frame let go before the next, as the capture thread does); pictures is the count the camera
+// took, shown the frames that showed their own picture's colour in turn.
+//
+// BM_CameraFolderUnder2GiB does the same in a forked child whose address space is limited to 2 GiB
+// (setrlimit RLIMIT_AS), as a machine with that much memory would hold the program. The child runs
+// one thread and maps no arenas of others; start_vm_mb is the address space it had when the limit
+// was set and vm_peak_mb the most it ever had, so the limit is met by pictures, not reservations.
+#include "platform/capture/PictureFrameSource.h"
+
+#include "tests/support/ProcessCounters.h"
+#include "tests/support/TestPictures.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr int Side = 8192;
+constexpr double MB = 1024.0 * 1024.0;
+
+std::uint32_t colourOf(int picture)
+{
+    return static_cast<std::uint32_t>(0x10 + 0x13 * picture) << 16 | 0x4080;
+}
+
+// A folder of count pictures, made once and removed as the program ends.
+class PictureFolder {
+public:
+    explicit PictureFolder(int count)
+    {
+        std::string pattern = (fs::temp_directory_path() / "floorpad-camera-bench-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            return;
+        m_path = pattern;
+        for (int i = 0; i < count; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "picture-%02d.png", i);
+            std::ofstream(m_path / name, std::ios::binary) << solidPng(Side, Side, colourOf(i));
+        }
+    }
+    ~PictureFolder()
+    {
+        std::error_code ec;
+        if (!m_path.empty())
+            fs::remove_all(m_path, ec);
+    }
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+const fs::path& folderOf(int count)
+{
+    static std::map<int, std::unique_ptr<PictureFolder>> folders;
+    auto& folder = folders[count];
+    if (!folder)
+        folder = std::make_unique<PictureFolder>(count);
+    return folder->path();
+}
+
+struct Measured {
+    double startPeakMB = 0, showPeakMB = 0;
+    double pictures = 0, shown = 0;
+};
+
+Measured measure(const fs::path& folder, int count)
+{
+    Measured out;
+    ProcessCounters::resetPeakResident();
+    const double before = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB;
+    const auto source = PictureFrameSource::fromPath(folder);
+    out.startPeakMB = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB - before;
+    out.pictures = static_cast<double>(source->pictureCount());
+    for (int i = 0; i < 2 * count; ++i) {
+        const auto frame = source->nextFrame();
+        const auto pixel = frame ? frame->pixelAt(Side / 2, Side / 2) : UIImage::Pixel {};
+        const auto colour = static_cast<std::uint32_t>(pixel.red) << 16 | pixel.green << 8 | pixel.blue;
+        out.shown += frame && colour == colourOf(i % count) ? 1 : 0;
+    }
+    out.showPeakMB = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB - before;
+    return out;
+}
+
+void report(benchmark::State& state, const Measured& measured)
+{
+    state.counters["start_peak_mb"] = measured.startPeakMB;
+    state.counters["show_peak_mb"] = measured.showPeakMB;
+    state.counters["pictures"] = measured.pictures;
+    state.counters["shown"] = measured.shown;
+}
+
+void BM_CameraFolder(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    const auto& folder = folderOf(count);
+    for (auto _ : state)
+        report(state, measure(folder, count));
+}
+BENCHMARK(BM_CameraFolder)->Arg(6)->Arg(12)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+struct InChild {
+    Measured measured;
+    double startVmMB = 0, vmPeakMB = 0;
+};
+
+void BM_CameraFolderUnder2GiB(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    const auto& folder = folderOf(count);
+    for (auto _ : state) {
+        int channel[2];
+        if (::pipe(channel) != 0) {
+            state.SkipWithError("no pipe");
+            return;
+        }
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            InChild result;
+            result.startVmMB = static_cast<double>(ProcessCounters::field("/proc/self/status", "VmSize:")) / 1024;
+            const rlimit limit {rlim_t {2} << 30, rlim_t {2} << 30};
+            if (::setrlimit(RLIMIT_AS, &limit) == 0)
+                result.measured = measure(folder, count);
+            result.vmPeakMB = static_cast<double>(ProcessCounters::field("/proc/self/status", "VmPeak:")) / 1024;
+            const bool written = ::write(channel[1], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
+            ::_exit(written ? 0 : 1);
+        }
+        ::close(channel[1]);
+        InChild result;
+        const bool read = ::read(channel[0], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
+        ::close(channel[0]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        if (!read) {
+            state.SkipWithError("the child ended without a result");
+            return;
+        }
+        report(state, result.measured);
+        state.counters["start_vm_mb"] = result.startVmMB;
+        state.counters["vm_peak_mb"] = result.vmPeakMB;
+    }
+}
+BENCHMARK(BM_CameraFolderUnder2GiB)->Arg(12)->Iterations(1)->Unit(benchmark::kMillisecond);
+} // namespace
+
+BENCHMARK_MAIN();
