@@ -7,27 +7,21 @@
 #include "platform/foundation/FolderLock.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NSTimer.h"
-#include "platform/foundation/OpenFolder.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/foundation/UniqueFd.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/UIApplication.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <sys/signalfd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -59,37 +53,6 @@ std::optional<AVAuthorizationStatus> permissionNamed(const std::string& name)
     return std::nullopt;
 }
 
-// Why no picture can be at path: nothing is there, a link there leads nowhere, the way to it cannot
-// be taken or what is there cannot be read (with the system's reason), a file there is too large to
-// be a picture, or what is there is neither a file nor a folder (a named pipe, a socket, a device),
-// which would only be waited on. Nothing when a file or folder is there that may be read (whether
-// it shows a picture is for the picture source to say).
-std::optional<std::string> noPictureAt(const std::filesystem::path& path)
-{
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        if (const int error = errno; error != ENOENT)
-            return path.string() + " cannot be reached: " + std::strerror(error);
-        if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
-            return path.string() + " is a link to something missing";
-        return "nothing is at " + path.string();
-    }
-    if (S_ISDIR(info.st_mode)) {
-        // A folder that may not be listed shows none of the pictures it holds.
-        if (!UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))) {
-            const int error = errno;
-            return path.string() + " cannot be read: " + std::strerror(error);
-        }
-        return std::nullopt;
-    }
-    if (S_ISREG(info.st_mode)) {
-        if (const auto why = PictureFrameSource::whyUnreadable(path))
-            return path.string() + " " + *why;
-        return std::nullopt;
-    }
-    return path.string() + " is not a picture (" + whatItIs(info) + ")";
-}
-
 // The camera sees the pictures at path (a file, or a folder shown in a cycle); without one the
 // program has no camera. False, having said why, when the path shows no picture.
 bool installCamera(const Options& options)
@@ -98,7 +61,8 @@ bool installCamera(const Options& options)
         AVCaptureDevice::setAuthorizationStatus(*options.cameraPermission);
     if (!options.camera)
         return true;
-    if (const auto none = noPictureAt(*options.camera)) {
+    using FolderThere = PictureFrameSource::FolderThere;
+    if (const auto none = PictureFrameSource::whyNoPictureAt(*options.camera, FolderThere::Listed)) {
         NSLog("camera: %s", none->c_str());
         return false;
     }

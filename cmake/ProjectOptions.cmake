@@ -48,11 +48,19 @@ function(floorpad_library name)
   target_link_libraries(${name} PUBLIC floorpad_options ${ARG_DEPS})
 endfunction()
 
-# floorpad_test(name [DEPS ...]): one GoogleTest program from the .cpp files of the calling folder.
+# floorpad_test(name [DEPS ...] [ALONE test ...]): one GoogleTest program from the .cpp files of the
+# calling folder. The tests named ALONE (Suite.Name) run with no other test beside them: they change
+# what the whole machine shows the others, such as the system's table of file locks.
 function(floorpad_test name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;ALONE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${sources} ${PROJECT_SOURCE_DIR}/tests/support/process/TemporaryDataFolder.cpp)
   target_link_libraries(${name} PRIVATE floorpad_options test_support GTest::gtest_main GTest::gmock ${ARG_DEPS})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+  if(ARG_ALONE)
+    list(JOIN ARG_ALONE ":" alone)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "-${alone}" PROPERTIES TIMEOUT 120)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 TEST_FILTER "${alone}" PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+  endif()
 endfunction()

@@ -1,34 +1,49 @@
 #include "platform/capture/PictureFrameSource.h"
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/OpenFolder.h"
 #include "platform/foundation/UniqueFd.h"
 #include "platform/graphics/PictureData.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace {
-std::vector<fs::path> picturesAt(const fs::path& path)
+// The entries of the folder at path in name order, or path itself when it is no folder.
+std::vector<fs::path> entriesAt(const fs::path& path)
 {
     std::error_code ec;
     if (!fs::is_directory(path, ec))
         return {path};
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(path, ec)) {
-        // An entry that cannot even be looked at (a loop of links, or one in a folder that may
-        // be listed but not entered) is tried all the same, to say why it is left out; one gone
-        // meanwhile, or a link to nothing, is no picture of the folder's.
-        std::error_code unknown;
-        if (entry.is_regular_file(unknown) || (unknown && unknown != std::errc::no_such_file_or_directory))
-            files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+    std::vector<fs::path> entries;
+    for (const auto& entry : fs::directory_iterator(path, ec))
+        entries.push_back(entry.path());
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// Why the file at path can hold no picture read, in words that follow its path ("cannot be read:
+// Permission denied", "is too large to be a picture (...)"), found without reading it; nothing when
+// it may be read.
+std::optional<std::string> whyUnreadable(const fs::path& file)
+{
+    // Opened without waiting, as the picture is read: a named pipe put there since is not waited on.
+    const UniqueFd opened(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat info {};
+    PictureProblem problem;
+    if (!opened || ::fstat(opened.get(), &info) != 0)
+        problem.unreadable(errno);
+    else if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > PixelLimits::MaxFileBytes)
+        problem.tooLarge(static_cast<std::uint64_t>(info.st_size));
+    else
+        return std::nullopt;
+    return problem.describe();
 }
 
 // The picture decoded now when it fits in room (taken from it), else left to be decoded at its
@@ -54,7 +69,11 @@ std::shared_ptr<PictureFrameSource> PictureFrameSource::fromPath(const fs::path&
 {
     std::vector<Picture> pictures;
     std::size_t room = budget;
-    for (auto& file : picturesAt(path)) {
+    for (auto& file : entriesAt(path)) {
+        if (const auto why = whyNoPictureAt(file, FolderThere::NotAPicture)) {
+            NSLog("camera: %s, left out", why->c_str());
+            continue;
+        }
         PictureProblem problem;
         if (auto picture = admit(file, room, problem))
             pictures.push_back({std::move(file), std::move(*picture)});
@@ -64,19 +83,31 @@ std::shared_ptr<PictureFrameSource> PictureFrameSource::fromPath(const fs::path&
     return std::shared_ptr<PictureFrameSource>(new PictureFrameSource(std::move(pictures), interval));
 }
 
-std::optional<std::string> PictureFrameSource::whyUnreadable(const fs::path& file)
+std::optional<std::string> PictureFrameSource::whyNoPictureAt(const fs::path& path, FolderThere folder)
 {
-    // Opened without waiting, as the picture is read: a named pipe there is not waited on.
-    const UniqueFd opened(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
-    PictureProblem problem;
-    if (!opened || ::fstat(opened.get(), &info) != 0)
-        problem.unreadable(errno);
-    else if (S_ISREG(info.st_mode) && static_cast<std::uint64_t>(info.st_size) > PixelLimits::MaxFileBytes)
-        problem.tooLarge(static_cast<std::uint64_t>(info.st_size));
-    else
+    if (::stat(path.c_str(), &info) != 0) {
+        if (const int error = errno; error != ENOENT)
+            return path.string() + " cannot be reached: " + std::strerror(error);
+        if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+            return path.string() + " is a link to something missing";
+        return "nothing is at " + path.string();
+    }
+    if (S_ISDIR(info.st_mode) && folder == FolderThere::Listed) {
+        // A folder that may not be listed shows none of the pictures it holds.
+        if (!UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))) {
+            const int error = errno;
+            return path.string() + " cannot be read: " + std::strerror(error);
+        }
         return std::nullopt;
-    return problem.describe();
+    }
+    if (S_ISREG(info.st_mode)) {
+        if (const auto why = whyUnreadable(path))
+            return path.string() + " " + *why;
+        return std::nullopt;
+    }
+    // Anything else (a named pipe, a socket, a device) would only be waited on or read without end.
+    return path.string() + " is not a picture (" + whatItIs(info) + ")";
 }
 
 PictureFrameSource::PictureFrameSource(std::vector<Picture> pictures, TimeInterval interval)

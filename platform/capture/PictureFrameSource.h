@@ -12,12 +12,13 @@
 #include <vector>
 
 // Pictures from a file, or from every picture of a folder in name order, shown in a cycle, one per
-// frame interval. Every file is read at the start and its header checked; one that holds no
-// picture the decoders take is left out, with a log line saying why, and with none left the camera
-// sees nothing. Pictures are decoded at the start and kept while together they fit the budget; the
-// rest are decoded when their frame comes and let go with it, so a folder of many large pictures
-// costs the budget and the picture shown. One that cannot be decoded at its turn (changed or gone
-// meanwhile, or no memory) is passed over with a log line, and the next is shown.
+// frame interval. Every file is read at the start and its header checked; an entry that holds no
+// picture the decoders take (a subfolder, a named pipe or a device among them, never waited on or
+// read) is left out, with a log line saying why, and with none left the camera sees nothing.
+// Pictures are decoded at the start and kept while together they fit the budget; the rest are
+// decoded when their frame comes and let go with it, so a folder of many large pictures costs the
+// budget and the picture shown. One that cannot be decoded at its turn (changed or gone meanwhile,
+// or no memory) is passed over with a log line, and the next is shown.
 // nextFrame() is called on the capture thread, pictureCount() from any.
 class PictureFrameSource final : public FrameSource {
 public:
@@ -27,10 +28,15 @@ public:
     static std::shared_ptr<PictureFrameSource> fromPath(const std::filesystem::path& path,
                                                         TimeInterval interval = DefaultFrameInterval,
                                                         std::size_t budget = DefaultBudget);
-    // Why the file at path can hold no picture read, in words that follow its path ("cannot be read:
-    // Permission denied", "is too large to be a picture (...)"), found without reading it; nothing
-    // when it may be read (whether it holds a picture is for the decoders to say).
-    static std::optional<std::string> whyUnreadable(const std::filesystem::path& file);
+    // What a folder at a path is to the camera: the folder of pictures it was given, listed, or an
+    // entry of that folder, which is never descended into.
+    enum class FolderThere { Listed, NotAPicture };
+    // Why no picture can be at path, said whole with the path in it ("nothing is at P", "P is a link
+    // to something missing", "P cannot be reached: Not a directory", "P cannot be read: Permission
+    // denied", "P is too large to be a picture (...)", "P is not a picture (it is a named pipe)"),
+    // found without reading what is there or waiting on it. Nothing when a file or a listed folder
+    // that may be read is there: whether it shows a picture is for the decoders to say.
+    static std::optional<std::string> whyNoPictureAt(const std::filesystem::path& path, FolderThere folder);
     // The next picture of the cycle; null when none of them could be decoded (each tried once).
     UIImagePtr nextFrame() override;
     TimeInterval frameInterval() const override { return m_interval; }

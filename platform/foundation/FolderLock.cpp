@@ -30,6 +30,12 @@ std::function<void()>& beforeLocking()
     return work;
 }
 
+// Said of a lock the system's table of file locks shows on a file of the lock's number on the lock's
+// file system, whose parts (btrfs subvolumes, an overlay's layers) each number their files afresh.
+constexpr const char AnotherFileOfItsNumber[]
+    = ", or another file of the same number on this file system, which the system's table of file locks does "
+      "not tell apart";
+
 // Names tried in turn for a file to be moved aside from the lock's name: where every one is taken,
 // the text names none rather than one a move would write over.
 constexpr int MostAsideNames = 100;
@@ -71,8 +77,13 @@ std::string FolderLock::refused(const std::string& why) const
 
 std::string FolderLock::heldText(const LockTable::Finding& finding) const
 {
-    return "another run is using it: " + LockTable::holderText(finding) + " holds "
-        + m_folder->pathOf(LockName).string();
+    return "another run is using it: " + holdsText(finding);
+}
+
+std::string FolderLock::holdsText(const LockTable::Finding& finding) const
+{
+    return LockTable::holderText(finding) + " holds " + m_folder->pathOf(LockName).string()
+        + (finding.mayBeAnotherFile ? AnotherFileOfItsNumber : "");
 }
 
 std::string FolderLock::asideName() const
@@ -91,9 +102,16 @@ std::string FolderLock::refusedAsItStands(const struct stat& file, LockRefusal w
 {
     // A file a live run holds is its lock, whatever the run could read of it: it is not to be moved,
     // removed or promised anything.
-    if (table.held)
+    if (table.held && !table.mayBeAnotherFile)
         return heldText(table);
-    const std::string text = refused(lockRefusalText(why, file, access, asideName(), fd));
+    std::string text = refused(lockRefusalText(why, file, access, asideName(), fd));
+    // A lock the table may show on another file of the same number is no run's only once its holder
+    // is seen to be none: what may be done is said for then.
+    if (table.held) {
+        const std::string holder = table.holder ? "process " + std::to_string(*table.holder) : "that process";
+        text = "another run may be using it: " + holdsText(table) + "; if " + holder + " is no run of this program: "
+            + text;
+    }
     if (!table.readable)
         return text + "; this holds only if no run is using it, which the system's table of file locks would tell "
                       "but cannot be read: " + table.problem;

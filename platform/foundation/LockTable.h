@@ -23,8 +23,15 @@ struct Finding {
     bool readable = false;
     // A process holds a lock on the file.
     bool held = false;
-    // Which, where the table names it.
+    // Which, and whose, where the table names a process that has not ended and, where the run may
+    // see its open files, has the file open: the table keeps naming the process that took a lock
+    // after it has ended, while another it handed the file to holds the lock on.
     std::optional<pid_t> holder;
+    uid_t holderAccount = 0;
+    // The lock was matched only by the device of the whole file system, which numbers the files of
+    // its parts (btrfs subvolumes, an overlay's layers) each afresh, so it may be on another file of
+    // the same inode number; the holder could not be seen to have this one open.
+    bool mayBeAnotherFile = false;
     // Why the table could not be read or matched: the system's reason.
     std::string problem;
     // Where the table was read but runs may use the file that it cannot show: "outside this
@@ -36,7 +43,7 @@ struct Finding {
 // empty) by name, which tells the mount it is on.
 Finding ask(const struct stat& file, int at, const std::string& name = {});
 // Who holds a lock, for a run turned away: "process N of this account", "process N of another
-// account (uid U)", or "a process" where the table does not name it.
+// account (uid U)", or "a process" where the table names none that can be.
 std::string holderText(const Finding& finding);
 
 // Tests only: the table read in place of the system's (nothing: the system's again).

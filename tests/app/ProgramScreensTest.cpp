@@ -171,8 +171,9 @@ TEST(Program, HoldsItsScreensFolderForOneRunAtATime)
 }
 
 // The folder holder keeps the folder held until its command has ended, whatever ends the holder:
-// while the command runs on, a second holder and a run of the program are turned away; once it has
-// ended, the folder is free.
+// while the command runs on, a second holder and a run of the program are turned away, told of a
+// process that holds the lock but never of the holder, which has ended; once the command has ended,
+// the folder is free.
 TEST(Program, TheFolderHolderKeepsTheFolderUntilItsCommandHasEnded)
 {
     ScopedDataFolder scratch;
@@ -206,12 +207,17 @@ TEST(Program, TheFolderHolderKeepsTheFolderUntilItsCommandHasEnded)
         ::kill(holder, signal);
         int status = 0;
         ASSERT_EQ(::waitpid(holder, &status, 0), holder);
+        const auto before = readFile(scratch.path() / "messages").value_or("").size();
         const int second = holdWith("true");
+        const auto told = readFile(scratch.path() / "messages").value_or("").substr(before);
         const int run = runWritingScreensInto(scratch.path() / "data", screens);
         ASSERT_TRUE(std::ofstream(release));
         ASSERT_TRUE(started) << "the command did not start";
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
         EXPECT_EQ(WEXITSTATUS(second), 1) << "a second holder held the folder while the command ran on";
+        EXPECT_NE(told.find("another run is using it: a process holds " + (screens / ".floorpad-screens.lock").string()),
+                  std::string::npos)
+            << told;
         EXPECT_EQ(run, 1) << "a run held the folder while the command ran on";
         EXPECT_TRUE(waitFor([&] { return holdWith("true") == 0; })) << "the folder was not free once the command ended";
     }

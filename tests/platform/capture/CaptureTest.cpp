@@ -271,7 +271,7 @@ TEST(PictureFrameSource, ShowsTheReadablePicturesOfAFolderInNameOrderInACycle)
 }
 
 // In a folder, a file too large for any decoder is passed over unread, and an entry that cannot be
-// read (a loop of links) is left out with the system's reason; the other pictures are shown.
+// reached (a loop of links) is left out with the system's reason; the other pictures are shown.
 TEST(PictureFrameSource, LeavesOutSayingWhyWhatIsTooLargeOrCannotBeRead)
 {
     ScopedDataFolder scratch;
@@ -287,7 +287,7 @@ TEST(PictureFrameSource, LeavesOutSayingWhyWhatIsTooLargeOrCannotBeRead)
                              + std::to_string(PixelLimits::MaxFileBytes + 1) + " bytes; no picture read is over "
                              + std::to_string(PixelLimits::MaxFileBytes) + " bytes), left out"));
     EXPECT_TRUE(log.contains("camera: " + (folder / "loop.png").string()
-                             + " cannot be read: Too many levels of symbolic links, left out"));
+                             + " cannot be reached: Too many levels of symbolic links, left out"));
 }
 
 // A named pipe given as the camera's picture is no picture, said at once: never waited on for a
@@ -305,6 +305,35 @@ TEST(PictureFrameSource, NeverWaitsOnANamedPipe)
     }
     EXPECT_FALSE(waited) << "the named pipe was waited on";
     EXPECT_EQ(reading.get(), 0u);
+}
+
+// Every entry of a folder that is not shown says why, in the words the camera's own path would get:
+// a named pipe is never waited on, a device behind a link never read, and a folder never looked into.
+TEST(PictureFrameSource, SaysWhyEachEntryThatIsNoFileIsLeftOut)
+{
+    ScopedDataFolder scratch;
+    const auto folder = scratch.path() / "camera";
+    std::filesystem::create_directories(folder / "older");
+    codeFrame({8, 8}, {})->writePNG(folder / "a.png");
+    codeFrame({16, 8}, {})->writePNG(folder / "older" / "b.png");
+    ASSERT_EQ(::mkfifo((folder / "fifo.png").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", folder / "zero.png");
+    std::filesystem::create_symlink("gone.png", folder / "dangling.png");
+    LogCapture log;
+    auto listing = std::async(std::launch::async, [&] { return PictureFrameSource::fromPath(folder); });
+    const bool waited = listing.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+    if (waited)
+        ::close(::open((folder / "fifo.png").c_str(), O_WRONLY | O_CLOEXEC));
+    ASSERT_FALSE(waited) << "an entry was waited on or read";
+    const auto source = listing.get();
+    ASSERT_EQ(source->pictureCount(), 1u);
+    EXPECT_EQ(source->nextFrame()->pixelWidth(), 8);
+    const auto said = [&](const char* entry) { return "camera: " + (folder / entry).string() + " "; };
+    for (const auto& line : {said("fifo.png") + "is not a picture (it is a named pipe), left out",
+                             said("zero.png") + "is not a picture (it is a device), left out",
+                             said("dangling.png") + "is a link to something missing, left out",
+                             said("older") + "is not a picture (it is a folder), left out"})
+        EXPECT_TRUE(log.contains(line)) << line;
 }
 
 namespace {
@@ -457,4 +486,52 @@ TEST(PictureFrameSource, ReadsAFileOfUpToTheLimitAndNothingOfALargerOne)
     EXPECT_TRUE(shown->hasSamePixels(*noise));
     EXPECT_TRUE(log.contains("camera: " + (folder / "over-limit.png").string() + " is too large to be a picture ("
                              + std::to_string(PixelLimits::MaxFileBytes + 1) + " bytes;"));
+}
+
+// An animation counts every frame against the budget: one whose frames do not fit together is
+// decoded at its turn, though one frame would fit, and leaves the room to the still picture after it.
+TEST(PictureFrameSource, CountsEveryFrameOfAnAnimationAgainstItsBudget)
+{
+    ScopedDataFolder scratch;
+    const auto folder = cameraFolder(scratch);
+    writeBytes(folder / "a.gif", testPicture("animated.gif")); // three frames of 16 x 8
+    writeBytes(folder / "b.png", solidPng(16, 8, 0x400000));
+    constexpr std::size_t frame = 16 * 8 * 4;
+    // Whether each picture is the same one round after round, that is kept decoded.
+    const auto kept = [&](std::size_t budget) {
+        const auto source = PictureFrameSource::fromPath(folder, FrameSource::DefaultFrameInterval, budget);
+        std::vector<std::uint64_t> shown;
+        for (int i = 0; i < 4; ++i) {
+            const auto image = source->nextFrame();
+            shown.push_back(image ? image->identity() : 0);
+        }
+        return std::pair(shown[0] && shown[0] == shown[2], shown[1] && shown[1] == shown[3]);
+    };
+    EXPECT_EQ(kept(frame * 2), std::pair(false, true));
+    EXPECT_EQ(kept(frame * 3), std::pair(true, false));
+}
+
+// A picture passed over is said to be once while it stays so, and said again when it fails after
+// it has been shown since.
+TEST(PictureFrameSource, SaysAgainThatAPictureIsPassedOverOnceItHasBeenShownSince)
+{
+    ScopedDataFolder scratch;
+    const auto folder = cameraFolder(scratch);
+    const std::string picture = solidPng(8, 8, 0x400000);
+    writeBytes(folder / "a.png", picture);
+    writeBytes(folder / "b.png", solidPng(8, 8, 0x800000));
+    const auto source = PictureFrameSource::fromPath(folder, FrameSource::DefaultFrameInterval, 0);
+    ASSERT_EQ(source->pictureCount(), 2u);
+    const std::string passedOver
+        = "camera: " + (folder / "a.png").string() + " cannot be read: No such file or directory, passed over";
+    const std::vector<int> onlyB(4, 0x80);
+    LogCapture log;
+    std::filesystem::remove(folder / "a.png");
+    EXPECT_EQ(redsOfFrames(*source, 4), onlyB);
+    EXPECT_EQ(linesWith(log, passedOver), 1u);
+    writeBytes(folder / "a.png", picture);
+    EXPECT_EQ(redsOfFrames(*source, 2), (std::vector<int> {0x40, 0x80}));
+    std::filesystem::remove(folder / "a.png");
+    EXPECT_EQ(redsOfFrames(*source, 4), onlyB);
+    EXPECT_EQ(linesWith(log, passedOver), 2u);
 }

@@ -3,14 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <sched.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -37,16 +43,24 @@ LockTable::Finding askOf(const fs::path& table, const fs::path& file)
 } // namespace
 
 // A file is held only by a line that names both its file system and its inode, and holds a lock
-// rather than waits for one; any kind of lock counts, and a line naming no process says only "a
-// process" holds it.
+// rather than waits for one; any kind of lock counts. A holder is named only while it has the file
+// open: a line naming no process, or one that has ended, says only "a process" holds it, and does
+// not end the search for a line that names the holder.
 TEST(LockTable, OnlyALockOnTheFileItselfHoldsIt)
 {
     ScopedDataFolder data;
     const auto file = data.path() / "lock";
     ASSERT_TRUE(std::ofstream(file));
+    const int open = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(open, 0);
     struct stat info {};
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
     const std::string self = std::to_string(::getpid());
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string ended = std::to_string(child);
     const std::string here = nameOf(info.st_dev, info.st_ino);
     const std::string otherInode = nameOf(info.st_dev, info.st_ino + 1);
     const std::string otherDevice = nameOf(::makedev(::major(info.st_dev) + 7, ::minor(info.st_dev) + 301), info.st_ino);
@@ -68,6 +82,14 @@ TEST(LockTable, OnlyALockOnTheFileItselfHoldsIt)
          "process " + self + " of this account"},
         {"no process", "1: POSIX  ADVISORY  WRITE 0 " + here + " 0 EOF", true, "a process"},
         {"an open file's", "1: OFDLCK ADVISORY  WRITE -1 " + here + " 0 EOF", true, "a process"},
+        {"an ended process's", "1: FLOCK  ADVISORY  WRITE " + ended + " " + here + " 0 EOF", true, "a process"},
+        {"an open file's, then a process's",
+         "1: OFDLCK ADVISORY  WRITE -1 " + here + " 0 EOF\n2: POSIX  ADVISORY  READ  " + self + " " + here + " 0 EOF",
+         true, "process " + self + " of this account"},
+        {"an ended process's, then a live one's",
+         "1: FLOCK  ADVISORY  WRITE " + ended + " " + here + " 0 EOF\n2: POSIX  ADVISORY  READ  " + self + " " + here
+             + " 0 EOF",
+         true, "process " + self + " of this account"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -80,6 +102,13 @@ TEST(LockTable, OnlyALockOnTheFileItselfHoldsIt)
             EXPECT_EQ(LockTable::holderText(finding), row.holder);
         }
     }
+    // A live process that no longer has the file open handed its lock on to another.
+    ::close(open);
+    const auto table = data.path() / "locks";
+    ASSERT_TRUE(std::ofstream(table) << "1: FLOCK  ADVISORY  WRITE " << self << " " << here << " 0 EOF\n");
+    const auto finding = askOf(table, file);
+    EXPECT_TRUE(finding.held);
+    EXPECT_EQ(LockTable::holderText(finding), "a process");
 }
 
 // A table that opens but cannot be read whole tells nothing of any holder: it is never taken for
@@ -119,5 +148,122 @@ TEST(LockTable, TheSystemsTableNamesTheHolderOfALockHere)
     const auto finding = LockTable::ask(info, fd);
     EXPECT_TRUE(finding.readable) << finding.problem;
     EXPECT_EQ(LockTable::holderText(finding), "process " + std::to_string(::getpid()) + " of this account");
+    ::close(fd);
+}
+
+namespace {
+// The processors this process may run on, in the system's order.
+std::vector<int> processorsAllowed()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    std::vector<int> allowed;
+    if (::sched_getaffinity(0, sizeof set, &set) != 0)
+        return allowed;
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &set))
+            allowed.push_back(cpu);
+    }
+    return allowed;
+}
+
+// Runs the calling thread on the one processor given; false where it may not.
+bool runOn(int cpu)
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(cpu, &set);
+    return ::sched_setaffinity(0, sizeof set, &set) == 0;
+}
+
+// A process on the given processor that takes and lets go of many locks of its own, over and over,
+// until its pipe is closed (twenty seconds at most). The system lists each processor's locks in
+// turn, so those of the first processor stand before any taken on a later one, and each time they
+// go at once, the lines after them move up by that many.
+class LockChurn {
+public:
+    LockChurn(int cpu, const fs::path& file, int locks)
+    {
+        int stop[2];
+        if (::pipe(stop) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(stop[1]);
+            ::fcntl(stop[0], F_SETFL, O_NONBLOCK);
+            const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            char byte;
+            while (fd >= 0 && runOn(cpu) && ::read(stop[0], &byte, 1) < 0 && errno == EAGAIN
+                   && std::chrono::steady_clock::now() < until) {
+                struct flock range {};
+                range.l_whence = SEEK_SET;
+                range.l_len = 1;
+                range.l_type = F_WRLCK;
+                for (int lock = 0; lock < locks; ++lock) {
+                    range.l_start = 2 * lock;
+                    ::fcntl(fd, F_SETLK, &range);
+                }
+                range.l_type = F_UNLCK;
+                range.l_start = 0;
+                range.l_len = 0;
+                ::fcntl(fd, F_SETLK, &range);
+            }
+            ::_exit(0);
+        }
+        ::close(stop[0]);
+        m_stop = stop[1];
+    }
+    ~LockChurn()
+    {
+        if (m_stop >= 0)
+            ::close(m_stop);
+        if (m_pid > 0)
+            ::waitpid(m_pid, nullptr, 0);
+    }
+    LockChurn(const LockChurn&) = delete;
+    LockChurn& operator=(const LockChurn&) = delete;
+    bool started() const { return m_pid > 0; }
+
+private:
+    pid_t m_pid = -1;
+    int m_stop = -1;
+};
+} // namespace
+
+// The system hands its table out a page at a time and finds its place again by counting lines, so a
+// lock let go before that place between two pages moves a line past the run unseen. A live lock
+// listed after many others that come and go is seen however they do, in every one of many asks.
+TEST(LockTable, ALiveLockIsSeenHoweverOtherLocksComeAndGoWhileTheTableIsRead)
+{
+    const auto processors = processorsAllowed();
+    if (processors.size() < 2)
+        GTEST_SKIP() << "the locks are listed apart only where the test may run on two processors";
+    ScopedDataFolder data;
+    const auto file = data.path() / "lock";
+    ASSERT_TRUE(std::ofstream(file));
+    const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    // Taken on the last processor, the lock is listed after all the others'.
+    ASSERT_TRUE(runOn(processors.back()));
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    cpu_set_t all;
+    CPU_ZERO(&all);
+    for (const int cpu : processors)
+        CPU_SET(cpu, &all);
+    ASSERT_EQ(::sched_setaffinity(0, sizeof all, &all), 0);
+    struct stat info {};
+    ASSERT_EQ(::fstat(fd, &info), 0);
+    {
+        LockChurn churn(processors.front(), data.path() / "churn", 300);
+        ASSERT_TRUE(churn.started());
+        int missed = 0;
+        constexpr int Asks = 500;
+        for (int ask = 0; ask < Asks; ++ask) {
+            if (!LockTable::ask(info, fd).held)
+                ++missed;
+        }
+        EXPECT_EQ(missed, 0) << "of " << Asks << " asks";
+    }
     ::close(fd);
 }
