@@ -140,8 +140,11 @@ std::string unseenBy(int at)
 // miss needs a lock before it let go in the moment between two pages, so a live lock is all but
 // certainly seen within a few reads. A table of 10,000 lines that stands still is read twice in
 // about 50 ms here (with the sanitizers); 16 reads of one that a run keeps changing all the while
-// take about 0.7 s, so a refusal still ends within about a second.
+// take about 0.7 s, so a refusal still ends within about a second. Where the system itself is slow
+// to hand the table out (a process taking and letting go of thousands of locks on one file holds
+// up every page), no read after the second is begun once a second has passed.
 constexpr int MostReads = 16;
+constexpr auto MostReadingTime = std::chrono::seconds(1);
 
 // What can be said of the process a line of the table names.
 struct Holder {
@@ -226,7 +229,7 @@ LockTable::Finding LockTable::ask(const struct stat& file, int at, const std::st
         return !holderCertain;
     };
     const auto problem = SystemTable::readSettled(pathForTesting().value_or("/proc/locks"), onLine,
-                                                  [&finding] { return finding.held; }, MostReads);
+                                                  [&finding] { return finding.held; }, MostReads, MostReadingTime);
     finding.unseen = unseenBy(at);
     // A lock seen is held, whatever the rest of the table holds.
     if (finding.held) {

@@ -72,12 +72,15 @@ std::optional<std::string> SystemTable::readLines(const std::filesystem::path& p
 
 std::optional<std::string> SystemTable::readSettled(const std::filesystem::path& path,
                                                     const std::function<bool(std::string_view line)>& line,
-                                                    const std::function<bool()>& found, int mostReads)
+                                                    const std::function<bool()>& found, int mostReads,
+                                                    std::chrono::steady_clock::duration mostTime)
 {
+    const auto until = std::chrono::steady_clock::now() + mostTime;
     // The last two reads' lines, to tell whether the table stood still between them. Even one page
     // proves nothing: lines that go before its end as the next is asked for end the table there.
     std::string before, now;
-    for (int reads = 0; reads < mostReads; ++reads) {
+    int reads = 0;
+    for (; reads < mostReads && (reads < 2 || std::chrono::steady_clock::now() < until); ++reads) {
         now.clear();
         Read read;
         read.piece = reads % 2 == 0 ? LargestPiece : SmallerPiece;
@@ -88,5 +91,5 @@ std::optional<std::string> SystemTable::readSettled(const std::filesystem::path&
             return std::nullopt;
         std::swap(before, now);
     }
-    return "it changed while being read, each of the " + std::to_string(mostReads) + " times";
+    return "it changed while being read, each of the " + std::to_string(reads) + " times";
 }

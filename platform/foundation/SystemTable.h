@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -20,10 +21,11 @@ std::optional<std::string> readLines(const std::filesystem::path& path,
 // lines after it move into the page already handed out, and a line that stood in the table all
 // along is never handed out by that read. So the table is read whole again and again, every line
 // of every read handed to line, until line asks to stop, found() says after a read that what was
-// looked for has been seen, a read comes in one page (the table as it stood at one moment), or two
-// reads in a row hand out the same lines; at most mostReads times. Nothing then; else why not: the
+// looked for has been seen, or two reads in a row hand out the same lines; at most mostReads times,
+// and no read after the second begun once mostTime has passed. Nothing then; else why not: the
 // reason a read failed, or that the table changed while each of the reads handed it out.
 std::optional<std::string> readSettled(const std::filesystem::path& path,
                                        const std::function<bool(std::string_view line)>& line,
-                                       const std::function<bool()>& found, int mostReads);
+                                       const std::function<bool()>& found, int mostReads,
+                                       std::chrono::steady_clock::duration mostTime);
 } // namespace SystemTable
