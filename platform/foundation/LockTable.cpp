@@ -3,6 +3,7 @@
 #include "platform/foundation/SystemTable.h"
 #include "platform/foundation/UniqueFd.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -14,6 +15,7 @@
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 std::optional<std::filesystem::path>& pathForTesting()
@@ -192,15 +194,47 @@ Holder holderOf(pid_t pid, const struct stat& file)
     ::closedir(listing);
     return holder;
 }
+
+// A line of the table that names the file: the process it names (0: none), and whether it names
+// the file by the device stat gives rather than only by the one its whole file system shares.
+struct Match {
+    pid_t pid = 0;
+    bool exact = false;
+    bool operator==(const Match&) const = default;
+};
+
+// The finding for a file the lines matched: held, by the process of the first line whose process
+// can be named, one that names the file for certain before any other.
+void nameHolder(const std::vector<Match>& matches, const struct stat& file, LockTable::Finding& finding)
+{
+    finding.readable = finding.held = true;
+    // Whether a line named the file for certain (by the device stat gives, or with a holder seen to
+    // have it open), and whether the holder named was taken from such a line.
+    bool certain = false, holderCertain = false;
+    for (const auto& match : matches) {
+        const auto named = match.pid > 0 ? holderOf(match.pid, file) : Holder {};
+        const bool sure = match.exact || named.state == Holder::HasFile;
+        certain = certain || sure;
+        if ((named.state == Holder::HasFile || named.state == Holder::Unseen)
+            && (!finding.holder || (sure && !holderCertain))) {
+            finding.holder = match.pid;
+            finding.holderAccount = named.account;
+            holderCertain = sure;
+        }
+        // A line that names no process that can be named, or that may be another file's, does not
+        // end the search for one that names the holder of this file.
+        if (holderCertain)
+            break;
+    }
+    finding.mayBeAnotherFile = !certain;
+}
 } // namespace
 
 LockTable::Finding LockTable::ask(const struct stat& file, int at, const std::string& name)
 {
     Finding finding;
     const auto mount = mountDeviceOf(at, name);
-    // Whether a line named the file for certain (by the device stat gives, or with a holder seen to
-    // have it open), and whether the holder named was taken from such a line.
-    bool certain = false, holderCertain = false;
+    std::vector<Match> matches;
     // A line the system keeps for a lock held: "1: FLOCK  ADVISORY  WRITE 4920 fe:00:10952913 0 EOF",
     // "2: POSIX ...", "3: OFDLCK ... -1 ..." (an open file's lock, of no one process); one waiting
     // for a lock reads "1: -> FLOCK ...", and is no holder. The device is in hexadecimal.
@@ -213,28 +247,22 @@ LockTable::Finding LockTable::ask(const struct stat& file, int at, const std::st
         if (!device || numberIn<std::uint64_t>(inode) != file.st_ino
             || (*device != file.st_dev && *device != mount.device))
             return true;
-        finding.held = true;
         const auto pid = numberIn<pid_t>(words[4]);
-        const auto named = pid && *pid > 0 ? holderOf(*pid, file) : Holder {};
-        const bool sure = *device == file.st_dev || named.state == Holder::HasFile;
-        certain = certain || sure;
-        if ((named.state == Holder::HasFile || named.state == Holder::Unseen)
-            && (!finding.holder || (sure && !holderCertain))) {
-            finding.holder = *pid;
-            finding.holderAccount = named.account;
-            holderCertain = sure;
-        }
-        // A line that names no process that can be named, or that may be another file's, does not
-        // end the search for one that names the holder of this file.
-        return !holderCertain;
+        const Match match {pid && *pid > 0 ? *pid : 0, *device == file.st_dev};
+        if (std::find(matches.begin(), matches.end(), match) == matches.end())
+            matches.push_back(match);
+        return true;
     };
+    // The processes named are looked at once the table has been read: looking meanwhile would
+    // lengthen the moments between pages in which its lines move.
     const auto problem = SystemTable::readSettled(pathForTesting().value_or("/proc/locks"), onLine,
-                                                  [&finding] { return finding.held; }, MostReads, MostReadingTime);
-    finding.unseen = unseenBy(at);
+                                                  [&matches] { return !matches.empty(); }, MostReads,
+                                                  MostReadingTime);
     // A lock seen is held, whatever the rest of the table holds.
-    if (finding.held) {
-        finding.readable = true;
-        finding.mayBeAnotherFile = !certain;
+    if (!matches.empty()) {
+        nameHolder(matches, file, finding);
+        if (finding.mayBeAnotherFile)
+            finding.unseen = unseenBy(at);
         return finding;
     }
     if (problem) {
@@ -247,6 +275,7 @@ LockTable::Finding LockTable::ask(const struct stat& file, int at, const std::st
         return finding;
     }
     finding.readable = true;
+    finding.unseen = unseenBy(at);
     return finding;
 }
 

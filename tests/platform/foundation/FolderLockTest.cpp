@@ -1505,7 +1505,9 @@ namespace {
 // What a run of the account Runner, in the group Group, is told about a folder of the account
 // Holder on a file system of the kind given while Holder's run holds it, line by line: "given",
 // a folder Holder's run gives to the group while it holds it; "shared", a group's folder from the
-// start, whose lock the run opens and finds held. Each line says "as expected" or what was said.
+// start, whose lock the run opens and finds held; "root", root's run on the shared folder, which
+// sees the holder has the lock open and names it for certain. Each line says "as expected" or what
+// was said.
 Isolated heldOn(const std::string& kind, const fs::path& scratch)
 {
     constexpr uid_t Holder = AnotherAccount, Runner = AnotherAccount - 1;
@@ -1537,6 +1539,10 @@ Isolated heldOn(const std::string& kind, const fs::path& scratch)
                                         : problem == heldOrAnotherFileText(live.pid(), Holder, folder);
             said += std::string(given ? "given: " : "shared: ")
                 + (!live.holds() ? "the holder could not hold it" : expected ? "as expected" : problem) + "\n";
+            if (!given) {
+                const auto roots = FolderLock(folder).problem();
+                said += "root: " + (roots == heldByText(live.pid(), Holder, folder) ? "as expected" : roots) + "\n";
+            }
         }
         return said;
     });
@@ -1555,7 +1561,7 @@ TEST(FolderLock, ALockALiveRunHoldsIsSaidToBeHeldOnAnOverlay)
     const auto held = heldOn("overlay", data.path());
     if (!held.cannot.empty())
         GTEST_SKIP() << "no overlay of two tmpfs could be mounted: " << held.cannot;
-    EXPECT_EQ(held.said, "given: as expected\nshared: as expected\n");
+    EXPECT_EQ(held.said, "given: as expected\nshared: as expected\nroot: as expected\n");
 }
 
 TEST(FolderLock, ALockALiveRunHoldsIsSaidToBeHeldOnBtrfs)
@@ -1567,7 +1573,7 @@ TEST(FolderLock, ALockALiveRunHoldsIsSaidToBeHeldOnBtrfs)
     const auto held = heldOn("btrfs", data.path());
     if (!held.cannot.empty())
         GTEST_SKIP() << held.cannot;
-    EXPECT_EQ(held.said, "given: as expected\nshared: as expected\n");
+    EXPECT_EQ(held.said, "given: as expected\nshared: as expected\nroot: as expected\n");
 }
 
 // Another account's lock in a folder its owner made private while that account's run holds it:
