@@ -13,6 +13,7 @@
 #include <sys/file.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 // Tries to hold the folder this many times when its lock is removed, replaced or opened up between
@@ -29,12 +30,6 @@ std::function<void()>& beforeLocking()
     static std::function<void()> work;
     return work;
 }
-
-// Said of a lock the system's table of file locks shows on a file of the lock's number on the lock's
-// file system, whose parts (btrfs subvolumes, an overlay's layers) each number their files afresh.
-constexpr const char AnotherFileOfItsNumber[]
-    = ", or another file of the same number on this file system, which the system's table of file locks does "
-      "not tell apart";
 
 // Names tried in turn for a file to be moved aside from the lock's name: where every one is taken,
 // the text names none rather than one a move would write over.
@@ -77,13 +72,29 @@ std::string FolderLock::refused(const std::string& why) const
 
 std::string FolderLock::heldText(const LockTable::Finding& finding) const
 {
-    return "another run is using it: " + holdsText(finding);
+    return "another run is using it: " + LockTable::holderText(finding) + " holds " + m_folder->pathOf(LockName).string();
 }
 
-std::string FolderLock::holdsText(const LockTable::Finding& finding) const
+std::string FolderLock::mayBeHeldText(const struct stat& file, const FolderAccess& access) const
 {
-    return LockTable::holderText(finding) + " holds " + m_folder->pathOf(LockName).string()
-        + (finding.mayBeAnotherFile ? AnotherFileOfItsNumber : "");
+    // Runs that open the file and try the lock themselves, as this one could not: its owner's, where
+    // it may write the folder, and root's. No run locks anything at the name but a regular file.
+    std::vector<std::string> tellers;
+    if (S_ISREG(file.st_mode)) {
+        if (file.st_uid != ::geteuid() && file.st_uid != 0 && access.mayWrite(file.st_uid))
+            tellers.push_back("its owner's next run here (uid " + std::to_string(file.st_uid) + ")");
+        if (::geteuid() != 0)
+            tellers.emplace_back("root's run");
+    }
+    std::string tell;
+    if (tellers.size() == 1)
+        tell = tellers.front() + " tries the lock itself and can tell, and ";
+    else if (tellers.size() == 2)
+        tell = tellers.front() + " and " + tellers.back() + " try the lock themselves and can tell, and ";
+    return "another run may be using it: a process holds a lock on " + m_folder->pathOf(LockName).string()
+        + " or on another file of the same number on this file system, and the system's table of file locks does not "
+          "tell which; "
+        + tell + "once no file of that number is held, a run here is told what may be done with it";
 }
 
 std::string FolderLock::asideName() const
@@ -101,17 +112,13 @@ std::string FolderLock::refusedAsItStands(const struct stat& file, LockRefusal w
                                           const LockTable::Finding& table, int fd) const
 {
     // A file a live run holds is its lock, whatever the run could read of it: it is not to be moved,
-    // removed or promised anything.
+    // removed or promised anything. Nor is one the table may show held, or another file of its
+    // number in its stead: nothing the run can see tells which.
     if (table.held && !table.mayBeAnotherFile)
         return heldText(table);
-    std::string text = refused(lockRefusalText(why, file, access, asideName(), fd));
-    // A lock the table may show on another file of the same number is no run's only once its holder
-    // is seen to be none: what may be done is said for then.
-    if (table.held) {
-        const std::string holder = table.holder ? "process " + std::to_string(*table.holder) : "that process";
-        text = "another run may be using it: " + holdsText(table) + "; if " + holder + " is no run of this program: "
-            + text;
-    }
+    if (table.held)
+        return mayBeHeldText(file, access);
+    const std::string text = refused(lockRefusalText(why, file, access, asideName(), fd));
     if (!table.readable)
         return text + "; this holds only if no run is using it, which the system's table of file locks would tell "
                       "but cannot be read: " + table.problem;

@@ -55,8 +55,8 @@ public:
     bool isMissing() const { return m_missing; }
     // Why the folder is not held: "another run is using it: process N of this account holds
     // LOCK" (or "of another account (uid U)", or "a process" where the system names none that has
-    // not ended), "another run may be using it: ..." with a remedy for when it is none, or what
-    // failed, with the system's reason.
+    // not ended), "another run may be using it: ..." where the table cannot tell the lock from
+    // another file of its number, with who can, or what failed, with the system's reason.
     const std::string& problem() const { return m_problem; }
     // The path as named: for messages.
     const std::filesystem::path& path() const { return m_path; }
@@ -88,9 +88,9 @@ private:
                                   const LockTable::Finding& table, int fd = -1) const;
     // "another run is using it: process N ... holds LOCK".
     std::string heldText(const LockTable::Finding& finding) const;
-    // "process N ... holds LOCK", and where the table may have shown another file of the lock's
-    // number, that it may be that file.
-    std::string holdsText(const LockTable::Finding& finding) const;
+    // For a run that could not try the lock where the table shows a lock that may be on the file as
+    // it stands, or on another file of its number: that it cannot tell which, and who can.
+    std::string mayBeHeldText(const struct stat& file, const FolderAccess& access) const;
     // A name in the folder nothing has now, for a file to be moved aside from the lock's name; empty
     // where none of those tried is free.
     std::string asideName() const;

@@ -203,30 +203,26 @@ struct Match {
     bool operator==(const Match&) const = default;
 };
 
-// The finding for a file the lines matched: held, by the process of the first line whose process
-// can be named, one that names the file for certain before any other.
+// The finding for a file the lines matched: held, by the process of the first line that names the
+// file for certain (by the device stat gives, or with a holder seen to have it open) and a process
+// that can be named. A line that may be another file's names nobody: its process may hold a file of
+// the same number elsewhere on the file system.
 void nameHolder(const std::vector<Match>& matches, const struct stat& file, LockTable::Finding& finding)
 {
     finding.readable = finding.held = true;
-    // Whether a line named the file for certain (by the device stat gives, or with a holder seen to
-    // have it open), and whether the holder named was taken from such a line.
-    bool certain = false, holderCertain = false;
+    finding.mayBeAnotherFile = true;
     for (const auto& match : matches) {
         const auto named = match.pid > 0 ? holderOf(match.pid, file) : Holder {};
-        const bool sure = match.exact || named.state == Holder::HasFile;
-        certain = certain || sure;
-        if ((named.state == Holder::HasFile || named.state == Holder::Unseen)
-            && (!finding.holder || (sure && !holderCertain))) {
+        if (!match.exact && named.state != Holder::HasFile)
+            continue;
+        finding.mayBeAnotherFile = false;
+        // A line that names no process that can be named does not end the search for one that does.
+        if (named.state == Holder::HasFile || named.state == Holder::Unseen) {
             finding.holder = match.pid;
             finding.holderAccount = named.account;
-            holderCertain = sure;
+            return;
         }
-        // A line that names no process that can be named, or that may be another file's, does not
-        // end the search for one that names the holder of this file.
-        if (holderCertain)
-            break;
     }
-    finding.mayBeAnotherFile = !certain;
 }
 } // namespace
 
@@ -261,8 +257,6 @@ LockTable::Finding LockTable::ask(const struct stat& file, int at, const std::st
     // A lock seen is held, whatever the rest of the table holds.
     if (!matches.empty()) {
         nameHolder(matches, file, finding);
-        if (finding.mayBeAnotherFile)
-            finding.unseen = unseenBy(at);
         return finding;
     }
     if (problem) {

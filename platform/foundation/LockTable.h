@@ -23,19 +23,22 @@ struct Finding {
     bool readable = false;
     // A process holds a lock on the file.
     bool held = false;
-    // Which, and whose, where the table names a process that has not ended and, where the run may
-    // see its open files, has the file open: the table keeps naming the process that took a lock
-    // after it has ended, while another it handed the file to holds the lock on.
+    // Which, and whose, where a line names the file for certain and a process that has not ended
+    // and, where the run may see its open files, has the file open: the table keeps naming the
+    // process that took a lock after it has ended, while another it handed the file to holds the
+    // lock on.
     std::optional<pid_t> holder;
     uid_t holderAccount = 0;
-    // The lock was matched only by the device of the whole file system, which numbers the files of
-    // its parts (btrfs subvolumes, an overlay's layers) each afresh, so it may be on another file of
-    // the same inode number; the holder could not be seen to have this one open.
+    // Every line was matched only by the device of the whole file system, which numbers the files
+    // of its parts (btrfs subvolumes, an overlay's layers) each afresh, and no holder was seen to
+    // have this file open: the lock may be on another file of the same number, and nothing the
+    // table shows tells which. No process is named then.
     bool mayBeAnotherFile = false;
     // Why the table could not be read or matched: the system's reason.
     std::string problem;
-    // Where the table was read but runs may use the file that it cannot show: "outside this
-    // run's PID namespace", "on other machines sharing this network file system"; else empty.
+    // Where the table was read and shows no lock on the file but runs may use it that the table
+    // cannot show: "outside this run's PID namespace", "on other machines sharing this network
+    // file system"; else empty.
     std::string unseen;
 };
 

@@ -155,7 +155,9 @@ TEST(Program, HoldsItsScreensFolderForOneRunAtATime)
 
     ASSERT_FALSE(written.empty()) << "the first run wrote no picture";
     EXPECT_EQ(second, 1);
-    EXPECT_LT(took, std::chrono::seconds(5));
+    // Turned away, not kept waiting for the first run, which goes on for 20 seconds: the time it
+    // takes grows with the system's table of file locks, which other programs' locks fill.
+    EXPECT_LT(took, std::chrono::seconds(15));
     const auto said = readFile(scratch.path() / "messages");
     EXPECT_TRUE(said && said->find("another run is using it") != std::string::npos) << said.value_or("");
     EXPECT_TRUE(firstRunsOn);

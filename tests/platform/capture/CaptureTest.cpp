@@ -5,6 +5,7 @@
 #include "platform/capture/MetadataCodeTypes.h"
 #include "platform/capture/PictureFrameSource.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UniqueFd.h"
 #include "platform/graphics/PixelLimits.h"
 
 #include "tests/scan/ScanTestCamera.h"
@@ -23,7 +24,9 @@
 #include <future>
 #include <random>
 #include <set>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 
 namespace {
 const CGSize FrameSize {640, 480};
@@ -319,6 +322,13 @@ TEST(PictureFrameSource, SaysWhyEachEntryThatIsNoFileIsLeftOut)
     ASSERT_EQ(::mkfifo((folder / "fifo.png").c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/zero", folder / "zero.png");
     std::filesystem::create_symlink("gone.png", folder / "dangling.png");
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const auto socketPath = (folder / "socket.png").string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    const UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    ASSERT_EQ(::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     LogCapture log;
     auto listing = std::async(std::launch::async, [&] { return PictureFrameSource::fromPath(folder); });
     const bool waited = listing.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
@@ -331,6 +341,7 @@ TEST(PictureFrameSource, SaysWhyEachEntryThatIsNoFileIsLeftOut)
     const auto said = [&](const char* entry) { return "camera: " + (folder / entry).string() + " "; };
     for (const auto& line : {said("fifo.png") + "is not a picture (it is a named pipe), left out",
                              said("zero.png") + "is not a picture (it is a device), left out",
+                             said("socket.png") + "is not a picture (it is a socket), left out",
                              said("dangling.png") + "is a link to something missing, left out",
                              said("older") + "is not a picture (it is a folder), left out"})
         EXPECT_TRUE(log.contains(line)) << line;

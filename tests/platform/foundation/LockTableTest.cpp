@@ -1,4 +1,5 @@
 #include "platform/foundation/LockTable.h"
+#include "platform/foundation/SystemTable.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +39,21 @@ LockTable::Finding askOf(const fs::path& table, const fs::path& file)
     LockTable::setPathForTesting(table);
     const auto finding = LockTable::ask(info, AT_FDCWD, file.string());
     LockTable::setPathForTesting(std::nullopt);
+    return finding;
+}
+
+// What the system's own table says of the file open at fd, asked again while it kept changing
+// through every read (other processes' locks coming and going), twenty times at most; changing
+// counts the asks it did.
+LockTable::Finding askLive(int fd, int& changing)
+{
+    struct stat info {};
+    EXPECT_EQ(::fstat(fd, &info), 0);
+    auto finding = LockTable::ask(info, fd);
+    for (int ask = 1; ask < 20 && !finding.readable && finding.problem.starts_with("it changed"); ++ask) {
+        ++changing;
+        finding = LockTable::ask(info, fd);
+    }
     return finding;
 }
 } // namespace
@@ -130,7 +146,9 @@ TEST(LockTable, ATableThatCannotBeReadWholeIsUnreadable)
     EXPECT_EQ(finding.problem, "a line of it is longer than 65536 bytes");
 }
 
-// The system's own table names a file this run holds, whatever file system it lies on.
+// The system's own table names a file this run holds, whatever file system it lies on. Where other
+// processes' locks kept the table changing through every read, it is said to be unreadable, never
+// to show no lock.
 TEST(LockTable, TheSystemsTableNamesTheHolderOfALockHere)
 {
     ScopedDataFolder data;
@@ -138,17 +156,51 @@ TEST(LockTable, TheSystemsTableNamesTheHolderOfALockHere)
     ASSERT_TRUE(std::ofstream(file));
     const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(fd, 0);
-    struct stat info {};
-    ASSERT_EQ(::fstat(fd, &info), 0);
-    EXPECT_FALSE(LockTable::ask(info, fd).held);
+    int changing = 0;
+    EXPECT_FALSE(askLive(fd, changing).held);
     struct flock range {};
     range.l_type = F_WRLCK;
     range.l_whence = SEEK_SET;
     ASSERT_EQ(::fcntl(fd, F_SETLK, &range), 0);
-    const auto finding = LockTable::ask(info, fd);
-    EXPECT_TRUE(finding.readable) << finding.problem;
-    EXPECT_EQ(LockTable::holderText(finding), "process " + std::to_string(::getpid()) + " of this account");
+    const auto finding = askLive(fd, changing);
+    EXPECT_TRUE(finding.held || !finding.readable) << "a live lock was said not to be held";
+    if (finding.held) {
+        EXPECT_EQ(LockTable::holderText(finding), "process " + std::to_string(::getpid()) + " of this account");
+    }
+    if (changing > 0)
+        std::printf("[   NOTE   ] the table kept changing through every read in %d asks\n", changing);
     ::close(fd);
+}
+
+// A table that changes between any two reads never settles: it is read as often as allowed, with
+// no read after the second begun once the time allowed has passed, and said to have changed. One
+// that stands still settles after two reads, and one in which what is looked for is seen, after one.
+TEST(SystemTable, OnlyTwoReadsInARowThatAgreeSettleATable)
+{
+    ScopedDataFolder data;
+    const auto table = data.path() / "table";
+    int reads = 0;
+    const auto write = [&] { ASSERT_TRUE(std::ofstream(table) << "1: read " << reads << "\n2: the same\n"); };
+    write();
+    const auto line = [](std::string_view) { return true; };
+    const auto changed = [&] {
+        ++reads;
+        write();
+        return false;
+    };
+    EXPECT_EQ(SystemTable::readSettled(table, line, changed, 16, std::chrono::hours(1)),
+              "it changed while being read, each of the 16 times");
+    EXPECT_EQ(reads, 16);
+    reads = 0;
+    EXPECT_EQ(SystemTable::readSettled(table, line, changed, 16, std::chrono::seconds(0)),
+              "it changed while being read, each of the 2 times");
+    EXPECT_EQ(reads, 2);
+    for (const int seenAfter : {2, 1}) {
+        reads = 0;
+        const auto still = [&] { return ++reads == seenAfter; };
+        EXPECT_EQ(SystemTable::readSettled(table, line, still, 16, std::chrono::hours(1)), std::nullopt);
+        EXPECT_EQ(reads, seenAfter);
+    }
 }
 
 namespace {
@@ -257,13 +309,17 @@ TEST(LockTable, ALiveLockIsSeenHoweverOtherLocksComeAndGoWhileTheTableIsRead)
     {
         LockChurn churn(processors.front(), data.path() / "churn", 300);
         ASSERT_TRUE(churn.started());
-        int missed = 0;
+        // A table that kept changing through every read is said to be unreadable: no miss.
+        int missed = 0, changing = 0;
         constexpr int Asks = 500;
         for (int ask = 0; ask < Asks; ++ask) {
-            if (!LockTable::ask(info, fd).held)
-                ++missed;
+            const auto finding = LockTable::ask(info, fd);
+            missed += finding.readable && !finding.held;
+            changing += !finding.readable;
         }
         EXPECT_EQ(missed, 0) << "of " << Asks << " asks";
+        if (changing > 0)
+            std::printf("[   NOTE   ] the table kept changing through every read in %d of %d asks\n", changing, Asks);
     }
     ::close(fd);
 }

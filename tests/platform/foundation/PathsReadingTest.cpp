@@ -47,6 +47,23 @@ TEST(Paths, AReadWithALimitStopsOneBytePastIt)
     EXPECT_EQ(readWithError(scratch.path() / "missing", 4).error, ENOENT);
 }
 
+// A file larger than the limit is refused as it is opened, before a byte of it is read: a sparse
+// file a byte over a large limit costs the read no memory.
+TEST(Paths, AFileOverTheLimitIsRefusedBeforeAnyOfItIsRead)
+{
+    constexpr std::uint64_t MB = 1 << 20, limit = 256 * MB;
+    ScopedDataFolder scratch;
+    const auto file = scratch.path() / "sparse";
+    ASSERT_TRUE(std::ofstream(file));
+    std::filesystem::resize_file(file, limit + 1);
+    ASSERT_TRUE(ProcessCounters::resetPeakResident());
+    const std::uint64_t before = ProcessCounters::peakResidentBytes();
+    const auto read = readWithError(file, limit);
+    EXPECT_FALSE(read.bytes);
+    EXPECT_EQ(read.error, EFBIG);
+    EXPECT_LT(ProcessCounters::peakResidentBytes() - before, 8 * MB);
+}
+
 // Only a regular file is read, at once: a named pipe whose writer left bytes in it and went would
 // give them as the file's, and /dev/zero would be read until memory ran out.
 TEST(Paths, ReadsNothingButARegularFileAndNeverWaits)
