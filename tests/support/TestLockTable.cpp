@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -81,6 +82,8 @@ bool TestLockTable::show(ino_t inode, std::initializer_list<pid_t> holders)
             std::ofstream(m_path, std::ios::trunc) << shown;
             return true;
         }
+        // A moment for the lines that moved to settle, rather than a processor spent reading.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     } while (std::chrono::steady_clock::now() < until);
     m_problem = "the system's table of file locks showed no read with a lock of every holder on inode " + wanted;
     return false;
