@@ -123,8 +123,7 @@ std::string FolderLock::refusedAsItStands(const struct stat& file, LockRefusal w
         return text + "; this holds only if no run is using it, which the system's table of file locks would tell "
                       "but cannot be read: " + table.problem;
     if (!table.unseen.empty())
-        return text + "; this holds only if no run " + table.unseen
-            + " is using it, which the system's table of file locks does not show";
+        return text + "; this holds only if " + table.unseen;
     return text;
 }
 

@@ -100,8 +100,9 @@ MountDevice mountDeviceOf(int at, const std::string& name)
     return found;
 }
 
-// The PID namespace a process starts in; a run in another one (a container's) sees no lock of a
-// process outside it.
+// The PID namespace a process starts in. In any other (a container's, with a /proc of its own) the
+// table names a lock's taker by its number there, and leaves out every lock whose taker has none: one
+// outside the namespace, or one that has ended, though a process it handed the lock to holds it on.
 constexpr ino_t FirstPidNamespace = 0xEFFFFFFCu;
 
 // File systems shared with other machines, whose locks there this machine's table does not show.
@@ -127,14 +128,18 @@ bool sharedOverANetwork(int at)
     }
 }
 
-// What runs may use the file without the table showing them.
+// The condition on which the table's showing no lock holds, where runs may use the file without
+// the table showing them.
 std::string unseenBy(int at)
 {
+    const std::string notShown = "which the system's table of file locks does not show";
     struct stat namespaceOf {};
     if (::stat("/proc/self/ns/pid", &namespaceOf) == 0 && namespaceOf.st_ino != FirstPidNamespace)
-        return "outside this run's PID namespace";
+        return "no run is using it, " + notShown
+            + " here: in this run's PID namespace, which is not the system's first, it leaves out every lock whose "
+              "taker is outside the namespace or has ended, though a process the lock was handed to may hold it on";
     if (sharedOverANetwork(at))
-        return "on other machines sharing this network file system";
+        return "no run on other machines sharing this network file system is using it, " + notShown;
     return {};
 }
 

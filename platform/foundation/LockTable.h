@@ -14,8 +14,9 @@
 // The table names a file by its inode and the device of its file system as the mount table shows
 // it, which is not always the device stat gives (a subvolume's, or an overlay's layer's): the file
 // is matched on either. The table shows only what this machine's kernel knows, as this run's PID
-// namespace sees it: a lock held by a run outside that namespace, or on another machine sharing a
-// network file system, is not in it.
+// namespace sees it: a lock held on another machine sharing a network file system is not in it, and
+// in a namespace of the run's own, neither is one taken by a process outside it or by one that has
+// ended, though a process it handed the lock to holds it on.
 namespace LockTable {
 struct Finding {
     // The table could be read whole and matched to the file; where it could not, nothing is known
@@ -37,8 +38,10 @@ struct Finding {
     // Why the table could not be read or matched: the system's reason.
     std::string problem;
     // Where the table was read and shows no lock on the file but runs may use it that the table
-    // cannot show: "outside this run's PID namespace", "on other machines sharing this network
-    // file system"; else empty.
+    // does not show, the condition on which no run is using it, and why the table does not tell:
+    // "no run on other machines sharing this network file system is using it, which the system's
+    // table of file locks does not show"; in a PID namespace of the run's own, "no run is using it,
+    // ..." (the table there leaves out runs inside as well); else empty.
     std::string unseen;
 };
 

@@ -15,6 +15,7 @@
 #include <grp.h>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <cstdlib>
 #include <fstream>
 #include <sched.h>
@@ -233,6 +234,20 @@ std::string mayBeHeldText(const fs::path& folder, uid_t owner)
         + std::to_string(owner)
         + ") and root's run try the lock themselves and can tell, and once no file of that number is held, a run here "
           "is told what may be done with it";
+}
+
+// A child of the caller that keeps what it has open (a lock it holds) until the pipe keep is closed
+// by all who have it, whatever ends the caller: its pid, or -1.
+pid_t keepsWhatItHolds(const int keep[2])
+{
+    const pid_t keeper = ::fork();
+    if (keeper == 0) {
+        ::close(keep[1]);
+        char byte;
+        (void)!::read(keep[0], &byte, 1);
+        ::_exit(0);
+    }
+    return keeper;
 }
 
 // What work says, run in a child with mounts of its own (with ownPids, also in a PID namespace of
@@ -1461,8 +1476,11 @@ TEST(FolderLock, AnyLockOnTheFileAtItsNameIsARunUsingIt)
     EXPECT_TRUE(after.ends_with(OwnRemedy)) << after;
 }
 
-// A run in a PID namespace of its own, with its /proc (a container), sees no lock of a run outside
-// it: the remedy it is told says that it holds only if no such run is using the file.
+// A run in a PID namespace of its own, with its /proc (a container), reads a table that leaves out
+// every lock whose taker is outside the namespace or has ended: both a run outside that holds a
+// folder and a run inside that took the lock, handed it to a child and ended go unseen, so the
+// remedy it is told holds only if no run at all is using the file. Where the table shows the lock,
+// the run is told the folder is held.
 TEST(FolderLock, ARunInAContainerIsToldWhatTheTableOfLocksCannotShow)
 {
     if (::geteuid() != 0)
@@ -1471,24 +1489,52 @@ TEST(FolderLock, ARunInAContainerIsToldWhatTheTableOfLocksCannotShow)
     constexpr gid_t Group = 4249;
     ScopedDataFolder data;
     fs::permissions(data.path(), fs::perms(0755));
-    // Inside, the table shows no lock of a run outside.
     TestLockTable table(data.path());
     const auto folder = folderOf(data.path() / "given", Holder, Holder, 0700);
+    const auto handed = folderOf(data.path() / "handed", Holder, Holder, 0700);
+    // The holder takes the folder, then gives it to the group, its lock staying closed to the run.
     std::optional<FolderLock> theirs;
-    AnotherAccountRun live(
-        [&] {
-            return theirs.emplace(folder).isHeld() && ::chown(folder.c_str(), static_cast<uid_t>(-1), Group) == 0
-                && ::chmod(folder.c_str(), 02770) == 0;
-        },
-        Holder, {Group});
+    const auto holdAndGive = [&](const fs::path& given) {
+        return theirs.emplace(given).isHeld() && ::chown(given.c_str(), static_cast<uid_t>(-1), Group) == 0
+            && ::chmod(given.c_str(), 02770) == 0;
+    };
+    AnotherAccountRun live([&] { return holdAndGive(folder); }, Holder, {Group});
     ASSERT_TRUE(live.holds());
-    const auto inside = inMountsOfItsOwn(true, [&] { return problemOf(folder, Runner, {Group}); });
+    const auto inside = inMountsOfItsOwn(true, [&] {
+        // The system's own table, as the namespace's /proc shows it.
+        LockTable::setPathForTesting(std::nullopt);
+        std::string said = "outside: " + problemOf(folder, Runner, {Group}) + "\n";
+        int keep[2];
+        if (::pipe(keep) != 0)
+            return std::string("cannot: ") + std::strerror(errno);
+        {
+            // The taker hands the lock to a child, which keeps it until the pipe is closed; the taker
+            // ends, and is reaped, once let go.
+            AnotherAccountRun taking([&] { return holdAndGive(handed) && keepsWhatItHolds(keep) > 0; }, Holder, {Group});
+            const auto told = taking.holds() ? problemOf(handed, Runner, {Group}) : "it could not hold it";
+            said += "taker: " + (told == heldByText(taking.pid(), Holder, handed) ? "as expected" : told) + "\n";
+        }
+        said += "handed: " + problemOf(handed, Runner, {Group}) + "\n";
+        ::close(keep[1]);
+        ::close(keep[0]);
+        while (::wait(nullptr) > 0) {
+        }
+        return said;
+    });
     if (!inside.cannot.empty())
         GTEST_SKIP() << "no PID namespace with a /proc of its own could be made: " << inside.cannot;
-    EXPECT_NE(inside.said.find(MayMoveAside), std::string::npos) << inside.said;
-    EXPECT_TRUE(inside.said.ends_with("; this holds only if no run outside this run's PID namespace is using it, "
-                                      "which the system's table of file locks does not show"))
-        << inside.said;
+    const auto remedy = MayMoveAside
+        + "; this holds only if no run is using it, which the system's table of file locks does not show here: in "
+          "this run's PID namespace, which is not the system's first, it leaves out every lock whose taker is outside "
+          "the namespace or has ended, though a process the lock was handed to may hold it on";
+    std::istringstream lines(inside.said);
+    std::string outside, taken, after;
+    std::getline(lines, outside);
+    std::getline(lines, taken);
+    std::getline(lines, after);
+    EXPECT_TRUE(outside.ends_with(remedy)) << outside;
+    EXPECT_EQ(taken, "taker: as expected");
+    EXPECT_TRUE(after.starts_with("handed: ") && after.ends_with(remedy)) << after;
     // Outside, the same run is told the truth.
     ASSERT_TRUE(table.show(lockIn(folder).st_ino, {live.pid()})) << table.problem();
     EXPECT_EQ(problemOf(folder, Runner, {Group}), heldByText(live.pid(), Holder, folder));
@@ -1680,14 +1726,7 @@ TEST(FolderLock, ALockOnBtrfsThatMayBeAnotherSubvolumesFileIsNeverToldToBeMoved)
                 if (::prctl(PR_SET_DUMPABLE, 1) != 0 || !theirs.emplace(folder).isHeld()
                     || ::chown(folder.c_str(), static_cast<uid_t>(-1), Group) != 0 || ::chmod(folder.c_str(), 02770) != 0)
                     return false;
-                const pid_t command = ::fork();
-                if (command == 0) {
-                    ::close(keep[1]);
-                    char byte;
-                    (void)!::read(keep[0], &byte, 1);
-                    ::_exit(0);
-                }
-                return command > 0;
+                return keepsWhatItHolds(keep) > 0;
             },
             Holder, {Group});
         ::close(keep[0]);

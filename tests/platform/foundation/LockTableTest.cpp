@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <sstream>
 #include <sched.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -31,11 +34,13 @@ std::string nameOf(dev_t device, ino_t inode)
     return text;
 }
 
-// What the table at table says of file, read in place of the system's.
-LockTable::Finding askOf(const fs::path& table, const fs::path& file)
+// What the table at table says of file, read in place of the system's; inodeAbove: asked as a file
+// of the inode number that far above the file's, on its file system.
+LockTable::Finding askOf(const fs::path& table, const fs::path& file, ino_t inodeAbove = 0)
 {
     struct stat info {};
     EXPECT_EQ(::stat(file.c_str(), &info), 0) << file;
+    info.st_ino += inodeAbove;
     LockTable::setPathForTesting(table);
     const auto finding = LockTable::ask(info, AT_FDCWD, file.string());
     LockTable::setPathForTesting(std::nullopt);
@@ -118,9 +123,17 @@ TEST(LockTable, OnlyALockOnTheFileItselfHoldsIt)
             EXPECT_EQ(LockTable::holderText(finding), row.holder);
         }
     }
+    const auto table = data.path() / "locks";
+    // An inode number of 32 bits or more (a large XFS volume's, an overlay's whose layers span file
+    // systems) is matched whole, never by its lower bits alone.
+    constexpr ino_t Wide = ino_t {1} << 32;
+    for (const ino_t lineAbove : {Wide, ino_t {0}}) {
+        ASSERT_TRUE(std::ofstream(table) << "1: FLOCK  ADVISORY  WRITE " << self << " "
+                                         << nameOf(info.st_dev, info.st_ino + lineAbove) << " 0 EOF\n");
+        EXPECT_EQ(askOf(table, file, Wide).held, lineAbove == Wide) << "a line of inode " << info.st_ino + lineAbove;
+    }
     // A live process that no longer has the file open handed its lock on to another.
     ::close(open);
-    const auto table = data.path() / "locks";
     ASSERT_TRUE(std::ofstream(table) << "1: FLOCK  ADVISORY  WRITE " << self << " " << here << " 0 EOF\n");
     const auto finding = askOf(table, file);
     EXPECT_TRUE(finding.held);
@@ -201,6 +214,52 @@ TEST(SystemTable, OnlyTwoReadsInARowThatAgreeSettleATable)
         EXPECT_EQ(SystemTable::readSettled(table, line, still, 16, std::chrono::hours(1)), std::nullopt);
         EXPECT_EQ(reads, seenAfter);
     }
+}
+
+// The system hands a table out a page at a time however much is asked: a read shorter than asked is
+// no end. A child's map of its memory, longer than a page and kept still, is read to its end, and
+// two reads of it agree.
+TEST(SystemTable, ATableHandedOutInReadsShorterThanAskedIsReadToItsEnd)
+{
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Neighbouring areas that differ in protection each have their line.
+        for (int area = 0; area < 128; ++area)
+            ::mmap(nullptr, 4096, area % 2 ? PROT_READ : PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        (void)!::write(ready[1], "y", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    char byte = 0;
+    ::close(ready[1]);
+    const bool mapped = ::read(ready[0], &byte, 1) == 1;
+    ::close(ready[0]);
+    const fs::path maps = "/proc/" + std::to_string(child) + "/maps";
+    std::ostringstream whole;
+    whole << std::ifstream(maps).rdbuf();
+    std::string read;
+    const auto problem = SystemTable::readLines(maps, [&read](std::string_view line) {
+        read.append(line).push_back('\n');
+        return true;
+    });
+    int reads = 0;
+    const auto counted = [&reads] {
+        ++reads;
+        return false;
+    };
+    const auto settled = SystemTable::readSettled(maps, [](std::string_view) { return true; }, counted, 16,
+                                                  std::chrono::hours(1));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_TRUE(mapped);
+    ASSERT_GT(whole.str().size(), 4096u);
+    EXPECT_EQ(problem, std::nullopt);
+    EXPECT_TRUE(read == whole.str()) << "read " << read.size() << " of " << whole.str().size() << " bytes";
+    EXPECT_EQ(settled, std::nullopt);
+    EXPECT_EQ(reads, 2);
 }
 
 namespace {
