@@ -217,8 +217,8 @@ TEST(SystemTable, OnlyTwoReadsInARowThatAgreeSettleATable)
 }
 
 // The system hands a table out a page at a time however much is asked: a read shorter than asked is
-// no end. A child's map of its memory, longer than a page and kept still, is read to its end, and
-// two reads of it agree.
+// no end (taken for one, every table longer than a page would seem to change between reads). A
+// child's map of its memory, longer than a page and kept still, is read to its end.
 TEST(SystemTable, ATableHandedOutInReadsShorterThanAskedIsReadToItsEnd)
 {
     int ready[2];
@@ -245,21 +245,12 @@ TEST(SystemTable, ATableHandedOutInReadsShorterThanAskedIsReadToItsEnd)
         read.append(line).push_back('\n');
         return true;
     });
-    int reads = 0;
-    const auto counted = [&reads] {
-        ++reads;
-        return false;
-    };
-    const auto settled = SystemTable::readSettled(maps, [](std::string_view) { return true; }, counted, 16,
-                                                  std::chrono::hours(1));
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     ASSERT_TRUE(mapped);
     ASSERT_GT(whole.str().size(), 4096u);
     EXPECT_EQ(problem, std::nullopt);
     EXPECT_TRUE(read == whole.str()) << "read " << read.size() << " of " << whole.str().size() << " bytes";
-    EXPECT_EQ(settled, std::nullopt);
-    EXPECT_EQ(reads, 2);
 }
 
 namespace {
