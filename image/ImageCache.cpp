@@ -156,7 +156,7 @@ std::vector<fs::path> ImageCache::customPaths() const
 
 std::size_t ImageCache::costOf(const UIImage& image)
 {
-    return image.pixelBytes();
+    return image.memoryBytes();
 }
 
 void ImageCache::storeImage(const UIImagePtr& image, const std::string& key, bool toDisk)

@@ -32,7 +32,7 @@
 // application terminates or enters the background, and with a maxCacheSize the oldest go until
 // half of it is left.
 //
-// The memory level counts pictures by the bytes of their pixels and keeps at most maxMemoryCost
+// The memory level counts pictures by the memory they hold (UIImage::memoryBytes) and keeps at most maxMemoryCost
 // of them (AutoPurgeCache's default unless set; 0: no limit). It is safe from any thread. Disk
 // work runs on one serial queue; completions are queued to the main thread.
 class ImageCache : public std::enable_shared_from_this<ImageCache> {
@@ -105,7 +105,7 @@ public:
     void setMaxMemoryCountLimit(std::size_t count) { m_memCache.setCountLimit(count); }
     AutoPurgeCache& memCache() { return m_memCache; }
 
-    // A picture's memory cost: the bytes of its pixels.
+    // A picture's memory cost: the bytes of its pixels and a fixed cost for each frame.
     static std::size_t costOf(const UIImage& image);
 
 private:

@@ -59,7 +59,7 @@ std::optional<UIImagePtr> admit(const fs::path& file, std::size_t& room, Picture
     auto picture = PictureData::decode(*bytes, PictureData::scaleOf(file), problem);
     if (!picture)
         return std::nullopt;
-    room -= std::min(room, picture->pixelBytes());
+    room -= std::min(room, picture->memoryBytes());
     return picture;
 }
 } // namespace

@@ -22,8 +22,10 @@
 // nextFrame() is called on the capture thread, pictureCount() from any.
 class PictureFrameSource final : public FrameSource {
 public:
-    // The largest picture the decoders make: a folder of small pictures is decoded once.
-    static constexpr std::size_t DefaultBudget = static_cast<std::size_t>(PixelLimits::MaxPixels) * 4;
+    // The largest picture the decoders make, with what a frame holds beside its pixels: a folder of
+    // small pictures is decoded once.
+    static constexpr std::size_t DefaultBudget
+        = static_cast<std::size_t>(PixelLimits::MaxPixels) * 4 + PixelLimits::FrameOverheadBytes;
 
     static std::shared_ptr<PictureFrameSource> fromPath(const std::filesystem::path& path,
                                                         TimeInterval interval = DefaultFrameInterval,

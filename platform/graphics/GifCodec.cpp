@@ -49,6 +49,17 @@ void sayError(int code, PictureProblem& problem)
     problem.undecodable(text ? text : "the GIF data cannot be read");
 }
 
+// The next frame's descriptor. giflib also keeps a copy of each descriptor read, with its colour
+// map, in a list it grows by one every time: let go at once, so that many frames cost neither that
+// memory nor a copy of the whole list each.
+bool readDescriptor(GifFileType* gif)
+{
+    const bool ok = DGifGetImageDesc(gif) != GIF_ERROR;
+    GifFreeSavedImages(gif);
+    gif->ImageCount = 0;
+    return ok;
+}
+
 struct FrameControl {
     int disposal = DISPOSAL_UNSPECIFIED;
     int transparent = NO_TRANSPARENT_COLOR;
@@ -183,7 +194,7 @@ struct Animation {
 bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control, double scale, Animation& out,
                PictureProblem& problem)
 {
-    if (DGifGetImageDesc(gif) == GIF_ERROR) {
+    if (!readDescriptor(gif)) {
         sayError(gif->Error, problem);
         return false;
     }
@@ -222,10 +233,42 @@ bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control
     return true;
 }
 
+// What the frames cost together, as each is met: kept as a picture of the screen's size with a
+// picture's fixed cost, and decoded over the whole area it declares, even where that lies off the
+// screen. Either past the budget refuses the picture before anything is decoded.
+class FrameTally {
+public:
+    explicit FrameTally(std::int64_t screen)
+        : m_keptPerFrame(screen + static_cast<std::int64_t>(PixelLimits::FrameOverheadBytes / 4))
+    {
+    }
+
+    bool add(const GifImageDesc& frame, PictureProblem& problem)
+    {
+        ++m_frames;
+        m_kept += m_keptPerFrame;
+        m_declared += static_cast<std::int64_t>(frame.Width) * frame.Height;
+        const char* what = m_kept > GifCodec::FrameBudget ? "have more than "
+            : m_declared > GifCodec::FrameBudget           ? "declare more than "
+                                                           : nullptr;
+        if (what) {
+            problem.undecodable("its frames together " + std::string(what) + std::to_string(GifCodec::FrameBudget)
+                                + " pixels");
+        }
+        return !what;
+    }
+
+    std::int64_t frames() const { return m_frames; }
+
+private:
+    std::int64_t m_keptPerFrame;
+    std::int64_t m_frames = 0, m_kept = 0, m_declared = 0;
+};
+
 // How many frames there are, counted over their compressed blocks before the canvas or any frame
-// is made; nothing, with why, when they do not fit the budget together (each frame becomes a
-// canvas) or the data cannot be read: a small file of many frames on a large canvas is refused
-// for the cost of reading it.
+// is made; nothing, with why, when they do not fit the budget together or the data cannot be
+// read: a small file of many frames, or of frames far larger than the screen, is refused for the
+// cost of reading it.
 std::optional<std::int64_t> countFrames(std::string_view bytes, PictureProblem& problem)
 {
     Reader reader {bytes, 0};
@@ -235,8 +278,7 @@ std::optional<std::int64_t> countFrames(std::string_view bytes, PictureProblem& 
         sayError(error, problem);
         return std::nullopt;
     }
-    const std::int64_t canvas = static_cast<std::int64_t>(gif->SWidth) * gif->SHeight;
-    std::int64_t frames = 0;
+    FrameTally tally(static_cast<std::int64_t>(gif->SWidth) * gif->SHeight);
     for (;;) {
         GifRecordType type;
         bool ok = DGifGetRecordType(gif.get(), &type) != GIF_ERROR;
@@ -247,16 +289,14 @@ std::optional<std::int64_t> countFrames(std::string_view bytes, PictureProblem& 
             while (ok && block)
                 ok = DGifGetExtensionNext(gif.get(), &block) != GIF_ERROR;
         } else if (ok && type == IMAGE_DESC_RECORD_TYPE) {
-            if (++frames * canvas > GifCodec::FrameBudget) {
-                problem.undecodable("its frames together have more than " + std::to_string(GifCodec::FrameBudget)
-                                    + " pixels");
+            ok = readDescriptor(gif.get());
+            if (ok && !tally.add(gif->Image, problem))
                 return std::nullopt;
-            }
-            ok = DGifGetImageDesc(gif.get()) != GIF_ERROR && DGifGetCode(gif.get(), &code, &block) != GIF_ERROR;
+            ok = ok && DGifGetCode(gif.get(), &code, &block) != GIF_ERROR;
             while (ok && block)
                 ok = DGifGetCodeNext(gif.get(), &block) != GIF_ERROR;
         } else if (ok && type == TERMINATE_RECORD_TYPE) {
-            return frames;
+            return tally.frames();
         }
         if (!ok) {
             sayError(gif->Error, problem);

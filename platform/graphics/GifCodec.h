@@ -11,11 +11,13 @@ class PictureProblem;
 // GIF through giflib. Every frame is composited on a canvas of the logical screen's size with
 // its disposal and transparency; a picture of more than one frame is animated, each frame
 // lasting its delay (a delay under 0.011 s counts as 0.1 s, as browsers have it).
-// Sizes are checked before anything is allocated: the screen, each frame (clipped to the
-// canvas) and the sum of all frames' pixels.
+// Sizes are checked before anything is allocated: the screen, each frame, and all frames
+// together (FrameBudget).
 namespace GifCodec {
 inline constexpr double DefaultFrameDuration = 0.1;
-// Pixels of all frames together; an animation beyond it is refused.
+// Pixels of all frames together, counted twice over: as kept (each frame a picture of the
+// screen's size, with its fixed cost) and as decoded (the area each frame declares, on the screen
+// or not). An animation beyond it either way is refused.
 inline constexpr std::int64_t FrameBudget = 48LL * 1024 * 1024;
 bool hasSignature(std::string_view bytes);
 // The logical screen's size and the count of frames, within the limits above; nothing, with why,

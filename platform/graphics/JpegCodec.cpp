@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <csetjmp>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <jerror.h>
@@ -66,6 +67,18 @@ void onMessage(j_common_ptr cinfo, int level)
         if (err->problem)
             say(cinfo, *err->problem);
     }
+}
+
+// Called before each step of reading the scans in; refuses the picture once its scans outnumber
+// JpegCodec::MaxScans.
+void countScans(j_common_ptr cinfo)
+{
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number <= JpegCodec::MaxScans)
+        return;
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (err->problem)
+        err->problem->undecodable("it has more than " + std::to_string(JpegCodec::MaxScans) + " scans");
+    std::longjmp(err->jump, 1);
 }
 
 constexpr J_COLOR_SPACE argbSpace()
@@ -138,6 +151,9 @@ bool decodeInto(std::string_view bytes, Decoded& out, bool headerOnly, PicturePr
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    jpeg_progress_mgr progress {};
+    progress.progress_monitor = countScans;
+    cinfo.progress = &progress;
     jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
         problem.undecodable("it holds tables but no picture");

@@ -11,8 +11,12 @@ class PictureProblem;
 
 // JPEG through libjpeg-turbo: greyscale, YCbCr and RGB, and CMYK/YCCK turned into RGB (the
 // inverted CMYK that Adobe applications write included). The size is checked from the header
-// before any pixels are allocated.
+// before any pixels are allocated, and a picture of more than MaxScans scans is refused as they
+// come.
 namespace JpegCodec {
+// Each scan is a pass over every block of the picture: an ordinary progressive picture has about
+// ten, and a file of thousands of empty ones would take minutes.
+inline constexpr int MaxScans = 100;
 // The start-of-image marker, FF D8.
 bool hasSignature(std::string_view bytes);
 // The size from the header (the frame's SOF marker), within PixelLimits; nothing, with why,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/graphics/PixelLimits.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -10,6 +12,9 @@ struct PictureHeader {
     std::int64_t height = 0;
     std::int64_t frames = 1;
 
-    // Memory the picture takes once decoded, four bytes a pixel for every frame.
-    std::size_t decodedBytes() const { return static_cast<std::size_t>(width * height * frames) * 4; }
+    // Memory the picture takes once decoded: four bytes a pixel and a fixed cost for every frame.
+    std::size_t decodedBytes() const
+    {
+        return static_cast<std::size_t>(frames) * (static_cast<std::size_t>(width * height) * 4 + PixelLimits::FrameOverheadBytes);
+    }
 };

@@ -19,6 +19,11 @@ inline constexpr std::int64_t MaxSide = 32767;
 // 1 MiB) and the colour profile, EXIF and text a camera or an editor keeps beside the pixels.
 inline constexpr std::size_t MaxFileBytes = static_cast<std::size_t>(MaxPixels) * 8 + std::size_t {16} * 1024 * 1024;
 
+// What a decoded picture holds for each of its frames beside the pixels: the surface, the picture
+// object around it and the allocator's bookkeeping, about 1 KiB as measured. Every budget and cache
+// counts it, so a picture of many tiny frames costs what it holds.
+inline constexpr std::size_t FrameOverheadBytes = 1024;
+
 inline bool allows(double pixelWidth, double pixelHeight)
 {
     if (!std::isfinite(pixelWidth) || !std::isfinite(pixelHeight) || pixelWidth < 1 || pixelHeight < 1)

@@ -135,6 +135,11 @@ bool decodeInto(std::string_view bytes, Decoded& out, bool headerOnly, PicturePr
     if (!info)
         failForMemory(png, problem);
     png_set_read_fn(png, &reader, readBytes);
+    // Only the chunks that make the pixels (the header, palette, transparency and data) are read.
+    // The library would give every other chunk the memory its length claims, and unpack text and
+    // profiles in full, before finding the file holds far less or keeping them all: a few bytes
+    // could take gigabytes.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
     const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
     out.header = {width, height};

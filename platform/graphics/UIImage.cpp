@@ -197,11 +197,12 @@ void UIImage::clearNamedCache()
 
 int UIImage::pixelWidth() const { return cairo_image_surface_get_width(m_surface.get()); }
 
-std::size_t UIImage::pixelBytes() const
+std::size_t UIImage::memoryBytes() const
 {
     const auto own = [](cairo_surface_t* surface) {
         return static_cast<std::size_t>(cairo_image_surface_get_stride(surface))
-            * static_cast<std::size_t>(cairo_image_surface_get_height(surface));
+            * static_cast<std::size_t>(cairo_image_surface_get_height(surface))
+            + PixelLimits::FrameOverheadBytes;
     };
     std::size_t bytes = own(m_surface.get());
     for (const auto& frame : m_images) {

@@ -75,8 +75,9 @@ public:
     double duration() const { return m_duration; }
     int pixelWidth() const;
     int pixelHeight() const;
-    // Memory its pixels take, every frame's included.
-    std::size_t pixelBytes() const;
+    // Memory the picture holds: its pixels and a fixed cost (PixelLimits::FrameOverheadBytes) for
+    // each frame, every frame's included.
+    std::size_t memoryBytes() const;
     const std::string& name() const { return m_name; }
     bool isPlaceholder() const { return m_placeholder; }
     cairo_surface_t* surface() const { return m_surface.get(); }

@@ -4,12 +4,14 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/CGContext.h"
 #include "platform/graphics/ImageSurface.h"
+#include "platform/graphics/PixelLimits.h"
 #include "platform/graphics/UIImage.h"
 #include "platform/ui/MemoryWarningMonitor.h"
 #include "platform/ui/UIApplication.h"
 
 #include "tests/image/ImageTestSupport.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/HostilePictures.h"
 
 #include <gtest/gtest.h>
 
@@ -250,7 +252,8 @@ TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)
     EXPECT_LT(rig.cache->memCache().count(), 40u);
 
     const auto picture = UIImage::imageWithData(testPicture("photo.jpg")); // 16 × 8 pixels, 512 bytes
-    rig.cache->setMaxMemoryCost(1300);
+    constexpr std::size_t cost = 512 + PixelLimits::FrameOverheadBytes;
+    rig.cache->setMaxMemoryCost(cost * 5 / 2);
     rig.cache->storeImage(picture, "1", false);
     rig.cache->storeImage(picture, "2", false);
     EXPECT_TRUE(rig.cache->imageFromMemoryCacheForKey("1")); // now the most recent
@@ -259,8 +262,11 @@ TEST(ImageCache, MemoryKeepsTheRecentlyUsedWithinItsLimitAndEmptiesOnNotices)
     EXPECT_FALSE(rig.cache->imageFromMemoryCacheForKey("2"));
     EXPECT_TRUE(rig.cache->imageFromMemoryCacheForKey("3"));
     // A picture dearer than the whole limit is not kept, and pushes nothing out.
-    rig.cache->storeImage(UIImage::placeholder("big", {24, 24}), "big", false);
+    rig.cache->storeImage(UIImage::placeholder("big", {40, 40}), "big", false);
     EXPECT_FALSE(rig.cache->imageFromMemoryCacheForKey("big"));
+    // So is an animation of few pixels and many frames, each with what a frame holds beside them.
+    rig.cache->storeImage(UIImage::imageWithData(HostilePictures::gifOfFrames(1, 1, {}, 100)), "frames", false);
+    EXPECT_FALSE(rig.cache->imageFromMemoryCacheForKey("frames"));
     EXPECT_EQ(rig.cache->memCache().count(), 2u);
 
     UIApplication::sharedApplication().receiveMemoryWarning();

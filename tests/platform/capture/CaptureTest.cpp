@@ -10,6 +10,7 @@
 
 #include "tests/scan/ScanTestCamera.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/HostilePictures.h"
 #include "tests/support/ProcessCounters.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestPictures.h"
@@ -507,7 +508,7 @@ TEST(PictureFrameSource, CountsEveryFrameOfAnAnimationAgainstItsBudget)
     const auto folder = cameraFolder(scratch);
     writeBytes(folder / "a.gif", testPicture("animated.gif")); // three frames of 16 x 8
     writeBytes(folder / "b.png", solidPng(16, 8, 0x400000));
-    constexpr std::size_t frame = 16 * 8 * 4;
+    constexpr std::size_t frame = 16 * 8 * 4 + PixelLimits::FrameOverheadBytes;
     // Whether each picture is the same one round after round, that is kept decoded.
     const auto kept = [&](std::size_t budget) {
         const auto source = PictureFrameSource::fromPath(folder, FrameSource::DefaultFrameInterval, budget);
@@ -520,6 +521,11 @@ TEST(PictureFrameSource, CountsEveryFrameOfAnAnimationAgainstItsBudget)
     };
     EXPECT_EQ(kept(frame * 2), std::pair(false, true));
     EXPECT_EQ(kept(frame * 3), std::pair(true, false));
+    // Each frame costs what it holds beside its pixels too: a thousand frames of one pixel do not
+    // fit in twice their pixels.
+    std::filesystem::remove(folder / "a.gif");
+    writeBytes(folder / "b.gif", HostilePictures::gifOfFrames(1, 1, {}, 1000));
+    EXPECT_EQ(kept(1000 * 4 * 2 + frame), std::pair(false, true));
 }
 
 // A picture passed over is said to be once while it stays so, and said again when it fails after

@@ -1,6 +1,10 @@
 #include "platform/graphics/ExifOrientation.h"
 #include "platform/graphics/PictureData.h"
 
+#include "platform/graphics/GifCodec.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/HostilePictures.h"
+#include "tests/support/ProcessCounters.h"
 #include "tests/support/TestPictures.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +126,8 @@ std::vector<Hostile> brokenAndHostilePictures()
     std::string manyFrames = still.substr(0, 6) + std::string("\0\x08\0\x08", 4) + still.substr(10, 9);
     for (int i = 0; i < 13; ++i)
         manyFrames += still.substr(19, still.size() - 20) + (i == 12 ? ";" : "");
+    using namespace HostilePictures;
+    const std::string budget = std::to_string(GifCodec::FrameBudget) + " pixels";
     const std::string pixels = "has more pixels than the program decodes (";
     return {
         {jpeg.substr(0, jpeg.size() - 20), "cannot be decoded: Premature end of JPEG file", true},
@@ -134,6 +140,11 @@ std::vector<Hostile> brokenAndHostilePictures()
         {losslessWebpHeader(16383, 16383), pixels + "16383 x 16383;", true}, // within a side, not in pixels
         {corruptPng, "cannot be decoded: bad adaptive filter value", false},
         {manyFrames, "cannot be decoded: its frames together have more than 50331648 pixels", true},
+        // Pictures of their own, each frame with its fixed cost: few pixels, too many frames.
+        {gifOfFrames(1, 1, {}, 200'000), "cannot be decoded: its frames together have more than " + budget, true},
+        // Each frame is decoded over all it declares, though the screen shows one pixel of it.
+        {gifOfFrames(1, 1, {0, 0, 4000, 4000}, 4), "cannot be decoded: its frames together declare more than " + budget, true},
+        {jpegOfEmptyScans(64, 64, JpegCodec::MaxScans), "cannot be decoded: it has more than 100 scans", false},
         {"RIFF\x10\0\0\0WEBPVP8 garbage", "is not a picture", true}, // ends at the first zero
         {std::string("RIFF\x10\0\0\0WEBPVP8 garbage", 24), "cannot be decoded: the WebP data", true},
         {std::string("\xFF\xD8\xFF", 3), "cannot be decoded: ", true},
@@ -177,6 +188,63 @@ TEST(PictureDecoding, SaysWhyAPictureGivesNothingAndReadsTheSizeFromTheHeader)
         EXPECT_EQ(std::tuple(header->width, header->height, header->frames),
                   std::tuple(expected.width, expected.height, expected.frames)) << file;
     }
+}
+
+// A picture within the bounds still shows: an animation of a few hundred frames of a few hundred
+// pixels a side, a progressive JPEG of as many scans as are allowed.
+TEST(PictureDecoding, OrdinaryAnimationsAndProgressivePicturesAreWithinTheBounds)
+{
+    PictureProblem problem;
+    const auto animation = PictureData::probe(HostilePictures::gifOfFrames(300, 300, {0, 0, 300, 300}, 300), problem);
+    ASSERT_TRUE(animation) << problem.describe();
+    EXPECT_EQ(animation->frames, 300);
+    const auto scans = PictureData::decode(HostilePictures::jpegOfEmptyScans(64, 64, JpegCodec::MaxScans - 1), 1, problem);
+    ASSERT_TRUE(scans) << problem.describe();
+    EXPECT_EQ(scans->pixelWidth(), 64);
+}
+
+// As many frames as the budget allows are counted in a moment: no work grows with the frames read
+// before.
+TEST(PictureDecoding, AGifsFramesAreCountedInLittleTime)
+{
+    const std::string gif = HostilePictures::gifOfFrames(1, 1, {}, 190'000);
+    const int status = ChildProcess::run([] { return true; }, [&] {
+        PictureProblem problem;
+        const auto header = PictureData::probe(gif, problem);
+        return header && header->frames == 190'000 ? 0 : 1;
+    }, 20);
+    EXPECT_EQ(status, 0) << ChildProcess::meaning(status, "the frames were not counted");
+}
+
+// The chunks beside a PNG's pixels get no memory for the length they claim, and text the program
+// never reads is neither unpacked nor kept: such a picture costs what its pixels do.
+TEST(PictureDecoding, APngsOtherChunksTakeNoMemory)
+{
+    using namespace HostilePictures;
+    const std::string zText = pngOfPackedText("zTXt", 40, 7'000'000), iText = pngOfPackedText("iTXt", 40, 7'000'000);
+    ASSERT_TRUE(ProcessCounters::resetPeakResident());
+    const auto before = ProcessCounters::peakResidentBytes();
+    for (const char* type : {"tEXt", "zTXt", "iTXt", "sPLT", "pCAL", "sCAL", "iCCP"}) {
+        PictureProblem problem;
+        EXPECT_FALSE(PictureData::decode(pngClaimingAChunk(type), 1, problem));
+        EXPECT_EQ(problem.describe(), "cannot be decoded: picture data ends early") << type;
+    }
+    for (const auto& packed : {zText, iText}) {
+        PictureProblem problem;
+        const auto picture = PictureData::decode(packed, 1, problem);
+        ASSERT_TRUE(picture) << problem.describe();
+        EXPECT_EQ(picture->pixelAt(0, 0).red, 0x80);
+    }
+    EXPECT_LT(ProcessCounters::peakResidentBytes() - before, 32u << 20);
+    // What the pixels need is still read: a palette's transparency.
+    const std::string palette = std::string("\x89PNG\r\n\x1A\n", 8)
+        + pngChunk("IHDR", bigEndian(2) + bigEndian(1) + std::string("\x08\x03\0\0\0", 5))
+        + pngChunk("PLTE", std::string("\xFF\0\0\0\0\xFF", 6)) + pngChunk("tRNS", std::string("\0", 1))
+        + pngChunk("IDAT", deflated(std::string("\0\0\1", 3))) + pngChunk("IEND", "");
+    const auto transparent = UIImage::imageWithData(palette);
+    ASSERT_TRUE(transparent);
+    EXPECT_EQ(transparent->pixelAt(0, 0).alpha, 0);
+    EXPECT_EQ(transparent->pixelAt(1, 0).blue, 0xFF);
 }
 
 TEST(PictureDecoding, GifFramesReachingBeyondTheCanvasAreClipped)

@@ -1,0 +1,187 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include <gif_lib.h>
+#include <jpeglib.h>
+#include <zlib.h>
+
+// Picture files that say more of themselves than they hold, written as the tests and benchmarks
+// need them: each would cost a decoder that believed it far more memory or work than its bytes.
+namespace HostilePictures {
+
+inline std::string bigEndian(std::uint32_t value)
+{
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
+}
+
+// A PNG chunk whose length field says claimed (its data's own length unless given) and whose
+// checksum is right for what it holds.
+inline std::string pngChunk(std::string_view type, std::string_view data, std::int64_t claimed = -1)
+{
+    std::string body = std::string(type) + std::string(data);
+    const auto crc = ::crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+    return bigEndian(static_cast<std::uint32_t>(claimed < 0 ? static_cast<std::int64_t>(data.size()) : claimed))
+        + body + bigEndian(static_cast<std::uint32_t>(crc));
+}
+
+inline std::string deflated(std::string_view data)
+{
+    std::string out(::compressBound(static_cast<uLong>(data.size())), '\0');
+    uLongf size = static_cast<uLongf>(out.size());
+    ::compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+                static_cast<uLong>(data.size()), 9);
+    out.resize(size);
+    return out;
+}
+
+// The signature and header of an 8-bit RGB PNG of w × h.
+inline std::string pngStart(std::uint32_t w, std::uint32_t h)
+{
+    return std::string("\x89PNG\r\n\x1A\n", 8) + pngChunk("IHDR", bigEndian(w) + bigEndian(h) + std::string("\x08\x02\0\0\0", 5));
+}
+
+// A whole 1 × 1 PNG (one grey pixel) with the chunks given before its data.
+inline std::string tinyPng(const std::string& chunks)
+{
+    return pngStart(1, 1) + chunks + pngChunk("IDAT", deflated(std::string("\0\x80\x80\x80", 4))) + pngChunk("IEND", "");
+}
+
+// A 10 × 10 PNG's header, then a chunk of the type given whose length says 0x7ffffff0 bytes, of
+// which the file holds a hundred.
+inline std::string pngClaimingAChunk(std::string_view type)
+{
+    return pngStart(10, 10) + bigEndian(0x7ffffff0) + std::string(type) + "comment" + std::string(93, 'x');
+}
+
+// A 1 × 1 PNG with count compressed text chunks ("zTXt" or "iTXt"), each unpacking to unpacked bytes.
+inline std::string pngOfPackedText(std::string_view type, int count, std::size_t unpacked)
+{
+    const std::string packed = deflated(std::string(unpacked, ' '));
+    const std::string data = type == "zTXt" ? std::string("Comment\0\0", 9) + packed
+                                            : std::string("Comment\0\1\0\0\0", 12) + packed;
+    std::string chunks;
+    for (int i = 0; i < count; ++i)
+        chunks += pngChunk(type, data);
+    return tinyPng(chunks);
+}
+
+// One frame of a GIF: where it lies, its size and how it is disposed of (DISPOSE_DO_NOT, ...).
+struct GifFrame {
+    int left = 0, top = 0, width = 1, height = 1;
+    int disposal = DISPOSAL_UNSPECIFIED;
+};
+
+inline int appendGifBytes(GifFileType* gif, const GifByteType* bytes, int length)
+{
+    static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
+    return length;
+}
+
+// A GIF of a screen w × h showing count copies of one frame in one colour, written by giflib's
+// encoder once and repeated.
+inline std::string gifOfFrames(int w, int h, const GifFrame& frame, std::int64_t count)
+{
+    std::string out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, appendGifBytes, &error);
+    if (!gif)
+        return out;
+    GifColorType colours[2] = {{200, 40, 40}, {40, 40, 200}};
+    ColorMapObject* map = GifMakeMapObject(2, colours);
+    EGifSetGifVersion(gif, true);
+    EGifPutScreenDesc(gif, w, h, 1, 0, map);
+    const std::size_t header = out.size();
+    GraphicsControlBlock control {frame.disposal, false, 10, NO_TRANSPARENT_COLOR};
+    GifByteType extension[4];
+    EGifGCBToExtension(&control, extension);
+    EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
+    EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, false, nullptr);
+    std::vector<GifPixelType> row(static_cast<std::size_t>(frame.width), 1);
+    for (int y = 0; y < frame.height; ++y)
+        EGifPutLine(gif, row.data(), frame.width);
+    const std::string one = out.substr(header);
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    std::string file = out.substr(0, header);
+    file.reserve(header + one.size() * static_cast<std::size_t>(count) + 1);
+    for (std::int64_t i = 0; i < count; ++i)
+        file += one;
+    return file + ";";
+}
+
+// A JPEG of w × h in one colour, with 3 (YCbCr) or 4 (CMYK) components, written by libjpeg.
+inline std::string plainJpeg(int w, int h, int components, bool progressive)
+{
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(w);
+    cinfo.image_height = static_cast<JDIMENSION>(h);
+    cinfo.input_components = components;
+    cinfo.in_color_space = components == 4 ? JCS_CMYK : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(w) * static_cast<std::size_t>(components), 90);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW rows[] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::string bytes(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);
+    return bytes;
+}
+
+// Where the first scan's header (FF DA) starts, and where it ends and its data begins.
+inline std::pair<std::size_t, std::size_t> firstScanHeader(const std::string& jpeg)
+{
+    const std::size_t at = jpeg.find("\xFF\xDA");
+    const std::size_t length = static_cast<unsigned char>(jpeg[at + 2]) << 8 | static_cast<unsigned char>(jpeg[at + 3]);
+    return {at, at + 2 + length};
+}
+
+// A JPEG's bytes up to its first scan's data, with its frame header saying w × h: all that a decoder
+// of a progressive picture needs before it makes room for every coefficient, and then the data ends.
+inline std::string jpegHeaderOnly(int w, int h, int components)
+{
+    std::string jpeg = plainJpeg(8, 8, components, true);
+    const std::size_t frame = jpeg.find("\xFF\xC2");
+    jpeg[frame + 5] = static_cast<char>(h >> 8), jpeg[frame + 6] = static_cast<char>(h);
+    jpeg[frame + 7] = static_cast<char>(w >> 8), jpeg[frame + 8] = static_cast<char>(w);
+    return jpeg.substr(0, firstScanHeader(jpeg).second);
+}
+
+// A progressive JPEG of w × h with its first scan (the DC values), then that scan's header again
+// extra times with no data, and its end: each empty scan is a pass over every block.
+inline std::string jpegOfEmptyScans(int w, int h, int extra)
+{
+    const std::string jpeg = plainJpeg(w, h, 3, true);
+    const auto [scan, data] = firstScanHeader(jpeg);
+    std::size_t end = data;
+    while (end + 1 < jpeg.size()
+           && !(static_cast<unsigned char>(jpeg[end]) == 0xFF && jpeg[end + 1] != 0
+                && (static_cast<unsigned char>(jpeg[end + 1]) < 0xD0 || static_cast<unsigned char>(jpeg[end + 1]) > 0xD7)))
+        ++end;
+    std::string out = jpeg.substr(0, end);
+    const std::string header = jpeg.substr(scan, data - scan);
+    out.reserve(out.size() + header.size() * static_cast<std::size_t>(extra) + 2);
+    for (int i = 0; i < extra; ++i)
+        out += header;
+    return out + "\xFF\xD9";
+}
+
+} // namespace HostilePictures
