@@ -12,6 +12,7 @@
 // was set and vm_peak_mb the most it ever had, so the limit is met by pictures, not reservations.
 #include "platform/capture/PictureFrameSource.h"
 
+#include "tests/support/HostilePictures.h"
 #include "tests/support/ProcessCounters.h"
 #include "tests/support/TestPictures.h"
 
@@ -19,6 +20,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <ctime>
+#include <iterator>
 #include <map>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -153,6 +156,94 @@ void BM_CameraFolderUnder2GiB(benchmark::State& state)
     }
 }
 BENCHMARK(BM_CameraFolderUnder2GiB)->Arg(12)->Iterations(1)->Unit(benchmark::kMillisecond);
+// Files that say more of themselves than they hold, and the largest pictures of each kind, each shown
+// alone by the camera in a forked child: peak_mb is the peak resident memory above what the child had before the camera read the
+// file (the decoders' working memory included), cpu_s the processor time until the camera had
+// taken or refused it and shown its first frame, pictures 1 where it was taken. A picture refused
+// costs what its refusal took; one over the camera's budget is decoded when its frame comes.
+struct HostileFile {
+    const char* name;
+    std::string (*bytes)();
+};
+
+const HostileFile hostileFiles[] = {
+    {"png-claimed-text", [] { return HostilePictures::pngClaimingAChunk("tEXt"); }},
+    {"png-300-packed-texts", [] { return HostilePictures::pngOfPackedText("zTXt", 300, 7'000'000); }},
+    {"gif-2000000-tiny-frames", [] { return HostilePictures::gifOfFrames(1, 1, {}, 2'000'000); }},
+    {"gif-100-frames-of-8192", [] { return HostilePictures::gifOfFrames(1, 1, {0, 0, 8192, 8192}, 100); }},
+    {"gif-largest-screen", [] { return HostilePictures::gifOfFrames(8192, 6143, {0, 0, 8192, 6143, DISPOSE_DO_NOT}, 1); }},
+    {"gif-largest-screen-previous",
+     [] { return HostilePictures::gifOfFrames(8192, 6143, {0, 0, 8192, 6143, DISPOSE_PREVIOUS}, 1); }},
+    {"gif-two-frames-previous",
+     [] { return HostilePictures::gifOfFrames(8192, 3071, {0, 0, 8192, 3071, DISPOSE_PREVIOUS}, 2); }},
+    {"png-8192", [] { return solidPng(8192, 8192, 0x204080); }},
+    {"jpeg-10000-empty-scans", [] { return HostilePictures::jpegOfEmptyScans(8192, 8192, 10'000); }},
+    {"jpeg-header-only-3", [] { return HostilePictures::jpegHeaderOnly(8192, 8192, 3); }},
+    {"jpeg-header-only-4", [] { return HostilePictures::jpegHeaderOnly(8192, 8192, 4); }},
+    {"jpeg-progressive-8192", [] { return halvesJpeg(8192, 8192, true); }},
+    {"webp-lossless-8192", [] { return HostilePictures::losslessWebp(8192, 8192, 1); }},
+    {"webp-lossless-8192-65536-groups", [] { return HostilePictures::losslessWebp(8192, 8192, 65536); }},
+};
+
+struct HostileResult {
+    double peakMB = 0, cpuSeconds = 0, pictures = 0, bytes = 0;
+};
+
+double cpuSeconds()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+void BM_HostilePicture(benchmark::State& state)
+{
+    const HostileFile& file = hostileFiles[state.range(0)];
+    state.SetLabel(file.name);
+    const fs::path path = fs::temp_directory_path() / ("floorpad-hostile-" + std::to_string(::getpid()) + "-" + file.name);
+    const std::string bytes = file.bytes();
+    std::ofstream(path, std::ios::binary) << bytes;
+    for (auto _ : state) {
+        int channel[2];
+        if (::pipe(channel) != 0) {
+            state.SkipWithError("no pipe");
+            break;
+        }
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            HostileResult result;
+            ProcessCounters::resetPeakResident();
+            const double before = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB;
+            const double started = cpuSeconds();
+            const auto source = PictureFrameSource::fromPath(path);
+            const auto frame = source->pictureCount() ? source->nextFrame() : nullptr;
+            result.cpuSeconds = cpuSeconds() - started;
+            result.peakMB = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB - before;
+            result.pictures = frame ? 1 : 0;
+            const bool written = ::write(channel[1], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
+            ::_exit(written ? 0 : 1);
+        }
+        ::close(channel[1]);
+        HostileResult result;
+        const bool read = ::read(channel[0], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
+        ::close(channel[0]);
+        ::waitpid(pid, nullptr, 0);
+        if (!read) {
+            state.SkipWithError("the child ended without a result");
+            break;
+        }
+        state.counters["peak_mb"] = result.peakMB;
+        state.counters["cpu_s"] = result.cpuSeconds;
+        state.counters["pictures"] = result.pictures;
+        state.counters["file_kb"] = static_cast<double>(bytes.size()) / 1024;
+    }
+    std::error_code ec;
+    fs::remove(path, ec);
+}
+BENCHMARK(BM_HostilePicture)
+    ->DenseRange(0, static_cast<int>(std::size(hostileFiles)) - 1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 } // namespace
 
 BENCHMARK_MAIN();

@@ -1,6 +1,6 @@
 #include "platform/graphics/GifCodec.h"
 
-#include "platform/graphics/ImageSurface.h"
+#include "platform/graphics/GifCanvas.h"
 #include "platform/graphics/PictureProblem.h"
 #include "platform/graphics/PixelLimits.h"
 
@@ -66,72 +66,7 @@ struct FrameControl {
     double duration = GifCodec::DefaultFrameDuration;
 };
 
-struct Rect {
-    int left, top, width, height;
-};
-
-class Compositor {
-public:
-    Compositor(int width, int height)
-        : m_width(width)
-        , m_height(height)
-        , m_canvas(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0)
-    {
-    }
-
-    // The part of a frame that lies on the canvas; frames may claim to reach beyond it.
-    Rect clip(const Rect& frame) const
-    {
-        const int x0 = std::clamp(frame.left, 0, m_width), y0 = std::clamp(frame.top, 0, m_height);
-        const int x1 = std::clamp(frame.left + frame.width, x0, m_width);
-        const int y1 = std::clamp(frame.top + frame.height, y0, m_height);
-        return {x0, y0, x1 - x0, y1 - y0};
-    }
-
-    // Draws the indexed pixels of the clipped frame rectangle into the canvas.
-    void draw(const Rect& area, const std::vector<GifByteType>& indexes, const ColorMapObject& map, int transparent)
-    {
-        for (int y = 0; y < area.height; ++y) {
-            const GifByteType* row = indexes.data() + static_cast<std::size_t>(y) * area.width;
-            std::uint32_t* out = m_canvas.data() + static_cast<std::size_t>(area.top + y) * m_width + area.left;
-            for (int x = 0; x < area.width; ++x) {
-                const int index = row[x];
-                if (index == transparent || index >= map.ColorCount)
-                    continue;
-                const GifColorType& c = map.Colors[index];
-                out[x] = 0xFF000000u | (std::uint32_t(c.Red) << 16) | (std::uint32_t(c.Green) << 8) | c.Blue;
-            }
-        }
-    }
-
-    void clear(const Rect& area)
-    {
-        for (int y = 0; y < area.height; ++y)
-            std::fill_n(m_canvas.data() + static_cast<std::size_t>(area.top + y) * m_width + area.left, area.width, 0u);
-    }
-
-    std::vector<std::uint32_t>& pixels() { return m_canvas; }
-
-    UIImagePtr snapshot(double scale) const
-    {
-        cairo_surface_t* surface = ImageSurface::createForDecoding(m_width, m_height);
-        if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-            cairo_surface_destroy(surface);
-            return nullptr;
-        }
-        unsigned char* data = cairo_image_surface_get_data(surface);
-        const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
-        for (int y = 0; y < m_height; ++y)
-            std::memcpy(data + stride * y, m_canvas.data() + static_cast<std::size_t>(y) * m_width,
-                        static_cast<std::size_t>(m_width) * 4);
-        cairo_surface_mark_dirty(surface);
-        return UIImage::imageWithSurface(surface, scale);
-    }
-
-private:
-    int m_width, m_height;
-    std::vector<std::uint32_t> m_canvas;
-};
+using Rect = GifCanvas::Rect;
 
 FrameControl readControl(GifFileType* gif, bool& ok)
 {
@@ -160,27 +95,19 @@ FrameControl readControl(GifFileType* gif, bool& ok)
     return control;
 }
 
-// The frame's pixels that fall in area, rows in display order (interlaced frames come in four
-// passes). Rows are read one at a time, so a frame far larger than the canvas costs one row.
-bool readIndexes(GifFileType* gif, const Rect& frame, const Rect& area, std::vector<GifByteType>& indexes)
+// The frame's rows drawn onto the canvas as they are read, in display order (interlaced frames
+// come in four passes): a frame far larger than the canvas costs one row.
+bool readRows(GifFileType* gif, const Rect& frame, const Rect& area, GifCanvas& canvas, const ColorMapObject& map,
+              int transparent)
 {
-    indexes.assign(static_cast<std::size_t>(area.width) * static_cast<std::size_t>(area.height), 0);
     std::vector<GifByteType> row(static_cast<std::size_t>(frame.width));
-    const auto line = [&](int y) {
-        if (DGifGetLine(gif, row.data(), frame.width) != GIF_OK)
-            return false;
-        const int canvasY = frame.top + y;
-        if (canvasY >= area.top && canvasY < area.top + area.height && area.width > 0)
-            std::memcpy(indexes.data() + static_cast<std::size_t>(canvasY - area.top) * area.width,
-                        row.data() + (area.left - frame.left), static_cast<std::size_t>(area.width));
-        return true;
-    };
     static const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
     const int passes = gif->Image.Interlace ? 4 : 1;
     for (int pass = 0; pass < passes; ++pass) {
         for (int y = passes == 1 ? 0 : start[pass]; y < frame.height; y += passes == 1 ? 1 : step[pass]) {
-            if (!line(y))
+            if (DGifGetLine(gif, row.data(), frame.width) != GIF_OK)
                 return false;
+            canvas.drawRow(y, frame, area, row.data(), map, transparent);
         }
     }
     return true;
@@ -191,8 +118,10 @@ struct Animation {
     double total = 0;
 };
 
-bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control, double scale, Animation& out,
-               PictureProblem& problem)
+// The next frame drawn and its picture taken; the last, counted beforehand, takes the canvas
+// itself and is not disposed of.
+bool readFrame(GifFileType* gif, GifCanvas& canvas, const FrameControl& control, bool last, double scale,
+               Animation& out, PictureProblem& problem)
 {
     if (!readDescriptor(gif)) {
         sayError(gif->Error, problem);
@@ -209,27 +138,28 @@ bool readFrame(GifFileType* gif, Compositor& canvas, const FrameControl& control
         problem.undecodable("a frame has no colour map");
         return false;
     }
+    if (!canvas.usable()) {
+        problem.undecodable("it holds more frames than were counted");
+        return false;
+    }
     const Rect area = canvas.clip(frame);
-    std::vector<GifByteType> indexes;
-    if (!readIndexes(gif, frame, area, indexes)) {
+    const bool restore = control.disposal == DISPOSE_PREVIOUS && !last;
+    const auto before = restore ? canvas.save(area) : std::vector<std::uint32_t>();
+    if (!readRows(gif, frame, area, canvas, *map, control.transparent)) {
         sayError(gif->Error, problem);
         return false;
     }
-    std::vector<std::uint32_t> before;
-    if (control.disposal == DISPOSE_PREVIOUS)
-        before = canvas.pixels();
-    canvas.draw(area, indexes, *map, control.transparent);
-    auto image = canvas.snapshot(scale);
+    auto image = canvas.picture(scale, last);
     if (!image) {
         problem.noMemory();
         return false;
     }
     out.frames.push_back(std::move(image));
     out.total += control.duration;
-    if (control.disposal == DISPOSE_BACKGROUND)
+    if (control.disposal == DISPOSE_BACKGROUND && !last)
         canvas.clear(area);
-    else if (control.disposal == DISPOSE_PREVIOUS)
-        canvas.pixels() = std::move(before);
+    else if (restore)
+        canvas.restore(area, before);
     return true;
 }
 
@@ -305,9 +235,13 @@ std::optional<std::int64_t> countFrames(std::string_view bytes, PictureProblem& 
     }
 }
 
-bool readAll(GifFileType* gif, double scale, Animation& out, PictureProblem& problem)
+bool readAll(GifFileType* gif, std::int64_t frames, double scale, Animation& out, PictureProblem& problem)
 {
-    Compositor canvas(gif->SWidth, gif->SHeight);
+    GifCanvas canvas(gif->SWidth, gif->SHeight);
+    if (!canvas.usable()) {
+        problem.noMemory();
+        return false;
+    }
     FrameControl control;
     for (;;) {
         GifRecordType type;
@@ -323,7 +257,8 @@ bool readAll(GifFileType* gif, double scale, Animation& out, PictureProblem& pro
                 sayError(gif->Error, problem);
             break;
         case IMAGE_DESC_RECORD_TYPE:
-            ok = readFrame(gif, canvas, control, scale, out, problem);
+            ok = readFrame(gif, canvas, control, static_cast<std::int64_t>(out.frames.size()) + 1 == frames, scale, out,
+                           problem);
             control = FrameControl {};
             break;
         case TERMINATE_RECORD_TYPE:
@@ -395,8 +330,8 @@ UIImagePtr decode(std::string_view bytes, double scale)
     return decode(bytes, scale, unsaid);
 }
 
-// The canvas and each frame's indexes are vectors of the picture's size: a picture that finds no
-// memory for them is refused, never the end of the run.
+// A row, a frame's saved area and the list of frames are vectors: a picture that finds no memory for
+// them is refused, never the end of the run.
 UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem)
 {
     try {
@@ -404,7 +339,7 @@ UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem)
         PictureHeader header;
         const auto gif = open(bytes, reader, header, problem);
         Animation animation;
-        if (!gif || !readAll(gif.get(), scale, animation, problem))
+        if (!gif || !readAll(gif.get(), header.frames, scale, animation, problem))
             return nullptr;
         if (animation.frames.size() == 1)
             return animation.frames.front();

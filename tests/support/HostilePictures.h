@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -182,6 +183,95 @@ inline std::string jpegOfEmptyScans(int w, int h, int extra)
     for (int i = 0; i < extra; ++i)
         out += header;
     return out + "\xFF\xD9";
+}
+
+// Bits packed from each byte's lowest bit up, as a lossless WebP stream holds them.
+class WebpBits {
+public:
+    void put(std::uint32_t value, int count)
+    {
+        for (int i = 0; i < count; ++i, ++m_used) {
+            if (m_used % 8 == 0)
+                m_bytes.push_back('\0');
+            m_bytes.back() = static_cast<char>(m_bytes.back() | ((value >> i) & 1u) << (m_used % 8));
+        }
+    }
+    // A prefix code of the one symbol given, which then costs no bits a pixel.
+    void putCode(int symbol)
+    {
+        put(1, 1); // a simple code
+        put(0, 1); // of one symbol
+        put(symbol > 1, 1); // written in 8 bits, else 1
+        put(static_cast<std::uint32_t>(symbol), symbol > 1 ? 8 : 1);
+    }
+    // A prefix code giving each of the symbols 0 to 255 eight bits: its code lengths are read through
+    // a code of the one length 8 (the twelfth in the order lengths are given), 256 of them.
+    void putEightBitCode()
+    {
+        put(0, 1);
+        put(12 - 4, 4);
+        for (int i = 0; i < 12; ++i)
+            put(i == 11, 3);
+        put(1, 1);
+        put(3, 3); // the count of lengths in 2 + 2 * 3 bits
+        put(256 - 2, 8);
+    }
+    // A symbol of an eight-bit code: its code, first bit first.
+    void putEightBits(int symbol)
+    {
+        for (int bit = 7; bit >= 0; --bit)
+            put(static_cast<std::uint32_t>(symbol >> bit) & 1u, 1);
+    }
+    const std::string& bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
+    int m_used = 0;
+};
+
+// A lossless WebP picture of w × h in one colour, whose pixels cost no bits. With groups over 1, it
+// is parted into blocks of 32 × 32 by an entropy image that names a group of prefix codes for each
+// (block i the group i, the last block or the last group repeated), and every group is written out:
+// a decoder makes tables for each group it is named.
+inline std::string losslessWebp(int w, int h, int groups)
+{
+    WebpBits bits;
+    bits.put(0x2f, 8);
+    bits.put(static_cast<std::uint32_t>(w - 1), 14);
+    bits.put(static_cast<std::uint32_t>(h - 1), 14);
+    bits.put(0, 1 + 3); // no alpha, version 0
+    bits.put(0, 1 + 1); // no transform, no colour cache
+    bits.put(groups > 1, 1);
+    const auto putGroup = [&bits](int green, int red) {
+        for (const int symbol : {green, red, 0, 255, 0}) // green, red, blue, alpha, distance
+            bits.putCode(symbol);
+    };
+    if (groups > 1) {
+        constexpr int blockBits = 5;
+        bits.put(blockBits - 2, 3);
+        bits.put(0, 1); // the entropy image, with no colour cache, green and red in eight bits each
+        bits.putEightBitCode();
+        bits.putEightBitCode();
+        for (const int symbol : {0, 255, 0})
+            bits.putCode(symbol);
+        const int blocks = ((w + 31) >> blockBits) * ((h + 31) >> blockBits);
+        for (int block = 0; block < blocks; ++block) {
+            const int group = std::min(block, groups - 1);
+            bits.putEightBits(group & 0xFF);
+            bits.putEightBits(group >> 8);
+        }
+    }
+    for (int group = 0; group < groups; ++group)
+        putGroup(0, 0);
+    const auto littleEndian = [](std::size_t value) {
+        return std::string {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+                            static_cast<char>(value >> 24)};
+    };
+    std::string chunk = bits.bytes();
+    const std::size_t size = chunk.size();
+    if (size % 2)
+        chunk.push_back('\0');
+    return "RIFF" + littleEndian(4 + 8 + chunk.size()) + "WEBPVP8L" + littleEndian(size) + chunk;
 }
 
 } // namespace HostilePictures

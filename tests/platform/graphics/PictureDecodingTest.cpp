@@ -216,6 +216,21 @@ TEST(PictureDecoding, AGifsFramesAreCountedInLittleTime)
     EXPECT_EQ(status, 0) << ChildProcess::meaning(status, "the frames were not counted");
 }
 
+// A still GIF costs its picture: the canvas its frame is drawn on becomes the picture, whatever the
+// frame's disposal, with no copy of it or of its colour indexes beside it.
+TEST(PictureDecoding, AStillGifCostsOnePicture)
+{
+    constexpr int side = 4096;
+    const std::string gif = HostilePictures::gifOfFrames(side, side, {0, 0, side, side, DISPOSE_PREVIOUS}, 1);
+    ASSERT_TRUE(ProcessCounters::resetPeakResident());
+    const auto before = ProcessCounters::peakResidentBytes();
+    const auto picture = UIImage::imageWithData(gif);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixelAt(side - 1, side - 1).blue, 200);
+    const std::size_t pictureBytes = std::size_t {side} * side * 4;
+    EXPECT_LT(ProcessCounters::peakResidentBytes() - before, pictureBytes + pictureBytes / 8);
+}
+
 // The chunks beside a PNG's pixels get no memory for the length they claim, and text the program
 // never reads is neither unpacked nor kept: such a picture costs what its pixels do.
 TEST(PictureDecoding, APngsOtherChunksTakeNoMemory)
