@@ -20,9 +20,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <ctime>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -114,6 +116,28 @@ void BM_CameraFolder(benchmark::State& state)
 }
 BENCHMARK(BM_CameraFolder)->Arg(6)->Arg(12)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// What work returns, worked out in a forked child, so that its memory and limits are the child's
+// alone; nothing when the child ended without a result.
+template <class Result>
+std::optional<Result> inChild(const std::function<Result()>& work)
+{
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return std::nullopt;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const Result result = work();
+        const bool written = ::write(channel[1], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(channel[1]);
+    Result result;
+    const bool read = ::read(channel[0], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
+    ::close(channel[0]);
+    ::waitpid(pid, nullptr, 0);
+    return read ? std::optional(result) : std::nullopt;
+}
+
 struct InChild {
     Measured measured;
     double startVmMB = 0, vmPeakMB = 0;
@@ -124,43 +148,32 @@ void BM_CameraFolderUnder2GiB(benchmark::State& state)
     const int count = static_cast<int>(state.range(0));
     const auto& folder = folderOf(count);
     for (auto _ : state) {
-        int channel[2];
-        if (::pipe(channel) != 0) {
-            state.SkipWithError("no pipe");
-            return;
-        }
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            InChild result;
-            result.startVmMB = static_cast<double>(ProcessCounters::field("/proc/self/status", "VmSize:")) / 1024;
+        const auto result = inChild<InChild>([&] {
+            InChild child;
+            child.startVmMB = static_cast<double>(ProcessCounters::field("/proc/self/status", "VmSize:")) / 1024;
             const rlimit limit {rlim_t {2} << 30, rlim_t {2} << 30};
             if (::setrlimit(RLIMIT_AS, &limit) == 0)
-                result.measured = measure(folder, count);
-            result.vmPeakMB = static_cast<double>(ProcessCounters::field("/proc/self/status", "VmPeak:")) / 1024;
-            const bool written = ::write(channel[1], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
-            ::_exit(written ? 0 : 1);
-        }
-        ::close(channel[1]);
-        InChild result;
-        const bool read = ::read(channel[0], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
-        ::close(channel[0]);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        if (!read) {
+                child.measured = measure(folder, count);
+            child.vmPeakMB = static_cast<double>(ProcessCounters::field("/proc/self/status", "VmPeak:")) / 1024;
+            return child;
+        });
+        if (!result) {
             state.SkipWithError("the child ended without a result");
             return;
         }
-        report(state, result.measured);
-        state.counters["start_vm_mb"] = result.startVmMB;
-        state.counters["vm_peak_mb"] = result.vmPeakMB;
+        report(state, result->measured);
+        state.counters["start_vm_mb"] = result->startVmMB;
+        state.counters["vm_peak_mb"] = result->vmPeakMB;
     }
 }
 BENCHMARK(BM_CameraFolderUnder2GiB)->Arg(12)->Iterations(1)->Unit(benchmark::kMillisecond);
-// Files that say more of themselves than they hold, and the largest pictures of each kind, each shown
-// alone by the camera in a forked child: peak_mb is the peak resident memory above what the child had before the camera read the
-// file (the decoders' working memory included), cpu_s the processor time until the camera had
-// taken or refused it and shown its first frame, pictures 1 where it was taken. A picture refused
-// costs what its refusal took; one over the camera's budget is decoded when its frame comes.
+
+// Files that say more of themselves than they hold, and the largest pictures of each kind, each
+// shown alone by the camera in a forked child: peak_mb is the peak resident memory above what the
+// child had before the camera read the file (the file's bytes and the decoders' working memory
+// included), cpu_s the processor time until the camera had taken or refused it and shown its first
+// frame, pictures 1 where it was taken. A picture refused costs what its refusal took; one over the
+// camera's budget is decoded when its frame comes.
 struct HostileFile {
     const char* name;
     std::string (*bytes)();
@@ -186,7 +199,7 @@ const HostileFile hostileFiles[] = {
 };
 
 struct HostileResult {
-    double peakMB = 0, cpuSeconds = 0, pictures = 0, bytes = 0;
+    double peakMB = 0, cpuSeconds = 0, pictures = 0;
 };
 
 double cpuSeconds()
@@ -204,37 +217,25 @@ void BM_HostilePicture(benchmark::State& state)
     const std::string bytes = file.bytes();
     std::ofstream(path, std::ios::binary) << bytes;
     for (auto _ : state) {
-        int channel[2];
-        if (::pipe(channel) != 0) {
-            state.SkipWithError("no pipe");
-            break;
-        }
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            HostileResult result;
+        const auto result = inChild<HostileResult>([&] {
+            HostileResult child;
             ProcessCounters::resetPeakResident();
             const double before = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB;
             const double started = cpuSeconds();
             const auto source = PictureFrameSource::fromPath(path);
             const auto frame = source->pictureCount() ? source->nextFrame() : nullptr;
-            result.cpuSeconds = cpuSeconds() - started;
-            result.peakMB = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB - before;
-            result.pictures = frame ? 1 : 0;
-            const bool written = ::write(channel[1], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
-            ::_exit(written ? 0 : 1);
-        }
-        ::close(channel[1]);
-        HostileResult result;
-        const bool read = ::read(channel[0], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
-        ::close(channel[0]);
-        ::waitpid(pid, nullptr, 0);
-        if (!read) {
+            child.cpuSeconds = cpuSeconds() - started;
+            child.peakMB = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB - before;
+            child.pictures = frame ? 1 : 0;
+            return child;
+        });
+        if (!result) {
             state.SkipWithError("the child ended without a result");
             break;
         }
-        state.counters["peak_mb"] = result.peakMB;
-        state.counters["cpu_s"] = result.cpuSeconds;
-        state.counters["pictures"] = result.pictures;
+        state.counters["peak_mb"] = result->peakMB;
+        state.counters["cpu_s"] = result->cpuSeconds;
+        state.counters["pictures"] = result->pictures;
         state.counters["file_kb"] = static_cast<double>(bytes.size()) / 1024;
     }
     std::error_code ec;
