@@ -32,8 +32,8 @@
 // application terminates or enters the background, and with a maxCacheSize the oldest go until
 // half of it is left.
 //
-// The memory level counts pictures by the memory they hold (UIImage::memoryBytes) and keeps at most maxMemoryCost
-// of them (AutoPurgeCache's default unless set; 0: no limit). It is safe from any thread. Disk
+// The memory level counts pictures by the memory they hold (UIImage::memoryBytes) and keeps at most
+// maxMemoryCost of them (AutoPurgeCache's default unless set; 0: no limit). It is safe from any thread. Disk
 // work runs on one serial queue; completions are queued to the main thread.
 class ImageCache : public std::enable_shared_from_this<ImageCache> {
 public:

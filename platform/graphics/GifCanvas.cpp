@@ -41,7 +41,7 @@ void GifCanvas::drawRow(int y, const Rect& frame, const Rect& area, const GifByt
                         const ColorMapObject& map, int transparent)
 {
     const int canvasY = frame.top + y;
-    if (canvasY < area.top || canvasY >= area.top + area.height)
+    if (area.width <= 0 || canvasY < area.top || canvasY >= area.top + area.height)
         return;
     const GifByteType* in = indexes + (area.left - frame.left);
     std::uint32_t* out = row(canvasY) + area.left;

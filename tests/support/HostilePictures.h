@@ -73,10 +73,12 @@ inline std::string pngOfPackedText(std::string_view type, int count, std::size_t
     return tinyPng(chunks);
 }
 
-// One frame of a GIF: where it lies, its size and how it is disposed of (DISPOSE_DO_NOT, ...).
+// One frame of a GIF: where it lies, its size, how it is disposed of (DISPOSE_DO_NOT, ...) and its
+// one colour (0 red, 1 blue).
 struct GifFrame {
     int left = 0, top = 0, width = 1, height = 1;
     int disposal = DISPOSAL_UNSPECIFIED;
+    int colour = 1;
 };
 
 inline int appendGifBytes(GifFileType* gif, const GifByteType* bytes, int length)
@@ -85,36 +87,45 @@ inline int appendGifBytes(GifFileType* gif, const GifByteType* bytes, int length
     return length;
 }
 
-// A GIF of a screen w × h showing count copies of one frame in one colour, written by giflib's
-// encoder once and repeated.
-inline std::string gifOfFrames(int w, int h, const GifFrame& frame, std::int64_t count)
+// A GIF of a screen w × h with the frames given, written by giflib's encoder, then its last frame
+// again repeatLast times more.
+inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std::int64_t repeatLast = 0)
 {
     std::string out;
     int error = 0;
     GifFileType* gif = EGifOpen(&out, appendGifBytes, &error);
     if (!gif)
         return out;
-    GifColorType colours[2] = {{200, 40, 40}, {40, 40, 200}};
+    GifColorType colours[2] = {{230, 30, 30}, {30, 30, 230}};
     ColorMapObject* map = GifMakeMapObject(2, colours);
     EGifSetGifVersion(gif, true);
     EGifPutScreenDesc(gif, w, h, 1, 0, map);
-    const std::size_t header = out.size();
-    GraphicsControlBlock control {frame.disposal, false, 10, NO_TRANSPARENT_COLOR};
-    GifByteType extension[4];
-    EGifGCBToExtension(&control, extension);
-    EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
-    EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, false, nullptr);
-    std::vector<GifPixelType> row(static_cast<std::size_t>(frame.width), 1);
-    for (int y = 0; y < frame.height; ++y)
-        EGifPutLine(gif, row.data(), frame.width);
-    const std::string one = out.substr(header);
+    std::size_t lastStart = out.size();
+    for (const auto& frame : frames) {
+        lastStart = out.size();
+        GraphicsControlBlock control {frame.disposal, false, 10, NO_TRANSPARENT_COLOR};
+        GifByteType extension[4];
+        EGifGCBToExtension(&control, extension);
+        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
+        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, false, nullptr);
+        std::vector<GifPixelType> row(static_cast<std::size_t>(frame.width), static_cast<GifPixelType>(frame.colour));
+        for (int y = 0; y < frame.height; ++y)
+            EGifPutLine(gif, row.data(), frame.width);
+    }
+    const std::string last = out.substr(lastStart);
     EGifCloseFile(gif, &error);
     GifFreeMapObject(map);
-    std::string file = out.substr(0, header);
-    file.reserve(header + one.size() * static_cast<std::size_t>(count) + 1);
-    for (std::int64_t i = 0; i < count; ++i)
-        file += one;
-    return file + ";";
+    out.pop_back(); // the end, written on closing
+    out.reserve(out.size() + last.size() * static_cast<std::size_t>(repeatLast) + 1);
+    for (std::int64_t i = 0; i < repeatLast; ++i)
+        out += last;
+    return out + ";";
+}
+
+// A GIF of a screen w × h showing count copies of one frame.
+inline std::string gifOfFrames(int w, int h, const GifFrame& frame, std::int64_t count)
+{
+    return gifOf(w, h, {frame}, count - 1);
 }
 
 // A JPEG of w × h in one colour, with 3 (YCbCr) or 4 (CMYK) components, written by libjpeg.

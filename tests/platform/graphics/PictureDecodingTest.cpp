@@ -226,9 +226,31 @@ TEST(PictureDecoding, AStillGifCostsOnePicture)
     const auto before = ProcessCounters::peakResidentBytes();
     const auto picture = UIImage::imageWithData(gif);
     ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->pixelAt(side - 1, side - 1).blue, 200);
+    EXPECT_EQ(picture->pixelAt(side - 1, side - 1).blue, 230);
     const std::size_t pictureBytes = std::size_t {side} * side * 4;
     EXPECT_LT(ProcessCounters::peakResidentBytes() - before, pictureBytes + pictureBytes / 8);
+}
+
+// Each frame of an animation shows the screen as its frames before it left it: a frame disposed of
+// as "restore previous" gives back what lay under it, one disposed of as "background" clears it.
+TEST(PictureDecoding, AGifsFramesAreDisposedOfAsTheySay)
+{
+    using HostilePictures::GifFrame;
+    const auto gif = UIImage::imageWithData(HostilePictures::gifOf(
+        4, 1, {{0, 0, 4, 1, DISPOSE_DO_NOT, 0}, {1, 0, 1, 1, DISPOSE_PREVIOUS, 1}, {2, 0, 1, 1, DISPOSE_BACKGROUND, 1},
+               {3, 0, 1, 1, DISPOSE_DO_NOT, 1}}));
+    ASSERT_TRUE(gif);
+    ASSERT_EQ(gif->images().size(), 4u);
+    std::vector<std::string> shown;
+    for (const auto& frame : gif->images()) {
+        std::string pixels;
+        for (int x = 0; x < 4; ++x) {
+            const auto pixel = frame->pixelAt(x, 0);
+            pixels += pixel.alpha == 0 ? '.' : reddish(pixel) ? 'r' : bluish(pixel) ? 'b' : '?';
+        }
+        shown.push_back(pixels);
+    }
+    EXPECT_EQ(shown, (std::vector<std::string> {"rrrr", "rbrr", "rrbr", "rr.b"}));
 }
 
 // The chunks beside a PNG's pixels get no memory for the length they claim, and text the program
