@@ -111,7 +111,17 @@ struct Decoded {
     JDIMENSION rowsBeforeEnd = 0;
 };
 
-bool readRows(jpeg_decompress_struct& cinfo, cairo_surface_t* surface, unsigned char* cmykRow)
+// What a decode is after: the header, a whole picture (refused once its data is found to end early),
+// or whatever rows the data received makes.
+enum class Wanted { Header, Whole, Received };
+
+bool dataEnded(const jpeg_decompress_struct& cinfo)
+{
+    return reinterpret_cast<const ErrorManager*>(cinfo.err)->sawEnd;
+}
+
+// False when a row cannot be read, or for a whole picture once its data has ended early.
+bool readRows(jpeg_decompress_struct& cinfo, cairo_surface_t* surface, unsigned char* cmykRow, Wanted wanted)
 {
     unsigned char* data = cairo_image_surface_get_data(surface);
     const std::ptrdiff_t stride = cairo_image_surface_get_stride(surface);
@@ -119,7 +129,7 @@ bool readRows(jpeg_decompress_struct& cinfo, cairo_surface_t* surface, unsigned 
     while (cinfo.output_scanline < cinfo.output_height) {
         unsigned char* row = data + stride * static_cast<std::ptrdiff_t>(cinfo.output_scanline);
         JSAMPROW target = cmykRow ? cmykRow : row;
-        if (jpeg_read_scanlines(&cinfo, &target, 1) != 1)
+        if (jpeg_read_scanlines(&cinfo, &target, 1) != 1 || (wanted == Wanted::Whole && dataEnded(cinfo)))
             return false;
         if (cmykRow)
             cmykRowToArgb(cmykRow, reinterpret_cast<std::uint32_t*>(row), cinfo.output_width, inverted);
@@ -127,9 +137,10 @@ bool readRows(jpeg_decompress_struct& cinfo, cairo_surface_t* surface, unsigned 
     return true;
 }
 
-// The header alone when headerOnly, else the pixels too. Returns false on a fatal error, with why
-// in problem; out holds the surface on success (the caller owns it).
-bool decodeInto(std::string_view bytes, Decoded& out, bool headerOnly, PictureProblem& problem)
+// The header alone, or the pixels too. Returns false, with why in problem, on a fatal error, and for
+// a whole picture as soon as a row is read past the end of its data, rather than making every row
+// of a picture that is refused. out holds the surface on success (the caller owns it).
+bool decodeInto(std::string_view bytes, Decoded& out, Wanted wanted, PictureProblem& problem)
 {
     if (!JpegCodec::hasSignature(bytes)) {
         problem.notAPicture();
@@ -164,7 +175,7 @@ bool decodeInto(std::string_view bytes, Decoded& out, bool headerOnly, PicturePr
     const bool allowed = PixelLimits::allows(cinfo.image_width, cinfo.image_height);
     if (!allowed)
         problem.tooManyPixels(cinfo.image_width, cinfo.image_height);
-    if (!allowed || headerOnly) {
+    if (!allowed || wanted == Wanted::Header) {
         jpeg_destroy_decompress(&cinfo);
         return allowed;
     }
@@ -180,8 +191,11 @@ bool decodeInto(std::string_view bytes, Decoded& out, bool headerOnly, PicturePr
         cmykRow = static_cast<unsigned char*>(std::malloc(std::size_t(cinfo.output_width) * 4));
     if (cmyk && !cmykRow)
         failWith(cinfo, problem, true);
-    if (!readRows(cinfo, surface, cmykRow))
-        failWith(cinfo, problem, false);
+    if (!readRows(cinfo, surface, cmykRow, wanted)) {
+        if (!err.sawEnd)
+            failWith(cinfo, problem, false);
+        std::longjmp(err.jump, 1); // the end already said
+    }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     std::free(cmykRow);
@@ -227,7 +241,7 @@ bool hasSignature(std::string_view bytes)
 std::optional<PictureHeader> probe(std::string_view bytes, PictureProblem& problem)
 {
     Decoded decoded;
-    return decodeInto(bytes, decoded, true, problem) ? std::optional(decoded.header) : std::nullopt;
+    return decodeInto(bytes, decoded, Wanted::Header, problem) ? std::optional(decoded.header) : std::nullopt;
 }
 
 UIImagePtr decode(std::string_view bytes, double scale)
@@ -239,9 +253,9 @@ UIImagePtr decode(std::string_view bytes, double scale)
 UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem)
 {
     Decoded decoded;
-    if (!decodeInto(bytes, decoded, false, problem))
+    if (!decodeInto(bytes, decoded, Wanted::Whole, problem))
         return nullptr;
-    if (decoded.sawEnd) {
+    if (decoded.sawEnd) { // found past the last row, as the end marker was looked for
         cairo_surface_destroy(decoded.surface);
         return nullptr;
     }
@@ -252,7 +266,7 @@ UIImagePtr decodePartial(std::string_view bytes)
 {
     Decoded decoded;
     PictureProblem unsaid;
-    if (!decodeInto(bytes, decoded, false, unsaid))
+    if (!decodeInto(bytes, decoded, Wanted::Received, unsaid))
         return nullptr;
     if (decoded.sawEnd && !decoded.progressive) {
         if (decoded.rowsBeforeEnd == 0) {

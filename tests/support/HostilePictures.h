@@ -167,11 +167,12 @@ inline std::pair<std::size_t, std::size_t> firstScanHeader(const std::string& jp
 }
 
 // A JPEG's bytes up to its first scan's data, with its frame header saying w × h: all that a decoder
-// of a progressive picture needs before it makes room for every coefficient, and then the data ends.
-inline std::string jpegHeaderOnly(int w, int h, int components)
+// needs before it makes room for the picture (and, for a progressive one, for every coefficient),
+// and then the data ends.
+inline std::string jpegHeaderOnly(int w, int h, int components, bool progressive = true)
 {
-    std::string jpeg = plainJpeg(8, 8, components, true);
-    const std::size_t frame = jpeg.find("\xFF\xC2");
+    std::string jpeg = plainJpeg(8, 8, components, progressive);
+    const std::size_t frame = jpeg.find(progressive ? "\xFF\xC2" : "\xFF\xC0");
     jpeg[frame + 5] = static_cast<char>(h >> 8), jpeg[frame + 6] = static_cast<char>(h);
     jpeg[frame + 7] = static_cast<char>(w >> 8), jpeg[frame + 8] = static_cast<char>(w);
     return jpeg.substr(0, firstScanHeader(jpeg).second);

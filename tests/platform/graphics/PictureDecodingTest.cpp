@@ -254,6 +254,28 @@ TEST(PictureDecoding, AGifsFramesAreDisposedOfAsTheySay)
     EXPECT_EQ(shown, (std::vector<std::string> {"rrrr", "rbrr", "rrbr", "rr.b"}));
 }
 
+// A JPEG whose data ends early is refused as soon as a row is read past its end, its other rows
+// never made: a header alone costs what the decoder holds before the rows, the coefficients of a
+// progressive picture, and not the picture besides.
+TEST(PictureDecoding, AJpegWhoseDataEndsEarlyIsRefusedAtItsFirstRowPastTheEnd)
+{
+    constexpr int side = 4096;
+    // Two bytes a pixel for brightness, and for colour at half resolution each way a quarter of that
+    // twice; the picture would take four bytes a pixel more.
+    constexpr std::size_t coefficients = std::size_t {side} * side * 3;
+    const std::size_t shadowed = ChildProcess::UnderThreadSanitizer ? 5 : 1;
+    for (const bool progressive : {false, true}) {
+        const std::string header = HostilePictures::jpegHeaderOnly(side, side, 3, progressive);
+        ASSERT_TRUE(ProcessCounters::resetPeakResident());
+        const auto before = ProcessCounters::peakResidentBytes();
+        PictureProblem problem;
+        EXPECT_FALSE(PictureData::decode(header, 1, problem));
+        EXPECT_EQ(problem.describe(), "cannot be decoded: Premature end of JPEG file");
+        EXPECT_LT(ProcessCounters::peakResidentBytes() - before, ((progressive ? coefficients : 0) + (16u << 20)) * shadowed)
+            << (progressive ? "progressive" : "baseline");
+    }
+}
+
 // The chunks beside a PNG's pixels get no memory for the length they claim, and text the program
 // never reads is neither unpacked nor kept: such a picture costs what its pixels do.
 TEST(PictureDecoding, APngsOtherChunksTakeNoMemory)
