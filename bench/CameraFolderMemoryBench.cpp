@@ -194,6 +194,7 @@ const HostileFile hostileFiles[] = {
     {"jpeg-header-only-3", [] { return HostilePictures::jpegHeaderOnly(8192, 8192, 3); }},
     {"jpeg-header-only-4", [] { return HostilePictures::jpegHeaderOnly(8192, 8192, 4); }},
     {"jpeg-progressive-8192", [] { return halvesJpeg(8192, 8192, true); }},
+    {"jpeg-progressive-cmyk-8192", [] { return HostilePictures::plainJpeg(8192, 8192, 4, true); }},
     {"webp-lossless-8192", [] { return HostilePictures::losslessWebp(8192, 8192, 1); }},
     {"webp-lossless-8192-65536-groups", [] { return HostilePictures::losslessWebp(8192, 8192, 65536); }},
 };
