@@ -176,9 +176,8 @@ public:
     bool add(const GifImageDesc& frame, PictureProblem& problem)
     {
         ++m_frames;
-        m_kept += m_keptPerFrame;
         m_declared += static_cast<std::int64_t>(frame.Width) * frame.Height;
-        const char* what = m_kept > GifCodec::FrameBudget ? "have more than "
+        const char* what = m_frames * m_keptPerFrame > GifCodec::FrameBudget ? "have more than "
             : m_declared > GifCodec::FrameBudget           ? "declare more than "
                                                            : nullptr;
         if (what) {
@@ -192,7 +191,7 @@ public:
 
 private:
     std::int64_t m_keptPerFrame;
-    std::int64_t m_frames = 0, m_kept = 0, m_declared = 0;
+    std::int64_t m_frames = 0, m_declared = 0;
 };
 
 // How many frames there are, counted over their compressed blocks before the canvas or any frame

@@ -22,14 +22,12 @@ inline std::string bigEndian(std::uint32_t value)
             static_cast<char>(value)};
 }
 
-// A PNG chunk whose length field says claimed (its data's own length unless given) and whose
-// checksum is right for what it holds.
-inline std::string pngChunk(std::string_view type, std::string_view data, std::int64_t claimed = -1)
+// A PNG chunk: its length, type, data and checksum.
+inline std::string pngChunk(std::string_view type, std::string_view data)
 {
     std::string body = std::string(type) + std::string(data);
     const auto crc = ::crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
-    return bigEndian(static_cast<std::uint32_t>(claimed < 0 ? static_cast<std::int64_t>(data.size()) : claimed))
-        + body + bigEndian(static_cast<std::uint32_t>(crc));
+    return bigEndian(static_cast<std::uint32_t>(data.size())) + body + bigEndian(static_cast<std::uint32_t>(crc));
 }
 
 inline std::string deflated(std::string_view data)

@@ -3,6 +3,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/UIImage.h"
+#include "tests/support/HostilePictures.h"
 
 #include <cairo.h>
 
@@ -53,15 +54,6 @@ inline std::string solidPng(int w, int h, std::uint32_t rgb)
 // again, so that only the size is wrong.
 inline std::string pngSized(std::string png, std::uint32_t w, std::uint32_t h)
 {
-    for (int i = 0; i < 4; ++i) {
-        png[16 + i] = static_cast<char>(w >> (24 - 8 * i));
-        png[20 + i] = static_cast<char>(h >> (24 - 8 * i));
-    }
-    std::uint32_t crc = ~0u;
-    for (std::size_t i = 12; i < 29; ++i)
-        for (int bit = 0, ch = static_cast<unsigned char>(png[i]); bit < 8; ++bit, ch >>= 1)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - ((crc ^ ch) & 1u)));
-    for (int i = 0; i < 4; ++i)
-        png[29 + i] = static_cast<char>(~crc >> (24 - 8 * i));
-    return png;
+    using namespace HostilePictures;
+    return png.replace(8, 25, pngChunk("IHDR", bigEndian(w) + bigEndian(h) + png.substr(24, 5)));
 }

@@ -90,21 +90,6 @@ struct Hostile {
     bool inHeader; // seen from the header alone
 };
 
-// A lossless WebP picture's header claiming w x h, then a few zeros and no pixels: the size, each
-// side less one in fourteen bits, follows the signature byte.
-std::string losslessWebpHeader(std::uint32_t w, std::uint32_t h)
-{
-    const auto littleEndian = [](std::uint32_t value) {
-        std::string bytes(4, '\0');
-        for (int i = 0; i < 4; ++i)
-            bytes[static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
-        return bytes;
-    };
-    const std::string chunk = "\x2f" + littleEndian((w - 1) | (h - 1) << 14) + std::string(11, '\0');
-    return "RIFF" + littleEndian(static_cast<std::uint32_t>(12 + chunk.size())) + "WEBPVP8L"
-        + littleEndian(static_cast<std::uint32_t>(chunk.size())) + chunk;
-}
-
 std::vector<Hostile> brokenAndHostilePictures()
 {
     const std::string jpeg = testPicture("photo.jpg"), png = testPicture("interlaced.png"), gif = testPicture("animated.gif");
@@ -137,7 +122,7 @@ std::vector<Hostile> brokenAndHostilePictures()
         {wideJpeg, pixels + "40000 x 40000; at most 67108864 pixels, 32767 on a side)", true},
         {hugeGif, pixels + "65535 x 65535;", true},
         {pngSized(png, 100000, 100000), pixels + "100000 x 100000;", true},
-        {losslessWebpHeader(16383, 16383), pixels + "16383 x 16383;", true}, // within a side, not in pixels
+        {HostilePictures::losslessWebp(16383, 16383, 1), pixels + "16383 x 16383;", true}, // within a side, not in pixels
         {corruptPng, "cannot be decoded: bad adaptive filter value", false},
         {manyFrames, "cannot be decoded: its frames together have more than 50331648 pixels", true},
         // Pictures of their own, each frame with its fixed cost: few pixels, too many frames.
@@ -236,7 +221,6 @@ TEST(PictureDecoding, AStillGifCostsOnePicture)
 // as "restore previous" gives back what lay under it, one disposed of as "background" clears it.
 TEST(PictureDecoding, AGifsFramesAreDisposedOfAsTheySay)
 {
-    using HostilePictures::GifFrame;
     const auto gif = UIImage::imageWithData(HostilePictures::gifOf(
         4, 1, {{0, 0, 4, 1, DISPOSE_DO_NOT, 0}, {1, 0, 1, 1, DISPOSE_PREVIOUS, 1}, {2, 0, 1, 1, DISPOSE_BACKGROUND, 1},
                {3, 0, 1, 1, DISPOSE_DO_NOT, 1}}));
