@@ -17,6 +17,7 @@
 #include "tests/support/TestPictures.h"
 
 #include <benchmark/benchmark.h>
+#include <webp/encode.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -174,6 +175,19 @@ BENCHMARK(BM_CameraFolderUnder2GiB)->Arg(12)->Iterations(1)->Unit(benchmark::kMi
 // included), cpu_s the processor time until the camera had taken or refused it and shown its first
 // frame, pictures 1 where it was taken. A picture refused costs what its refusal took; one over the
 // camera's budget is decoded when its frame comes.
+// A lossy WebP of w × h in one grey, opaque or half transparent (its alpha then stored lossless).
+std::string lossyWebp(int w, int h, bool alpha)
+{
+    const int channels = alpha ? 4 : 3;
+    const std::vector<std::uint8_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * channels, 128);
+    std::uint8_t* encoded = nullptr;
+    const std::size_t size = alpha ? WebPEncodeRGBA(pixels.data(), w, h, w * channels, 10, &encoded)
+                                   : WebPEncodeRGB(pixels.data(), w, h, w * channels, 10, &encoded);
+    std::string bytes(reinterpret_cast<const char*>(encoded), size);
+    WebPFree(encoded);
+    return bytes;
+}
+
 struct HostileFile {
     const char* name;
     std::string (*bytes)();
@@ -197,6 +211,10 @@ const HostileFile hostileFiles[] = {
     {"jpeg-progressive-cmyk-8192", [] { return HostilePictures::plainJpeg(8192, 8192, 4, true); }},
     {"webp-lossless-8192", [] { return HostilePictures::losslessWebp(8192, 8192, 1); }},
     {"webp-lossless-8192-65536-groups", [] { return HostilePictures::losslessWebp(8192, 8192, 65536); }},
+    {"webp-lossless-8192-65536-groups-cache-11", [] { return HostilePictures::losslessWebp(8192, 8192, 65536, 11); }},
+    {"webp-lossy-8192", [] { return lossyWebp(8192, 8192, false); }},
+    {"webp-lossy-alpha-8192", [] { return lossyWebp(8192, 8192, true); }},
+    {"jpeg-cmyk-8192-99-refinement-scans", [] { return HostilePictures::jpegOfRefinementScans(8192, 8192, 99); }},
 };
 
 struct HostileResult {
