@@ -11,6 +11,7 @@
 // one thread and maps no arenas of others; start_vm_mb is the address space it had when the limit
 // was set and vm_peak_mb the most it ever had, so the limit is met by pictures, not reservations.
 #include "platform/capture/PictureFrameSource.h"
+#include "platform/graphics/DecodeBudget.h"
 
 #include "tests/support/HostilePictures.h"
 #include "tests/support/ProcessCounters.h"
@@ -19,6 +20,7 @@
 #include <benchmark/benchmark.h>
 #include <webp/encode.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -28,6 +30,7 @@
 #include <optional>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -264,6 +267,45 @@ BENCHMARK(BM_HostilePicture)
     ->DenseRange(0, static_cast<int>(std::size(hostileFiles)) - 1)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// Six of the same picture decoded at once on six threads, as six downloads would, in a forked
+// child: peak_mb is the peak resident memory above what the child had before (the six files' bytes
+// included), pictures how many were made, high_water_mb the most the decode budget had charged.
+struct AtOnceResult {
+    double peakMB = 0, pictures = 0, highWaterMB = 0;
+};
+
+void BM_HostilePicturesAtOnce(benchmark::State& state)
+{
+    const HostileFile& file = hostileFiles[state.range(0)];
+    state.SetLabel(file.name);
+    const std::string bytes = file.bytes();
+    for (auto _ : state) {
+        const auto result = inChild<AtOnceResult>([&] {
+            AtOnceResult child;
+            ProcessCounters::resetPeakResident();
+            const double before = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB;
+            std::atomic<int> made {0};
+            std::vector<std::thread> threads;
+            for (int i = 0; i < 6; ++i)
+                threads.emplace_back([&] { made += UIImage::imageWithData(bytes) ? 1 : 0; });
+            for (auto& thread : threads)
+                thread.join();
+            child.peakMB = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB - before;
+            child.pictures = made;
+            child.highWaterMB = static_cast<double>(DecodeBudget::shared().highWater()) / MB;
+            return child;
+        });
+        if (!result) {
+            state.SkipWithError("the child ended without a result");
+            break;
+        }
+        state.counters["peak_mb"] = result->peakMB;
+        state.counters["pictures"] = result->pictures;
+        state.counters["high_water_mb"] = result->highWaterMB;
+    }
+}
+BENCHMARK(BM_HostilePicturesAtOnce)->Arg(12)->Arg(15)->Iterations(1)->Unit(benchmark::kMillisecond);
 } // namespace
 
 BENCHMARK_MAIN();
