@@ -11,13 +11,16 @@
 // one thread and maps no arenas of others; start_vm_mb is the address space it had when the limit
 // was set and vm_peak_mb the most it ever had, so the limit is met by pictures, not reservations.
 #include "platform/capture/PictureFrameSource.h"
+#include "platform/graphics/DecodeBudget.h"
 
 #include "tests/support/HostilePictures.h"
 #include "tests/support/ProcessCounters.h"
 #include "tests/support/TestPictures.h"
 
 #include <benchmark/benchmark.h>
+#include <webp/encode.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -27,6 +30,7 @@
 #include <optional>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -174,6 +178,19 @@ BENCHMARK(BM_CameraFolderUnder2GiB)->Arg(12)->Iterations(1)->Unit(benchmark::kMi
 // included), cpu_s the processor time until the camera had taken or refused it and shown its first
 // frame, pictures 1 where it was taken. A picture refused costs what its refusal took; one over the
 // camera's budget is decoded when its frame comes.
+// A lossy WebP of w × h in one grey, opaque or half transparent (its alpha then stored lossless).
+std::string lossyWebp(int w, int h, bool alpha)
+{
+    const int channels = alpha ? 4 : 3;
+    const std::vector<std::uint8_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * channels, 128);
+    std::uint8_t* encoded = nullptr;
+    const std::size_t size = alpha ? WebPEncodeRGBA(pixels.data(), w, h, w * channels, 10, &encoded)
+                                   : WebPEncodeRGB(pixels.data(), w, h, w * channels, 10, &encoded);
+    std::string bytes(reinterpret_cast<const char*>(encoded), size);
+    WebPFree(encoded);
+    return bytes;
+}
+
 struct HostileFile {
     const char* name;
     std::string (*bytes)();
@@ -197,6 +214,10 @@ const HostileFile hostileFiles[] = {
     {"jpeg-progressive-cmyk-8192", [] { return HostilePictures::plainJpeg(8192, 8192, 4, true); }},
     {"webp-lossless-8192", [] { return HostilePictures::losslessWebp(8192, 8192, 1); }},
     {"webp-lossless-8192-65536-groups", [] { return HostilePictures::losslessWebp(8192, 8192, 65536); }},
+    {"webp-lossless-8192-65536-groups-cache-11", [] { return HostilePictures::losslessWebp(8192, 8192, 65536, 11); }},
+    {"webp-lossy-8192", [] { return lossyWebp(8192, 8192, false); }},
+    {"webp-lossy-alpha-8192", [] { return lossyWebp(8192, 8192, true); }},
+    {"jpeg-cmyk-8192-99-refinement-scans", [] { return HostilePictures::jpegOfRefinementScans(8192, 8192, 99); }},
 };
 
 struct HostileResult {
@@ -246,6 +267,45 @@ BENCHMARK(BM_HostilePicture)
     ->DenseRange(0, static_cast<int>(std::size(hostileFiles)) - 1)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// Six of the same picture decoded at once on six threads, as six downloads would, in a forked
+// child: peak_mb is the peak resident memory above what the child had before (the six files' bytes
+// included), pictures how many were made, high_water_mb the most the decode budget had charged.
+struct AtOnceResult {
+    double peakMB = 0, pictures = 0, highWaterMB = 0;
+};
+
+void BM_HostilePicturesAtOnce(benchmark::State& state)
+{
+    const HostileFile& file = hostileFiles[state.range(0)];
+    state.SetLabel(file.name);
+    const std::string bytes = file.bytes();
+    for (auto _ : state) {
+        const auto result = inChild<AtOnceResult>([&] {
+            AtOnceResult child;
+            ProcessCounters::resetPeakResident();
+            const double before = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB;
+            std::atomic<int> made {0};
+            std::vector<std::thread> threads;
+            for (int i = 0; i < 6; ++i)
+                threads.emplace_back([&] { made += UIImage::imageWithData(bytes) ? 1 : 0; });
+            for (auto& thread : threads)
+                thread.join();
+            child.peakMB = static_cast<double>(ProcessCounters::peakResidentBytes()) / MB - before;
+            child.pictures = made;
+            child.highWaterMB = static_cast<double>(DecodeBudget::shared().highWater()) / MB;
+            return child;
+        });
+        if (!result) {
+            state.SkipWithError("the child ended without a result");
+            break;
+        }
+        state.counters["peak_mb"] = result->peakMB;
+        state.counters["pictures"] = result->pictures;
+        state.counters["high_water_mb"] = result->highWaterMB;
+    }
+}
+BENCHMARK(BM_HostilePicturesAtOnce)->Arg(12)->Arg(15)->Iterations(1)->Unit(benchmark::kMillisecond);
 } // namespace
 
 BENCHMARK_MAIN();

@@ -1,5 +1,7 @@
 #include "platform/graphics/GifCodec.h"
 
+#include "platform/graphics/DecodeBudget.h"
+#include "platform/graphics/DecodeCost.h"
 #include "platform/graphics/GifCanvas.h"
 #include "platform/graphics/PictureProblem.h"
 #include "platform/graphics/PixelLimits.h"
@@ -337,8 +339,9 @@ UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem)
         Reader reader {bytes, 0};
         PictureHeader header;
         const auto gif = open(bytes, reader, header, problem);
+        const auto charge = gif ? DecodeBudget::shared().take(DecodeCost::gif(header), problem) : std::nullopt;
         Animation animation;
-        if (!gif || !readAll(gif.get(), header.frames, scale, animation, problem))
+        if (!charge || !readAll(gif.get(), header.frames, scale, animation, problem))
             return nullptr;
         if (animation.frames.size() == 1)
             return animation.frames.front();

@@ -1,5 +1,7 @@
 #include "platform/graphics/JpegCodec.h"
 
+#include "platform/graphics/DecodeBudget.h"
+#include "platform/graphics/DecodeCost.h"
 #include "platform/graphics/ExifOrientation.h"
 #include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/PictureProblem.h"
@@ -105,6 +107,7 @@ void cmykRowToArgb(const unsigned char* in, std::uint32_t* out, JDIMENSION width
 
 struct Decoded {
     PictureHeader header;
+    std::size_t coefficientBytes = 0; // every coefficient, held when the scans are many
     cairo_surface_t* surface = nullptr;
     bool sawEnd = false;
     bool progressive = false;
@@ -135,6 +138,25 @@ bool readRows(jpeg_decompress_struct& cinfo, cairo_surface_t* surface, unsigned 
             cmykRowToArgb(cmykRow, reinterpret_cast<std::uint32_t*>(row), cinfo.output_width, inverted);
     }
     return true;
+}
+
+// What a picture of several scans holds of coefficients: every block of every component, as many
+// rows and columns of them as its sampling rounds up to. Nothing for one of a single scan, which is
+// decoded a row of blocks at a time.
+std::size_t coefficientBytes(const jpeg_decompress_struct& cinfo)
+{
+    if (!jpeg_has_multiple_scans(const_cast<j_decompress_ptr>(&cinfo)))
+        return 0;
+    std::size_t bytes = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info& component = cinfo.comp_info[i];
+        const auto roundUp = [](std::size_t count, int factor) {
+            return (count + static_cast<std::size_t>(factor) - 1) / static_cast<std::size_t>(factor) * static_cast<std::size_t>(factor);
+        };
+        bytes += roundUp(component.width_in_blocks, component.h_samp_factor)
+            * roundUp(component.height_in_blocks, component.v_samp_factor) * sizeof(JBLOCK);
+    }
+    return bytes;
 }
 
 // The header alone, or the pixels too. Returns false, with why in problem, on a fatal error, and for
@@ -172,6 +194,7 @@ bool decodeInto(std::string_view bytes, Decoded& out, Wanted wanted, PictureProb
         return false;
     }
     out.header = {cinfo.image_width, cinfo.image_height};
+    out.coefficientBytes = coefficientBytes(cinfo);
     const bool allowed = PixelLimits::allows(cinfo.image_width, cinfo.image_height);
     if (!allowed)
         problem.tooManyPixels(cinfo.image_width, cinfo.image_height);
@@ -204,6 +227,16 @@ bool decodeInto(std::string_view bytes, Decoded& out, Wanted wanted, PictureProb
     out.sawEnd = err.sawEnd;
     out.rowsBeforeEnd = err.rowsBeforeEnd;
     return true;
+}
+
+// The header read, then the whole decode charged against the decode budget for the most it can hold.
+bool decodeCharged(std::string_view bytes, Decoded& out, Wanted wanted, PictureProblem& problem)
+{
+    if (!decodeInto(bytes, out, Wanted::Header, problem))
+        return false;
+    const auto charge = DecodeBudget::shared().take(
+        DecodeCost::jpeg(out.header.width, out.header.height, out.coefficientBytes), problem);
+    return charge && decodeInto(bytes, out, wanted, problem);
 }
 
 void clearRowsFrom(cairo_surface_t* surface, int firstRow)
@@ -253,7 +286,7 @@ UIImagePtr decode(std::string_view bytes, double scale)
 UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem)
 {
     Decoded decoded;
-    if (!decodeInto(bytes, decoded, Wanted::Whole, problem))
+    if (!decodeCharged(bytes, decoded, Wanted::Whole, problem))
         return nullptr;
     if (decoded.sawEnd) { // found past the last row, as the end marker was looked for
         cairo_surface_destroy(decoded.surface);
@@ -266,7 +299,7 @@ UIImagePtr decodePartial(std::string_view bytes)
 {
     Decoded decoded;
     PictureProblem unsaid;
-    if (!decodeInto(bytes, decoded, Wanted::Received, unsaid))
+    if (!decodeCharged(bytes, decoded, Wanted::Received, unsaid))
         return nullptr;
     if (decoded.sawEnd && !decoded.progressive) {
         if (decoded.rowsBeforeEnd == 0) {

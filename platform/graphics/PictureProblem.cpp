@@ -40,8 +40,18 @@ void PictureProblem::tooManyPixels(std::int64_t width, std::int64_t height)
 
 void PictureProblem::undecodable(std::string_view detail)
 {
-    if (!claim(Kind::Undecodable))
-        return;
+    if (claim(Kind::Undecodable))
+        keepDetail(detail);
+}
+
+void PictureProblem::notNow(std::string_view why)
+{
+    if (claim(Kind::NotNow))
+        keepDetail(why);
+}
+
+void PictureProblem::keepDetail(std::string_view detail)
+{
     const std::size_t length = std::min(detail.size(), m_detail.size() - 1);
     std::memcpy(m_detail.data(), detail.data(), length);
     m_detail[length] = '\0';
@@ -73,6 +83,8 @@ std::string PictureProblem::describe() const
         return std::string("cannot be decoded: ") + m_detail.data();
     case Kind::NoMemory:
         return "cannot be decoded: not enough memory";
+    case Kind::NotNow:
+        return std::string("cannot be decoded now: ") + m_detail.data();
     }
     return {};
 }

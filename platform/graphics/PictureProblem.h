@@ -21,6 +21,7 @@ public:
         TooManyPixels, // a picture larger than PixelLimits allows
         Undecodable, // the decoder's own reason
         NoMemory,
+        NotNow, // the memory its decode may take is held by other decodes, or the program is ending
     };
 
     Kind kind() const { return m_kind; }
@@ -32,12 +33,14 @@ public:
     void tooManyPixels(std::int64_t width, std::int64_t height);
     void undecodable(std::string_view detail);
     void noMemory();
+    void notNow(std::string_view why);
 
     // "is not a picture", "cannot be decoded: ..." and the like; empty while there is none.
     std::string describe() const;
 
 private:
     bool claim(Kind kind);
+    void keepDetail(std::string_view detail);
 
     Kind m_kind = Kind::None;
     int m_error = 0;

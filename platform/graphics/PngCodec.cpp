@@ -1,5 +1,7 @@
 #include "platform/graphics/PngCodec.h"
 
+#include "platform/graphics/DecodeBudget.h"
+#include "platform/graphics/DecodeCost.h"
 #include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/PictureProblem.h"
 #include "platform/graphics/PixelLimits.h"
@@ -263,8 +265,11 @@ UIImagePtr decode(std::string_view bytes, double scale)
 
 UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem)
 {
+    const auto header = probe(bytes, problem);
+    const auto charge = header ? DecodeBudget::shared().take(DecodeCost::png(header->width, header->height), problem)
+                               : std::nullopt;
     Decoded decoded;
-    if (!decodeInto(bytes, decoded, false, problem))
+    if (!charge || !decodeInto(bytes, decoded, false, problem))
         return nullptr;
     return UIImage::imageWithSurface(decoded.surface, scale, UIImageOrientation::Up,
                                      decoded.alpha ? CGImageAlphaInfo::PremultipliedFirst

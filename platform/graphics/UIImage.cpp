@@ -4,6 +4,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/MainScreenScale.h"
+#include "platform/graphics/PictureProblem.h"
 #include "platform/graphics/PixelLimits.h"
 
 #include <algorithm>
@@ -173,11 +174,17 @@ std::shared_ptr<UIImage> UIImage::imageNamed(const std::string& name)
             return it->second;
     }
     std::shared_ptr<UIImage> image;
+    PictureProblem problem;
     if (safeName(name)) {
         if (auto found = findNamedPicture(name)) {
             if (auto bytes = readFile(found->first, PixelLimits::MaxFileBytes))
-                image = imageWithData(*bytes, found->second);
+                image = imageWithData(*bytes, found->second, problem);
         }
+    }
+    if (!image && problem.kind() == PictureProblem::Kind::NotNow) {
+        // Not kept: the picture is there, and a later look decodes it.
+        NSLog("picture %s %s", name.c_str(), problem.describe().c_str());
+        return placeholder(name, {16, 16});
     }
     if (image) {
         image->m_name = name;

@@ -30,6 +30,8 @@ enum class CGImageAlphaInfo : int {
 // an orientation (honoured when drawn and in size()). An animated picture also holds its frames
 // and their total duration; its own pixels are those of the first frame.
 // Immutable once made, so it may be shared across threads.
+class PictureProblem;
+
 class UIImage {
 public:
     struct Pixel {
@@ -48,6 +50,8 @@ public:
     // the orientation of its EXIF data; a GIF of more than one frame is animated.
     static std::shared_ptr<UIImage> imageWithContentsOfFile(const std::filesystem::path& path);
     static std::shared_ptr<UIImage> imageWithData(std::string_view bytes, double scale = 1);
+    // The same, with why there is none in problem.
+    static std::shared_ptr<UIImage> imageWithData(std::string_view bytes, double scale, PictureProblem& problem);
     // The rows of a picture still arriving: the picture's full size, with what has arrived so
     // far at the top (the rest transparent). Null until the header and some rows are in.
     static std::shared_ptr<UIImage> imageWithPartialData(std::string_view bytes);

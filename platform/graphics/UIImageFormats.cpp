@@ -10,7 +10,12 @@
 std::shared_ptr<UIImage> UIImage::imageWithData(std::string_view bytes, double scale)
 {
     PictureProblem unsaid;
-    return PictureData::decode(bytes, scale, unsaid);
+    return imageWithData(bytes, scale, unsaid);
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithData(std::string_view bytes, double scale, PictureProblem& problem)
+{
+    return PictureData::decode(bytes, scale, problem);
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithPartialData(std::string_view bytes)

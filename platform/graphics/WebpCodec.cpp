@@ -1,5 +1,7 @@
 #include "platform/graphics/WebpCodec.h"
 
+#include "platform/graphics/DecodeBudget.h"
+#include "platform/graphics/DecodeCost.h"
 #include "platform/graphics/ImageSurface.h"
 #include "platform/graphics/PictureProblem.h"
 #include "platform/graphics/PixelLimits.h"
@@ -81,6 +83,12 @@ UIImagePtr decode(std::string_view bytes, double scale, PictureProblem& problem)
 {
     WebPDecoderConfig config;
     if (!readFeatures(bytes, config, problem))
+        return nullptr;
+    // A picture that says it is neither lossy nor lossless is counted as the costlier.
+    const bool lossless = config.input.format != 1;
+    const auto charge = DecodeBudget::shared().take(
+        DecodeCost::webp(config.input.width, config.input.height, lossless, config.input.has_alpha), problem);
+    if (!charge)
         return nullptr;
     cairo_surface_t* surface = ImageSurface::createForDecoding(config.input.width, config.input.height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {

@@ -239,21 +239,131 @@ private:
     int m_used = 0;
 };
 
-// A lossless WebP picture of w × h in one colour, whose pixels cost no bits. With groups over 1, it
-// is parted into blocks of 32 × 32 by an entropy image that names a group of prefix codes for each
-// (block i the group i, the last block or the last group repeated), and every group is written out:
-// a decoder makes tables for each group it is named.
-inline std::string losslessWebp(int w, int h, int groups)
+// A progressive JPEG of w × h in CMYK: its first scan (the DC values of every component), then
+// refinements scans of the coefficients 1 to 63, each of one component in turn, whose data is
+// nothing but runs of blocks with no new bits (EOB runs of at most 32767 blocks, by a table of their
+// own). Each is still a pass over every block of its component and every coefficient of the band.
+inline std::string jpegOfRefinementScans(int w, int h, int scans)
+{
+    const std::string jpeg = plainJpeg(w, h, 4, true);
+    const std::size_t frame = jpeg.find("\xFF\xC2");
+    std::string out = jpeg.substr(0, jpeg.find("\xFF\xDA", firstScanHeader(jpeg).second));
+    // AC table 0: the run of 2^14 and more blocks (0xE0) in one bit, the run of 32 (0x50) in two.
+    std::string lengths(16, '\0');
+    lengths[0] = 1, lengths[1] = 1;
+    const std::string table = std::string("\x10", 1) + lengths + "\xE0\x50";
+    out += std::string("\xFF\xC4", 2) + static_cast<char>((table.size() + 2) >> 8) + static_cast<char>(table.size() + 2) + table;
+    const std::int64_t blocks = static_cast<std::int64_t>((w + 7) / 8) * ((h + 7) / 8);
+    for (int i = 0; i < scans; ++i) {
+        // One component (by the id the frame gives it), AC table 0, Ss 1, Se 63, Ah 1, Al 0.
+        out += std::string("\xFF\xDA\x00\x08\x01", 5) + jpeg[frame + 10 + 3 * static_cast<std::size_t>(i % 4)]
+            + std::string("\x00\x01\x3F\x10", 4);
+        std::string packed;
+        std::uint32_t accumulator = 0;
+        int used = 0;
+        const auto put = [&](std::uint32_t value, int count) {
+            for (int bit = count - 1; bit >= 0; --bit) {
+                accumulator = accumulator << 1 | ((value >> bit) & 1u);
+                if (++used == 8) {
+                    packed.push_back(static_cast<char>(accumulator));
+                    if (static_cast<unsigned char>(packed.back()) == 0xFF)
+                        packed.push_back('\0'); // stuffed
+                    accumulator = 0, used = 0;
+                }
+            }
+        };
+        std::int64_t left = blocks;
+        for (; left >= 32767; left -= 32767) {
+            put(0, 1);
+            put(32767 - 16384, 14);
+        }
+        for (; left >= 32; left -= 32)
+            put(2, 2);
+        if (used)
+            put(0xFF, 8 - used); // padded with ones
+        out += packed;
+    }
+    return out + "\xFF\xD9";
+}
+
+// A prefix code complete over an alphabet of count symbols (2 to 32768), each of two lengths
+// next to each other: the first take the shorter, as many as make it complete, the rest the longer.
+// Its lengths are written through a code of those two lengths, each in one bit.
+class CompleteCode {
+public:
+    explicit CompleteCode(int count)
+        : m_count(count)
+    {
+        while ((1 << m_long) < count)
+            ++m_long;
+        m_shortCount = (1 << m_long) - count;
+    }
+    void putLengths(WebpBits& bits) const
+    {
+        const int lastPlace = m_long + 3; // where a length of 6 and more is given in the order of lengths
+        bits.put(0, 1);
+        bits.put(static_cast<std::uint32_t>(lastPlace + 1 - 4), 4);
+        for (int place = 0; place <= lastPlace; ++place)
+            bits.put(place >= lastPlace - 1, 3);
+        bits.put(0, 1); // a length for every symbol
+        for (int symbol = 0; symbol < m_count; ++symbol)
+            bits.put(symbol >= m_shortCount, 1);
+    }
+    // A symbol's code, first bit first.
+    void put(WebpBits& bits, int symbol) const
+    {
+        const bool isShort = symbol < m_shortCount;
+        const int code = isShort ? symbol : 2 * m_shortCount + (symbol - m_shortCount);
+        for (int bit = m_long - (isShort ? 2 : 1); bit >= 0; --bit)
+            bits.put(static_cast<std::uint32_t>(code >> bit) & 1u, 1);
+    }
+
+private:
+    int m_count;
+    int m_long = 1;
+    int m_shortCount = 0;
+};
+
+// A copy's length as its prefix symbol (among the green ones, after the 256 literals) and extra bits.
+inline void putCopyLength(WebpBits& bits, const CompleteCode& green, int length)
+{
+    const int rest = length - 1;
+    if (rest < 4) {
+        green.put(bits, 256 + rest);
+        return;
+    }
+    int high = 0;
+    while ((rest >> (high + 1)) != 0)
+        ++high;
+    green.put(bits, 256 + 2 * high + ((rest >> (high - 1)) & 1));
+    bits.put(static_cast<std::uint32_t>(rest) & ((1u << (high - 1)) - 1), high - 1);
+}
+
+// A lossless WebP picture of w × h in one colour. With groups over 1, it is parted into blocks of
+// 32 × 32 by an entropy image that names a group of prefix codes for each (block i the group i, the
+// last block or the last group repeated), and every group is written out: a decoder makes tables
+// for each group it is named. Without a colour cache every code is of one symbol and the pixels
+// cost no bits. With cacheBits (1 to 11), each group's green code is complete over its whole
+// alphabet, and the pixels are the first one and then copies of the one before, 4096 at a time.
+inline std::string losslessWebp(int w, int h, int groups, int cacheBits = 0)
 {
     WebpBits bits;
     bits.put(0x2f, 8);
     bits.put(static_cast<std::uint32_t>(w - 1), 14);
     bits.put(static_cast<std::uint32_t>(h - 1), 14);
     bits.put(0, 1 + 3); // no alpha, version 0
-    bits.put(0, 1 + 1); // no transform, no colour cache
+    bits.put(0, 1); // no transform
+    bits.put(cacheBits > 0, 1);
+    if (cacheBits > 0)
+        bits.put(static_cast<std::uint32_t>(cacheBits), 4);
     bits.put(groups > 1, 1);
-    const auto putGroup = [&bits](int green, int red) {
-        for (const int symbol : {green, red, 0, 255, 0}) // green, red, blue, alpha, distance
+    const CompleteCode green(256 + 24 + (1 << cacheBits));
+    const auto putGroup = [&bits, &green, cacheBits] {
+        if (cacheBits > 0)
+            green.putLengths(bits);
+        else
+            bits.putCode(0);
+        for (const int symbol : {0, 0, 255, 1}) // red, blue, alpha, distance (the pixel before)
             bits.putCode(symbol);
     };
     if (groups > 1) {
@@ -272,7 +382,13 @@ inline std::string losslessWebp(int w, int h, int groups)
         }
     }
     for (int group = 0; group < groups; ++group)
-        putGroup(0, 0);
+        putGroup();
+    if (cacheBits > 0) {
+        // Every group has the same code, so the pixels are written alike whatever block they are in.
+        green.put(bits, 0);
+        for (std::int64_t left = static_cast<std::int64_t>(w) * h - 1; left > 0; left -= 4096)
+            putCopyLength(bits, green, static_cast<int>(std::min<std::int64_t>(left, 4096)));
+    }
     const auto littleEndian = [](std::size_t value) {
         return std::string {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
                             static_cast<char>(value >> 24)};
