@@ -109,6 +109,23 @@ void InitViewController::showRetryAlert(const std::string& title, const std::str
     alert->setTag(RetryAlertTag);
     alert->show();
     m_retryAlert = alert;
+    m_retryWhenAnAlertGoes.reset();
+    if (!alert->isVisible())
+        showRetryAlertWhenAnAlertGoes(title, message, button);
+}
+
+// The alerts up were at their bound. The retry is this screen's only way on, so it must not be
+// lost: it is offered again as soon as one of them goes and leaves room.
+void InitViewController::showRetryAlertWhenAnAlertGoes(const std::string& title, const std::string& message,
+                                                       const std::string& button)
+{
+    std::weak_ptr<UIViewController> weak = shared_from_this();
+    m_retryWhenAnAlertGoes = NotificationCenter::defaultCenter().addObserver(
+        UIAlertViewDidDismissNotification, [weak, title, message, button](const Notification&) {
+            auto self = std::dynamic_pointer_cast<InitViewController>(weak.lock());
+            if (self && !self->m_left)
+                self->showRetryAlert(title, message, button);
+        });
 }
 
 void InitViewController::flushCache()

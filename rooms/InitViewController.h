@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/UIAlertViewDelegate.h"
 #include "platform/ui/UIViewController.h"
 #include "session/SocketDataHandleDelegate.h"
@@ -34,8 +35,10 @@ private:
     void connect();
     // One retry alert at a time: a second failure while one is up adds nothing.
     void showRetryAlert(const std::string& title, const std::string& message, const std::string& button);
+    void showRetryAlertWhenAnAlertGoes(const std::string& title, const std::string& message, const std::string& button);
 
     std::shared_ptr<ProgressHUD> m_HUD;
     std::weak_ptr<UIAlertView> m_retryAlert;
+    NotificationCenter::Token m_retryWhenAnAlertGoes;
     bool m_left = false;
 };

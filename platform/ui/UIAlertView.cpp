@@ -77,14 +77,25 @@ void UIAlertView::show()
 {
     if (m_visible)
         return;
+    auto& application = UIApplication::sharedApplication();
+    if (!application.admitsAlert(*this))
+        return;
     auto self = std::static_pointer_cast<UIAlertView>(shared_from_this());
     auto delegate = m_delegate.lock();
     if (delegate)
         delegate->willPresentAlertView(*this);
     m_visible = true;
-    UIApplication::sharedApplication().pushAlert(self);
+    application.pushAlert(self);
     if (delegate)
         delegate->didPresentAlertView(*this);
+}
+
+bool UIAlertView::isSameAlertAs(const UIAlertView& other) const
+{
+    const bool sameDelegate = !m_delegate.owner_before(other.m_delegate) && !other.m_delegate.owner_before(m_delegate);
+    return m_title == other.m_title && m_message == other.m_message && m_buttons == other.m_buttons
+        && m_cancelButtonIndex == other.m_cancelButtonIndex && m_style == other.m_style && tag() == other.tag()
+        && sameDelegate;
 }
 
 bool UIAlertView::tapButtonAtIndex(int index)

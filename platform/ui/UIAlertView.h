@@ -18,6 +18,10 @@ enum class UIAlertViewStyle : int { Default = 0, SecureTextInput = 1, PlainTextI
 // A modal notice with a title, a message and buttons. show() puts it in front of everything
 // (the application's alert stack holds it while it shows); a button tapped, or a dismissal in
 // code, takes it away. The delegate is not owned.
+// The stack is bounded (UIApplication::MaxAlerts), and an alert the same as one up is not shown
+// twice: one turned away is only logged, stays not visible, and its delegate hears nothing, as of
+// an alert never shown. It is turned away only while another alert is up, whose going posts the
+// dismissal notice, so whatever waits for alerts to go is still told.
 class UIAlertView : public UIView {
 public:
     // The cancel button, when given, is button 0; the others follow in order.
@@ -49,6 +53,8 @@ public:
     int firstOtherButtonIndex() const;
 
     bool isVisible() const { return m_visible; }
+    // Alike in all a user sees and in whom it tells: one of the two up serves for both.
+    bool isSameAlertAs(const UIAlertView& other) const;
     void show();
     // A tap on a button: the delegate hears the click, then the dismissal. False, and nothing
     // happens, when the alert is not showing or the index is not a button.

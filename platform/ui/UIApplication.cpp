@@ -1,5 +1,6 @@
 #include "platform/ui/UIApplication.h"
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/UIAlertView.h"
@@ -7,6 +8,23 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string_view>
+
+namespace {
+// A message may be a reply's whole text: the log keeps its start, cut between characters.
+std::string logExcerpt(const std::optional<std::string>& message)
+{
+    constexpr std::size_t Most = 120;
+    const std::string_view text = message ? std::string_view(*message) : std::string_view();
+    if (text.size() <= Most)
+        return std::string(text);
+    std::size_t end = Most;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return std::string(text.substr(0, end)) + "...";
+}
+} // namespace
 
 UIApplication& UIApplication::sharedApplication()
 {
@@ -197,6 +215,19 @@ void UIApplication::expireBackgroundTasks()
 std::shared_ptr<UIAlertView> UIApplication::topAlert() const
 {
     return m_alerts.empty() ? nullptr : m_alerts.back();
+}
+
+bool UIApplication::admitsAlert(const UIAlertView& alert) const
+{
+    std::string why;
+    if (std::any_of(m_alerts.begin(), m_alerts.end(), [&](const auto& up) { return up->isSameAlertAs(alert); }))
+        why = "the same is up";
+    else if (m_alerts.size() >= MaxAlerts)
+        why = std::to_string(m_alerts.size()) + " alerts are up";
+    else
+        return true;
+    NSLog("alert not shown, %s: %s: %s", why.c_str(), alert.title().c_str(), logExcerpt(alert.message()).c_str());
+    return false;
 }
 
 void UIApplication::pushAlert(std::shared_ptr<UIAlertView> alert)

@@ -103,6 +103,10 @@ public:
     std::size_t backgroundTaskCount() const;
     void expireBackgroundTasks();
 
+    // What a peer sends unasked may raise an alert each time, and nobody may take them away:
+    // at most this many are up at once, the one in front and those waiting behind it. An alert
+    // shown past them, or the same as one up, is only logged (see UIAlertView::show).
+    static constexpr std::size_t MaxAlerts = 4;
     // Alerts on screen, oldest first; the last one is in front.
     const std::vector<std::shared_ptr<UIAlertView>>& alerts() const { return m_alerts; }
     std::shared_ptr<UIAlertView> topAlert() const;
@@ -118,6 +122,8 @@ private:
     void windowShown(std::shared_ptr<UIWindow> window);
     void windowHidden(UIWindow* window);
     void windowLevelChanged(UIWindow* window);
+    // Whether an alert about to show may join those up; the log says why one may not.
+    bool admitsAlert(const UIAlertView& alert) const;
     void pushAlert(std::shared_ptr<UIAlertView> alert);
     void removeAlert(const UIAlertView* alert);
     CGRect statusBarFrameFor(UIInterfaceOrientation orientation, double height, bool hidden) const;

@@ -55,6 +55,22 @@ TEST_F(ScreenTest, UnreachableServerOffersOneRetryAlertThatReconnects)
     EXPECT_EQ(UIApplication::sharedApplication().alerts().size(), 1u);
 }
 
+// A retry alert turned away while the alerts up are at their bound is offered once one goes:
+// the start screen never waits on an alert that was not shown.
+TEST_F(ScreenTest, RetryAlertTurnedAwayComesWhenAnAlertGoes)
+{
+    auto& app = UIApplication::sharedApplication();
+    for (std::size_t i = 0; i < UIApplication::MaxAlerts; ++i)
+        UIAlertView::create("提示", "未绑定" + std::to_string(i), {}, "确定")->show();
+    pointAt(LoopbackPeer::closedPort());
+    launch();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return log.contains("alert not shown, " + std::to_string(UIApplication::MaxAlerts) + " alerts are up: 错误"); }, 5.0));
+    ASSERT_TRUE(app.topAlert()->tapButtonAtIndex(0));
+    ASSERT_EQ(app.alerts().size(), UIApplication::MaxAlerts);
+    EXPECT_EQ(app.topAlert()->tag(), InitViewController::RetryAlertTag);
+    EXPECT_EQ(app.topAlert()->message(), "连接服务器失败");
+}
+
 TEST_F(ScreenTest, SettingsNamingNoServerBringTheRetryAlert)
 {
     for (const auto& [host, port] : std::vector<std::pair<std::string, std::string>> {

@@ -1,10 +1,13 @@
 #include "ApplicationFixture.h"
 #include "platform/ui/UIAlertView.h"
+#include "tests/support/TestEnvironment.h"
 
 namespace {
 class Listener : public UIAlertViewDelegate {
 public:
     std::vector<std::string> calls;
+    int presented = 0;
+    void didPresentAlertView(UIAlertView&) override { ++presented; }
     void alertViewClickedButtonAtIndex(UIAlertView& a, int i) override { calls.push_back(a.title() + " clicked " + std::to_string(i)); }
     void alertViewWillDismissWithButtonIndex(UIAlertView&, int i) override { calls.push_back("will dismiss " + std::to_string(i)); }
     void alertViewDidDismissWithButtonIndex(UIAlertView& a, int i) override
@@ -67,4 +70,31 @@ TEST_F(AlertTest, DelegateIsNotKeptAlive)
     }
     EXPECT_TRUE(raw->tapButtonAtIndex(0));
     EXPECT_TRUE(UIApplication::sharedApplication().alerts().empty());
+}
+
+// An alert is the same as one up only in all of its texts, tag and delegate; one turned away
+// tells its delegate nothing, and its log line keeps a long message's start, cut between characters.
+TEST_F(AlertTest, AlertsTurnedAwayAreTheSameOrPastTheBound)
+{
+    LogCapture log;
+    auto listener = std::make_shared<Listener>();
+    const auto show = [&](const std::string& message, int tag, const std::shared_ptr<Listener>& delegate) {
+        auto alert = UIAlertView::create("提示", message, delegate, "确定");
+        alert->setTag(tag);
+        alert->show();
+        return alert->isVisible();
+    };
+    EXPECT_TRUE(show("a", 0, listener));
+    EXPECT_FALSE(show("a", 0, listener));
+    EXPECT_TRUE(show("a", 0, nullptr));
+    EXPECT_TRUE(show("a", 1, listener));
+    EXPECT_TRUE(show("b", 0, nullptr));
+    std::string wide = "x";
+    for (int i = 0; i < 100000; ++i)
+        wide += "测"; // three bytes each: the 120th byte falls inside one
+    EXPECT_FALSE(show(wide, 0, listener));
+    EXPECT_EQ(listener->presented, 2);
+    EXPECT_EQ(log.lines(), (std::vector<std::string> {"alert not shown, the same is up: 提示: a",
+                                                      "alert not shown, " + std::to_string(UIApplication::MaxAlerts)
+                                                          + " alerts are up: 提示: " + wide.substr(0, 1 + 3 * 39) + "..."}));
 }
