@@ -188,3 +188,35 @@ TEST(ProgramSettings, PrintsTheUsageAskedForAndMakesNothing)
         EXPECT_FALSE(fs::exists(scratch.path() / "shots"));
     }
 }
+
+// A settings file nested deeper than settings need is set aside with why, and the setting given is
+// stored and kept for the next run; a setting that would make the file larger than it is read up
+// to is refused with exit 1, the path and why, and the file stays as it was.
+TEST(ProgramSettings, StoresOnlySettingsItCanReadBack)
+{
+    ScopedDataFolder scratch;
+    const auto data = scratch.path() / "data";
+    fs::create_directory(data);
+    fs::permissions(data, fs::perms::owner_all);
+    const std::string deep = R"({"Server_Ip":"127.0.0.1","x":)" + std::string(100000, '[') + std::string(100000, ']') + "}";
+    ASSERT_TRUE(std::ofstream(data / "defaults.json") << deep);
+    auto run = runIn(scratch.path(), "--seconds 0.3 --setting Server_Port=39200");
+    EXPECT_EQ(run.status, 0) << run.said;
+    EXPECT_NE(run.said.find("user defaults file data/defaults.json is not usable (it is nested deeper than 32 levels); "
+                            "kept as data/defaults.json.unreadable"),
+              std::string::npos)
+        << run.said;
+    EXPECT_EQ(readFile(data / "defaults.json.unreadable"), deep);
+    run = runIn(scratch.path(), "--seconds 0.3");
+    EXPECT_NE(run.said.find("setting Server_Port = 39200 "), std::string::npos) << run.said;
+
+    const std::string full = R"({"pad":")" + std::string((16 << 20) - 40, 'x') + R"("})";
+    ASSERT_TRUE(std::ofstream(data / "defaults.json") << full);
+    run = runIn(scratch.path(), "--seconds 0.3 --setting Server_Port=39200");
+    EXPECT_EQ(run.status, 1) << run.said;
+    EXPECT_NE(run.said.find(": cannot store the setting Server_Port in data/defaults.json: it would be 16777218 bytes, "
+                            "over the 16777216 that a settings file is read up to\n"),
+              std::string::npos)
+        << run.said;
+    EXPECT_EQ(readFile(data / "defaults.json"), full);
+}
