@@ -179,6 +179,25 @@ std::optional<std::string> refusedSetting(const Options& options)
     return std::nullopt;
 }
 
+// Stores the settings given in one change. Why they could not be, or nothing.
+std::optional<std::string> storeSettings(const Options& options)
+{
+    if (options.settings.empty())
+        return std::nullopt;
+    nlohmann::json values = nlohmann::json::object();
+    std::string keys;
+    for (const auto& [key, value] : options.settings) {
+        if (!values.contains(key))
+            keys += (keys.empty() ? "" : ", ") + key;
+        values[key] = value;
+    }
+    auto& defaults = UserDefaults::standard();
+    if (defaults.setObjects(values))
+        return std::nullopt;
+    return "cannot store the setting" + std::string(values.size() > 1 ? "s " : " ") + keys + " in "
+        + defaults.file().string() + ": " + defaults.problem();
+}
+
 // Holds the screens folder and makes the data folder ready, in the order that keeps a run that
 // cannot go on from making or changing anything: a data folder that cannot be used is found before
 // anything is made, and a screens folder another run holds before the data folder is made; a
@@ -257,13 +276,9 @@ int main(int argc, char** argv)
     if (const auto problem = prepareFolders(options, screens))
         return refuse(*problem);
     // A setting the user asked for that cannot be kept is no setting: the run would quietly use
-    // another server.
-    for (const auto& [key, value] : options.settings) {
-        if (!UserDefaults::standard().setObject(key, value)) {
-            return refuse("cannot store the setting " + key + " in " + UserDefaults::standard().file().string()
-                          + " (see above)");
-        }
-    }
+    // another server. The settings given are stored together, or none of them.
+    if (const auto problem = storeSettings(options))
+        return refuse(*problem);
 
     const int signalFd = watchTerminationSignals();
     auto& application = UIApplication::sharedApplication();

@@ -1,5 +1,7 @@
 #include "platform/foundation/UserDefaults.h"
 
+#include "platform/foundation/ChangeLock.h"
+#include "platform/foundation/JsonDocument.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NumberValue.h"
 #include "platform/foundation/Paths.h"
@@ -17,6 +19,16 @@ std::unique_ptr<UserDefaults>& standardInstance()
 {
     static std::unique_ptr<UserDefaults> instance;
     return instance;
+}
+
+// A key a line, each value on its key's line: the file grows with what it holds alone, whatever
+// its values' nesting, and stays easy to read.
+std::string fileText(const nlohmann::json& table)
+{
+    std::string text = "{";
+    for (const auto& [key, value] : table.items())
+        text += (text.size() > 1 ? ",\n  " : "\n  ") + JsonDocument::text(key) + ": " + JsonDocument::text(value);
+    return text + (table.empty() ? "}\n" : "\n}\n");
 }
 } // namespace
 
@@ -45,26 +57,52 @@ UserDefaults::UserDefaults(SharedFolder folder, std::string name)
     : m_folder(std::move(folder))
     , m_name(std::move(name))
 {
-    if (!m_folder->isOpen() || (!m_folder->statusOf(m_name) && errno == ENOENT))
+    if (!m_folder->isOpen())
         return;
-    // Settings are a few kilobytes; a file far larger is not the settings.
     std::string why;
-    const auto bytes = m_folder->read(m_name, 16 << 20, &why);
-    auto parsed = bytes ? nlohmann::json::parse(*bytes, nullptr, false) : nlohmann::json();
-    if (parsed.is_object()) {
-        m_user = std::move(parsed);
+    if (auto table = read(&why)) {
+        m_user = std::move(*table);
         return;
     }
-    if (bytes)
-        why = parsed.is_discarded() ? "it is not JSON" : "it holds no table of settings";
-    // The first save would replace the unusable file; keep it beside the new one instead.
+    // Another run may be replacing the file at this moment: only a run holding the lock looks again
+    // and sets an unusable file aside, so it never sets aside the file another run just wrote.
+    const ChangeLock lock(*m_folder, m_name);
+    if (!lock.isHeld()) {
+        NSLog("user defaults file %s is not usable (%s); not kept aside (%s), starting with no user values",
+              file().c_str(), why.c_str(), lock.problem().c_str());
+        return;
+    }
+    m_user = readHeld().value_or(nlohmann::json::object());
+}
+
+std::optional<nlohmann::json> UserDefaults::read(std::string* why) const
+{
+    if (!m_folder->statusOf(m_name) && errno == ENOENT)
+        return nlohmann::json::object();
+    const auto bytes = m_folder->read(m_name, MostFileBytes, why);
+    if (!bytes)
+        return std::nullopt;
+    auto parsed = JsonDocument::parse(*bytes, why);
+    if (parsed && parsed->is_object())
+        return parsed;
+    if (parsed)
+        *why = "it holds no table of settings";
+    return std::nullopt;
+}
+
+std::optional<nlohmann::json> UserDefaults::readHeld() const
+{
+    std::string why;
+    if (auto table = read(&why))
+        return table;
+    // The next write would replace the unusable file; keep it beside the new one instead.
     const auto aside = m_folder->setAside(m_name);
-    m_fileKept = !aside;
     const std::string outcome = aside ? "kept as " + m_folder->pathOf(*aside).string()
                                       : std::string("not kept aside (") + std::strerror(errno)
             + "), so values are not stored";
     NSLog("user defaults file %s is not usable (%s); %s, starting with no user values", file().c_str(), why.c_str(),
           outcome.c_str());
+    return aside ? std::optional(nlohmann::json::object()) : std::nullopt;
 }
 
 void UserDefaults::registerDefaults(const nlohmann::json& dictionary)
@@ -143,30 +181,56 @@ bool UserDefaults::boolForKey(const std::string& key) const
 
 bool UserDefaults::setObject(const std::string& key, nlohmann::json value)
 {
-    if (value.is_null())
-        return removeObjectForKey(key);
-    m_user[key] = std::move(value);
-    return save();
+    return setObjects({{key, std::move(value)}});
 }
 
 bool UserDefaults::removeObjectForKey(const std::string& key)
 {
-    if (m_user.erase(key) == 0)
-        return true;
-    return save();
+    return setObjects({{key, nullptr}});
 }
 
-bool UserDefaults::save() const
+bool UserDefaults::setObjects(const nlohmann::json& values)
 {
-    std::string why;
-    if (m_fileKept)
-        why = "the unusable file there could not be kept aside, and is never written over";
-    else if (!m_folder->isOpen())
-        why = m_folder->problem();
-    else if (m_folder->writeWhole(m_name, m_user.dump(2, ' ', false, nlohmann::json::error_handler_t::replace)))
-        return true;
-    else
-        why = std::strerror(errno);
-    NSLog("could not store user defaults in %s: %s", file().c_str(), why.c_str());
+    if (!values.is_object())
+        return refuse("the values to set are not a table of keys");
+    // The table is a level of its own: a value may nest one level less than a file may.
+    for (const auto& [key, value] : values.items()) {
+        if (JsonDocument::levelsOf(value) >= JsonDocument::MostLevels)
+            return refuse("the value of " + key + " is nested deeper than a settings file may be ("
+                          + std::to_string(JsonDocument::MostLevels) + " levels)");
+    }
+    std::optional<ChangeLock> lock;
+    if (m_folder->isOpen())
+        lock.emplace(*m_folder, m_name);
+    auto table = lock && lock->isHeld() ? readHeld() : std::nullopt;
+    nlohmann::json& changed = table ? *table : m_user;
+    for (const auto& [key, value] : values.items()) {
+        if (value.is_null())
+            changed.erase(key);
+        else
+            changed[key] = value;
+    }
+    if (table)
+        m_user = std::move(*table);
+    if (!lock)
+        return refuse(m_folder->problem());
+    if (!lock->isHeld())
+        return refuse(lock->problem());
+    if (!table)
+        return refuse("the unusable file there could not be kept aside, and is never written over");
+    const auto text = fileText(m_user);
+    if (text.size() > MostFileBytes)
+        return refuse("it would be " + std::to_string(text.size()) + " bytes, over the "
+                      + std::to_string(MostFileBytes) + " that a settings file is read up to");
+    if (!m_folder->writeWhole(m_name, text))
+        return refuse(std::strerror(errno));
+    m_problem.clear();
+    return true;
+}
+
+bool UserDefaults::refuse(std::string why)
+{
+    m_problem = std::move(why);
+    NSLog("could not store user defaults in %s: %s", file().c_str(), m_problem.c_str());
     return false;
 }

@@ -11,8 +11,17 @@
 // Settings in two domains: the registered defaults (for this run only, registered again at
 // every launch) below the user's own values, which are kept in a JSON file under the data
 // folder and written through at every change.
+//
+// Several runs may share the file, so a change is made under the file's ChangeLock: the file is
+// read again under it, only the values changed are put onto what it holds then, and the run's own
+// values become the file's. What is written can always be read back: a file that would be larger
+// than MostFileBytes, or a value nested deeper than JsonDocument::MostLevels, is refused and the
+// file left as it was; a file read that is either is unusable, and set aside.
 class UserDefaults {
 public:
+    // Settings are a few kilobytes; a file far larger is not the settings.
+    static constexpr std::size_t MostFileBytes = 16 << 20;
+
     // The user domain of standard() lives in <data folder>/defaults.json.
     static UserDefaults& standard();
     // Re-reads the standard defaults from the current data folder (tests move the folder).
@@ -33,20 +42,30 @@ public:
     std::int64_t integerForKey(const std::string& key) const;
     bool boolForKey(const std::string& key) const;
 
-    // Returns false when the user domain could not be stored (the log says where and why); the
-    // value is in force regardless.
+    // Returns false when the user domain could not be stored (the log and problem() say why); the
+    // value is in force regardless, unless it is nested too deeply to be stored at all.
     bool setObject(const std::string& key, nlohmann::json value);
     bool removeObjectForKey(const std::string& key);
+    // Sets each value of the table (removes each key whose value is null) in one change: all are
+    // stored, or none.
+    bool setObjects(const nlohmann::json& values);
+    // Why the last change was not stored; empty when it was.
+    const std::string& problem() const { return m_problem; }
 
     std::filesystem::path file() const { return m_folder->pathOf(m_name); }
 
 private:
-    bool save() const;
+    // The file's table as it stands: an empty one where there is no file, nothing (with why) where
+    // the file is not usable.
+    std::optional<nlohmann::json> read(std::string* why) const;
+    // The same, read while the lock is held: an unusable file is set aside (and said to be), and
+    // counts as an empty table. Nothing where it could not be set aside: it is never written over.
+    std::optional<nlohmann::json> readHeld() const;
+    bool refuse(std::string why);
 
     SharedFolder m_folder;
     std::string m_name;
     nlohmann::json m_registered = nlohmann::json::object();
     nlohmann::json m_user = nlohmann::json::object();
-    // An unreadable file that could not be set aside: it is never written over.
-    bool m_fileKept = false;
+    std::string m_problem;
 };

@@ -1,5 +1,6 @@
 #include "platform/security/Keychain.h"
 
+#include "platform/foundation/JsonDocument.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 
@@ -104,12 +105,13 @@ int Keychain::find(const std::string& service, KeychainItem* item) const
     // A link or a pipe someone planted in an item's place holds no item; storing one replaces it.
     if (!S_ISREG(info->st_mode))
         return errSecItemNotFound;
-    auto bytes = m_folder->read(name, 1 << 20);
+    auto bytes = m_folder->read(name, MostItemBytes);
     if (!bytes)
         return errSecIO;
-    auto json = nlohmann::json::parse(*bytes, nullptr, false);
-    if (!json.is_object())
+    const auto parsed = JsonDocument::parse(*bytes);
+    if (!parsed || !parsed->is_object())
         return errSecDecode;
+    const auto& json = *parsed;
     KeychainItem found;
     try {
         found.service = json.at("service").get<std::string>();
@@ -177,6 +179,12 @@ int Keychain::store(const KeychainItem& item)
         {"accessGroup", item.accessGroup},
         {"data", toHex(item.data)},
     };
-    const auto text = json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    const auto text = JsonDocument::text(json, 2);
+    // An item is only ever stored where it can be read back.
+    if (text.size() > MostItemBytes) {
+        NSLog("keychain: cannot store the item %s: it would be %zu bytes, over the %zu that an item is read up to",
+              fileFor(item.service).c_str(), text.size(), MostItemBytes);
+        return errSecParam;
+    }
     return m_folder->writeWhole(itemName(item.service), text, 0600) ? errSecSuccess : errSecIO;
 }

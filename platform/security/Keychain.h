@@ -32,8 +32,14 @@ struct KeychainItem {
 // The items' folder (0700) is opened once, as the keychain is made, and reached only through that
 // opening. Where it cannot be opened (a link or a file stands in its place), every call fails with
 // errSecIO, writes nothing and logs one line why.
+//
+// An item is a table of text, so a file nested deeper than JsonDocument::MostLevels is not one (it
+// is refused as it is read), and an item that would be larger than MostItemBytes is never stored.
 class Keychain {
 public:
+    // An item holds an identifier or a password: a file far larger is not an item.
+    static constexpr std::size_t MostItemBytes = 1 << 20;
+
     // The keychain folder of the current data folder, made when missing.
     static Keychain standard();
     // The folder at path, made when missing; it may be reached through links, but not be one.
@@ -41,6 +47,7 @@ public:
 
     int copyMatching(const std::string& service, KeychainItem* item) const;
     // An unreadable item of the same service is renamed to "<file>.unreadable", not overwritten.
+    // errSecParam, logged with why, for an item too large to be read back.
     int add(const KeychainItem& item);
     // Replaces the stored item's attributes and data; errSecItemNotFound when there is none.
     int update(const std::string& service, const KeychainItem& item);

@@ -161,7 +161,9 @@ TEST(Program, StopsWhenASettingItWasGivenCannotBeStored)
     const int status = std::system(run.c_str());
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
     const auto said = readFile(scratch.path() / "messages").value_or("");
-    EXPECT_NE(said.find(std::string("could not store user defaults in data/defaults.json: ") + std::strerror(EFBIG)),
+    EXPECT_NE(said.find(std::string("could not store user defaults in data/defaults.json: its lock "
+                                    "data/defaults.json.lock cannot be made: ")
+                        + std::strerror(EFBIG)),
               std::string::npos)
         << said;
     EXPECT_NE(said.find("cannot store the setting Server_Port"), std::string::npos) << said;
@@ -211,7 +213,9 @@ TEST(Program, SaysWhyItCannotUseAFolderItMayNotReadOrWrite)
     const Row rows[] = {
         {"--data-dir closed", {"cannot open closed: " + denied}},
         {"--data-dir read-only --setting Server_Port=1",
-         {"could not store user defaults in read-only/defaults.json: " + denied, "cannot store the setting Server_Port"}},
+         {"could not store user defaults in read-only/defaults.json: its lock read-only/defaults.json.lock cannot be "
+          "made: " + denied,
+          "cannot store the setting Server_Port in read-only/defaults.json: its lock"}},
         // A screens folder it may not write ends the run at once, before its data folder is used.
         {"--data-dir data --screens screens --setting Server_Port=1", {"cannot write the screen to screens: " + denied}},
         // A data folder that cannot be made ends the run before anything else is made.

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -187,4 +188,37 @@ TEST(ProgramSettings, PrintsTheUsageAskedForAndMakesNothing)
         EXPECT_FALSE(fs::exists(scratch.path() / "data"));
         EXPECT_FALSE(fs::exists(scratch.path() / "shots"));
     }
+}
+
+// A settings file nested deeper than settings need is set aside with why, and the setting given is
+// stored and kept for the next run; a setting that would make the file larger than it is read up
+// to is refused with exit 1, the path and why, and the file stays as it was.
+TEST(ProgramSettings, StoresOnlySettingsItCanReadBack)
+{
+    ScopedDataFolder scratch;
+    const auto data = scratch.path() / "data";
+    fs::create_directory(data);
+    fs::permissions(data, fs::perms::owner_all);
+    const std::string full = R"({"pad":")" + std::string((16 << 20) - 40, 'x') + R"("})";
+    const std::string deep = R"({"Server_Ip":"127.0.0.1","x":)" + std::string(100000, '[') + std::string(100000, ']') + "}";
+    const std::tuple<std::string, int, std::string> rows[] = {
+        {full, 1,
+         ": cannot store the setting Server_Port in data/defaults.json: it would be 16777218 bytes, over the 16777216 "
+         "that a settings file is read up to\n"},
+        {deep, 0,
+         "user defaults file data/defaults.json is not usable (it is nested deeper than 32 levels); kept as "
+         "data/defaults.json.unreadable"},
+    };
+    for (const auto& [file, status, said] : rows) {
+        ASSERT_TRUE(std::ofstream(data / "defaults.json") << file);
+        const auto run = runIn(scratch.path(), "--seconds 0.3 --setting Server_Port=39200");
+        EXPECT_EQ(run.status, status) << run.said;
+        EXPECT_NE(run.said.find(said), std::string::npos) << run.said;
+        if (status != 0) {
+            EXPECT_EQ(readFile(data / "defaults.json"), file);
+        }
+    }
+    EXPECT_EQ(readFile(data / "defaults.json.unreadable"), deep);
+    const auto next = runIn(scratch.path(), "--seconds 0.3");
+    EXPECT_NE(next.said.find("setting Server_Port = 39200 "), std::string::npos) << next.said;
 }

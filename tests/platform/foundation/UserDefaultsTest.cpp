@@ -1,6 +1,8 @@
+#include "platform/foundation/ChangeLock.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <thread>
 #include <unistd.h>
 
 TEST(UserDefaults, UserValuesWinOverRegisteredOnesAndPersist)
@@ -133,7 +136,7 @@ TEST(Paths, AtomicWritesRemoveOnlyTheLeftoversOfWhatTheyWrite)
         ASSERT_TRUE(std::ofstream(folder / name) << "left");
     UserDefaults(folder / "defaults.json").setObject("Server_Ip", "127.0.0.1");
     auto expected = users;
-    expected.insert("defaults.json");
+    expected.insert({"defaults.json", "defaults.json.lock"});
     EXPECT_EQ(namesIn(folder), expected);
 
     const auto owned = data.path() / "owned";
@@ -202,6 +205,12 @@ TEST(UserDefaults, SaysWhySettingsWereSetAside)
         {[&] { std::ofstream(file) << "{}"; std::filesystem::resize_file(file, (16 << 20) + 1); },
          "it is larger than 16777216 bytes"},
         {[&] { std::filesystem::create_symlink("elsewhere.json", file); }, "it is a link"},
+        // Read to its end, however deep, without building or recursing through what it holds.
+        {[&] { std::ofstream(file) << R"({"x":)" << std::string(100000, '[') << std::string(100000, ']') << "}"; },
+         "it is nested deeper than 32 levels"},
+        {[&] { std::ofstream(file) << R"({"x":)" << std::string(32, '[') << std::string(32, ']') << "}"; },
+         "it is nested deeper than 32 levels"},
+        {[&] { std::ofstream(file) << std::string(16 << 20, '['); }, "it is nested deeper than 32 levels"},
     };
     for (const auto& [make, cause] : rows) {
         make();
@@ -226,4 +235,104 @@ TEST(UserDefaults, SettingsAreStoredOwnerOnlyWhateverTheCreationMask)
         ASSERT_EQ(::stat((data.path() / "defaults.json").c_str(), &info), 0) << mask;
         EXPECT_EQ(info.st_mode & 07777, 0600u) << "umask " << std::oct << mask << ": " << (info.st_mode & 07777);
     }
+}
+
+// Runs sharing a data folder each store only what they change, onto what the file holds then:
+// children changing keys of their own over and over, each also removing a value of its own that
+// it read at its start, leave every child's last value and none of the removed ones.
+TEST(UserDefaults, RunsChangingOneFileAtOnceKeepEachOthersChanges)
+{
+    ScopedDataFolder data;
+    const auto file = data.path() / "defaults.json";
+    constexpr int Children = 4, Rounds = 40;
+    nlohmann::json start = {{"kept", "yes"}};
+    for (int child = 0; child < Children; ++child)
+        start["old" + std::to_string(child)] = child;
+    ASSERT_TRUE(writeFileAtomically(file, start.dump()));
+    std::vector<pid_t> children;
+    for (int child = 0; child < Children; ++child) {
+        children.push_back(::fork());
+        if (children.back() == 0) {
+            UserDefaults defaults(file);
+            bool stored = defaults.removeObjectForKey("old" + std::to_string(child));
+            for (int round = 1; round <= Rounds; ++round)
+                stored = defaults.setObject("key" + std::to_string(child), round) && stored;
+            ::_exit(stored ? 0 : 1);
+        }
+    }
+    for (const pid_t pid : children)
+        EXPECT_EQ(ChildProcess::waitFor(pid), 0);
+    nlohmann::json expected = {{"kept", "yes"}};
+    for (int child = 0; child < Children; ++child)
+        expected["key" + std::to_string(child)] = Rounds;
+    EXPECT_EQ(nlohmann::json::parse(readFile(file).value_or("null"), nullptr, false), expected);
+}
+
+// What is stored can be read back: a value nested as deeply as a file may be read is stored, one
+// deeper is refused, and so is a file over the size a settings file is read up to; a refused
+// change leaves the file as it was and says why.
+TEST(UserDefaults, StoresOnlyWhatItCanReadBack)
+{
+    ScopedDataFolder data;
+    const auto file = data.path() / "defaults.json";
+    const auto nested = [](std::size_t levels) {
+        auto value = nlohmann::json::array();
+        for (std::size_t level = 1; level < levels; ++level)
+            value = nlohmann::json::array({value});
+        return value;
+    };
+    UserDefaults defaults(file);
+    ASSERT_TRUE(defaults.setObject("deep", nested(31)));
+    const auto stored = readFile(file);
+    EXPECT_EQ(UserDefaults(file).objectForKey("deep"), nested(31));
+    for (const auto& value : {nested(32), nlohmann::json(std::string(UserDefaults::MostFileBytes, 'x'))}) {
+        LogCapture log;
+        EXPECT_FALSE(defaults.setObject("more", value));
+        EXPECT_EQ(readFile(file), stored);
+        EXPECT_TRUE(log.contains("could not store user defaults in " + file.string() + ": " + defaults.problem()));
+    }
+    EXPECT_TRUE(defaults.problem().ends_with(" bytes, over the 16777216 that a settings file is read up to"))
+        << defaults.problem();
+}
+
+// A change waits for a run that holds the file for its own change, and is made onto what that run
+// wrote: the run's own values become the file's. A lock held past the wait, or anything but a file
+// where the lock belongs, is no lock, and the change is refused with why.
+TEST(UserDefaults, AChangeWaitsForAnotherRunsChangeAndIsMadeOntoIt)
+{
+    ScopedDataFolder data;
+    const auto file = data.path() / "defaults.json";
+    const auto folder = OpenFolder::open(data.path(), OpenFolder::Links::Follow);
+    UserDefaults defaults(file);
+    int started[2];
+    ASSERT_EQ(::pipe(started), 0);
+    const pid_t other = ::fork();
+    if (other == 0) {
+        const ChangeLock lock(folder, "defaults.json");
+        [[maybe_unused]] const auto said = ::write(started[1], "+", 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ::_exit(lock.isHeld() && writeFileAtomically(file, R"({"other": "1"})") ? 0 : 1);
+    }
+    char said = 0;
+    ASSERT_EQ(::read(started[0], &said, 1), 1);
+    EXPECT_TRUE(defaults.setObject("mine", "2"));
+    EXPECT_EQ(ChildProcess::waitFor(other), 0);
+    EXPECT_EQ(nlohmann::json::parse(readFile(file).value_or("null"), nullptr, false),
+              nlohmann::json({{"other", "1"}, {"mine", "2"}}));
+    EXPECT_EQ(defaults.stringForKey("other"), "1");
+    ::close(started[0]);
+    ::close(started[1]);
+
+    const auto stored = readFile(file);
+    {
+        const ChangeLock held(folder, "defaults.json");
+        const ChangeLock waiting(folder, "defaults.json", std::chrono::milliseconds(50));
+        EXPECT_FALSE(waiting.isHeld());
+        EXPECT_EQ(waiting.problem(), "another run held its lock " + file.string() + ".lock for all of 50 ms");
+    }
+    std::filesystem::remove(data.path() / "defaults.json.lock");
+    std::filesystem::create_directory(data.path() / "defaults.json.lock");
+    EXPECT_FALSE(defaults.removeObjectForKey("other"));
+    EXPECT_EQ(defaults.problem(), "its lock " + file.string() + ".lock cannot be used: it is a folder");
+    EXPECT_EQ(readFile(file), stored);
 }

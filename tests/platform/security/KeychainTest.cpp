@@ -123,3 +123,27 @@ TEST(VendorIdentifier, StoredIdentifierGoesToTheDataFolderHeldSinceItWasOpened)
     EXPECT_EQ(kept, identifier);
     EXPECT_TRUE(names.empty());
 }
+
+// An item is stored only where it can be read back, and a file nested too deeply is no item: it is
+// set aside, unread beyond its depth, when the item is stored again.
+TEST(Keychain, StoresOnlyWhatItCanReadBack)
+{
+    ScopedDataFolder data;
+    Keychain keychain(data.path() / "kc");
+    const std::string deep = R"({"service": "UUID", "data": "6964", "x": )" + std::string(100000, '[')
+        + std::string(100000, ']') + "}";
+    ASSERT_TRUE(writeFileAtomically(keychain.fileFor("UUID"), deep));
+    EXPECT_EQ(keychain.copyMatching("UUID", nullptr), errSecDecode);
+    EXPECT_EQ(keychain.add({"UUID", "", "", "", "", "id"}), errSecSuccess);
+    EXPECT_EQ(readFile(keychain.fileFor("UUID").string() + ".unreadable"), deep);
+
+    LogCapture log;
+    const KeychainItem large {"UUID", "", "", "", "", std::string(Keychain::MostItemBytes / 2, 'x')};
+    EXPECT_EQ(keychain.update("UUID", large), errSecParam);
+    EXPECT_EQ(keychain.add({"other", "", "", "", "", large.data}), errSecParam);
+    EXPECT_TRUE(log.contains("keychain: cannot store the item " + keychain.fileFor("other").string() + ": it would be "));
+    KeychainItem found;
+    ASSERT_EQ(keychain.copyMatching("UUID", &found), errSecSuccess);
+    EXPECT_EQ(found.data, "id");
+    EXPECT_EQ(keychain.copyMatching("other", nullptr), errSecItemNotFound);
+}
