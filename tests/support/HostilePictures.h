@@ -120,6 +120,48 @@ inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std:
     return out + ";";
 }
 
+// A GIF of a screen w × h (its colours red, blue, then black, 2 to the power of codeSize in all)
+// with frames frames over the whole screen, each the LZW codes given in data, of the minimum code size
+// given, cut into blocks of at most 255 bytes; comment is written as a comment extension before them,
+// in blocks of one byte.
+inline std::string gifOfCodes(int w, int h, int codeSize, std::string_view data, std::int64_t frames = 1,
+                              std::size_t comment = 0)
+{
+    const auto little = [](int value) { return std::string {static_cast<char>(value), static_cast<char>(value >> 8)}; };
+    std::string colours(std::size_t {3} << codeSize, '\0');
+    colours.replace(0, 6, "\xE6\x1E\x1E\x1E\x1E\xE6");
+    std::string frame = "," + little(0) + little(0) + little(w) + little(h) + '\0' + static_cast<char>(codeSize);
+    for (std::size_t at = 0; at < data.size(); at += 255) {
+        const std::size_t length = std::min<std::size_t>(255, data.size() - at);
+        frame += static_cast<char>(length) + std::string(data.substr(at, length));
+    }
+    frame += '\0';
+    std::string out = "GIF89a" + little(w) + little(h) + static_cast<char>(0x80 | (codeSize - 1))
+        + std::string(2, '\0') + colours;
+    out.reserve(out.size() + 2 * comment + frame.size() * static_cast<std::size_t>(frames) + 4);
+    if (comment) {
+        out += "!\xFE";
+        for (std::size_t i = 0; i < comment; ++i)
+            out += "\x01" "c";
+        out += '\0';
+    }
+    for (std::int64_t i = 0; i < frames; ++i)
+        out += frame;
+    return out + ";";
+}
+
+// LZW codes of width bits each, packed from each byte's lowest bit up.
+// A 1 × 1 GIF whose frames' data (codes of 3 bits) is clears clear codes, then the pixel and the end
+// code: each clear code starts the decoder's table again.
+inline std::string gifOfClearCodes(std::int64_t clears, std::int64_t frames = 1)
+{
+    std::string data;
+    data.reserve(static_cast<std::size_t>(clears / 8 * 3 + 1));
+    for (std::int64_t i = 0; i < clears / 8; ++i)
+        data += "\x24\x49\x92"; // eight clear codes (4)
+    return gifOfCodes(1, 1, 2, data + "\x28", frames); // the pixel 0, the end code 5
+}
+
 // A GIF of a screen w × h showing count copies of one frame.
 inline std::string gifOfFrames(int w, int h, const GifFrame& frame, std::int64_t count)
 {
@@ -282,6 +324,15 @@ inline std::string losslessWebp(int w, int h, int groups)
     if (size % 2)
         chunk.push_back('\0');
     return "RIFF" + littleEndian(4 + 8 + chunk.size()) + "WEBPVP8L" + littleEndian(size) + chunk;
+}
+
+// LZW codes of width bits each, packed from each byte's lowest bit up as a lossless WebP's bits are.
+inline std::string gifCodes(const std::vector<int>& codes, int width)
+{
+    WebpBits bits;
+    for (const int code : codes)
+        bits.put(static_cast<std::uint32_t>(code), width);
+    return bits.bytes();
 }
 
 } // namespace HostilePictures
