@@ -72,12 +72,26 @@ inline std::string pngOfPackedText(std::string_view type, int count, std::size_t
 }
 
 // One frame of a GIF: where it lies, its size, how it is disposed of (DISPOSE_DO_NOT, ...) and its
-// one colour (0 red, 1 blue).
+// one colour (0 red, 1 blue), or its colour indexes row by row, stored in four passes if interlaced.
 struct GifFrame {
     int left = 0, top = 0, width = 1, height = 1;
     int disposal = DISPOSAL_UNSPECIFIED;
     int colour = 1;
+    std::vector<std::uint8_t> pixels = {};
+    bool interlaced = false;
 };
+
+// A frame's rows in the order they are stored.
+inline std::vector<int> gifRowOrder(const GifFrame& frame)
+{
+    std::vector<int> rows;
+    const int passes = frame.interlaced ? 4 : 1, start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int y = frame.interlaced ? start[pass] : 0; y < frame.height; y += frame.interlaced ? step[pass] : 1)
+            rows.push_back(y);
+    }
+    return rows;
+}
 
 inline int appendGifBytes(GifFileType* gif, const GifByteType* bytes, int length)
 {
@@ -86,18 +100,24 @@ inline int appendGifBytes(GifFileType* gif, const GifByteType* bytes, int length
 }
 
 // A GIF of a screen w × h with the frames given, written by giflib's encoder, then its last frame
-// again repeatLast times more.
-inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std::int64_t repeatLast = 0)
+// again repeatLast times more. Its colours are red, blue, then greys of their index's level, 2 to the
+// power of colourBits in all.
+inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std::int64_t repeatLast = 0,
+                         int colourBits = 1)
 {
     std::string out;
     int error = 0;
     GifFileType* gif = EGifOpen(&out, appendGifBytes, &error);
     if (!gif)
         return out;
-    GifColorType colours[2] = {{230, 30, 30}, {30, 30, 230}};
-    ColorMapObject* map = GifMakeMapObject(2, colours);
+    std::vector<GifColorType> colours(std::size_t {1} << colourBits);
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const auto level = static_cast<GifByteType>(i);
+        colours[i] = i == 0 ? GifColorType {230, 30, 30} : i == 1 ? GifColorType {30, 30, 230} : GifColorType {level, level, level};
+    }
+    ColorMapObject* map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
     EGifSetGifVersion(gif, true);
-    EGifPutScreenDesc(gif, w, h, 1, 0, map);
+    EGifPutScreenDesc(gif, w, h, colourBits, 0, map);
     std::size_t lastStart = out.size();
     for (const auto& frame : frames) {
         lastStart = out.size();
@@ -105,10 +125,13 @@ inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std:
         GifByteType extension[4];
         EGifGCBToExtension(&control, extension);
         EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
-        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, false, nullptr);
+        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, frame.interlaced, nullptr);
         std::vector<GifPixelType> row(static_cast<std::size_t>(frame.width), static_cast<GifPixelType>(frame.colour));
-        for (int y = 0; y < frame.height; ++y)
+        for (const int y : gifRowOrder(frame)) {
+            if (!frame.pixels.empty())
+                std::copy_n(frame.pixels.begin() + static_cast<std::ptrdiff_t>(y) * frame.width, frame.width, row.begin());
             EGifPutLine(gif, row.data(), frame.width);
+        }
     }
     const std::string last = out.substr(lastStart);
     EGifCloseFile(gif, &error);
