@@ -3,6 +3,8 @@
 #include "platform/graphics/DecodeBudget.h"
 #include "platform/graphics/DecodeCost.h"
 #include "platform/graphics/GifCanvas.h"
+#include "platform/graphics/GifLzw.h"
+#include "platform/graphics/GifSubBlocks.h"
 #include "platform/graphics/PictureProblem.h"
 #include "platform/graphics/PixelLimits.h"
 
@@ -99,15 +101,15 @@ FrameControl readControl(GifFileType* gif, bool& ok)
 
 // The frame's rows drawn onto the canvas as they are read, in display order (interlaced frames
 // come in four passes): a frame far larger than the canvas costs one row.
-bool readRows(GifFileType* gif, const Rect& frame, const Rect& area, GifCanvas& canvas, const ColorMapObject& map,
-              int transparent)
+bool readRows(GifLzw& lzw, const Rect& frame, bool interlaced, const Rect& area, GifCanvas& canvas,
+              const ColorMapObject& map, int transparent)
 {
     std::vector<GifByteType> row(static_cast<std::size_t>(frame.width));
     static const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
-    const int passes = gif->Image.Interlace ? 4 : 1;
+    const int passes = interlaced ? 4 : 1;
     for (int pass = 0; pass < passes; ++pass) {
         for (int y = passes == 1 ? 0 : start[pass]; y < frame.height; y += passes == 1 ? 1 : step[pass]) {
-            if (DGifGetLine(gif, row.data(), frame.width) != GIF_OK)
+            if (!lzw.read(row.data(), frame.width))
                 return false;
             canvas.drawRow(y, frame, area, row.data(), map, transparent);
         }
@@ -115,16 +117,56 @@ bool readRows(GifFileType* gif, const Rect& frame, const Rect& area, GifCanvas& 
     return true;
 }
 
+// The frame's data blocks, read in place after giflib has read the minimum code size that leads
+// them (and the first block, which is read again).
+std::optional<GifSubBlocks> dataBlocks(GifFileType* gif, int& codeSize)
+{
+    GifByteType* block = nullptr;
+    if (DGifGetCode(gif, &codeSize, &block) == GIF_ERROR)
+        return std::nullopt;
+    auto* reader = static_cast<Reader*>(gif->UserData);
+    reader->offset -= block ? std::size_t {block[0]} + 1 : 1;
+    return GifSubBlocks(reader->bytes, reader->offset);
+}
+
 struct Animation {
     std::vector<UIImagePtr> frames;
     double total = 0;
 };
 
+struct Decoding {
+    GifFileType* gif;
+    GifCanvas canvas;
+    GifLzw lzw;
+    double scale;
+    Animation out;
+};
+
+// The frame's pixels drawn from its data, which is then passed over to its end.
+bool drawFrame(Decoding& d, const Rect& frame, const Rect& area, const ColorMapObject& map, int transparent,
+               PictureProblem& problem)
+{
+    int codeSize = 0;
+    auto blocks = dataBlocks(d.gif, codeSize);
+    if (!blocks) {
+        sayError(d.gif->Error, problem);
+        return false;
+    }
+    const bool drawn = d.lzw.start(codeSize, *blocks)
+        && readRows(d.lzw, frame, d.gif->Image.Interlace, area, d.canvas, map, transparent);
+    if (!drawn || !blocks->skip(SIZE_MAX)) {
+        problem.undecodable(drawn ? "the file ends inside a frame" : d.lzw.why());
+        return false;
+    }
+    static_cast<Reader*>(d.gif->UserData)->offset = blocks->offset();
+    return true;
+}
+
 // The next frame drawn and its picture taken; the last, counted beforehand, takes the canvas
 // itself and is not disposed of.
-bool readFrame(GifFileType* gif, GifCanvas& canvas, const FrameControl& control, bool last, double scale,
-               Animation& out, PictureProblem& problem)
+bool readFrame(Decoding& d, const FrameControl& control, bool last, PictureProblem& problem)
 {
+    GifFileType* gif = d.gif;
     if (!readDescriptor(gif)) {
         sayError(gif->Error, problem);
         return false;
@@ -140,34 +182,33 @@ bool readFrame(GifFileType* gif, GifCanvas& canvas, const FrameControl& control,
         problem.undecodable("a frame has no colour map");
         return false;
     }
-    if (!canvas.usable()) {
+    if (!d.canvas.usable()) {
         problem.undecodable("it holds more frames than were counted");
         return false;
     }
-    const Rect area = canvas.clip(frame);
+    const Rect area = d.canvas.clip(frame);
     const bool restore = control.disposal == DISPOSE_PREVIOUS && !last;
-    const auto before = restore ? canvas.save(area) : std::vector<std::uint32_t>();
-    if (!readRows(gif, frame, area, canvas, *map, control.transparent)) {
-        sayError(gif->Error, problem);
+    const auto before = restore ? d.canvas.save(area) : std::vector<std::uint32_t>();
+    if (!drawFrame(d, frame, area, *map, control.transparent, problem))
         return false;
-    }
-    auto image = canvas.picture(scale, last);
+    auto image = d.canvas.picture(d.scale, last);
     if (!image) {
         problem.noMemory();
         return false;
     }
-    out.frames.push_back(std::move(image));
-    out.total += control.duration;
+    d.out.frames.push_back(std::move(image));
+    d.out.total += control.duration;
     if (control.disposal == DISPOSE_BACKGROUND && !last)
-        canvas.clear(area);
+        d.canvas.clear(area);
     else if (restore)
-        canvas.restore(area, before);
+        d.canvas.restore(area, before);
     return true;
 }
 
 // What the frames cost together, as each is met: kept as a picture of the screen's size with a
 // picture's fixed cost, and decoded over the whole area it declares, even where that lies off the
-// screen. Either past the budget refuses the picture before anything is decoded.
+// screen. Either past the budget refuses the picture before anything is decoded, as does a frame's
+// data longer than its pixels can need or extensions past theirs.
 class FrameTally {
 public:
     explicit FrameTally(std::int64_t screen)
@@ -189,17 +230,45 @@ public:
         return !what;
     }
 
+    // The frame's data passed over, within what its pixels can need.
+    bool addData(const GifImageDesc& frame, GifSubBlocks& blocks, PictureProblem& problem)
+    {
+        const std::size_t bound = GifCodec::frameDataBound(frame.Width, frame.Height);
+        if (blocks.skip(bound))
+            return true;
+        if (blocks.truncated())
+            sayError(D_GIF_ERR_READ_FAILED, problem);
+        else
+            problem.undecodable("a frame's data is longer than its pixels can need (" + std::to_string(frame.Width)
+                                + " x " + std::to_string(frame.Height) + ": at most " + std::to_string(bound)
+                                + " bytes)");
+        return false;
+    }
+
+    // An extension, from its label on, passed over within what extensions may take together.
+    bool addExtension(GifSubBlocks& blocks, PictureProblem& problem)
+    {
+        const bool within = blocks.skip(GifCodec::ExtensionBudget - m_extensions);
+        m_extensions += blocks.taken();
+        if (blocks.truncated())
+            sayError(D_GIF_ERR_READ_FAILED, problem);
+        else if (!within)
+            problem.undecodable("its extensions hold more than " + std::to_string(GifCodec::ExtensionBudget) + " bytes");
+        return within;
+    }
+
     std::int64_t frames() const { return m_frames; }
 
 private:
     std::int64_t m_keptPerFrame;
     std::int64_t m_frames = 0, m_declared = 0;
+    std::size_t m_extensions = 0;
 };
 
-// How many frames there are, counted over their compressed blocks before the canvas or any frame
-// is made; nothing, with why, when they do not fit the budget together or the data cannot be
-// read: a small file of many frames, or of frames far larger than the screen, is refused for the
-// cost of reading it.
+// How many frames there are, counted over their blocks, read in place, before the canvas or any
+// frame is made; nothing, with why, when they do not fit the budget together, a frame's data or the
+// extensions are longer than allowed, or the data cannot be read: a small file of many frames, or
+// of frames far larger than the screen, is refused for the cost of reading it.
 std::optional<std::int64_t> countFrames(std::string_view bytes, PictureProblem& problem)
 {
     Reader reader {bytes, 0};
@@ -212,34 +281,35 @@ std::optional<std::int64_t> countFrames(std::string_view bytes, PictureProblem& 
     FrameTally tally(static_cast<std::int64_t>(gif->SWidth) * gif->SHeight);
     for (;;) {
         GifRecordType type;
-        bool ok = DGifGetRecordType(gif.get(), &type) != GIF_ERROR;
-        int code = 0;
-        GifByteType* block = nullptr;
-        if (ok && type == EXTENSION_RECORD_TYPE) {
-            ok = DGifGetExtension(gif.get(), &code, &block) != GIF_ERROR;
-            while (ok && block)
-                ok = DGifGetExtensionNext(gif.get(), &block) != GIF_ERROR;
-        } else if (ok && type == IMAGE_DESC_RECORD_TYPE) {
-            ok = readDescriptor(gif.get());
-            if (ok && !tally.add(gif->Image, problem))
-                return std::nullopt;
-            ok = ok && DGifGetCode(gif.get(), &code, &block) != GIF_ERROR;
-            while (ok && block)
-                ok = DGifGetCodeNext(gif.get(), &block) != GIF_ERROR;
-        } else if (ok && type == TERMINATE_RECORD_TYPE) {
-            return tally.frames();
-        }
-        if (!ok) {
+        if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) {
             sayError(gif->Error, problem);
             return std::nullopt;
+        }
+        if (type == TERMINATE_RECORD_TYPE)
+            return tally.frames();
+        if (type == EXTENSION_RECORD_TYPE) {
+            GifSubBlocks blocks(bytes, reader.offset + 1); // after the label
+            if (!tally.addExtension(blocks, problem))
+                return std::nullopt;
+            reader.offset = blocks.offset();
+        } else if (type == IMAGE_DESC_RECORD_TYPE) {
+            int codeSize = 0;
+            auto blocks = readDescriptor(gif.get()) ? dataBlocks(gif.get(), codeSize) : std::nullopt;
+            if (!blocks) {
+                sayError(gif->Error, problem);
+                return std::nullopt;
+            }
+            if (!tally.add(gif->Image, problem) || !tally.addData(gif->Image, *blocks, problem))
+                return std::nullopt;
+            reader.offset = blocks->offset();
         }
     }
 }
 
 bool readAll(GifFileType* gif, std::int64_t frames, double scale, Animation& out, PictureProblem& problem)
 {
-    GifCanvas canvas(gif->SWidth, gif->SHeight);
-    if (!canvas.usable()) {
+    Decoding d {gif, GifCanvas(gif->SWidth, gif->SHeight), {}, scale, {}};
+    if (!d.canvas.usable()) {
         problem.noMemory();
         return false;
     }
@@ -258,13 +328,13 @@ bool readAll(GifFileType* gif, std::int64_t frames, double scale, Animation& out
                 sayError(gif->Error, problem);
             break;
         case IMAGE_DESC_RECORD_TYPE:
-            ok = readFrame(gif, canvas, control, static_cast<std::int64_t>(out.frames.size()) + 1 == frames, scale, out,
-                           problem);
+            ok = readFrame(d, control, static_cast<std::int64_t>(d.out.frames.size()) + 1 == frames, problem);
             control = FrameControl {};
             break;
         case TERMINATE_RECORD_TYPE:
-            if (out.frames.empty())
+            if (d.out.frames.empty())
                 problem.undecodable("it holds no frame");
+            out = std::move(d.out);
             return !out.frames.empty();
         default:
             break;

@@ -72,12 +72,26 @@ inline std::string pngOfPackedText(std::string_view type, int count, std::size_t
 }
 
 // One frame of a GIF: where it lies, its size, how it is disposed of (DISPOSE_DO_NOT, ...) and its
-// one colour (0 red, 1 blue).
+// one colour (0 red, 1 blue), or its colour indexes row by row, stored in four passes if interlaced.
 struct GifFrame {
     int left = 0, top = 0, width = 1, height = 1;
     int disposal = DISPOSAL_UNSPECIFIED;
     int colour = 1;
+    std::vector<std::uint8_t> pixels = {};
+    bool interlaced = false;
 };
+
+// A frame's rows in the order they are stored.
+inline std::vector<int> gifRowOrder(const GifFrame& frame)
+{
+    std::vector<int> rows;
+    const int passes = frame.interlaced ? 4 : 1, start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int y = frame.interlaced ? start[pass] : 0; y < frame.height; y += frame.interlaced ? step[pass] : 1)
+            rows.push_back(y);
+    }
+    return rows;
+}
 
 inline int appendGifBytes(GifFileType* gif, const GifByteType* bytes, int length)
 {
@@ -86,18 +100,24 @@ inline int appendGifBytes(GifFileType* gif, const GifByteType* bytes, int length
 }
 
 // A GIF of a screen w × h with the frames given, written by giflib's encoder, then its last frame
-// again repeatLast times more.
-inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std::int64_t repeatLast = 0)
+// again repeatLast times more. Its colours are red, blue, then greys of their index's level, 2 to the
+// power of colourBits in all.
+inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std::int64_t repeatLast = 0,
+                         int colourBits = 1)
 {
     std::string out;
     int error = 0;
     GifFileType* gif = EGifOpen(&out, appendGifBytes, &error);
     if (!gif)
         return out;
-    GifColorType colours[2] = {{230, 30, 30}, {30, 30, 230}};
-    ColorMapObject* map = GifMakeMapObject(2, colours);
+    std::vector<GifColorType> colours(std::size_t {1} << colourBits);
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const auto level = static_cast<GifByteType>(i);
+        colours[i] = i == 0 ? GifColorType {230, 30, 30} : i == 1 ? GifColorType {30, 30, 230} : GifColorType {level, level, level};
+    }
+    ColorMapObject* map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
     EGifSetGifVersion(gif, true);
-    EGifPutScreenDesc(gif, w, h, 1, 0, map);
+    EGifPutScreenDesc(gif, w, h, colourBits, 0, map);
     std::size_t lastStart = out.size();
     for (const auto& frame : frames) {
         lastStart = out.size();
@@ -105,10 +125,13 @@ inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std:
         GifByteType extension[4];
         EGifGCBToExtension(&control, extension);
         EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
-        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, false, nullptr);
+        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, frame.interlaced, nullptr);
         std::vector<GifPixelType> row(static_cast<std::size_t>(frame.width), static_cast<GifPixelType>(frame.colour));
-        for (int y = 0; y < frame.height; ++y)
+        for (const int y : gifRowOrder(frame)) {
+            if (!frame.pixels.empty())
+                std::copy_n(frame.pixels.begin() + static_cast<std::ptrdiff_t>(y) * frame.width, frame.width, row.begin());
             EGifPutLine(gif, row.data(), frame.width);
+        }
     }
     const std::string last = out.substr(lastStart);
     EGifCloseFile(gif, &error);
@@ -118,6 +141,48 @@ inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std:
     for (std::int64_t i = 0; i < repeatLast; ++i)
         out += last;
     return out + ";";
+}
+
+// A GIF of a screen w × h (its colours red, blue, then black, 2 to the power of codeSize in all)
+// with frames frames over the whole screen, each the LZW codes given in data, of the minimum code size
+// given, cut into blocks of at most 255 bytes; comment is written as a comment extension before them,
+// in blocks of one byte.
+inline std::string gifOfCodes(int w, int h, int codeSize, std::string_view data, std::int64_t frames = 1,
+                              std::size_t comment = 0)
+{
+    const auto little = [](int value) { return std::string {static_cast<char>(value), static_cast<char>(value >> 8)}; };
+    std::string colours(std::size_t {3} << codeSize, '\0');
+    colours.replace(0, 6, "\xE6\x1E\x1E\x1E\x1E\xE6");
+    std::string frame = "," + little(0) + little(0) + little(w) + little(h) + '\0' + static_cast<char>(codeSize);
+    for (std::size_t at = 0; at < data.size(); at += 255) {
+        const std::size_t length = std::min<std::size_t>(255, data.size() - at);
+        frame += static_cast<char>(length) + std::string(data.substr(at, length));
+    }
+    frame += '\0';
+    std::string out = "GIF89a" + little(w) + little(h) + static_cast<char>(0x80 | (codeSize - 1))
+        + std::string(2, '\0') + colours;
+    out.reserve(out.size() + 2 * comment + frame.size() * static_cast<std::size_t>(frames) + 4);
+    if (comment) {
+        out += "!\xFE";
+        for (std::size_t i = 0; i < comment; ++i)
+            out += "\x01" "c";
+        out += '\0';
+    }
+    for (std::int64_t i = 0; i < frames; ++i)
+        out += frame;
+    return out + ";";
+}
+
+// LZW codes of width bits each, packed from each byte's lowest bit up.
+// A 1 × 1 GIF whose frames' data (codes of 3 bits) is clears clear codes, then the pixel and the end
+// code: each clear code starts the decoder's table again.
+inline std::string gifOfClearCodes(std::int64_t clears, std::int64_t frames = 1)
+{
+    std::string data;
+    data.reserve(static_cast<std::size_t>(clears / 8 * 3 + 1));
+    for (std::int64_t i = 0; i < clears / 8; ++i)
+        data += "\x24\x49\x92"; // eight clear codes (4)
+    return gifOfCodes(1, 1, 2, data + "\x28", frames); // the pixel 0, the end code 5
 }
 
 // A GIF of a screen w × h showing count copies of one frame.
@@ -398,6 +463,15 @@ inline std::string losslessWebp(int w, int h, int groups, int cacheBits = 0)
     if (size % 2)
         chunk.push_back('\0');
     return "RIFF" + littleEndian(4 + 8 + chunk.size()) + "WEBPVP8L" + littleEndian(size) + chunk;
+}
+
+// LZW codes of width bits each, packed from each byte's lowest bit up as a lossless WebP's bits are.
+inline std::string gifCodes(const std::vector<int>& codes, int width)
+{
+    WebpBits bits;
+    for (const int code : codes)
+        bits.put(static_cast<std::uint32_t>(code), width);
+    return bits.bytes();
 }
 
 } // namespace HostilePictures

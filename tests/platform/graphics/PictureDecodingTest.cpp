@@ -129,6 +129,13 @@ std::vector<Hostile> brokenAndHostilePictures()
         {gifOfFrames(1, 1, {}, 200'000), "cannot be decoded: its frames together have more than " + budget, true},
         // Each frame is decoded over all it declares, though the screen shows one pixel of it.
         {gifOfFrames(1, 1, {0, 0, 4000, 4000}, 4), "cannot be decoded: its frames together declare more than " + budget, true},
+        // Data no encoder writes for one pixel, whatever it holds; a comment a byte a block past what
+        // extensions may take; codes not yet in the table; the end code before the last pixel.
+        {gifOfClearCodes(8000), "cannot be decoded: a frame's data is longer than its pixels can need (1 x 1: at most 67 bytes)", true},
+        {gifOfCodes(1, 1, 2, gifCodes({4, 0, 5}, 3), 1, GifCodec::ExtensionBudget / 2),
+         "cannot be decoded: its extensions hold more than 16777216 bytes", true},
+        {gifOfCodes(2, 1, 2, gifCodes({4, 0, 7, 5}, 3)), "cannot be decoded: a frame's data is damaged", false},
+        {gifOfCodes(2, 1, 2, gifCodes({4, 0, 5}, 3)), "cannot be decoded: a frame's data ends before its pixels", false},
         {jpegOfEmptyScans(64, 64, JpegCodec::MaxScans), "cannot be decoded: it has more than 100 scans", false},
         {"RIFF\x10\0\0\0WEBPVP8 garbage", "is not a picture", true}, // ends at the first zero
         {std::string("RIFF\x10\0\0\0WEBPVP8 garbage", 24), "cannot be decoded: the WebP data", true},
@@ -188,6 +195,55 @@ TEST(PictureDecoding, OrdinaryAnimationsAndProgressivePicturesAreWithinTheBounds
     EXPECT_EQ(scans->pixelWidth(), 64);
 }
 
+// Whatever an encoder wrote within the bounds shows: codes of every width up to 12 bits with the
+// table filled and started again (noise), an encoder that clears every few codes, and a frame whose
+// data is all clear codes but one a pixel, as much as the bound allows, in little time.
+TEST(PictureDecoding, AGifsCodesShowWhateverTheEncoderWrote)
+{
+    constexpr int w = 200, h = 150;
+    std::vector<std::uint8_t> noise(w * h);
+    std::uint32_t seed = 12345;
+    for (auto& index : noise)
+        index = static_cast<std::uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+    const auto colourAt = [](const UIImage& image, int x, int y) {
+        const auto p = image.pixelAt(x, y);
+        return p.red == p.blue ? p.red : p.red == 230 ? 0 : 1; // a grey of its index's level, or red or blue
+    };
+    const auto noisy = UIImage::imageWithData(HostilePictures::gifOf(w, h, {{0, 0, w, h, DISPOSE_DO_NOT, 0, noise}}, 0, 8));
+    ASSERT_TRUE(noisy);
+    int wrong = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            wrong += colourAt(*noisy, x, y) != noise[static_cast<std::size_t>(y * w + x)];
+    EXPECT_EQ(wrong, 0);
+    // Codes of 9 bits: a clear code, then two pixels (blue, then black).
+    std::vector<int> cleared;
+    for (int i = 0; i < 4; ++i)
+        cleared.insert(cleared.end(), {256, 1, 200});
+    cleared.push_back(257);
+    const auto few = UIImage::imageWithData(HostilePictures::gifOfCodes(8, 1, 8, HostilePictures::gifCodes(cleared, 9)));
+    ASSERT_TRUE(few);
+    EXPECT_TRUE(bluish(few->pixelAt(6, 0)));
+    const auto black = few->pixelAt(7, 0);
+    EXPECT_EQ(std::tuple(black.red + black.green + black.blue, int(black.alpha)), std::tuple(0, 255));
+    // Six clear codes before each pixel, 21 bytes for eight pixels: 50 million clear codes, which
+    // took giflib's decoder some 25 s.
+    constexpr int side = 2896;
+    std::vector<int> eight;
+    for (int i = 0; i < 8; ++i)
+        eight.insert(eight.end(), {4, 4, 4, 4, 4, 4, 0});
+    const std::string unit = HostilePictures::gifCodes(eight, 3);
+    std::string codes;
+    for (int i = 0; i < side * side / 8; ++i)
+        codes += unit;
+    const std::string clears = HostilePictures::gifOfCodes(side, side, 2, codes + HostilePictures::gifCodes({5}, 3));
+    const int status = ChildProcess::run([] { return true; }, [&] {
+        const auto picture = UIImage::imageWithData(clears);
+        return picture && picture->pixelAt(side - 1, side - 1).red == 230 ? 0 : 1;
+    }, 12);
+    EXPECT_EQ(status, 0) << ChildProcess::meaning(status, "the clear codes were not decoded");
+}
+
 // As many frames as the budget allows are counted in a moment: no work grows with the frames read
 // before.
 TEST(PictureDecoding, AGifsFramesAreCountedInLittleTime)
@@ -236,6 +292,80 @@ TEST(PictureDecoding, AGifsFramesAreDisposedOfAsTheySay)
         shown.push_back(pixels);
     }
     EXPECT_EQ(shown, (std::vector<std::string> {"rrrr", "rbrr", "rrbr", "rr.b"}));
+}
+
+namespace {
+// A picture as a person sees it: '.' transparent, 'r' red, 'b' blue, '?' anything else; rows
+// parted by '|'.
+std::string shown(const UIImage& image)
+{
+    std::string out;
+    for (int y = 0; y < image.pixelHeight(); ++y) {
+        for (int x = 0; x < image.pixelWidth(); ++x) {
+            const auto pixel = image.pixelAt(x, y);
+            out += pixel.alpha == 0 ? '.' : reddish(pixel) ? 'r' : bluish(pixel) ? 'b' : '?';
+        }
+        out += y + 1 < image.pixelHeight() ? "|" : "";
+    }
+    return out;
+}
+
+struct CanvasCase {
+    const char* name;
+    int width, height;
+    std::vector<HostilePictures::GifFrame> frames;
+    const char* last; // the last frame's picture
+};
+inline void PrintTo(const CanvasCase& row, std::ostream* out) { *out << row.name; }
+} // namespace
+
+class AGifCanvas : public ::testing::TestWithParam<CanvasCase> {};
+
+// Each frame lands on the screen where it says, no row or column of it past the screen or its own
+// edges, and only the area it covers is given back when it is disposed of.
+TEST_P(AGifCanvas, ShowsEachFrameWhereItLies)
+{
+    const auto& c = GetParam();
+    const auto gif = UIImage::imageWithData(HostilePictures::gifOf(c.width, c.height, c.frames));
+    ASSERT_TRUE(gif);
+    const auto& last = gif->images().empty() ? gif : gif->images().back();
+    EXPECT_EQ(shown(*last), c.last);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, AGifCanvas,
+    ::testing::Values(
+        // Sixteen rows stored in four passes (rows 0 and 8, 4 and 12, then every other even row, then
+        // the odd rows): each pass's rows land where they belong.
+        CanvasCase {"interlaced", 1, 16, {{0, 0, 1, 16, DISPOSE_DO_NOT, 0, {0, 1, 1, 0, 0, 0, 1, 1, 1, 0, 1, 0, 0, 1, 1, 0}, true}},
+                    "r|b|b|r|r|r|b|b|b|r|b|r|r|b|b|r"},
+        CanvasCase {"lower", 1, 4, {{0, 2, 1, 2, DISPOSE_DO_NOT, 1}}, ".|.|b|b"},
+        CanvasCase {"below", 1, 4, {{0, 2, 1, 5, DISPOSE_DO_NOT, 1}}, ".|.|b|b"},
+        CanvasCase {"narrower", 3, 1, {{1, 0, 1, 1, DISPOSE_DO_NOT, 1}}, ".b."},
+        // A frame restored as it was, on the third row: what lay under it there, not on the first.
+        CanvasCase {"restored-lower",
+                    1,
+                    3,
+                    {{0, 0, 1, 3, DISPOSE_DO_NOT, 0}, {0, 0, 1, 1, DISPOSE_DO_NOT, 1}, {0, 2, 1, 1, DISPOSE_PREVIOUS, 1},
+                     {0, 1, 1, 1, DISPOSE_DO_NOT, 1}},
+                    "b|b|r"}),
+    [](const ::testing::TestParamInfo<CanvasCase>& param) { return rowName(param.param.name); });
+
+// An index past the colour map draws nothing, and the canvas starts transparent even on the memory
+// of a picture let go just before, of the same size.
+TEST(PictureDecoding, AGifCanvasDrawsOnlyItsColours)
+{
+    std::string pastTheMap = HostilePictures::gifOfCodes(2, 1, 2, HostilePictures::gifCodes({4, 3, 1, 5}, 3));
+    pastTheMap.erase(13 + 6, 6); // two colours left of four
+    pastTheMap[10] = '\x80';
+    const auto past = UIImage::imageWithData(pastTheMap);
+    ASSERT_TRUE(past);
+    EXPECT_EQ(shown(*past), ".b");
+    constexpr int side = 512; // a picture the surfaces' pool keeps
+    EXPECT_TRUE(UIImage::imageWithData(HostilePictures::gifOfFrames(side, side, {0, 0, side, side}, 1)));
+    const auto small = UIImage::imageWithData(HostilePictures::gifOfFrames(side, side, {0, 0, 1, 1}, 1));
+    ASSERT_TRUE(small);
+    EXPECT_EQ(small->pixelAt(side / 2, side / 2).alpha, 0);
 }
 
 // A JPEG whose data ends early is refused as soon as a row is read past its end, its other rows
