@@ -72,13 +72,15 @@ inline std::string pngOfPackedText(std::string_view type, int count, std::size_t
 }
 
 // One frame of a GIF: where it lies, its size, how it is disposed of (DISPOSE_DO_NOT, ...) and its
-// one colour (0 red, 1 blue), or its colour indexes row by row, stored in four passes if interlaced.
+// one colour (0 red, 1 blue), or its colour indexes row by row, stored in four passes if interlaced;
+// with localColours, it brings a colour map of its own of 256 colours, the screen's first.
 struct GifFrame {
     int left = 0, top = 0, width = 1, height = 1;
     int disposal = DISPOSAL_UNSPECIFIED;
     int colour = 1;
     std::vector<std::uint8_t> pixels = {};
     bool interlaced = false;
+    bool localColours = false;
 };
 
 // A frame's rows in the order they are stored.
@@ -110,12 +112,13 @@ inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std:
     GifFileType* gif = EGifOpen(&out, appendGifBytes, &error);
     if (!gif)
         return out;
-    std::vector<GifColorType> colours(std::size_t {1} << colourBits);
+    std::vector<GifColorType> colours(256);
     for (std::size_t i = 0; i < colours.size(); ++i) {
         const auto level = static_cast<GifByteType>(i);
         colours[i] = i == 0 ? GifColorType {230, 30, 30} : i == 1 ? GifColorType {30, 30, 230} : GifColorType {level, level, level};
     }
-    ColorMapObject* map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
+    ColorMapObject* map = GifMakeMapObject(1 << colourBits, colours.data());
+    ColorMapObject* localMap = GifMakeMapObject(256, colours.data());
     EGifSetGifVersion(gif, true);
     EGifPutScreenDesc(gif, w, h, colourBits, 0, map);
     std::size_t lastStart = out.size();
@@ -125,7 +128,8 @@ inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std:
         GifByteType extension[4];
         EGifGCBToExtension(&control, extension);
         EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
-        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, frame.interlaced, nullptr);
+        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, frame.interlaced,
+                         frame.localColours ? localMap : nullptr);
         std::vector<GifPixelType> row(static_cast<std::size_t>(frame.width), static_cast<GifPixelType>(frame.colour));
         for (const int y : gifRowOrder(frame)) {
             if (!frame.pixels.empty())
@@ -136,6 +140,7 @@ inline std::string gifOf(int w, int h, const std::vector<GifFrame>& frames, std:
     const std::string last = out.substr(lastStart);
     EGifCloseFile(gif, &error);
     GifFreeMapObject(map);
+    GifFreeMapObject(localMap);
     out.pop_back(); // the end, written on closing
     out.reserve(out.size() + last.size() * static_cast<std::size_t>(repeatLast) + 1);
     for (std::int64_t i = 0; i < repeatLast; ++i)

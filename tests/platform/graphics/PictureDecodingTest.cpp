@@ -3,6 +3,7 @@
 
 #include "platform/graphics/GifCodec.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/HeapPeak.h"
 #include "tests/support/HostilePictures.h"
 #include "tests/support/ProcessCounters.h"
 #include "tests/support/TestPictures.h"
@@ -244,17 +245,30 @@ TEST(PictureDecoding, AGifsCodesShowWhateverTheEncoderWrote)
     EXPECT_EQ(status, 0) << ChildProcess::meaning(status, "the clear codes were not decoded");
 }
 
-// As many frames as the budget allows are counted in a moment: no work grows with the frames read
-// before.
-TEST(PictureDecoding, AGifsFramesAreCountedInLittleTime)
+// As many frames as the budget allows are counted in a moment, and nothing of a frame is kept once
+// it is counted: no work or memory grows with the frames read before. (The GIF library would keep a
+// copy of every frame's descriptor and colour map.)
+TEST(PictureDecoding, AGifsFramesAreCountedInLittleTimeAndMemory)
 {
     const std::string gif = HostilePictures::gifOfFrames(1, 1, {}, 190'000);
+    const std::string coloured = HostilePictures::gifOfFrames(1, 1, {.localColours = true}, 20'000);
+    constexpr int TooMuchHeld = 2;
+    const std::size_t mostHeld = 4 << 20; // the frames' colour maps alone are 15 MB
     const int status = ChildProcess::run([] { return true; }, [&] {
         PictureProblem problem;
         const auto header = PictureData::probe(gif, problem);
-        return header && header->frames == 190'000 ? 0 : 1;
+        if (!header || header->frames != 190'000)
+            return 1;
+        const bool measured = HeapPeak::available();
+        HeapPeak::start();
+        const auto colouredHeader = PictureData::probe(coloured, problem);
+        const std::size_t held = HeapPeak::stop();
+        if (!colouredHeader || colouredHeader->frames != 20'000)
+            return 1;
+        return measured && held > mostHeld ? TooMuchHeld : 0;
     }, 20);
-    EXPECT_EQ(status, 0) << ChildProcess::meaning(status, "the frames were not counted");
+    EXPECT_EQ(status, 0) << (status == TooMuchHeld ? "counting held more than " + std::to_string(mostHeld) + " bytes"
+                                                   : ChildProcess::meaning(status, "the frames were not counted"));
 }
 
 // A still GIF costs its picture: the canvas its frame is drawn on becomes the picture, whatever the
