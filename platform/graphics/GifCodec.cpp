@@ -72,15 +72,15 @@ struct FrameControl {
 
 using Rect = GifCanvas::Rect;
 
-FrameControl readControl(GifFileType* gif, bool& ok)
+// Reads an extension; a frame's control sets what control says of the frame that follows. Any other
+// extension (a comment, application data), which may stand between a control and its frame,
+// changes nothing of it.
+bool readExtension(GifFileType* gif, FrameControl& control)
 {
-    FrameControl control;
     int code = 0;
     GifByteType* block = nullptr;
-    if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) {
-        ok = false;
-        return control;
-    }
+    if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+        return false;
     if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
         GraphicsControlBlock gcb;
         if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK) {
@@ -91,12 +91,10 @@ FrameControl readControl(GifFileType* gif, bool& ok)
         }
     }
     while (block) {
-        if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) {
-            ok = false;
-            break;
-        }
+        if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
+            return false;
     }
-    return control;
+    return true;
 }
 
 // The frame's rows drawn onto the canvas as they are read, in display order (interlaced frames
@@ -323,7 +321,7 @@ bool readAll(GifFileType* gif, std::int64_t frames, double scale, Animation& out
         bool ok = true;
         switch (type) {
         case EXTENSION_RECORD_TYPE:
-            control = readControl(gif, ok);
+            ok = readExtension(gif, control);
             if (!ok)
                 sayError(gif->Error, problem);
             break;

@@ -291,21 +291,28 @@ TEST(PictureDecoding, AStillGifCostsOnePicture)
 // as "restore previous" gives back what lay under it, one disposed of as "background" clears it.
 TEST(PictureDecoding, AGifsFramesAreDisposedOfAsTheySay)
 {
-    const auto gif = UIImage::imageWithData(HostilePictures::gifOf(
+    const std::string plain = HostilePictures::gifOf(
         4, 1, {{0, 0, 4, 1, DISPOSE_DO_NOT, 0}, {1, 0, 1, 1, DISPOSE_PREVIOUS, 1}, {2, 0, 1, 1, DISPOSE_BACKGROUND, 1},
-               {3, 0, 1, 1, DISPOSE_DO_NOT, 1}}));
-    ASSERT_TRUE(gif);
-    ASSERT_EQ(gif->images().size(), 4u);
-    std::vector<std::string> shown;
-    for (const auto& frame : gif->images()) {
-        std::string pixels;
-        for (int x = 0; x < 4; ++x) {
-            const auto pixel = frame->pixelAt(x, 0);
-            pixels += pixel.alpha == 0 ? '.' : reddish(pixel) ? 'r' : bluish(pixel) ? 'b' : '?';
+               {3, 0, 1, 1, DISPOSE_DO_NOT, 1}});
+    // The same with a comment between each frame's control (8 bytes) and the frame.
+    std::string commented = plain;
+    for (auto at = commented.find("\x21\xF9\x04"); at != std::string::npos; at = commented.find("\x21\xF9\x04", at + 1))
+        commented.insert(at + 8, "\x21\xFE\x01#\x00", 5);
+    for (const auto& file : {plain, commented}) {
+        const auto gif = UIImage::imageWithData(file);
+        ASSERT_TRUE(gif);
+        ASSERT_EQ(gif->images().size(), 4u);
+        std::vector<std::string> shown;
+        for (const auto& frame : gif->images()) {
+            std::string pixels;
+            for (int x = 0; x < 4; ++x) {
+                const auto pixel = frame->pixelAt(x, 0);
+                pixels += pixel.alpha == 0 ? '.' : reddish(pixel) ? 'r' : bluish(pixel) ? 'b' : '?';
+            }
+            shown.push_back(pixels);
         }
-        shown.push_back(pixels);
+        EXPECT_EQ(shown, (std::vector<std::string> {"rrrr", "rbrr", "rrbr", "rr.b"})) << (file == plain ? "" : "commented");
     }
-    EXPECT_EQ(shown, (std::vector<std::string> {"rrrr", "rbrr", "rrbr", "rr.b"}));
 }
 
 namespace {
