@@ -65,6 +65,7 @@ void ClientNetworkCenter::connectToServerWithIp(const std::string& host, int por
         disconnectToServer();
     m_watchdog.stop();
     m_receiveData.clear();
+    m_waitingForWrites = false;
     m_bytesRead = 0;
     m_dataOffset = 0;
     m_mainSocket = TcpSocket::create(this);
@@ -134,7 +135,7 @@ void ClientNetworkCenter::onSocketDidConnectToHost(TcpSocket& socket, const std:
     DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "clientConnected");
     if (&socket != m_mainSocket.get())
         return;
-    socket.readDataWithTimeout(-1, 0);
+    readMore(socket);
     m_isConnect = true;
     m_isStopRetry = false;
 }
@@ -145,12 +146,25 @@ void ClientNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
         return;
     m_bytesRead += data.size();
     m_receiveData.append(data);
+    handOnFrames(socket, data);
+}
+
+void ClientNetworkCenter::onSocketDidWriteDataWithTag(TcpSocket& socket, std::int64_t)
+{
+    if (&socket == m_mainSocket.get() && m_waitingForWrites && !m_watchdog.isBehind(socket.writeBacklog()))
+        handOnFrames(socket, {});
+}
+
+void ClientNetworkCenter::handOnFrames(TcpSocket& socket, std::span<const std::uint8_t> data)
+{
+    m_waitingForWrites = false;
     const auto drained = m_receiveData.deliverFrames(
         [&](std::string_view text) {
             NSLog("clientNetWork have receive msg:%.*s", static_cast<int>(text.size()), text.data());
             m_watchdog.frameArrived();
             DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", text);
-            return &socket == m_mainSocket.get() && !socket.isDisconnected();
+            return &socket == m_mainSocket.get() && !socket.isDisconnected()
+                && !m_watchdog.isBehind(socket.writeBacklog());
         },
         [&](FrameReceiver::Outcome outcome, std::size_t) {
             if (outcome == FrameReceiver::Outcome::BadCheck)
@@ -161,12 +175,22 @@ void ClientNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
         socket.disconnect();
         return;
     }
-    if (drained.stop == FrameReceiver::Stop::Released)
+    if (&socket != m_mainSocket.get() || socket.isDisconnected())
         return;
+    readMore(socket);
+}
+
+void ClientNetworkCenter::readMore(TcpSocket& socket)
+{
+    // As on the main link: the rest waits unread, in the system, until the writes catch up.
+    if (m_watchdog.isBehind(socket.writeBacklog())) {
+        m_waitingForWrites = true;
+        return;
+    }
     if (m_receiveData.buffered() > 0)
         NSLog("数据接收不完整，等待内容");
     m_watchdog.bytesConsumed(m_receiveData.buffered() > 0);
-    socket.readDataWithTimeout(-1, 0);
+    socket.readDataWithTimeout(-1, nullptr, 0, FrameReceiver::kMostPerRead, 0);
 }
 
 void ClientNetworkCenter::onSocketDidDisconnect(TcpSocket& socket)

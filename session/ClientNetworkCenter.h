@@ -54,6 +54,7 @@ public:
 
     void onSocketDidConnectToHost(TcpSocket& socket, const std::string& host, std::uint16_t port) override;
     void onSocketDidReadData(TcpSocket& socket, std::span<const std::uint8_t> data, std::int64_t tag) override;
+    void onSocketDidWriteDataWithTag(TcpSocket& socket, std::int64_t tag) override;
     void onSocketDidDisconnect(TcpSocket& socket) override;
 
 private:
@@ -62,12 +63,17 @@ private:
     void cancelRetry();
     bool writeFrame(const std::optional<std::string>& frame);
     void linkWentQuiet(const char* reason);
+    // Hands the whole frames received on, as long as the link is not behind with its writes,
+    // then reads on unless it is. `data` is the read that brought them, for the log.
+    void handOnFrames(TcpSocket& socket, std::span<const std::uint8_t> data);
+    void readMore(TcpSocket& socket);
 
     std::shared_ptr<TcpSocket> m_mainSocket;
     bool m_isConnect = false;
     FrameReceiver m_receiveData;
     std::uint64_t m_bytesRead = 0;
     std::int32_t m_dataOffset = 0;
+    bool m_waitingForWrites = false; // reading stopped until the writes catch up
     std::string m_lastConnectIp;
     int m_lastConnectPort = 0;
     std::shared_ptr<NSTimer> m_retryTimer;

@@ -35,10 +35,24 @@ void LinkWatchdog::bytesConsumed(bool frameBegun)
     rearm();
 }
 
+bool LinkWatchdog::isBehind(std::size_t unwritten)
+{
+    const bool behind = unwritten > kMostUnwritten;
+    if (behind == m_behindSince.has_value())
+        return behind;
+    if (behind)
+        m_behindSince = RunLoop::main().now();
+    else
+        m_behindSince.reset();
+    rearm();
+    return behind;
+}
+
 void LinkWatchdog::stop()
 {
     m_frameSince.reset();
     m_requestSince.reset();
+    m_behindSince.reset();
     if (m_timer)
         m_timer->invalidate();
     m_timer.reset();
@@ -51,6 +65,8 @@ std::optional<LinkWatchdog::Due> LinkWatchdog::nextDue() const
         due = Due {*m_frameSince + kStalledFrame, "a begun frame got no further byte"};
     if (m_requestSince && (!due || *m_requestSince + kUnanswered < due->at))
         due = Due {*m_requestSince + kUnanswered, "no reply came to a request"};
+    if (m_behindSince && (!due || *m_behindSince + kBehindFor < due->at))
+        due = Due {*m_behindSince + kBehindFor, "what it must write stayed behind"};
     return due;
 }
 
@@ -74,6 +90,7 @@ void LinkWatchdog::expire()
     const auto due = nextDue();
     m_frameSince.reset();
     m_requestSince.reset();
+    m_behindSince.reset();
     m_timer.reset();
     if (due)
         m_onExpired(due->reason);

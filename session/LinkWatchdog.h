@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Clock.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -14,10 +15,16 @@ class NSTimer;
 // later reply is swallowed into one frame that never ends, and only whole frames show the link
 // works. One one-shot timer on the main run loop, moved to the nearer deadline as bytes and
 // requests come and go; it calls onExpired once and then stays quiet until armed again.
+//
+// It also keeps what the link owes its peer bounded: a link with more than kMostUnwritten bytes
+// waiting to be written is behind, its owner stops reading until the writes catch up, and a link
+// still behind after kBehindFor seconds has a peer that sends but does not read.
 class LinkWatchdog {
 public:
     static constexpr TimeInterval kStalledFrame = 10.0;
     static constexpr TimeInterval kUnanswered = 15.0;
+    static constexpr TimeInterval kBehindFor = 4.0;
+    static constexpr std::size_t kMostUnwritten = 32 << 10;
 
     explicit LinkWatchdog(std::function<void(const char* reason)> onExpired);
     ~LinkWatchdog();
@@ -32,6 +39,9 @@ public:
     void frameArrived();
     // The arrived bytes have been cut into frames; `frameBegun` when part of one is left over.
     void bytesConsumed(bool frameBegun);
+    // Whether a link with `unwritten` bytes waiting to be written is behind; the first time it
+    // is, the deadline for catching up starts, and once it is not, that deadline goes.
+    bool isBehind(std::size_t unwritten);
     // The link is new or gone: nothing is awaited any more.
     void stop();
 
@@ -49,5 +59,6 @@ private:
     std::function<void(const char*)> m_onExpired;
     std::optional<TimeInterval> m_frameSince;
     std::optional<TimeInterval> m_requestSince;
+    std::optional<TimeInterval> m_behindSince;
     std::shared_ptr<NSTimer> m_timer;
 };

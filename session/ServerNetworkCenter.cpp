@@ -38,6 +38,7 @@ void ServerNetworkCenter::initConnect()
     ++m_connectAttempts;
     m_watchdog.stop();
     m_receiveData.clear();
+    m_waitingForWrites = false;
     m_bytesRead = 0;
     m_dataOffset = 0;
     // The socket being replaced is released silently. When this runs inside that socket's own
@@ -118,7 +119,7 @@ void ServerNetworkCenter::onSocketDidConnectToHost(TcpSocket& socket, const std:
     DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "serverConnected");
     if (&socket != m_mainSocket.get())
         return; // an observer started another connection
-    socket.readDataWithTimeout(-1, 0);
+    readMore(socket);
     m_isConnect = true;
 }
 
@@ -128,22 +129,45 @@ void ServerNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
         return;
     m_bytesRead += data.size();
     m_receiveData.append(data);
+    handOnFrames(socket);
+}
+
+void ServerNetworkCenter::onSocketDidWriteDataWithTag(TcpSocket& socket, std::int64_t)
+{
+    if (&socket == m_mainSocket.get() && m_waitingForWrites && !m_watchdog.isBehind(socket.writeBacklog()))
+        handOnFrames(socket);
+}
+
+void ServerNetworkCenter::handOnFrames(TcpSocket& socket)
+{
+    m_waitingForWrites = false;
     // A wrong CRC or text that is not GB18030 is dropped without a word to the server.
     const auto drained = m_receiveData.deliverFrames([&](std::string_view text) {
         m_watchdog.frameArrived();
         DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", text);
         // The notice may have reconnected or disconnected; the rest then belongs to no one.
-        return &socket == m_mainSocket.get() && !socket.isDisconnected();
+        return &socket == m_mainSocket.get() && !socket.isDisconnected() && !m_watchdog.isBehind(socket.writeBacklog());
     });
     if (drained.stop == FrameReceiver::Stop::Corrupt) {
         NSLog("dropping the link: %zu received bytes do not start with a frame length", drained.discarded);
         socket.disconnect();
         return;
     }
-    if (drained.stop == FrameReceiver::Stop::Released)
+    if (&socket != m_mainSocket.get() || socket.isDisconnected())
         return;
+    readMore(socket);
+}
+
+void ServerNetworkCenter::readMore(TcpSocket& socket)
+{
+    // Replies that each ask for a request could otherwise pile the requests up here faster
+    // than the peer takes them: the rest waits unread, in the system, until the writes catch up.
+    if (m_watchdog.isBehind(socket.writeBacklog())) {
+        m_waitingForWrites = true;
+        return;
+    }
     m_watchdog.bytesConsumed(m_receiveData.buffered() > 0);
-    socket.readDataWithTimeout(-1, 0);
+    socket.readDataWithTimeout(-1, nullptr, 0, FrameReceiver::kMostPerRead, 0);
 }
 
 void ServerNetworkCenter::onSocketDidDisconnect(TcpSocket& socket)

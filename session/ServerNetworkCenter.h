@@ -15,8 +15,9 @@
 // whole, checked frame that arrives is handed to the session state as the notice "tcpMsg",
 // and link events become the notices "serverConnected" and "serverDidDisconnect". It never
 // reconnects by itself: that is the dispatcher's or a screen's decision. A link that has gone
-// quiet in the middle of a frame, or while a reply is awaited, is dropped like a closed one
-// (see LinkWatchdog), so that decision gets made.
+// quiet in the middle of a frame, or while a reply is awaited, or whose peer sends without
+// reading what the link writes, is dropped like a closed one (see LinkWatchdog), so that
+// decision gets made.
 //
 // Main run loop only. Notices are delivered synchronously, so an observer may reconnect (or
 // disconnect) from inside one; events of a socket that has since been replaced are ignored.
@@ -60,6 +61,7 @@ public:
 
     void onSocketDidConnectToHost(TcpSocket& socket, const std::string& host, std::uint16_t port) override;
     void onSocketDidReadData(TcpSocket& socket, std::span<const std::uint8_t> data, std::int64_t tag) override;
+    void onSocketDidWriteDataWithTag(TcpSocket& socket, std::int64_t tag) override;
     void onSocketDidDisconnect(TcpSocket& socket) override;
 
 private:
@@ -68,6 +70,10 @@ private:
     bool writeFrame(const std::optional<std::string>& frame);
     bool writeRequest(int command, const std::optional<std::string>& frame);
     void linkWentQuiet(const char* reason);
+    // Hands the whole frames received on to the session, as long as the link is not behind
+    // with its writes, then reads on unless it is.
+    void handOnFrames(TcpSocket& socket);
+    void readMore(TcpSocket& socket);
 
     std::shared_ptr<TcpSocket> m_mainSocket;
     bool m_isConnect = false;
@@ -75,5 +81,6 @@ private:
     std::uint64_t m_bytesRead = 0;
     std::int32_t m_dataOffset = 0;
     std::uint64_t m_connectAttempts = 0;
+    bool m_waitingForWrites = false; // reading stopped until the writes catch up
     LinkWatchdog m_watchdog {[this](const char* reason) { linkWentQuiet(reason); }};
 };

@@ -229,7 +229,8 @@ void TcpSocket::doCFWriteStreamCallback(StreamEvent event)
             break;
         }
         m_flags |= kSocketCanAcceptBytes;
-        doSendBytes();
+        if (doSendBytes())
+            maybeDequeueWrite();
         break;
     case StreamEventErrorOccurred:
     case StreamEventEndEncountered:
@@ -252,6 +253,7 @@ void TcpSocket::emptyQueues()
         endCurrentWrite();
     m_readQueue.clear();
     m_writeQueue.clear();
+    m_queuedWriteBytes = 0;
     if (m_readDequeueId)
         loop().cancelPerform(m_readDequeueId);
     if (m_writeDequeueId)

@@ -147,8 +147,11 @@ public:
                         std::size_t maxLength, std::int64_t tag);
 
     // ---- writing. Empty data, and writes after a disconnect-after call, are ignored. The bytes
-    // are copied.
+    // are copied. Each pass of the run loop hands the stream as many queued writes as it takes.
     void writeData(std::span<const std::uint8_t> data, TimeInterval timeout, std::int64_t tag);
+    // Bytes handed to writeData that the stream has not yet taken: a caller that keeps writing
+    // while the peer does not read sees this grow, and can stop producing.
+    std::size_t writeBacklog() const;
 
     // ---- TLS. Reads and writes queued before this call complete in the clear; those queued
     // after it wait for the handshake and then travel encrypted; onSocketDidSecure tells when.
@@ -287,7 +290,11 @@ private:
     // writing
     void scheduleDequeueWrite();
     void maybeDequeueWrite();
-    void doSendBytes();
+    // Takes the next queued write up; false when there is none it can take now.
+    bool takeNextWrite();
+    // Sends what the stream takes of the current write; true when it completed and the
+    // connection it went on is still this one.
+    bool doSendBytes();
     void completeCurrentWrite();
     void endCurrentWrite();
     void startWriteTimer(TimeInterval seconds);
@@ -324,6 +331,7 @@ private:
 
     std::deque<std::unique_ptr<AsyncWritePacket>> m_writeQueue;
     std::unique_ptr<AsyncWritePacket> m_currentWrite;
+    std::size_t m_queuedWriteBytes = 0; // the bytes of the writes in m_writeQueue
     std::shared_ptr<NSTimer> m_writeTimer;
 
     TcpSocketDelegate* m_delegate = nullptr; // not owned

@@ -6,6 +6,9 @@
 namespace {
 
 constexpr std::size_t kWriteChunk = 4096; // the most handed to the stream in one call
+// Bytes of whole writes sent in one pass; a caller that writes again on each completion, to a
+// peer that reads as fast, still lets the loop turn. The rest goes in the next pass.
+constexpr std::size_t kMostPerPass = 1 << 20;
 
 } // namespace
 
@@ -17,8 +20,17 @@ void TcpSocket::writeData(std::span<const std::uint8_t> data, TimeInterval timeo
     packet->buffer.assign(data.begin(), data.end());
     packet->timeout = timeout;
     packet->tag = tag;
+    m_queuedWriteBytes += packet->buffer.size();
     m_writeQueue.push_back(std::move(packet));
     scheduleDequeueWrite();
+}
+
+std::size_t TcpSocket::writeBacklog() const
+{
+    std::size_t backlog = m_queuedWriteBytes;
+    if (m_currentWrite && !m_currentWrite->isTlsMarker())
+        backlog += m_currentWrite->buffer.size() - m_currentWrite->bytesDone;
+    return backlog;
 }
 
 void TcpSocket::scheduleDequeueWrite()
@@ -29,33 +41,52 @@ void TcpSocket::scheduleDequeueWrite()
     SocketLoopWork::performLater(*this, loop(), m_runLoopModes, &TcpSocket::maybeDequeueWrite, &m_writeDequeueId);
 }
 
+// One write at a time would let a peer that asks for many small ones pile them up here, one
+// sent each pass; so writes go on as long as the stream takes them whole.
 void TcpSocket::maybeDequeueWrite()
 {
     m_flags &= ~kDequeueWriteScheduled;
-    if (m_currentWrite || !m_writeStream)
-        return;
-    if (!m_writeQueue.empty()) {
-        if (markerMustWait(m_writeQueue.front()->isTlsMarker()))
+    std::size_t sent = 0;
+    while (takeNextWrite()) {
+        const std::size_t length = m_currentWrite->buffer.size();
+        if (!doSendBytes())
             return;
-        m_currentWrite = std::move(m_writeQueue.front());
-        m_writeQueue.pop_front();
-        if (m_currentWrite->isTlsMarker()) {
-            m_flags |= kStartingWriteTLS;
-            maybeStartTLS();
+        sent += length;
+        if (sent >= kMostPerPass) {
+            scheduleDequeueWrite();
             return;
         }
-        if (m_currentWrite->timeout >= 0)
-            startWriteTimer(m_currentWrite->timeout);
-        doSendBytes();
-    } else if ((m_flags & kDisconnectAfterWrites) && (!(m_flags & kDisconnectAfterReads) || readSideIdle())) {
-        disconnect();
     }
 }
 
-void TcpSocket::doSendBytes()
+bool TcpSocket::takeNextWrite()
+{
+    if (m_currentWrite || !m_writeStream)
+        return false;
+    if (m_writeQueue.empty()) {
+        if ((m_flags & kDisconnectAfterWrites) && (!(m_flags & kDisconnectAfterReads) || readSideIdle()))
+            disconnect();
+        return false;
+    }
+    if (markerMustWait(m_writeQueue.front()->isTlsMarker()))
+        return false;
+    m_currentWrite = std::move(m_writeQueue.front());
+    m_writeQueue.pop_front();
+    m_queuedWriteBytes -= m_currentWrite->buffer.size();
+    if (m_currentWrite->isTlsMarker()) {
+        m_flags |= kStartingWriteTLS;
+        maybeStartTLS();
+        return false;
+    }
+    if (m_currentWrite->timeout >= 0)
+        startWriteTimer(m_currentWrite->timeout);
+    return true;
+}
+
+bool TcpSocket::doSendBytes()
 {
     if (!m_currentWrite || m_currentWrite->isTlsMarker() || !m_writeStream)
-        return;
+        return false;
     AsyncWritePacket& packet = *m_currentWrite;
     std::size_t totalBytesWritten = 0;
     bool done = false;
@@ -78,13 +109,13 @@ void TcpSocket::doSendBytes()
     if (done) {
         const Generation generation = m_generation;
         completeCurrentWrite();
-        if (generation == m_generation)
-            scheduleDequeueWrite();
-    } else if (streamError) {
-        closeWithError(errorFromCFStreamError(error));
-    } else if (totalBytesWritten > 0 && m_delegate) {
-        m_delegate->onSocketDidWritePartialDataOfLength(*this, totalBytesWritten, packet.tag);
+        return generation == m_generation;
     }
+    if (streamError)
+        closeWithError(errorFromCFStreamError(error));
+    else if (totalBytesWritten > 0 && m_delegate)
+        m_delegate->onSocketDidWritePartialDataOfLength(*this, totalBytesWritten, packet.tag);
+    return false;
 }
 
 void TcpSocket::completeCurrentWrite()

@@ -139,3 +139,19 @@ TEST_F(ConnectedSocket, TheDelegateMayDisconnectAndReconnectInsideARead)
     EXPECT_EQ(delegate.count("didDisconnect"), 1);
     EXPECT_EQ(socket->connectedPort(), second.port());
 }
+
+TEST_F(ConnectedSocket, APassWritesEveryQueuedWriteTheSystemTakesAndTheBacklogSaysWhatIsLeft)
+{
+    std::string expected;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string request = "request " + std::to_string(i) + "\n";
+        socket->writeData(bytes(request), 5.0, i);
+        expected += request;
+    }
+    EXPECT_EQ(socket->writeBacklog(), expected.size());
+    runPasses(2);
+    EXPECT_EQ(socket->writeBacklog(), 0u) << "a write a pass leaves most of them queued";
+    EXPECT_EQ(delegate.count("wrote 1999"), 1);
+    ASSERT_TRUE(runUntil([&] { return peer.received().size() == expected.size(); }));
+    EXPECT_EQ(peer.received(), expected);
+}
