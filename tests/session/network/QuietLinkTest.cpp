@@ -139,3 +139,51 @@ TEST_F(NetworkFixture, ALinkReplacedInItsConnectNoticeIsUpOnlyOnceConnectedAndKe
         ClientNetworkCenter::resetForTesting();
     }
 }
+
+// Each of a flood of replies asks for a request, as a floor asks for its page again. A peer
+// that reads gets every request; one that does not finds the link stop reading with a small
+// backlog, then drop it.
+TEST_F(NetworkFixture, RepliesThatEachAskForARequestWaitForTheWritesAndAPeerThatDoesNotReadIsDropped)
+{
+    ManualMainClock clock;
+    const std::string body = "\r\n161\r\n" + std::string(1000, 'p');
+    const auto link = [](bool secondary) { return secondary ? client().mainSocket() : server().mainSocket(); };
+    bool secondary = false;
+    std::size_t mostBehind = 0;
+    onNotice = [&](const std::string& code, const std::string&) {
+        if (code != "tcpMsg")
+            return;
+        secondary ? client().sentMsg(body) : server().sentMsg(body);
+        mostBehind = std::max(mostBehind, link(secondary)->writeBacklog());
+    };
+    std::string flood;
+    for (int i = 0; i < 20000; ++i)
+        flood += frame("\r\n110\r\n0");
+    for (const auto& [onSecondary, reads] : {std::pair {false, true}, {false, false}, {true, true}, {true, false}}) {
+        SCOPED_TRACE(std::string(onSecondary ? "secondary, " : "server, ") + (reads ? "a peer that reads" : "one that does not"));
+        secondary = onSecondary;
+        LoopbackPeer peer({.receiveBuffer = reads ? 0 : 4096, .readData = reads});
+        notices.clear();
+        mostBehind = 0;
+        connectTo(peer, secondary);
+        ASSERT_TRUE(runUntil([&] { return linkUp(secondary) && peer.connectionCount() > 0; }));
+        peer.send(flood);
+        if (reads) {
+            ASSERT_TRUE(runUntil([&] { return replies().size() == 20000 && link(secondary)->writeBacklog() == 0; }, 30));
+            ASSERT_TRUE(runUntil([&] { return peer.received().size() == 20000 * frame(body).size(); }));
+        } else {
+            runFor(1.0);
+            EXPECT_LT(replies().size(), 20000u);
+            clock.advance(LinkWatchdog::kBehindFor - 0.5);
+            EXPECT_EQ(losses(secondary), 0);
+            clock.advance(1.0);
+            ASSERT_TRUE(runUntil([&] { return losses(secondary) == 1; }));
+            EXPECT_TRUE(logs.contains(secondary ? "dropping the secondary link: what it must write stayed behind"
+                                                : "dropping the link to the server: what it must write stayed behind"));
+        }
+        EXPECT_LE(mostBehind, LinkWatchdog::kMostUnwritten + frame(body).size());
+        EXPECT_EQ(losses(secondary), reads ? 0 : 1);
+        ServerNetworkCenter::resetForTesting();
+        ClientNetworkCenter::resetForTesting();
+    }
+}

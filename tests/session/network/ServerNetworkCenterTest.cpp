@@ -1,7 +1,5 @@
 #include "tests/session/network/NetworkFixture.h"
 
-#include <algorithm>
-
 namespace {
 using ServerConnection = NetworkFixture;
 } // namespace
@@ -181,46 +179,4 @@ TEST_F(ServerConnection, AStalledWriteEndsTheLink)
     clock.advance(1.5);
     ASSERT_TRUE(runUntil([&] { return count("sysMsg", "serverDidDisconnect") == 1; }));
     EXPECT_FALSE(server().isConnect());
-}
-
-// Each of a flood of replies asks for a request, as a floor asks for its page again. A peer
-// that reads gets every request; one that does not read finds the link stop reading with a
-// small backlog, then dropped.
-TEST_F(ServerConnection, RepliesThatEachAskForARequestWaitForTheWritesAndAPeerThatDoesNotReadIsDropped)
-{
-    ManualMainClock clock; // the sockets are real; only the waiting is skipped
-    const std::string request = frame("\r\n161\r\n" + std::string(1000, 'p'));
-    std::size_t mostBehind = 0;
-    onNotice = [&](const std::string& code, const std::string&) {
-        if (code != "tcpMsg")
-            return;
-        server().sentMsg("\r\n161\r\n" + std::string(1000, 'p'));
-        mostBehind = std::max(mostBehind, server().mainSocket()->writeBacklog());
-    };
-    std::string flood;
-    for (int i = 0; i < 20000; ++i)
-        flood += frame("\r\n110\r\n0");
-    for (const bool reads : {true, false}) {
-        SCOPED_TRACE(reads ? "a peer that reads" : "a peer that does not read");
-        LoopbackPeer peer({.receiveBuffer = reads ? 0 : 4096, .readData = reads});
-        notices.clear();
-        mostBehind = 0;
-        connectServer(peer);
-        peer.send(flood);
-        if (reads) {
-            ASSERT_TRUE(runUntil([&] { return replies().size() == 20000 && server().mainSocket()->writeBacklog() == 0; }, 30));
-            ASSERT_TRUE(runUntil([&] { return peer.received().size() == 20000 * request.size(); }));
-        } else {
-            runFor(1.0);
-            EXPECT_LT(replies().size(), 20000u);
-            clock.advance(LinkWatchdog::kBehindFor - 0.5);
-            EXPECT_EQ(count("sysMsg", "serverDidDisconnect"), 0);
-            clock.advance(1.0);
-            ASSERT_TRUE(runUntil([&] { return count("sysMsg", "serverDidDisconnect") == 1; }));
-            EXPECT_TRUE(logs.contains("dropping the link to the server: what it must write stayed behind"));
-        }
-        EXPECT_LE(mostBehind, LinkWatchdog::kMostUnwritten + request.size());
-        EXPECT_EQ(count("sysMsg", "serverDidDisconnect"), reads ? 0 : 1);
-        ServerNetworkCenter::resetForTesting();
-    }
 }
