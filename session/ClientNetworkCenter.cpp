@@ -65,7 +65,6 @@ void ClientNetworkCenter::connectToServerWithIp(const std::string& host, int por
         disconnectToServer();
     m_watchdog.stop();
     m_receiveData.clear();
-    m_waitingForWrites = false;
     m_bytesRead = 0;
     m_dataOffset = 0;
     m_mainSocket = TcpSocket::create(this);
@@ -151,13 +150,12 @@ void ClientNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
 
 void ClientNetworkCenter::onSocketDidWriteDataWithTag(TcpSocket& socket, std::int64_t)
 {
-    if (&socket == m_mainSocket.get() && m_waitingForWrites && !m_watchdog.isBehind(socket.writeBacklog()))
+    if (&socket == m_mainSocket.get() && m_watchdog.wasBehind() && !m_watchdog.isBehind(socket.writeBacklog()))
         handOnFrames(socket, {});
 }
 
 void ClientNetworkCenter::handOnFrames(TcpSocket& socket, std::span<const std::uint8_t> data)
 {
-    m_waitingForWrites = false;
     const auto drained = m_receiveData.deliverFrames(
         [&](std::string_view text) {
             NSLog("clientNetWork have receive msg:%.*s", static_cast<int>(text.size()), text.data());
@@ -183,14 +181,12 @@ void ClientNetworkCenter::handOnFrames(TcpSocket& socket, std::span<const std::u
 void ClientNetworkCenter::readMore(TcpSocket& socket)
 {
     // As on the main link: the rest waits unread, in the system, until the writes catch up.
-    if (m_watchdog.isBehind(socket.writeBacklog())) {
-        m_waitingForWrites = true;
+    if (m_watchdog.isBehind(socket.writeBacklog()))
         return;
-    }
     if (m_receiveData.buffered() > 0)
         NSLog("数据接收不完整，等待内容");
     m_watchdog.bytesConsumed(m_receiveData.buffered() > 0);
-    socket.readDataWithTimeout(-1, nullptr, 0, FrameReceiver::kMostPerRead, 0);
+    socket.readDataWithTimeout(-1, 0);
 }
 
 void ClientNetworkCenter::onSocketDidDisconnect(TcpSocket& socket)

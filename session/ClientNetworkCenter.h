@@ -73,7 +73,6 @@ private:
     FrameReceiver m_receiveData;
     std::uint64_t m_bytesRead = 0;
     std::int32_t m_dataOffset = 0;
-    bool m_waitingForWrites = false; // reading stopped until the writes catch up
     std::string m_lastConnectIp;
     int m_lastConnectPort = 0;
     std::shared_ptr<NSTimer> m_retryTimer;

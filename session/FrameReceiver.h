@@ -12,10 +12,6 @@
 // only once the consumed part outweighs the rest, so feeding n bytes costs O(n) however they are split.
 class FrameReceiver {
 public:
-    // The most a link reads at once: what one read hands on, and so what its replies may ask
-    // to write before the link can see it is behind, stays small.
-    static constexpr std::size_t kMostPerRead = 64 << 10;
-
     enum class Outcome {
         Frame,       // the frame decoded: its text, length digits in front, CRC byte gone
         BadCheck,    // a whole frame whose CRC byte is wrong; consumed

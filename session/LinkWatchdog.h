@@ -42,6 +42,9 @@ public:
     // Whether a link with `unwritten` bytes waiting to be written is behind; the first time it
     // is, the deadline for catching up starts, and once it is not, that deadline goes.
     bool isBehind(std::size_t unwritten);
+    // Whether the link was behind when last asked, and has not been dropped or begun anew since:
+    // its owner has stopped reading and waits for the writes to catch up.
+    bool wasBehind() const { return m_behindSince.has_value(); }
     // The link is new or gone: nothing is awaited any more.
     void stop();
 

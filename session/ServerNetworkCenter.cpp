@@ -38,7 +38,6 @@ void ServerNetworkCenter::initConnect()
     ++m_connectAttempts;
     m_watchdog.stop();
     m_receiveData.clear();
-    m_waitingForWrites = false;
     m_bytesRead = 0;
     m_dataOffset = 0;
     // The socket being replaced is released silently. When this runs inside that socket's own
@@ -134,13 +133,12 @@ void ServerNetworkCenter::onSocketDidReadData(TcpSocket& socket, std::span<const
 
 void ServerNetworkCenter::onSocketDidWriteDataWithTag(TcpSocket& socket, std::int64_t)
 {
-    if (&socket == m_mainSocket.get() && m_waitingForWrites && !m_watchdog.isBehind(socket.writeBacklog()))
+    if (&socket == m_mainSocket.get() && m_watchdog.wasBehind() && !m_watchdog.isBehind(socket.writeBacklog()))
         handOnFrames(socket);
 }
 
 void ServerNetworkCenter::handOnFrames(TcpSocket& socket)
 {
-    m_waitingForWrites = false;
     // A wrong CRC or text that is not GB18030 is dropped without a word to the server.
     const auto drained = m_receiveData.deliverFrames([&](std::string_view text) {
         m_watchdog.frameArrived();
@@ -162,12 +160,10 @@ void ServerNetworkCenter::readMore(TcpSocket& socket)
 {
     // Replies that each ask for a request could otherwise pile the requests up here faster
     // than the peer takes them: the rest waits unread, in the system, until the writes catch up.
-    if (m_watchdog.isBehind(socket.writeBacklog())) {
-        m_waitingForWrites = true;
+    if (m_watchdog.isBehind(socket.writeBacklog()))
         return;
-    }
     m_watchdog.bytesConsumed(m_receiveData.buffered() > 0);
-    socket.readDataWithTimeout(-1, nullptr, 0, FrameReceiver::kMostPerRead, 0);
+    socket.readDataWithTimeout(-1, 0);
 }
 
 void ServerNetworkCenter::onSocketDidDisconnect(TcpSocket& socket)

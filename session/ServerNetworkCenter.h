@@ -81,6 +81,5 @@ private:
     std::uint64_t m_bytesRead = 0;
     std::int32_t m_dataOffset = 0;
     std::uint64_t m_connectAttempts = 0;
-    bool m_waitingForWrites = false; // reading stopped until the writes catch up
     LinkWatchdog m_watchdog {[this](const char* reason) { linkWentQuiet(reason); }};
 };
