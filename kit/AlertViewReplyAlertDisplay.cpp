@@ -1,6 +1,7 @@
 #include "kit/AlertViewReplyAlertDisplay.h"
 
 #include "platform/ui/UIAlertView.h"
+#include "platform/ui/UIApplication.h"
 
 AlertViewReplyAlertDisplay& AlertViewReplyAlertDisplay::shared()
 {
@@ -12,4 +13,9 @@ void AlertViewReplyAlertDisplay::showAlert(const std::string& title, const std::
                                            const std::string& button)
 {
     UIAlertView::create(title, message, {}, button)->show();
+}
+
+bool AlertViewReplyAlertDisplay::setRaisingUnasked(bool unasked)
+{
+    return UIApplication::sharedApplication().setRaisingUnaskedAlerts(unasked);
 }

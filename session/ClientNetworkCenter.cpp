@@ -64,6 +64,7 @@ void ClientNetworkCenter::connectToServerWithIp(const std::string& host, int por
     if (m_isConnect)
         disconnectToServer();
     m_watchdog.stop();
+    DataCenter::sharedInstance().awaitedReplies.clear();
     m_receiveData.clear();
     m_bytesRead = 0;
     m_dataOffset = 0;
@@ -108,8 +109,10 @@ void ClientNetworkCenter::sentMsg(std::string_view body)
 
 void ClientNetworkCenter::sentMsg(int command, const std::vector<std::string>& fields)
 {
-    if (writeFrame(VenueMessage::fieldListFrame(command, fields)) && SocketDataHandle::handlesCommand(command))
+    if (writeFrame(VenueMessage::fieldListFrame(command, fields)) && SocketDataHandle::handlesCommand(command)) {
         m_watchdog.requestSent();
+        DataCenter::sharedInstance().awaitedReplies.requestSent(command);
+    }
 }
 
 bool ClientNetworkCenter::writeFrame(const std::optional<std::string>& frame)
@@ -195,6 +198,7 @@ void ClientNetworkCenter::onSocketDidDisconnect(TcpSocket& socket)
         return;
     const bool requested = m_disconnectRequested;
     m_watchdog.stop();
+    DataCenter::sharedInstance().awaitedReplies.clear();
     NSLog("did disconnect already");
     DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "clientDidDisconnect");
     m_isConnect = false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "session/AwaitedReplies.h"
 #include "session/records/ObjRoomType.h"
 #include "session/records/SongCatalogueRecords.h"
 #include "session/records/SongObject.h"
@@ -36,6 +37,10 @@ public:
     // The clerk a successful staff check names acts from then on: at login, and wherever a
     // password typed later may be another clerk's, whose number must travel with it.
     void actAsClerkNamedIn(const ResultDictionary& clerkInfo);
+
+    // The requests out on the venue link whose replies are awaited: a reply that finds none came
+    // unasked. The link that sent them empties it when it goes or is made anew.
+    AwaitedReplies awaitedReplies;
 
     std::shared_ptr<SqlDatabase> db;
     std::vector<OkSingerObject> arrayAllSinger;

@@ -37,6 +37,7 @@ void ServerNetworkCenter::initConnect()
         ClientNetworkCenter::sharedInstance().disconnectToServer();
     ++m_connectAttempts;
     m_watchdog.stop();
+    DataCenter::sharedInstance().awaitedReplies.clear();
     m_receiveData.clear();
     m_bytesRead = 0;
     m_dataOffset = 0;
@@ -91,8 +92,10 @@ bool ServerNetworkCenter::writeRequest(int command, const std::optional<std::str
 {
     if (!writeFrame(frame))
         return false;
-    if (SocketDataHandle::handlesCommand(command))
+    if (SocketDataHandle::handlesCommand(command)) {
         m_watchdog.requestSent();
+        DataCenter::sharedInstance().awaitedReplies.requestSent(command);
+    }
     return true;
 }
 
@@ -171,6 +174,7 @@ void ServerNetworkCenter::onSocketDidDisconnect(TcpSocket& socket)
     if (&socket != m_mainSocket.get())
         return;
     m_watchdog.stop();
+    DataCenter::sharedInstance().awaitedReplies.clear();
     NSLog("did disconnect already");
     DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "serverDidDisconnect");
     m_isConnect = false;

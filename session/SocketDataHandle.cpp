@@ -14,6 +14,28 @@ std::unique_ptr<SocketDataHandle>& instance()
     static std::unique_ptr<SocketDataHandle> handle;
     return handle;
 }
+
+// Marks the alerts raised while it lives as answering the user or not, and puts back the
+// marking it found: handling may nest, as when a reply's handler drops the link.
+class AlertOrigin {
+public:
+    AlertOrigin(ReplyAlertDisplay* display, bool unasked)
+        : m_display(display)
+        , m_before(display && display->setRaisingUnasked(unasked))
+    {
+    }
+    ~AlertOrigin()
+    {
+        if (m_display)
+            m_display->setRaisingUnasked(m_before);
+    }
+    AlertOrigin(const AlertOrigin&) = delete;
+    AlertOrigin& operator=(const AlertOrigin&) = delete;
+
+private:
+    ReplyAlertDisplay* m_display;
+    bool m_before;
+};
 } // namespace
 
 SocketDataHandle& SocketDataHandle::sharedInstance()
@@ -110,18 +132,30 @@ void SocketDataHandle::didReceiveDataFromSocket(const Notification& notification
 {
     const std::string_view code = notification.textForKey("code");
     const std::string_view detail = notification.textForKey("detail");
-    if (code == "confirmInputAmount") {
-        tellDelegate([](SocketDataHandleDelegate& d) { d.socketDataHandleDidConfirmInputAmount(); });
-    } else if (code == "sysMsg") {
-        linkEvent(detail);
-    } else if (code == "tcpMsg") {
-        const auto lines = ReplyLines::viewing(detail);
-        if (lines.count() < 2)
-            return; // no command number
-        auto it = handlers().find(static_cast<VenueCommand>(lines.command()));
-        if (it != handlers().end())
-            (this->*(it->second))(lines);
+    if (code == "tcpMsg") {
+        handleReply(detail);
+        return;
     }
+    // A link event or the amount typed tells the fate of what the user is doing, even when it
+    // comes while an unasked reply is handled (a reply that drops the link, say).
+    const AlertOrigin origin(m_alertDisplay, false);
+    if (code == "confirmInputAmount")
+        tellDelegate([](SocketDataHandleDelegate& d) { d.socketDataHandleDidConfirmInputAmount(); });
+    else if (code == "sysMsg")
+        linkEvent(detail);
+}
+
+void SocketDataHandle::handleReply(std::string_view text)
+{
+    const auto lines = ReplyLines::viewing(text);
+    if (lines.count() < 2)
+        return; // no command number
+    auto it = handlers().find(static_cast<VenueCommand>(lines.command()));
+    if (it == handlers().end())
+        return;
+    const bool asked = DataCenter::sharedInstance().awaitedReplies.replyArrived(lines.command());
+    const AlertOrigin origin(m_alertDisplay, !asked);
+    (this->*(it->second))(lines);
 }
 
 void SocketDataHandle::linkEvent(std::string_view detail)

@@ -85,6 +85,9 @@ private:
     using Handler = void (SocketDataHandle::*)(const ReplyLines&);
     static const std::map<VenueCommand, Handler>& handlers();
 
+    // A reply goes to its command's handler; what it raises answers the user only when a request
+    // of that command was awaited.
+    void handleReply(std::string_view text);
     void linkEvent(std::string_view detail);
     void scheduleReconnect();
     void showConnectionText(const std::string& text);

@@ -18,10 +18,11 @@ enum class UIAlertViewStyle : int { Default = 0, SecureTextInput = 1, PlainTextI
 // A modal notice with a title, a message and buttons. show() puts it in front of everything
 // (the application's alert stack holds it while it shows); a button tapped, or a dismissal in
 // code, takes it away. The delegate is not owned.
-// The stack is bounded (UIApplication::MaxAlerts), and an alert the same as one up is not shown
-// twice: one turned away is only logged, stays not visible, and its delegate hears nothing, as of
-// an alert never shown. It is turned away only while another alert is up, whose going posts the
-// dismissal notice, so whatever waits for alerts to go is still told.
+// An alert the same as one up is not shown twice, and those raised of what a peer sent unasked
+// fold into one (UIApplication::setRaisingUnaskedAlerts): one not shown stays not visible, and
+// its delegate hears nothing, as of an alert never shown. Either happens only while another
+// alert is up, whose going posts the dismissal notice, so whatever waits for alerts to go is
+// still told.
 class UIAlertView : public UIView {
 public:
     // The cancel button, when given, is button 0; the others follow in order.

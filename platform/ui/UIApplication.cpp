@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace {
 // A message may be a reply's whole text: the log keeps its start, cut between characters.
@@ -217,27 +219,57 @@ std::shared_ptr<UIAlertView> UIApplication::topAlert() const
     return m_alerts.empty() ? nullptr : m_alerts.back();
 }
 
-bool UIApplication::admitsAlert(const UIAlertView& alert) const
+bool UIApplication::setRaisingUnaskedAlerts(bool unasked)
 {
-    std::string why;
-    if (std::any_of(m_alerts.begin(), m_alerts.end(), [&](const auto& up) { return up->isSameAlertAs(alert); }))
-        why = "the same is up";
-    else if (m_alerts.size() >= MaxAlerts)
-        why = std::to_string(m_alerts.size()) + " alerts are up";
-    else
+    return std::exchange(m_raisingUnasked, unasked);
+}
+
+bool UIApplication::admitsAlert(const UIAlertView& alert)
+{
+    if (m_raisingUnasked) {
+        if (!m_unaskedAlert)
+            return true; // it speaks for those that follow once it is up
+        foldUnasked(alert);
+        return false;
+    }
+    if (std::none_of(m_alerts.begin(), m_alerts.end(), [&](const auto& up) { return up->isSameAlertAs(alert); }))
         return true;
-    NSLog("alert not shown, %s: %s: %s", why.c_str(), alert.title().c_str(), logExcerpt(alert.message()).c_str());
+    NSLog("alert not shown, the same is up: %s: %s", alert.title().c_str(), logExcerpt(alert.message()).c_str());
     return false;
+}
+
+// The alert up keeps only the latest text: however many fold in, it holds one message.
+void UIApplication::foldUnasked(const UIAlertView& alert)
+{
+    if (m_unaskedCount < std::numeric_limits<std::size_t>::max())
+        ++m_unaskedCount;
+    m_unaskedAlert->setTitle(alert.title());
+    std::string message = alert.message().value_or("");
+    if (!message.empty())
+        message += "\n";
+    m_unaskedAlert->setMessage(message + "（共 " + std::to_string(m_unaskedCount) + " 条）");
 }
 
 void UIApplication::pushAlert(std::shared_ptr<UIAlertView> alert)
 {
-    if (alert && std::find(m_alerts.begin(), m_alerts.end(), alert) == m_alerts.end())
-        m_alerts.push_back(std::move(alert));
+    if (!alert || std::find(m_alerts.begin(), m_alerts.end(), alert) != m_alerts.end())
+        return;
+    if (m_raisingUnasked && !m_unaskedAlert) {
+        m_unaskedAlert = alert;
+        m_unaskedCount = 1;
+    }
+    m_alerts.push_back(std::move(alert));
 }
 
 void UIApplication::removeAlert(const UIAlertView* alert)
 {
+    if (m_unaskedAlert.get() == alert) {
+        if (m_unaskedCount > 1)
+            NSLog("%zu alerts nobody asked for were taken away together, the last: %s: %s", m_unaskedCount,
+                  alert->title().c_str(), logExcerpt(alert->message()).c_str());
+        m_unaskedAlert.reset();
+        m_unaskedCount = 0;
+    }
     std::erase_if(m_alerts, [alert](const auto& a) { return a.get() == alert; });
 }
 
@@ -248,6 +280,9 @@ void UIApplication::resetForTesting()
     m_keyWindow.reset();
     auto alerts = std::move(m_alerts);
     m_alerts.clear();
+    m_unaskedAlert.reset();
+    m_unaskedCount = 0;
+    m_raisingUnasked = false;
     m_delegate.reset();
     m_orientation = UIInterfaceOrientation::LandscapeRight;
     m_statusBarHeight = 20;

@@ -103,10 +103,18 @@ public:
     std::size_t backgroundTaskCount() const;
     void expireBackgroundTasks();
 
-    // What a peer sends unasked may raise an alert each time, and nobody may take them away:
-    // at most this many are up at once, the one in front and those waiting behind it. An alert
-    // shown past them, or the same as one up, is only logged (see UIAlertView::show).
-    static constexpr std::size_t MaxAlerts = 4;
+    // Alerts come of two things. What the user did, or the fate of what they asked for, raises
+    // an alert they need: it always shows (unless the same alert is up already, which says it
+    // for both). What a peer sends unasked may raise an alert each time, and nobody may take
+    // them away: while setRaisingUnaskedAlerts(true) holds, the alerts shown fold into one, the
+    // first of them, which shows the latest one's title and message and how many came, so that
+    // one tap takes them all away. The others are never shown themselves: their delegates hear
+    // nothing. Returns what the setting was, for a caller that sets it for a while.
+    bool setRaisingUnaskedAlerts(bool unasked);
+    bool isRaisingUnaskedAlerts() const { return m_raisingUnasked; }
+    // The alert up that speaks for those nobody asked for, and how many it does; none, 0.
+    std::shared_ptr<UIAlertView> unaskedAlert() const { return m_unaskedAlert; }
+    std::size_t unaskedAlertCount() const { return m_unaskedAlert ? m_unaskedCount : 0; }
     // Alerts on screen, oldest first; the last one is in front.
     const std::vector<std::shared_ptr<UIAlertView>>& alerts() const { return m_alerts; }
     std::shared_ptr<UIAlertView> topAlert() const;
@@ -122,8 +130,10 @@ private:
     void windowShown(std::shared_ptr<UIWindow> window);
     void windowHidden(UIWindow* window);
     void windowLevelChanged(UIWindow* window);
-    // Whether an alert about to show may join those up; the log says why one may not.
-    bool admitsAlert(const UIAlertView& alert) const;
+    // Whether an alert about to show joins those up: not when it is the same as one up (the log
+    // says so) or when it folds into the alert of those nobody asked for.
+    bool admitsAlert(const UIAlertView& alert);
+    void foldUnasked(const UIAlertView& alert);
     void pushAlert(std::shared_ptr<UIAlertView> alert);
     void removeAlert(const UIAlertView* alert);
     CGRect statusBarFrameFor(UIInterfaceOrientation orientation, double height, bool hidden) const;
@@ -132,6 +142,9 @@ private:
     std::vector<std::shared_ptr<UIWindow>> m_windows;
     std::shared_ptr<UIWindow> m_keyWindow;
     std::vector<std::shared_ptr<UIAlertView>> m_alerts;
+    bool m_raisingUnasked = false;
+    std::shared_ptr<UIAlertView> m_unaskedAlert;
+    std::size_t m_unaskedCount = 0;
     std::shared_ptr<UIApplicationDelegate> m_delegate;
     UIInterfaceOrientation m_orientation = UIInterfaceOrientation::LandscapeRight;
     double m_statusBarHeight = 20;

@@ -10,9 +10,14 @@ namespace {
 
 // The staff password (1122 is the acting clerk 8805's, 1357 clerk 8802's), the code the scanner
 // reads (none: no scanner), the order paid by code (empty: none), the alert that ends it, and the
-// venue's answer to that order: as shipped ("2", the guest still to pay), paid, none, or no link.
+// venue's answer to that order: as shipped ("2", the guest still to pay), paid, none, or no link;
+// and how many refusals nobody asked for the venue sends while the code is being read.
 enum class Answer { Pending, Paid, Silence, NoLink };
-struct BasketRow { const char *name, *password, *scanned, *request, *alert; Answer answer = Answer::Pending; };
+struct BasketRow {
+    const char *name, *password, *scanned, *request, *alert;
+    Answer answer = Answer::Pending;
+    std::size_t unaskedRefusals = 0;
+};
 const char* const kPaidBy8805 = "request 168 fields=[A01|8805|1122|1|1101|威士忌（12年）||2|N|加冰|280012345678901234]";
 const BasketRow kBasketRows[] = {
     {"PaidByCode", "1122", "280012345678901234", kPaidBy8805, "等待顾客支付"},
@@ -21,6 +26,9 @@ const BasketRow kBasketRows[] = {
     {"PaidAtOnce", "1122", "280012345678901234", kPaidBy8805, "支付成功", Answer::Paid},
     {"ServerSilent", "1122", "280012345678901234", kPaidBy8805, "网络连接已断开，支付结果未知，请核实后再操作",
      Answer::Silence},
+    {"PaidAmidRefusals", "1122", "280012345678901234", kPaidBy8805, "支付成功", Answer::Paid, 6},
+    {"ServerSilentAmidRefusals", "1122", "280012345678901234", kPaidBy8805,
+     "网络连接已断开，支付结果未知，请核实后再操作", Answer::Silence, 6},
     {"LinkGoneBeforeOrder", "1122", "280012345678901234", "", "网络未连接，支付请求未发出", Answer::NoLink},
     {"WrongPassword", "9999", nullptr, "", "密码错误，查无此员工"},
     {"NothingRead", "1122", "", "", "(no alert)"},
@@ -58,6 +66,8 @@ TEST_P(OrderBasketPaymentTest, StaffPasswordScanAndOrder)
             ServerNetworkCenter::resetForTesting(); // a link that was never started again
         ASSERT_TRUE(advanceUntil([&] { return camera.hasShownAFrame(); }));
         keepScreenPicture(std::string("ordering-basket-scan-screen-") + row.name);
+        for (std::size_t i = 0; i < row.unaskedRefusals; ++i)
+            DataCenter::sharedInstance().forwardNoticeCode("tcpMsg", "000000\r\n99\r\n1\r\n工号无效" + std::to_string(i));
         camera.release();
         if (!*row.scanned)
             basket->scanResult(""); // a delivery with nothing read
@@ -73,6 +83,8 @@ TEST_P(OrderBasketPaymentTest, StaffPasswordScanAndOrder)
     EXPECT_TRUE(!*row.request || logged(row.request) == 1);
     EXPECT_FALSE(basket->HUD());
     EXPECT_EQ(SocketDataHandle::sharedInstance().getTmpSelectFood().foodSetArray.size(), row.answer == Answer::Paid ? 0u : 1u);
+    EXPECT_EQ(UIApplication::sharedApplication().unaskedAlertCount(), row.unaskedRefusals);
+    EXPECT_EQ(DataCenter::sharedInstance().awaitedReplies.waiting(168), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Basket, OrderBasketPaymentTest, ::testing::ValuesIn(kBasketRows),

@@ -55,20 +55,30 @@ TEST_F(ScreenTest, UnreachableServerOffersOneRetryAlertThatReconnects)
     EXPECT_EQ(UIApplication::sharedApplication().alerts().size(), 1u);
 }
 
-// A retry alert turned away while the alerts up are at their bound is offered once one goes:
-// the start screen never waits on an alert that was not shown.
-TEST_F(ScreenTest, RetryAlertTurnedAwayComesWhenAnAlertGoes)
+// The retry is the start screen's only way on: alerts up never keep it away, and one raised for
+// a refusal nobody asked for, folded into the alert of those, is offered again once an alert goes.
+TEST_F(ScreenTest, RetryAlertIsNeverLostBehindOtherAlerts)
 {
     auto& app = UIApplication::sharedApplication();
-    for (std::size_t i = 0; i < UIApplication::MaxAlerts; ++i)
+    for (int i = 0; i < 6; ++i)
         UIAlertView::create("提示", "未绑定" + std::to_string(i), {}, "确定")->show();
     pointAt(LoopbackPeer::closedPort());
     launch();
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return log.contains("alert not shown, " + std::to_string(UIApplication::MaxAlerts) + " alerts are up: 错误"); }, 5.0));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return app.topAlert()->message() == "连接服务器失败"; }, 5.0));
+    EXPECT_EQ(app.alerts().size(), 7u);
+
+    auto start = std::dynamic_pointer_cast<InitViewController>(ScreenInFront::visibleController());
+    ASSERT_TRUE(start);
+    app.topAlert()->dismissWithClickedButtonIndex(0, false); // gone without a retry
+    app.setRaisingUnaskedAlerts(true);
+    UIAlertView::create("提示", "工号无效", {}, "取消")->show();
+    start->socketDataHandleDidHallBound(false, "设备未授权");
+    app.setRaisingUnaskedAlerts(false);
+    EXPECT_EQ(app.unaskedAlertCount(), 2u);
     ASSERT_TRUE(app.topAlert()->tapButtonAtIndex(0));
-    ASSERT_EQ(app.alerts().size(), UIApplication::MaxAlerts);
+    EXPECT_EQ(app.topAlert()->message(), "设备未授权");
     EXPECT_EQ(app.topAlert()->tag(), InitViewController::RetryAlertTag);
-    EXPECT_EQ(app.topAlert()->message(), "连接服务器失败");
+    EXPECT_EQ(app.unaskedAlertCount(), 0u);
 }
 
 TEST_F(ScreenTest, SettingsNamingNoServerBringTheRetryAlert)

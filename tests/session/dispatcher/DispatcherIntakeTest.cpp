@@ -105,3 +105,50 @@ TEST_F(DispatcherTest, HallBindingCountsCannotReadPastTheEnd)
         EXPECT_EQ(session().mRoomTypes.size(), types) << skipped << "/" << regions;
     }
 }
+
+namespace {
+// A screen whose clerk login drops the link, noting at the loss whether the alerts it would raise
+// then were taken for unasked ones.
+class LinkDroppingReceiver : public RecordingReceiver {
+public:
+    explicit LinkDroppingReceiver(const RecordingAlertDisplay& display)
+        : m_display(display)
+    {
+    }
+    std::vector<bool> unaskedAtLinkLoss;
+    void socketDataHandleDidLoginSucceed() override
+    {
+        DataCenter::sharedInstance().forwardNoticeCode("sysMsg", "serverDidDisconnect");
+    }
+    bool socketDataHandleServerConnect(SocketDataHandle&, bool) override
+    {
+        unaskedAtLinkLoss.push_back(m_display.unasked);
+        return true;
+    }
+
+private:
+    const RecordingAlertDisplay& m_display;
+};
+} // namespace
+
+// A reply answers the user only when a request of its command was awaited, one reply for each;
+// what any other raises came unasked. A link event concerns the user even when the handling of
+// an unasked reply brings it.
+TEST_F(DispatcherTest, AlertsAnswerTheUserOnlyForAwaitedRepliesAndLinkEvents)
+{
+    auto dropping = std::make_shared<LinkDroppingReceiver>(alerts);
+    handle().setDelegate(dropping);
+    session().awaitedReplies.requestSent(99);
+    session().awaitedReplies.requestSent(99);
+    session().awaitedReplies.requestSent(300); // no handler: no reply of it is awaited
+    deliver(99, {"1", "工号不存在"});
+    deliver(99, {"1", "密码错误"});
+    deliver(99, {"1", "工号无效"});
+    EXPECT_EQ(alerts.alerts.size(), 3u);
+    EXPECT_EQ(alerts.unaskedAlerts, (std::vector<std::string> {"提示|工号无效|取消"}));
+    EXPECT_EQ(session().awaitedReplies.waiting(300), 0u);
+
+    deliver(99, {"0", "", "8802", "李四"});
+    EXPECT_EQ(dropping->unaskedAtLinkLoss, std::vector<bool> {false});
+    EXPECT_FALSE(alerts.unasked);
+}

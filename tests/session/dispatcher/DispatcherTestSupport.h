@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // A reply text as the connection hands it on: length digits, command, then the given lines
@@ -48,14 +49,19 @@ public:
     void showCustomStatus() override { ++redisplays; }
 };
 
-// Each alert as "title|message|button".
+// Each alert as "title|message|button"; those raised for a reply no request awaited are listed
+// again apart.
 class RecordingAlertDisplay : public ReplyAlertDisplay {
 public:
-    std::vector<std::string> alerts;
+    std::vector<std::string> alerts, unaskedAlerts;
+    bool unasked = false;
     void showAlert(const std::string& title, const std::string& message, const std::string& button) override
     {
         alerts.push_back(title + "|" + message + "|" + button);
+        if (unasked)
+            unaskedAlerts.push_back(alerts.back());
     }
+    bool setRaisingUnasked(bool value) override { return std::exchange(unasked, value); }
 };
 
 // A fresh session, dispatcher and receiver for each test, on a manual clock.

@@ -1,0 +1,30 @@
+#include "session/AwaitedReplies.h"
+
+#include "session/SocketDataHandle.h"
+
+#include <limits>
+
+void AwaitedReplies::requestSent(int command)
+{
+    if (!SocketDataHandle::handlesCommand(command))
+        return;
+    auto& count = m_waiting[command];
+    if (count < std::numeric_limits<std::uint32_t>::max())
+        ++count;
+}
+
+bool AwaitedReplies::replyArrived(int command)
+{
+    auto it = m_waiting.find(command);
+    if (it == m_waiting.end())
+        return false;
+    if (--it->second == 0)
+        m_waiting.erase(it);
+    return true;
+}
+
+std::uint32_t AwaitedReplies::waiting(int command) const
+{
+    auto it = m_waiting.find(command);
+    return it == m_waiting.end() ? 0 : it->second;
+}
