@@ -49,6 +49,10 @@ bool GifLzw::nextCode(int& code)
 
 // The code's string put on the stack, last byte first, and the table grown by the string before it
 // and this one's first byte. A code not yet in the table may only be the next one to be made.
+//
+// Each code after the first may be the next one to be made, so it is read as wide as that one needs.
+// At a minimum size of 1, which the format lacks but common decoders read, the first free code (4)
+// already needs 3 bits: the width grows after the first code, before the table does.
 bool GifLzw::expand(int code)
 {
     if (code > m_next || (m_previous < 0 && code >= m_clearCode))
@@ -67,9 +71,10 @@ bool GifLzw::expand(int code)
         m_prefix[m_next] = static_cast<std::uint16_t>(m_previous);
         m_suffix[m_next] = m_first[walk];
         m_first[m_next] = m_first[m_previous];
-        if (++m_next == 1 << m_width && m_width < MaxCodeBits)
-            ++m_width;
+        ++m_next;
     }
+    if (m_next >= 1 << m_width && m_width < MaxCodeBits)
+        ++m_width;
     m_previous = code;
     return true;
 }
