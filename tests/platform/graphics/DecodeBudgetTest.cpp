@@ -38,7 +38,10 @@ TEST(DecodeBudget, TakersAtOnceStayWithinTheBudgetAndALoneOversizedOneRuns)
         threads.emplace_back([&budget, &done] {
             PictureProblem problem;
             const auto charge = budget.take(40, problem);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            // Held until a second taker holds beside it (or a while has passed), so that takers
+            // overlap however slowly the threads run and a third let in at once would show.
+            for (int look = 0; look < 100 && budget.held() < 80; ++look)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
             done += charge ? 1 : 0;
         });
     }
