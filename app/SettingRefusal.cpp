@@ -1,5 +1,7 @@
 #include "app/SettingRefusal.h"
 
+#include "platform/foundation/TextEncoding.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -45,6 +47,10 @@ std::optional<std::string> settingRefusal(const SettingsBundle& bundle, const st
             + ")";
     if (value.empty())
         return key + " needs a value";
+    // The settings file holds text as UTF-8: other bytes would be stored altered, while this run
+    // went on with them as given.
+    if (!TextEncoding::isValidUtf8(value))
+        return key + " must be text in UTF-8";
     if (isPortSetting(key) && !isPortNumber(value))
         return key + " must be a port number from 1 to 65535";
     return std::nullopt;

@@ -1,32 +1,45 @@
 #include "platform/foundation/JsonDocument.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// Follows the nesting as the parser meets it, and stops the parse once it is too deep: the
-// parser itself keeps no more than a flag a level, but the value it would build could only be
-// written out again by recursing once a level.
-class NestingCheck : public nlohmann::json_sax<nlohmann::json> {
+// Follows the nesting and counts the values as the parser meets them, and stops the parse once it
+// is too deep or holds too many: the parser itself keeps no more than a flag a level, while the
+// value it would build costs a table's worth for every `{}`, and could only be written out again
+// by recursing once a level.
+class ShapeCheck : public nlohmann::json_sax<nlohmann::json> {
 public:
     bool tooDeep = false;
+    bool tooMany = false;
+    bool table = false;
 
-    bool null() override { return true; }
-    bool boolean(bool) override { return true; }
-    bool number_integer(number_integer_t) override { return true; }
-    bool number_unsigned(number_unsigned_t) override { return true; }
-    bool number_float(number_float_t, const string_t&) override { return true; }
-    bool string(string_t&) override { return true; }
-    bool binary(binary_t&) override { return true; }
-    bool start_object(std::size_t) override { return enter(); }
+    bool null() override { return value(); }
+    bool boolean(bool) override { return value(); }
+    bool number_integer(number_integer_t) override { return value(); }
+    bool number_unsigned(number_unsigned_t) override { return value(); }
+    bool number_float(number_float_t, const string_t&) override { return value(); }
+    bool string(string_t&) override { return value(); }
+    bool binary(binary_t&) override { return value(); }
+    bool start_object(std::size_t) override
+    {
+        table = table || m_values == 0;
+        return value() && enter();
+    }
     bool key(string_t&) override { return true; }
     bool end_object() override { return leave(); }
-    bool start_array(std::size_t) override { return enter(); }
+    bool start_array(std::size_t) override { return value() && enter(); }
     bool end_array() override { return leave(); }
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
 
 private:
+    bool value()
+    {
+        tooMany = ++m_values > JsonDocument::MostValues;
+        return !tooMany;
+    }
     bool enter()
     {
         tooDeep = ++m_levels > JsonDocument::MostLevels;
@@ -39,24 +52,43 @@ private:
     }
 
     std::size_t m_levels = 0;
+    std::size_t m_values = 0;
 };
 
 } // namespace
 
 namespace JsonDocument {
 
+Look look(std::string_view bytes)
+{
+    // The parser takes a NUL for the end of its input, so one after a value would hide whatever
+    // follows it; inside a value a NUL is no JSON either.
+    if (bytes.find('\0') != std::string_view::npos)
+        return {"it is not JSON"};
+    ShapeCheck check;
+    if (nlohmann::json::sax_parse(bytes, &check))
+        return {std::nullopt, check.table};
+    if (check.tooDeep)
+        return {"it is nested deeper than " + std::to_string(MostLevels) + " levels"};
+    if (check.tooMany)
+        return {"it holds more than " + std::to_string(MostValues) + " values"};
+    return {"it is not JSON"};
+}
+
+nlohmann::json build(std::string_view bytes)
+{
+    return nlohmann::json::parse(bytes, nullptr, false);
+}
+
 std::optional<nlohmann::json> parse(std::string_view bytes, std::string* why)
 {
-    NestingCheck check;
-    const bool wellFormed = nlohmann::json::sax_parse(bytes, &check);
-    if (wellFormed) {
-        auto value = nlohmann::json::parse(bytes, nullptr, false);
-        if (!value.is_discarded())
-            return value;
+    auto found = look(bytes);
+    if (found.refusal) {
+        if (why)
+            *why = std::move(*found.refusal);
+        return std::nullopt;
     }
-    if (why)
-        *why = check.tooDeep ? "it is nested deeper than " + std::to_string(MostLevels) + " levels" : "it is not JSON";
-    return std::nullopt;
+    return build(bytes);
 }
 
 std::size_t levelsOf(const nlohmann::json& value)
@@ -78,9 +110,37 @@ std::size_t levelsOf(const nlohmann::json& value)
     return deepest;
 }
 
+std::size_t valuesOf(const nlohmann::json& value)
+{
+    std::size_t values = 1;
+    std::vector<const nlohmann::json*> waiting {&value};
+    while (!waiting.empty() && values <= MostValues) {
+        const auto* next = waiting.back();
+        waiting.pop_back();
+        if (!next->is_structured())
+            continue;
+        values += next->size();
+        for (const auto& inner : *next) {
+            if (inner.is_structured() && values <= MostValues)
+                waiting.push_back(&inner);
+        }
+    }
+    return std::min(values, MostValues + 1);
+}
+
 std::string text(const nlohmann::json& value, int indent)
 {
     return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+bool writesExactly(const nlohmann::json& value)
+{
+    try {
+        [[maybe_unused]] const auto written = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
+        return true;
+    } catch (const nlohmann::json::type_error&) {
+        return false;
+    }
 }
 
 } // namespace JsonDocument

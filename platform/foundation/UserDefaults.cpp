@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace {
@@ -22,13 +23,38 @@ std::unique_ptr<UserDefaults>& standardInstance()
 }
 
 // A key a line, each value on its key's line: the file grows with what it holds alone, whatever
-// its values' nesting, and stays easy to read.
-std::string fileText(const nlohmann::json& table)
+// its values' nesting, and stays easy to read. Handed over a bit at a time, so that its length is
+// known before any of it is kept.
+template<typename Take>
+void writeText(const nlohmann::json& table, const Take& take)
 {
-    std::string text = "{";
-    for (const auto& [key, value] : table.items())
-        text += (text.size() > 1 ? ",\n  " : "\n  ") + JsonDocument::text(key) + ": " + JsonDocument::text(value);
-    return text + (table.empty() ? "}\n" : "\n}\n");
+    take("{");
+    bool first = true;
+    for (const auto& [key, value] : table.items()) {
+        take(first ? "\n  " : ",\n  ");
+        take(JsonDocument::text(key));
+        take(": ");
+        take(JsonDocument::text(value));
+        first = false;
+    }
+    take(table.empty() ? "}\n" : "\n}\n");
+}
+
+std::size_t fileLength(const nlohmann::json& table)
+{
+    std::size_t length = 0;
+    writeText(table, [&length](std::string_view bit) { length += bit.size(); });
+    return length;
+}
+
+// Made in a buffer of its final length: one grown as it is written would hold twice the text,
+// and three times while it grows.
+std::string fileText(const nlohmann::json& table, std::size_t length)
+{
+    std::string text;
+    text.reserve(length);
+    writeText(table, [&text](std::string_view bit) { text += bit; });
+    return text;
 }
 } // namespace
 
@@ -60,8 +86,8 @@ UserDefaults::UserDefaults(SharedFolder folder, std::string name)
     if (!m_folder->isOpen())
         return;
     std::string why;
-    if (auto table = read(&why)) {
-        m_user = std::move(*table);
+    if (const auto bytes = read(&why)) {
+        m_user = JsonDocument::build(*bytes);
         return;
     }
     // Another run may be replacing the file at this moment: only a run holding the lock looks again
@@ -72,29 +98,29 @@ UserDefaults::UserDefaults(SharedFolder folder, std::string name)
               file().c_str(), why.c_str(), lock.problem().c_str());
         return;
     }
-    m_user = readHeld().value_or(nlohmann::json::object());
+    if (const auto bytes = readHeld())
+        m_user = JsonDocument::build(*bytes);
 }
 
-std::optional<nlohmann::json> UserDefaults::read(std::string* why) const
+std::optional<std::string> UserDefaults::read(std::string* why) const
 {
     if (!m_folder->statusOf(m_name) && errno == ENOENT)
-        return nlohmann::json::object();
-    const auto bytes = m_folder->read(m_name, MostFileBytes, why);
+        return "{}";
+    auto bytes = m_folder->read(m_name, MostFileBytes, why);
     if (!bytes)
         return std::nullopt;
-    auto parsed = JsonDocument::parse(*bytes, why);
-    if (parsed && parsed->is_object())
-        return parsed;
-    if (parsed)
-        *why = "it holds no table of settings";
+    auto look = JsonDocument::look(*bytes);
+    if (!look.refusal && look.table)
+        return bytes;
+    *why = look.refusal ? std::move(*look.refusal) : "it holds no table of settings";
     return std::nullopt;
 }
 
-std::optional<nlohmann::json> UserDefaults::readHeld() const
+std::optional<std::string> UserDefaults::readHeld() const
 {
     std::string why;
-    if (auto table = read(&why))
-        return table;
+    if (auto bytes = read(&why))
+        return bytes;
     // The next write would replace the unusable file; keep it beside the new one instead.
     const auto aside = m_folder->setAside(m_name);
     const std::string outcome = aside ? "kept as " + m_folder->pathOf(*aside).string()
@@ -102,7 +128,7 @@ std::optional<nlohmann::json> UserDefaults::readHeld() const
             + "), so values are not stored";
     NSLog("user defaults file %s is not usable (%s); %s, starting with no user values", file().c_str(), why.c_str(),
           outcome.c_str());
-    return aside ? std::optional(nlohmann::json::object()) : std::nullopt;
+    return aside ? std::optional<std::string>("{}") : std::nullopt;
 }
 
 void UserDefaults::registerDefaults(const nlohmann::json& dictionary)
@@ -189,40 +215,66 @@ bool UserDefaults::removeObjectForKey(const std::string& key)
     return setObjects({{key, nullptr}});
 }
 
-bool UserDefaults::setObjects(const nlohmann::json& values)
+std::optional<std::string> UserDefaults::whyNeverStored(const nlohmann::json& values)
 {
     if (!values.is_object())
-        return refuse("the values to set are not a table of keys");
+        return "the values to set are not a table of keys";
     // The table is a level of its own: a value may nest one level less than a file may.
     for (const auto& [key, value] : values.items()) {
         if (JsonDocument::levelsOf(value) >= JsonDocument::MostLevels)
-            return refuse("the value of " + key + " is nested deeper than a settings file may be ("
-                          + std::to_string(JsonDocument::MostLevels) + " levels)");
+            return "the value of " + key + " is nested deeper than a settings file may be ("
+                + std::to_string(JsonDocument::MostLevels) + " levels)";
+        // Written, such text would be altered, and read back as something the run never set.
+        if (!JsonDocument::writesExactly(key))
+            return "the key " + JsonDocument::text(key) + " is not UTF-8";
+        if (!JsonDocument::writesExactly(value))
+            return "the value of " + key + " holds text that is not UTF-8";
     }
+    return std::nullopt;
+}
+
+bool UserDefaults::setObjects(const nlohmann::json& values)
+{
+    if (auto why = whyNeverStored(values))
+        return refuse(std::move(*why));
     std::optional<ChangeLock> lock;
     if (m_folder->isOpen())
         lock.emplace(*m_folder, m_name);
-    auto table = lock && lock->isHeld() ? readHeld() : std::nullopt;
-    nlohmann::json& changed = table ? *table : m_user;
+    bool readAgain = false;
+    if (lock && lock->isHeld()) {
+        if (const auto bytes = readHeld()) {
+            // The table read earlier goes before the file's is built: the two together would cost
+            // twice what a file may.
+            m_user = nlohmann::json::object();
+            m_user = JsonDocument::build(*bytes);
+            readAgain = true;
+        }
+    }
     for (const auto& [key, value] : values.items()) {
         if (value.is_null())
-            changed.erase(key);
+            m_user.erase(key);
         else
-            changed[key] = value;
+            m_user[key] = value;
     }
-    if (table)
-        m_user = std::move(*table);
     if (!lock)
         return refuse(m_folder->problem());
     if (!lock->isHeld())
         return refuse(lock->problem());
-    if (!table)
+    if (!readAgain)
         return refuse("the unusable file there could not be kept aside, and is never written over");
-    const auto text = fileText(m_user);
-    if (text.size() > MostFileBytes)
-        return refuse("it would be " + std::to_string(text.size()) + " bytes, over the "
-                      + std::to_string(MostFileBytes) + " that a settings file is read up to");
-    if (!m_folder->writeWhole(m_name, text))
+    return store();
+}
+
+bool UserDefaults::store()
+{
+    if (JsonDocument::valuesOf(m_user) > JsonDocument::MostValues)
+        return refuse("it would hold more than " + std::to_string(JsonDocument::MostValues)
+                      + " values, the most that a settings file is read with");
+    const auto length = fileLength(m_user);
+    if (length > MostFileBytes)
+        return refuse("it would be " + std::to_string(length) + " bytes, over the " + std::to_string(MostFileBytes)
+                      + " that a settings file is read up to");
+    if (!m_folder->writeWhole(m_name, fileText(m_user, length)))
         return refuse(std::strerror(errno));
     m_problem.clear();
     return true;

@@ -14,13 +14,16 @@
 //
 // Several runs may share the file, so a change is made under the file's ChangeLock: the file is
 // read again under it, only the values changed are put onto what it holds then, and the run's own
-// values become the file's. What is written can always be read back: a file that would be larger
-// than MostFileBytes, or a value nested deeper than JsonDocument::MostLevels, is refused and the
-// file left as it was; a file read that is either is unusable, and set aside.
+// values become the file's. The run's table goes before the file's is built, so a run never holds
+// two. What is written can always be read back exactly: a file that would be larger than
+// MostFileBytes or hold more than JsonDocument::MostValues values, a value nested deeper than
+// JsonDocument::MostLevels, or text that is not UTF-8, is refused and the file left as it was; a
+// file read that is any of these is unusable, and set aside.
 class UserDefaults {
 public:
-    // Settings are a few kilobytes; a file far larger is not the settings.
-    static constexpr std::size_t MostFileBytes = 16 << 20;
+    // Settings are a few kilobytes; a file far larger is not the settings. With the bound on the
+    // values a file holds, it keeps what a file can cost a run to a few megabytes.
+    static constexpr std::size_t MostFileBytes = 1 << 20;
 
     // The user domain of standard() lives in <data folder>/defaults.json.
     static UserDefaults& standard();
@@ -43,7 +46,8 @@ public:
     bool boolForKey(const std::string& key) const;
 
     // Returns false when the user domain could not be stored (the log and problem() say why); the
-    // value is in force regardless, unless it is nested too deeply to be stored at all.
+    // value is in force regardless, unless it is nested too deeply or holds text that is not UTF-8,
+    // which is never stored at all.
     bool setObject(const std::string& key, nlohmann::json value);
     bool removeObjectForKey(const std::string& key);
     // Sets each value of the table (removes each key whose value is null) in one change: all are
@@ -55,12 +59,17 @@ public:
     std::filesystem::path file() const { return m_folder->pathOf(m_name); }
 
 private:
-    // The file's table as it stands: an empty one where there is no file, nothing (with why) where
-    // the file is not usable.
-    std::optional<nlohmann::json> read(std::string* why) const;
+    // The file's bytes as they stand, looked over and found to hold a table of settings ("{}" where
+    // there is no file); nothing (with why) where the file is not usable. Nothing is built from them
+    // yet, so whoever builds the table can let go of the one it holds first.
+    std::optional<std::string> read(std::string* why) const;
     // The same, read while the lock is held: an unusable file is set aside (and said to be), and
     // counts as an empty table. Nothing where it could not be set aside: it is never written over.
-    std::optional<nlohmann::json> readHeld() const;
+    std::optional<std::string> readHeld() const;
+    // Why the values may never be stored, whatever the file holds; nothing when they may.
+    static std::optional<std::string> whyNeverStored(const nlohmann::json& values);
+    // Writes the run's table as the file, under the lock held. False, with why, where it may not be.
+    bool store();
     bool refuse(std::string why);
 
     SharedFolder m_folder;

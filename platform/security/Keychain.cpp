@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <sys/stat.h>
 #include <nlohmann/json.hpp>
 
@@ -105,6 +106,10 @@ int Keychain::find(const std::string& service, KeychainItem* item) const
     // A link or a pipe someone planted in an item's place holds no item; storing one replaces it.
     if (!S_ISREG(info->st_mode))
         return errSecItemNotFound;
+    // Too large to be an item is what it holds, not a failure to reach it: it is set aside as any
+    // item that cannot be read, and its service stored afresh.
+    if (static_cast<std::uint64_t>(info->st_size) > MostItemBytes)
+        return errSecDecode;
     auto bytes = m_folder->read(name, MostItemBytes);
     if (!bytes)
         return errSecIO;

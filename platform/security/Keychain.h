@@ -33,8 +33,10 @@ struct KeychainItem {
 // opening. Where it cannot be opened (a link or a file stands in its place), every call fails with
 // errSecIO, writes nothing and logs one line why.
 //
-// An item is a table of text, so a file nested deeper than JsonDocument::MostLevels is not one (it
-// is refused as it is read), and an item that would be larger than MostItemBytes is never stored.
+// An item is a table of text, so a file larger than MostItemBytes, nested deeper than
+// JsonDocument::MostLevels or holding more than JsonDocument::MostValues values is not one (it is
+// refused before anything is built from it: errSecDecode), and an item that would be larger than
+// MostItemBytes is never stored.
 class Keychain {
 public:
     // An item holds an identifier or a password: a file far larger is not an item.
@@ -46,7 +48,8 @@ public:
     explicit Keychain(const std::filesystem::path& folder);
 
     int copyMatching(const std::string& service, KeychainItem* item) const;
-    // An unreadable item of the same service is renamed to "<file>.unreadable", not overwritten.
+    // An unreadable item of the same service (errSecDecode) is renamed to "<file>.unreadable", not
+    // overwritten.
     // errSecParam, logged with why, for an item too large to be read back.
     int add(const KeychainItem& item);
     // Replaces the stored item's attributes and data; errSecItemNotFound when there is none.

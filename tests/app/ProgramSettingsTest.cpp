@@ -59,6 +59,8 @@ TEST(ProgramSettings, RefusesASettingNoRunCouldUseAndStoresNothing)
         {"webService_Port=0", "webService_Port must be a port number"},
         {"Server_Ip=", "--setting Server_Ip=: Server_Ip needs a value"},
         {"Server_Ip=10.0.0.5 --setting dbVersion=", "dbVersion needs a value"},
+        // Stored, it would be altered, while the run itself went on with the bytes as given.
+        {"\"dbVersion=$(printf '1\\3772')\"", "--setting dbVersion=1\xff" "2: dbVersion must be text in UTF-8\n"},
     };
     for (const auto& [setting, said] : rows) {
         SCOPED_TRACE(setting);
@@ -199,11 +201,11 @@ TEST(ProgramSettings, StoresOnlySettingsItCanReadBack)
     const auto data = scratch.path() / "data";
     fs::create_directory(data);
     fs::permissions(data, fs::perms::owner_all);
-    const std::string full = R"({"pad":")" + std::string((16 << 20) - 40, 'x') + R"("})";
+    const std::string full = R"({"pad":")" + std::string((1 << 20) - 40, 'x') + R"("})";
     const std::string deep = R"({"Server_Ip":"127.0.0.1","x":)" + std::string(100000, '[') + std::string(100000, ']') + "}";
     const std::tuple<std::string, int, std::string> rows[] = {
         {full, 1,
-         ": cannot store the setting Server_Port in data/defaults.json: it would be 16777218 bytes, over the 16777216 "
+         ": cannot store the setting Server_Port in data/defaults.json: it would be 1048578 bytes, over the 1048576 "
          "that a settings file is read up to\n"},
         {deep, 0,
          "user defaults file data/defaults.json is not usable (it is nested deeper than 32 levels); kept as "
@@ -221,4 +223,38 @@ TEST(ProgramSettings, StoresOnlySettingsItCanReadBack)
     EXPECT_EQ(readFile(data / "defaults.json.unreadable"), deep);
     const auto next = runIn(scratch.path(), "--seconds 0.3");
     EXPECT_NE(next.said.find("setting Server_Port = 39200 "), std::string::npos) << next.said;
+}
+
+// A settings file that holds more than settings (more bytes than it is read up to, more values
+// than it may hold, or more after its table, behind a NUL) is set aside whole with why, never
+// stored over, and the setting given is stored afresh.
+TEST(ProgramSettings, SetsAsideWholeASettingsFileItCannotReadAll)
+{
+    ScopedDataFolder scratch;
+    const auto data = scratch.path() / "data";
+    fs::create_directory(data);
+    fs::permissions(data, fs::perms::owner_all);
+    std::string tables = R"({"Server_Ip":"127.0.0.1","bulk":[{})";
+    while (tables.size() < 100000)
+        tables += ",{}";
+    const std::pair<std::string, std::string> rows[] = {
+        {R"({"Server_Ip":"127.0.0.1","pad":")" + std::string(1 << 20, 'x') + R"("})",
+         "it is larger than 1048576 bytes"},
+        {tables + "]}", "it holds more than 16384 values"},
+        {std::string(R"({"k":"v"})") + '\0' + R"({"other":"data"})", "it is not JSON"},
+    };
+    for (const auto& [file, why] : rows) {
+        SCOPED_TRACE(why);
+        ASSERT_TRUE(std::ofstream(data / "defaults.json") << file);
+        const auto run = runIn(scratch.path(), "--seconds 0.3 --setting Server_Port=39200");
+        EXPECT_EQ(run.status, 0) << run.said;
+        EXPECT_NE(run.said.find("user defaults file data/defaults.json is not usable (" + why
+                                + "); kept as data/defaults.json.unreadable,"),
+                  std::string::npos)
+            << run.said;
+        EXPECT_EQ(readFile(data / "defaults.json.unreadable"), file);
+        EXPECT_EQ(nlohmann::json::parse(readFile(data / "defaults.json").value_or("null"), nullptr, false),
+                  nlohmann::json({{"Server_Port", "39200"}}));
+        fs::remove(data / "defaults.json.unreadable");
+    }
 }

@@ -1,4 +1,5 @@
 #include "platform/foundation/ChangeLock.h"
+#include "platform/foundation/JsonDocument.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
@@ -202,15 +203,25 @@ TEST(UserDefaults, SaysWhySettingsWereSetAside)
         {[&] { std::ofstream(file) << "[1, 2]"; }, "it holds no table of settings"},
         {[&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); }, "it is a named pipe"},
         {[&] { std::filesystem::create_directory(file); }, "it is a folder"},
-        {[&] { std::ofstream(file) << "{}"; std::filesystem::resize_file(file, (16 << 20) + 1); },
-         "it is larger than 16777216 bytes"},
+        {[&] { std::ofstream(file) << "{}"; std::filesystem::resize_file(file, (1 << 20) + 1); },
+         "it is larger than 1048576 bytes"},
         {[&] { std::filesystem::create_symlink("elsewhere.json", file); }, "it is a link"},
         // Read to its end, however deep, without building or recursing through what it holds.
         {[&] { std::ofstream(file) << R"({"x":)" << std::string(100000, '[') << std::string(100000, ']') << "}"; },
          "it is nested deeper than 32 levels"},
         {[&] { std::ofstream(file) << R"({"x":)" << std::string(32, '[') << std::string(32, ']') << "}"; },
          "it is nested deeper than 32 levels"},
-        {[&] { std::ofstream(file) << std::string(16 << 20, '['); }, "it is nested deeper than 32 levels"},
+        {[&] { std::ofstream(file) << std::string(1 << 20, '['); }, "it is nested deeper than 32 levels"},
+        // Whatever follows the table is read, a NUL included, and the whole file kept aside.
+        {[&] { std::ofstream(file) << std::string(R"({"k":"v"})") + '\0' + R"({"other":"data"})"; }, "it is not JSON"},
+        // Each value costs its table some hundred bytes, however few it takes in the file.
+        {[&] {
+             std::string tables = "[";
+             while (tables.size() < (1 << 20) - 3)
+                 tables += "{},";
+             std::ofstream(file) << tables << "{}]";
+         },
+         "it holds more than 16384 values"},
     };
     for (const auto& [make, cause] : rows) {
         make();
@@ -291,8 +302,35 @@ TEST(UserDefaults, StoresOnlyWhatItCanReadBack)
         EXPECT_EQ(readFile(file), stored);
         EXPECT_TRUE(log.contains("could not store user defaults in " + file.string() + ": " + defaults.problem()));
     }
-    EXPECT_TRUE(defaults.problem().ends_with(" bytes, over the 16777216 that a settings file is read up to"))
+    EXPECT_TRUE(defaults.problem().ends_with(" bytes, over the 1048576 that a settings file is read up to"))
         << defaults.problem();
+}
+
+// Text that is not UTF-8 would be written altered, and more values than a file is read with would
+// have the next run set the file aside: either is refused and the file left as it was, while a
+// file of as many values as it may hold is stored and read back as set.
+TEST(UserDefaults, StoresNothingItWouldReadBackOtherwise)
+{
+    ScopedDataFolder data;
+    const auto file = data.path() / "defaults.json";
+    UserDefaults defaults(file);
+    ASSERT_TRUE(defaults.setObject("list", nlohmann::json::array({"x"})));
+    const auto stored = readFile(file);
+    const std::pair<nlohmann::json, std::string> rows[] = {
+        {nlohmann::json::object({{"dbVersion", "1\xff" "2"}}), "the value of dbVersion holds text that is not UTF-8"},
+        {nlohmann::json::object({{"ok", "1"}, {"\xff", "1"}}), "the key \"\xef\xbf\xbd\" is not UTF-8"},
+        {nlohmann::json::object({{"list", std::vector<int>(JsonDocument::MostValues - 1)}}),
+         "it would hold more than 16384 values, the most that a settings file is read with"},
+    };
+    for (const auto& [values, why] : rows) {
+        EXPECT_FALSE(defaults.setObjects(values)) << why;
+        EXPECT_EQ(defaults.problem(), why);
+        EXPECT_EQ(readFile(file), stored) << why;
+    }
+    EXPECT_FALSE(defaults.objectForKey("dbVersion"));
+    const nlohmann::json most(std::vector<int>(JsonDocument::MostValues - 2, 7));
+    ASSERT_TRUE(defaults.setObject("list", most));
+    EXPECT_EQ(UserDefaults(file).objectForKey("list"), most);
 }
 
 // A change waits for a run that holds the file for its own change, and is made onto what that run

@@ -2,11 +2,13 @@
 #include "platform/security/Keychain.h"
 #include "platform/security/VendorIdentifier.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/HeapPeak.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <tuple>
 
 TEST(Keychain, AddFindUpdateRemove)
 {
@@ -146,4 +148,50 @@ TEST(Keychain, StoresOnlyWhatItCanReadBack)
     ASSERT_EQ(keychain.copyMatching("UUID", &found), errSecSuccess);
     EXPECT_EQ(found.data, "id");
     EXPECT_EQ(keychain.copyMatching("other", nullptr), errSecItemNotFound);
+}
+
+// An item larger than an item is read up to is what it holds, not a failure to reach it: it reads
+// as unreadable, and is set aside whole when its service is stored again, rather than failing that
+// store at every run.
+TEST(Keychain, AnItemTooLargeToReadIsSetAsideWhenItsServiceIsStored)
+{
+    ScopedDataFolder data;
+    Keychain keychain(data.path() / "kc");
+    const std::string large = R"({"service": "UUID", "data": ")" + std::string(Keychain::MostItemBytes, '6') + R"("})";
+    ASSERT_TRUE(writeFileAtomically(keychain.fileFor("UUID"), large));
+    EXPECT_EQ(keychain.copyMatching("UUID", nullptr), errSecDecode);
+    EXPECT_EQ(keychain.add({"UUID", "", "", "", "", "id"}), errSecSuccess);
+    EXPECT_EQ(readFile(keychain.fileFor("UUID").string() + ".unreadable"), large);
+    KeychainItem found;
+    ASSERT_EQ(keychain.copyMatching("UUID", &found), errSecSuccess);
+    EXPECT_EQ(found.data, "id");
+}
+
+// What an item costs a run follows from its bounds, whatever its shape: the largest item readable
+// holds no more than 6 MiB at once while it is read, and one of more values than it may hold
+// little more than its bytes. Measured in a child, so that no other thread's work counts.
+TEST(Keychain, AnItemCostsNoMoreThanItsBoundsAllow)
+{
+    if (!HeapPeak::available())
+        GTEST_SKIP() << "the heap's peak is heard of only under a sanitizer";
+    ScopedDataFolder data;
+    Keychain keychain(data.path() / "kc");
+    std::string tables = "[{}";
+    while (tables.size() < Keychain::MostItemBytes - 3)
+        tables += ",{}";
+    const std::tuple<std::string, int, std::size_t> rows[] = {
+        {R"({"service": "UUID", "data": ")" + std::string(Keychain::MostItemBytes - 40, '6') + R"("})", errSecSuccess,
+         6 << 20},
+        {tables + "]", errSecDecode, Keychain::MostItemBytes + (256 << 10)},
+    };
+    constexpr int NotFound = 1, TooMuchHeld = 2;
+    for (const auto& [item, expected, most] : rows) {
+        ASSERT_TRUE(writeFileAtomically(keychain.fileFor("UUID"), item));
+        const int status = ChildProcess::run([] { return true; }, [&] {
+            HeapPeak::start();
+            const int found = keychain.copyMatching("UUID", nullptr);
+            return HeapPeak::stop() > most ? TooMuchHeld : found != expected ? NotFound : 0;
+        });
+        EXPECT_EQ(status, 0) << expected << (status == TooMuchHeld ? ": held more than " + std::to_string(most) : "");
+    }
 }
