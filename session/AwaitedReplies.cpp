@@ -2,15 +2,11 @@
 
 #include "session/SocketDataHandle.h"
 
-#include <limits>
-
 void AwaitedReplies::requestSent(int command)
 {
     if (!SocketDataHandle::handlesCommand(command))
         return;
-    auto& count = m_waiting[command];
-    if (count < std::numeric_limits<std::uint32_t>::max())
-        ++count;
+    ++m_waiting[command];
 }
 
 bool AwaitedReplies::replyArrived(int command)
@@ -23,7 +19,7 @@ bool AwaitedReplies::replyArrived(int command)
     return true;
 }
 
-std::uint32_t AwaitedReplies::waiting(int command) const
+std::size_t AwaitedReplies::waiting(int command) const
 {
     auto it = m_waiting.find(command);
     return it == m_waiting.end() ? 0 : it->second;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <map>
 
 // The replies the tablet waits for: a request whose command the venue's reply carries back,
@@ -14,8 +14,8 @@ public:
     bool replyArrived(int command);
     // The link went, and took what it awaited with it.
     void clear() { m_waiting.clear(); }
-    std::uint32_t waiting(int command) const;
+    std::size_t waiting(int command) const;
 
 private:
-    std::map<int, std::uint32_t> m_waiting;
+    std::map<int, std::size_t> m_waiting;
 };

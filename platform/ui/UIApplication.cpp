@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -241,8 +240,7 @@ bool UIApplication::admitsAlert(const UIAlertView& alert)
 // The alert up keeps only the latest text: however many fold in, it holds one message.
 void UIApplication::foldUnasked(const UIAlertView& alert)
 {
-    if (m_unaskedCount < std::numeric_limits<std::size_t>::max())
-        ++m_unaskedCount;
+    ++m_unaskedCount;
     m_unaskedAlert->setTitle(alert.title());
     std::string message = alert.message().value_or("");
     if (!message.empty())

@@ -111,10 +111,9 @@ public:
     // one tap takes them all away. The others are never shown themselves: their delegates hear
     // nothing. Returns what the setting was, for a caller that sets it for a while.
     bool setRaisingUnaskedAlerts(bool unasked);
-    bool isRaisingUnaskedAlerts() const { return m_raisingUnasked; }
     // The alert up that speaks for those nobody asked for, and how many it does; none, 0.
     std::shared_ptr<UIAlertView> unaskedAlert() const { return m_unaskedAlert; }
-    std::size_t unaskedAlertCount() const { return m_unaskedAlert ? m_unaskedCount : 0; }
+    std::size_t unaskedAlertCount() const { return m_unaskedCount; }
     // Alerts on screen, oldest first; the last one is in front.
     const std::vector<std::shared_ptr<UIAlertView>>& alerts() const { return m_alerts; }
     std::shared_ptr<UIAlertView> topAlert() const;

@@ -131,6 +131,7 @@ TEST_F(NetworkFixture, ALinkReplacedInItsConnectNoticeIsUpOnlyOnceConnectedAndKe
         notices.clear();
         connectTo(first, secondary);
         ASSERT_TRUE(runUntil([&] { return replaced; }));
+        EXPECT_EQ(DataCenter::sharedInstance().awaitedReplies.waiting(161), 0u); // no reply comes on the old link
         EXPECT_EQ(runUntil([&] { return linkUp(secondary); }, silent ? 0.2 : 5.0), !silent);
         clock.advance(silent ? 0 : LinkWatchdog::kUnanswered + 1);
         EXPECT_EQ(std::make_pair(linkUp(secondary), losses(secondary)), std::make_pair(!silent, 0));
